@@ -1,0 +1,22 @@
+#include "profiles/task_listing.h"
+#include "ui/application.h"
+
+#include <iostream>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--help") {
+        std::cout << velmorane::profiles::usageText();
+        return 0;
+    }
+    if (first == "--liste") {
+        if (argc != 3) {
+            std::cerr << velmorane::profiles::usageText();
+            return 2;
+        }
+        return velmorane::profiles::printTaskLists(argv[2], std::cout, std::cerr);
+    }
+    return velmorane::ui::runApplication(argc, argv);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "engine/folder_structure.h"
+#include "engine/task_entry.h"
+#include "platform/progress.h"
+
+#include <vector>
+
+namespace velmorane::engine {
+
+struct TaskLists {
+    std::vector<TaskEntry> fichAjout;  // to add to the destination
+    std::vector<TaskEntry> fichModif;  // to replace in the destination
+    std::vector<TaskEntry> fichSuppr;  // to delete from the destination
+};
+
+// Compares the folders of both trees, then the files of every folder found on both sides.
+// A file differs when its size, its modification time or its kind (file or link) differs.
+TaskLists compareStructures(const FolderStructure& source, const FolderStructure& dest,
+                            platform::ProgressSink& progress, platform::EventPump& pump);
+
+}  // namespace velmorane::engine

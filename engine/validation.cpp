@@ -1,0 +1,25 @@
+#include "engine/validation.h"
+
+#include "platform/letter_case.h"
+
+namespace velmorane::engine {
+
+bool TesteOK(const RunSettings& settings, std::string& txtMess, platform::Dialogs& dialogs)
+{
+    bool ok = true;
+    const auto refuse = [&](const char* message) {
+        ok = false;
+        txtMess = message;
+    };
+    if (platform::equalIgnoringCase(settings.source, settings.but)) {
+        refuse("Travail et Archive doivent être différents.");
+    }
+    if (settings.typeAction == -1) refuse("Il faut définir un Type d'Action.");
+    if (settings.sensTransfert == -1) refuse("Il faut définir un Sens de Transfert.");
+    if (settings.but.empty()) refuse("Il faut définir un Fichier d'Archive.");
+    if (settings.source.empty()) refuse("Il faut définir un Fichier de Travail.");
+    if (!ok) dialogs.show(platform::stopMessage(txtMess, "Profil Incorrect"));
+    return ok;
+}
+
+}  // namespace velmorane::engine

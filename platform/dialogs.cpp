@@ -1,0 +1,15 @@
+#include "platform/dialogs.h"
+
+namespace velmorane::platform {
+
+Message stopMessage(std::string text, std::string title)
+{
+    return Message{std::move(text), std::move(title), Icon::Critical, Buttons::Ok, Answer::Ok};
+}
+
+Message question(std::string text, std::string title, Icon icon)
+{
+    return Message{std::move(text), std::move(title), icon, Buttons::YesNo, Answer::Yes};
+}
+
+}  // namespace velmorane::platform

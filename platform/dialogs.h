@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace velmorane::platform {
+
+// The title of every box that has none of its own.
+inline constexpr const char* kApplicationTitle = "Velmorane";
+
+enum class Icon { None, Information, Warning, Critical, Question };
+enum class Buttons { Ok, YesNo };
+enum class Answer { Ok, Yes, No };
+
+struct Message {
+    std::string text;  // lines joined by CR LF
+    std::string title = kApplicationTitle;
+    Icon icon = Icon::None;
+    Buttons buttons = Buttons::Ok;
+    Answer defaultButton = Answer::Ok;
+};
+
+// Message boxes, questions and the input box, as the core asks for them.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual Answer show(const Message& message) = 0;
+    // The typed text, or nothing when the box is cancelled.
+    virtual std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
+                                                const std::string& proposed) = 0;
+};
+
+Message stopMessage(std::string text, std::string title);
+Message question(std::string text, std::string title, Icon icon);
+
+}  // namespace velmorane::platform

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/system_error.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmorane::platform {
+
+// A listed file: a regular file, or a symbolic link, whose size is the length of its target text
+// and whose time is the link's own.
+struct FileRecord {
+    std::string name;
+    std::int64_t size = 0;
+    std::int64_t modified = 0;  // whole seconds since the epoch
+    bool isLink = false;
+};
+
+// One folder read once: its sub-folders (links to folders are files, never descended) and its files.
+// Sockets, FIFOs and device nodes are left out. Both lists are sorted by name ignoring case, ties by
+// exact byte order.
+struct FolderContent {
+    std::vector<std::string> subFolders;
+    std::vector<FileRecord> files;
+};
+
+Result<FolderContent> readFolder(const std::string& path);
+
+// The existence test of a start folder: an existing folder passes, even an empty one.
+bool folderExists(const std::string& path);
+
+}  // namespace velmorane::platform

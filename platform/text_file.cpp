@@ -1,0 +1,111 @@
+#include "platform/text_file.h"
+
+#include "platform/paths.h"
+#include "platform/text_encoding.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velmorane::platform {
+namespace {
+
+std::string encodeLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    if (auto narrow = utf8ToWindows1252(text)) return *narrow;
+    return text;
+}
+
+MaybeError writeAll(int fd, const std::string& bytes)
+{
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return systemError(errno);
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    return std::nullopt;
+}
+
+mode_t modeForNewFile(const std::string& path)
+{
+    struct stat existing{};
+    if (::stat(path.c_str(), &existing) == 0) return existing.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+Result<std::vector<std::string>> readTextLines(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return Result<std::vector<std::string>>::failure(systemError(errno));
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int error = errno;
+            ::close(fd);
+            return Result<std::vector<std::string>>::failure(systemError(error));
+        }
+        if (n == 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+
+    const std::string text = isValidUtf8(bytes) ? bytes : windows1252ToUtf8(bytes);
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::size_t lineEnd = end;
+        if (lineEnd > start && text[lineEnd - 1] == '\r') --lineEnd;
+        lines.push_back(text.substr(start, lineEnd - start));
+        start = end + 1;
+    }
+    return {std::move(lines), std::nullopt};
+}
+
+MaybeError writeTextFileAtomically(const std::string& path, const std::vector<std::string>& lines)
+{
+    std::string folder = parentFolder(path);
+    if (folder.empty()) folder = ".";
+    std::string temporary = joinPath(folder, "." + lastComponent(path) + ".XXXXXX");
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return systemError(errno);
+    MaybeError error = writeAll(fd, encodeLines(lines));
+    if (!error && ::fchmod(fd, modeForNewFile(path)) != 0) error = systemError(errno);
+    if (!error && ::fsync(fd) != 0) error = systemError(errno);
+    if (::close(fd) != 0 && !error) error = systemError(errno);
+    if (!error && ::rename(temporary.c_str(), path.c_str()) != 0) error = systemError(errno);
+    if (error) ::unlink(temporary.c_str());
+    return error;
+}
+
+MaybeError appendTextLines(const std::string& path, const std::vector<std::string>& lines)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return systemError(errno);
+    MaybeError error = writeAll(fd, encodeLines(lines));
+    if (::close(fd) != 0 && !error) error = systemError(errno);
+    return error;
+}
+
+bool fileExists(const std::string& path)
+{
+    struct stat info{};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+}  // namespace velmorane::platform

@@ -1,0 +1,67 @@
+#include "profiles/command_line.h"
+
+#include "platform/letter_case.h"
+
+namespace velmorane::profiles {
+namespace {
+
+std::string trimmedSpaces(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return std::string(text);
+}
+
+// A tab counts as one space, and the spaces after it are dropped.
+std::string tabsAsSpaces(std::string text)
+{
+    for (auto tab = text.find('\t'); tab != std::string::npos; tab = text.find('\t')) {
+        text = text.substr(0, tab) + " " + trimmedSpaces(std::string_view(text).substr(tab + 1));
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string joinArguments(const std::vector<std::string>& arguments)
+{
+    std::string line;
+    for (const auto& argument : arguments) {
+        if (!line.empty()) line += ' ';
+        line += argument;
+    }
+    return line;
+}
+
+CommandWords takeWords(std::string_view commandLine)
+{
+    const std::string text = tabsAsSpaces(trimmedSpaces(commandLine));
+    const auto space = text.find(' ');
+    if (space == std::string::npos) return {text, {}};
+    const std::string rest = trimmedSpaces(std::string_view(text).substr(space + 1));
+    return {text.substr(0, space), rest.substr(0, rest.find(' '))};
+}
+
+bool asksUnattendedRun(const CommandWords& words)
+{
+    return platform::equalIgnoringCase(words.second, "X");
+}
+
+int findProfile(const ProfileTable& table, std::string_view name)
+{
+    for (int number = table.nbProfils(); number >= 1; --number) {
+        if (platform::equalIgnoringCase(table.at(number).name(), name)) return number;
+    }
+    return 0;
+}
+
+std::string helpText()
+{
+    return "Syntaxe de lancement :\r\n"
+           "\tVelmorane => lancement 'normal' du logiciel'\r\n"
+           "\tVelmorane Profil => lancement du logiciel ET OUVERTURE du profil indiqué\r\n"
+           "\tVelmorane Profil X => lancement ET EXECUTION du profil indiqué\r\n"
+           "La commande en ligne n'est pas sensible à la casse";
+}
+
+}  // namespace velmorane::profiles

@@ -1,0 +1,121 @@
+#include "profiles/profile_file.h"
+
+#include "platform/text_file.h"
+
+#include <charconv>
+#include <limits>
+#include <optional>
+#include <string_view>
+
+namespace velmorane::profiles {
+namespace {
+
+constexpr std::size_t kFieldCount = 7;
+constexpr int kSensField = 3;
+constexpr int kActionField = 5;
+
+std::string_view trimmedSpaces(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+std::optional<long> wholeNumber(std::string_view text)
+{
+    text = trimmedSpaces(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::optional<std::int16_t> code(std::string_view text)
+{
+    const auto value = wholeNumber(text);
+    if (!value || *value < std::numeric_limits<std::int16_t>::min() ||
+        *value > std::numeric_limits<std::int16_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::int16_t>(*value);
+}
+
+LoadResult incorrect()
+{
+    return {{}, LoadFailure::Incorrect};
+}
+
+}  // namespace
+
+std::string Profile::record() const
+{
+    std::string text = fields[0];
+    for (std::size_t i = 1; i < fields.size(); ++i) text += "\r\n" + fields[i];
+    return text;
+}
+
+engine::RunSettings Profile::settings() const
+{
+    return {fields[1], fields[2], code(fields[kSensField]).value_or(-1), code(fields[kActionField]).value_or(-1),
+            fields[4], fields[6]};
+}
+
+Profile Profile::compose(const std::string& name, const engine::RunSettings& settings)
+{
+    return Profile{{name, settings.source, settings.but, std::to_string(settings.sensTransfert), settings.sens1,
+                    std::to_string(settings.typeAction), settings.action1}};
+}
+
+LoadResult loadProfileFile(const std::string& path)
+{
+    if (!platform::fileExists(path)) return {};
+    const auto lines = platform::readTextLines(path);
+    if (!lines.ok() || lines.value.empty()) return incorrect();
+    const auto count = wholeNumber(lines.value[0]);
+    if (count && *count == 0) return {{}, LoadFailure::Empty};
+    if (!count || *count < 0 || *count > std::numeric_limits<std::int16_t>::max()) return incorrect();
+
+    LoadResult result;
+    for (long number = 0; number < *count; ++number) {
+        const std::size_t first = 1 + static_cast<std::size_t>(number) * kFieldCount;
+        if (first + kFieldCount > lines.value.size()) return incorrect();
+        Profile profile;
+        for (std::size_t field = 0; field < kFieldCount; ++field) profile.fields[field] = lines.value[first + field];
+        const auto sens = code(profile.fields[kSensField]);
+        const auto action = code(profile.fields[kActionField]);
+        if (!sens || !action) return incorrect();
+        profile.fields[kSensField] = std::to_string(*sens);
+        profile.fields[kActionField] = std::to_string(*action);
+        result.table.profiles.push_back(std::move(profile));
+    }
+    return result;
+}
+
+ProfileTable lireProfils(const std::string& path, platform::Dialogs& dialogs)
+{
+    LoadResult result = loadProfileFile(path);
+    if (result.failure == LoadFailure::None) return std::move(result.table);
+    const char* text = result.failure == LoadFailure::Empty ? "Fichier de Profils Vide" : "Fichier de Profils Incorrect";
+    dialogs.show(platform::stopMessage(text, "Attention"));
+    return {};
+}
+
+platform::MaybeError writeProfileFile(const std::string& path, const ProfileTable& table)
+{
+    std::vector<std::string> lines;
+    lines.reserve(1 + table.profiles.size() * kFieldCount);
+    lines.push_back(" " + std::to_string(table.nbProfils()) + " ");
+    for (const Profile& profile : table.profiles) lines.insert(lines.end(), profile.fields.begin(), profile.fields.end());
+    return platform::writeTextFileAtomically(path, lines);
+}
+
+bool ecrireProfils(const std::string& path, const ProfileTable& table, platform::Dialogs& dialogs)
+{
+    const auto error = writeProfileFile(path, table);
+    if (!error) return true;
+    dialogs.show(platform::stopMessage("Impossible d'écrire le fichier de Profils\r\n" + error->reason, "Attention"));
+    return false;
+}
+
+}  // namespace velmorane::profiles

@@ -1,0 +1,60 @@
+#include "profiles/task_listing.h"
+
+#include "engine/run.h"
+#include "engine/validation.h"
+#include "execution/review_headings.h"
+#include "platform/headless_dialogs.h"
+#include "platform/progress.h"
+#include "profiles/command_line.h"
+#include "profiles/profile_file.h"
+
+namespace velmorane::profiles {
+namespace {
+
+constexpr int kNotListed = 2;
+
+void printList(std::ostream& out, const std::string& heading, const std::vector<engine::TaskEntry>& entries)
+{
+    out << heading << '\n';
+    for (const auto& entry : entries) out << entry.text << '\n';
+}
+
+std::string withLineFeeds(std::string text)
+{
+    std::erase(text, '\r');
+    return text;
+}
+
+}  // namespace
+
+int printTaskLists(const std::string& profileName, std::ostream& out, std::ostream& err)
+{
+    platform::HeadlessDialogs dialogs(err);
+    const ProfileTable table = lireProfils(kProfileFileName, dialogs);
+    const int number = findProfile(table, profileName);
+    if (number == 0) {
+        err << "Profil introuvable : " << profileName << '\n';
+        return kNotListed;
+    }
+    const engine::RunSettings settings = table.at(number).settings();
+    std::string txtMess;
+    if (!engine::TesteOK(settings, txtMess, dialogs)) return kNotListed;
+
+    platform::NullProgress progress;
+    platform::NullEventPump pump;
+    const auto result = engine::compareFolders(engine::planRun(settings), dialogs, progress, pump);
+    if (result.outcome != engine::RunOutcome::Completed) return kNotListed;
+    printList(out, execution::ajoutHeading(result.lists.fichAjout.size()), result.lists.fichAjout);
+    printList(out, execution::modifHeading(result.lists.fichModif.size()), result.lists.fichModif);
+    printList(out, execution::supprHeading(result.lists.fichSuppr.size()), result.lists.fichSuppr);
+    return 0;
+}
+
+std::string usageText()
+{
+    return withLineFeeds(helpText()) +
+           "\n\tVelmorane --liste Profil => affiche les listes de tâches du profil indiqué sans rien modifier"
+           "\n\tVelmorane --help => affiche cette aide\n";
+}
+
+}  // namespace velmorane::profiles
