@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/system_error.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmorane::execution {
+
+inline constexpr const char* kJournalFileName = "ArchJournal.vlr";
+
+// The two lines an unattended execution leaves: when, and which profile, with " : OK" or the
+// number of failures.
+std::vector<std::string> journalLines(const std::string& windowTitle, int failures, std::int64_t time);
+
+platform::MaybeError writeJournalEntry(const std::string& path, const std::string& windowTitle, int failures,
+                                       std::int64_t time);
+
+}  // namespace velmorane::execution
