@@ -1,0 +1,249 @@
+#include "execution/executor.h"
+
+#include "engine/task_entry.h"
+#include "platform/file_operations.h"
+#include "platform/letter_case.h"
+#include "platform/paths.h"
+
+#include <cerrno>
+#include <string_view>
+#include <unordered_set>
+
+namespace velmorane::execution {
+namespace {
+
+enum class EntryShape { Folder, File, Malformed };
+
+EntryShape shapeOf(std::string_view text)
+{
+    constexpr std::string_view marker = "**Dossier";
+    if (text.size() >= marker.size() && platform::equalIgnoringCase(text.substr(text.size() - marker.size()), marker)) {
+        return EntryShape::Folder;
+    }
+    return platform::containsIgnoringCase(text, engine::kFileSeparator) ? EntryShape::File : EntryShape::Malformed;
+}
+
+platform::SystemError malformedEntry()
+{
+    return {EINVAL, "Entrée de tâche incorrecte"};
+}
+
+platform::SystemError outsideDestination()
+{
+    return {EPERM, "Chemin hors du dossier de destination"};
+}
+
+bool hasDotDotComponent(std::string_view path)
+{
+    return path == ".." || path.starts_with("../") || path.ends_with("/..") || path.find("/../") != std::string_view::npos;
+}
+
+// The folders an execution has copied or deleted, to recognise entries that lie inside one of them.
+class FolderSet {
+public:
+    void add(const std::string& folder) { folders_.insert(platform::withTrailingSeparator(folder)); }
+
+    bool contains(std::string_view path) const
+    {
+        if (folders_.empty()) return false;
+        for (std::size_t slash = path.find('/'); slash != std::string_view::npos && slash + 1 < path.size();
+             slash = path.find('/', slash + 1)) {
+            if (folders_.count(std::string(path.substr(0, slash + 1)))) return true;
+        }
+        return false;
+    }
+
+private:
+    std::unordered_set<std::string> folders_;
+};
+
+class Execution {
+public:
+    Execution(TaskLists& lists, const ExecutionSettings& settings, platform::Dialogs& dialogs, CounterSink& counters,
+              platform::EventPump& pump)
+        : lists_(lists), settings_(settings), dialogs_(dialogs), counters_(counters), pump_(pump),
+          destRoot_(platform::withTrailingSeparator(settings.dosDest))
+    {
+    }
+
+    ExecutionReport run()
+    {
+        if (executeAjout() && executeModif()) executeSuppr();
+        return report_;
+    }
+
+private:
+    bool executeAjout()
+    {
+        TaskList& list = lists_.fichAjout;
+        if (!settings_.flags.execAjout || list.count() == 0) return true;
+        report_.activeListHadEntries = true;
+        const bool choice = settings_.ajoutSelectedChosen;
+        for (std::size_t i = 0; i < list.count(); ++i) {
+            showCounter(ListKind::Ajout, i);
+            if (list.selected(i) != choice) continue;
+            report_.actionFaite = true;
+            if (!addEntry(list.entry(i))) return false;
+        }
+        list.removeWhereSelectionIs(choice);
+        return true;
+    }
+
+    bool executeModif()
+    {
+        TaskList& list = lists_.fichModif;
+        if (!settings_.flags.execModif || list.count() == 0) return true;
+        report_.activeListHadEntries = true;
+        const bool choice = settings_.modifSelectedChosen;
+        for (std::size_t i = 0; i < list.count(); ++i) {
+            showCounter(ListKind::Modif, i);
+            if (list.selected(i) != choice) continue;
+            report_.actionFaite = true;
+            if (!replaceEntry(list.entry(i))) return false;
+        }
+        list.removeWhereSelectionIs(choice);
+        return true;
+    }
+
+    bool executeSuppr()
+    {
+        TaskList& list = lists_.fichSuppr;
+        if (!settings_.flags.execSuppr || list.count() == 0) return true;
+        report_.activeListHadEntries = true;
+        const bool choice = settings_.supprSelectedChosen;
+        for (std::size_t i = 0; i < list.count(); ++i) {
+            showCounter(ListKind::Suppr, i);
+            const engine::TaskEntry& entry = list.entry(i);
+            // Whatever lies inside a folder deleted earlier went with it: no look-up, no question.
+            if (deletedFolders_.contains(entry.destPath)) {
+                report_.actionFaite = true;
+                list.setSelected(i, choice);
+                continue;
+            }
+            if (list.selected(i) != choice) continue;
+            report_.actionFaite = true;
+            if (!deleteEntry(entry)) return false;
+        }
+        list.removeWhereSelectionIs(choice);
+        return true;
+    }
+
+    bool addEntry(const engine::TaskEntry& entry)
+    {
+        const EntryShape shape = shapeOf(entry.text);
+        if (shape == EntryShape::Malformed) return failed(malformedEntry());
+        // Copied already with a folder of this execution.
+        if (copiedFolders_.contains(entry.destPath)) return true;
+        if (!insideDestination(entry.destPath)) return failed(outsideDestination());
+        if (shape == EntryShape::Folder) {
+            if (const auto found = platform::lookUp(entry.sourcePath); !found.ok()) return failed(*found.error);
+            if (const auto error = platform::copyFolder(entry.sourcePath, entry.destPath)) return failed(*error);
+            copiedFolders_.add(entry.destPath);
+            return true;
+        }
+        if (const auto found = platform::lookUp(entry.sourcePath); !found.ok()) return failed(*found.error);
+        currentSlot_ = entry.sourcePath;
+        targetSlot_ = entry.destPath;
+        if (const auto error = platform::copyFileAtomically(entry.sourcePath, entry.destPath)) return failed(*error);
+        return true;
+    }
+
+    bool replaceEntry(const engine::TaskEntry& entry)
+    {
+        if (shapeOf(entry.text) != EntryShape::File) return failed(malformedEntry());
+        targetSlot_ = entry.destPath;
+        if (!insideDestination(entry.destPath)) return failed(outsideDestination());
+        if (const auto found = platform::lookUp(entry.destPath); !found.ok()) {
+            if (!failed(*found.error)) return false;
+        } else {
+            currentSlot_ = entry.destPath;
+            if (const auto error = platform::clearReadOnly(entry.destPath); error && !failed(*error)) return false;
+        }
+        if (const auto found = platform::lookUp(entry.sourcePath); !found.ok()) return failed(*found.error);
+        currentSlot_ = entry.sourcePath;
+        if (const auto error = platform::copyFileAtomically(entry.sourcePath, entry.destPath)) return failed(*error);
+        return true;
+    }
+
+    bool deleteEntry(const engine::TaskEntry& entry)
+    {
+        const EntryShape shape = shapeOf(entry.text);
+        if (shape == EntryShape::Malformed) return failed(malformedEntry());
+        if (!insideDestination(entry.destPath)) return failed(outsideDestination());
+        if (shape == EntryShape::Folder) {
+            if (const auto found = platform::lookUp(entry.destPath); !found.ok()) return failed(*found.error);
+            if (const auto error = platform::deleteFolder(entry.destPath)) return failed(*error);
+            deletedFolders_.add(entry.destPath);
+            return true;
+        }
+        if (const auto found = platform::lookUp(entry.destPath); !found.ok()) return failed(*found.error);
+        targetSlot_ = entry.destPath;
+        if (const auto error = platform::clearReadOnly(entry.destPath); error && !failed(*error)) return false;
+        if (const auto error = platform::deleteFile(entry.destPath)) return failed(*error);
+        return true;
+    }
+
+    // Strictly below the destination root: the executor never touches anything else.
+    bool insideDestination(const std::string& path) const
+    {
+        return path.size() > destRoot_.size() && path.starts_with(destRoot_) && !hasDotDotComponent(path);
+    }
+
+    void showCounter(ListKind list, std::size_t index)
+    {
+        counters_.setCounter(list, std::to_string(index + 1));
+        pump_.processEvents();
+    }
+
+    // Puts the failure to the user; false when the execution must stop.
+    bool failed(const platform::SystemError& error)
+    {
+        if (!askToContinue(error, currentSlot_, targetSlot_, dialogs_)) {
+            report_.stopped = true;
+            return false;
+        }
+        ++report_.failures;
+        return true;
+    }
+
+    TaskLists& lists_;
+    const ExecutionSettings& settings_;
+    platform::Dialogs& dialogs_;
+    CounterSink& counters_;
+    platform::EventPump& pump_;
+    const std::string destRoot_;
+    std::string currentSlot_;
+    std::string targetSlot_;
+    FolderSet copiedFolders_;
+    FolderSet deletedFolders_;
+    ExecutionReport report_;
+};
+
+}  // namespace
+
+ExecutionReport Selection_Click(TaskLists& lists, const ExecutionSettings& settings, platform::Dialogs& dialogs,
+                                CounterSink& counters, platform::EventPump& pump)
+{
+    return Execution(lists, settings, dialogs, counters, pump).run();
+}
+
+bool askToContinue(const platform::SystemError& error, const std::string& currentFile, const std::string& target,
+                   platform::Dialogs& dialogs)
+{
+    const std::string text = "Erreur : " + std::to_string(error.number) + " - " + error.reason +
+                             "\r\nSur le fichier : " + currentFile + " ou " + target + "\r\nFaut-il continuer ?";
+    return dialogs.show(platform::question(text, "Erreur grave", platform::Icon::Critical)) == platform::Answer::Yes;
+}
+
+void reportExecution(const ExecutionReport& report, const engine::RunFlags& flags, platform::Dialogs& dialogs)
+{
+    if (flags.seulComparer || !report.actionFaite) return;
+    if (report.failures == 0) {
+        dialogs.show({"Exécution terminée correctement !", "Rapport d'activité", platform::Icon::Information});
+    } else {
+        dialogs.show({"Exécution terminée avec " + std::to_string(report.failures) + " erreur(s).",
+                      "Rapport d'activité", platform::Icon::Warning});
+    }
+}
+
+}  // namespace velmorane::execution
