@@ -1,0 +1,62 @@
+#include "profiles/profile_editing.h"
+
+#include "platform/letter_case.h"
+
+namespace velmorane::profiles {
+namespace {
+
+std::string trimmedSpaces(const std::string& text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+int firstProfileNamed(const ProfileTable& table, const std::string& name)
+{
+    for (int number = 1; number <= table.nbProfils(); ++number) {
+        if (platform::equalIgnoringCase(table.at(number).name(), name)) return number;
+    }
+    return 0;
+}
+
+AddResult addProfile(SharedState& state, const std::string& typedName, platform::Dialogs& dialogs)
+{
+    const std::string name = trimmedSpaces(typedName);
+    if (name.empty()) {
+        dialogs.show(platform::stopMessage("Il faut un Nom de Profil", "Ecriture Impossible"));
+        return {AddOutcome::NameMissing};
+    }
+    AddResult result{AddOutcome::Saved, firstProfileNamed(state.tabProfils, name)};
+    if (result.number != 0) {
+        const auto answer =
+            dialogs.show(platform::question("Redéfinir " + name, "Attention", platform::Icon::Question));
+        if (answer != platform::Answer::Yes) return {AddOutcome::Declined};
+        state.tabProfils.at(result.number) = Profile::compose(name, state.settings);
+    } else {
+        state.tabProfils.profiles.push_back(Profile::compose(name, state.settings));
+        result.number = state.tabProfils.nbProfils();
+        result.added = true;
+    }
+    state.profActif = result.number;
+    ecrireProfils(state.profileFilePath, state.tabProfils, dialogs);
+    return result;
+}
+
+bool deleteProfile(SharedState& state, int number, platform::Dialogs& dialogs)
+{
+    if (number < 1 || number > state.tabProfils.nbProfils()) return false;
+    auto& profiles = state.tabProfils.profiles;
+    profiles.erase(profiles.begin() + (number - 1));
+    if (state.profActif == number) {
+        state.profActif = -1;
+    } else if (state.profActif > number) {
+        --state.profActif;
+    }
+    ecrireProfils(state.profileFilePath, state.tabProfils, dialogs);
+    return true;
+}
+
+}  // namespace velmorane::profiles

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/dialogs.h"
+#include "profiles/shared_state.h"
+
+#include <string>
+
+namespace velmorane::profiles {
+
+enum class AddOutcome {
+    NameMissing,  // "Il faut un Nom de Profil": the editor stays open
+    Declined,     // the redefinition was refused: the editor stays open
+    Saved,        // the profile is stored and active; the file was written (or its failure reported)
+};
+
+struct AddResult {
+    AddOutcome outcome;
+    int number = 0;      // the profile saved
+    bool added = false;  // a new profile at the end, rather than a redefinition in place
+};
+
+// Saves the current settings under the typed name: a new profile at the end, or, after the
+// "Redéfinir" question, the existing one of that name (ignoring case) in its own place.
+AddResult addProfile(SharedState& state, const std::string& typedName, platform::Dialogs& dialogs);
+
+// Deletes profile `number` (0: none chosen, nothing happens); the active profile follows its own.
+// Returns whether a profile was deleted.
+bool deleteProfile(SharedState& state, int number, platform::Dialogs& dialogs);
+
+// The number of the first profile whose name equals `name` ignoring case, 0 when none.
+int firstProfileNamed(const ProfileTable& table, const std::string& name);
+
+}  // namespace velmorane::profiles
