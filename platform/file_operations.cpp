@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <dirent.h>
+#include <optional>
 #include <fcntl.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
@@ -152,6 +153,52 @@ EntryKind kindOf(const std::string& path, unsigned char type)
     }
 }
 
+struct FileIdentity {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> identityOf(const std::string& path)
+{
+    struct stat info{};
+    if (::lstat(path.c_str(), &info) != 0) return std::nullopt;
+    return FileIdentity{info.st_dev, info.st_ino};
+}
+
+// `copyRoot` is the folder made by the outermost call: met again inside the source, when the
+// destination lies within it, it is not copied into itself.
+MaybeError copyFolderInto(const std::string& from, const std::string& to, std::optional<FileIdentity> copyRoot)
+{
+    struct stat source{};
+    if (::lstat(from.c_str(), &source) != 0) return lastError();
+    if (!S_ISDIR(source.st_mode)) return systemError(ENOTDIR);
+    // Created private, and given the source's permission bits once its content is in.
+    if (::mkdir(to.c_str(), 0700) != 0) {
+        if (errno != EEXIST) return lastError();
+        if (lookUp(to).value != EntryKind::Folder) return systemError(ENOTDIR);
+    }
+    if (!copyRoot) {
+        struct stat made{};
+        if (::lstat(to.c_str(), &made) != 0) return lastError();
+        copyRoot = FileIdentity{made.st_dev, made.st_ino};
+    }
+    auto error = forEachEntry(from, [&](const std::string& path, unsigned char type) -> MaybeError {
+        const std::string target = joinPath(to, lastComponent(path));
+        switch (kindOf(path, type)) {
+        case EntryKind::Folder:
+            if (identityOf(path) == copyRoot) return std::nullopt;
+            return copyFolderInto(path, target, copyRoot);
+        case EntryKind::File:
+        case EntryKind::Link: return copyFileAtomically(path, target);
+        default: return std::nullopt;  // sockets, FIFOs and devices are not copied
+        }
+    });
+    if (error) return error;
+    if (::chmod(to.c_str(), source.st_mode & 07777) != 0) return lastError();
+    return setTimes(to, source, 0);
+}
+
 }  // namespace
 
 Result<EntryKind> lookUp(const std::string& path)
@@ -176,26 +223,7 @@ MaybeError copyFileAtomically(const std::string& from, const std::string& to)
 
 MaybeError copyFolder(const std::string& from, const std::string& to)
 {
-    struct stat source{};
-    if (::lstat(from.c_str(), &source) != 0) return lastError();
-    if (!S_ISDIR(source.st_mode)) return systemError(ENOTDIR);
-    // Created private, and given the source's permission bits once its content is in.
-    if (::mkdir(to.c_str(), 0700) != 0) {
-        if (errno != EEXIST) return lastError();
-        if (lookUp(to).value != EntryKind::Folder) return systemError(ENOTDIR);
-    }
-    auto error = forEachEntry(from, [&](const std::string& path, unsigned char type) -> MaybeError {
-        const std::string target = joinPath(to, lastComponent(path));
-        switch (kindOf(path, type)) {
-        case EntryKind::Folder: return copyFolder(path, target);
-        case EntryKind::File:
-        case EntryKind::Link: return copyFileAtomically(path, target);
-        default: return std::nullopt;  // sockets, FIFOs and devices are not copied
-        }
-    });
-    if (error) return error;
-    if (::chmod(to.c_str(), source.st_mode & 07777) != 0) return lastError();
-    return setTimes(to, source, 0);
+    return copyFolderInto(from, to, std::nullopt);
 }
 
 MaybeError clearReadOnly(const std::string& path)
