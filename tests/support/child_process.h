@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace velmorane::testing {
+
+// Runs body in a forked child and returns the text it returned. Lets a test change what must not
+// leak into the other tests (its root folder, its user). A child that dies says so in the text.
+std::string inChild(const std::function<std::string()>& body);
+
+// Inside a child: become the ordinary user "nobody", so that permissions apply even when the tests
+// run as root. Give the tree to that user first (TempFolder::chownAll). False when it failed.
+inline constexpr unsigned kNobody = 65534;
+bool becomeNobody();
+
+struct ProgramRun {
+    int exitCode = -1;  // -1 when the program did not end by itself
+    std::string out;
+    std::string err;
+};
+
+// Starts a program in a working directory with neither DISPLAY nor WAYLAND_DISPLAY set, waits for it
+// and collects both its output streams.
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& workingDirectory);
+
+}  // namespace velmorane::testing
