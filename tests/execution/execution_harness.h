@@ -1,0 +1,111 @@
+#pragma once
+
+#include "engine/run.h"
+#include "execution/executor.h"
+#include "platform/scripted_dialogs.h"
+#include "tests/support/child_process.h"
+#include "tests/support/test_tree.h"
+
+#include <algorithm>
+#include <dirent.h>
+#include <functional>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velmorane::testing {
+
+class RecordingCounters : public execution::CounterSink {
+public:
+    void setCounter(execution::ListKind list, const std::string& text) override
+    {
+        shown[static_cast<int>(list)].push_back(text);
+        if (onShow) onShow(list, text);
+    }
+    std::vector<std::string> shown[3];
+    // Lets a test change the trees between two entries of an execution.
+    std::function<void(execution::ListKind, const std::string&)> onShow;
+};
+
+// A work folder and an archive folder in a fresh temporary folder, and what executing their task
+// lists needs: lists built by the engine as a run builds them, scripted dialogs, recorded counters.
+struct Mirror {
+    TempFolder tree;
+    std::string work = tree.makeFolder("work");
+    std::string archive = tree.makeFolder("archive");
+    execution::TaskLists lists;
+    execution::ExecutionSettings settings;
+    platform::ScriptedDialogs dialogs;
+    RecordingCounters counters;
+    platform::NullEventPump pump;
+
+    void compare(std::int16_t typeAction, std::int16_t sensTransfert = 0)
+    {
+        const engine::RunSettings run{work, archive, sensTransfert, typeAction, {}, {}};
+        const engine::RunPlan plan = engine::planRun(run);
+        platform::NullProgress progress;
+        engine::RunResult result = engine::compareFolders(plan, dialogs, progress, pump);
+        lists.fichAjout.assign(std::move(result.lists.fichAjout));
+        lists.fichModif.assign(std::move(result.lists.fichModif));
+        lists.fichSuppr.assign(std::move(result.lists.fichSuppr));
+        settings.dosSource = plan.dosSource;
+        settings.dosDest = plan.dosDest;
+        settings.flags = plan.flags;
+    }
+
+    execution::ExecutionReport execute()
+    {
+        return execution::Selection_Click(lists, settings, dialogs, counters, pump);
+    }
+
+    // The texts of the boxes shown so far, one line each: "title|text".
+    std::string messages() const
+    {
+        std::string out;
+        for (const auto& message : dialogs.shown()) out += message.title + "|" + message.text + "\n";
+        return out;
+    }
+};
+
+inline std::vector<std::string> texts(const execution::TaskList& list)
+{
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < list.count(); ++i) out.push_back(list.entry(i).text);
+    return out;
+}
+
+inline std::string counts(const execution::TaskLists& lists)
+{
+    return std::to_string(lists.fichAjout.count()) + " " + std::to_string(lists.fichModif.count()) + " " +
+           std::to_string(lists.fichSuppr.count());
+}
+
+inline void setMode(const std::string& path, unsigned mode)
+{
+    if (::chmod(path.c_str(), mode) != 0) throw std::runtime_error("chmod " + path);
+}
+
+inline std::vector<std::string> namesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..") names.push_back(name);
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Runs body as the ordinary user "nobody" when the tests run as root, so that permissions apply;
+// the tree is handed to that user first. What body returns comes back from the child.
+inline std::string asOrdinaryUser(TempFolder& tree, const std::function<std::string()>& body)
+{
+    if (::geteuid() != 0) return body();
+    tree.chownAll(kNobody, kNobody);
+    return inChild([&] { return becomeNobody() ? body() : std::string("could not become nobody"); });
+}
+
+}  // namespace velmorane::testing
