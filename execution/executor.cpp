@@ -81,6 +81,12 @@ private:
         const bool choice = settings_.ajoutSelectedChosen;
         for (std::size_t i = 0; i < list.count(); ++i) {
             showCounter(ListKind::Ajout, i);
+            // Whatever lies inside a folder copied earlier came with it: not copied again, chosen or not.
+            if (copiedFolders_.contains(list.entry(i).destPath)) {
+                report_.actionFaite = true;
+                list.setSelected(i, choice);
+                continue;
+            }
             if (list.selected(i) != choice) continue;
             report_.actionFaite = true;
             if (!addEntry(list.entry(i))) return false;
@@ -132,8 +138,6 @@ private:
     {
         const EntryShape shape = shapeOf(entry.text);
         if (shape == EntryShape::Malformed) return failed(malformedEntry());
-        // Copied already with a folder of this execution.
-        if (copiedFolders_.contains(entry.destPath)) return true;
         if (!insideDestination(entry.destPath)) return failed(outsideDestination());
         if (shape == EntryShape::Folder) {
             if (const auto found = platform::lookUp(entry.sourcePath); !found.ok()) return failed(*found.error);
@@ -237,7 +241,7 @@ bool askToContinue(const platform::SystemError& error, const std::string& curren
 
 void reportExecution(const ExecutionReport& report, const engine::RunFlags& flags, platform::Dialogs& dialogs)
 {
-    if (flags.seulComparer || !report.actionFaite) return;
+    if (flags.seulComparer || !report.actionFaite || report.stopped) return;
     if (report.failures == 0) {
         dialogs.show({"Exécution terminée correctement !", "Rapport d'activité", platform::Icon::Information});
     } else {

@@ -52,7 +52,8 @@ ExecutionReport Selection_Click(TaskLists& lists, const ExecutionSettings& setti
 bool askToContinue(const platform::SystemError& error, const std::string& currentFile, const std::string& target,
                    platform::Dialogs& dialogs);
 
-// The report of an interactive execution: nothing for a comparison or when nothing was taken.
+// The report of an interactive execution: nothing for a comparison, when nothing was taken, or
+// after a stop answered No.
 void reportExecution(const ExecutionReport& report, const engine::RunFlags& flags, platform::Dialogs& dialogs);
 
 }  // namespace velmorane::execution
