@@ -77,7 +77,8 @@ void readEntries(const std::string& root, const std::string& relative, FolderTim
         std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
         const std::string time = std::to_string(info.st_mtim.tv_sec);
         if (S_ISDIR(info.st_mode)) {
-            lines.emplace_back(path + "/", path + "/||" + (folderTimes == FolderTimes::Included ? time : "") + "|" + mode + "|");
+            const std::string shownTime = folderTimes == FolderTimes::Included ? time : "";
+            lines.emplace_back(path + "/", path + "/||" + shownTime + "|" + mode + "|");
             readEntries(root, path + "/", folderTimes, lines);
             continue;
         }
