@@ -1,0 +1,54 @@
+#include "platform/text_file.h"
+#include "tests/support/test_tree.h"
+
+#include <gtest/gtest.h>
+
+namespace velmorane::platform {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class TextFileTest : public ::testing::Test {
+protected:
+    Lines read(const std::string& bytes)
+    {
+        tree.makeFile("f.txt", bytes);
+        const auto lines = readTextLines(file);
+        EXPECT_TRUE(lines.ok());
+        return lines.value;
+    }
+
+    testing::TempFolder tree;
+    std::string file = tree.path("f.txt");
+};
+
+using TextFileReading = TextFileTest;
+
+TEST_F(TextFileReading, AcceptsCrLfAndLfLineEndsAndALastLineWithout)
+{
+    EXPECT_EQ(read("un\r\ndeux\ntrois\r\n\r\nquatre"), (Lines{"un", "deux", "trois", "", "quatre"}));
+}
+
+TEST_F(TextFileReading, ValidUtf8IsKeptAndAnythingElseIsWindows1252)
+{
+    EXPECT_EQ(read("\xC3\xA9t\xC3\xA9\r\n"), Lines{"été"});
+    EXPECT_EQ(read("\xE9t\xE9 \x80 \x9C\r\n"), Lines{"été € œ"});
+}
+
+using TextFileWriting = TextFileTest;
+
+TEST_F(TextFileWriting, WritesCrLfInWindows1252WhenEveryCharacterFits)
+{
+    ASSERT_FALSE(writeTextFileAtomically(file, {"à €", "b"}));
+    EXPECT_EQ(testing::readFileBytes(file), "\xE0 \x80\r\nb\r\n");
+}
+
+TEST_F(TextFileWriting, WritesUtf8WhenOneCharacterDoesNotFitAndReadsItBack)
+{
+    ASSERT_FALSE(writeTextFileAtomically(file, {"à", "Ω"}));
+    EXPECT_EQ(testing::readFileBytes(file), "\xC3\xA0\r\n\xCE\xA9\r\n");
+    EXPECT_EQ(readTextLines(file).value, (Lines{"à", "Ω"}));
+}
+
+}  // namespace
+}  // namespace velmorane::platform
