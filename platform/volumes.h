@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmorane::platform {
+
+// A mounted volume that holds a real file system: what the drive list offers.
+struct Volume {
+    std::string mountPoint;
+    std::string device;
+    std::string type;
+};
+
+// The volumes listed in a mounts table (the text of /proc/self/mounts), pseudo file systems left
+// out, each mount point once, sorted by path. The root is always there.
+std::vector<Volume> parseMounts(std::string_view mountsText);
+
+// The volumes of this machine whose mount point is a folder that can be read.
+std::vector<Volume> mountedVolumes();
+
+// The mount point that holds a path: the longest one that is a prefix of it, "/" at worst.
+std::string volumeOf(const std::string& path, const std::vector<Volume>& volumes);
+
+}  // namespace velmorane::platform
