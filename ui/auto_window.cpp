@@ -1,0 +1,34 @@
+#include "ui/auto_window.h"
+
+#include "ui/twips.h"
+
+namespace velmorane::ui {
+
+Auto::Auto(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Auto"));
+    setWindowTitle(QStringLiteral("Form1"));
+    setFixedSize(toPixels(4680), toPixels(3195));
+    setBackground(this, QColor(0, 0, 0));
+
+    Affiche = new QLabel(QStringLiteral("En-Cours"), this);
+    Affiche->setObjectName(QStringLiteral("Affiche"));
+    Affiche->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Affiche->setFont(msSansSerif(24));
+    setBackground(Affiche, QColor(0, 0, 0));
+    setTextColour(Affiche, QColor(255, 255, 255));
+    place(Affiche, {1335, 555, 2040, 555});
+}
+
+void Auto::setAffiche(const std::string& text)
+{
+    QString lines = QString::fromStdString(text);
+    lines.remove(QLatin1Char('\r'));
+    Affiche->setText(lines);
+    // The label keeps its top-left corner and takes the size of its text.
+    const QRect before = Affiche->geometry();
+    Affiche->adjustSize();
+    Affiche->move(before.topLeft());
+}
+
+}  // namespace velmorane::ui

@@ -1,0 +1,176 @@
+#include "ui/controls.h"
+
+#include "platform/folder_listing.h"
+#include "platform/paths.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+namespace velmorane::ui {
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kLevelRole = Qt::UserRole + 1;
+constexpr int kIndentPixels = 10;
+
+// Draws each folder entry indented by its depth, as a folder tree reads.
+class IndentDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem indented(option);
+        indented.rect.setLeft(option.rect.left() + index.data(kLevelRole).toInt() * kIndentPixels);
+        QStyledItemDelegate::paint(painter, indented, index);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QSize size = QStyledItemDelegate::sizeHint(option, index);
+        return {size.width() + index.data(kLevelRole).toInt() * kIndentPixels, size.height()};
+    }
+};
+
+QString qt(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// The folders from the root down to the folder itself.
+std::vector<std::string> pathFromRoot(const std::string& root, const std::string& folder)
+{
+    std::vector<std::string> chain;
+    for (std::string current = folder; !current.empty(); current = platform::parentFolder(current)) {
+        chain.insert(chain.begin(), current);
+        if (current == root || current == "/") break;
+    }
+    return chain;
+}
+
+}  // namespace
+
+void ClickLabel::mousePressEvent(QMouseEvent* event)
+{
+    pressed_ = event->button() == Qt::LeftButton;
+    QLabel::mousePressEvent(event);
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    pressed_ = false;
+    QLabel::mouseReleaseEvent(event);
+    if (click) emit clicked();
+}
+
+DriveList::DriveList(QWidget* parent) : QComboBox(parent)
+{
+    connect(this, &QComboBox::activated, this, [this](int) { emit driveChanged(); });
+}
+
+void DriveList::setVolumes(const std::vector<platform::Volume>& volumes)
+{
+    volumes_ = volumes;
+    const QSignalBlocker blocker(this);
+    clear();
+    for (const auto& volume : volumes_) {
+        const QString label = volume.device.empty() || volume.device.front() != '/'
+                                  ? qt(volume.mountPoint)
+                                  : qt(volume.mountPoint) + QStringLiteral("  [") + qt(volume.device) + QStringLiteral("]");
+        addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), label, qt(volume.mountPoint));
+    }
+}
+
+std::string DriveList::drive() const
+{
+    return currentData().toString().toStdString();
+}
+
+void DriveList::showDrive(const std::string& mountPoint)
+{
+    const QSignalBlocker blocker(this);
+    setCurrentIndex(findData(qt(mountPoint)));
+}
+
+FolderList::FolderList(QWidget* parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setItemDelegate(new IndentDelegate(this));
+    connect(this, &QListWidget::itemActivated, this, &FolderList::openEntry);
+    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { emit entryClicked(); });
+}
+
+std::string FolderList::entryPath(int row) const
+{
+    const QListWidgetItem* entry = item(row);
+    return entry ? entry->data(kPathRole).toString().toStdString() : std::string();
+}
+
+int FolderList::rowOf(const std::string& folder) const
+{
+    for (int row = 0; row < count(); ++row) {
+        if (entryPath(row) == folder) return row;
+    }
+    return -1;
+}
+
+void FolderList::openEntry(QListWidgetItem* entry)
+{
+    if (entry) setPath(entry->data(kPathRole).toString().toStdString());
+}
+
+bool FolderList::setPath(const std::string& requested)
+{
+    const std::string folder = platform::withoutTrailingSeparator(requested);
+    if (folder == path_) return true;
+    const auto content = platform::readFolder(folder);
+    if (!content.ok()) return false;
+
+    clear();
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    int level = 0;
+    for (const std::string& ancestor : pathFromRoot(root_, folder)) {
+        const QString caption = ancestor == root_ ? qt(ancestor) : qt(platform::lastComponent(ancestor));
+        auto* entry = new QListWidgetItem(open, caption, this);
+        entry->setData(kPathRole, qt(ancestor));
+        entry->setData(kLevelRole, level);
+        ++level;
+    }
+    for (const std::string& name : content.value.subFolders) {
+        auto* entry = new QListWidgetItem(closed, qt(name), this);
+        entry->setData(kPathRole, qt(platform::joinPath(folder, name)));
+        entry->setData(kLevelRole, level);
+    }
+    setCurrentRow(level - 1);
+    path_ = folder;
+    emit pathChanged();
+    return true;
+}
+
+FileList::FileList(QWidget* parent) : QListView(parent)
+{
+    setModel(&model_);
+    setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+void FileList::setPath(const std::string& folder)
+{
+    path_ = folder;
+    QStringList names;
+    const auto content = platform::readFolder(folder);
+    if (content.ok()) {
+        for (const auto& file : content.value.files) {
+            if (!file.name.empty() && file.name.front() != '.') names.push_back(qt(file.name));
+        }
+    }
+    model_.setStringList(names);
+}
+
+}  // namespace velmorane::ui

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListView>
+#include <QListWidget>
+#include <QStringListModel>
+
+#include <string>
+#include <vector>
+
+#include "platform/volumes.h"
+
+namespace velmorane::ui {
+
+// A label that answers a click, as the top band's labels do.
+class ClickLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool pressed_ = false;
+};
+
+// The drive list: the mounted volumes, showing the one chosen.
+class DriveList : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DriveList(QWidget* parent);
+
+    void setVolumes(const std::vector<platform::Volume>& volumes);
+    const std::vector<platform::Volume>& volumes() const { return volumes_; }
+    std::string drive() const;
+    // Shows a drive without raising the change event.
+    void showDrive(const std::string& mountPoint);
+
+signals:
+    // The user chose another drive.
+    void driveChanged();
+
+private:
+    std::vector<platform::Volume> volumes_;
+};
+
+// The folder list: the folders from the drive's root down to the open folder, then the open
+// folder's sub-folders. A double-click (or Enter) opens an entry; a single click only highlights it.
+class FolderList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit FolderList(QWidget* parent);
+
+    const std::string& path() const { return path_; }
+    // Opens a folder: raises pathChanged when the path changes. False, and nothing changes, when the
+    // folder cannot be read.
+    bool setPath(const std::string& folder);
+    void setRoot(const std::string& root) { root_ = root; }
+    // The full path of an entry.
+    std::string entryPath(int row) const;
+    int rowOf(const std::string& folder) const;
+
+signals:
+    void pathChanged();
+    void entryClicked();
+
+private:
+    void openEntry(QListWidgetItem* item);
+
+    std::string root_ = "/";
+    std::string path_;
+};
+
+// The file list: the names of the files of one folder, hidden ones left out as a file list does.
+class FileList : public QListView {
+    Q_OBJECT
+public:
+    explicit FileList(QWidget* parent);
+
+    const std::string& path() const { return path_; }
+    void setPath(const std::string& folder);
+    QStringList names() const { return model_.stringList(); }
+
+private:
+    QStringListModel model_;
+    std::string path_;
+};
+
+}  // namespace velmorane::ui

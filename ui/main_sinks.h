@@ -1,0 +1,35 @@
+#pragma once
+
+#include "ui/main_window.h"
+
+namespace velmorane::ui {
+
+// The progress frame, as the run reports to it.
+class Main::ProgressLabels : public platform::ProgressSink {
+public:
+    explicit ProgressLabels(Main& main) : main_(main) {}
+    void setPanneau(const std::string& caption) override { main_.Panneau->setTitle(QString::fromStdString(caption)); }
+    void setEtape(const std::string& text) override { main_.Etape->setText(QString::fromStdString(text)); }
+    void setCompteur(const std::string& text) override { main_.Compteur->setText(QString::fromStdString(text)); }
+
+private:
+    Main& main_;
+};
+
+// The counters beside the review lists, as the executor reports to them.
+class Main::CounterLabels : public execution::CounterSink {
+public:
+    explicit CounterLabels(Main& main) : main_(main) {}
+    void setCounter(execution::ListKind list, const std::string& text) override
+    {
+        QLabel* counter = list == execution::ListKind::Ajout   ? main_.cptAjout
+                          : list == execution::ListKind::Modif ? main_.cptModif
+                                                               : main_.cptSuppr;
+        counter->setText(QString::fromStdString(text));
+    }
+
+private:
+    Main& main_;
+};
+
+}  // namespace velmorane::ui

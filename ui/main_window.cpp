@@ -1,0 +1,364 @@
+#include "ui/main_window.h"
+
+#include "ui/main_sinks.h"
+
+#include "engine/settings.h"
+#include "profiles/profile_menu.h"
+#include "ui/pictures.h"
+#include "ui/twips.h"
+
+#include <QEvent>
+#include <QLayout>
+#include <QMenuBar>
+#include <QMouseEvent>
+
+namespace velmorane::ui {
+namespace {
+
+constexpr int kClientWidth = 10530;
+constexpr int kClientHeight = 7920;
+
+const QColor kFolderCaptionBlue(0, 0, 192);
+const QColor kValueBlue(0, 0, 128);
+const QColor kCounterBlue(0, 0, 255);
+
+ClickLabel* bandLabel(QWidget* form, const char* name, const QString& caption, const Twips& place_,
+                      const QColor& background_, const QColor& text)
+{
+    auto* label = new ClickLabel(caption, form);
+    label->setObjectName(QLatin1String(name));
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setLineWidth(1);
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(msSansSerif(8.25));
+    setBackground(label, background_);
+    setTextColour(label, text);
+    place(label, place_);
+    return label;
+}
+
+QGroupBox* frame(QWidget* form, const char* name, const QString& caption, const Twips& place_)
+{
+    auto* box = new QGroupBox(caption, form);
+    box->setObjectName(QLatin1String(name));
+    box->setFont(msSansSerif(9.75));
+    setTextColour(box, kCaptionRed);
+    place(box, place_);
+    return box;
+}
+
+QLabel* plainLabel(QWidget* parent, const char* name, const QString& caption, const Twips& place_,
+                   const QColor& text, bool bordered)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(msSansSerif(8.25));
+    if (bordered) {
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setLineWidth(1);
+    }
+    setTextColour(label, text);
+    place(label, place_);
+    return label;
+}
+
+QCheckBox* checkBox(QWidget* form, const std::string& name, const QString& caption, const Twips& place_, bool checked)
+{
+    auto* box = new QCheckBox(caption, form);
+    box->setObjectName(QString::fromStdString(name));
+    box->setFont(msSansSerif(8.25));
+    box->setChecked(checked);
+    place(box, place_);
+    box->hide();
+    return box;
+}
+
+QListView* reviewList(QWidget* form, const char* name, TaskListModel* model, const Twips& place_)
+{
+    auto* list = new QListView(form);
+    list->setObjectName(QLatin1String(name));
+    list->setFont(msSansSerif(8.25));
+    list->setModel(model);
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setUniformItemSizes(true);
+    place(list, place_);
+    list->hide();
+    return list;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, const Twips& place_, const QFont& font)
+{
+    auto* push = new QPushButton(caption, parent);
+    push->setObjectName(QLatin1String(name));
+    push->setFont(font);
+    place(push, place_);
+    return push;
+}
+
+QAction* menuItem(QMenu* menu, const std::string& name, const char* caption)
+{
+    QAction* item = menu->addAction(QString::fromUtf8(caption));
+    item->setObjectName(QString::fromStdString(name));
+    return item;
+}
+
+QMenu* menu(QMenuBar* bar, const char* name, const char* caption)
+{
+    QMenu* entry = bar->addMenu(QString::fromUtf8(caption));
+    entry->setObjectName(QLatin1String(name));
+    return entry;
+}
+
+}  // namespace
+
+Main::Main(profiles::SharedState& state, platform::Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), state_(state), dialogs_(dialogs)
+{
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(QString::fromUtf8(profiles::kNoActiveProfileCaption));
+    setWindowIcon(windowIcon());
+    setFont(msSansSerif(8.25));
+
+    form_ = new QWidget(this);
+    form_->setObjectName(QStringLiteral("Form"));
+    form_->setFixedSize(toPixels(kClientWidth), toPixels(kClientHeight));
+    form_->setMouseTracking(true);
+    form_->installEventFilter(this);
+    setCentralWidget(form_);
+    // Nothing lays the controls out again, so the window keeps the size of its design.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    buildTopBand(form_);
+    buildBrowsing(form_);
+    buildInformation(form_);
+    buildProgress(form_);
+    buildReview(form_);
+    buildMenus();
+    setTabOrder();
+    connectHandlers();
+    createSinks();
+}
+
+Main::~Main() = default;
+
+void Main::buildTopBand(QWidget* form)
+{
+    affSource = bandLabel(form, "affSource", QStringLiteral("Dossier de Travail"), {15, 0, 1500, 250}, kLightGrey,
+                          kFolderCaptionBlue);
+    Source = bandLabel(form, "Source", {}, {1515, 0, 9000, 250}, kWhite, kValueBlue);
+    affBut = bandLabel(form, "affBut", QStringLiteral("Dossier d'Archive"), {15, 260, 1500, 250}, kLightGrey,
+                       kFolderCaptionBlue);
+    But = bandLabel(form, "But", {}, {1515, 260, 9000, 250}, kLightGrey, kValueBlue);
+    affSens = bandLabel(form, "affSens", QStringLiteral("Sens"), {15, 515, 1500, 250}, kLightGrey, kFolderCaptionBlue);
+    Sens1 = bandLabel(form, "Sens1", {}, {1515, 515, 9000, 250}, kLightGrey, kValueBlue);
+    affAction = bandLabel(form, "affAction", QStringLiteral("Action"), {15, 770, 1500, 250}, kLightGrey,
+                          kFolderCaptionBlue);
+    Action1 = bandLabel(form, "Action1", {}, {1515, 770, 9000, 250}, kLightGrey, kValueBlue);
+}
+
+void Main::buildBrowsing(QWidget* form)
+{
+    Systeme = frame(form, "Systeme", QStringLiteral("Double Clic pour Sélectionner le Dossier de Travail"),
+                    {15, 1060, 6180, 6075});
+    Fichier = new FileList(Systeme);
+    Fichier->setObjectName(QStringLiteral("Fichier"));
+    Fichier->setFont(arial(8.25));
+    place(Fichier, {60, 240, 3000, 5760});
+    Lecteur = new DriveList(Systeme);
+    Lecteur->setObjectName(QStringLiteral("Lecteur"));
+    Lecteur->setFont(arial(8.25));
+    place(Lecteur, {3120, 240, 3000, 330});
+    Dossier = new FolderList(Systeme);
+    Dossier->setObjectName(QStringLiteral("Dossier"));
+    Dossier->setFont(arial(8.25));
+    place(Dossier, {3120, 630, 3000, 5370});
+    Dossier->viewport()->setMouseTracking(true);
+    Dossier->viewport()->installEventFilter(this);
+    for (QWidget* list : {static_cast<QWidget*>(Fichier), static_cast<QWidget*>(Dossier)}) {
+        QPalette palette = list->palette();
+        palette.setColor(QPalette::WindowText, Qt::black);
+        list->setPalette(palette);
+    }
+}
+
+void Main::buildInformation(QWidget* form)
+{
+    Infos = frame(form, "Infos", QStringLiteral("Informations"), {6240, 1060, 4260, 5000});
+    Comment1 = plainLabel(Infos, "Comment1", {}, {45, 285, 4140, 4215}, kCaptionRed, true);
+    Comment1->setWordWrap(true);
+    Comment1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Comment1->setMouseTracking(true);
+    Comment1->installEventFilter(this);
+    Lance = button(Infos, "Lance", QStringLiteral("Exécuter"), {820, 4515, 2620, 400}, arial(14.25));
+
+    ChatRex = new QLabel(form);
+    ChatRex->setObjectName(QStringLiteral("ChatRex"));
+    ChatRex->setPixmap(chatRexPicture());
+    place(ChatRex, {6225, 6120, 1005, 765});
+    ChatRex->hide();
+}
+
+void Main::buildProgress(QWidget* form)
+{
+    Panneau = frame(form, "Panneau", QStringLiteral("Déroulement"), {195, 7005, 5780, 600});
+    Etape = plainLabel(Panneau, "Etape", {}, {60, 240, 5000, 300}, kCaptionRed, true);
+    Compteur = plainLabel(Panneau, "Compteur", {}, {5120, 240, 600, 300}, kCaptionRed, true);
+    Panneau->hide();
+}
+
+void Main::buildReview(QWidget* form)
+{
+    affAjout = plainLabel(form, "affAjout", QStringLiteral("Dossier(s) et Fichier(s) à Ajouter"),
+                          {6285, 6975, 3705, 300}, kCaptionRed, false);
+    affModif = plainLabel(form, "affModif", QStringLiteral("Fichier(s) à Modifier"), {6510, 7185, 3705, 300},
+                          kCaptionRed, false);
+    affSuppr = plainLabel(form, "affSuppr", QStringLiteral("Dossier(s) et Fichier(s) à Supprimer"),
+                          {6765, 7380, 3705, 300}, kCaptionRed, false);
+    for (QLabel* heading : {affAjout, affModif, affSuppr}) heading->hide();
+
+    const QString selected = QStringLiteral("Eléments Sélectionnés");
+    const QString notSelected = QStringLiteral("Eléments Non-Sélectionnés");
+    Ajout = {checkBox(form, "Ajout(0)", selected, {1095, 1815, 3105, 345}, false),
+             checkBox(form, "Ajout(1)", notSelected, {1545, 2055, 3105, 345}, true)};
+    Modif = {checkBox(form, "Modif(0)", selected, {945, 2520, 3105, 345}, false),
+             checkBox(form, "Modif(1)", notSelected, {1410, 2775, 3795, 345}, true)};
+    Suppr = {checkBox(form, "Suppr(0)", selected, {1065, 3255, 3105, 345}, false),
+             checkBox(form, "Suppr(1)", notSelected, {1815, 3510, 3600, 345}, true)};
+
+    cptAjout = plainLabel(form, "cptAjout", {}, {6120, 7425, 500, 250}, kCounterBlue, true);
+    cptModif = plainLabel(form, "cptModif", {}, {6315, 7545, 495, 255}, kCounterBlue, true);
+    cptSuppr = plainLabel(form, "cptSuppr", {}, {6525, 7635, 495, 255}, kCounterBlue, true);
+    for (QLabel* counter : {cptAjout, cptModif, cptSuppr}) {
+        setBackground(counter, kLightGrey);
+        counter->hide();
+    }
+
+    modelAjout_ = new TaskListModel(lists_.fichAjout, this);
+    modelModif_ = new TaskListModel(lists_.fichModif, this);
+    modelSuppr_ = new TaskListModel(lists_.fichSuppr, this);
+    fichAjout = reviewList(form, "fichAjout", modelAjout_, {6240, 6090, 3705, 450});
+    fichModif = reviewList(form, "fichModif", modelModif_, {6390, 6300, 3705, 450});
+    fichSuppr = reviewList(form, "fichSuppr", modelSuppr_, {6600, 6525, 3705, 450});
+
+    Selection = button(form, "Selection", QStringLiteral("Exécuter les Actions"), {150, 7650, 2490, 255},
+                       msSansSerif(8.25));
+    Quitter2 = button(form, "Quitter2", QStringLiteral("Retour à la Page d'Accueil"), {1560, 7650, 2490, 255},
+                      msSansSerif(8.25));
+    // The delete list reaches below the row of these two buttons; they stay on top of it.
+    Selection->raise();
+    Quitter2->raise();
+    Selection->hide();
+    Quitter2->hide();
+}
+
+void Main::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    bar->setFont(msSansSerif(8.25));
+    menFich = menu(bar, "menFich", "&Fichiers");
+    Source1 = menuItem(menFich, "Source1", "Dossier &Travail");
+    But1 = menuItem(menFich, "But1", "Dossier&Archive");
+    Saut1 = menFich->addSeparator();
+    Saut1->setObjectName(QStringLiteral("Saut1"));
+    Retour = menuItem(menFich, "Retour", "&Revenir au Menu");
+    Retour->setEnabled(false);
+    Init = menuItem(menFich, "Init", "&Re-Initialiser");
+    Fin = menuItem(menFich, "Fin", "&Quitter");
+
+    menSens = menu(bar, "menSens", "&Sens");
+    for (std::size_t i = 0; i < Sens.size(); ++i) {
+        Sens[i] = menuItem(menSens, "Sens(" + std::to_string(i) + ")", engine::kSensCaptions[i]);
+    }
+    menAction = menu(bar, "menAction", "&Action");
+    for (std::size_t i = 0; i < Action.size(); ++i) {
+        Action[i] = menuItem(menAction, "Action(" + std::to_string(i) + ")", engine::kActionCaptions[i]);
+    }
+
+    menProf = menu(bar, "menProf", "&Profils");
+    ProfNouv = menuItem(menProf, "ProfNouv", "&Ajouter");
+    Efface = menuItem(menProf, "Efface", "&Supprimer");
+    TriProf = menuItem(menProf, "TriProf", "&Ordonner");
+    newProf.push_back(menProf->addSeparator());
+    newProf[0]->setObjectName(QStringLiteral("newProf(0)"));
+
+    menEdit = menu(bar, "menEdit", "&Edition");
+    Edite[0] = menuItem(menEdit, "Edite(0)", "&Renommer un fichier");
+    Edite[1] = menuItem(menEdit, "Edite(1)", "Supprimer un fichier");
+
+    // A menu bar entry without items, which acts as soon as it is chosen.
+    menAide = bar->addAction(QStringLiteral("&Aide"));
+    menAide->setObjectName(QStringLiteral("menAide"));
+}
+
+// Only the controls that can take the focus are chained, in the order of their tab numbers.
+void Main::setTabOrder()
+{
+    const std::vector<QWidget*> order = {Fichier,  Lecteur,  Dossier,  Lance,    fichAjout, fichModif,
+                                         fichSuppr, Selection, Ajout[1], Modif[0], Modif[1], Suppr[0],
+                                         Suppr[1], Ajout[0], Quitter2};
+    for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void Main::connectHandlers()
+{
+    connect(affSource, &ClickLabel::clicked, this, &Main::affSource_Click);
+    connect(Source, &ClickLabel::clicked, this, &Main::Source_Click);
+    connect(affBut, &ClickLabel::clicked, this, &Main::affBut_Click);
+    connect(But, &ClickLabel::clicked, this, &Main::But_Click);
+    connect(affSens, &ClickLabel::clicked, this, &Main::affSens_Click);
+    connect(Sens1, &ClickLabel::clicked, this, &Main::Sens1_Click);
+    connect(affAction, &ClickLabel::clicked, this, &Main::affAction_Click);
+    connect(Action1, &ClickLabel::clicked, this, &Main::Action1_Click);
+
+    connect(Lecteur, &DriveList::driveChanged, this, &Main::Lecteur_Change);
+    connect(Dossier, &FolderList::pathChanged, this, &Main::Dossier_Change);
+    connect(Dossier, &FolderList::entryClicked, this, &Main::Dossier_Click);
+
+    connect(Lance, &QPushButton::clicked, this, &Main::Lance_Click);
+    connect(Selection, &QPushButton::clicked, this, &Main::Selection_Click);
+    connect(Quitter2, &QPushButton::clicked, this, &Main::Quitter2_Click);
+    for (int i = 0; i < 2; ++i) {
+        connect(Ajout[static_cast<std::size_t>(i)], &QCheckBox::clicked, this, [this, i] { Ajout_Click(i); });
+        connect(Modif[static_cast<std::size_t>(i)], &QCheckBox::clicked, this, [this, i] { Modif_Click(i); });
+        connect(Suppr[static_cast<std::size_t>(i)], &QCheckBox::clicked, this, [this, i] { Suppr_Click(i); });
+    }
+
+    connect(Source1, &QAction::triggered, this, &Main::Source1_Click);
+    connect(But1, &QAction::triggered, this, &Main::But1_Click);
+    connect(Retour, &QAction::triggered, this, &Main::Retour_Click);
+    connect(Init, &QAction::triggered, this, &Main::Init_Click);
+    connect(Fin, &QAction::triggered, this, &Main::Fin_Click);
+    for (std::size_t i = 0; i < Sens.size(); ++i) {
+        connect(Sens[i], &QAction::triggered, this, [this, i] { Sens_Click(static_cast<int>(i)); });
+    }
+    for (std::size_t i = 0; i < Action.size(); ++i) {
+        connect(Action[i], &QAction::triggered, this, [this, i] { Action_Click(static_cast<int>(i)); });
+    }
+    connect(ProfNouv, &QAction::triggered, this, &Main::ProfNouv_Click);
+    connect(Efface, &QAction::triggered, this, &Main::Efface_Click);
+    connect(TriProf, &QAction::triggered, this, &Main::TriProf_Click);
+    connect(Edite[0], &QAction::triggered, this, [this] { Edite_Click(0); });
+    connect(Edite[1], &QAction::triggered, this, [this] { Edite_Click(1); });
+    connect(menAide, &QAction::triggered, this, &Main::menAide_Click);
+}
+
+// The picture hint: shown over the folder list, hidden over the window's own background (not over
+// a control on it) and over the status text.
+bool Main::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove) {
+        if (watched == Dossier->viewport()) {
+            ChatRex->show();
+        } else if (watched == Comment1) {
+            ChatRex->hide();
+        } else if (watched == form_) {
+            const auto* move = static_cast<QMouseEvent*>(event);
+            if (!form_->childAt(move->position().toPoint())) ChatRex->hide();
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace velmorane::ui

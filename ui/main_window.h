@@ -1,0 +1,224 @@
+#pragma once
+
+#include "engine/comparison.h"
+#include "engine/settings.h"
+#include "execution/check_box_pair.h"
+#include "execution/executor.h"
+#include "platform/dialogs.h"
+#include "platform/qt_event_pump.h"
+#include "profiles/command_line.h"
+#include "profiles/shared_state.h"
+#include "ui/auto_window.h"
+#include "ui/controls.h"
+#include "ui/task_list_model.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+
+#include <array>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmorane::ui {
+
+// The main window. Its controls carry the names of the design and are public, as a form's controls
+// are; its handlers read and write them and call the layers below.
+class Main : public QMainWindow {
+    Q_OBJECT
+public:
+    Main(profiles::SharedState& state, platform::Dialogs& dialogs, QWidget* parent = nullptr);
+    ~Main() override;
+
+    // Start-up: the folder browser at the working directory, the profiles, the profile named by the
+    // first word opened, and run unattended when the second word is "X".
+    void Form_Load(const profiles::CommandWords& words);
+    // Set when an unattended execution has ended the program: its exit status.
+    std::optional<int> exitStatus() const { return exitStatus_; }
+
+    void Environ(int mode);
+    void affMess();
+    void chkSens(int reste);
+    void chkAction(int reste);
+    void chkProfil(int reste);
+    // The entries of the profile menu follow the profile table: one per profile after newProf(0).
+    void loadProfileMenu();
+
+    // Folder and file browsing.
+    void Lecteur_Change();
+    void Dossier_Change();
+    void Dossier_Click();
+    void Source_Click();
+    void affSource_Click();
+    void But_Click();
+    void affBut_Click();
+    void Source1_Click();
+    void But1_Click();
+
+    // Direction, action and profile menus and their labels.
+    void Sens_Click(int index);
+    void Action_Click(int index);
+    void Sens1_Click();
+    void affSens_Click();
+    void Action1_Click();
+    void affAction_Click();
+    void newProf_Click(int index);
+    void menAide_Click();
+
+    // The run, the review and the execution.
+    void Lance_Click();
+    void Selection_Click();
+    void Ajout_Click(int index);
+    void Modif_Click(int index);
+    void Suppr_Click(int index);
+    // The end of a run that found its lists: the review, or the execution of an unattended run.
+    void endRun(engine::TaskLists lists);
+
+    // Navigation.
+    void Retour_Click();
+    void Quitter2_Click();
+    void Init_Click();
+    void Fin_Click();
+
+    // The profile editor and the edit commands plug in here.
+    void ProfNouv_Click() {}
+    void Efface_Click() {}
+    void TriProf_Click() {}
+    void Edite_Click(int) {}
+
+    int modeEcran() const { return modeEcran_; }
+    bool resultatsAffiches() const { return resultatsAffiches_; }
+    bool execAuto() const { return execAuto_; }
+    bool busy() const { return busy_; }
+    const engine::RunFlags& runFlags() const { return flags_; }
+    execution::TaskLists& taskLists() { return lists_; }
+    Auto* autoWindow() const { return auto_.get(); }
+
+    // Top band.
+    ClickLabel* affSource = nullptr;
+    ClickLabel* Source = nullptr;
+    ClickLabel* affBut = nullptr;
+    ClickLabel* But = nullptr;
+    ClickLabel* affSens = nullptr;
+    ClickLabel* Sens1 = nullptr;
+    ClickLabel* affAction = nullptr;
+    ClickLabel* Action1 = nullptr;
+    // Browsing.
+    QGroupBox* Systeme = nullptr;
+    FileList* Fichier = nullptr;
+    DriveList* Lecteur = nullptr;
+    FolderList* Dossier = nullptr;
+    // Information.
+    QGroupBox* Infos = nullptr;
+    QLabel* Comment1 = nullptr;
+    QPushButton* Lance = nullptr;
+    QLabel* ChatRex = nullptr;
+    // Progress.
+    QGroupBox* Panneau = nullptr;
+    QLabel* Etape = nullptr;
+    QLabel* Compteur = nullptr;
+    // Review.
+    QLabel* affAjout = nullptr;
+    QLabel* affModif = nullptr;
+    QLabel* affSuppr = nullptr;
+    std::array<QCheckBox*, 2> Ajout{};
+    std::array<QCheckBox*, 2> Modif{};
+    std::array<QCheckBox*, 2> Suppr{};
+    QLabel* cptAjout = nullptr;
+    QLabel* cptModif = nullptr;
+    QLabel* cptSuppr = nullptr;
+    QListView* fichAjout = nullptr;
+    QListView* fichModif = nullptr;
+    QListView* fichSuppr = nullptr;
+    QPushButton* Selection = nullptr;
+    QPushButton* Quitter2 = nullptr;
+    // Menus.
+    QMenu* menFich = nullptr;
+    QAction* Source1 = nullptr;
+    QAction* But1 = nullptr;
+    QAction* Saut1 = nullptr;
+    QAction* Retour = nullptr;
+    QAction* Init = nullptr;
+    QAction* Fin = nullptr;
+    QMenu* menSens = nullptr;
+    std::array<QAction*, 2> Sens{};
+    QMenu* menAction = nullptr;
+    std::array<QAction*, 5> Action{};
+    QMenu* menProf = nullptr;
+    QAction* ProfNouv = nullptr;
+    QAction* Efface = nullptr;
+    QAction* TriProf = nullptr;
+    std::vector<QAction*> newProf;
+    QMenu* menEdit = nullptr;
+    std::array<QAction*, 2> Edite{};
+    QAction* menAide = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    class ProgressLabels;
+    class CounterLabels;
+
+    void createSinks();
+    void buildTopBand(QWidget* form);
+    void buildBrowsing(QWidget* form);
+    void buildInformation(QWidget* form);
+    void buildProgress(QWidget* form);
+    void buildReview(QWidget* form);
+    void buildMenus();
+    void setTabOrder();
+    void connectHandlers();
+
+    void chooseSens(int index);
+    void chooseAction(int index);
+    void setSource(const std::string& text);
+    void setBut(const std::string& text);
+    void setSens1(const std::string& text);
+    void setAction1(const std::string& text);
+
+    void showReview();
+    void reloadLists();
+    void storeSelections();
+    execution::ExecutionSettings executionSettings() const;
+    void executeUnattended();
+    void stopUnattended();
+
+    void environProgress();
+    void environReview();
+    void environLeaveReview();
+
+    profiles::SharedState& state_;
+    platform::Dialogs& dialogs_;
+    platform::QtEventPump pump_;
+    std::unique_ptr<ProgressLabels> progress_;
+    std::unique_ptr<CounterLabels> counters_;
+    std::unique_ptr<Auto> auto_;
+    QWidget* form_ = nullptr;
+
+    execution::TaskLists lists_;
+    TaskListModel* modelAjout_ = nullptr;
+    TaskListModel* modelModif_ = nullptr;
+    TaskListModel* modelSuppr_ = nullptr;
+    std::array<execution::CheckBoxPair, 3> pairs_{};
+
+    // The folder last opened on each drive in this session.
+    std::map<std::string, std::string> lastFolderOnDrive_;
+
+    int modeEcran_ = 0;
+    bool resultatsAffiches_ = false;
+    bool execAuto_ = false;
+    engine::RunFlags flags_;
+    // A run or an execution is in progress: the commands that would start another do nothing.
+    bool busy_ = false;
+    std::string wordAsTyped_;
+    std::optional<int> exitStatus_;
+};
+
+}  // namespace velmorane::ui

@@ -1,0 +1,119 @@
+#include "ui/twips.h"
+
+#include <QRect>
+#include <QVariant>
+#include <QWidget>
+
+#include <cmath>
+
+namespace velmorane::ui {
+namespace {
+
+constexpr const char* kTwipsProperty = "velmoraneTwips";
+
+// Both edges are rounded, so controls that touch in twips touch in pixels.
+QRect pixelsOf(const Twips& t)
+{
+    const int left = toPixels(t.left);
+    const int top = toPixels(t.top);
+    return QRect(left, top, toPixels(t.left + t.width) - left, toPixels(t.top + t.height) - top);
+}
+
+// Matches the look of the design's point sizes at 96 dots per inch.
+int pixelSize(double points)
+{
+    return static_cast<int>(std::lround(points * 96.0 / 72.0));
+}
+
+}  // namespace
+
+int toPixels(int twips)
+{
+    return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel));
+}
+
+void place(QWidget* control, const Twips& twips)
+{
+    control->setProperty(kTwipsProperty, QRect(twips.left, twips.top, twips.width, twips.height));
+    control->setGeometry(pixelsOf(twips));
+}
+
+Twips twipsOf(const QWidget* control)
+{
+    const QVariant stored = control->property(kTwipsProperty);
+    if (stored.isValid()) {
+        const QRect r = stored.toRect();
+        const Twips twips{r.x(), r.y(), r.width(), r.height()};
+        if (pixelsOf(twips) == control->geometry()) return twips;
+    }
+    const QRect g = control->geometry();
+    return {g.x() * kTwipsPerPixel, g.y() * kTwipsPerPixel, g.width() * kTwipsPerPixel,
+            g.height() * kTwipsPerPixel};
+}
+
+void setLeft(QWidget* control, int left)
+{
+    Twips t = twipsOf(control);
+    t.left = left;
+    place(control, t);
+}
+
+void setTop(QWidget* control, int top)
+{
+    Twips t = twipsOf(control);
+    t.top = top;
+    place(control, t);
+}
+
+void setWidth(QWidget* control, int width)
+{
+    Twips t = twipsOf(control);
+    t.width = width;
+    place(control, t);
+}
+
+void setHeight(QWidget* control, int height)
+{
+    Twips t = twipsOf(control);
+    t.height = height;
+    place(control, t);
+}
+
+QFont msSansSerif(double points, bool bold)
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixelSize(points));
+    font.setBold(bold);
+    return font;
+}
+
+QFont arial(double points)
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixelSize(points));
+    return font;
+}
+
+void setBackground(QWidget* control, const QColor& colour)
+{
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::Window, colour);
+    control->setPalette(palette);
+    control->setAutoFillBackground(true);
+}
+
+void setTextColour(QWidget* control, const QColor& colour)
+{
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    control->setPalette(palette);
+}
+
+QColor background(const QWidget* control)
+{
+    return control->palette().color(QPalette::Window);
+}
+
+}  // namespace velmorane::ui
