@@ -79,9 +79,13 @@ Result<std::vector<std::string>> readTextLines(const std::string& path)
 
 MaybeError writeTextFileAtomically(const std::string& path, const std::vector<std::string>& lines)
 {
-    std::string folder = parentFolder(path);
-    if (folder.empty()) folder = ".";
-    std::string temporary = joinPath(folder, "." + lastComponent(path) + ".XXXXXX");
+    const std::string parent = parentFolder(path);
+    // Built piece by piece: at -O2 GCC 12 warns falsely (-Wrestrict) on a literal assigned to, or put
+    // before, a string.
+    std::string name = ".";
+    name += lastComponent(path);
+    name += ".XXXXXX";
+    std::string temporary = joinPath(parent.empty() ? std::string_view(".") : std::string_view(parent), name);
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) return systemError(errno);
     MaybeError error = writeAll(fd, encodeLines(lines));

@@ -105,7 +105,9 @@ platform::MaybeError writeProfileFile(const std::string& path, const ProfileTabl
 {
     std::vector<std::string> lines;
     lines.reserve(1 + table.profiles.size() * kFieldCount);
-    lines.push_back(" " + std::to_string(table.nbProfils()) + " ");
+    std::string count = " ";  // not " " + to_string(...): GCC 12 warns falsely (-Wrestrict) at -O2
+    count += std::to_string(table.nbProfils());
+    lines.push_back(count + " ");
     for (const Profile& profile : table.profiles) lines.insert(lines.end(), profile.fields.begin(), profile.fields.end());
     return platform::writeTextFileAtomically(path, lines);
 }
