@@ -1,0 +1,116 @@
+#pragma once
+
+#include "platform/scripted_dialogs.h"
+#include "profiles/command_line.h"
+#include "profiles/shared_state.h"
+#include "tests/support/qt_application.h"
+#include "tests/support/test_tree.h"
+#include "ui/main_window.h"
+#include "ui/twips.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velmorane::testing {
+
+// A main window started in a temporary working directory, with scripted message boxes.
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest() : previousDirectory_(std::filesystem::current_path())
+    {
+        ensureQtApplication();
+        std::filesystem::current_path(tree.root());
+    }
+
+    ~MainWindowTest() override { std::filesystem::current_path(previousDirectory_); }
+
+    // Writes the profile file: each profile as its seven fields.
+    void writeProfiles(const std::vector<std::vector<std::string>>& profiles)
+    {
+        std::string text = " " + std::to_string(profiles.size()) + " \r\n";
+        for (const auto& fields : profiles) {
+            for (const auto& field : fields) text += field + "\r\n";
+        }
+        tree.makeFile("ArchProfils.vlr", text);
+    }
+
+    ui::Main& start(const std::string& commandLine = {})
+    {
+        main = std::make_unique<ui::Main>(state, dialogs);
+        main->Form_Load(profiles::takeWords(commandLine));
+        main->show();
+        return *main;
+    }
+
+    // A double-click on an entry of the folder list: opens that folder. As from a real mouse, the
+    // double-click event follows a first press and release.
+    void doubleClickFolder(const std::string& folder)
+    {
+        const int row = main->Dossier->rowOf(folder);
+        ASSERT_GE(row, 0) << folder << " is not in the folder list";
+        main->Dossier->scrollToItem(main->Dossier->item(row));
+        const QPoint at = main->Dossier->visualItemRect(main->Dossier->item(row)).center();
+        QTest::mouseClick(main->Dossier->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(main->Dossier->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    // A single click on an entry of the folder list.
+    void clickFolder(int row)
+    {
+        const QPoint at = main->Dossier->visualItemRect(main->Dossier->item(row)).center();
+        QTest::mouseClick(main->Dossier->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    // Opens a folder by double-clicks from where the folder list is, through its parent folders.
+    void openFolder(const std::string& folder)
+    {
+        if (main->Dossier->rowOf(folder) < 0) openFolder(std::filesystem::path(folder).parent_path().string());
+        doubleClickFolder(folder);
+    }
+
+    static void click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
+
+    // A click on an entry of a review list, with Shift or Ctrl held or not.
+    static void clickEntry(QListView* list, int row, Qt::KeyboardModifiers modifiers = {})
+    {
+        const QModelIndex index = list->model()->index(row, 0);
+        list->scrollTo(index);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualRect(index).center());
+    }
+
+    static std::vector<std::string> entries(QListView* list)
+    {
+        std::vector<std::string> lines;
+        for (int row = 0; row < list->model()->rowCount(); ++row) {
+            lines.push_back(list->model()->index(row, 0).data().toString().toStdString());
+        }
+        return lines;
+    }
+
+    static std::string text(const QLabel* label) { return label->text().toStdString(); }
+
+    static ui::Twips twips(const QWidget* control) { return ui::twipsOf(control); }
+
+    TempFolder tree;
+    platform::ScriptedDialogs dialogs;
+    profiles::SharedState state;
+    std::unique_ptr<ui::Main> main;
+
+private:
+    std::filesystem::path previousDirectory_;
+};
+
+}  // namespace velmorane::testing
+
+namespace velmorane::ui {
+inline void PrintTo(const Twips& t, std::ostream* out)
+{
+    *out << "{" << t.left << ", " << t.top << ", " << t.width << ", " << t.height << "}";
+}
+}  // namespace velmorane::ui
