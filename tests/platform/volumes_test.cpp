@@ -1,0 +1,54 @@
+#include "platform/volumes.h"
+
+#include <gtest/gtest.h>
+
+namespace velmorane::platform {
+namespace {
+
+std::vector<std::string> mountPoints(const std::vector<Volume>& volumes)
+{
+    std::vector<std::string> points;
+    for (const Volume& volume : volumes) points.push_back(volume.mountPoint);
+    return points;
+}
+
+TEST(Volumes, OnlyRealFileSystemsAreDrivesAndTheDriveOfAFolderIsItsLongestMountPoint)
+{
+    const std::vector<Volume> volumes = parseMounts(
+        "proc /proc proc rw,relatime 0 0\n"
+        "sysfs /sys sysfs rw 0 0\n"
+        "/dev/sda2 / ext4 rw 0 0\n"
+        "tmpfs /run tmpfs rw 0 0\n"
+        "devpts /dev/pts devpts rw 0 0\n"
+        "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
+        "/dev/sda3 /home ext4 rw 0 0\n"
+        "/dev/sdb1 /media/ana/CL\\303\\211\\040USB vfat rw 0 0\n"
+        "/dev/sdc1 /home/ana/Disque xfs rw 0 0\n");
+    EXPECT_EQ(mountPoints(volumes),
+              (std::vector<std::string>{"/", "/home", "/home/ana/Disque", "/media/ana/CLÉ USB"}));
+    EXPECT_EQ(volumes[1].device, "/dev/sda3");
+    EXPECT_EQ(volumes[1].type, "ext4");
+
+    EXPECT_EQ(volumeOf("/home/ana/Docs", volumes), "/home");
+    EXPECT_EQ(volumeOf("/home", volumes), "/home");
+    EXPECT_EQ(volumeOf("/homework/x", volumes), "/");
+    EXPECT_EQ(volumeOf("/home/ana/Disque/Photos", volumes), "/home/ana/Disque");
+    EXPECT_EQ(volumeOf("/media/ana/CLÉ USB/", volumes), "/media/ana/CLÉ USB");
+    EXPECT_EQ(volumeOf("/run/user/1000", volumes), "/");  // a pseudo file system is no drive
+}
+
+TEST(Volumes, TheRootIsAlwaysADriveAndALaterMountHidesAnEarlierOne)
+{
+    EXPECT_EQ(mountPoints(parseMounts("proc /proc proc rw 0 0\n")), std::vector<std::string>{"/"});
+    const auto volumes = parseMounts("/dev/sda1 /data ext4 rw 0 0\n/dev/sdb1 /data btrfs rw 0 0\n");
+    ASSERT_EQ(mountPoints(volumes), (std::vector<std::string>{"/", "/data"}));
+    EXPECT_EQ(volumes[1].type, "btrfs");
+
+    const auto here = mountedVolumes();
+    EXPECT_EQ(volumeOf("/", here), "/");
+    EXPECT_NE(std::find_if(here.begin(), here.end(), [](const Volume& v) { return v.mountPoint == "/"; }), here.end());
+    for (const Volume& v : here) EXPECT_NE(v.type, "proc");
+}
+
+}  // namespace
+}  // namespace velmorane::platform
