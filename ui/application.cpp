@@ -34,6 +34,13 @@ profiles::CommandWords commandWords(int argc, char** argv)
     return profiles::takeWords(profiles::joinArguments(arguments));
 }
 
+// Without a display the error stream carries the program's own messages only; Qt's notes about its
+// offscreen platform (no runtime folder, no window manager) would read as failures there.
+void keepQtNotesOffTheErrorStream(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << text.toStdString() << '\n';
+}
+
 }  // namespace
 
 int runApplication(int argc, char** argv)
@@ -48,6 +55,7 @@ int runApplication(int argc, char** argv)
         }
         // An unattended run needs no screen: its windows are drawn nowhere.
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(keepQtNotesOffTheErrorStream);
     }
 
     QApplication application(argc, argv);

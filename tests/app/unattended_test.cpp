@@ -56,6 +56,7 @@ TEST_F(UnattendedRun, MakesTheDestinationEqualToTheSourceAndJournalsEachExecutio
     const auto first = velmorane({"sauvegarde", "x"});
     EXPECT_EQ(first.exitCode, 0) << first.err;
     EXPECT_EQ(first.out, "");
+    EXPECT_EQ(first.err, "");
     EXPECT_EQ(testing::readTree(archive, testing::FolderTimes::Left), testing::readTree(work, testing::FolderTimes::Left));
     EXPECT_TRUE(std::regex_match(journal(), std::regex(kEntry))) << journal();
 
