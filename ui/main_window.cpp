@@ -118,7 +118,7 @@ Main::Main(profiles::SharedState& state, platform::Dialogs& dialogs, QWidget* pa
 {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QString::fromUtf8(profiles::kNoActiveProfileCaption));
-    setWindowIcon(windowIcon());
+    setWindowIcon(ui::windowIcon());
     setFont(msSansSerif(8.25));
 
     form_ = new QWidget(this);
