@@ -92,8 +92,7 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
         ::dup2(out[1], STDOUT_FILENO);
         ::dup2(err[1], STDERR_FILENO);
         for (int fd : {out[0], out[1], err[0], err[1]}) ::close(fd);
-        ::unsetenv("DISPLAY");
-        ::unsetenv("WAYLAND_DISPLAY");
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) ::unsetenv(name);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);

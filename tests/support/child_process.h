@@ -21,8 +21,9 @@ struct ProgramRun {
     std::string err;
 };
 
-// Starts a program in a working directory with neither DISPLAY nor WAYLAND_DISPLAY set, waits for it
-// and collects both its output streams.
+// Starts a program in a working directory as on a machine without display (neither DISPLAY nor
+// WAYLAND_DISPLAY, and no QT_QPA_PLATFORM chosen for it), waits for it and collects both its output
+// streams.
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& workingDirectory);
 

@@ -32,7 +32,8 @@ public:
     // Sets the modification time of a file, folder or link (the link itself, never what it points to).
     void setMtime(std::string_view relative, std::int64_t mtime);
 
-    // Hands the whole tree to another owner, for tests that must run as an ordinary user.
+    // Hands the whole tree to another owner, for tests that must run as an ordinary user. Does
+    // nothing when the tests do not run as root: they already are such a user.
     void chownAll(unsigned uid, unsigned gid);
 
 private:
