@@ -8,6 +8,7 @@
 #include "profiles/profile_file.h"
 #include "profiles/shared_state.h"
 #include "ui/main_window.h"
+#include "ui/profile_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -142,6 +143,19 @@ int main(int argc, char** argv)
     question->show();
     ok = save(question.get(), folder, "question.png") && ok;
     question->hide();
+
+    state.modeProfil = 1;
+    ui::Profil adding(state, dialogs, &main);
+    adding.infProf->setText(QStringLiteral("Documents 2026"));
+    adding.show();
+    ok = save(&adding, folder, "profile_add.png") && ok;
+    adding.hide();
+    state.modeProfil = 2;
+    ui::Profil deleting(state, dialogs, &main);
+    deleting.show();
+    deleting.listProf->setCurrentRow(0);
+    ok = save(&deleting, folder, "profile_delete.png") && ok;
+    deleting.hide();
 
     ui::Auto window;
     window.setWindowTitle(QStringLiteral("Profil Documents en cours d'exécution"));

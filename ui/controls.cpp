@@ -1,5 +1,7 @@
 #include "ui/controls.h"
 
+#include "ui/qt_text.h"
+
 #include "platform/folder_listing.h"
 #include "platform/paths.h"
 
@@ -34,11 +36,6 @@ public:
         return {size.width() + index.data(kLevelRole).toInt() * kIndentPixels, size.height()};
     }
 };
-
-QString qt(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 // The folders from the root down to the folder itself.
 std::vector<std::string> pathFromRoot(const std::string& root, const std::string& folder)
@@ -171,6 +168,12 @@ void FileList::setPath(const std::string& folder)
         }
     }
     model_.setStringList(names);
+}
+
+std::string FileList::chosenName() const
+{
+    const QModelIndexList chosen = selectionModel()->selectedIndexes();
+    return chosen.isEmpty() ? std::string() : chosen.front().data().toString().toStdString();
 }
 
 }  // namespace velmorane::ui

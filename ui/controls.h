@@ -86,6 +86,8 @@ public:
     const std::string& path() const { return path_; }
     void setPath(const std::string& folder);
     QStringList names() const { return model_.stringList(); }
+    // The name of the file chosen in the list, empty when none is.
+    std::string chosenName() const;
 
 private:
     QStringListModel model_;

@@ -3,6 +3,7 @@
 #include "platform/volumes.h"
 #include "profiles/command_line.h"
 #include "profiles/profile_menu.h"
+#include "ui/qt_text.h"
 #include "ui/main_window.h"
 
 #include <QApplication>
@@ -12,11 +13,6 @@
 
 namespace velmorane::ui {
 namespace {
-
-QString qt(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 // Unchecked entries are not checkable, so a menu shows no empty check box beside them.
 void setMenuCheck(QAction* item, bool checked)

@@ -5,6 +5,7 @@
 #include "platform/paths.h"
 #include "platform/volumes.h"
 #include "profiles/profile_file.h"
+#include "ui/qt_text.h"
 #include "ui/main_sinks.h"
 #include "ui/main_window.h"
 
@@ -12,11 +13,6 @@
 
 namespace velmorane::ui {
 namespace {
-
-QString qt(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 // Marks a command in progress for as long as it runs, whichever way it returns.
 class BusyScope {

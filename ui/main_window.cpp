@@ -4,6 +4,7 @@
 
 #include "engine/settings.h"
 #include "profiles/profile_menu.h"
+#include "ui/form_builders.h"
 #include "ui/pictures.h"
 #include "ui/twips.h"
 
@@ -47,22 +48,6 @@ QGroupBox* frame(QWidget* form, const char* name, const QString& caption, const 
     return box;
 }
 
-QLabel* plainLabel(QWidget* parent, const char* name, const QString& caption, const Twips& place_,
-                   const QColor& text, bool bordered)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(msSansSerif(8.25));
-    if (bordered) {
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setLineWidth(1);
-    }
-    setTextColour(label, text);
-    place(label, place_);
-    return label;
-}
-
 QCheckBox* checkBox(QWidget* form, const std::string& name, const QString& caption, const Twips& place_, bool checked)
 {
     auto* box = new QCheckBox(caption, form);
@@ -86,15 +71,6 @@ QListView* reviewList(QWidget* form, const char* name, TaskListModel* model, con
     place(list, place_);
     list->hide();
     return list;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, const Twips& place_, const QFont& font)
-{
-    auto* push = new QPushButton(caption, parent);
-    push->setObjectName(QLatin1String(name));
-    push->setFont(font);
-    place(push, place_);
-    return push;
 }
 
 QAction* menuItem(QMenu* menu, const std::string& name, const char* caption)
@@ -174,8 +150,10 @@ void Main::buildBrowsing(QWidget* form)
     Dossier->setObjectName(QStringLiteral("Dossier"));
     Dossier->setFont(arial(8.25));
     place(Dossier, {3120, 630, 3000, 5370});
-    Dossier->viewport()->setMouseTracking(true);
-    Dossier->viewport()->installEventFilter(this);
+    for (QAbstractItemView* list : {static_cast<QAbstractItemView*>(Fichier), static_cast<QAbstractItemView*>(Dossier)}) {
+        list->viewport()->setMouseTracking(true);
+        list->viewport()->installEventFilter(this);
+    }
     for (QWidget* list : {static_cast<QWidget*>(Fichier), static_cast<QWidget*>(Dossier)}) {
         QPalette palette = list->palette();
         palette.setColor(QPalette::WindowText, Qt::black);
@@ -341,6 +319,7 @@ void Main::connectHandlers()
     connect(TriProf, &QAction::triggered, this, &Main::TriProf_Click);
     connect(Edite[0], &QAction::triggered, this, [this] { Edite_Click(0); });
     connect(Edite[1], &QAction::triggered, this, [this] { Edite_Click(1); });
+    connect(Fichier, &QListView::clicked, this, &Main::Fichier_Click);
     connect(menAide, &QAction::triggered, this, &Main::menAide_Click);
 }
 
@@ -349,7 +328,7 @@ void Main::connectHandlers()
 bool Main::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove) {
-        if (watched == Dossier->viewport()) {
+        if (watched == Dossier->viewport() || watched == Fichier->viewport()) {
             ChatRex->show();
         } else if (watched == Comment1) {
             ChatRex->hide();

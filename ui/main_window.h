@@ -86,11 +86,12 @@ public:
     void Init_Click();
     void Fin_Click();
 
-    // The profile editor and the edit commands plug in here.
-    void ProfNouv_Click() {}
-    void Efface_Click() {}
-    void TriProf_Click() {}
-    void Edite_Click(int) {}
+    // Profile commands and the edit commands on the chosen file.
+    void ProfNouv_Click();
+    void Efface_Click();
+    void TriProf_Click();
+    void Edite_Click(int index);
+    void Fichier_Click();
 
     int modeEcran() const { return modeEcran_; }
     bool resultatsAffiches() const { return resultatsAffiches_; }
@@ -183,6 +184,7 @@ private:
     void setSens1(const std::string& text);
     void setAction1(const std::string& text);
 
+    void openProfileEditor();
     void showReview();
     void reloadLists();
     void storeSelections();

@@ -1,0 +1,211 @@
+#include "tests/ui/main_window_fixture.h"
+#include "ui/profile_window.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <functional>
+
+namespace velmorane::testing {
+namespace {
+
+class ProfileEditor : public MainWindowTest {
+protected:
+    ProfileEditor()
+    {
+        writeProfiles({{"Maison", "/w/maison", "/a/maison", "0", "&Travail => Archive", "1",
+                        "&Personnaliser la Mise à Jour"},
+                       {"Bureau", "/w/bureau", "/a/bureau", "1", "Archive => &Travail", "3", "Supprimer &Seulement"}});
+    }
+
+    // Runs `command`, which opens the modal editor, and `inside` while the editor is open. The editor
+    // is closed afterwards if `inside` left it open; returns whether it was opened at all.
+    bool whileEditorOpen(const std::function<void()>& command, const std::function<void(ui::Profil&)>& inside)
+    {
+        bool opened = false;
+        // Owned here, so a timer that found no editor cannot fire in a later test.
+        QTimer timer;
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            auto* editor = qobject_cast<ui::Profil*>(QApplication::activeModalWidget());
+            if (!editor) return;
+            opened = true;
+            inside(*editor);
+            if (editor->isVisible()) editor->Quitte_Click();
+        });
+        timer.start(0);
+        command();
+        return opened;
+    }
+
+    std::vector<std::string> menuCaptions() const
+    {
+        std::vector<std::string> captions;
+        for (std::size_t i = 1; i < main->newProf.size(); ++i) captions.push_back(main->newProf[i]->text().toStdString());
+        return captions;
+    }
+
+    std::vector<bool> menuChecks() const
+    {
+        std::vector<bool> checks;
+        for (std::size_t i = 1; i < main->newProf.size(); ++i) checks.push_back(main->newProf[i]->isChecked());
+        return checks;
+    }
+};
+
+TEST_F(ProfileEditor, AddingSavesTheCurrentSettingsUnderTheTrimmedNameAtTheEnd)
+{
+    ui::Main& w = start("Bureau");
+    const bool opened = whileEditorOpen([&] { w.ProfNouv_Click(); }, [&](ui::Profil& editor) {
+        EXPECT_EQ(editor.windowTitle().toStdString(), "Ajouter un Profil");
+        EXPECT_EQ(editor.Exec->text().toStdString(), "Ajouter");
+        EXPECT_EQ(editor.affFich->text().toStdString(), "Profil à Ajouter");
+        EXPECT_FALSE(editor.listProf->isVisible());
+        EXPECT_TRUE(editor.infProf->isVisible());
+        EXPECT_EQ(editor.infProf->text().toStdString(), "");
+        EXPECT_EQ(ui::twipsOf(editor.infProf).left, 4300);
+        EXPECT_EQ(editor.infSource->text().toStdString(), "/w/bureau");
+        EXPECT_EQ(editor.infBut->text().toStdString(), "/a/bureau");
+        EXPECT_EQ(editor.infSens->text().toStdString(), "Archive => &Travail");
+        EXPECT_EQ(editor.infAct->text().toStdString(), "Supprimer &Seulement");
+        EXPECT_EQ(editor.pos(), w.pos());
+
+        QTest::keyClick(editor.infProf, Qt::Key_Return);  // empty name
+        ASSERT_EQ(dialogs.shown().size(), 1u);
+        EXPECT_EQ(dialogs.shown()[0].text, "Il faut un Nom de Profil");
+        EXPECT_TRUE(editor.isVisible());
+
+        QTest::keyClicks(editor.infProf, "  Vacances  ");
+        QTest::keyClick(editor.infProf, Qt::Key_Return);
+        EXPECT_FALSE(editor.isVisible());
+    });
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(menuCaptions(), (std::vector<std::string>{"Maison", "Bureau", "Vacances"}));
+    EXPECT_EQ(menuChecks(), (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(w.windowTitle().toStdString(), "Profil Vacances");
+    EXPECT_EQ(readFileBytes(tree.path("ArchProfils.vlr")).substr(0, 5), " 3 \r\n");
+    EXPECT_NE(readFileBytes(tree.path("ArchProfils.vlr"))
+                  .find("Vacances\r\n/w/bureau\r\n/a/bureau\r\n1\r\nArchive => &Travail\r\n3\r\nSupprimer &Seulement\r\n"),
+              std::string::npos);
+}
+
+TEST_F(ProfileEditor, AddingWithIncompleteSettingsIsRefusedBeforeTheEditorOpens)
+{
+    ui::Main& w = start();
+    EXPECT_FALSE(whileEditorOpen([&] { w.ProfNouv_Click(); }, [](ui::Profil&) {}));
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text, "Il faut définir un Fichier de Travail.");
+    EXPECT_EQ(dialogs.shown()[0].title, "Profil Incorrect");
+}
+
+TEST_F(ProfileEditor, RedefiningKeepsThePlaceAndQuitterChangesNothing)
+{
+    ui::Main& w = start("Bureau");
+    const std::string before = readFileBytes(tree.path("ArchProfils.vlr"));
+    whileEditorOpen([&] { w.ProfNouv_Click(); }, [&](ui::Profil& editor) {
+        QTest::keyClicks(editor.infProf, "Autre");
+        editor.Quitte_Click();
+    });
+    EXPECT_EQ(readFileBytes(tree.path("ArchProfils.vlr")), before);
+    EXPECT_EQ(menuCaptions().size(), 2u);
+
+    dialogs.queueAnswer(platform::Answer::Yes);
+    whileEditorOpen([&] { w.ProfNouv_Click(); }, [&](ui::Profil& editor) {
+        QTest::keyClicks(editor.infProf, "MAISON");
+        editor.Exec_Click();
+    });
+    EXPECT_EQ(dialogs.shown().back().text, "Redéfinir MAISON");
+    EXPECT_EQ(menuChecks(), (std::vector<bool>{true, false}));
+    EXPECT_EQ(state.tabProfils.at(1).settings().source, "/w/bureau");
+    EXPECT_EQ(state.tabProfils.nbProfils(), 2);
+}
+
+TEST_F(ProfileEditor, DeletingNeedsALineAndTheActiveProfileFollows)
+{
+    ui::Main& w = start("Bureau");
+    const bool opened = whileEditorOpen([&] { w.Efface_Click(); }, [&](ui::Profil& editor) {
+        EXPECT_EQ(editor.windowTitle().toStdString(), "Supprimer un Profil");
+        EXPECT_EQ(editor.Exec->text().toStdString(), "Supprimer");
+        EXPECT_EQ(editor.affFich->text().toStdString(), "Profil à Supprimer");
+        EXPECT_FALSE(editor.infProf->isVisible());
+        ASSERT_EQ(editor.listProf->count(), 2);
+        EXPECT_EQ(editor.listProf->item(0)->text().toStdString(), "Maison");
+        EXPECT_EQ(editor.infSource->text().toStdString(), "Dossier de Travail");
+        EXPECT_EQ(editor.infSens->text().toStdString(), "Sens de Tranfert");
+
+        QTest::keyClick(editor.listProf, Qt::Key_Return);  // no line chosen
+        EXPECT_TRUE(editor.isVisible());
+
+        editor.listProf->setCurrentRow(0);
+        EXPECT_EQ(editor.numProfil(), 1);
+        EXPECT_EQ(editor.nomProfil(), "Maison");
+        EXPECT_EQ(editor.infSource->text().toStdString(), "/w/maison");
+        EXPECT_EQ(editor.infAct->text().toStdString(), "&Personnaliser la Mise à Jour");
+        QTest::keyClick(editor.listProf, Qt::Key_Return);
+        EXPECT_FALSE(editor.isVisible());
+    });
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(menuCaptions(), (std::vector<std::string>{"Bureau"}));
+    EXPECT_EQ(menuChecks(), (std::vector<bool>{true}));
+    EXPECT_EQ(w.windowTitle().toStdString(), "Profil Bureau");
+
+    whileEditorOpen([&] { w.Efface_Click(); }, [&](ui::Profil& editor) {
+        editor.listProf->setCurrentRow(0);
+        editor.Exec_Click();
+    });
+    EXPECT_TRUE(menuCaptions().empty());
+    EXPECT_EQ(w.windowTitle().toStdString(), "Pas de Profil Actif");
+    EXPECT_EQ(readFileBytes(tree.path("ArchProfils.vlr")), " 0 \r\n");
+
+    dialogs.clear();
+    EXPECT_FALSE(whileEditorOpen([&] { w.Efface_Click(); }, [](ui::Profil&) {}));
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text, "Aucun Profil à Supprimer");
+    EXPECT_EQ(dialogs.shown()[0].title, "Velmorane");
+    EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::None);
+}
+
+TEST_F(ProfileEditor, OrderingRenamesTheMenuEntriesAndKeepsTheCheckOnTheActiveProfile)
+{
+    writeProfiles({{"beta", "/w/b", "/a/b", "0", "&Travail => Archive", "1", "&Personnaliser la Mise à Jour"},
+                   {"Gamma", "/w/g", "/a/g", "0", "&Travail => Archive", "1", "&Personnaliser la Mise à Jour"},
+                   {"Alpha", "/w/a", "/a/a", "0", "&Travail => Archive", "1", "&Personnaliser la Mise à Jour"}});
+    ui::Main& w = start("beta");
+    w.TriProf_Click();
+    EXPECT_EQ(menuCaptions(), (std::vector<std::string>{"Alpha", "beta", "Gamma"}));
+    EXPECT_EQ(menuChecks(), (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(w.windowTitle().toStdString(), "Profil beta");
+}
+
+TEST_F(ProfileEditor, EditCommandsActOnTheChosenFileAndRefreshTheList)
+{
+    tree.makeFile("dossier/a.txt", "a");
+    tree.makeFile("dossier/b.txt", "b");
+    ui::Main& w = start();
+    openFolder(tree.path("dossier"));
+    ASSERT_EQ(w.Fichier->names(), (QStringList{"a.txt", "b.txt"}));
+
+    w.Edite_Click(1);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text, "Aucun fichier n'est choisi");
+
+    EXPECT_FALSE(w.ChatRex->isVisible());
+    QTest::mouseClick(w.Fichier->viewport(), Qt::LeftButton, {},
+                      w.Fichier->visualRect(w.Fichier->model()->index(0, 0)).center());
+    EXPECT_TRUE(w.ChatRex->isVisible());
+    dialogs.queueAnswer(platform::Answer::Yes);
+    w.Edite_Click(1);
+    EXPECT_EQ(dialogs.shown().back().text, "Voulez-vous Supprimer le Fichier " + tree.path("dossier/a.txt"));
+    EXPECT_EQ(w.Fichier->names(), (QStringList{"b.txt"}));
+
+    QTest::mouseClick(w.Fichier->viewport(), Qt::LeftButton, {},
+                      w.Fichier->visualRect(w.Fichier->model()->index(0, 0)).center());
+    dialogs.queueAnswer(platform::Answer::Yes);
+    dialogs.queueInput("c.txt");
+    w.Edite_Click(0);
+    EXPECT_EQ(w.Fichier->names(), (QStringList{"c.txt"}));
+    EXPECT_EQ(readFileBytes(tree.path("dossier/c.txt")), "b");
+}
+
+}  // namespace
+}  // namespace velmorane::testing
