@@ -8,11 +8,9 @@
 namespace velmorane::engine {
 namespace {
 
-std::optional<FolderStructure> readStructure(const std::string& folder, const char* caption,
-                                             platform::Dialogs& dialogs, platform::ProgressSink& progress,
-                                             platform::EventPump& pump)
+std::optional<FolderStructure> readStructure(const std::string& folder, platform::Dialogs& dialogs,
+                                             platform::ProgressSink& progress, platform::EventPump& pump)
 {
-    progress.setPanneau(caption);
     StructureResult result = lireDossiers(folder, progress, pump);
     if (!result.failure) return std::move(result.structure);
     dialogs.show(platform::stopMessage("Impossible de lire le dossier " + result.failure->folder + kLineBreak +
@@ -40,11 +38,10 @@ RunResult compareFolders(const RunPlan& plan, platform::Dialogs& dialogs, platfo
         dialogs.show(platform::Message{plan.dosSource + " est vide ou n'existe pas"});
         return {RunOutcome::SourceMissing, {}};
     }
-    const auto source =
-        readStructure(plan.dosSource, "Lecture de la Structure du Dossier Source", dialogs, progress, pump);
+    const auto source = readStructure(plan.dosSource, dialogs, progress, pump);
     if (!source) return {RunOutcome::FolderUnreadable, {}};
-    const auto dest =
-        readStructure(plan.dosDest, "Lecture de la Structure du Dossier Destination", dialogs, progress, pump);
+    progress.setPanneau("Lecture de la Structure du Dossier Destination");
+    const auto dest = readStructure(plan.dosDest, dialogs, progress, pump);
     if (!dest) return {RunOutcome::FolderUnreadable, {}};
     return {RunOutcome::Completed, compareStructures(*source, *dest, progress, pump)};
 }

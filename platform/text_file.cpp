@@ -4,6 +4,7 @@
 #include "platform/text_encoding.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,6 +43,15 @@ mode_t modeForNewFile(const std::string& path)
     return 0666 & ~mask;
 }
 
+std::string linkTarget(const std::string& path)
+{
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return path;
+    std::string target(resolved);
+    std::free(resolved);
+    return target;
+}
+
 }  // namespace
 
 Result<std::vector<std::string>> readTextLines(const std::string& path)
@@ -63,7 +73,10 @@ Result<std::vector<std::string>> readTextLines(const std::string& path)
     }
     ::close(fd);
 
-    const std::string text = isValidUtf8(bytes) ? bytes : windows1252ToUtf8(bytes);
+    // A byte-order mark, as some editors write, says UTF-8 and is no part of the first line.
+    std::string_view content(bytes);
+    if (content.starts_with("\xEF\xBB\xBF")) content.remove_prefix(3);
+    const std::string text = isValidUtf8(content) ? std::string(content) : windows1252ToUtf8(content);
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -77,8 +90,13 @@ Result<std::vector<std::string>> readTextLines(const std::string& path)
     return {std::move(lines), std::nullopt};
 }
 
-MaybeError writeTextFileAtomically(const std::string& path, const std::vector<std::string>& lines)
+MaybeError writeTextFileAtomically(const std::string& requestedPath, const std::vector<std::string>& lines)
 {
+    // Through a link the file it points to is replaced, not the link; a read-only file is left as
+    // the user protected it.
+    const std::string path = linkTarget(requestedPath);
+    struct stat existing{};
+    if (::stat(path.c_str(), &existing) == 0 && !(existing.st_mode & S_IWUSR)) return systemError(EACCES);
     const std::string parent = parentFolder(path);
     // Built piece by piece: at -O2 GCC 12 warns falsely (-Wrestrict) on a literal assigned to, or put
     // before, a string.

@@ -1,7 +1,11 @@
 #include "platform/text_file.h"
+#include "platform/file_operations.h"
 #include "tests/support/test_tree.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
 
 namespace velmorane::platform {
 namespace {
@@ -33,6 +37,7 @@ TEST_F(TextFileReading, ValidUtf8IsKeptAndAnythingElseIsWindows1252)
 {
     EXPECT_EQ(read("\xC3\xA9t\xC3\xA9\r\n"), Lines{"été"});
     EXPECT_EQ(read("\xE9t\xE9 \x80 \x9C\r\n"), Lines{"été € œ"});
+    EXPECT_EQ(read("\xEF\xBB\xBF 1 \r\n\xC3\xA9\r\n"), (Lines{" 1 ", "é"}));
 }
 
 using TextFileWriting = TextFileTest;
@@ -48,6 +53,22 @@ TEST_F(TextFileWriting, WritesUtf8WhenOneCharacterDoesNotFitAndReadsItBack)
     ASSERT_FALSE(writeTextFileAtomically(file, {"à", "Ω"}));
     EXPECT_EQ(testing::readFileBytes(file), "\xC3\xA0\r\n\xCE\xA9\r\n");
     EXPECT_EQ(readTextLines(file).value, (Lines{"à", "Ω"}));
+}
+
+TEST_F(TextFileWriting, ReplacesTheFileALinkPointsToAndLeavesAReadOnlyFileAlone)
+{
+    tree.makeFile("vrai.txt", "ancien\r\n");
+    tree.makeLink("lien.txt", "vrai.txt");
+    ASSERT_FALSE(writeTextFileAtomically(tree.path("lien.txt"), {"nouveau"}));
+    EXPECT_EQ(testing::readFileBytes(tree.path("vrai.txt")), "nouveau\r\n");
+    EXPECT_EQ(lookUp(tree.path("lien.txt")).value, EntryKind::Link);
+
+    ::chmod(tree.path("vrai.txt").c_str(), 0444);
+    const auto error = writeTextFileAtomically(tree.path("vrai.txt"), {"refusé"});
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->number, EACCES);
+    EXPECT_EQ(testing::readFileBytes(tree.path("vrai.txt")), "nouveau\r\n");
+    EXPECT_EQ(testing::readTree(tree.root()).size(), 2u);
 }
 
 }  // namespace
