@@ -102,7 +102,7 @@ void keepBest(Cost& best, const Cost& cost)
 // Made once and reused while its marker says it is whole.
 void ensureTree(const std::string& base, const std::string& tree)
 {
-    const std::string marker = base + "/tree.done";
+    const std::string marker = tree + ".done";
     if (FILE* f = std::fopen(marker.c_str(), "r")) {
         char text[64] = {};
         const bool same = std::fgets(text, sizeof text, f) && std::string(text) == kTreeVersion;
@@ -219,7 +219,7 @@ int main()
 {
     const char* chosen = std::getenv("VELMORANE_BENCH_DIR");
     const std::string base = chosen && *chosen ? chosen : "/tmp/velmorane-bench";
-    const std::string tree = base + "/tree";
+    const std::string tree = base + "/copy-source";
     ensureTree(base, tree);
     const std::string runs = base + "/copies-" + std::to_string(::getpid());
     makeFolder(runs);
