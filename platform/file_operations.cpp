@@ -97,13 +97,19 @@ MaybeError copyLinkAtomically(const std::string& from, const std::string& to, co
 
 MaybeError copyRegularAtomically(const std::string& from, const std::string& to)
 {
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    // Non-blocking, so that a FIFO put in the file's place since it was listed cannot hang the open.
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (in < 0) return lastError();
     struct stat source{};
+    MaybeError opened;
     if (::fstat(in, &source) != 0) {
-        const auto error = lastError();
+        opened = lastError();
+    } else if (!S_ISREG(source.st_mode)) {
+        opened = systemError(S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
+    }
+    if (opened) {
         ::close(in);
-        return error;
+        return opened;
     }
     std::string temporary = temporaryTemplate(to);
     const int out = ::mkostemp(temporary.data(), O_CLOEXEC);
@@ -189,7 +195,8 @@ MaybeError copyFolderInto(const std::string& from, const std::string& to, std::o
         case EntryKind::Folder:
             if (identityOf(path) == copyRoot) return std::nullopt;
             return copyFolderInto(path, target, copyRoot);
-        case EntryKind::File:
+        // The listing already says it is a regular file: no second look-up of it.
+        case EntryKind::File: return copyRegularAtomically(path, target);
         case EntryKind::Link: return copyFileAtomically(path, target);
         default: return std::nullopt;  // sockets, FIFOs and devices are not copied
         }
@@ -223,6 +230,7 @@ MaybeError copyFileAtomically(const std::string& from, const std::string& to)
 
 MaybeError copyFolder(const std::string& from, const std::string& to)
 {
+    ignoreFileSizeSignal();
     return copyFolderInto(from, to, std::nullopt);
 }
 
