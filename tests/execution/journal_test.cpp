@@ -47,12 +47,13 @@ TEST_F(Journal, EntriesAreAppendedInWindows1252ToAFileCreatedWhenMissing)
     TempFolder t;
     const std::string journal = t.path("ArchJournal.vlr");
 
+    const std::string first = "Le 05/12/2026 \xE0 21:30:07\r\n\tEx\xE9" "cution du Profil Documents : OK\r\n";
     EXPECT_FALSE(writeJournalEntry(journal, "Profil Documents", 0, kSaturdayEvening));
-    EXPECT_EQ(readFileBytes(journal), "Le 05/12/2026 \xE0 21:30:07\r\n\tEx\xE9" "cution du Profil Documents : OK\r\n");
+    EXPECT_EQ(readFileBytes(journal), first);
 
     EXPECT_FALSE(writeJournalEntry(journal, "Profil Documents", 2, kSaturdayEvening + 3600));
-    EXPECT_EQ(readFileBytes(journal), "Le 05/12/2026 \xE0 21:30:07\r\n\tEx\xE9" "cution du Profil Documents : OK\r\n"
-                                      "Le 05/12/2026 \xE0 22:30:07\r\n\tEx\xE9" "cution du Profil Documents : 2 erreur(s)\r\n");
+    EXPECT_EQ(readFileBytes(journal),
+              first + "Le 05/12/2026 \xE0 22:30:07\r\n\tEx\xE9" "cution du Profil Documents : 2 erreur(s)\r\n");
 }
 
 }  // namespace

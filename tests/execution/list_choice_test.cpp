@@ -35,7 +35,9 @@ TEST(CheckBoxPair, StartsWithBoxOneCheckedAndKeepsThePartnerOpposite)
 TEST(SelectedChosen, ExecutesAndRemovesOnlyTheSelectedEntries)
 {
     Mirror m;
-    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"}) m.tree.makeFile(std::string("work/") + name, name);
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"}) {
+        m.tree.makeFile(std::string("work/") + name, name);
+    }
     m.compare(2);
     CheckBoxPair ajout;
     ajout.clicked(0, 1);
