@@ -4,6 +4,7 @@
 #include "platform/file_operations.h"
 #include "platform/letter_case.h"
 #include "platform/paths.h"
+#include "platform/spaces.h"
 
 namespace velmorane::execution {
 namespace {
@@ -13,13 +14,6 @@ bool noFileChosen(const std::string& name, platform::Dialogs& dialogs)
     if (!name.empty()) return false;
     dialogs.show({"Aucun fichier n'est choisi", "Action Impossible", platform::Icon::Warning});
     return true;
-}
-
-std::string trimmedSpaces(const std::string& text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 void reportFailure(const std::string& what, const std::string& path, const platform::SystemError& error,
@@ -39,7 +33,8 @@ bool renameChosenFile(const std::string& folder, const std::string& name, platfo
     if (answer != platform::Answer::Yes) return true;
 
     const auto typed = dialogs.inputBox("Nouveau Nom de " + name, "Renommer un Fichier", name);
-    if (!typed || trimmedSpaces(*typed).empty() || platform::equalIgnoringCase(trimmedSpaces(*typed), name)) {
+    if (!typed || platform::trimmedSpaces(*typed).empty() ||
+        platform::equalIgnoringCase(platform::trimmedSpaces(*typed), name)) {
         return false;
     }
     // A name is one component: a "/" would move the file elsewhere.

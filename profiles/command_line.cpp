@@ -1,22 +1,16 @@
 #include "profiles/command_line.h"
 
 #include "platform/letter_case.h"
+#include "platform/spaces.h"
 
 namespace velmorane::profiles {
 namespace {
-
-std::string trimmedSpaces(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return std::string(text);
-}
 
 // A tab counts as one space, and the spaces after it are dropped.
 std::string tabsAsSpaces(std::string text)
 {
     for (auto tab = text.find('\t'); tab != std::string::npos; tab = text.find('\t')) {
-        text = text.substr(0, tab) + " " + trimmedSpaces(std::string_view(text).substr(tab + 1));
+        text = text.substr(0, tab) + " " + std::string(platform::trimmedSpaces(std::string_view(text).substr(tab + 1)));
     }
     return text;
 }
@@ -35,10 +29,10 @@ std::string joinArguments(const std::vector<std::string>& arguments)
 
 CommandWords takeWords(std::string_view commandLine)
 {
-    const std::string text = tabsAsSpaces(trimmedSpaces(commandLine));
+    const std::string text = tabsAsSpaces(std::string(platform::trimmedSpaces(commandLine)));
     const auto space = text.find(' ');
     if (space == std::string::npos) return {text, {}};
-    const std::string rest = trimmedSpaces(std::string_view(text).substr(space + 1));
+    const std::string rest(platform::trimmedSpaces(std::string_view(text).substr(space + 1)));
     return {text.substr(0, space), rest.substr(0, rest.find(' '))};
 }
 

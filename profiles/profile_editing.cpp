@@ -1,18 +1,9 @@
 #include "profiles/profile_editing.h"
 
 #include "platform/letter_case.h"
+#include "platform/spaces.h"
 
 namespace velmorane::profiles {
-namespace {
-
-std::string trimmedSpaces(const std::string& text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-}  // namespace
 
 int firstProfileNamed(const ProfileTable& table, const std::string& name)
 {
@@ -24,7 +15,7 @@ int firstProfileNamed(const ProfileTable& table, const std::string& name)
 
 AddResult addProfile(SharedState& state, const std::string& typedName, platform::Dialogs& dialogs)
 {
-    const std::string name = trimmedSpaces(typedName);
+    const std::string name(platform::trimmedSpaces(typedName));
     if (name.empty()) {
         dialogs.show(platform::stopMessage("Il faut un Nom de Profil", "Ecriture Impossible"));
         return {AddOutcome::NameMissing};

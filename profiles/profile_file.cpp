@@ -1,5 +1,6 @@
 #include "profiles/profile_file.h"
 
+#include "platform/spaces.h"
 #include "platform/text_file.h"
 
 #include <charconv>
@@ -14,16 +15,9 @@ constexpr std::size_t kFieldCount = 7;
 constexpr int kSensField = 3;
 constexpr int kActionField = 5;
 
-std::string_view trimmedSpaces(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
-
 std::optional<long> wholeNumber(std::string_view text)
 {
-    text = trimmedSpaces(text);
+    text = platform::trimmedSpaces(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     long value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
