@@ -25,6 +25,15 @@ int pixelSize(double points)
     return static_cast<int>(std::lround(points * 96.0 / 72.0));
 }
 
+// Liberation Sans has the widths of Arial, and of MS Sans Serif closely enough that captions fit.
+QFont metricCompatibleSans(double points)
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixelSize(points));
+    return font;
+}
+
 }  // namespace
 
 int toPixels(int twips)
@@ -81,19 +90,14 @@ void setHeight(QWidget* control, int height)
 
 QFont msSansSerif(double points, bool bold)
 {
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixelSize(points));
+    QFont font = metricCompatibleSans(points);
     font.setBold(bold);
     return font;
 }
 
 QFont arial(double points)
 {
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixelSize(points));
-    return font;
+    return metricCompatibleSans(points);
 }
 
 void setBackground(QWidget* control, const QColor& colour)
