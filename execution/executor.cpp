@@ -35,7 +35,8 @@ platform::SystemError outsideDestination()
 
 bool hasDotDotComponent(std::string_view path)
 {
-    return path == ".." || path.starts_with("../") || path.ends_with("/..") || path.find("/../") != std::string_view::npos;
+    return path == ".." || path.starts_with("../") || path.ends_with("/..") ||
+           path.find("/../") != std::string_view::npos;
 }
 
 // The folders an execution has copied or deleted, to recognise entries that lie inside one of them.
@@ -68,67 +69,37 @@ public:
 
     ExecutionReport run()
     {
-        if (executeAjout() && executeModif()) executeSuppr();
+        const auto& flags = settings_.flags;
+        executeList(lists_.fichAjout, ListKind::Ajout, flags.execAjout, settings_.ajoutSelectedChosen, &copiedFolders_,
+                    &Execution::addEntry) &&
+            executeList(lists_.fichModif, ListKind::Modif, flags.execModif, settings_.modifSelectedChosen, nullptr,
+                        &Execution::replaceEntry) &&
+            executeList(lists_.fichSuppr, ListKind::Suppr, flags.execSuppr, settings_.supprSelectedChosen,
+                        &deletedFolders_, &Execution::deleteEntry);
         return report_;
     }
 
 private:
-    bool executeAjout()
+    using EntryAction = bool (Execution::*)(const engine::TaskEntry&);
+
+    // Executes the entries whose selection state equals the choice, then the removal pass. An entry
+    // inside a folder this list already copied or deleted came or went with it: it leaves the list
+    // with no look-up and no question. False when the user stopped the execution.
+    bool executeList(TaskList& list, ListKind kind, bool takesPart, bool choice, const FolderSet* handledFolders,
+                     EntryAction execute)
     {
-        TaskList& list = lists_.fichAjout;
-        if (!settings_.flags.execAjout || list.count() == 0) return true;
+        if (!takesPart || list.count() == 0) return true;
         report_.activeListHadEntries = true;
-        const bool choice = settings_.ajoutSelectedChosen;
         for (std::size_t i = 0; i < list.count(); ++i) {
-            showCounter(ListKind::Ajout, i);
-            // Whatever lies inside a folder copied earlier came with it: not copied again, chosen or not.
-            if (copiedFolders_.contains(list.entry(i).destPath)) {
+            showCounter(kind, i);
+            if (handledFolders && handledFolders->contains(list.entry(i).destPath)) {
                 report_.actionFaite = true;
                 list.setSelected(i, choice);
                 continue;
             }
             if (list.selected(i) != choice) continue;
             report_.actionFaite = true;
-            if (!addEntry(list.entry(i))) return false;
-        }
-        list.removeWhereSelectionIs(choice);
-        return true;
-    }
-
-    bool executeModif()
-    {
-        TaskList& list = lists_.fichModif;
-        if (!settings_.flags.execModif || list.count() == 0) return true;
-        report_.activeListHadEntries = true;
-        const bool choice = settings_.modifSelectedChosen;
-        for (std::size_t i = 0; i < list.count(); ++i) {
-            showCounter(ListKind::Modif, i);
-            if (list.selected(i) != choice) continue;
-            report_.actionFaite = true;
-            if (!replaceEntry(list.entry(i))) return false;
-        }
-        list.removeWhereSelectionIs(choice);
-        return true;
-    }
-
-    bool executeSuppr()
-    {
-        TaskList& list = lists_.fichSuppr;
-        if (!settings_.flags.execSuppr || list.count() == 0) return true;
-        report_.activeListHadEntries = true;
-        const bool choice = settings_.supprSelectedChosen;
-        for (std::size_t i = 0; i < list.count(); ++i) {
-            showCounter(ListKind::Suppr, i);
-            const engine::TaskEntry& entry = list.entry(i);
-            // Whatever lies inside a folder deleted earlier went with it: no look-up, no question.
-            if (deletedFolders_.contains(entry.destPath)) {
-                report_.actionFaite = true;
-                list.setSelected(i, choice);
-                continue;
-            }
-            if (list.selected(i) != choice) continue;
-            report_.actionFaite = true;
-            if (!deleteEntry(entry)) return false;
+            if (!(this->*execute)(list.entry(i))) return false;
         }
         list.removeWhereSelectionIs(choice);
         return true;
