@@ -2,6 +2,7 @@
 
 #include "platform/scripted_dialogs.h"
 #include "profiles/command_line.h"
+#include "profiles/profile_file.h"
 #include "profiles/shared_state.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/test_tree.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -33,11 +35,13 @@ protected:
     // Writes the profile file: each profile as its seven fields.
     void writeProfiles(const std::vector<std::vector<std::string>>& profiles)
     {
-        std::string text = " " + std::to_string(profiles.size()) + " \r\n";
+        profiles::ProfileTable table;
         for (const auto& fields : profiles) {
-            for (const auto& field : fields) text += field + "\r\n";
+            profiles::Profile profile;
+            std::copy(fields.begin(), fields.end(), profile.fields.begin());
+            table.profiles.push_back(profile);
         }
-        tree.makeFile("ArchProfils.vlr", text);
+        ASSERT_FALSE(profiles::writeProfileFile(tree.path("ArchProfils.vlr"), table));
     }
 
     ui::Main& start(const std::string& commandLine = {})
