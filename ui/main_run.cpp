@@ -159,20 +159,24 @@ void Main::stopUnattended()
 
 void Main::Ajout_Click(int index)
 {
-    pairs_[0].clicked(index, Ajout[static_cast<std::size_t>(index)]->isChecked() ? 1 : 0);
-    for (std::size_t i = 0; i < 2; ++i) Ajout[i]->setChecked(pairs_[0].value(static_cast<int>(i)) == 1);
+    pairClicked(pairs_[0], Ajout, index);
 }
 
 void Main::Modif_Click(int index)
 {
-    pairs_[1].clicked(index, Modif[static_cast<std::size_t>(index)]->isChecked() ? 1 : 0);
-    for (std::size_t i = 0; i < 2; ++i) Modif[i]->setChecked(pairs_[1].value(static_cast<int>(i)) == 1);
+    pairClicked(pairs_[1], Modif, index);
 }
 
 void Main::Suppr_Click(int index)
 {
-    pairs_[2].clicked(index, Suppr[static_cast<std::size_t>(index)]->isChecked() ? 1 : 0);
-    for (std::size_t i = 0; i < 2; ++i) Suppr[i]->setChecked(pairs_[2].value(static_cast<int>(i)) == 1);
+    pairClicked(pairs_[2], Suppr, index);
+}
+
+// The clicked box already shows its new state; both boxes then show what the pair holds.
+void Main::pairClicked(execution::CheckBoxPair& pair, const std::array<QCheckBox*, 2>& boxes, int index)
+{
+    pair.clicked(index, boxes[static_cast<std::size_t>(index)]->isChecked() ? 1 : 0);
+    for (std::size_t i = 0; i < boxes.size(); ++i) boxes[i]->setChecked(pair.value(static_cast<int>(i)) == 1);
 }
 
 execution::ExecutionSettings Main::executionSettings() const

@@ -188,6 +188,7 @@ private:
     void showReview();
     void reloadLists();
     void storeSelections();
+    void pairClicked(execution::CheckBoxPair& pair, const std::array<QCheckBox*, 2>& boxes, int index);
     execution::ExecutionSettings executionSettings() const;
     void executeUnattended();
     void stopUnattended();
