@@ -7,7 +7,7 @@
 #include "tests/support/test_tree.h"
 
 #include <algorithm>
-#include <dirent.h>
+#include <filesystem>
 #include <functional>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -15,16 +15,18 @@
 
 namespace velmorane::testing {
 
+using Names = std::vector<std::string>;
+
 class RecordingCounters : public execution::CounterSink {
 public:
     void setCounter(execution::ListKind list, const std::string& text) override
     {
         shown[static_cast<int>(list)].push_back(text);
-        if (onShow) onShow(list, text);
+        if (onShow) onShow(text);
     }
-    std::vector<std::string> shown[3];
+    Names shown[3];
     // Lets a test change the trees between two entries of an execution.
-    std::function<void(execution::ListKind, const std::string&)> onShow;
+    std::function<void(const std::string&)> onShow;
 };
 
 // A work folder and an archive folder in a fresh temporary folder, and what executing their task
@@ -41,8 +43,7 @@ struct Mirror {
 
     void compare(std::int16_t typeAction, std::int16_t sensTransfert = 0)
     {
-        const engine::RunSettings run{work, archive, sensTransfert, typeAction, {}, {}};
-        const engine::RunPlan plan = engine::planRun(run);
+        const engine::RunPlan plan = engine::planRun({work, archive, sensTransfert, typeAction, {}, {}});
         platform::NullProgress progress;
         engine::RunResult result = engine::compareFolders(plan, dialogs, progress, pump);
         lists.fichAjout.assign(std::move(result.lists.fichAjout));
@@ -53,12 +54,15 @@ struct Mirror {
         settings.flags = plan.flags;
     }
 
+    // Executes, then shows the report as an interactive run does.
     execution::ExecutionReport execute()
     {
-        return execution::Selection_Click(lists, settings, dialogs, counters, pump);
+        const auto report = execution::Selection_Click(lists, settings, dialogs, counters, pump);
+        execution::reportExecution(report, settings.flags, dialogs);
+        return report;
     }
 
-    // The texts of the boxes shown so far, one line each: "title|text".
+    // The boxes shown so far, one line each: "title|text".
     std::string messages() const
     {
         std::string out;
@@ -67,9 +71,18 @@ struct Mirror {
     }
 };
 
-inline std::vector<std::string> texts(const execution::TaskList& list)
+inline constexpr const char* kReportOk = "Rapport d'activité|Exécution terminée correctement !\n";
+
+// The "Erreur grave" question as Mirror::messages() records it.
+inline std::string question(const std::string& error, const std::string& current, const std::string& target)
 {
-    std::vector<std::string> out;
+    return "Erreur grave|Erreur : " + error + "\r\nSur le fichier : " + current + " ou " + target +
+           "\r\nFaut-il continuer ?\n";
+}
+
+inline Names texts(const execution::TaskList& list)
+{
+    Names out;
     for (std::size_t i = 0; i < list.count(); ++i) out.push_back(list.entry(i).text);
     return out;
 }
@@ -85,16 +98,10 @@ inline void setMode(const std::string& path, unsigned mode)
     if (::chmod(path.c_str(), mode) != 0) throw std::runtime_error("chmod " + path);
 }
 
-inline std::vector<std::string> namesIn(const std::string& folder)
+inline Names namesIn(const std::string& folder)
 {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
-        ::closedir(dir);
-    }
+    Names names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -8,79 +8,78 @@ namespace velmorane::testing {
 namespace {
 
 using execution::CheckBoxPair;
-using Names = std::vector<std::string>;
 
 TEST(CheckBoxPair, StartsWithBoxOneCheckedAndKeepsThePartnerOpposite)
 {
     CheckBoxPair pair;
-    EXPECT_EQ(pair.value(0), 0);
-    EXPECT_EQ(pair.value(1), 1);
-    EXPECT_FALSE(pair.selectedChosen());
-
+    const auto state = [&] { return std::to_string(pair.value(0)) + std::to_string(pair.value(1)) +
+                                    (pair.selectedChosen() ? " selected" : ""); };
+    EXPECT_EQ(state(), "01");
     pair.clicked(0, 1);  // "Eléments Sélectionnés" checked
-    EXPECT_EQ(pair.value(1), 0);
-    EXPECT_TRUE(pair.selectedChosen());
-
+    EXPECT_EQ(state(), "10 selected");
     pair.clicked(0, 0);  // unchecking it checks its partner
-    EXPECT_EQ(pair.value(1), 1);
+    EXPECT_EQ(state(), "01");
     pair.clicked(1, 0);
-    EXPECT_EQ(pair.value(0), 1);
-    EXPECT_TRUE(pair.selectedChosen());
-
+    EXPECT_EQ(state(), "10 selected");
     pair.clicked(2, 1);  // not a box of the pair
-    EXPECT_EQ(pair.value(0), 1);
-    EXPECT_EQ(pair.value(1), 0);
+    EXPECT_EQ(state(), "10 selected");
 }
 
+// "Eléments Sélectionnés" chosen for two lists: two of five entries selected in one, none in the other.
 TEST(SelectedChosen, ExecutesAndRemovesOnlyTheSelectedEntries)
 {
     Mirror m;
-    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"}) {
-        m.tree.makeFile(std::string("work/") + name, name);
-    }
-    m.compare(2);
-    CheckBoxPair ajout;
-    ajout.clicked(0, 1);
-    m.settings.ajoutSelectedChosen = ajout.selectedChosen();
+    for (const char* name : {"a", "b", "c", "d", "e"}) m.tree.makeFile(std::string("work/") + name, name);
+    m.tree.makeFile("archive/x", "x");
+    m.compare(1);
+    m.settings.ajoutSelectedChosen = m.settings.supprSelectedChosen = true;
     m.lists.fichAjout.setSelected(1, true);
     m.lists.fichAjout.setSelected(3, true);
-    const auto built = texts(m.lists.fichAjout);
+    const Names built = texts(m.lists.fichAjout);
 
     m.execute();
 
-    EXPECT_EQ(namesIn(m.archive), (Names{"b.txt", "d.txt"}));
+    EXPECT_EQ(namesIn(m.archive), (Names{"b", "d", "x"}));
     EXPECT_EQ(texts(m.lists.fichAjout), (Names{built[0], built[2], built[4]}));
     for (std::size_t i = 0; i < 3; ++i) EXPECT_FALSE(m.lists.fichAjout.selected(i));
+    EXPECT_EQ(counts(m.lists), "3 0 1");
 }
 
-TEST(SelectedChosen, WithNothingSelectedExecutesNothingOfThatList)
+// Folders A (holding A1) and B, only on one side: their entries come as A, B, A/A1.
+TEST(NestedFolders, AFolderInsideOneAlreadyDeletedLeavesTheListWithoutAQuestion)
 {
     Mirror m;
-    m.tree.makeFile("work/a.txt", "a");
-    m.tree.makeFile("archive/vieux.txt", "vieux");
-    m.compare(1);
-    m.settings.ajoutSelectedChosen = true;
+    m.tree.makeFile("archive/A/A1/f.txt", "f");
+    m.tree.makeFile("archive/B/g.txt", "g");
+    m.compare(3);
+    ASSERT_EQ(texts(m.lists.fichSuppr), (Names{m.archive + "/A/ **Dossier", m.archive + "/B/ **Dossier",
+                                              m.archive + "/A/A1/ **Dossier"}));
+    m.execute();
 
-    const auto report = m.execute();
-
+    EXPECT_EQ(m.messages(), kReportOk);
+    EXPECT_EQ(counts(m.lists), "0 0 0");
     EXPECT_EQ(namesIn(m.archive), Names{});
-    EXPECT_EQ(counts(m.lists), "1 0 0");
-    EXPECT_TRUE(report.actionFaite);  // the delete list ran
 }
 
-TEST(Counters, EachActiveListCountsItsEntriesAndAnEmptyOneIsNotTouched)
+TEST(NestedFolders, AFolderInsideOneAlreadyCopiedIsNotCopiedAgainAndLeavesTheListEvenWhenNotChosen)
 {
     Mirror m;
-    for (const char* name : {"a", "b", "c"}) m.tree.makeFile(std::string("work/") + name, name);
-    m.tree.makeFile("archive/x", "x");
-    m.tree.makeFile("archive/y", "y");
-    m.compare(1);
+    m.tree.makeFile("work/A/A1/f.txt", "f");
+    m.tree.makeFile("work/B/g.txt", "g");
+    m.compare(2);
+    m.settings.ajoutSelectedChosen = true;
+    m.lists.fichAjout.setSelected(0, true);  // A only
+    // Were A/A1 copied again after A, its source would be missing now and the copy would fail.
+    m.counters.onShow = [&](const std::string& counter) {
+        if (counter == "3") std::filesystem::remove_all(m.work + "/A/A1");
+    };
 
     m.execute();
 
-    EXPECT_EQ(m.counters.shown[0], (Names{"1", "2", "3"}));
-    EXPECT_EQ(m.counters.shown[1], Names{});
-    EXPECT_EQ(m.counters.shown[2], (Names{"1", "2"}));
+    EXPECT_EQ(m.messages(), kReportOk);
+    EXPECT_EQ(texts(m.lists.fichAjout), Names{m.work + "/B/ **Dossier"});
+    EXPECT_EQ(namesIn(m.archive), Names{"A"});
+    EXPECT_EQ(readFileBytes(m.archive + "/A/A1/f.txt"), "f");
 }
 
 }  // namespace
