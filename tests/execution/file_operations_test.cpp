@@ -8,40 +8,31 @@ namespace velmorane::testing {
 namespace {
 
 using namespace platform;
-using Names = std::vector<std::string>;
 
-TEST(CopyFileAtomically, KeepsContentTimeAndPermissionBits)
+TEST(CopyFileAtomically, KeepsContentTimeAndModeAndCopiesALinkAsALink)
 {
     TempFolder t;
     setMode(t.makeFile("a/lettre.txt", "contenu\r\n", kTestTime - 86400), 0640);
-    t.makeFolder("b");
-
-    EXPECT_FALSE(copyFileAtomically(t.path("a/lettre.txt"), t.path("b/lettre.txt")));
-    EXPECT_EQ(readTree(t.path("b")), readTree(t.path("a")));
-}
-
-TEST(CopyFileAtomically, CopiesALinkAsALinkWithItsOwnTime)
-{
-    TempFolder t;
-    t.makeFile("c/cible.txt", "cible", kTestTime - 10);
     t.makeLink("a/lien", "../c/cible.txt", kTestTime + 10);
+    t.makeFile("c/cible.txt", "cible", kTestTime - 10);
     t.makeFolder("b");
     const auto target = readTree(t.path("c"));
 
+    EXPECT_FALSE(copyFileAtomically(t.path("a/lettre.txt"), t.path("b/lettre.txt")));
     EXPECT_FALSE(copyFileAtomically(t.path("a/lien"), t.path("b/lien")));
     EXPECT_EQ(readTree(t.path("b")), readTree(t.path("a")));
     EXPECT_EQ(readTree(t.path("c")), target);
 }
 
-TEST(CopyFileAtomically, ReplacesAReadOnlyTargetAndLeavesNoTemporaryFile)
+TEST(CopyFolder, AFolderCopiedIntoItsOwnSubFolderIsNotCopiedIntoItselfAgain)
 {
     TempFolder t;
-    t.makeFile("a/f.txt", "nouveau");
-    setMode(t.makeFile("b/f.txt", "ancien"), 0444);
+    t.makeFile("travail/lettre.txt", "x");
+    t.makeFolder("travail/archive");
 
-    EXPECT_FALSE(copyFileAtomically(t.path("a/f.txt"), t.path("b/f.txt")));
-    EXPECT_EQ(readFileBytes(t.path("b/f.txt")), "nouveau");
-    EXPECT_EQ(namesIn(t.path("b")), Names{"f.txt"});
+    EXPECT_FALSE(copyFolder(t.path("travail"), t.path("travail/archive/travail")));
+    EXPECT_EQ(namesIn(t.path("travail/archive/travail")), (Names{"archive", "lettre.txt"}));
+    EXPECT_EQ(namesIn(t.path("travail/archive/travail/archive")), Names{});
 }
 
 TEST(DeleteFolder, RemovesReadOnlyContentAndNeverFollowsALink)
