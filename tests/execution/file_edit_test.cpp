@@ -12,18 +12,24 @@ namespace {
 using platform::Answer;
 using platform::Icon;
 using testing::readFileBytes;
-using testing::TempFolder;
+using Lines = std::vector<std::string>;
 
 class FileEdit : public ::testing::Test {
 protected:
-    std::vector<std::string> texts() const
+    // The boxes shown so far: "title|text" each.
+    Lines shown() const
     {
-        std::vector<std::string> out;
-        for (const auto& message : dialogs.shown()) out.push_back(message.text);
+        Lines out;
+        for (const auto& message : dialogs.shown()) out.push_back(message.title + "|" + message.text);
         return out;
     }
+    void answer(Answer answer, std::optional<std::string> input)
+    {
+        dialogs.queueAnswer(answer);
+        dialogs.queueInput(std::move(input));
+    }
 
-    TempFolder folder;
+    testing::TempFolder folder;
     platform::ScriptedDialogs dialogs;
 };
 
@@ -31,33 +37,25 @@ TEST_F(FileEdit, NoFileChosenIsRefusedWithoutRefreshing)
 {
     EXPECT_FALSE(renameChosenFile(folder.root(), "", dialogs));
     EXPECT_FALSE(deleteChosenFile(folder.root(), "", dialogs));
-    ASSERT_EQ(dialogs.shown().size(), 2u);
-    for (const auto& message : dialogs.shown()) {
-        EXPECT_EQ(message.text, "Aucun fichier n'est choisi");
-        EXPECT_EQ(message.title, "Action Impossible");
-        EXPECT_EQ(message.icon, Icon::Warning);
-        EXPECT_EQ(message.buttons, platform::Buttons::Ok);
-    }
+    EXPECT_EQ(shown(), Lines(2, "Action Impossible|Aucun fichier n'est choisi"));
+    EXPECT_EQ(dialogs.shown()[0].icon, Icon::Warning);
+    EXPECT_EQ(dialogs.shown()[0].buttons, platform::Buttons::Ok);
 }
 
 TEST_F(FileEdit, RenameAsksThenRenamesAReadOnlyFileAndMakesItWritable)
 {
-    const std::string original = folder.makeFile("a.txt", "contenu");
-    ::chmod(original.c_str(), 0444);
-    dialogs.queueAnswer(Answer::Yes);
-    dialogs.queueInput("b.txt");
+    ::chmod(folder.makeFile("a.txt", "contenu").c_str(), 0444);
+    answer(Answer::Yes, "b.txt");
 
     EXPECT_TRUE(renameChosenFile(folder.root(), "a.txt", dialogs));
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].text, "Voulez-vous Renommer le Fichier " + folder.path("a.txt"));
-    EXPECT_EQ(dialogs.shown()[0].title, "Attention !");
+    EXPECT_EQ(shown(), Lines{"Attention !|Voulez-vous Renommer le Fichier " + folder.path("a.txt")});
     EXPECT_EQ(dialogs.shown()[0].icon, Icon::Critical);
     ASSERT_EQ(dialogs.inputRequests().size(), 1u);
     EXPECT_EQ(dialogs.inputRequests()[0].prompt, "Nouveau Nom de a.txt");
     EXPECT_EQ(dialogs.inputRequests()[0].title, "Renommer un Fichier");
     EXPECT_EQ(dialogs.inputRequests()[0].proposed, "a.txt");
 
-    EXPECT_EQ(platform::lookUp(original).value, platform::EntryKind::Missing);
+    EXPECT_EQ(testing::readTree(folder.root()).size(), 1u);
     EXPECT_EQ(readFileBytes(folder.path("b.txt")), "contenu");
     struct stat info{};
     ASSERT_EQ(::stat(folder.path("b.txt").c_str(), &info), 0);
@@ -71,18 +69,10 @@ TEST_F(FileEdit, RenameDoesNothingOnNoCancelEmptyOrTheSameNameIgnoringCase)
     EXPECT_TRUE(renameChosenFile(folder.root(), "a.txt", dialogs));  // No still refreshes
     EXPECT_TRUE(dialogs.inputRequests().empty());
 
-    dialogs.queueAnswer(Answer::Yes);
-    dialogs.queueInput(std::nullopt);
-    EXPECT_FALSE(renameChosenFile(folder.root(), "a.txt", dialogs));
-
-    dialogs.queueAnswer(Answer::Yes);
-    dialogs.queueInput("   ");
-    EXPECT_FALSE(renameChosenFile(folder.root(), "a.txt", dialogs));
-
-    dialogs.queueAnswer(Answer::Yes);
-    dialogs.queueInput("  A.TXT  ");
-    EXPECT_FALSE(renameChosenFile(folder.root(), "a.txt", dialogs));
-
+    for (const std::optional<std::string>& input : {std::optional<std::string>{}, {"   "}, {"  A.TXT  "}}) {
+        answer(Answer::Yes, input);
+        EXPECT_FALSE(renameChosenFile(folder.root(), "a.txt", dialogs));
+    }
     EXPECT_EQ(testing::readTree(folder.root()).size(), 1u);
     EXPECT_EQ(readFileBytes(folder.path("a.txt")), "x");
 }
@@ -93,31 +83,27 @@ TEST_F(FileEdit, RenameNeverReplacesAnotherFileNorMovesTheFileAndReportsTheReaso
     folder.makeFile("b.txt", "b");
     folder.makeFolder("sub");
 
-    dialogs.queueAnswer(Answer::Yes);
-    dialogs.queueInput("b.txt");
+    answer(Answer::Yes, "b.txt");
     EXPECT_TRUE(renameChosenFile(folder.root(), "a.txt", dialogs));
-    EXPECT_EQ(readFileBytes(folder.path("a.txt")), "a");
-    EXPECT_EQ(readFileBytes(folder.path("b.txt")), "b");
-
-    dialogs.queueAnswer(Answer::Yes);
-    dialogs.queueInput("sub/a.txt");
+    answer(Answer::Yes, "sub/a.txt");
     EXPECT_TRUE(renameChosenFile(folder.root(), "a.txt", dialogs));
-    EXPECT_EQ(platform::lookUp(folder.path("sub/a.txt")).value, platform::EntryKind::Missing);
-
-    dialogs.queueAnswer(Answer::Yes);
-    dialogs.queueInput("c.txt");
+    answer(Answer::Yes, "c.txt");
     EXPECT_TRUE(renameChosenFile(folder.root(), "vanished.txt", dialogs));
 
-    EXPECT_EQ(texts(), (std::vector<std::string>{
-                           "Voulez-vous Renommer le Fichier " + folder.path("a.txt"),
-                           "Impossible de renommer le fichier " + folder.path("a.txt") + "\r\nFile exists",
-                           "Voulez-vous Renommer le Fichier " + folder.path("a.txt"),
-                           "Un nom de fichier ne peut pas contenir \"/\" : sub/a.txt",
-                           "Voulez-vous Renommer le Fichier " + folder.path("vanished.txt"),
-                           "Impossible de renommer le fichier " + folder.path("vanished.txt") +
+    EXPECT_EQ(readFileBytes(folder.path("a.txt")), "a");
+    EXPECT_EQ(readFileBytes(folder.path("b.txt")), "b");
+    EXPECT_EQ(platform::lookUp(folder.path("sub/a.txt")).value, platform::EntryKind::Missing);
+    const std::string ask = "Attention !|Voulez-vous Renommer le Fichier ";
+    EXPECT_EQ(shown(), (Lines{
+                           ask + folder.path("a.txt"),
+                           "Renommer un Fichier|Impossible de renommer le fichier " + folder.path("a.txt") +
+                               "\r\nFile exists",
+                           ask + folder.path("a.txt"),
+                           "Renommer un Fichier|Un nom de fichier ne peut pas contenir \"/\" : sub/a.txt",
+                           ask + folder.path("vanished.txt"),
+                           "Renommer un Fichier|Impossible de renommer le fichier " + folder.path("vanished.txt") +
                                "\r\nNo such file or directory",
                        }));
-    EXPECT_EQ(dialogs.shown()[1].title, "Renommer un Fichier");
     EXPECT_EQ(dialogs.shown()[1].icon, Icon::Critical);
 }
 
@@ -132,24 +118,22 @@ TEST_F(FileEdit, DeleteAsksThenRemovesEvenAReadOnlyFile)
     dialogs.queueAnswer(Answer::Yes);
     EXPECT_TRUE(deleteChosenFile(folder.root(), "a.txt", dialogs));
     EXPECT_EQ(platform::lookUp(path).value, platform::EntryKind::Missing);
-
-    ASSERT_EQ(dialogs.shown().size(), 2u);
-    EXPECT_EQ(dialogs.shown()[1].text, "Voulez-vous Supprimer le Fichier " + path);
-    EXPECT_EQ(dialogs.shown()[1].title, "Supprimer un Fichier");
     EXPECT_EQ(dialogs.shown()[1].icon, Icon::Critical);
     EXPECT_EQ(dialogs.shown()[1].buttons, platform::Buttons::YesNo);
 
     dialogs.queueAnswer(Answer::Yes);
     EXPECT_TRUE(deleteChosenFile(folder.root(), "a.txt", dialogs));
-    EXPECT_EQ(dialogs.shown().back().text,
-              "Impossible de supprimer le fichier " + path + "\r\nNo such file or directory");
+    const std::string ask = "Supprimer un Fichier|Voulez-vous Supprimer le Fichier " + path;
+    EXPECT_EQ(shown(), (Lines{ask, ask, ask,
+                              "Supprimer un Fichier|Impossible de supprimer le fichier " + path +
+                                  "\r\nNo such file or directory"}));
 }
 
 TEST_F(FileEdit, TheRootFolderGivesNoDoubledSeparator)
 {
     dialogs.queueAnswer(Answer::No);
     deleteChosenFile("/", "absent.txt", dialogs);
-    EXPECT_EQ(dialogs.shown()[0].text, "Voulez-vous Supprimer le Fichier /absent.txt");
+    EXPECT_EQ(shown(), Lines{"Supprimer un Fichier|Voulez-vous Supprimer le Fichier /absent.txt"});
 }
 
 }  // namespace
