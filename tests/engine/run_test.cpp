@@ -15,36 +15,32 @@ namespace velmorane::engine {
 namespace {
 
 using testing::kTestTime;
-using Texts = std::vector<std::string>;
-
-std::string folderEntry(const std::string& path) { return path + " **Dossier"; }
 
 std::string fileEntry(const std::string& path, std::int64_t size, std::int64_t mtime = kTestTime)
 {
     return path + " *-* " + std::to_string(size) + " *-* " + platform::dateText(mtime);
 }
 
-Texts texts(const std::vector<TaskEntry>& entries)
-{
-    Texts out;
-    for (const auto& entry : entries) out.push_back(entry.text);
-    return out;
-}
-
-// Every entry with both its real paths, one per line, to compare whole lists at once.
-std::string describe(const TaskLists& lists)
+// Every entry in list order with both its real paths, one per line, the given root left out.
+std::string describe(const TaskLists& lists, const std::string& root = "")
 {
     std::string out;
     for (const auto& [name, list] : {std::pair{"ajout", &lists.fichAjout}, std::pair{"modif", &lists.fichModif},
                                      std::pair{"suppr", &lists.fichSuppr}}) {
-        for (const auto& e : *list) {
-            out += std::string(name) + ": " + e.text + " [" + e.sourcePath + " > " + e.destPath + "]\n";
-        }
+        for (const auto& e : *list) out += std::string(name) + ": " + e.text + " [" + e.sourcePath + " > " + e.destPath + "]\n";
     }
+    for (std::size_t at; !root.empty() && (at = out.find(root)) != std::string::npos;) out.erase(at, root.size());
     return out;
 }
 
-class RunTest : public ::testing::Test {
+// A shown box as "title|icon|buttons|text", icon and buttons by their place in their enums.
+std::string box(const platform::Message& m)
+{
+    return m.title + "|" + std::to_string(static_cast<int>(m.icon)) + "|" + std::to_string(static_cast<int>(m.buttons)) +
+           "|" + m.text;
+}
+
+class Run : public ::testing::Test {
 protected:
     RunResult run(std::int16_t sensTransfert = 0, std::string work = {}, std::string archive = {})
     {
@@ -52,7 +48,13 @@ protected:
         return compareFolders(planRun(settings), dialogs, progress, pump);
     }
 
+    void makeFiles(std::initializer_list<std::pair<const char*, std::int64_t>> files)
+    {
+        for (const auto& [path, size] : files) tree.makeFile(path, size);
+    }
+
     testing::TempFolder tree;
+    std::string root = tree.root() + "/";
     std::string src = tree.makeFolder("src");
     std::string dst = tree.makeFolder("dst");
     platform::ScriptedDialogs dialogs;
@@ -60,208 +62,111 @@ protected:
     platform::NullEventPump pump;
 };
 
-using RunFolderEntries = RunTest;
-
-TEST_F(RunFolderEntries, OneSidedFoldersComeWithEverySubFolderBeforeAnyFileAndTheirFilesGetNoEntry)
+TEST_F(Run, ListsOneSidedFoldersLevelByLevelThenFilesWithTheRealDestinationNamesAndTheSourceValues)
 {
-    tree.makeFolder("src/.cache");
-    tree.makeFile("src/A/A1/a.txt", 5);
-    tree.makeFile("src/A/b.txt", 5);
-    tree.makeFolder("src/B");
-    tree.makeFile("src/C/new.txt", 7);
-    tree.makeFolder("dst/C");
-    tree.makeFile("src/z.txt", 3);
-    tree.makeFile("dst/Vieux/Sous/v.txt", 4);
+    for (const char* folder : {"src/.cache", "src/B", "dst/C", "src/Musique/Album", "dst/musique"}) tree.makeFolder(folder);
+    makeFiles({{"src/A/A1/a.txt", 5}, {"src/A/b.txt", 5}, {"src/C/new.txt", 7}, {"src/z.txt", 3},
+               {"dst/Vieux/Sous/v.txt", 4}, {"src/older.txt", 10}, {"dst/older.txt", 10}, {"src/newer.txt", 10},
+               {"dst/newer.txt", 10}, {"src/size.txt", 11}, {"dst/size.txt", 12}, {"src/Lettre.TXT", 9},
+               {"dst/lettre.txt", 9}, {"src/Été/Rapport.doc", 5}, {"dst/été/rapport.DOC", 6},
+               {"src/Musique/chanson.mp3", 3}, {"src/A.txt", 1}, {"dst/a.txt", 1}, {"dst/A.txt", 1}});
+    tree.setMtime("dst/older.txt", kTestTime + 60);  // a minute later, the same day: only the time of day differs
+    tree.setMtime("src/newer.txt", kTestTime + 86400);
 
     const RunResult result = run();
 
     EXPECT_EQ(result.outcome, RunOutcome::Completed);
-    EXPECT_EQ(texts(result.lists.fichAjout),
-              (Texts{folderEntry(src + "/.cache/"), folderEntry(src + "/A/"), folderEntry(src + "/B/"),
-                     folderEntry(src + "/A/A1/"), fileEntry(src + "/z.txt", 3), fileEntry(src + "/C/new.txt", 7)}));
-    EXPECT_TRUE(result.lists.fichModif.empty());
-    EXPECT_EQ(texts(result.lists.fichSuppr), (Texts{folderEntry(dst + "/Vieux/"), folderEntry(dst + "/Vieux/Sous/")}));
-    EXPECT_EQ(result.lists.fichAjout[3].destPath, dst + "/A/A1/");
+    const std::string expected =
+        "ajout: src/.cache/ **Dossier [src/.cache/ > dst/.cache/]\n"
+        "ajout: src/A/ **Dossier [src/A/ > dst/A/]\n"
+        "ajout: src/B/ **Dossier [src/B/ > dst/B/]\n"
+        "ajout: src/A/A1/ **Dossier [src/A/A1/ > dst/A/A1/]\n"
+        "ajout: src/Musique/Album/ **Dossier [src/Musique/Album/ > dst/musique/Album/]\n"
+        "ajout: " + fileEntry("src/z.txt", 3) + " [src/z.txt > dst/z.txt]\n"
+        "ajout: " + fileEntry("src/C/new.txt", 7) + " [src/C/new.txt > dst/C/new.txt]\n"
+        "ajout: " + fileEntry("src/Musique/chanson.mp3", 3) + " [src/Musique/chanson.mp3 > dst/musique/chanson.mp3]\n"
+        "modif: " + fileEntry("dst/newer.txt", 10, kTestTime + 86400) + " [src/newer.txt > dst/newer.txt]\n"
+        "modif: " + fileEntry("dst/older.txt", 10) + " [src/older.txt > dst/older.txt]\n"
+        "modif: " + fileEntry("dst/size.txt", 11) + " [src/size.txt > dst/size.txt]\n"
+        "modif: " + fileEntry("dst/été/rapport.DOC", 5) + " [src/Été/Rapport.doc > dst/été/rapport.DOC]\n"
+        "suppr: dst/Vieux/ **Dossier [ > dst/Vieux/]\n"
+        "suppr: dst/Vieux/Sous/ **Dossier [ > dst/Vieux/Sous/]\n"
+        "suppr: " + fileEntry("dst/a.txt", 1) + " [ > dst/a.txt]\n";  // the exact spelling A.txt wins
+    EXPECT_EQ(describe(result.lists, root), expected);
+    EXPECT_EQ(describe(run(0, src + "/", dst + "/").lists, root), expected) << "a trailing separator changes nothing";
 }
 
-TEST_F(RunFolderEntries, AnEmptySourceDeletesEveryDestinationFolderAndStartFolderFile)
+TEST_F(Run, DirectionOneTakesTheArchiveAsSourceAndAnEmptySourceDeletesEverything)
 {
-    tree.makeFile("dst/D/E/e.txt", 1);
-    tree.makeFile("dst/f1", 10);
-    tree.makeFile("dst/f2", 20);
+    makeFiles({{"src/D/E/e.txt", 1}, {"src/f1", 10}, {"src/f2", 20}});
 
-    const RunResult result = run();
+    const RunResult result = run(1);
 
     EXPECT_EQ(result.outcome, RunOutcome::Completed);
-    EXPECT_TRUE(result.lists.fichAjout.empty());
-    EXPECT_EQ(texts(result.lists.fichSuppr), (Texts{folderEntry(dst + "/D/"), folderEntry(dst + "/D/E/"),
-                                                     fileEntry(dst + "/f1", 10), fileEntry(dst + "/f2", 20)}));
+    EXPECT_EQ(describe(result.lists, root), "suppr: src/D/ **Dossier [ > src/D/]\n"
+                                            "suppr: src/D/E/ **Dossier [ > src/D/E/]\n"
+                                            "suppr: " + fileEntry("src/f1", 10) + " [ > src/f1]\n"
+                                            "suppr: " + fileEntry("src/f2", 20) + " [ > src/f2]\n");
 }
 
-using RunChangedFiles = RunTest;
-
-TEST_F(RunChangedFiles, AnotherDateOrSizeReplacesTheDestinationWithTheSourceValuesWhicheverIsNewer)
+TEST_F(Run, AMissingSourceOrDestinationIsReportedAndLeavesTheListsEmpty)
 {
-    tree.makeFile("src/older.txt", 10, kTestTime);
-    tree.makeFile("dst/older.txt", 10, kTestTime + 60);
-    tree.makeFile("src/newer.txt", 10, kTestTime + 86400);
-    tree.makeFile("dst/newer.txt", 10, kTestTime);
-    tree.makeFile("src/size.txt", 11);
-    tree.makeFile("dst/size.txt", 12);
-
-    const RunResult result = run();
-
-    EXPECT_EQ(texts(result.lists.fichModif),
-              (Texts{fileEntry(dst + "/newer.txt", 10, kTestTime + 86400), fileEntry(dst + "/older.txt", 10),
-                     fileEntry(dst + "/size.txt", 11)}));
-    EXPECT_EQ(result.lists.fichModif[0].sourcePath, src + "/newer.txt");
-    EXPECT_TRUE(result.lists.fichAjout.empty());
-    EXPECT_TRUE(result.lists.fichSuppr.empty());
-}
-
-TEST_F(RunChangedFiles, DirectionOneTakesTheArchiveAsSource)
-{
-    tree.makeFile("work/only-in-work.txt", 1);
-    tree.makeFile("archive/only-in-archive.txt", 2);
-
-    const RunResult result = run(1, tree.path("work"), tree.path("archive"));
-
-    EXPECT_EQ(texts(result.lists.fichAjout), Texts{fileEntry(tree.path("archive/only-in-archive.txt"), 2)});
-    EXPECT_EQ(texts(result.lists.fichSuppr), Texts{fileEntry(tree.path("work/only-in-work.txt"), 1)});
-}
-
-using RunLetterCase = RunTest;
-
-TEST_F(RunLetterCase, NamesDifferingOnlyInCaseMatchAndEntriesUseTheRealDestinationNames)
-{
-    tree.makeFile("src/Lettre.TXT", 9);
-    tree.makeFile("dst/lettre.txt", 9);
-    tree.makeFile("src/Été/Rapport.doc", 5);
-    tree.makeFile("dst/été/rapport.DOC", 6);
-    tree.makeFile("src/Musique/chanson.mp3", 3);
-    tree.makeFolder("src/Musique/Album");
-    tree.makeFolder("dst/musique");
-
-    const RunResult result = run();
-
-    EXPECT_EQ(describe(result.lists),
-              "ajout: " + folderEntry(src + "/Musique/Album/") + " [" + src + "/Musique/Album/ > " + dst +
-                  "/musique/Album/]\n"
-                  "ajout: " + fileEntry(src + "/Musique/chanson.mp3", 3) + " [" + src + "/Musique/chanson.mp3 > " +
-                  dst + "/musique/chanson.mp3]\n"
-                  "modif: " + fileEntry(dst + "/été/rapport.DOC", 5) + " [" + src + "/Été/Rapport.doc > " + dst +
-                  "/été/rapport.DOC]\n");
-}
-
-TEST_F(RunLetterCase, AnExactSpellingIsPreferredWhenTheDestinationHoldsBothCases)
-{
-    tree.makeFile("src/A.txt", 1);
-    tree.makeFile("dst/a.txt", 1);
-    tree.makeFile("dst/A.txt", 1);
-
-    const RunResult result = run();
-
-    EXPECT_TRUE(result.lists.fichAjout.empty());
-    EXPECT_EQ(texts(result.lists.fichSuppr), Texts{fileEntry(dst + "/a.txt", 1)});
-}
-
-using RunFailures = RunTest;
-
-TEST_F(RunFailures, AMissingSourceIsReportedAndLeavesTheListsEmpty)
-{
+    makeFiles({{"src/a.txt", 1}});
     const std::string missing = tree.path("absent");
 
-    const RunResult result = run(0, missing);
+    const RunResult noSource = run(0, missing);
+    const RunResult noDestination = run(0, src, missing);
 
-    EXPECT_EQ(result.outcome, RunOutcome::SourceMissing);
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].text, missing + " est vide ou n'existe pas");
-    EXPECT_EQ(dialogs.shown()[0].title, "Velmorane");
-    EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::None);
-    EXPECT_EQ(dialogs.shown()[0].buttons, platform::Buttons::Ok);
-    EXPECT_EQ(describe(result.lists), "");
+    EXPECT_EQ(noSource.outcome, RunOutcome::SourceMissing);
+    EXPECT_EQ(noDestination.outcome, RunOutcome::FolderUnreadable);
+    EXPECT_EQ(describe(noSource.lists) + describe(noDestination.lists), "");
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(box(dialogs.shown()[0]), "Velmorane|0|0|" + missing + " est vide ou n'existe pas");
+    EXPECT_EQ(box(dialogs.shown()[1]),
+              "Velmorane|3|0|Impossible de lire le dossier " + missing + "/\r\n" + std::strerror(ENOENT));
 }
 
-TEST_F(RunFailures, AMissingDestinationIsReportedWithTheFolderAndTheReason)
+TEST_F(Run, AnUnreadableSubFolderOnEitherSideStopsTheRun)
 {
-    tree.makeFile("src/a.txt", 1);
-
-    const RunResult result = run(0, src, tree.path("absent"));
-
-    EXPECT_EQ(result.outcome, RunOutcome::FolderUnreadable);
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].text,
-              "Impossible de lire le dossier " + tree.path("absent/") + "\r\n" + std::strerror(ENOENT));
-    EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::Critical);
-    EXPECT_EQ(describe(result.lists), "");
-}
-
-TEST_F(RunFailures, AnUnreadableSubFolderOnEitherSideStopsTheRun)
-{
-    for (const char* side : {"src", "dst"}) {
-        tree.makeFile(std::string(side) + "/Secret/a.txt", 1);
+    for (const std::string side : {"src", "dst"}) {
+        makeFiles({{(side + "/Secret/a.txt").c_str(), 1}});
         tree.chownAll(testing::kNobody, testing::kNobody);
-        ::chmod(tree.path(std::string(side) + "/Secret").c_str(), 0);
+        ::chmod(tree.path(side + "/Secret").c_str(), 0);
         const std::string report = testing::inChild([&] {
             if (!testing::becomeNobody()) return std::string("cannot drop privileges");
             const RunResult result = run();
             return std::to_string(static_cast<int>(result.outcome)) + " " + dialogs.shown().at(0).text + " " +
-                   std::to_string(result.lists.fichAjout.size() + result.lists.fichSuppr.size());
+                   describe(result.lists);
         });
-        EXPECT_EQ(report, "2 Impossible de lire le dossier " + tree.path(std::string(side) + "/Secret/") + "\r\n" +
-                              std::strerror(EACCES) + " 0");
-        ::chmod(tree.path(std::string(side) + "/Secret").c_str(), 0755);
-        std::filesystem::remove_all(tree.path(std::string(side) + "/Secret"));
+        EXPECT_EQ(report, "2 Impossible de lire le dossier " + tree.path(side + "/Secret/") + "\r\n" +
+                              std::strerror(EACCES) + " ");
+        ::chmod(tree.path(side + "/Secret").c_str(), 0755);
+        std::filesystem::remove_all(tree.path(side + "/Secret"));
     }
 }
 
-using RunSpecialFiles = RunTest;
-
-TEST_F(RunSpecialFiles, LinksAreFilesSizedByTheirTargetTextAndLoopsAreNeverWalked)
+TEST_F(Run, LinksAreFilesSizedByTheirTargetTextLoopsAreNeverWalkedAndHugeSizesAreExact)
 {
-    tree.makeFile("src/cible.txt", 100);
     tree.makeFolder("src/Dossier");
-    tree.makeLink("src/lien-fichier", "cible.txt");
+    makeFiles({{"src/cible.txt", 100}, {"dst/cible.txt", 100}, {"dst/lien-fichier", 9}, {"src/gros.bin", 4294967297}});
+    tree.makeLink("src/lien-fichier", "cible.txt");  // the same size and time as the file it replaces
     tree.makeLink("src/lien-dossier", "Dossier");
     tree.makeLink("src/Dossier/boucle", "..");
     tree.makeLink("dst/boucle-a", "boucle-b");
     tree.makeLink("dst/boucle-b", "boucle-a");
-    tree.makeFile("dst/cible.txt", 100);
 
-    const RunResult result = run();
-
-    EXPECT_EQ(texts(result.lists.fichAjout),
-              (Texts{folderEntry(src + "/Dossier/"), fileEntry(src + "/lien-dossier", 7),
-                     fileEntry(src + "/lien-fichier", 9)}));
-    EXPECT_EQ(texts(result.lists.fichSuppr),
-              (Texts{fileEntry(dst + "/boucle-a", 8), fileEntry(dst + "/boucle-b", 8)}));
-}
-
-TEST_F(RunSpecialFiles, SizesBeyondFourGibibytesAreExact)
-{
-    tree.makeFile("src/gros.bin", std::int64_t{4294967297});
-
-    EXPECT_EQ(texts(run().lists.fichAjout), Texts{fileEntry(src + "/gros.bin", 4294967297)});
-}
-
-using RunRootPaths = RunTest;
-
-TEST_F(RunRootPaths, AChosenPathEndingWithTheSeparatorGivesNoDoubleSeparator)
-{
-    tree.makeFile("src/Neuf/n.txt", 1);
-    tree.makeFile("src/A/a.txt", 2);
-    tree.makeFile("dst/A/a.txt", 3);
-    tree.makeFile("dst/A/old.txt", 3);
-
-    const std::string lists = describe(run(0, src + "/", dst + "/").lists);
-
-    EXPECT_EQ(lists.find("//"), std::string::npos) << lists;
-    EXPECT_NE(lists.find("modif: " + fileEntry(dst + "/A/a.txt", 2)), std::string::npos) << lists;
+    EXPECT_EQ(describe(run().lists, root),
+              "ajout: src/Dossier/ **Dossier [src/Dossier/ > dst/Dossier/]\n"
+              "ajout: " + fileEntry("src/gros.bin", 4294967297) + " [src/gros.bin > dst/gros.bin]\n"
+              "ajout: " + fileEntry("src/lien-dossier", 7) + " [src/lien-dossier > dst/lien-dossier]\n"
+              "modif: " + fileEntry("dst/lien-fichier", 9) + " [src/lien-fichier > dst/lien-fichier]\n"
+              "suppr: " + fileEntry("dst/boucle-a", 8) + " [ > dst/boucle-a]\n"
+              "suppr: " + fileEntry("dst/boucle-b", 8) + " [ > dst/boucle-b]\n");
 }
 
 // The root "/" is the only start folder whose path already ends with the separator; a child process
 // makes the test tree its root so that the run can start from "/" without walking the whole system.
-TEST_F(RunRootPaths, TheRootAsSourceOrDestinationGivesNoDoubleSeparator)
+TEST_F(Run, TheRootAsSourceOrDestinationGivesNoDoubleSeparator)
 {
     tree.makeFile("fichier.txt", 3);
     tree.makeFolder("Neuf");
@@ -290,34 +195,27 @@ TEST_F(RunRootPaths, TheRootAsSourceOrDestinationGivesNoDoubleSeparator)
                      "suppr: /copie/vieux/ **Dossier [ > /copie/vieux/]\n");
 }
 
-using RunProgress = RunTest;
-
-TEST_F(RunProgress, CaptionsStepsAndCountersFollowEachPhase)
+TEST_F(Run, CaptionsStepsAndCountersFollowEachPhase)
 {
-    tree.makeFolder("src/A/A1");
-    tree.makeFolder("src/B");
-    tree.makeFolder("dst/A");
-    tree.makeFolder("dst/Z");
+    for (const char* folder : {"src/A/A1", "src/B", "dst/A", "dst/Z"}) tree.makeFolder(folder);
 
     run();
 
     // A caption set again to the same text is not visible, so repeats are left out.
-    Texts events;
+    std::vector<std::string> events;
     for (const auto& event : progress.events) {
         if (events.empty() || event != events.back()) events.push_back(event);
     }
-    EXPECT_EQ(events, (Texts{"Panneau: Lecture de la Structure du Dossier Source",
-                             "Compteur: 1", "Etape: " + src + "/A", "Compteur: 1", "Etape: " + src + "/A/A1",
-                             "Compteur: 2", "Etape: " + src + "/B",
-                             "Panneau: Lecture de la Structure du Dossier Destination",
-                             "Compteur: 1", "Etape: " + dst + "/A", "Compteur: 2", "Etape: " + dst + "/Z",
-                             "Panneau: Comparaison des Structures",
-                             "Compteur: 0", "Etape: " + src + "/", "Compteur: 1", "Etape: " + src + "/A/",
-                             "Compteur: 2", "Etape: " + src + "/B/", "Compteur: 3", "Etape: " + src + "/A/A1/",
-                             "Compteur: 4",
-                             "Panneau: Parcours des Dossiers Communs",
-                             "Etape: " + src + "/", "Compteur: 1", "Compteur: 2", "Compteur: 3", "Compteur: 4",
-                             "Etape: " + src + "/A/", "Compteur: 1", "Compteur: 2", "Compteur: 3", "Compteur: 4"}));
+    EXPECT_EQ(events, (std::vector<std::string>{
+                          "Panneau: Lecture de la Structure du Dossier Source", "Compteur: 1", "Etape: " + src + "/A",
+                          "Compteur: 1", "Etape: " + src + "/A/A1", "Compteur: 2", "Etape: " + src + "/B",
+                          "Panneau: Lecture de la Structure du Dossier Destination", "Compteur: 1",
+                          "Etape: " + dst + "/A", "Compteur: 2", "Etape: " + dst + "/Z",
+                          "Panneau: Comparaison des Structures", "Compteur: 0", "Etape: " + src + "/", "Compteur: 1",
+                          "Etape: " + src + "/A/", "Compteur: 2", "Etape: " + src + "/B/", "Compteur: 3",
+                          "Etape: " + src + "/A/A1/", "Compteur: 4", "Panneau: Parcours des Dossiers Communs",
+                          "Etape: " + src + "/", "Compteur: 1", "Compteur: 2", "Compteur: 3", "Compteur: 4",
+                          "Etape: " + src + "/A/", "Compteur: 1", "Compteur: 2", "Compteur: 3", "Compteur: 4"}));
 }
 
 }  // namespace
