@@ -6,6 +6,7 @@
 #include "profiles/shared_state.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/test_tree.h"
+#include "tests/ui/mirror_tree.h"
 #include "ui/main_window.h"
 #include "ui/twips.h"
 
@@ -20,6 +21,10 @@
 #include <vector>
 
 namespace velmorane::testing {
+
+inline const QColor kWhite(255, 255, 255), kGrey(224, 224, 224);
+inline const std::string kNothingChosen =
+    "Dossier de Travail Inconnu\n\nDossier d'Archive Inconnu\n\nSens de Transfert Inconnu\n\nType d'Action Inconnu";
 
 // A main window started in a temporary working directory, with scripted message boxes.
 class MainWindowTest : public ::testing::Test {
@@ -42,6 +47,13 @@ protected:
             table.profiles.push_back(profile);
         }
         ASSERT_FALSE(profiles::writeProfileFile(tree.path("ArchProfils.vlr"), table));
+    }
+
+    // The seven fields of a profile from work to archive with the action type given.
+    static std::vector<std::string> profile(const std::string& name, const std::string& work,
+                                            const std::string& archive, const std::string& typeAction = "1")
+    {
+        return {name, work, archive, "0", "&Travail => Archive", typeAction, "&Personnaliser la Mise à Jour"};
     }
 
     ui::Main& start(const std::string& commandLine = {})
@@ -98,6 +110,23 @@ protected:
     }
 
     static std::string text(const QLabel* label) { return label->text().toStdString(); }
+    static std::string caption(const QWidget* window) { return window->windowTitle().toStdString(); }
+
+    template <typename Items>
+    static std::vector<bool> checks(const Items& items)
+    {
+        std::vector<bool> marks;
+        for (const QAction* item : items) marks.push_back(item->isChecked());
+        return marks;
+    }
+
+    // The message boxes shown so far, each as "title: text".
+    std::vector<std::string> shown() const
+    {
+        std::vector<std::string> boxes;
+        for (const platform::Message& box : dialogs.shown()) boxes.push_back(box.title + ": " + box.text);
+        return boxes;
+    }
 
     static ui::Twips twips(const QWidget* control) { return ui::twipsOf(control); }
 

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "tests/support/test_tree.h"
+
+namespace velmorane::testing {
+
+// Work and archive folders that differ in every way a run finds: to add "Neuf/" and "b.txt" (3
+// bytes), to replace "a.txt" (16 bytes in the work folder), to delete "Vieux/" and "vieux.txt" (2 bytes).
+inline void makeMirrorTree(TempFolder& tree)
+{
+    tree.makeFile("travail/a.txt", "nouvelle version");
+    tree.makeFile("travail/b.txt", "bbb");
+    tree.makeFile("travail/Neuf/n.txt", "n");
+    tree.makeFile("archive/a.txt", "ancienne");
+    tree.makeFile("archive/vieux.txt", "vv");
+    tree.makeFile("archive/Vieux/v.txt", "v");
+}
+
+}  // namespace velmorane::testing
