@@ -5,51 +5,27 @@
 namespace velmorane::profiles {
 namespace {
 
-ProfileTable tableWithTwoMaisons()
+TEST(StartUpCommandLine, TakesTwoWordsFindsTheLastProfileOfThatNameAndRunsOnlyForX)
 {
     ProfileTable table;
     for (const char* name : {"Bureau", "Maison", "Mon", "Autre", "MAISON", "Dernier"}) {
         table.profiles.push_back(Profile{{name, "/a", "/b", "0", "&Travail => Archive", "0", "&Comparer"}});
     }
-    return table;
-}
-
-struct StartLine {
-    std::string commandLine;
-    std::string first, second;
-    int profile;  // 0 when none is found
-    bool executed;
-};
-
-void PrintTo(const StartLine& line, std::ostream* out) { *out << '"' << line.commandLine << '"'; }
-
-class StartUpCommandLine : public ::testing::TestWithParam<StartLine> {};
-
-TEST_P(StartUpCommandLine, TakesTheWordsFindsTheLastProfileOfThatNameAndDecidesTheRun)
-{
-    const StartLine& line = GetParam();
-    const CommandWords words = takeWords(line.commandLine);
-    const int found = findProfile(tableWithTwoMaisons(), words.first);
-
-    EXPECT_EQ(words.first, line.first);
-    EXPECT_EQ(words.second, line.second);
-    EXPECT_EQ(found, line.profile);
-    EXPECT_EQ(found != 0 && asksUnattendedRun(words), line.executed);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    EveryLine, StartUpCommandLine,
-    ::testing::Values(StartLine{"maison", "maison", "", 5, false}, StartLine{"Maison x", "Maison", "x", 5, true},
-                      StartLine{"MAISON X", "MAISON", "X", 5, true},
-                      StartLine{"Maison X suite", "Maison", "X", 5, true},
-                      StartLine{"Maison Xtra", "Maison", "Xtra", 5, false},
-                      StartLine{"Maison\tX", "Maison", "X", 5, true},
-                      StartLine{"  Maison \t   X  ", "Maison", "X", 5, true},
-                      StartLine{"Mon Profil X", "Mon", "Profil", 3, false},
-                      StartLine{"Absent X", "Absent", "X", 0, false}, StartLine{"", "", "", 0, false}));
-
-TEST(StartUpArguments, SeparateArgumentsAreJoinedBySingleSpaces)
-{
+    // The line, then "first|second|profile found (0 for none)|unattended run".
+    const std::pair<std::string, std::string> lines[] = {
+        {"maison", "maison||5|0"},           {"Maison x", "Maison|x|5|1"},    {"MAISON X", "MAISON|X|5|1"},
+        {"Maison X suite", "Maison|X|5|1"}, {"Maison Xtra", "Maison|Xtra|5|0"}, {"Maison\tX", "Maison|X|5|1"},
+        {"  Maison \t   X  ", "Maison|X|5|1"}, {"Mon Profil X", "Mon|Profil|3|0"}, {"Absent X", "Absent|X|0|0"},
+        {"", "||0|0"},
+    };
+    for (const auto& [line, expected] : lines) {
+        const CommandWords words = takeWords(line);
+        const int found = findProfile(table, words.first);
+        EXPECT_EQ(words.first + "|" + words.second + "|" + std::to_string(found) + "|" +
+                      std::to_string(found != 0 && asksUnattendedRun(words)),
+                  expected)
+            << '"' << line << '"';
+    }
     EXPECT_EQ(takeWords(joinArguments({"Maison", "X"})).second, "X");
 }
 

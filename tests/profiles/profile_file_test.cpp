@@ -14,14 +14,7 @@ namespace {
 const Profile kMaison{{"Maison", "/home/ana/Documents", "/media/ana/Archives", "0", "&Travail => Archive", "1",
                        "&Personnaliser la Mise à Jour"}};
 
-std::vector<std::string> names(const ProfileTable& table)
-{
-    std::vector<std::string> out;
-    for (const auto& profile : table.profiles) out.push_back(profile.name());
-    return out;
-}
-
-class ProfileFileTest : public ::testing::Test {
+class ProfileFile : public ::testing::Test {
 protected:
     ProfileTable load(const std::string& bytes)
     {
@@ -34,12 +27,10 @@ protected:
     platform::ScriptedDialogs dialogs;
 };
 
-using LireProfilsFailures = ProfileFileTest;
-
-TEST_F(LireProfilsFailures, EachFailureShowsItsBoxAndLeavesNoProfile)
+TEST_F(ProfileFile, EachLoadFailureShowsItsBoxAndLeavesNoProfileAndNoFileShowsNone)
 {
     const std::string record = "P\r\n/a\r\n/b\r\n0\r\n&Travail => Archive\r\n1\r\n&Comparer\r\n";
-    const std::pair<std::string, const char*> cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"", "Fichier de Profils Incorrect"},
         {" 0 \r\n", "Fichier de Profils Vide"},
         {" 3 \r\n" + record + record, "Fichier de Profils Incorrect"},
@@ -51,61 +42,40 @@ TEST_F(LireProfilsFailures, EachFailureShowsItsBoxAndLeavesNoProfile)
         dialogs.clear();
         EXPECT_TRUE(load(bytes).profiles.empty()) << bytes;
         ASSERT_EQ(dialogs.shown().size(), 1u) << bytes;
-        EXPECT_EQ(dialogs.shown()[0].text, message) << bytes;
-        EXPECT_EQ(dialogs.shown()[0].title, "Attention");
-        EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::Critical);
-        EXPECT_EQ(dialogs.shown()[0].buttons, platform::Buttons::Ok);
+        const platform::Message& box = dialogs.shown()[0];
+        EXPECT_EQ(box.text + "|" + box.title, message + "|Attention");
+        EXPECT_TRUE(box.icon == platform::Icon::Critical && box.buttons == platform::Buttons::Ok);
     }
-}
 
-TEST_F(LireProfilsFailures, NoFileIsNoProfileAndNoMessage)
-{
-    EXPECT_TRUE(lireProfils(file, dialogs).profiles.empty());
+    dialogs.clear();
+    EXPECT_TRUE(lireProfils(tree.path("absent.vlr"), dialogs).profiles.empty());
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
-using LireProfilsReading = ProfileFileTest;
-
-TEST_F(LireProfilsReading, OnlyTheCountedRecordsAreLoadedWhateverTheSpacesAroundTheCount)
+TEST_F(ProfileFile, OnlyTheCountedRecordsOfAWindowsFileAreLoadedWhateverTheSpacesAroundTheCount)
 {
-    const std::string records = "Un\r\n/a\r\n/b\r\n0\r\nx\r\n1\r\ny\r\nDeux\r\n/c\r\n/d\r\n1\r\nx\r\n2\r\ny\r\n";
-    EXPECT_EQ(names(load(" 1 \r\n" + records)), std::vector<std::string>{"Un"});
-    EXPECT_EQ(names(load("2\r\n" + records)), (std::vector<std::string>{"Un", "Deux"}));
+    const std::string records = "Un\r\nC:\\Documents\r\n/b\r\n0\r\nx\r\n1\r\nMise \xE0 Jour\r\n"
+                                "Deux\r\n/c\r\n/d\r\n1\r\nx\r\n2\r\ny\r\n";
+    EXPECT_EQ(load(" 1 \r\n" + records).nbProfils(), 1);
+    const ProfileTable both = load("2\r\n" + records);
+    ASSERT_EQ(both.nbProfils(), 2);
+    EXPECT_EQ(both.at(1).fields, (Profile{{"Un", "C:\\Documents", "/b", "0", "x", "1", "Mise à Jour"}}.fields));
+    EXPECT_EQ(both.at(2).name(), "Deux");
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
-TEST_F(LireProfilsReading, AFileWrittenOnWindowsInItsCodePageLoads)
-{
-    const ProfileTable table =
-        load(" 1 \r\nMaison\r\nC:\\Documents\r\nD:\\Archives\r\n0\r\n&Travail => Archive\r\n1\r\n"
-             "&Personnaliser la Mise \xE0 Jour\r\n");
-
-    ASSERT_EQ(table.nbProfils(), 1);
-    EXPECT_EQ(table.at(1).fields[6], "&Personnaliser la Mise à Jour");
-    EXPECT_EQ(table.at(1).fields[1], "C:\\Documents");
-}
-
-using EcrireProfils = ProfileFileTest;
-
-TEST_F(EcrireProfils, TheMaisonProfileIsWrittenAsEightWindowsLines)
+TEST_F(ProfileFile, WritesEightWindowsLinesPerProfileOrUtf8WhenNeededAndReadsEveryFieldBack)
 {
     EXPECT_TRUE(ecrireProfils(file, ProfileTable{{kMaison}}, dialogs));
-
     EXPECT_EQ(testing::readFileBytes(file), " 1 \r\nMaison\r\n/home/ana/Documents\r\n/media/ana/Archives\r\n0\r\n"
                                             "&Travail => Archive\r\n1\r\n&Personnaliser la Mise \xE0 Jour\r\n");
-}
 
-TEST_F(EcrireProfils, FieldsComeBackExactlyAsTheyWereWrittenAndCodesAsPlainNumbers)
-{
     Profile odd{{"007", "/home/a, \"b\"", "/Été/Ωmega", " 01", "&Travail => Archive", "+4", "Ç'est"}};
     ASSERT_TRUE(ecrireProfils(file, ProfileTable{{odd, kMaison}}, dialogs));
-    const ProfileTable once = lireProfils(file, dialogs);
-    ASSERT_TRUE(ecrireProfils(file, once, dialogs));
-
-    const std::string bytes = testing::readFileBytes(file);
-    EXPECT_NE(bytes.find("/\xC3\x89t\xC3\xA9/\xCE\xA9mega\r\n"), std::string::npos) << "Ω does not fit Windows-1252";
+    ASSERT_TRUE(ecrireProfils(file, lireProfils(file, dialogs), dialogs));
+    EXPECT_NE(testing::readFileBytes(file).find("/\xC3\x89t\xC3\xA9/\xCE\xA9mega\r\n"), std::string::npos);
     const ProfileTable twice = lireProfils(file, dialogs);
-    odd.fields[3] = "1";
+    odd.fields[3] = "1";  // the codes come back as plain numbers
     odd.fields[5] = "4";
     ASSERT_EQ(twice.nbProfils(), 2);
     EXPECT_EQ(twice.at(1).fields, odd.fields);
@@ -113,7 +83,7 @@ TEST_F(EcrireProfils, FieldsComeBackExactlyAsTheyWereWrittenAndCodesAsPlainNumbe
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
-TEST_F(EcrireProfils, AFolderWithoutWriteRightIsReportedAndTheOldFileStays)
+TEST_F(ProfileFile, AFolderWithoutWriteRightIsReportedAndTheOldFileStays)
 {
     ASSERT_TRUE(ecrireProfils(file, ProfileTable{{kMaison}}, dialogs));
     const std::string before = testing::readFileBytes(file);
