@@ -1,79 +1,67 @@
 #include "platform/date_text.h"
 #include "tests/support/child_process.h"
-#include "tests/support/test_tree.h"
+#include "tests/ui/mirror_tree.h"
 
 #include <gtest/gtest.h>
 
-namespace velmorane {
+#include <filesystem>
+#include <regex>
+
+namespace velmorane::testing {
 namespace {
 
-using testing::kTestTime;
-
-std::string profileRecord(const std::string& name, const std::string& work, const std::string& archive)
+std::string record(const std::string& name, const std::string& work, const std::string& archive)
 {
-    return name + "\r\n" + work + "\r\n" + archive +
-           "\r\n0\r\n&Travail => Archive\r\n1\r\n&Personnaliser la Mise \xE0 Jour\r\n";
+    return name + "\r\n" + work + "\r\n" + archive + "\r\n0\r\n&Travail => Archive\r\n1\r\n&Personnaliser la Mise \xE0 Jour\r\n";
 }
 
+// The binary without a display, in a working directory of its own.
 class VelmoraneCommand : public ::testing::Test {
 protected:
     VelmoraneCommand()
     {
-        tree.makeFile("travail/a.txt", 10);
-        tree.makeFile("travail/b.txt", 20);
-        tree.makeFile("travail/Neuf/n.txt", 1);
-        tree.makeFile("archive/a.txt", 11);
-        tree.makeFile("archive/vieux.txt", 30);
-        tree.makeFile("ArchProfils.vlr", " 2 \r\n" + profileRecord("Maison", work, archive) +
-                                             profileRecord("Perdu", tree.path("absent"), archive));
+        makeMirrorTree(tree);
+        tree.makeFile("ArchProfils.vlr", " 3 \r\n" + record("Maison", work, archive) +
+                                             record("Perdu", tree.path("absent"), archive) + record("Pareil", work, work));
     }
 
-    testing::ProgramRun velmorane(const std::vector<std::string>& arguments)
+    ProgramRun velmorane(const std::vector<std::string>& arguments) { return runProgram(VELMORANE_BINARY, arguments, tree.root()); }
+
+    std::string journal() const
     {
-        return testing::runProgram(VELMORANE_BINARY, arguments, tree.root());
+        return std::filesystem::exists(tree.path("ArchJournal.vlr")) ? readFileBytes(tree.path("ArchJournal.vlr")) : "";
     }
 
-    testing::TempFolder tree;
+    TempFolder tree;
     std::string work = tree.path("travail");
     std::string archive = tree.path("archive");
 };
 
-using VelmoraneListe = VelmoraneCommand;
-
-TEST_F(VelmoraneListe, PrintsTheThreeListsWithTheirHeadingsAndChangesNothing)
+TEST_F(VelmoraneCommand, ListePrintsTheThreeListsAndChangesNothing)
 {
-    const auto before = testing::readTree(tree.root());
-
+    const auto before = readTree(tree.root());
     const auto run = velmorane({"--liste", "maison"});
-
     const std::string date = platform::dateText(kTestTime);
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "Dossier(s) et Fichier(s) à Ajouter ( 2 ) =>\n" + work + "/Neuf/ **Dossier\n" + work +
-                           "/b.txt *-* 20 *-* " + date + "\n"
-                           "Fichier(s) à Modifier ( 1) =>\n" + archive + "/a.txt *-* 10 *-* " + date + "\n"
-                           "Dossier(s) et Fichier(s) à Supprimer ( 1 ) =>\n" + archive + "/vieux.txt *-* 30 *-* " +
-                           date + "\n");
+                           "/b.txt *-* 3 *-* " + date + "\n"
+                           "Fichier(s) à Modifier ( 1) =>\n" + archive + "/a.txt *-* 16 *-* " + date + "\n"
+                           "Dossier(s) et Fichier(s) à Supprimer ( 2 ) =>\n" + archive + "/Vieux/ **Dossier\n" +
+                           archive + "/vieux.txt *-* 2 *-* " + date + "\n");
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(testing::readTree(tree.root()), before);
-}
+    EXPECT_EQ(readTree(tree.root()), before);
 
-TEST_F(VelmoraneListe, AnUnknownProfileOrAMissingSourceEndsWithStatusTwoAndTheReason)
-{
     const auto unknown = velmorane({"--liste", "Absent"});
-    EXPECT_EQ(unknown.exitCode, 2);
-    EXPECT_EQ(unknown.out, "");
-    EXPECT_EQ(unknown.err, "Profil introuvable : Absent\n");
-
+    EXPECT_EQ(std::make_tuple(unknown.exitCode, unknown.out, unknown.err),
+              std::make_tuple(2, std::string(), std::string("Profil introuvable : Absent\n")));
     const auto missing = velmorane({"--liste", "Perdu"});
-    EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_EQ(missing.out, "");
-    EXPECT_EQ(missing.err, "Velmorane : " + tree.path("absent") + " est vide ou n'existe pas\n");
+    EXPECT_EQ(std::make_tuple(missing.exitCode, missing.out, missing.err),
+              std::make_tuple(2, std::string(), "Velmorane : " + tree.path("absent") + " est vide ou n'existe pas\n"));
 }
 
-TEST(VelmoraneHelp, PrintsTheFiveLinesOfTheHelpBox)
+TEST_F(VelmoraneCommand, HelpPrintsTheFiveLinesOfTheHelpBox)
 {
-    const auto run = testing::runProgram(VELMORANE_BINARY, {"--help"}, "/");
-
+    const auto run = velmorane({"--help"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.starts_with("Syntaxe de lancement :\n"
                                     "\tVelmorane => lancement 'normal' du logiciel'\n"
@@ -83,16 +71,44 @@ TEST(VelmoraneHelp, PrintsTheFiveLinesOfTheHelpBox)
         << run.out;
 }
 
-TEST(VelmoraneWithoutDisplay, AnInteractiveStartSaysWhyAndEndsWithStatusTwo)
+TEST_F(VelmoraneCommand, AnUnattendedRunMirrorsAndJournalsEachExecution)
 {
-    testing::TempFolder empty;
+    // One journal entry in Windows-1252 with CR LF line ends.
+    const std::string entry = "Le [0-9]{2}/[0-9]{2}/[0-9]{4} \xE0 [0-9]{2}:[0-9]{2}:[0-9]{2}\r\n"
+                              "\tEx\xE9" "cution du Profil Maison : OK\r\n";
+    const auto first = velmorane({"maison", "x"});
+    EXPECT_EQ(std::make_tuple(first.exitCode, first.out, first.err), std::make_tuple(0, std::string(), std::string()));
+    EXPECT_EQ(readTree(archive, FolderTimes::Left), readTree(work, FolderTimes::Left));
+    EXPECT_TRUE(std::regex_match(journal(), std::regex(entry))) << journal();
 
-    const auto run = testing::runProgram(VELMORANE_BINARY, {}, empty.root());
+    // The second run finds nothing to do, and still journals.
+    const auto before = readTree(archive);
+    EXPECT_EQ(velmorane({"Maison", "X"}).exitCode, 0);
+    EXPECT_EQ(readTree(archive), before);
+    EXPECT_TRUE(std::regex_match(journal(), std::regex(entry + entry))) << journal();
+}
 
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.starts_with("Aucun affichage disponible : ")) << run.err;
-    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line";
+TEST_F(VelmoraneCommand, NothingExecutedEndsWithStatusTwoTheReasonAndNoJournal)
+{
+    const auto before = readTree(tree.root());
+    for (const auto& [profile, reason] : std::vector<std::pair<std::string, std::string>>{
+             {"Absent", "Profil introuvable : Absent\n"},
+             {"Perdu", tree.path("absent") + " est vide ou n'existe pas"},
+             {"Pareil", "Profil Incorrect : Travail et Archive doivent être différents."}}) {
+        const auto run = velmorane({profile, "X"});
+        EXPECT_EQ(run.exitCode, 2) << profile;
+        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(readTree(tree.root()), before);  // no journal, no change
+
+    // Opening a profile, or none, needs the windows, which need a display.
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"Maison"}, std::vector<std::string>{}}) {
+        const auto run = velmorane(arguments);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.starts_with("Aucun affichage disponible : ")) << run.err;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line";
+    }
 }
 
 }  // namespace
-}  // namespace velmorane
+}  // namespace velmorane::testing
