@@ -12,7 +12,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class TextFileTest : public ::testing::Test {
+class TextFile : public ::testing::Test {
 protected:
     Lines read(const std::string& bytes)
     {
@@ -26,36 +26,24 @@ protected:
     std::string file = tree.path("f.txt");
 };
 
-using TextFileReading = TextFileTest;
-
-TEST_F(TextFileReading, AcceptsCrLfAndLfLineEndsAndALastLineWithout)
+TEST_F(TextFile, ReadsCrLfOrLfLinesAsUtf8WhenValidAndAsWindows1252OtherwiseWithoutAByteOrderMark)
 {
     EXPECT_EQ(read("un\r\ndeux\ntrois\r\n\r\nquatre"), (Lines{"un", "deux", "trois", "", "quatre"}));
-}
-
-TEST_F(TextFileReading, ValidUtf8IsKeptAndAnythingElseIsWindows1252)
-{
     EXPECT_EQ(read("\xC3\xA9t\xC3\xA9\r\n"), Lines{"été"});
     EXPECT_EQ(read("\xE9t\xE9 \x80 \x9C\r\n"), Lines{"été € œ"});
     EXPECT_EQ(read("\xEF\xBB\xBF 1 \r\n\xC3\xA9\r\n"), (Lines{" 1 ", "é"}));
 }
 
-using TextFileWriting = TextFileTest;
-
-TEST_F(TextFileWriting, WritesCrLfInWindows1252WhenEveryCharacterFits)
+TEST_F(TextFile, WritesCrLfInWindows1252WhenEveryCharacterFitsAndUtf8Otherwise)
 {
     ASSERT_FALSE(writeTextFileAtomically(file, {"à €", "b"}));
     EXPECT_EQ(testing::readFileBytes(file), "\xE0 \x80\r\nb\r\n");
-}
-
-TEST_F(TextFileWriting, WritesUtf8WhenOneCharacterDoesNotFitAndReadsItBack)
-{
     ASSERT_FALSE(writeTextFileAtomically(file, {"à", "Ω"}));
     EXPECT_EQ(testing::readFileBytes(file), "\xC3\xA0\r\n\xCE\xA9\r\n");
     EXPECT_EQ(readTextLines(file).value, (Lines{"à", "Ω"}));
 }
 
-TEST_F(TextFileWriting, ReplacesTheFileALinkPointsToAndLeavesAReadOnlyFileAlone)
+TEST_F(TextFile, ReplacesTheFileALinkPointsToAndLeavesAReadOnlyFileAlone)
 {
     tree.makeFile("vrai.txt", "ancien\r\n");
     tree.makeLink("lien.txt", "vrai.txt");
