@@ -89,21 +89,6 @@ TEST_F(Browsing, ChoosingTheSameFolderInAnotherLetterCaseKeepsTheActiveProfile)
     EXPECT_FALSE(w.newProf[1]->isChecked());
 }
 
-TEST_F(Browsing, WhileResultsAreShownTheFolderLabelsIgnoreClicks)
-{
-    writeProfiles({profile("P", tree.path("travail"), tree.path("archive"))});
-    ui::Main& w = start("P");
-    w.Lance_Click();
-    ASSERT_TRUE(w.resultatsAffiches());
-    for (QWidget* label : std::vector<QWidget*>{w.Source, w.affSource, w.But, w.affBut}) {
-        click(label);
-        EXPECT_EQ(w.modeEcran(), 4) << label->objectName().toStdString();
-    }
-    w.Quitter2_Click();
-    click(w.But);
-    EXPECT_EQ(w.modeEcran(), 2);
-}
-
 TEST_F(Browsing, ThePictureShowsOverTheFolderListAndHidesOverTheBackgroundOrTheStatusText)
 {
     ui::Main& w = start();

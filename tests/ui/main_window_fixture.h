@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -112,12 +113,33 @@ protected:
     static std::string text(const QLabel* label) { return label->text().toStdString(); }
     static std::string caption(const QWidget* window) { return window->windowTitle().toStdString(); }
 
+    // The check marks of menu entries or check boxes, in order.
     template <typename Items>
     static std::vector<bool> checks(const Items& items)
     {
         std::vector<bool> marks;
-        for (const QAction* item : items) marks.push_back(item->isChecked());
+        for (const auto* item : items) marks.push_back(item->isChecked());
         return marks;
+    }
+
+    static std::vector<bool> visible(std::initializer_list<const QWidget*> controls)
+    {
+        std::vector<bool> states;
+        for (const QWidget* control : controls) states.push_back(control->isVisible());
+        return states;
+    }
+
+    static std::vector<bool> enabled(std::initializer_list<const QAction*> items)
+    {
+        std::vector<bool> states;
+        for (const QAction* item : items) states.push_back(item->isEnabled());
+        return states;
+    }
+
+    // The three review headings, add, replace and delete.
+    static std::vector<std::string> headings(const ui::Main& w)
+    {
+        return {text(w.affAjout), text(w.affModif), text(w.affSuppr)};
     }
 
     // The message boxes shown so far, each as "title: text".

@@ -10,6 +10,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
+using Marks = std::vector<bool>;
 
 class InteractiveMirror : public MainWindowTest {
 protected:
@@ -37,20 +38,21 @@ protected:
 TEST_F(InteractiveMirror, ChooseRunReviewSelectExecuteAndGoHome)
 {
     ui::Main& w = chooseEverything();
-    EXPECT_EQ(text(w.Source), tree.path("travail"));
-    EXPECT_EQ(text(w.But), tree.path("archive"));
-    EXPECT_EQ(text(w.Sens1), "&Travail => Archive");
-    EXPECT_EQ(text(w.Action1), "&Personnaliser la Mise à Jour");
+    EXPECT_EQ((Lines{text(w.Source), text(w.But), text(w.Sens1), text(w.Action1)}),
+              (Lines{tree.path("travail"), tree.path("archive"), "&Travail => Archive", "&Personnaliser la Mise à Jour"}));
 
     click(w.Lance);
     EXPECT_EQ(w.modeEcran(), 4);
     EXPECT_EQ(entries(w.fichAjout), (Lines{tree.path("travail/Neuf/") + " **Dossier", fileEntry("travail/b.txt", 3)}));
     EXPECT_EQ(entries(w.fichModif), Lines{fileEntry("archive/a.txt", 16)});
     EXPECT_EQ(entries(w.fichSuppr), (Lines{tree.path("archive/Vieux/") + " **Dossier", fileEntry("archive/vieux.txt", 2)}));
-    EXPECT_EQ(text(w.affAjout), "Dossier(s) et Fichier(s) à Ajouter ( 2 ) =>");
-    EXPECT_EQ(text(w.affModif), "Fichier(s) à Modifier ( 1) =>");
-    EXPECT_EQ(text(w.affSuppr), "Dossier(s) et Fichier(s) à Supprimer ( 2 ) =>");
+    EXPECT_EQ(headings(w), (Lines{"Dossier(s) et Fichier(s) à Ajouter ( 2 ) =>", "Fichier(s) à Modifier ( 1) =>",
+                                  "Dossier(s) et Fichier(s) à Supprimer ( 2 ) =>"}));
     EXPECT_EQ(w.Panneau->title().toStdString(), "Parcours des Dossiers Communs");
+    // While the results are shown the folder labels ignore clicks.
+    click(w.affBut);
+    click(w.Source);
+    EXPECT_EQ(w.modeEcran(), 4);
 
     // Extended selection: a click, Shift+click, then Ctrl+click to take one back.
     clickEntry(w.fichAjout, 0);
@@ -58,12 +60,12 @@ TEST_F(InteractiveMirror, ChooseRunReviewSelectExecuteAndGoHome)
     EXPECT_EQ(w.fichAjout->selectionModel()->selectedRows().size(), 2);
     clickEntry(w.fichAjout, 1, Qt::ControlModifier);
     EXPECT_EQ(w.fichAjout->selectionModel()->selectedRows().size(), 1);
-    // The two boxes of a pair flip together; in the delete list only the selected file is to go.
+    // The boxes of a pair flip together; in the delete list only the selected file is to go.
     clickEntry(w.fichSuppr, 1);
     click(w.Suppr[0]);
-    EXPECT_EQ(std::make_pair(w.Suppr[0]->isChecked(), w.Suppr[1]->isChecked()), std::make_pair(true, false));
+    EXPECT_EQ(checks(w.Suppr), (Marks{true, false}));
     click(w.Suppr[0]);
-    EXPECT_EQ(std::make_pair(w.Suppr[0]->isChecked(), w.Suppr[1]->isChecked()), std::make_pair(false, true));
+    EXPECT_EQ(checks(w.Suppr), (Marks{false, true}));
     click(w.Suppr[0]);
 
     click(w.Selection);
@@ -74,8 +76,8 @@ TEST_F(InteractiveMirror, ChooseRunReviewSelectExecuteAndGoHome)
     EXPECT_TRUE(w.fichAjout->selectionModel()->isRowSelected(0, {}));
     EXPECT_EQ(entries(w.fichModif), Lines{});
     EXPECT_EQ(entries(w.fichSuppr), Lines{tree.path("archive/Vieux/") + " **Dossier"});
-    EXPECT_EQ(text(w.affAjout), "Dossier(s) et Fichier(s) à Ajouter ( 1 ) =>");
-    EXPECT_EQ(text(w.affModif), "Fichier(s) à Modifier ( 0) =>");
+    EXPECT_EQ(headings(w), (Lines{"Dossier(s) et Fichier(s) à Ajouter ( 1 ) =>", "Fichier(s) à Modifier ( 0) =>",
+                                  "Dossier(s) et Fichier(s) à Supprimer ( 1 ) =>"}));
     EXPECT_EQ(text(w.cptAjout), "");
     EXPECT_EQ(w.modeEcran(), 4);
     EXPECT_EQ(readFileBytes(tree.path("archive/b.txt")), "bbb");
@@ -87,17 +89,14 @@ TEST_F(InteractiveMirror, ChooseRunReviewSelectExecuteAndGoHome)
     click(w.Quitter2);
     EXPECT_EQ(w.modeEcran(), 1);
     EXPECT_FALSE(w.resultatsAffiches());
-    EXPECT_TRUE(w.Systeme->isVisible());
-    EXPECT_FALSE(w.fichAjout->isVisible());
-    EXPECT_TRUE(w.menSens->menuAction()->isEnabled());
-    EXPECT_FALSE(w.Retour->isEnabled());
+    EXPECT_EQ(visible({w.Systeme, w.fichAjout}), (Marks{true, false}));
+    EXPECT_EQ(enabled({w.menSens->menuAction(), w.Retour}), (Marks{true, false}));
 
     w.Init->trigger();
     EXPECT_EQ((Lines{text(w.Source), text(w.But), text(w.Sens1), text(w.Action1)}), Lines(4, ""));
-    EXPECT_EQ(state.settings.sensTransfert, -1);
-    EXPECT_EQ(state.settings.typeAction, -1);
-    EXPECT_EQ(checks(w.Sens), std::vector<bool>(2, false));
-    EXPECT_EQ(checks(w.Action), std::vector<bool>(5, false));
+    EXPECT_EQ(std::make_pair(state.settings.sensTransfert, state.settings.typeAction), std::make_pair(short{-1}, short{-1}));
+    EXPECT_EQ(checks(w.Sens), Marks(2, false));
+    EXPECT_EQ(checks(w.Action), Marks(5, false));
     EXPECT_EQ(caption(&w), "Pas de Profil Actif");
     EXPECT_EQ(text(w.Comment1), kNothingChosen);
     EXPECT_TRUE(w.Suppr[0]->isChecked());  // the pairs keep their choice for the next runs
@@ -111,7 +110,6 @@ TEST_F(InteractiveMirror, AnExecutionThatEmptiesTheListsGoesOnReviewingAndTheNex
     click(w.Lance);
     click(w.Selection);
     EXPECT_EQ(w.modeEcran(), 4);
-    EXPECT_EQ(text(w.affSuppr), "Dossier(s) et Fichier(s) à Supprimer ( 0 ) =>");
     EXPECT_EQ(readTree(tree.path("archive"), FolderTimes::Left), readTree(tree.path("travail"), FolderTimes::Left));
     // Nothing left to execute: no report, and back to the home screen.
     dialogs.clear();
@@ -122,7 +120,8 @@ TEST_F(InteractiveMirror, AnExecutionThatEmptiesTheListsGoesOnReviewingAndTheNex
 
     click(w.Lance);
     EXPECT_EQ(entries(w.fichAjout).size() + entries(w.fichModif).size() + entries(w.fichSuppr).size(), 0u);
-    EXPECT_EQ(text(w.affAjout), "Dossier(s) et Fichier(s) à Ajouter ( 0 ) =>");
+    EXPECT_EQ(headings(w), (Lines{"Dossier(s) et Fichier(s) à Ajouter ( 0 ) =>", "Fichier(s) à Modifier ( 0) =>",
+                                  "Dossier(s) et Fichier(s) à Supprimer ( 0 ) =>"}));
 }
 
 TEST_F(InteractiveMirror, AFailureAnsweredNoStopsTheListWholeAndYesGoesOnToAWarningReport)
@@ -140,12 +139,11 @@ TEST_F(InteractiveMirror, AFailureAnsweredNoStopsTheListWholeAndYesGoesOnToAWarn
     EXPECT_EQ(text(w.cptAjout), "2");
     EXPECT_FALSE(w.busy());
 
-    dialogs.clear();
     dialogs.queueAnswer(platform::Answer::Yes);
     click(w.Selection);
-    ASSERT_EQ(dialogs.shown().size(), 2u);
-    EXPECT_EQ(shown()[1], "Rapport d'activité: Exécution terminée avec 1 erreur(s).");
-    EXPECT_EQ(dialogs.shown()[1].icon, platform::Icon::Warning);
+    ASSERT_EQ(dialogs.shown().size(), 3u);
+    EXPECT_EQ(shown()[2], "Rapport d'activité: Exécution terminée avec 1 erreur(s).");
+    EXPECT_EQ(dialogs.shown()[2].icon, platform::Icon::Warning);
     EXPECT_EQ(readFileBytes(tree.path("archive/a.txt")), "nouvelle version");
 }
 
@@ -161,7 +159,7 @@ TEST_F(InteractiveMirror, IncompleteSettingsAndMissingFoldersAreRefusedOnTheHome
     EXPECT_EQ(shown(), (Lines{"Profil Incorrect: Il faut définir un Fichier d'Archive.",
                               "Profil Incorrect: Il faut définir un Fichier de Travail."}));
     EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::Critical);
-    EXPECT_TRUE(w.Infos->isVisible());
+    EXPECT_EQ(visible({w.Infos, w.Panneau}), (Marks{true, false}));
 
     dialogs.clear();
     w.newProf[1]->trigger();
@@ -169,11 +167,10 @@ TEST_F(InteractiveMirror, IncompleteSettingsAndMissingFoldersAreRefusedOnTheHome
     EXPECT_EQ(shown(), Lines{"Velmorane: " + tree.path("absent") + " est vide ou n'existe pas"});
     EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::None);
     EXPECT_EQ(w.modeEcran(), 1);
-    EXPECT_TRUE(w.Systeme->isVisible());
-    EXPECT_FALSE(w.Panneau->isVisible());
     EXPECT_FALSE(w.resultatsAffiches());
-    EXPECT_TRUE(w.menAction->menuAction()->isEnabled());
-    EXPECT_FALSE(w.Init->isEnabled());  // until a run reaches the review
+    EXPECT_EQ(visible({w.Systeme, w.Infos, w.Panneau}), (Marks{true, true, false}));
+    // The menus come back; re-initialising waits until a run reaches the review.
+    EXPECT_EQ(enabled({w.menAction->menuAction(), w.Init}), (Marks{true, false}));
 
     dialogs.clear();
     w.newProf[2]->trigger();

@@ -13,8 +13,7 @@ class ProfileEditor : public MainWindowTest {
 protected:
     ProfileEditor()
     {
-        writeProfiles({{"Maison", "/w/maison", "/a/maison", "0", "&Travail => Archive", "1",
-                        "&Personnaliser la Mise à Jour"},
+        writeProfiles({profile("Maison", "/w/maison", "/a/maison"),
                        {"Bureau", "/w/bureau", "/a/bureau", "1", "Archive => &Travail", "3", "Supprimer &Seulement"}});
     }
 
@@ -45,11 +44,13 @@ protected:
         return captions;
     }
 
-    std::vector<bool> menuChecks() const
+    std::vector<bool> menuChecks() const { return checks(std::vector<QAction*>(main->newProf.begin() + 1, main->newProf.end())); }
+
+    // The four detail labels: work and archive folders, direction and action.
+    static std::vector<std::string> details(const ui::Profil& editor)
     {
-        std::vector<bool> checks;
-        for (std::size_t i = 1; i < main->newProf.size(); ++i) checks.push_back(main->newProf[i]->isChecked());
-        return checks;
+        return {editor.infSource->text().toStdString(), editor.infBut->text().toStdString(),
+                editor.infSens->text().toStdString(), editor.infAct->text().toStdString()};
     }
 };
 
@@ -63,16 +64,12 @@ TEST_F(ProfileEditor, AddingSavesTheCurrentSettingsUnderTheTrimmedNameAtTheEnd)
         EXPECT_FALSE(editor.listProf->isVisible());
         EXPECT_TRUE(editor.infProf->isVisible());
         EXPECT_EQ(editor.infProf->text().toStdString(), "");
-        EXPECT_EQ(ui::twipsOf(editor.infProf).left, 4300);
-        EXPECT_EQ(editor.infSource->text().toStdString(), "/w/bureau");
-        EXPECT_EQ(editor.infBut->text().toStdString(), "/a/bureau");
-        EXPECT_EQ(editor.infSens->text().toStdString(), "Archive => &Travail");
-        EXPECT_EQ(editor.infAct->text().toStdString(), "Supprimer &Seulement");
+        EXPECT_EQ(details(editor), (std::vector<std::string>{"/w/bureau", "/a/bureau", "Archive => &Travail",
+                                                              "Supprimer &Seulement"}));
         EXPECT_EQ(editor.pos(), w.pos());
 
         QTest::keyClick(editor.infProf, Qt::Key_Return);  // empty name
-        ASSERT_EQ(dialogs.shown().size(), 1u);
-        EXPECT_EQ(dialogs.shown()[0].text, "Il faut un Nom de Profil");
+        EXPECT_EQ(shown(), std::vector<std::string>{"Ecriture Impossible: Il faut un Nom de Profil"});
         EXPECT_TRUE(editor.isVisible());
 
         QTest::keyClicks(editor.infProf, "  Vacances  ");
@@ -93,9 +90,7 @@ TEST_F(ProfileEditor, AddingWithIncompleteSettingsIsRefusedBeforeTheEditorOpens)
 {
     ui::Main& w = start();
     EXPECT_FALSE(whileEditorOpen([&] { w.ProfNouv_Click(); }, [](ui::Profil&) {}));
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].text, "Il faut définir un Fichier de Travail.");
-    EXPECT_EQ(dialogs.shown()[0].title, "Profil Incorrect");
+    EXPECT_EQ(shown(), std::vector<std::string>{"Profil Incorrect: Il faut définir un Fichier de Travail."});
 }
 
 TEST_F(ProfileEditor, RedefiningKeepsThePlaceAndQuitterChangesNothing)
@@ -130,8 +125,8 @@ TEST_F(ProfileEditor, DeletingNeedsALineAndTheActiveProfileFollows)
         EXPECT_FALSE(editor.infProf->isVisible());
         ASSERT_EQ(editor.listProf->count(), 2);
         EXPECT_EQ(editor.listProf->item(0)->text().toStdString(), "Maison");
-        EXPECT_EQ(editor.infSource->text().toStdString(), "Dossier de Travail");
-        EXPECT_EQ(editor.infSens->text().toStdString(), "Sens de Tranfert");
+        EXPECT_EQ(details(editor)[0], "Dossier de Travail");
+        EXPECT_EQ(details(editor)[2], "Sens de Tranfert");
 
         QTest::keyClick(editor.listProf, Qt::Key_Return);  // no line chosen
         EXPECT_TRUE(editor.isVisible());
@@ -139,8 +134,8 @@ TEST_F(ProfileEditor, DeletingNeedsALineAndTheActiveProfileFollows)
         editor.listProf->setCurrentRow(0);
         EXPECT_EQ(editor.numProfil(), 1);
         EXPECT_EQ(editor.nomProfil(), "Maison");
-        EXPECT_EQ(editor.infSource->text().toStdString(), "/w/maison");
-        EXPECT_EQ(editor.infAct->text().toStdString(), "&Personnaliser la Mise à Jour");
+        EXPECT_EQ(details(editor), (std::vector<std::string>{"/w/maison", "/a/maison", "&Travail => Archive",
+                                                              "&Personnaliser la Mise à Jour"}));
         QTest::keyClick(editor.listProf, Qt::Key_Return);
         EXPECT_FALSE(editor.isVisible());
     });
@@ -159,17 +154,13 @@ TEST_F(ProfileEditor, DeletingNeedsALineAndTheActiveProfileFollows)
 
     dialogs.clear();
     EXPECT_FALSE(whileEditorOpen([&] { w.Efface_Click(); }, [](ui::Profil&) {}));
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].text, "Aucun Profil à Supprimer");
-    EXPECT_EQ(dialogs.shown()[0].title, "Velmorane");
+    EXPECT_EQ(shown(), std::vector<std::string>{"Velmorane: Aucun Profil à Supprimer"});
     EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::None);
 }
 
 TEST_F(ProfileEditor, OrderingRenamesTheMenuEntriesAndKeepsTheCheckOnTheActiveProfile)
 {
-    writeProfiles({{"beta", "/w/b", "/a/b", "0", "&Travail => Archive", "1", "&Personnaliser la Mise à Jour"},
-                   {"Gamma", "/w/g", "/a/g", "0", "&Travail => Archive", "1", "&Personnaliser la Mise à Jour"},
-                   {"Alpha", "/w/a", "/a/a", "0", "&Travail => Archive", "1", "&Personnaliser la Mise à Jour"}});
+    writeProfiles({profile("beta", "/w/b", "/a/b"), profile("Gamma", "/w/g", "/a/g"), profile("Alpha", "/w/a", "/a/a")});
     ui::Main& w = start("beta");
     w.TriProf_Click();
     EXPECT_EQ(menuCaptions(), (std::vector<std::string>{"Alpha", "beta", "Gamma"}));
