@@ -99,6 +99,7 @@ TEST_F(Browsing, ThePictureShowsOverTheFolderListAndHidesOverTheBackgroundOrTheS
     QTest::mouseMove(w.centralWidget(), QPoint(690, 500));
     EXPECT_FALSE(w.ChatRex->isVisible());
     QTest::mouseMove(w.Dossier->viewport(), QPoint(20, 40));
+    ASSERT_TRUE(w.ChatRex->isVisible());
     QTest::mouseMove(w.Comment1, QPoint(20, 20));
     EXPECT_FALSE(w.ChatRex->isVisible());
 }
