@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <exception>
+#include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -10,22 +11,21 @@
 namespace velmorane::testing {
 namespace {
 
-void writeAll(int fd, const std::string& text)
+// Forks; the child gets the writing ends of two pipes and must end with _exit, while the parent reads
+// both pipes until they close, without letting a full one block the child. Returns the wait status.
+int forkAndCollect(const std::function<void(int out, int err)>& child, std::string& out, std::string& err)
 {
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n <= 0 && errno != EINTR) return;
-        if (n > 0) done += static_cast<std::size_t>(n);
-    }
-}
-
-// Reads the given pipes until every one is closed, without letting a full one block the writer.
-void drain(std::vector<std::pair<int, std::string*>> pipes)
-{
+    int outPipe[2], errPipe[2];
+    if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0) return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) child(outPipe[1], errPipe[1]);
+    ::close(outPipe[1]);
+    ::close(errPipe[1]);
+    std::vector<std::pair<int, std::string*>> pipes{{outPipe[0], &out}, {errPipe[0], &err}};
     while (!pipes.empty()) {
         std::vector<pollfd> waiting;
         for (const auto& pipe : pipes) waiting.push_back({pipe.first, POLLIN, 0});
-        if (::poll(waiting.data(), waiting.size(), -1) < 0 && errno != EINTR) return;
+        if (::poll(waiting.data(), waiting.size(), -1) < 0 && errno != EINTR) break;
         for (std::size_t i = waiting.size(); i-- > 0;) {
             if (waiting[i].revents == 0) continue;
             char buffer[4096];
@@ -38,39 +38,32 @@ void drain(std::vector<std::pair<int, std::string*>> pipes)
             }
         }
     }
-}
-
-int waitFor(pid_t child)
-{
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    int status = -1;
+    while (pid > 0 && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    return status;
+    return pid > 0 ? status : -1;
 }
 
 }  // namespace
 
 std::string inChild(const std::function<std::string()>& body)
 {
-    int fds[2];
-    if (::pipe(fds) != 0) return "pipe failed";
-    const pid_t child = ::fork();
-    if (child < 0) return "fork failed";
-    if (child == 0) {
-        ::close(fds[0]);
-        std::string text;
-        try {
-            text = body();
-        } catch (const std::exception& e) {
-            text = std::string("exception: ") + e.what();
-        }
-        writeAll(fds[1], text);
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    std::string text;
-    drain({{fds[0], &text}});
-    const int status = waitFor(child);
+    std::string text, ignored;
+    const int status = forkAndCollect(
+        [&](int out, int) {
+            try {
+                text = body();
+            } catch (const std::exception& e) {
+                text = std::string("exception: ") + e.what();
+            }
+            for (std::size_t done = 0; done < text.size();) {
+                const ssize_t n = ::write(out, text.data() + done, text.size() - done);
+                if (n <= 0 && errno != EINTR) break;
+                if (n > 0) done += static_cast<std::size_t>(n);
+            }
+            ::_exit(0);
+        },
+        text, ignored);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) text += "\nchild ended with status " + std::to_string(status);
     return text;
 }
@@ -84,27 +77,20 @@ bool becomeNobody()
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& workingDirectory)
 {
-    int out[2], err[2];
-    if (::pipe(out) != 0 || ::pipe(err) != 0) return {};
-    const pid_t child = ::fork();
-    if (child < 0) return {};
-    if (child == 0) {
-        ::dup2(out[1], STDOUT_FILENO);
-        ::dup2(err[1], STDERR_FILENO);
-        for (int fd : {out[0], out[1], err[0], err[1]}) ::close(fd);
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) ::unsetenv(name);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        if (::chdir(workingDirectory.c_str()) == 0) ::execv(program.c_str(), argv.data());
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    ::close(err[1]);
     ProgramRun run;
-    drain({{out[0], &run.out}, {err[0], &run.err}});
-    const int status = waitFor(child);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const int status = forkAndCollect(
+        [&](int out, int err) {
+            ::dup2(out, STDOUT_FILENO);
+            ::dup2(err, STDERR_FILENO);
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) ::unsetenv(name);
+            std::vector<char*> argv{const_cast<char*>(program.c_str())};
+            for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+            argv.push_back(nullptr);
+            if (::chdir(workingDirectory.c_str()) == 0) ::execv(program.c_str(), argv.data());
+            ::_exit(127);
+        },
+        run.out, run.err);
+    run.exitCode = status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }
 

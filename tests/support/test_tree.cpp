@@ -4,9 +4,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,16 +16,19 @@
 namespace velmorane::testing {
 namespace {
 
+namespace fs = std::filesystem;
+
 [[noreturn]] void fail(const std::string& what, const std::string& path)
 {
     throw std::runtime_error(what + " " + path + ": " + std::strerror(errno));
 }
 
-void makeParents(const std::string& path)
+std::string makeFolders(const std::string& path)
 {
     std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+    fs::create_directories(path, error);
     if (error) throw std::runtime_error("create_directories " + path + ": " + error.message());
+    return path;
 }
 
 void setTime(const std::string& path, std::int64_t mtime)
@@ -32,69 +37,36 @@ void setTime(const std::string& path, std::int64_t mtime)
     if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) fail("utimensat", path);
 }
 
-// Gives the owner every right on each folder before removal: an unreadable or read-only folder would
-// otherwise stop remove_all when the tests do not run as root.
-void grantOwnerRights(const std::string& folder)
+// Visits every entry below root, a folder before its content, so that a visit may open the folder.
+void forEachBelow(const std::string& root, const std::function<void(const std::string& path)>& visit)
 {
-    struct stat info{};
-    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return;
-    ::chmod(folder.c_str(), (info.st_mode & 07777) | S_IRWXU);
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") grantOwnerRights(folder + "/" + name);
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
+        visit(it->path().string());
     }
-    ::closedir(dir);
+    if (error) throw std::runtime_error("reading " + root + ": " + error.message());
+}
+
+std::string makeRegularFile(const std::string& full, std::string_view content, std::int64_t size, std::int64_t mtime)
+{
+    makeFolders(fs::path(full).parent_path().string());
+    const int fd = ::open(full.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) fail("open", full);
+    const bool written = ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size()) &&
+                         (size == 0 || ::ftruncate(fd, static_cast<off_t>(size)) == 0);  // sparse: costs no disk
+    ::close(fd);
+    if (!written) fail("write", full);
+    setTime(full, mtime);
+    return full;
 }
 
 std::string contentHash(const std::string& path)
 {
-    const std::string bytes = readFileBytes(path);
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-    for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+    for (unsigned char c : readFileBytes(path)) hash = (hash ^ c) * 1099511628211ull;
     char text[20];
     std::snprintf(text, sizeof text, "#%016llx", static_cast<unsigned long long>(hash));
     return text;
-}
-
-// Each line is kept with its path, so a folder sorts just before its own content.
-using TreeLine = std::pair<std::string, std::string>;
-
-void readEntries(const std::string& root, const std::string& relative, FolderTimes folderTimes,
-                 std::vector<TreeLine>& lines)
-{
-    DIR* dir = ::opendir((root + "/" + relative).c_str());
-    if (!dir) fail("opendir", root + "/" + relative);
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..") continue;
-        const std::string path = relative + name;
-        const std::string full = root + "/" + path;
-        struct stat info{};
-        if (::lstat(full.c_str(), &info) != 0) fail("lstat", full);
-        char mode[8];
-        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
-        const std::string time = std::to_string(info.st_mtim.tv_sec);
-        if (S_ISDIR(info.st_mode)) {
-            const std::string shownTime = folderTimes == FolderTimes::Included ? time : "";
-            lines.emplace_back(path + "/", path + "/||" + shownTime + "|" + mode + "|");
-            readEntries(root, path + "/", folderTimes, lines);
-            continue;
-        }
-        std::string detail;
-        if (S_ISLNK(info.st_mode)) {
-            std::string target(static_cast<std::size_t>(info.st_size), '\0');
-            if (::readlink(full.c_str(), target.data(), target.size()) < 0) fail("readlink", full);
-            detail = "-> " + target;
-        } else if (S_ISREG(info.st_mode)) {
-            detail = contentHash(full);
-        } else {
-            detail = "special";
-        }
-        lines.emplace_back(path, path + "|" + std::to_string(info.st_size) + "|" + time + "|" + mode + "|" + detail);
-    }
-    ::closedir(dir);
 }
 
 }  // namespace
@@ -108,9 +80,18 @@ TempFolder::TempFolder()
 
 TempFolder::~TempFolder()
 {
-    grantOwnerRights(root_);
+    // An unreadable or read-only folder would stop remove_all when the tests do not run as root.
+    const auto grantOwnerRights = [](const std::string& path) {
+        struct stat info{};
+        if (::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) ::chmod(path.c_str(), info.st_mode | S_IRWXU);
+    };
+    try {
+        grantOwnerRights(root_);
+        forEachBelow(root_, grantOwnerRights);
+    } catch (const std::exception&) {
+    }
     std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
+    fs::remove_all(root_, ignored);
 }
 
 std::string TempFolder::path(std::string_view relative) const
@@ -120,43 +101,23 @@ std::string TempFolder::path(std::string_view relative) const
 
 std::string TempFolder::makeFile(std::string_view relative, std::string_view content, std::int64_t mtime)
 {
-    const std::string full = path(relative);
-    makeParents(full);
-    const int fd = ::open(full.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) fail("open", full);
-    const bool written = ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
-    ::close(fd);
-    if (!written) fail("write", full);
-    setTime(full, mtime);
-    return full;
+    return makeRegularFile(path(relative), content, 0, mtime);
 }
 
 std::string TempFolder::makeFile(std::string_view relative, std::int64_t size, std::int64_t mtime)
 {
-    const std::string full = path(relative);
-    makeParents(full);
-    const int fd = ::open(full.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) fail("open", full);
-    const bool sized = ::ftruncate(fd, static_cast<off_t>(size)) == 0;
-    ::close(fd);
-    if (!sized) fail("ftruncate", full);
-    setTime(full, mtime);
-    return full;
+    return makeRegularFile(path(relative), {}, size, mtime);
 }
 
 std::string TempFolder::makeFolder(std::string_view relative)
 {
-    const std::string full = path(relative);
-    std::error_code error;
-    std::filesystem::create_directories(full, error);
-    if (error) throw std::runtime_error("create_directories " + full + ": " + error.message());
-    return full;
+    return makeFolders(path(relative));
 }
 
 std::string TempFolder::makeLink(std::string_view relative, std::string_view target, std::int64_t mtime)
 {
     const std::string full = path(relative);
-    makeParents(full);
+    makeFolders(fs::path(full).parent_path().string());
     if (::symlink(std::string(target).c_str(), full.c_str()) != 0) fail("symlink", full);
     setTime(full, mtime);
     return full;
@@ -170,18 +131,35 @@ void TempFolder::setMtime(std::string_view relative, std::int64_t mtime)
 void TempFolder::chownAll(unsigned uid, unsigned gid)
 {
     if (::geteuid() != 0) return;  // only root may; an ordinary user's tests keep their own tree
-    std::error_code error;
-    ::lchown(root_.c_str(), uid, gid);
-    for (auto it = std::filesystem::recursive_directory_iterator(root_, error);
-         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-        if (::lchown(it->path().c_str(), uid, gid) != 0) fail("lchown", it->path().string());
-    }
+    const auto give = [&](const std::string& path) {
+        if (::lchown(path.c_str(), uid, gid) != 0) fail("lchown", path);
+    };
+    give(root_);
+    forEachBelow(root_, give);
 }
 
 std::vector<std::string> readTree(const std::string& root, FolderTimes folderTimes)
 {
-    std::vector<TreeLine> entries;
-    readEntries(root, "", folderTimes, entries);
+    // Each line is sorted by its path, a folder's with a "/", so a folder comes just before its content.
+    std::vector<std::pair<std::string, std::string>> entries;
+    const std::size_t rootLength = root.find_last_not_of('/') + 1;
+    forEachBelow(root, [&](const std::string& full) {
+        struct stat info{};
+        if (::lstat(full.c_str(), &info) != 0) fail("lstat", full);
+        const bool folder = S_ISDIR(info.st_mode);
+        const std::string path = full.substr(rootLength + 1) + (folder ? "/" : "");
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+        const std::string time = folder && folderTimes == FolderTimes::Left ? "" : std::to_string(info.st_mtim.tv_sec);
+        std::string detail = "special";
+        if (S_ISLNK(info.st_mode)) {
+            detail = "-> " + fs::read_symlink(full).string();
+        } else if (S_ISREG(info.st_mode)) {
+            detail = contentHash(full);
+        }
+        const std::string size = folder ? "" : std::to_string(info.st_size);
+        entries.emplace_back(path, path + "|" + size + "|" + time + "|" + mode + "|" + (folder ? "" : detail));
+    });
     std::sort(entries.begin(), entries.end());
     std::vector<std::string> lines;
     for (auto& entry : entries) lines.push_back(std::move(entry.second));
@@ -190,13 +168,9 @@ std::vector<std::string> readTree(const std::string& root, FolderTimes folderTim
 
 std::string readFileBytes(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) fail("open", path);
-    std::string bytes;
-    char buffer[65536];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) bytes.append(buffer, static_cast<std::size_t>(n));
-    ::close(fd);
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) fail("open", path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace velmorane::testing
