@@ -27,7 +27,9 @@ std::string describe(const TaskLists& lists, const std::string& root = "")
     std::string out;
     for (const auto& [name, list] : {std::pair{"ajout", &lists.fichAjout}, std::pair{"modif", &lists.fichModif},
                                      std::pair{"suppr", &lists.fichSuppr}}) {
-        for (const auto& e : *list) out += std::string(name) + ": " + e.text + " [" + e.sourcePath + " > " + e.destPath + "]\n";
+        for (const auto& e : *list) {
+            out += std::string(name) + ": " + e.text + " [" + e.sourcePath + " > " + e.destPath + "]\n";
+        }
     }
     for (std::size_t at; !root.empty() && (at = out.find(root)) != std::string::npos;) out.erase(at, root.size());
     return out;
@@ -36,8 +38,8 @@ std::string describe(const TaskLists& lists, const std::string& root = "")
 // A shown box as "title|icon|buttons|text", icon and buttons by their place in their enums.
 std::string box(const platform::Message& m)
 {
-    return m.title + "|" + std::to_string(static_cast<int>(m.icon)) + "|" + std::to_string(static_cast<int>(m.buttons)) +
-           "|" + m.text;
+    const auto number = [](auto value) { return std::to_string(static_cast<int>(value)); };
+    return m.title + "|" + number(m.icon) + "|" + number(m.buttons) + "|" + m.text;
 }
 
 class Run : public ::testing::Test {
@@ -64,7 +66,9 @@ protected:
 
 TEST_F(Run, ListsOneSidedFoldersLevelByLevelThenFilesWithTheRealDestinationNamesAndTheSourceValues)
 {
-    for (const char* folder : {"src/.cache", "src/B", "dst/C", "src/Musique/Album", "dst/musique"}) tree.makeFolder(folder);
+    for (const char* folder : {"src/.cache", "src/B", "dst/C", "src/Musique/Album", "dst/musique"}) {
+        tree.makeFolder(folder);
+    }
     makeFiles({{"src/A/A1/a.txt", 5}, {"src/A/b.txt", 5}, {"src/C/new.txt", 7}, {"src/z.txt", 3},
                {"dst/Vieux/Sous/v.txt", 4}, {"src/older.txt", 10}, {"dst/older.txt", 10}, {"src/newer.txt", 10},
                {"dst/newer.txt", 10}, {"src/size.txt", 11}, {"dst/size.txt", 12}, {"src/Lettre.TXT", 9},

@@ -38,7 +38,9 @@ protected:
     std::vector<std::string> onDisk() const
     {
         std::vector<std::string> profiles;
-        for (const auto& p : loadProfileFile(state.profileFilePath).table.profiles) profiles.push_back(p.name() + " " + p.fields[1]);
+        for (const auto& p : loadProfileFile(state.profileFilePath).table.profiles) {
+            profiles.push_back(p.name() + " " + p.fields[1]);
+        }
         return profiles;
     }
 
@@ -52,7 +54,8 @@ TEST_F(ProfileEditing, AddingRefusesAnEmptyNameAndAppendsATrimmedOneEvenAPrefixM
     given({profile("Maison", "/a")}, 1);
     EXPECT_EQ(addProfile(state, "   ", dialogs).outcome, AddOutcome::NameMissing);
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].text + "|" + dialogs.shown()[0].title, "Il faut un Nom de Profil|Ecriture Impossible");
+    EXPECT_EQ(dialogs.shown()[0].text + "|" + dialogs.shown()[0].title,
+              "Il faut un Nom de Profil|Ecriture Impossible");
     EXPECT_EQ(dialogs.shown()[0].icon, Icon::Critical);
 
     const AddResult result = addProfile(state, "  Mai  ", dialogs);
