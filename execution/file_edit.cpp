@@ -43,13 +43,9 @@ bool renameChosenFile(const std::string& folder, const std::string& name, platfo
                       platform::Icon::Warning});
         return true;
     }
-    if (const auto error = platform::clearReadOnly(path)) {
-        reportFailure("Impossible de renommer le fichier ", path, *error, "Renommer un Fichier", dialogs);
-        return true;
-    }
-    if (const auto error = platform::renameFile(path, platform::joinPath(folder, *typed))) {
-        reportFailure("Impossible de renommer le fichier ", path, *error, "Renommer un Fichier", dialogs);
-    }
+    auto error = platform::clearReadOnly(path);
+    if (!error) error = platform::renameFile(path, platform::joinPath(folder, *typed));
+    if (error) reportFailure("Impossible de renommer le fichier ", path, *error, "Renommer un Fichier", dialogs);
     return true;
 }
 

@@ -34,6 +34,14 @@ QFont metricCompatibleSans(double points)
     return font;
 }
 
+// Changes one of a control's four twips values, keeping the three others.
+void setOne(QWidget* control, int Twips::*value, int twips)
+{
+    Twips t = twipsOf(control);
+    t.*value = twips;
+    place(control, t);
+}
+
 }  // namespace
 
 int toPixels(int twips)
@@ -62,30 +70,22 @@ Twips twipsOf(const QWidget* control)
 
 void setLeft(QWidget* control, int left)
 {
-    Twips t = twipsOf(control);
-    t.left = left;
-    place(control, t);
+    setOne(control, &Twips::left, left);
 }
 
 void setTop(QWidget* control, int top)
 {
-    Twips t = twipsOf(control);
-    t.top = top;
-    place(control, t);
+    setOne(control, &Twips::top, top);
 }
 
 void setWidth(QWidget* control, int width)
 {
-    Twips t = twipsOf(control);
-    t.width = width;
-    place(control, t);
+    setOne(control, &Twips::width, width);
 }
 
 void setHeight(QWidget* control, int height)
 {
-    Twips t = twipsOf(control);
-    t.height = height;
-    place(control, t);
+    setOne(control, &Twips::height, height);
 }
 
 QFont msSansSerif(double points, bool bold)
