@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/comparison.h"
+#include "engine/exclusions.h"
 #include "engine/settings.h"
 #include "platform/dialogs.h"
 #include "platform/progress.h"
@@ -9,11 +10,12 @@
 
 namespace velmorane::engine {
 
-// Source, destination and flags of one run, taken from the settings.
+// Source, destination and flags of one run, taken from the settings, and what its walk leaves out.
 struct RunPlan {
     std::string dosSource;
     std::string dosDest;
     RunFlags flags;
+    Exclusions exclusions;
 };
 
 RunPlan planRun(const RunSettings& settings);

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace velmorane::engine {
+
+// What a walk leaves out, on both sides: the folders a volume keeps at its root for itself, and the
+// user's filter patterns. Every match ignores letter case.
+class Exclusions {
+public:
+    Exclusions();  // the default volume folders only
+    explicit Exclusions(const std::vector<std::string>& patterns);  // defaults + patterns
+
+    // relativePath: below the start folder, no leading or trailing "/", e.g. "a/b/node_modules".
+    // The start folder itself (an empty path) is never left out.
+    bool leavesOut(std::string_view relativePath, bool isFolder) const;
+
+private:
+    // Plain names and "*.ext" patterns are looked up in hash sets so that many patterns cost no
+    // more than a few; only the remaining ones are matched as globs.
+    struct PatternSet {
+        std::unordered_set<std::string> names;
+        std::unordered_set<std::string> extensions;
+        std::vector<std::string> nameGlobs;
+        std::vector<std::string> pathGlobs;
+
+        bool empty() const;
+        bool matches(const std::string& foldedName, std::string_view relativePath) const;
+    };
+
+    void addPattern(std::string_view pattern);
+
+    PatternSet anyEntry_;
+    PatternSet foldersOnly_;
+};
+
+}  // namespace velmorane::engine
