@@ -2,13 +2,13 @@
 // PNG files, so their captions and places can be looked at without a display.
 // Usage: render_screens [FOLDER]   (default build/screens)
 
-#include "platform/qt_dialogs.h"
 #include "platform/scripted_dialogs.h"
 #include "profiles/command_line.h"
 #include "profiles/profile_file.h"
 #include "profiles/shared_state.h"
 #include "ui/main_window.h"
 #include "ui/profile_window.h"
+#include "ui/qt_dialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -130,12 +130,12 @@ int main(int argc, char** argv)
     ok = save(&main, folder, "review_comparer.png") && ok;
     main.Retour_Click();
 
-    const auto help = platform::makeMessageBox({profiles::helpText(), "Information", platform::Icon::Information}, &main);
+    const auto help = ui::makeMessageBox({profiles::helpText(), "Information", platform::Icon::Information}, &main);
     help->show();
     ok = save(help.get(), folder, "help.png") && ok;
     help->hide();
 
-    const auto question = platform::makeMessageBox(
+    const auto question = ui::makeMessageBox(
         platform::question("Erreur : 13 - Permission non accordée\r\nSur le fichier : /a/b.txt ou /c/b.txt\r\nFaut-il "
                            "continuer ?",
                            "Erreur grave", platform::Icon::Critical),

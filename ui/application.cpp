@@ -1,10 +1,10 @@
 #include "ui/application.h"
 
 #include "platform/headless_dialogs.h"
-#include "platform/qt_dialogs.h"
 #include "profiles/command_line.h"
 #include "profiles/shared_state.h"
 #include "ui/main_window.h"
+#include "ui/qt_dialogs.h"
 
 #include <QApplication>
 
@@ -66,7 +66,7 @@ int runApplication(int argc, char** argv)
     if (headless) {
         dialogs = std::make_unique<platform::HeadlessDialogs>(std::cerr);
     } else {
-        dialogs = std::make_unique<platform::QtDialogs>();
+        dialogs = std::make_unique<QtDialogs>();
     }
     profiles::SharedState state;
     Main main(state, *dialogs);

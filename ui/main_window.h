@@ -5,11 +5,11 @@
 #include "execution/check_box_pair.h"
 #include "execution/executor.h"
 #include "platform/dialogs.h"
-#include "platform/qt_event_pump.h"
 #include "profiles/command_line.h"
 #include "profiles/shared_state.h"
 #include "ui/auto_window.h"
 #include "ui/controls.h"
+#include "ui/qt_event_pump.h"
 #include "ui/task_list_model.h"
 
 #include <QAction>
@@ -199,7 +199,7 @@ private:
 
     profiles::SharedState& state_;
     platform::Dialogs& dialogs_;
-    platform::QtEventPump pump_;
+    QtEventPump pump_;
     std::unique_ptr<ProgressLabels> progress_;
     std::unique_ptr<CounterLabels> counters_;
     std::unique_ptr<Auto> auto_;

@@ -1,8 +1,8 @@
-#include "platform/qt_event_pump.h"
+#include "ui/qt_event_pump.h"
 
 #include <QCoreApplication>
 
-namespace velmorane::platform {
+namespace velmorane::ui {
 namespace {
 
 constexpr qint64 kIntervalMs = 15;
@@ -16,4 +16,4 @@ void QtEventPump::processEvents()
     sinceLast_.start();
 }
 
-}  // namespace velmorane::platform
+}  // namespace velmorane::ui

@@ -1,4 +1,4 @@
-#include "platform/qt_dialogs.h"
+#include "ui/qt_dialogs.h"
 
 #include <QApplication>
 #include <QInputDialog>
@@ -8,7 +8,13 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-namespace velmorane::platform {
+namespace velmorane::ui {
+
+using platform::Answer;
+using platform::Buttons;
+using platform::Icon;
+using platform::Message;
+
 namespace {
 
 // Texts come with CR LF line ends; Qt breaks lines at LF and would draw the CR.
@@ -99,4 +105,4 @@ std::optional<std::string> QtDialogs::inputBox(const std::string& prompt, const 
     return text.toStdString();
 }
 
-}  // namespace velmorane::platform
+}  // namespace velmorane::ui

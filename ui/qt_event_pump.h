@@ -4,12 +4,12 @@
 
 #include <QElapsedTimer>
 
-namespace velmorane::platform {
+namespace velmorane::ui {
 
 // Lets the window repaint and answer from inside a long loop. Loops call it once per folder or
 // entry; past the first call it processes events at most every few milliseconds, so a loop over
 // a hundred thousand small entries is not slowed by repainting.
-class QtEventPump : public EventPump {
+class QtEventPump : public platform::EventPump {
 public:
     void processEvents() override;
 
@@ -17,4 +17,4 @@ private:
     QElapsedTimer sinceLast_;
 };
 
-}  // namespace velmorane::platform
+}  // namespace velmorane::ui

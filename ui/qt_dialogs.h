@@ -7,17 +7,17 @@
 class QMessageBox;
 class QWidget;
 
-namespace velmorane::platform {
+namespace velmorane::ui {
 
 // The box a message is shown in: its text, title, icon, buttons and default button.
-std::unique_ptr<QMessageBox> makeMessageBox(const Message& message, QWidget* parent);
+std::unique_ptr<QMessageBox> makeMessageBox(const platform::Message& message, QWidget* parent);
 
 // Message boxes and the input box on Qt, modal over the active window.
-class QtDialogs : public Dialogs {
+class QtDialogs : public platform::Dialogs {
 public:
-    Answer show(const Message& message) override;
+    platform::Answer show(const platform::Message& message) override;
     std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
                                         const std::string& proposed) override;
 };
 
-}  // namespace velmorane::platform
+}  // namespace velmorane::ui
