@@ -16,13 +16,11 @@ const QColor kGreen(0, 128, 0);
 const QColor kLime(0, 255, 0);
 const QColor kWhite(255, 255, 255);
 
+}  // namespace
+
 // Two folders side by side with an arrow from the left one to the right one: a mirror.
-QPixmap iconPixmap(int size)
+void paintWindowIcon(QPainter& p)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.scale(size / 32.0, size / 32.0);
     const auto folder = [&](qreal x, qreal y) {
         p.setPen(QPen(kOlive, 1));
         p.setBrush(kYellow);
@@ -39,16 +37,23 @@ QPixmap iconPixmap(int size)
     p.drawPath(arrow);
     p.setBrush(kNavy);
     p.drawPolygon(QPolygonF({QPointF(14, 24.5), QPointF(18.5, 28), QPointF(14, 31)}));
-    return pixmap;
 }
 
-}  // namespace
+QPixmap windowIconPixmap(int size)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.scale(size / 32.0, size / 32.0);
+    paintWindowIcon(p);
+    return pixmap;
+}
 
 QIcon windowIcon()
 {
     QIcon icon;
-    icon.addPixmap(iconPixmap(32));
-    icon.addPixmap(iconPixmap(16));
+    icon.addPixmap(windowIconPixmap(32));
+    icon.addPixmap(windowIconPixmap(16));
     return icon;
 }
 
