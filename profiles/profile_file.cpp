@@ -2,6 +2,7 @@
 
 #include "platform/spaces.h"
 #include "platform/text_file.h"
+#include "profiles/file_refusal.h"
 
 #include <charconv>
 #include <limits>
@@ -88,6 +89,11 @@ LoadResult loadProfileFile(const std::string& path)
 
 ProfileTable lireProfils(const std::string& path, platform::Dialogs& dialogs)
 {
+    // A planted file must never choose the folders that a run deletes in.
+    if (const auto refusal = refusalReason(path)) {
+        dialogs.show(platform::stopMessage("Fichier de Profils Incorrect\r\n" + *refusal, "Attention"));
+        return {};
+    }
     LoadResult result = loadProfileFile(path);
     if (result.failure == LoadFailure::None) return std::move(result.table);
     const char* text = result.failure == LoadFailure::Empty ? "Fichier de Profils Vide" : "Fichier de Profils Incorrect";
@@ -108,9 +114,14 @@ platform::MaybeError writeProfileFile(const std::string& path, const ProfileTabl
 
 bool ecrireProfils(const std::string& path, const ProfileTable& table, platform::Dialogs& dialogs)
 {
-    const auto error = writeProfileFile(path, table);
-    if (!error) return true;
-    dialogs.show(platform::stopMessage("Impossible d'écrire le fichier de Profils\r\n" + error->reason, "Attention"));
+    // Writing over a planted file or link would hand its owner the user's profiles.
+    std::optional<std::string> reason = refusalReason(path);
+    if (!reason) {
+        const auto error = writeProfileFile(path, table);
+        if (!error) return true;
+        reason = error->reason;
+    }
+    dialogs.show(platform::stopMessage("Impossible d'écrire le fichier de Profils\r\n" + *reason, "Attention"));
     return false;
 }
 
