@@ -4,6 +4,7 @@
 #include "platform/date_text.h"
 #include "platform/paths.h"
 #include "platform/volumes.h"
+#include "profiles/filter_file.h"
 #include "profiles/profile_file.h"
 #include "ui/qt_text.h"
 #include "ui/main_sinks.h"
@@ -75,7 +76,13 @@ void Main::Lance_Click()
         if (execAuto_) stopUnattended();
         return;
     }
-    const engine::RunPlan plan = engine::planRun(state_.settings);
+    auto exclusions = profiles::loadRunExclusions(state_, dialogs_);
+    if (!exclusions) {
+        if (execAuto_) stopUnattended();
+        return;
+    }
+    engine::RunPlan plan = engine::planRun(state_.settings);
+    plan.exclusions = std::move(*exclusions);
     state_.dosSource = plan.dosSource;
     state_.dosDest = plan.dosDest;
     flags_ = plan.flags;

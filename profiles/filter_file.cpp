@@ -1,0 +1,73 @@
+#include "profiles/filter_file.h"
+
+#include "platform/letter_case.h"
+#include "platform/paths.h"
+#include "platform/spaces.h"
+#include "platform/text_file.h"
+#include "profiles/file_refusal.h"
+
+#include <cerrno>
+
+namespace velmorane::profiles {
+namespace {
+
+// The name of a "[NAME]" line, or nothing for any other line.
+std::optional<std::string_view> sectionName(std::string_view line)
+{
+    if (line.size() < 2 || line.front() != '[' || line.back() != ']') return std::nullopt;
+    return platform::trimmedSpaces(line.substr(1, line.size() - 2));
+}
+
+std::string filterFileBeside(const std::string& profileFilePath)
+{
+    const std::string folder = platform::parentFolder(profileFilePath);
+    return folder.empty() ? kFilterFileName : platform::joinPath(folder, kFilterFileName);
+}
+
+}  // namespace
+
+std::vector<std::string> filterPatterns(const std::vector<std::string>& lines, std::string_view profileName)
+{
+    std::vector<std::string> patterns;
+    bool applies = true;
+    for (const std::string& text : lines) {
+        const std::string_view line = platform::trimmedSpaces(text);
+        if (line.empty() || line.front() == '#') continue;
+        if (const auto name = sectionName(line)) {
+            // A section without a name belongs to no profile.
+            applies = !name->empty() && platform::equalIgnoringCase(*name, profileName);
+            continue;
+        }
+        if (applies) patterns.emplace_back(line);
+    }
+    return patterns;
+}
+
+FilterLoad loadFilterFile(const std::string& path, std::string_view profileName)
+{
+    if (auto refusal = refusalReason(path)) return {{}, std::move(refusal)};
+    const auto lines = platform::readTextLines(path);
+    if (lines.error && lines.error->number == ENOENT) return {};
+    if (lines.error) return {{}, lines.error->reason};
+    return {filterPatterns(lines.value, profileName), std::nullopt};
+}
+
+std::optional<engine::Exclusions> loadExclusions(const std::string& path, std::string_view profileName,
+                                                 platform::Dialogs& dialogs)
+{
+    const FilterLoad load = loadFilterFile(path, profileName);
+    if (load.failure) {
+        dialogs.show(platform::stopMessage("Fichier de Filtres Incorrect\r\n" + *load.failure, "Attention"));
+        return std::nullopt;
+    }
+    return engine::Exclusions(load.patterns);
+}
+
+std::optional<engine::Exclusions> loadRunExclusions(const SharedState& state, platform::Dialogs& dialogs)
+{
+    const bool profileActive = state.profActif >= 1 && state.profActif <= state.tabProfils.nbProfils();
+    const std::string profileName = profileActive ? state.tabProfils.at(state.profActif).name() : "";
+    return loadExclusions(filterFileBeside(state.profileFilePath), profileName, dialogs);
+}
+
+}  // namespace velmorane::profiles
