@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string_view>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,6 +33,34 @@ MaybeError writeAll(int fd, const std::string& bytes)
         written += static_cast<std::size_t>(n);
     }
     return std::nullopt;
+}
+
+ssize_t writeOnce(int fd, std::string_view bytes)
+{
+    ssize_t n = 0;
+    do {
+        n = ::write(fd, bytes.data(), bytes.size());
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
+// One write, so that appends of other processes never land inside these bytes. A short write (a
+// full disk, a size limit) is completed once only to learn the system's reason; if that fails too,
+// the file is cut back to where these bytes began, so it never keeps a part of them.
+MaybeError appendWhole(int fd, std::string_view bytes)
+{
+    const ssize_t first = writeOnce(fd, bytes);
+    if (first < 0) return systemError(errno);
+    const std::string_view rest = bytes.substr(static_cast<std::size_t>(first));
+    if (rest.empty()) return std::nullopt;
+    const off_t end = ::lseek(fd, 0, SEEK_CUR);
+    errno = 0;
+    const ssize_t second = writeOnce(fd, rest);
+    if (second == static_cast<ssize_t>(rest.size())) return std::nullopt;
+    const SystemError failure = systemError(second < 0 && errno != 0 ? errno : EIO);
+    // Where even the cut fails, the write's reason is still the one to tell.
+    [[maybe_unused]] const bool cut = end >= first && ::ftruncate(fd, end - first) == 0;
+    return failure;
 }
 
 mode_t modeForNewFile(const std::string& path)
@@ -104,7 +133,8 @@ MaybeError writeTextFileAtomically(const std::string& requestedPath, const std::
     name += lastComponent(path);
     name += ".XXXXXX";
     std::string temporary = joinPath(parent.empty() ? std::string_view(".") : std::string_view(parent), name);
-    const int fd = ::mkstemp(temporary.data());
+    // Created with O_EXCL, so a name planted in the folder meanwhile is never written through.
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return systemError(errno);
     MaybeError error = writeAll(fd, encodeLines(lines));
     if (!error && ::fchmod(fd, modeForNewFile(path)) != 0) error = systemError(errno);
@@ -117,9 +147,10 @@ MaybeError writeTextFileAtomically(const std::string& requestedPath, const std::
 
 MaybeError appendTextLines(const std::string& path, const std::vector<std::string>& lines)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    // Never through a link: whoever planted one would choose which file grows.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) return systemError(errno);
-    MaybeError error = writeAll(fd, encodeLines(lines));
+    MaybeError error = appendWhole(fd, encodeLines(lines));
     if (::close(fd) != 0 && !error) error = systemError(errno);
     return error;
 }

@@ -12,9 +12,12 @@ namespace velmorane::platform {
 // Reading accepts CR LF or LF, and UTF-8 or Windows-1252 bytes; lines come back as UTF-8.
 Result<std::vector<std::string>> readTextLines(const std::string& path);
 
-// Replaces the file whole through a temporary file, so a failure never leaves it truncated.
+// Replaces the file whole through a temporary file, so a failure never leaves it truncated. The
+// temporary file is always a new one: an existing name, a link included, is never opened.
 MaybeError writeTextFileAtomically(const std::string& path, const std::vector<std::string>& lines);
 
+// Appends the lines whole or not at all (a failed append leaves the file as long as before), and
+// never through a link: a link at path is a failure (ELOOP) and what it points to stays untouched.
 MaybeError appendTextLines(const std::string& path, const std::vector<std::string>& lines);
 
 bool fileExists(const std::string& path);

@@ -3,9 +3,11 @@
 #include "tests/support/child_process.h"
 #include "tests/support/test_tree.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace velmorane::testing {
 namespace {
@@ -32,6 +34,42 @@ TEST(Journal, EntriesAreAppendedInWindows1252ToAFileCreatedWhenMissing)
     const std::string first = "Le 05/12/2026 \xE0 21:30:07\r\n\tEx\xE9" "cution du Profil Documents : OK\r\n";
     EXPECT_EQ(written, first + "|" + first +
                            "Le 05/12/2026 \xE0 22:30:07\r\n\tEx\xE9" "cution du Profil Documents : 2 erreur(s)\r\n|");
+}
+
+TEST(Journal, AnEntryCutShortByASizeLimitLeavesTheFileAsItWasAndTheNextOneIsWhole)
+{
+    TempFolder t;
+    const std::string before = "Le 04/12/2026 \xE0 08:00:00\r\n\tEx\xE9" "cution du Profil A : OK\r\n";
+    const std::string journal = t.makeFile("ArchJournal.vlr", before);
+
+    // Room for half an entry: the write stops at the limit, as on a full disk. Then the limit goes.
+    const std::string written = inChild([&] {
+        ::setenv("TZ", "UTC", 1);
+        ::tzset();
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{before.size() + 20, RLIM_INFINITY};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("setrlimit");
+        const auto error = execution::writeJournalEntry(journal, "Profil B", 0, kSaturdayEvening);
+        const std::string cut = (error ? error->reason : "written") + "|" + readFileBytes(journal) + "|";
+        limit.rlim_cur = RLIM_INFINITY;
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("setrlimit");
+        const auto again = execution::writeJournalEntry(journal, "Profil B", 0, kSaturdayEvening);
+        return cut + (again ? again->reason : readFileBytes(journal));
+    });
+    EXPECT_EQ(written, "File too large|" + before + "|" + before +
+                           "Le 05/12/2026 \xE0 21:30:07\r\n\tEx\xE9" "cution du Profil B : OK\r\n");
+}
+
+TEST(Journal, AJournalThatIsALinkIsAFailureAndWhatItPointsToStaysAsItWas)
+{
+    TempFolder t;
+    const std::string target = t.makeFile("important.txt", "ne pas toucher\n");
+    const std::string journal = t.makeLink("ArchJournal.vlr", target);
+    const auto error = execution::writeJournalEntry(journal, "Profil Documents", 0, kSaturdayEvening);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->reason, "Too many levels of symbolic links");
+    EXPECT_EQ(readFileBytes(target), "ne pas toucher\n");
+    EXPECT_EQ(readTree(t.root()).size(), 2u);
 }
 
 }  // namespace
