@@ -6,6 +6,7 @@
 #include "platform/headless_dialogs.h"
 #include "platform/progress.h"
 #include "profiles/command_line.h"
+#include "profiles/filter_file.h"
 #include "profiles/profile_file.h"
 
 namespace velmorane::profiles {
@@ -39,10 +40,14 @@ int printTaskLists(const std::string& profileName, std::ostream& out, std::ostre
     const engine::RunSettings settings = table.at(number).settings();
     std::string txtMess;
     if (!engine::TesteOK(settings, txtMess, dialogs)) return kNotListed;
+    auto exclusions = loadExclusions(kFilterFileName, table.at(number).name(), dialogs);
+    if (!exclusions) return kNotListed;
 
+    engine::RunPlan plan = engine::planRun(settings);
+    plan.exclusions = std::move(*exclusions);
     platform::NullProgress progress;
     platform::NullEventPump pump;
-    const auto result = engine::compareFolders(engine::planRun(settings), dialogs, progress, pump);
+    const auto result = engine::compareFolders(plan, dialogs, progress, pump);
     if (result.outcome != engine::RunOutcome::Completed) return kNotListed;
     printList(out, execution::ajoutHeading(result.lists.fichAjout.size()), result.lists.fichAjout);
     printList(out, execution::modifHeading(result.lists.fichModif.size()), result.lists.fichModif);
@@ -54,7 +59,15 @@ std::string usageText()
 {
     return withLineFeeds(helpText()) +
            "\n\tVelmorane --liste Profil => affiche les listes de tâches du profil indiqué sans rien modifier"
-           "\n\tVelmorane --help => affiche cette aide\n";
+           "\n\tVelmorane --help => affiche cette aide\n"
+           "Filtres : ArchFiltres.vlr, à côté de ArchProfils.vlr, un motif par ligne (*, ?, [...]), sans "
+           "distinction de casse\n"
+           "\tles lignes avant la première section valent pour tous les profils, [Profil] ouvre celle d'un profil\n"
+           "\tun motif avec / vise le chemin sous le dossier de départ, sinon le nom ; un / final, les dossiers seuls\n"
+           "\tles lignes vides et celles qui commencent par # sont ignorées ; exemple :\n"
+           "\t\t*.tmp\n\t\tnode_modules/\n\t\t[Documents]\n\t\tPhotos/Brouillons\n"
+           "\tà la racine des dossiers, lost+found, .Trash, .Trash-1000 (tout numéro), System Volume Information "
+           "et $RECYCLE.BIN sont toujours ignorés\n";
 }
 
 }  // namespace velmorane::profiles
