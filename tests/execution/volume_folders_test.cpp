@@ -1,0 +1,52 @@
+#include "platform/date_text.h"
+#include "tests/execution/execution_harness.h"
+
+#include <gtest/gtest.h>
+
+namespace velmorane::testing {
+namespace {
+
+// The root of an ext4 disk or of a key that desktops and Windows have used, as the destination of a
+// mirror run by an ordinary user.
+TEST(VolumeFolders, AMirrorOntoADiskRootLeavesTheVolumesOwnFoldersAsTheyWere)
+{
+    Mirror m;
+    m.tree.makeFile("work/doc.txt", "document");
+    m.tree.makeFile("work/.Trash-1000/files/jete.txt", "source trash");
+    m.tree.makeFile("work/Sous/lost+found/garde.txt", "a user's own folder, deeper down");
+    m.tree.makeFile("archive/ancien.txt", "old");
+    m.tree.makeFile("archive/lost+found/#12", "recovered");
+    m.tree.makeFile("archive/.Trash-1000/files/vieux.txt", "trash");
+    m.tree.makeFile("archive/System Volume Information/IndexerVolumeGuid", "guid");
+    m.tree.makeFile("archive/$RECYCLE.BIN/S-1-5-21/desktop.ini", "bin");
+
+    const std::string outcome = asOrdinaryUser(m.tree, [&] {
+        // Only root may read an ext4 disk's lost+found.
+        setMode(m.tree.path("archive/lost+found"), 0);
+        m.compare(1);
+        const Names built = texts(m.lists.fichAjout);
+        const Names deleted = texts(m.lists.fichSuppr);
+        const auto report = m.execute();
+        std::string out = std::to_string(report.failures) + "\n" + m.messages();
+        for (const auto& list : {built, deleted}) {
+            for (const auto& entry : list) out += entry + "\n";
+        }
+        return out;
+    });
+    const std::string date = platform::dateText(kTestTime);
+    EXPECT_EQ(outcome, "0\n" + std::string(kReportOk) + m.work + "/Sous/ **Dossier\n" + m.work +
+                           "/Sous/lost+found/ **Dossier\n" + m.work + "/doc.txt *-* 8 *-* " +
+                           date + "\n" + m.archive + "/ancien.txt *-* 3 *-* " + date + "\n");
+
+    setMode(m.tree.path("archive/lost+found"), 0700);
+    EXPECT_EQ(namesIn(m.archive), (Names{"$RECYCLE.BIN", ".Trash-1000", "Sous", "System Volume Information",
+                                         "doc.txt", "lost+found"}));
+    EXPECT_EQ(readFileBytes(m.tree.path("archive/lost+found/#12")), "recovered");
+    EXPECT_EQ(readFileBytes(m.tree.path("archive/.Trash-1000/files/vieux.txt")), "trash");
+    EXPECT_EQ(readFileBytes(m.tree.path("archive/System Volume Information/IndexerVolumeGuid")), "guid");
+    EXPECT_EQ(readFileBytes(m.tree.path("archive/$RECYCLE.BIN/S-1-5-21/desktop.ini")), "bin");
+    EXPECT_EQ(readFileBytes(m.tree.path("archive/Sous/lost+found/garde.txt")), "a user's own folder, deeper down");
+}
+
+}  // namespace
+}  // namespace velmorane::testing
