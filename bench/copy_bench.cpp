@@ -170,7 +170,7 @@ struct VelmoraneCost {
 // A run and its execution as the program does them, checked to have done everything.
 VelmoraneCost velmoraneRun(const std::string& source, const std::string& dest, std::int16_t typeAction)
 {
-    const engine::RunPlan plan{source, dest, engine::flagsFor(typeAction)};
+    const engine::RunPlan plan{source, dest, engine::flagsFor(typeAction), {}};
     platform::ScriptedDialogs dialogs;
     platform::NullProgress progress;
     platform::NullEventPump pump;

@@ -14,6 +14,30 @@ struct CommonFolder {
     std::size_t dest;
 };
 
+// The lines of one folder's sub-folders, which a structure keeps one after another.
+struct ChildRange {
+    std::size_t first = 0;
+    std::size_t count = 0;
+};
+
+std::vector<ChildRange> childRanges(const FolderStructure& structure)
+{
+    std::vector<ChildRange> ranges(structure.lines.size());
+    for (std::size_t i = 1; i < structure.lines.size(); ++i) {
+        ChildRange& range = ranges[structure.lines[i].parent];
+        if (range.count++ == 0) range.first = i;
+    }
+    return ranges;
+}
+
+std::string_view lineName(const FolderLine& line)
+{
+    std::string_view relative = line.relative;
+    relative.remove_suffix(1);
+    const auto slash = relative.rfind(platform::kSeparator);
+    return slash == std::string_view::npos ? relative : relative.substr(slash + 1);
+}
+
 class Comparison {
 public:
     Comparison(const FolderStructure& source, const FolderStructure& dest, platform::ProgressSink& progress,
@@ -39,27 +63,52 @@ private:
         pump_.processEvents();
     }
 
-    // Phase A: a source folder is common when the destination holds the same path ignoring case.
+    // Phase A, name by name: a source folder is common when its parent is common and the
+    // parent's counterpart holds a sub-folder of the same name ignoring case, exact spelling first.
     void compareSourceFolders()
     {
-        for (const FolderLine& line : dest_.lines) destFolders_.add(line.relative);
-        std::vector<std::string_view> relatives;
-        relatives.reserve(source_.lines.size());
-        for (const FolderLine& line : source_.lines) relatives.push_back(line.relative);
-        const auto matches = destFolders_.takeAll(relatives);
+        matchFolders();
         destPathOf_.resize(source_.lines.size());
         for (std::size_t i = 0; i < source_.lines.size(); ++i) {
             const FolderLine& line = source_.lines[i];
             showCount();
             progress_.setEtape(line.path);
             pump_.processEvents();
-            if (const auto match = matches[i]) {
+            if (const auto match = destMatchOf_[i]) {
                 destPathOf_[i] = dest_.lines[*match].path;
                 common_.push_back({i, *match});
             } else {
                 // A new folder lands in the real destination folder of its parent, whatever its case.
-                destPathOf_[i] = destPathOf_[line.parent] + platform::lastComponent(line.path) + platform::kSeparator;
+                destPathOf_[i] = destPathOf_[line.parent] + std::string(lineName(line)) + platform::kSeparator;
                 lists_.fichAjout.push_back({folderEntryText(line.path), line.path, destPathOf_[i]});
+            }
+        }
+    }
+
+    void matchFolders()
+    {
+        const auto sourceChildren = childRanges(source_);
+        const auto destChildren = childRanges(dest_);
+        destMatchOf_.assign(source_.lines.size(), std::nullopt);
+        destTaken_.assign(dest_.lines.size(), false);
+        destMatchOf_[0] = 0;
+        destTaken_[0] = true;
+        // Children come after their parent, so a parent's match is known when its children are matched.
+        for (std::size_t parent = 0; parent < source_.lines.size(); ++parent) {
+            const auto match = destMatchOf_[parent];
+            if (!match || sourceChildren[parent].count == 0 || destChildren[*match].count == 0) continue;
+            const ChildRange& sourceRange = sourceChildren[parent];
+            const ChildRange& destRange = destChildren[*match];
+            NameIndex destNames;
+            for (std::size_t d = 0; d < destRange.count; ++d) destNames.add(lineName(dest_.lines[destRange.first + d]));
+            std::vector<std::string_view> names;
+            names.reserve(sourceRange.count);
+            for (std::size_t s = 0; s < sourceRange.count; ++s) names.push_back(lineName(source_.lines[sourceRange.first + s]));
+            const auto matches = destNames.takeAll(names);
+            for (std::size_t s = 0; s < sourceRange.count; ++s) {
+                if (!matches[s]) continue;
+                destMatchOf_[sourceRange.first + s] = destRange.first + *matches[s];
+                destTaken_[destRange.first + *matches[s]] = true;
             }
         }
     }
@@ -68,7 +117,7 @@ private:
     void listDestinationOnlyFolders()
     {
         for (std::size_t i = 0; i < dest_.lines.size(); ++i) {
-            if (destFolders_.taken(i)) continue;
+            if (destTaken_[i]) continue;
             showCount();
             lists_.fichSuppr.push_back({folderEntryText(dest_.lines[i].path), {}, dest_.lines[i].path});
         }
@@ -123,7 +172,8 @@ private:
     const FolderStructure& dest_;
     platform::ProgressSink& progress_;
     platform::EventPump& pump_;
-    NameIndex destFolders_;
+    std::vector<std::optional<std::size_t>> destMatchOf_;
+    std::vector<bool> destTaken_;
     std::vector<std::string> destPathOf_;
     std::vector<CommonFolder> common_;
     std::size_t counter_ = 0;

@@ -1,55 +1,92 @@
 #include "engine/folder_structure.h"
 
+#include "engine/folder_walk.h"
 #include "platform/paths.h"
 
+#include <chrono>
 #include <utility>
 
 namespace velmorane::engine {
 namespace {
 
-struct PendingFolder {
-    std::size_t line;
-    std::size_t position;  // among its siblings, from 1
-};
+constexpr std::chrono::milliseconds kProgressInterval{10};
 
-// Reads the folder of one line: keeps its files and appends a line for each of its sub-folders.
-std::optional<ReadFailure> readLine(FolderStructure& structure, std::size_t index,
-                                    std::vector<PendingFolder>& pending)
+// Lays a walked tree out in the order of the lines: each folder's sub-folders one after another,
+// taken folder by folder depth first, the order in which a single reader would meet them.
+StructureResult layOut(WalkedTree& tree)
 {
-    auto content = platform::readFolder(structure.lines[index].path);
-    if (!content.ok()) return ReadFailure{structure.lines[index].path, *content.error};
-    structure.lines[index].files = std::move(content.value.files);
-
-    const std::size_t first = structure.lines.size();
-    for (auto& name : content.value.subFolders) {
-        FolderLine line;
-        line.path = structure.lines[index].path + name + platform::kSeparator;
-        line.relative = structure.lines[index].relative + name + platform::kSeparator;
-        line.parent = index;
-        structure.lines.push_back(std::move(line));
+    StructureResult result;
+    auto& lines = result.structure.lines;
+    lines.reserve(tree.folders.size());
+    lines.push_back(FolderLine{platform::withTrailingSeparator(tree.startFolder), {}, 0, {}});
+    std::vector<std::pair<std::size_t, std::size_t>> toRead{{0, 0}};  // walked folder, line
+    while (!toRead.empty()) {
+        const auto [index, lineIndex] = toRead.back();
+        toRead.pop_back();
+        WalkedFolder& folder = tree.folders[index];
+        if (folder.failure) {
+            result.failure = ReadFailure{lines[lineIndex].path, *folder.failure};
+            return result;
+        }
+        lines[lineIndex].files = std::move(folder.files);
+        const std::size_t first = lines.size();
+        for (const std::size_t child : folder.children) {
+            const std::string& name = tree.folders[child].name;
+            lines.push_back(FolderLine{lines[lineIndex].path + name + platform::kSeparator,
+                                       lines[lineIndex].relative + name + platform::kSeparator, lineIndex, {}});
+        }
+        for (std::size_t i = folder.children.size(); i > 0; --i) toRead.emplace_back(folder.children[i - 1], first + i - 1);
     }
-    for (std::size_t i = structure.lines.size(); i > first; --i) pending.push_back({i - 1, i - first});
-    return std::nullopt;
+    return result;
 }
+
+class ReadingProgress {
+public:
+    ReadingProgress(platform::ProgressSink& progress) : progress_(progress) {}
+
+    void show(const WalkProgress& walk)
+    {
+        if (!destShown_ && walk.treeDone[0]) {
+            progress_.setPanneau(kDestReadingCaption);
+            destShown_ = true;
+        }
+        progress_.setEtape(walk.lastFolder);
+        progress_.setCompteur(std::to_string(walk.foldersRead[destShown_ ? 1 : 0]));
+    }
+
+    // The last captions depend only on the trees read, never on when the screen was last updated.
+    void finish(const StructurePair& pair)
+    {
+        if (!destShown_) progress_.setPanneau(kDestReadingCaption);
+        const auto& lines = pair.dest.structure.lines;
+        progress_.setEtape(platform::withoutTrailingSeparator(lines.back().path));
+        progress_.setCompteur(std::to_string(lines.size()));
+    }
+
+private:
+    platform::ProgressSink& progress_;
+    bool destShown_ = false;
+};
 
 }  // namespace
 
-StructureResult lireDossiers(const std::string& startFolder, platform::ProgressSink& progress,
-                             platform::EventPump& pump)
+StructurePair lireDossiers(const std::string& sourceFolder, const std::string& destFolder,
+                           const Exclusions& exclusions, platform::ProgressSink& progress, platform::EventPump& pump,
+                           unsigned threadCount)
 {
-    StructureResult result;
-    result.structure.lines.push_back(FolderLine{platform::withTrailingSeparator(startFolder), {}, 0, {}});
-    std::vector<PendingFolder> pending;
-    result.failure = readLine(result.structure, 0, pending);
-    while (!result.failure && !pending.empty()) {
-        const PendingFolder next = pending.back();
-        pending.pop_back();
-        progress.setCompteur(std::to_string(next.position));
-        progress.setEtape(platform::withoutTrailingSeparator(result.structure.lines[next.line].path));
-        pump.processEvents();
-        result.failure = readLine(result.structure, next.line, pending);
+    ReadingProgress shown(progress);
+    std::vector<WalkedTree> trees;
+    {
+        ConcurrentWalk walk({sourceFolder, destFolder}, exclusions, threadCount);
+        while (!walk.waitFor(kProgressInterval)) {
+            shown.show(walk.progress());
+            pump.processEvents();
+        }
+        trees = walk.takeTrees();
     }
-    return result;
+    StructurePair pair{layOut(trees[0]), layOut(trees[1])};
+    shown.finish(pair);
+    return pair;
 }
 
 }  // namespace velmorane::engine

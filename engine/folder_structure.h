@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/exclusions.h"
 #include "platform/folder_listing.h"
 #include "platform/progress.h"
 
@@ -30,11 +31,25 @@ struct ReadFailure {
 
 struct StructureResult {
     FolderStructure structure;
-    std::optional<ReadFailure> failure;
+    std::optional<ReadFailure> failure;  // the first folder that could not be read, in walk order
 };
 
-// Walks the tree under the start folder, reading each folder once. Links are never descended.
-StructureResult lireDossiers(const std::string& startFolder, platform::ProgressSink& progress,
-                             platform::EventPump& pump);
+struct StructurePair {
+    StructureResult source;
+    StructureResult dest;
+};
+
+// Folders read at once. More than the cores: reading a cold disk is mostly waiting for it.
+inline constexpr unsigned kReadingThreads = 8;
+
+inline constexpr const char* kSourceReadingCaption = "Lecture de la Structure du Dossier Source";
+inline constexpr const char* kDestReadingCaption = "Lecture de la Structure du Dossier Destination";
+
+// Reads both trees at once, each folder once; links are never entered and what the exclusions
+// name is left out. The result is the same whatever the number of threads and their timing. The
+// progress shows the source caption, then the destination caption once the source is read.
+StructurePair lireDossiers(const std::string& sourceFolder, const std::string& destFolder,
+                           const Exclusions& exclusions, platform::ProgressSink& progress, platform::EventPump& pump,
+                           unsigned threadCount = kReadingThreads);
 
 }  // namespace velmorane::engine

@@ -8,15 +8,11 @@
 namespace velmorane::engine {
 namespace {
 
-std::optional<FolderStructure> readStructure(const std::string& folder, platform::Dialogs& dialogs,
-                                             platform::ProgressSink& progress, platform::EventPump& pump)
+void reportUnreadable(const ReadFailure& failure, platform::Dialogs& dialogs)
 {
-    StructureResult result = lireDossiers(folder, progress, pump);
-    if (!result.failure) return std::move(result.structure);
-    dialogs.show(platform::stopMessage("Impossible de lire le dossier " + result.failure->folder + kLineBreak +
-                                           result.failure->error.reason,
+    dialogs.show(platform::stopMessage("Impossible de lire le dossier " + failure.folder + kLineBreak +
+                                           failure.error.reason,
                                        platform::kApplicationTitle));
-    return std::nullopt;
 }
 
 }  // namespace
@@ -33,17 +29,18 @@ RunPlan planRun(const RunSettings& settings)
 RunResult compareFolders(const RunPlan& plan, platform::Dialogs& dialogs, platform::ProgressSink& progress,
                          platform::EventPump& pump)
 {
-    progress.setPanneau("Lecture de la Structure du Dossier Source");
+    progress.setPanneau(kSourceReadingCaption);
     if (!platform::folderExists(plan.dosSource)) {
         dialogs.show(platform::Message{plan.dosSource + " est vide ou n'existe pas"});
         return {RunOutcome::SourceMissing, {}};
     }
-    const auto source = readStructure(plan.dosSource, dialogs, progress, pump);
-    if (!source) return {RunOutcome::FolderUnreadable, {}};
-    progress.setPanneau("Lecture de la Structure du Dossier Destination");
-    const auto dest = readStructure(plan.dosDest, dialogs, progress, pump);
-    if (!dest) return {RunOutcome::FolderUnreadable, {}};
-    return {RunOutcome::Completed, compareStructures(*source, *dest, progress, pump)};
+    const StructurePair trees = lireDossiers(plan.dosSource, plan.dosDest, plan.exclusions, progress, pump);
+    for (const StructureResult* tree : {&trees.source, &trees.dest}) {
+        if (!tree->failure) continue;
+        reportUnreadable(*tree->failure, dialogs);
+        return {RunOutcome::FolderUnreadable, {}};
+    }
+    return {RunOutcome::Completed, compareStructures(trees.source.structure, trees.dest.structure, progress, pump)};
 }
 
 }  // namespace velmorane::engine

@@ -39,6 +39,30 @@ bool hasDotDotComponent(std::string_view path)
            path.find("/../") != std::string_view::npos;
 }
 
+// An entry's parent folder, opened one name at a time from the start folder, and its own name.
+struct Place {
+    platform::FolderHandle folder;
+    std::string name;
+};
+
+platform::Result<Place> placeOf(const platform::Result<platform::FolderHandle>& root, const std::string& rootPath,
+                                const std::string& path)
+{
+    if (!root.ok()) return platform::Result<Place>::failure(*root.error);
+    if (path.size() <= rootPath.size() || !path.starts_with(rootPath)) {
+        return platform::Result<Place>::failure(malformedEntry());
+    }
+    std::string_view relative(path);
+    relative.remove_prefix(rootPath.size());
+    while (relative.ends_with(platform::kSeparator)) relative.remove_suffix(1);
+    const auto slash = relative.rfind(platform::kSeparator);
+    const std::string_view parent = slash == std::string_view::npos ? std::string_view{} : relative.substr(0, slash);
+    auto folder = root.value.openBelow(parent);
+    if (!folder.ok()) return platform::Result<Place>::failure(*folder.error);
+    return {Place{std::move(folder.value), std::string(slash == std::string_view::npos ? relative : relative.substr(slash + 1))},
+            std::nullopt};
+}
+
 // The folders an execution has copied or deleted, to recognise entries that lie inside one of them.
 class FolderSet {
 public:
@@ -63,7 +87,10 @@ public:
     Execution(TaskLists& lists, const ExecutionSettings& settings, platform::Dialogs& dialogs, CounterSink& counters,
               platform::EventPump& pump)
         : lists_(lists), settings_(settings), dialogs_(dialogs), counters_(counters), pump_(pump),
-          destRoot_(platform::withTrailingSeparator(settings.dosDest))
+          sourceRootPath_(platform::withTrailingSeparator(settings.dosSource)),
+          destRootPath_(platform::withTrailingSeparator(settings.dosDest)),
+          sourceRoot_(platform::FolderHandle::openStart(settings.dosSource)),
+          destRoot_(platform::FolderHandle::openStart(settings.dosDest))
     {
     }
 
@@ -110,17 +137,20 @@ private:
         const EntryShape shape = shapeOf(entry.text);
         if (shape == EntryShape::Malformed) return failed(malformedEntry());
         if (!insideDestination(entry.destPath)) return failed(outsideDestination());
-        if (shape == EntryShape::Folder) {
-            if (const auto found = platform::lookUp(entry.sourcePath); !found.ok()) return failed(*found.error);
-            if (const auto error = platform::copyFolder(entry.sourcePath, entry.destPath)) return failed(*error);
-            copiedFolders_.add(entry.destPath);
-            return true;
-        }
-        if (const auto found = platform::lookUp(entry.sourcePath); !found.ok()) return failed(*found.error);
         currentSlot_ = entry.sourcePath;
         targetSlot_ = entry.destPath;
-        if (const auto error = platform::copyFileAtomically(entry.sourcePath, entry.destPath)) return failed(*error);
-        return true;
+        const auto from = placeOf(sourceRoot_, sourceRootPath_, entry.sourcePath);
+        if (!from.ok()) return failed(*from.error);
+        const auto to = placeOf(destRoot_, destRootPath_, entry.destPath);
+        if (!to.ok()) return failed(*to.error);
+        if (shape == EntryShape::File) {
+            const auto error = platform::copyFile(from.value.folder, from.value.name, to.value.folder, to.value.name,
+                                                  platform::CopyMode::Add, pump_);
+            return !error || failed(*error);
+        }
+        const auto copy = platform::copyFolder(from.value.folder, from.value.name, to.value.folder, to.value.name, pump_);
+        if (copy.created) copiedFolders_.add(entry.destPath);
+        return !copy.failure || failed(*copy.failure);
     }
 
     bool replaceEntry(const engine::TaskEntry& entry)
@@ -128,16 +158,21 @@ private:
         if (shapeOf(entry.text) != EntryShape::File) return failed(malformedEntry());
         targetSlot_ = entry.destPath;
         if (!insideDestination(entry.destPath)) return failed(outsideDestination());
-        if (const auto found = platform::lookUp(entry.destPath); !found.ok()) {
+        const auto to = placeOf(destRoot_, destRootPath_, entry.destPath);
+        if (!to.ok()) return failed(*to.error);
+        if (const auto found = platform::lookUp(to.value.folder, to.value.name); !found.ok()) {
             if (!failed(*found.error)) return false;
         } else {
             currentSlot_ = entry.destPath;
-            if (const auto error = platform::clearReadOnly(entry.destPath); error && !failed(*error)) return false;
+            const auto error = platform::clearReadOnly(to.value.folder, to.value.name);
+            if (error && !failed(*error)) return false;
         }
-        if (const auto found = platform::lookUp(entry.sourcePath); !found.ok()) return failed(*found.error);
         currentSlot_ = entry.sourcePath;
-        if (const auto error = platform::copyFileAtomically(entry.sourcePath, entry.destPath)) return failed(*error);
-        return true;
+        const auto from = placeOf(sourceRoot_, sourceRootPath_, entry.sourcePath);
+        if (!from.ok()) return failed(*from.error);
+        const auto error = platform::copyFile(from.value.folder, from.value.name, to.value.folder, to.value.name,
+                                              platform::CopyMode::Replace, pump_);
+        return !error || failed(*error);
     }
 
     bool deleteEntry(const engine::TaskEntry& entry)
@@ -145,23 +180,29 @@ private:
         const EntryShape shape = shapeOf(entry.text);
         if (shape == EntryShape::Malformed) return failed(malformedEntry());
         if (!insideDestination(entry.destPath)) return failed(outsideDestination());
+        targetSlot_ = entry.destPath;
+        const auto at = placeOf(destRoot_, destRootPath_, entry.destPath);
+        if (!at.ok()) return failed(*at.error);
+        if (const auto found = platform::lookUp(at.value.folder, at.value.name); !found.ok()) {
+            return failed(*found.error);
+        }
         if (shape == EntryShape::Folder) {
-            if (const auto found = platform::lookUp(entry.destPath); !found.ok()) return failed(*found.error);
-            if (const auto error = platform::deleteFolder(entry.destPath)) return failed(*error);
+            const auto error = platform::deleteFolder(at.value.folder, at.value.name);
+            if (error) return failed(*error);
             deletedFolders_.add(entry.destPath);
             return true;
         }
-        if (const auto found = platform::lookUp(entry.destPath); !found.ok()) return failed(*found.error);
-        targetSlot_ = entry.destPath;
-        if (const auto error = platform::clearReadOnly(entry.destPath); error && !failed(*error)) return false;
-        if (const auto error = platform::deleteFile(entry.destPath)) return failed(*error);
-        return true;
+        if (const auto error = platform::clearReadOnly(at.value.folder, at.value.name); error && !failed(*error)) {
+            return false;
+        }
+        const auto error = platform::deleteFile(at.value.folder, at.value.name);
+        return !error || failed(*error);
     }
 
     // Strictly below the destination root: the executor never touches anything else.
     bool insideDestination(const std::string& path) const
     {
-        return path.size() > destRoot_.size() && path.starts_with(destRoot_) && !hasDotDotComponent(path);
+        return path.size() > destRootPath_.size() && path.starts_with(destRootPath_) && !hasDotDotComponent(path);
     }
 
     void showCounter(ListKind list, std::size_t index)
@@ -186,7 +227,10 @@ private:
     platform::Dialogs& dialogs_;
     CounterSink& counters_;
     platform::EventPump& pump_;
-    const std::string destRoot_;
+    const std::string sourceRootPath_;
+    const std::string destRootPath_;
+    const platform::Result<platform::FolderHandle> sourceRoot_;
+    const platform::Result<platform::FolderHandle> destRoot_;
     std::string currentSlot_;
     std::string targetSlot_;
     FolderSet copiedFolders_;

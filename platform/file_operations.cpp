@@ -1,22 +1,24 @@
 #include "platform/file_operations.h"
 
 #include "platform/paths.h"
+#include "platform/temporary_name.h"
 
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <dirent.h>
-#include <optional>
 #include <fcntl.h>
+#include <optional>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace velmorane::platform {
 namespace {
 
-constexpr std::size_t kChunk = std::size_t{1} << 30;
+// Small enough that the window is pumped every few tens of milliseconds even on a slow key.
+constexpr std::size_t kPiece = std::size_t{1} << 20;
 
 // Past a file-size limit a write must fail with EFBIG rather than end the program.
 void ignoreFileSizeSignal()
@@ -28,33 +30,87 @@ void ignoreFileSizeSignal()
     (void)ignored;
 }
 
-MaybeError lastError()
+SystemError lastError()
 {
     return systemError(errno);
 }
 
-std::string temporaryTemplate(const std::string& target)
+std::string text(std::string_view name)
 {
-    const std::string name = lastComponent(target);
-    const std::string prefix = name.size() < 200 ? "." + name : std::string(".velmorane");
-    return joinPath(parentFolder(target), prefix + ".XXXXXX");
+    return std::string(name);
 }
 
-MaybeError copyContent(int in, int out, std::int64_t size)
+EntryKind kindOfMode(mode_t mode)
+{
+    if (S_ISDIR(mode)) return EntryKind::Folder;
+    if (S_ISREG(mode)) return EntryKind::File;
+    if (S_ISLNK(mode)) return EntryKind::Link;
+    return EntryKind::Other;
+}
+
+// Volumes such as FAT keep no permission bits: refusing them is no failure of the copy.
+MaybeError keepPermissionBits(int fd, mode_t mode)
+{
+    if (::fchmod(fd, mode & 07777) == 0) return std::nullopt;
+    if (errno == ENOSYS || errno == EOPNOTSUPP || errno == EPERM) return std::nullopt;
+    return lastError();
+}
+
+struct Temporary {
+    std::string name;
+    int fd = -1;
+};
+
+Result<Temporary> createTemporary(const FolderHandle& folder)
+{
+    for (;;) {
+        std::string name = newTemporaryName();
+        const int fd = ::openat(folder.fd(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) return {Temporary{std::move(name), fd}, std::nullopt};
+        if (errno != EEXIST) return Result<Temporary>::failure(lastError());
+    }
+}
+
+// Puts a finished temporary file under its name. An add never replaces what is there, even on a
+// volume that knows no RENAME_NOREPLACE: a hard link fails on a taken name too, and where neither
+// exists the name is looked at just before the rename.
+MaybeError putInPlace(const FolderHandle& folder, const std::string& temporary, std::string_view name, CopyMode mode)
+{
+    const int fd = folder.fd();
+    const std::string target = text(name);
+    if (mode == CopyMode::Replace) {
+        if (::renameat(fd, temporary.c_str(), fd, target.c_str()) != 0) return lastError();
+        return std::nullopt;
+    }
+    if (::renameat2(fd, temporary.c_str(), fd, target.c_str(), RENAME_NOREPLACE) == 0) return std::nullopt;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return lastError();
+    if (::linkat(fd, temporary.c_str(), fd, target.c_str(), 0) == 0) {
+        ::unlinkat(fd, temporary.c_str(), 0);
+        return std::nullopt;
+    }
+    if (errno == EEXIST) return lastError();
+    struct stat taken{};
+    if (::fstatat(fd, target.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0) return systemError(EEXIST);
+    if (errno != ENOENT) return lastError();
+    if (::renameat(fd, temporary.c_str(), fd, target.c_str()) != 0) return lastError();
+    return std::nullopt;
+}
+
+MaybeError copyContent(int in, int out, std::int64_t size, EventPump& pump)
 {
     std::int64_t left = size;
     bool kernelCopy = true;
     while (left > 0) {
-        const auto chunk = static_cast<std::size_t>(std::min<std::int64_t>(left, kChunk));
+        const auto piece = static_cast<std::size_t>(std::min<std::int64_t>(left, kPiece));
         ssize_t n = -1;
         if (kernelCopy) {
-            n = ::copy_file_range(in, nullptr, out, nullptr, chunk, 0);
+            n = ::copy_file_range(in, nullptr, out, nullptr, piece, 0);
             if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL)) {
                 kernelCopy = false;
                 continue;
             }
         } else {
-            n = ::sendfile(out, in, nullptr, chunk);
+            n = ::sendfile(out, in, nullptr, piece);
         }
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -62,101 +118,107 @@ MaybeError copyContent(int in, int out, std::int64_t size)
         }
         if (n == 0) break;  // the source shrank while we copied
         left -= n;
+        if (left > 0) pump.processEvents();
     }
     return std::nullopt;
 }
 
-MaybeError setTimes(const std::string& path, const struct stat& source, int flags)
-{
-    const timespec times[2] = {source.st_atim, source.st_mtim};
-    if (::utimensat(AT_FDCWD, path.c_str(), times, flags) != 0) return lastError();
-    return std::nullopt;
-}
-
-MaybeError copyLinkAtomically(const std::string& from, const std::string& to, const struct stat& source)
+MaybeError copyLink(const FolderHandle& fromFolder, std::string_view fromName, const struct stat& source,
+                    const FolderHandle& toFolder, std::string_view toName, CopyMode mode)
 {
     std::string target(static_cast<std::size_t>(source.st_size) + 1, '\0');
-    const ssize_t length = ::readlink(from.c_str(), target.data(), target.size());
+    const ssize_t length = ::readlinkat(fromFolder.fd(), text(fromName).c_str(), target.data(), target.size());
     if (length < 0) return lastError();
     target.resize(static_cast<std::size_t>(length));
 
-    // A link cannot be made under a random name atomically, so try fresh names until one is free.
-    for (unsigned attempt = 0;; ++attempt) {
-        const std::string temporary = joinPath(parentFolder(to), ".velmorane-link-" + std::to_string(::getpid()) +
-                                                                     "-" + std::to_string(attempt));
-        if (::symlink(target.c_str(), temporary.c_str()) != 0) {
-            if (errno == EEXIST) continue;
-            return lastError();
-        }
-        MaybeError error = setTimes(temporary, source, AT_SYMLINK_NOFOLLOW);
-        if (!error && ::rename(temporary.c_str(), to.c_str()) != 0) error = lastError();
-        if (error) ::unlink(temporary.c_str());
-        return error;
+    std::string temporary;
+    for (;;) {
+        temporary = newTemporaryName();
+        if (::symlinkat(target.c_str(), toFolder.fd(), temporary.c_str()) == 0) break;
+        if (errno != EEXIST) return lastError();
     }
-}
-
-MaybeError copyRegularAtomically(const std::string& from, const std::string& to)
-{
-    // Non-blocking, so that a FIFO put in the file's place since it was listed cannot hang the open.
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (in < 0) return lastError();
-    struct stat source{};
-    MaybeError opened;
-    if (::fstat(in, &source) != 0) {
-        opened = lastError();
-    } else if (!S_ISREG(source.st_mode)) {
-        opened = systemError(S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
-    }
-    if (opened) {
-        ::close(in);
-        return opened;
-    }
-    std::string temporary = temporaryTemplate(to);
-    const int out = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (out < 0) {
-        const auto error = lastError();
-        ::close(in);
-        return error;
-    }
-    MaybeError error = copyContent(in, out, source.st_size);
-    if (!error && ::fchmod(out, source.st_mode & 07777) != 0) error = lastError();
     const timespec times[2] = {source.st_atim, source.st_mtim};
-    if (!error && ::futimens(out, times) != 0) error = lastError();
-    if (::close(out) != 0 && !error) error = lastError();
-    ::close(in);
-    if (!error && ::rename(temporary.c_str(), to.c_str()) != 0) error = lastError();
-    if (error) ::unlink(temporary.c_str());
+    MaybeError error;
+    if (::utimensat(toFolder.fd(), temporary.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) error = lastError();
+    if (!error) error = putInPlace(toFolder, temporary, toName, mode);
+    if (error) ::unlinkat(toFolder.fd(), temporary.c_str(), 0);
     return error;
 }
 
-MaybeError forEachEntry(const std::string& folder, const auto& visit)
+// `in` is open on a regular file whose status is `source`.
+MaybeError copyOpenFile(int in, const struct stat& source, const FolderHandle& toFolder, std::string_view toName,
+                        CopyMode mode, EventPump& pump)
 {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return lastError();
-    std::vector<std::pair<std::string, unsigned char>> entries;
+    auto temporary = createTemporary(toFolder);
+    if (!temporary.ok()) return temporary.error;
+    const int out = temporary.value.fd;
+    MaybeError error = copyContent(in, out, source.st_size, pump);
+    if (!error) error = keepPermissionBits(out, source.st_mode);
+    const timespec times[2] = {source.st_atim, source.st_mtim};
+    if (!error && ::futimens(out, times) != 0) error = lastError();
+    if (::close(out) != 0 && !error) error = lastError();
+    if (!error) error = putInPlace(toFolder, temporary.value.name, toName, mode);
+    if (error) ::unlinkat(toFolder.fd(), temporary.value.name.c_str(), 0);
+    return error;
+}
+
+MaybeError copyRegularFile(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
+                           std::string_view toName, CopyMode mode, EventPump& pump)
+{
+    // Non-blocking, so that a FIFO put in the file's place since it was listed cannot hang the open.
+    const int in = ::openat(fromFolder.fd(), text(fromName).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (in < 0) return lastError();
+    struct stat source{};
+    MaybeError error;
+    if (::fstat(in, &source) != 0) {
+        error = lastError();
+    } else if (!S_ISREG(source.st_mode)) {
+        error = systemError(S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
+    } else {
+        error = copyOpenFile(in, source, toFolder, toName, mode, pump);
+    }
+    ::close(in);
+    return error;
+}
+
+struct FolderEntry {
+    std::string name;
+    EntryKind kind;
+};
+
+// The entries of an open folder, kinds from the listing itself where the volume gives them.
+Result<std::vector<FolderEntry>> listEntries(const FolderHandle& folder)
+{
+    using Listing = Result<std::vector<FolderEntry>>;
+    const int fd = ::fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) return Listing::failure(lastError());
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        const auto error = lastError();
+        ::close(fd);
+        return Listing::failure(error);
+    }
+    ::rewinddir(dir);
+    std::vector<FolderEntry> entries;
     errno = 0;
     while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") entries.emplace_back(name, entry->d_type);
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        EntryKind kind = EntryKind::Other;
+        switch (entry->d_type) {
+        case DT_DIR: kind = EntryKind::Folder; break;
+        case DT_REG: kind = EntryKind::File; break;
+        case DT_LNK: kind = EntryKind::Link; break;
+        case DT_UNKNOWN: kind = lookUp(folder, name).value; break;
+        default: break;
+        }
+        entries.push_back({text(name), kind});
+        errno = 0;
     }
     const int readError = errno;
     ::closedir(dir);
-    if (readError != 0) return systemError(readError);
-    for (const auto& [name, type] : entries) {
-        if (auto error = visit(joinPath(folder, name), type)) return error;
-    }
-    return std::nullopt;
-}
-
-EntryKind kindOf(const std::string& path, unsigned char type)
-{
-    switch (type) {
-    case DT_DIR: return EntryKind::Folder;
-    case DT_REG: return EntryKind::File;
-    case DT_LNK: return EntryKind::Link;
-    case DT_UNKNOWN: return lookUp(path).value;
-    default: return EntryKind::Other;
-    }
+    if (readError != 0) return Listing::failure(systemError(readError));
+    return {std::move(entries), std::nullopt};
 }
 
 struct FileIdentity {
@@ -165,116 +227,229 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
-std::optional<FileIdentity> identityOf(const std::string& path)
+std::optional<FileIdentity> identityOf(const FolderHandle& folder)
 {
     struct stat info{};
-    if (::lstat(path.c_str(), &info) != 0) return std::nullopt;
+    if (::fstat(folder.fd(), &info) != 0) return std::nullopt;
     return FileIdentity{info.st_dev, info.st_ino};
 }
 
-// `copyRoot` is the folder made by the outermost call: met again inside the source, when the
-// destination lies within it, it is not copied into itself.
-MaybeError copyFolderInto(const std::string& from, const std::string& to, std::optional<FileIdentity> copyRoot)
+MaybeError setFolderTimes(const FolderHandle& folder, const struct stat& source)
 {
-    struct stat source{};
-    if (::lstat(from.c_str(), &source) != 0) return lastError();
-    if (!S_ISDIR(source.st_mode)) return systemError(ENOTDIR);
-    // Created private, and given the source's permission bits once its content is in.
-    if (::mkdir(to.c_str(), 0700) != 0) {
-        if (errno != EEXIST) return lastError();
-        if (lookUp(to).value != EntryKind::Folder) return systemError(ENOTDIR);
+    const timespec times[2] = {source.st_atim, source.st_mtim};
+    if (::futimens(folder.fd(), times) != 0) return lastError();
+    return std::nullopt;
+}
+
+// Copies a folder's content, going on past failures and keeping the first, with the path inside
+// the copied folder where it happened.
+class FolderCopy {
+public:
+    explicit FolderCopy(EventPump& pump) : pump_(pump) {}
+
+    FolderCopyOutcome copy(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
+                           std::string_view toName)
+    {
+        auto source = fromFolder.openChild(fromName);
+        if (!source.ok()) return {false, source.error};
+        if (::mkdirat(toFolder.fd(), text(toName).c_str(), 0700) != 0) return {false, lastError()};
+        auto made = toFolder.openChild(toName);
+        if (!made.ok()) return {true, made.error};
+        copyRoot_ = identityOf(made.value);
+        copyInto(source.value, made.value, "");
+        return {true, std::move(firstFailure_)};
     }
-    if (!copyRoot) {
-        struct stat made{};
-        if (::lstat(to.c_str(), &made) != 0) return lastError();
-        copyRoot = FileIdentity{made.st_dev, made.st_ino};
-    }
-    auto error = forEachEntry(from, [&](const std::string& path, unsigned char type) -> MaybeError {
-        const std::string target = joinPath(to, lastComponent(path));
-        switch (kindOf(path, type)) {
-        case EntryKind::Folder:
-            if (identityOf(path) == copyRoot) return std::nullopt;
-            return copyFolderInto(path, target, copyRoot);
-        // The listing already says it is a regular file: no second look-up of it.
-        case EntryKind::File: return copyRegularAtomically(path, target);
-        case EntryKind::Link: return copyFileAtomically(path, target);
-        default: return std::nullopt;  // sockets, FIFOs and devices are not copied
+
+private:
+    void copyInto(const FolderHandle& from, const FolderHandle& to, const std::string& inside)
+    {
+        struct stat source{};
+        if (::fstat(from.fd(), &source) != 0) return note(lastError(), inside);
+        if (auto entries = listEntries(from); !entries.ok()) {
+            note(*entries.error, inside);
+        } else {
+            for (const FolderEntry& entry : entries.value) copyEntry(from, to, entry, inside + entry.name);
         }
-    });
-    if (error) return error;
-    if (::chmod(to.c_str(), source.st_mode & 07777) != 0) return lastError();
-    return setTimes(to, source, 0);
+        // Created private; given the source's bits and times once its content is in, failure or not.
+        if (const auto error = keepPermissionBits(to.fd(), source.st_mode)) note(*error, inside);
+        if (const auto error = setFolderTimes(to, source)) note(*error, inside);
+    }
+
+    void copyEntry(const FolderHandle& from, const FolderHandle& to, const FolderEntry& entry, const std::string& path)
+    {
+        switch (entry.kind) {
+        case EntryKind::Folder: return copySubFolder(from, to, entry.name, path);
+        case EntryKind::File:
+            if (const auto error = copyRegularFile(from, entry.name, to, entry.name, CopyMode::Add, pump_)) {
+                note(*error, path);
+            }
+            return;
+        case EntryKind::Link:
+            if (const auto error = copyFile(from, entry.name, to, entry.name, CopyMode::Add, pump_)) note(*error, path);
+            return;
+        default: return;  // sockets, FIFOs and devices are not copied
+        }
+    }
+
+    void copySubFolder(const FolderHandle& from, const FolderHandle& to, const std::string& name,
+                       const std::string& path)
+    {
+        auto source = from.openChild(name);
+        if (!source.ok()) return note(*source.error, path);
+        // The destination lies inside the source: the folder being made is not copied into itself.
+        if (identityOf(source.value) == copyRoot_) return;
+        if (::mkdirat(to.fd(), name.c_str(), 0700) != 0) return note(lastError(), path);
+        auto made = to.openChild(name);
+        if (!made.ok()) return note(*made.error, path);
+        copyInto(source.value, made.value, path + kSeparator);
+    }
+
+    void note(SystemError error, const std::string& path)
+    {
+        if (firstFailure_) return;
+        if (!path.empty()) error.reason += " (" + path + ")";
+        firstFailure_ = std::move(error);
+    }
+
+    EventPump& pump_;
+    std::optional<FileIdentity> copyRoot_;
+    MaybeError firstFailure_;
+};
+
+// The owner needs read, write and search rights on a folder for its content to go.
+MaybeError grantOwnerAccess(const FolderHandle& parent, const std::string& name)
+{
+    struct stat info{};
+    if (::fstatat(parent.fd(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return lastError();
+    if (!S_ISDIR(info.st_mode)) return systemError(ENOTDIR);
+    if ((info.st_mode & S_IRWXU) == S_IRWXU) return std::nullopt;
+    if (::fchmodat(parent.fd(), name.c_str(), (info.st_mode & 07777) | S_IRWXU, AT_SYMLINK_NOFOLLOW) != 0) {
+        return lastError();
+    }
+    return std::nullopt;
+}
+
+// Empties a folder and removes it, going on past failures and keeping the first.
+class FolderDeletion {
+public:
+    MaybeError remove(const FolderHandle& parent, const std::string& name)
+    {
+        removeFolder(parent, name, "");
+        return std::move(firstFailure_);
+    }
+
+private:
+    void removeFolder(const FolderHandle& parent, const std::string& name, const std::string& inside)
+    {
+        if (const auto error = grantOwnerAccess(parent, name)) return note(*error, inside);
+        auto folder = parent.openChild(name);
+        if (!folder.ok()) return note(*folder.error, inside);
+        auto entries = listEntries(folder.value);
+        if (!entries.ok()) return note(*entries.error, inside);
+        for (const FolderEntry& entry : entries.value) {
+            const std::string path = inside + entry.name;
+            if (entry.kind == EntryKind::Folder) {
+                removeFolder(folder.value, entry.name, path + kSeparator);
+            } else if (::unlinkat(folder.value.fd(), entry.name.c_str(), 0) != 0) {
+                note(lastError(), path);
+            }
+        }
+        if (::unlinkat(parent.fd(), name.c_str(), AT_REMOVEDIR) != 0) note(lastError(), inside);
+    }
+
+    void note(SystemError error, const std::string& path)
+    {
+        if (firstFailure_) return;
+        if (!path.empty()) error.reason += " (" + path + ")";
+        firstFailure_ = std::move(error);
+    }
+
+    MaybeError firstFailure_;
+};
+
+Result<FolderHandle> parentOf(const std::string& path)
+{
+    return FolderHandle::openStart(parentFolder(path).empty() ? std::string(".") : parentFolder(path));
 }
 
 }  // namespace
 
+Result<EntryKind> lookUp(const FolderHandle& folder, std::string_view name)
+{
+    struct stat info{};
+    if (::fstatat(folder.fd(), text(name).c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        return {EntryKind::Missing, lastError()};
+    }
+    return {kindOfMode(info.st_mode), std::nullopt};
+}
+
 Result<EntryKind> lookUp(const std::string& path)
 {
     struct stat info{};
-    if (::lstat(path.c_str(), &info) != 0) return {EntryKind::Missing, systemError(errno)};
-    if (S_ISDIR(info.st_mode)) return {EntryKind::Folder, std::nullopt};
-    if (S_ISREG(info.st_mode)) return {EntryKind::File, std::nullopt};
-    if (S_ISLNK(info.st_mode)) return {EntryKind::Link, std::nullopt};
-    return {EntryKind::Other, std::nullopt};
+    if (::lstat(path.c_str(), &info) != 0) return {EntryKind::Missing, lastError()};
+    return {kindOfMode(info.st_mode), std::nullopt};
 }
 
-MaybeError copyFileAtomically(const std::string& from, const std::string& to)
+MaybeError copyFile(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
+                    std::string_view toName, CopyMode mode, EventPump& pump)
 {
     ignoreFileSizeSignal();
+    if (!isPlainName(fromName) || !isPlainName(toName)) return systemError(EINVAL);
     struct stat source{};
-    if (::lstat(from.c_str(), &source) != 0) return lastError();
-    if (S_ISLNK(source.st_mode)) return copyLinkAtomically(from, to, source);
+    if (::fstatat(fromFolder.fd(), text(fromName).c_str(), &source, AT_SYMLINK_NOFOLLOW) != 0) return lastError();
+    if (S_ISLNK(source.st_mode)) return copyLink(fromFolder, fromName, source, toFolder, toName, mode);
     if (!S_ISREG(source.st_mode)) return systemError(S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
-    return copyRegularAtomically(from, to);
+    return copyRegularFile(fromFolder, fromName, toFolder, toName, mode, pump);
 }
 
-MaybeError copyFolder(const std::string& from, const std::string& to)
+FolderCopyOutcome copyFolder(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
+                             std::string_view toName, EventPump& pump)
 {
     ignoreFileSizeSignal();
-    return copyFolderInto(from, to, std::nullopt);
+    if (!isPlainName(toName)) return {false, systemError(EINVAL)};
+    return FolderCopy(pump).copy(fromFolder, fromName, toFolder, toName);
+}
+
+MaybeError clearReadOnly(const FolderHandle& folder, std::string_view name)
+{
+    const std::string entry = text(name);
+    struct stat info{};
+    if (::fstatat(folder.fd(), entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return lastError();
+    if (S_ISLNK(info.st_mode) || (info.st_mode & S_IWUSR)) return std::nullopt;
+    if (::fchmodat(folder.fd(), entry.c_str(), (info.st_mode & 07777) | S_IWUSR, AT_SYMLINK_NOFOLLOW) != 0) {
+        // A link put in the file's place since it was looked at is left alone.
+        if (errno == EOPNOTSUPP) return std::nullopt;
+        return lastError();
+    }
+    return std::nullopt;
 }
 
 MaybeError clearReadOnly(const std::string& path)
 {
-    struct stat info{};
-    if (::lstat(path.c_str(), &info) != 0) return lastError();
-    if (S_ISLNK(info.st_mode) || (info.st_mode & S_IWUSR)) return std::nullopt;
-    if (::chmod(path.c_str(), (info.st_mode & 07777) | S_IWUSR) != 0) return lastError();
-    return std::nullopt;
+    const auto parent = parentOf(path);
+    if (!parent.ok()) return parent.error;
+    return clearReadOnly(parent.value, lastComponent(path));
 }
 
-bool isReadOnly(const std::string& path)
+MaybeError deleteFile(const FolderHandle& folder, std::string_view name)
 {
-    struct stat info{};
-    return ::lstat(path.c_str(), &info) == 0 && !S_ISLNK(info.st_mode) && !(info.st_mode & S_IWUSR);
+    const std::string entry = text(name);
+    if (!isPlainName(entry)) return systemError(EINVAL);
+    if (::unlinkat(folder.fd(), entry.c_str(), 0) != 0) return lastError();
+    return std::nullopt;
 }
 
 MaybeError deleteFile(const std::string& path)
 {
-    struct stat info{};
-    if (::lstat(path.c_str(), &info) != 0) return lastError();
-    if (S_ISDIR(info.st_mode)) return systemError(EISDIR);
-    if (::unlink(path.c_str()) != 0) return lastError();
-    return std::nullopt;
+    const auto parent = parentOf(path);
+    if (!parent.ok()) return parent.error;
+    return deleteFile(parent.value, lastComponent(path));
 }
 
-MaybeError deleteFolder(const std::string& path)
+MaybeError deleteFolder(const FolderHandle& folder, std::string_view name)
 {
-    struct stat info{};
-    if (::lstat(path.c_str(), &info) != 0) return lastError();
-    if (!S_ISDIR(info.st_mode)) return systemError(ENOTDIR);
-    // The folder must be readable and writable by us for its content to go.
-    if ((info.st_mode & S_IRWXU) != S_IRWXU && ::chmod(path.c_str(), (info.st_mode & 07777) | S_IRWXU) != 0) {
-        return lastError();
-    }
-    auto error = forEachEntry(path, [](const std::string& entry, unsigned char type) -> MaybeError {
-        if (kindOf(entry, type) == EntryKind::Folder) return deleteFolder(entry);
-        if (::unlink(entry.c_str()) != 0) return lastError();
-        return std::nullopt;
-    });
-    if (error) return error;
-    if (::rmdir(path.c_str()) != 0) return lastError();
-    return std::nullopt;
+    if (!isPlainName(name)) return systemError(EINVAL);
+    return FolderDeletion().remove(folder, text(name));
 }
 
 MaybeError renameFile(const std::string& from, const std::string& to)

@@ -1,33 +1,53 @@
 #pragma once
 
+#include "platform/folder_handle.h"
+#include "platform/progress.h"
 #include "platform/system_error.h"
 
 #include <string>
+#include <string_view>
 
 namespace velmorane::platform {
 
+// Every operation below names an entry by an open folder and a plain name: nothing re-resolves a
+// path, and a link is acted on as a link, never followed.
+
 enum class EntryKind { Missing, File, Link, Folder, Other };
 
-// What is at a path, without following a final link; the error says why when nothing is there.
+// What is at a name, without following a link; the error says why when nothing is there.
+Result<EntryKind> lookUp(const FolderHandle& folder, std::string_view name);
 Result<EntryKind> lookUp(const std::string& path);
 
-// Copies a regular file, or a symbolic link as a link, keeping content, modification time and
-// permission bits. The copy is written to a temporary file beside the target and renamed over it
-// only when whole, so the target is never half-written and a replaced file stays intact until then.
-MaybeError copyFileAtomically(const std::string& from, const std::string& to);
+// An add never replaces: a name already taken, in any letter case the volume ignores, fails with
+// EEXIST. A replacement swaps the whole new file in at once.
+enum class CopyMode { Add, Replace };
 
-// Copies a folder with all its content into `to` (created when missing, merged into it otherwise);
-// folder times are set after their content. Never follows a link.
-MaybeError copyFolder(const std::string& from, const std::string& to);
+// Copies a regular file, or a link as a link, keeping content, modification time and the
+// permission bits the volume can keep. The copy is written to a temporary file in the destination
+// folder and put in place only when whole. The pump runs between pieces of a large file.
+MaybeError copyFile(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
+                    std::string_view toName, CopyMode mode, EventPump& pump);
+
+// Creates the folder `toName` (a taken name fails) and copies the source folder's whole content
+// into it; folder times and permission bits are set after their content, failure or not. A failure
+// part-way does not stop the rest: the first one is returned, naming the file inside the folder.
+struct FolderCopyOutcome {
+    bool created = false;  // the folder was made, whatever happened to its content
+    MaybeError failure;
+};
+FolderCopyOutcome copyFolder(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
+                             std::string_view toName, EventPump& pump);
 
 // Grants the owner write permission and leaves every other bit; a link is left as it is.
+MaybeError clearReadOnly(const FolderHandle& folder, std::string_view name);
 MaybeError clearReadOnly(const std::string& path);
-bool isReadOnly(const std::string& path);
 
 // Removes a file or a link (never what it points to), read-only or not.
+MaybeError deleteFile(const FolderHandle& folder, std::string_view name);
 MaybeError deleteFile(const std::string& path);
-// Removes a folder and all its content, even where a sub-folder lacks write permission.
-MaybeError deleteFolder(const std::string& path);
+// Removes a folder and all its content, even where a sub-folder lacks write permission. A link in
+// the folder's place is not entered.
+MaybeError deleteFolder(const FolderHandle& folder, std::string_view name);
 
 // Renames without ever replacing another file; a change of letter case of the same file is allowed.
 MaybeError renameFile(const std::string& from, const std::string& to);

@@ -1,6 +1,7 @@
 #include "platform/folder_listing.h"
 
 #include "platform/letter_case.h"
+#include "platform/temporary_name.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -36,9 +37,10 @@ bool isDotEntry(const char* name)
 
 }  // namespace
 
-Result<FolderContent> readFolder(const std::string& path)
+Result<FolderContent> readFolder(const FolderHandle& folder)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // The handle stays open for what lies below; the listing reads through a copy of it.
+    const int fd = ::fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0);
     if (fd < 0) return Result<FolderContent>::failure(systemError(errno));
     DIR* dir = ::fdopendir(fd);
     if (!dir) {
@@ -46,6 +48,7 @@ Result<FolderContent> readFolder(const std::string& path)
         ::close(fd);
         return Result<FolderContent>::failure(systemError(error));
     }
+    ::rewinddir(dir);
 
     FolderContent content;
     int error = 0;
@@ -70,7 +73,7 @@ Result<FolderContent> readFolder(const std::string& path)
         }
         if (S_ISDIR(info.st_mode)) {
             content.subFolders.emplace_back(entry->d_name);
-        } else if (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) {
+        } else if ((S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) && !isTemporaryName(entry->d_name)) {
             content.files.push_back(FileRecord{entry->d_name, static_cast<std::int64_t>(info.st_size),
                                                static_cast<std::int64_t>(info.st_mtim.tv_sec),
                                                S_ISLNK(info.st_mode)});
@@ -82,6 +85,13 @@ Result<FolderContent> readFolder(const std::string& path)
     sortByName(content.subFolders, [](const std::string& name) -> const std::string& { return name; });
     sortByName(content.files, [](const FileRecord& file) -> const std::string& { return file.name; });
     return {std::move(content), std::nullopt};
+}
+
+Result<FolderContent> readFolder(const std::string& path)
+{
+    const auto folder = FolderHandle::openStart(path);
+    if (!folder.ok()) return Result<FolderContent>::failure(*folder.error);
+    return readFolder(folder.value);
 }
 
 bool folderExists(const std::string& path)

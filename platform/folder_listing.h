@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/folder_handle.h"
 #include "platform/system_error.h"
 
 #include <cstdint>
@@ -25,6 +26,8 @@ struct FolderContent {
     std::vector<FileRecord> files;
 };
 
+// Reads an open folder; a copy's temporary file (platform/temporary_name.h) is never listed.
+Result<FolderContent> readFolder(const FolderHandle& folder);
 Result<FolderContent> readFolder(const std::string& path);
 
 // The existence test of a start folder: an existing folder passes, even an empty one.

@@ -14,10 +14,28 @@ namespace {
 
 constexpr int kNotListed = 2;
 
+// A control character of a name is written as "\#" and three octal digits, so that one entry
+// stays one line.
+std::string escapedControls(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            out += c;
+            continue;
+        }
+        out += "\\#";
+        for (const int shift : {6, 3, 0}) out += static_cast<char>('0' + ((byte >> shift) & 7));
+    }
+    return out;
+}
+
 void printList(std::ostream& out, const std::string& heading, const std::vector<engine::TaskEntry>& entries)
 {
     out << heading << '\n';
-    for (const auto& entry : entries) out << entry.text << '\n';
+    for (const auto& entry : entries) out << escapedControls(entry.text) << '\n';
 }
 
 std::string withLineFeeds(std::string text)

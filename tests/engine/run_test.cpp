@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <unistd.h>
@@ -199,6 +200,20 @@ TEST_F(Run, TheRootAsSourceOrDestinationGivesNoDoubleSeparator)
                      "suppr: /copie/vieux/ **Dossier [ > /copie/vieux/]\n");
 }
 
+TEST_F(Run, FoldersAreMatchedNameByNameEachNameFoldedOnItsOwn)
+{
+    tree.makeFolder("dst/X");
+    makeFiles({{"src/X/Y/f.txt", 1}, {"dst/x/Y/f.txt", 1}});
+    // "l\xE9" is Latin-1, not UTF-8: it must not stop the folding of "Été" above it.
+    makeFiles({{"src/Été/l\xE9/p", 2}, {"dst/été/l\xE9/p", 2}, {"src/Été/l\xE9/q", 3}});
+
+    EXPECT_EQ(describe(run().lists, root),
+              "ajout: src/X/Y/ **Dossier [src/X/Y/ > dst/X/Y/]\n"
+              "ajout: " + fileEntry("src/Été/l\xE9/q", 3) + " [src/Été/l\xE9/q > dst/été/l\xE9/q]\n"
+              "suppr: dst/x/ **Dossier [ > dst/x/]\n"
+              "suppr: dst/x/Y/ **Dossier [ > dst/x/Y/]\n");
+}
+
 TEST_F(Run, CaptionsStepsAndCountersFollowEachPhase)
 {
     for (const char* folder : {"src/A/A1", "src/B", "dst/A", "dst/Z"}) tree.makeFolder(folder);
@@ -210,16 +225,22 @@ TEST_F(Run, CaptionsStepsAndCountersFollowEachPhase)
     for (const auto& event : progress.events) {
         if (events.empty() || event != events.back()) events.push_back(event);
     }
-    EXPECT_EQ(events, (std::vector<std::string>{
-                          "Panneau: Lecture de la Structure du Dossier Source", "Compteur: 1", "Etape: " + src + "/A",
-                          "Compteur: 1", "Etape: " + src + "/A/A1", "Compteur: 2", "Etape: " + src + "/B",
-                          "Panneau: Lecture de la Structure du Dossier Destination", "Compteur: 1",
-                          "Etape: " + dst + "/A", "Compteur: 2", "Etape: " + dst + "/Z",
-                          "Panneau: Comparaison des Structures", "Compteur: 0", "Etape: " + src + "/", "Compteur: 1",
-                          "Etape: " + src + "/A/", "Compteur: 2", "Etape: " + src + "/B/", "Compteur: 3",
-                          "Etape: " + src + "/A/A1/", "Compteur: 4", "Panneau: Parcours des Dossiers Communs",
-                          "Etape: " + src + "/", "Compteur: 1", "Compteur: 2", "Compteur: 3", "Compteur: 4",
-                          "Etape: " + src + "/A/", "Compteur: 1", "Compteur: 2", "Compteur: 3", "Compteur: 4"}));
+    // While both trees are read, steps and counts come as often as the screen is refreshed; the
+    // captions and the last step and count do not depend on timing.
+    const auto comparing = std::find(events.begin(), events.end(), "Panneau: Comparaison des Structures");
+    std::vector<std::string> reading(events.begin(), comparing);
+    const std::vector<std::string> readingEnd(reading.end() - 2, reading.end());
+    std::erase_if(reading, [](const std::string& event) { return !event.starts_with("Panneau: "); });
+    EXPECT_EQ(reading, (std::vector<std::string>{"Panneau: Lecture de la Structure du Dossier Source",
+                                                 "Panneau: Lecture de la Structure du Dossier Destination"}));
+    EXPECT_EQ(readingEnd, (std::vector<std::string>{"Etape: " + dst + "/Z", "Compteur: 3"}));
+    EXPECT_EQ(std::vector<std::string>(comparing, events.end()),
+              (std::vector<std::string>{
+                  "Panneau: Comparaison des Structures", "Compteur: 0", "Etape: " + src + "/", "Compteur: 1",
+                  "Etape: " + src + "/A/", "Compteur: 2", "Etape: " + src + "/B/", "Compteur: 3",
+                  "Etape: " + src + "/A/A1/", "Compteur: 4", "Panneau: Parcours des Dossiers Communs",
+                  "Etape: " + src + "/", "Compteur: 1", "Compteur: 2", "Compteur: 3", "Compteur: 4",
+                  "Etape: " + src + "/A/", "Compteur: 1", "Compteur: 2", "Compteur: 3", "Compteur: 4"}));
 }
 
 }  // namespace

@@ -9,7 +9,19 @@ namespace {
 
 using namespace platform;
 
-TEST(CopyFileAtomically, KeepsContentTimeAndModeAndCopiesALinkAsALink)
+FolderHandle openFolder(const TempFolder& t, std::string_view relative)
+{
+    auto folder = FolderHandle::openStart(t.path(relative));
+    if (!folder.ok()) throw std::runtime_error("open " + t.path(relative) + ": " + folder.error->reason);
+    return std::move(folder.value);
+}
+
+std::string outcome(const MaybeError& error)
+{
+    return error ? std::to_string(error->number) + " " + error->reason : "ok";
+}
+
+TEST(CopyFile, KeepsContentTimeAndModeAndCopiesALinkAsALink)
 {
     TempFolder t;
     setMode(t.makeFile("a/lettre.txt", "contenu\r\n", kTestTime - 86400), 0640);
@@ -17,11 +29,55 @@ TEST(CopyFileAtomically, KeepsContentTimeAndModeAndCopiesALinkAsALink)
     t.makeFile("c/cible.txt", "cible", kTestTime - 10);
     t.makeFolder("b");
     const auto target = readTree(t.path("c"));
+    const FolderHandle a = openFolder(t, "a");
+    const FolderHandle b = openFolder(t, "b");
+    NullEventPump pump;
 
-    EXPECT_FALSE(copyFileAtomically(t.path("a/lettre.txt"), t.path("b/lettre.txt")));
-    EXPECT_FALSE(copyFileAtomically(t.path("a/lien"), t.path("b/lien")));
+    EXPECT_EQ(outcome(copyFile(a, "lettre.txt", b, "lettre.txt", CopyMode::Add, pump)), "ok");
+    EXPECT_EQ(outcome(copyFile(a, "lien", b, "lien", CopyMode::Add, pump)), "ok");
     EXPECT_EQ(readTree(t.path("b")), readTree(t.path("a")));
     EXPECT_EQ(readTree(t.path("c")), target);
+}
+
+TEST(CopyFile, AnAddNeverReplacesAndAReplacementNeverWritesThroughALink)
+{
+    TempFolder t;
+    t.makeFile("a/f.txt", "nouveau");
+    t.makeFile("b/f.txt", "ancien");
+    t.makeFile("dehors/f.txt", "dehors");
+    t.makeLink("b/lien.txt", t.path("dehors/f.txt"));
+    const FolderHandle a = openFolder(t, "a");
+    const FolderHandle b = openFolder(t, "b");
+    NullEventPump pump;
+
+    EXPECT_EQ(outcome(copyFile(a, "f.txt", b, "f.txt", CopyMode::Add, pump)), "17 File exists");
+    EXPECT_EQ(outcome(copyFile(a, "f.txt", b, "lien.txt", CopyMode::Add, pump)), "17 File exists");
+    EXPECT_EQ(readFileBytes(t.path("b/f.txt")), "ancien");
+
+    EXPECT_EQ(outcome(copyFile(a, "f.txt", b, "lien.txt", CopyMode::Replace, pump)), "ok");
+    EXPECT_EQ(lookUp(t.path("b/lien.txt")).value, EntryKind::File);
+    EXPECT_EQ(readFileBytes(t.path("b/lien.txt")), "nouveau");
+    EXPECT_EQ(readFileBytes(t.path("dehors/f.txt")), "dehors");
+    EXPECT_EQ(namesIn(t.path("b")), (Names{"f.txt", "lien.txt"}));  // no temporary file left
+}
+
+// Counts the pump's turns, to show that a long copy lets the window breathe.
+struct CountingPump : EventPump {
+    void processEvents() override { ++turns; }
+    int turns = 0;
+};
+
+TEST(CopyFile, ALargeFileIsCopiedInPiecesWithThePumpRunningBetweenThem)
+{
+    TempFolder t;
+    t.makeFile("a/grand.bin", std::int64_t{8} << 20);
+    t.makeFolder("b");
+    CountingPump pump;
+
+    EXPECT_EQ(outcome(copyFile(openFolder(t, "a"), "grand.bin", openFolder(t, "b"), "grand.bin", CopyMode::Add, pump)),
+              "ok");
+    EXPECT_GE(pump.turns, 7);
+    EXPECT_EQ(readTree(t.path("b")), readTree(t.path("a")));
 }
 
 TEST(CopyFolder, AFolderCopiedIntoItsOwnSubFolderIsNotCopiedIntoItselfAgain)
@@ -29,10 +85,43 @@ TEST(CopyFolder, AFolderCopiedIntoItsOwnSubFolderIsNotCopiedIntoItselfAgain)
     TempFolder t;
     t.makeFile("travail/lettre.txt", "x");
     t.makeFolder("travail/archive");
+    NullEventPump pump;
 
-    EXPECT_FALSE(copyFolder(t.path("travail"), t.path("travail/archive/travail")));
+    const auto copy = copyFolder(openFolder(t, ""), "travail", openFolder(t, "travail/archive"), "travail", pump);
+    EXPECT_TRUE(copy.created);
+    EXPECT_EQ(outcome(copy.failure), "ok");
     EXPECT_EQ(namesIn(t.path("travail/archive/travail")), (Names{"archive", "lettre.txt"}));
     EXPECT_EQ(namesIn(t.path("travail/archive/travail/archive")), Names{});
+}
+
+TEST(CopyFolder, ATakenNameFailsAndAFailurePartWayLeavesEveryFolderWithItsBitsAndTimes)
+{
+    TempFolder t;
+    t.makeFile("src/A/a.txt", "a");
+    setMode(t.makeFile("src/A/B/secret.txt", "s"), 0000);
+    t.makeFile("src/A/B/z.txt", "z");
+    setMode(t.path("src/A/B"), 0750);
+    t.setMtime("src/A/B", kTestTime - 50);
+    t.setMtime("src/A", kTestTime - 60);
+    t.makeLink("dst/A", t.path("dehors"));
+    t.makeFolder("dehors");
+
+    const std::string result = asOrdinaryUser(t, [&] {
+        NullEventPump pump;
+        const FolderHandle src = openFolder(t, "src");
+        const FolderHandle dst = openFolder(t, "dst");
+        const auto taken = copyFolder(src, "A", dst, "A", pump);
+        const auto copy = copyFolder(src, "A", dst, "Copie", pump);
+        return std::string(taken.created ? "made " : "refused ") + outcome(taken.failure) + "\n" +
+               (copy.created ? "made " : "refused ") + outcome(copy.failure);
+    });
+
+    EXPECT_EQ(result, "refused 17 File exists\nmade 13 Permission denied (B/secret.txt)");
+    EXPECT_EQ(namesIn(t.path("dehors")), Names{});
+    const auto source = readTree(t.path("src/A"));  // B/, B/secret.txt, B/z.txt, a.txt
+    EXPECT_EQ(readTree(t.path("dst/Copie")), (Names{source[0], source[2], source[3]}));
+    EXPECT_EQ(source[0], "B/||" + std::to_string(kTestTime - 50) + "|0750|");
+    EXPECT_EQ(readTree(t.path("dst"))[1], "Copie" + readTree(t.path("src"))[0].substr(1));  // "A/|..." made "Copie/|..."
 }
 
 TEST(DeleteFolder, RemovesReadOnlyContentAndNeverFollowsALink)
@@ -43,15 +132,16 @@ TEST(DeleteFolder, RemovesReadOnlyContentAndNeverFollowsALink)
     setMode(t.path("gone/sub/locked"), 0555);
     setMode(t.path("gone/sub"), 0500);
     t.makeLink("gone/vers-dehors", t.path("outside"));
+    t.makeLink("lien-dossier", t.path("outside"));
     const auto outside = readTree(t.path("outside"));
 
-    const std::string outcome = asOrdinaryUser(t, [&] {
-        const auto error = deleteFolder(t.path("gone"));
-        return error ? error->reason : std::string("deleted");
+    const std::string result = asOrdinaryUser(t, [&] {
+        const FolderHandle root = openFolder(t, "");
+        return outcome(deleteFolder(root, "gone")) + "\n" + outcome(deleteFolder(root, "lien-dossier"));
     });
 
-    EXPECT_EQ(outcome, "deleted");
-    EXPECT_EQ(namesIn(t.root()), Names{"outside"});
+    EXPECT_EQ(result, "ok\n20 Not a directory");
+    EXPECT_EQ(namesIn(t.root()), (Names{"lien-dossier", "outside"}));
     EXPECT_EQ(readTree(t.path("outside")), outside);
 }
 

@@ -1,5 +1,7 @@
 #include "tests/support/test_tree.h"
 
+#include "platform/file_operations.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -80,18 +82,9 @@ TempFolder::TempFolder()
 
 TempFolder::~TempFolder()
 {
-    // An unreadable or read-only folder would stop remove_all when the tests do not run as root.
-    const auto grantOwnerRights = [](const std::string& path) {
-        struct stat info{};
-        if (::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) ::chmod(path.c_str(), info.st_mode | S_IRWXU);
-    };
-    try {
-        grantOwnerRights(root_);
-        forEachBelow(root_, grantOwnerRights);
-    } catch (const std::exception&) {
-    }
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
+    // Removed through descriptors, so that unreadable folders and paths of any length go too.
+    const auto tmp = platform::FolderHandle::openStart("/tmp");
+    if (tmp.ok()) platform::deleteFolder(tmp.value, root_.substr(std::string("/tmp/").size()));
 }
 
 std::string TempFolder::path(std::string_view relative) const
@@ -121,6 +114,23 @@ std::string TempFolder::makeLink(std::string_view relative, std::string_view tar
     if (::symlink(std::string(target).c_str(), full.c_str()) != 0) fail("symlink", full);
     setTime(full, mtime);
     return full;
+}
+
+void TempFolder::makeDeepFile(std::string_view relative, std::string_view name, int levels, std::string_view content)
+{
+    auto folder = platform::FolderHandle::openStart(makeFolders(path(relative)));
+    for (int level = 0; folder.ok() && level < levels; ++level) {
+        if (::mkdirat(folder.value.fd(), std::string(name).c_str(), 0755) != 0 && errno != EEXIST) fail("mkdirat", root_);
+        folder = folder.value.openChild(name);
+    }
+    if (!folder.ok()) throw std::runtime_error("openat below " + path(relative) + ": " + folder.error->reason);
+    const int fd = ::openat(folder.value.fd(), "profond.txt", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) fail("openat", "profond.txt");
+    const bool written = ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
+    const timespec times[2] = {{kTestTime, 0}, {kTestTime, 0}};
+    const bool timed = ::futimens(fd, times) == 0;
+    ::close(fd);
+    if (!written || !timed) fail("write", "profond.txt");
 }
 
 void TempFolder::setMtime(std::string_view relative, std::int64_t mtime)

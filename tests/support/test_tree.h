@@ -29,6 +29,9 @@ public:
     std::string makeFile(std::string_view relative, std::int64_t size, std::int64_t mtime = kTestTime);
     std::string makeFolder(std::string_view relative);
     std::string makeLink(std::string_view relative, std::string_view target, std::int64_t mtime = kTestTime);
+    // The file "profond.txt" holding `content`, at the bottom of `levels` nested folders all named
+    // `name` below `relative`: made one folder at a time, so the path may pass any length.
+    void makeDeepFile(std::string_view relative, std::string_view name, int levels, std::string_view content);
     // Sets the modification time of a file, folder or link (the link itself, never what it points to).
     void setMtime(std::string_view relative, std::int64_t mtime);
 

@@ -1,0 +1,115 @@
+#include "tests/execution/execution_harness.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace velmorane::testing {
+namespace {
+
+// Compares, executes with every question answered Yes, and gives the boxes shown.
+std::string mirrorOnce(Mirror& m)
+{
+    m.dialogs.clear();
+    m.compare(1);
+    m.execute();
+    return m.messages();
+}
+
+TEST(LinksInTheDestination, AFolderLinkIsNeverWrittenThroughAndTheMirrorIsWholeAfterOneMoreRun)
+{
+    Mirror m;
+    m.tree.makeFile("work/Photos/a.jpg", "photo");
+    m.tree.makeFile("dehors/a.jpg", "ne pas toucher");
+    m.tree.makeLink("archive/Photos", m.tree.path("dehors"));
+    const auto outside = readTree(m.tree.path("dehors"));
+
+    EXPECT_EQ(mirrorOnce(m), question("17 - File exists", m.work + "/Photos/", m.archive + "/Photos/") +
+                                 "Rapport d'activité|Exécution terminée avec 1 erreur(s).\n");
+    EXPECT_EQ(readTree(m.tree.path("dehors")), outside);
+
+    EXPECT_EQ(mirrorOnce(m), kReportOk);
+    EXPECT_EQ(readTree(m.archive), readTree(m.work));
+    EXPECT_EQ(readTree(m.tree.path("dehors")), outside);
+}
+
+TEST(TreeChangedBeforeExecution, EachChangedEntryFailsAloneAndNothingOutsideIsTouched)
+{
+    Mirror m;
+    m.tree.makeFile("work/A/neuf.txt", "neuf");
+    m.tree.makeFile("work/apparu.txt", "source");
+    m.tree.makeFile("work/remplace.txt", "nouveau", kTestTime + 1);
+    m.tree.makeFile("archive/remplace.txt", "ancien");
+    m.tree.makeFile("archive/Vieux/v.txt", "vieux");
+    m.tree.makeFolder("archive/A");
+    m.tree.makeFile("dehors/v.txt", "dehors");
+    const auto outside = readTree(m.tree.path("dehors"));
+    m.compare(1);
+
+    // Between the comparison and the execution: a folder becomes a link, a file a folder, a name appears.
+    std::filesystem::remove_all(m.archive + "/Vieux");
+    m.tree.makeLink("archive/Vieux", m.tree.path("dehors"));
+    std::filesystem::remove_all(m.archive + "/A");
+    m.tree.makeLink("archive/A", m.tree.path("dehors"));
+    std::filesystem::remove(m.archive + "/remplace.txt");
+    m.tree.makeFolder("archive/remplace.txt");
+    m.tree.makeFile("archive/apparu.txt", "déjà là");
+    m.execute();
+
+    EXPECT_EQ(m.messages(),
+              question("17 - File exists", m.work + "/apparu.txt", m.archive + "/apparu.txt") +
+                  question("20 - Not a directory", m.work + "/A/neuf.txt", m.archive + "/A/neuf.txt") +
+                  question("21 - Is a directory", m.work + "/remplace.txt", m.archive + "/remplace.txt") +
+                  question("20 - Not a directory", m.work + "/remplace.txt", m.archive + "/Vieux/") +
+                  "Rapport d'activité|Exécution terminée avec 4 erreur(s).\n");
+    EXPECT_EQ(readTree(m.tree.path("dehors")), outside);
+    EXPECT_EQ(readFileBytes(m.archive + "/apparu.txt"), "déjà là");
+}
+
+TEST(LetterCase, FoldersDifferingInCaseAreMirroredNameByName)
+{
+    Mirror m;
+    m.tree.makeFile("work/X/Y/f.txt", "f");
+    m.tree.makeFolder("archive/X");
+    m.tree.makeFile("archive/x/Y/f.txt", "f");
+    m.tree.makeFile("work/Été/l\xE9/p", "p");
+    m.tree.makeFile("archive/été/l\xE9/p", "p");
+
+    EXPECT_EQ(mirrorOnce(m), kReportOk);
+    EXPECT_EQ(namesIn(m.archive), (Names{"X", "été"}));
+    EXPECT_EQ(readFileBytes(m.archive + "/X/Y/f.txt"), "f");
+    EXPECT_EQ(readFileBytes(m.archive + "/été/l\xE9/p"), "p");
+    m.compare(1);
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+}
+
+TEST(DeepTrees, PathsLongerThanTheSystemLimitAreMirrored)
+{
+    Mirror m;
+    const std::string name(200, 'p');
+    m.tree.makeDeepFile("work/A", name, 25, "au fond");
+    m.tree.makeDeepFile("work", name, 22, "ici");
+    m.tree.makeDeepFile("archive", name, 21, "ancien");
+
+    EXPECT_EQ(mirrorOnce(m), kReportOk);
+    m.compare(1);
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+}
+
+TEST(FolderCopyFailure, TheQuestionNamesTheEntryAndTheFileInsideAndFoldersGetTheirBits)
+{
+    Mirror m;
+    m.tree.makeFile("work/A/B/z.txt", "z");
+    setMode(m.tree.makeFile("work/A/B/secret.txt", "s"), 0);
+    setMode(m.tree.path("work/A/B"), 0750);
+    m.tree.setMtime("work/A/B", kTestTime - 5);
+
+    const std::string shown = asOrdinaryUser(m.tree, [&] { return mirrorOnce(m); });
+
+    EXPECT_EQ(shown, question("13 - Permission denied (B/secret.txt)", m.work + "/A/", m.archive + "/A/") +
+                         "Rapport d'activité|Exécution terminée avec 1 erreur(s).\n");
+    const auto source = readTree(m.work + "/A");  // B/, B/secret.txt, B/z.txt
+    EXPECT_EQ(readTree(m.archive + "/A"), (Names{source[0], source[2]}));
+}
+
+}  // namespace
+}  // namespace velmorane::testing
