@@ -5,8 +5,9 @@
 
 namespace velmorane::platform {
 
-// The one text comparison of the program that ignores letter case, Unicode-aware ("É" equals "é").
-// Bytes that are not valid UTF-8 fold as ASCII only, so such names still compare byte for byte.
+// The one text comparison of the program that ignores letter case, Unicode-aware ("É" equals "é"),
+// canonically equivalent texts being equal ("é" as one code point or as "e" and a combining accent).
+// Bytes that are not valid UTF-8 are kept as they are while the characters around them fold.
 std::string caseFoldedKey(std::string_view text);
 bool equalIgnoringCase(std::string_view a, std::string_view b);
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix);

@@ -78,13 +78,19 @@ bool isAscii(std::string_view bytes)
 
 bool isValidUtf8(std::string_view bytes)
 {
-    while (!bytes.empty()) {
+    return validUtf8Length(bytes) == bytes.size();
+}
+
+std::size_t validUtf8Length(std::string_view bytes)
+{
+    std::size_t valid = 0;
+    while (valid < bytes.size()) {
         char32_t codePoint = 0;
-        const std::size_t length = sequenceLength(bytes, codePoint);
-        if (length == 0) return false;
-        bytes.remove_prefix(length);
+        const std::size_t length = sequenceLength(bytes.substr(valid), codePoint);
+        if (length == 0) break;
+        valid += length;
     }
-    return true;
+    return valid;
 }
 
 std::string windows1252ToUtf8(std::string_view bytes)

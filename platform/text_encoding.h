@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -7,6 +8,8 @@
 namespace velmorane::platform {
 
 bool isValidUtf8(std::string_view bytes);
+// Length of the longest start of bytes that is valid UTF-8.
+std::size_t validUtf8Length(std::string_view bytes);
 bool isAscii(std::string_view bytes);
 
 // Windows-1252 bytes to UTF-8 text.
