@@ -1,10 +1,12 @@
 // Speed of the run (both walks and the comparison) on the trees of tree_generator:
 //   run_bench FOLDER standard  times engine::compareFolders against `find SOURCE DEST -printf ...`,
-//                              best of 3 after one warm-up pass each, and prints the ratio;
+//                              best of 3 after one warm-up pass each, and prints the ratio; then
+//                              the run with an empty filter file and with 50 patterns;
 //   run_bench FOLDER large     times the run on 1 000 000 files after a warm-up pass and prints
 //                              its peak memory.
 #include "engine/run.h"
 #include "platform/headless_dialogs.h"
+#include "profiles/filter_file.h"
 
 #include <algorithm>
 #include <chrono>
@@ -22,18 +24,20 @@ using namespace velmorane;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kRounds = 3;
+constexpr int kFilterRounds = 5;
+constexpr std::size_t kPatterns = 50;
 
 struct Timed {
     double seconds;
     engine::RunResult result;
 };
 
-Timed timeRun(const std::string& source, const std::string& dest)
+Timed timeRun(const std::string& source, const std::string& dest, const engine::Exclusions& exclusions = {})
 {
     platform::HeadlessDialogs dialogs(std::cerr);
     platform::NullProgress progress;
     platform::NullEventPump pump;
-    const engine::RunPlan plan{source, dest, engine::flagsFor(1)};
+    const engine::RunPlan plan{source, dest, engine::flagsFor(1), exclusions};
     const auto start = Clock::now();
     engine::RunResult result = engine::compareFolders(plan, dialogs, progress, pump);
     const std::chrono::duration<double> elapsed = Clock::now() - start;
@@ -71,6 +75,68 @@ void printLists(const engine::TaskLists& lists)
                 lists.fichModif.size(), lists.fichSuppr.size());
 }
 
+// A filter file of 50 patterns of the kinds people write: names, folders, extensions, globs and
+// paths, global and in the profile's section. None names an entry of the generated trees, so every
+// run lists the same entries and only the matching differs.
+std::vector<std::string> fiftyPatternFile()
+{
+    std::vector<std::string> lines = {"# filtres", "node_modules/", ".cache/", "__pycache__/", ".git/", "build/",
+                                      "target/", "Thumbs.db", ".DS_Store", "desktop.ini", ".directory"};
+    for (const char* ext : {"tmp", "bak", "swp", "log", "o", "pyc", "class", "part", "crdownload", "iso",
+                            "lock", "old", "orig", "rej", "obj"}) {
+        lines.push_back(std::string("*.") + ext);
+    }
+    lines.insert(lines.end(), {"[Bench]", "~*", ".#*", "*~", "*.sw?", "cache[0-9]*", "Copie de *", "*(1).*",
+                               ".~lock.*#", "*.tar.*", "core.[0-9]*", "Réunion 9/brouillons/", "*/Été_1.pdf.d",
+                               "projets/*/dist", "Documents/Privé", "a/b/c/*.jpg"});
+    // The comment and the section line are no patterns.
+    for (int i = 0; lines.size() < kPatterns + 2; ++i) lines.push_back("ignoré_" + std::to_string(i));
+    return lines;
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+struct Best {
+    double wall = 1e9;
+    double cpu = 1e9;
+};
+
+// On a machine shared with other work the processor time of the run's threads says more than the
+// wall time; both are printed.
+void timeFiltered(const std::string& source, const std::string& dest, const engine::Exclusions& exclusions,
+                  Best& best)
+{
+    const double cpuBefore = cpuSeconds();
+    const Timed run = timeRun(source, dest, exclusions);
+    best.cpu = std::min(best.cpu, cpuSeconds() - cpuBefore);
+    best.wall = std::min(best.wall, run.seconds);
+}
+
+void compareFilters(const std::string& source, const std::string& dest)
+{
+    const engine::Exclusions empty;
+    const std::vector<std::string> patterns = profiles::filterPatterns(fiftyPatternFile(), "Bench");
+    const engine::Exclusions fifty(patterns);
+    printLists(timeRun(source, dest, fifty).result.lists);
+    Best withEmpty, withFifty;
+    for (int round = 0; round < kFilterRounds; ++round) {
+        timeFiltered(source, dest, empty, withEmpty);
+        timeFiltered(source, dest, fifty, withFifty);
+    }
+    std::printf("  run with an empty filter file %.3f s, processor %.3f s (best of %d)\n", withEmpty.wall,
+                withEmpty.cpu, kFilterRounds);
+    std::printf("  run with %zu patterns        %.3f s, processor %.3f s (best of %d)\n", patterns.size(),
+                withFifty.wall, withFifty.cpu, kFilterRounds);
+    std::printf("  50 patterns over the empty filter file: %+.1f %% wall, %+.1f %% processor (target 10 %% or less)\n",
+                (withFifty.wall / withEmpty.wall - 1.0) * 100.0, (withFifty.cpu / withEmpty.cpu - 1.0) * 100.0);
+}
+
 void compareWithFind(const std::string& source, const std::string& dest)
 {
     timeRun(source, dest);
@@ -84,6 +150,7 @@ void compareWithFind(const std::string& source, const std::string& dest)
     }
     std::printf("  run  %.3f s (best of %d)\n  find %.3f s (best of %d)\n", bestRun, kRounds, bestFind, kRounds);
     std::printf("  ratio run / find = %.2f (target 1.5 or less)\n", bestRun / bestFind);
+    compareFilters(source, dest);
 }
 
 void runLarge(const std::string& source, const std::string& dest)

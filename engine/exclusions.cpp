@@ -9,9 +9,11 @@
 namespace velmorane::engine {
 namespace {
 
+constexpr std::string_view kGlobCharacters = "*?[]\\";
+
 bool hasGlobCharacter(std::string_view text)
 {
-    return text.find_first_of("*?[\\") != std::string_view::npos;
+    return text.find_first_of(kGlobCharacters) != std::string_view::npos;
 }
 
 bool isDigits(std::string_view text)
@@ -30,11 +32,6 @@ bool isVolumeFolder(const std::string& foldedName)
     return foldedName.starts_with(userTrash) && isDigits(std::string_view(foldedName).substr(userTrash.size()));
 }
 
-bool globMatches(const std::string& foldedPattern, const std::string& foldedText, int flags)
-{
-    return ::fnmatch(foldedPattern.c_str(), foldedText.c_str(), flags) == 0;
-}
-
 std::string_view lastName(std::string_view relativePath)
 {
     const std::size_t slash = relativePath.rfind('/');
@@ -42,6 +39,21 @@ std::string_view lastName(std::string_view relativePath)
 }
 
 }  // namespace
+
+Exclusions::Glob::Glob(std::string foldedPattern)
+    : pattern(std::move(foldedPattern)), slashes(static_cast<std::size_t>(std::count(pattern.begin(), pattern.end(), '/')))
+{
+    // An escaped character would make the literal ends wrong; such rare patterns go to fnmatch only.
+    if (pattern.find('\\') != std::string::npos) return;
+    prefix = pattern.substr(0, pattern.find_first_of(kGlobCharacters));
+    suffix = pattern.substr(pattern.find_last_of(kGlobCharacters) + 1);
+}
+
+bool Exclusions::Glob::matches(const std::string& foldedText, int flags) const
+{
+    if (!foldedText.starts_with(prefix) || !foldedText.ends_with(suffix)) return false;
+    return ::fnmatch(pattern.c_str(), foldedText.c_str(), flags) == 0;
+}
 
 Exclusions::Exclusions() = default;
 
@@ -59,7 +71,7 @@ void Exclusions::addPattern(std::string_view pattern)
     if (pattern.find('/') != std::string_view::npos) {
         // A path pattern is anchored at the start folder, with or without a leading "/".
         while (pattern.starts_with('/')) pattern.remove_prefix(1);
-        if (!pattern.empty()) set.pathGlobs.push_back(platform::caseFoldedKey(pattern));
+        if (!pattern.empty()) set.pathGlobs.emplace_back(platform::caseFoldedKey(pattern));
         return;
     }
     std::string folded = platform::caseFoldedKey(pattern);
@@ -68,7 +80,7 @@ void Exclusions::addPattern(std::string_view pattern)
     } else if (folded.starts_with("*.") && !hasGlobCharacter(std::string_view(folded).substr(2))) {
         set.extensions.insert(folded.substr(2));
     } else {
-        set.nameGlobs.push_back(std::move(folded));
+        set.nameGlobs.emplace_back(std::move(folded));
     }
 }
 
@@ -81,16 +93,23 @@ bool Exclusions::PatternSet::matches(const std::string& foldedName, std::string_
 {
     if (names.contains(foldedName)) return true;
     // "*.gz" matches "a.tar.gz" as a glob would: any text after any dot may be the extension.
-    for (std::size_t dot = foldedName.find('.'); dot != std::string::npos; dot = foldedName.find('.', dot + 1)) {
-        if (extensions.contains(foldedName.substr(dot + 1))) return true;
+    const std::string_view name(foldedName);
+    for (std::size_t dot = name.find('.'); dot != std::string_view::npos; dot = name.find('.', dot + 1)) {
+        if (extensions.contains(name.substr(dot + 1))) return true;
     }
-    for (const std::string& glob : nameGlobs) {
-        if (globMatches(glob, foldedName, 0)) return true;
-    }
-    if (pathGlobs.empty()) return false;
+    const auto nameMatches = [&](const Glob& glob) { return glob.matches(foldedName, 0); };
+    return std::any_of(nameGlobs.begin(), nameGlobs.end(), nameMatches) || pathMatches(relativePath);
+}
+
+// Under FNM_PATHNAME only a "/" matches a "/", so a path pattern can match only paths with as many.
+bool Exclusions::PatternSet::pathMatches(std::string_view relativePath) const
+{
+    const auto slashes = static_cast<std::size_t>(std::count(relativePath.begin(), relativePath.end(), '/'));
+    const auto sameDepth = [&](const Glob& glob) { return glob.slashes == slashes; };
+    if (std::none_of(pathGlobs.begin(), pathGlobs.end(), sameDepth)) return false;
     const std::string foldedPath = platform::caseFoldedKey(relativePath);
     return std::any_of(pathGlobs.begin(), pathGlobs.end(),
-                       [&](const std::string& glob) { return globMatches(glob, foldedPath, FNM_PATHNAME); });
+                       [&](const Glob& glob) { return sameDepth(glob) && glob.matches(foldedPath, FNM_PATHNAME); });
 }
 
 bool Exclusions::leavesOut(std::string_view relativePath, bool isFolder) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -19,16 +21,35 @@ public:
     bool leavesOut(std::string_view relativePath, bool isFolder) const;
 
 private:
+    // A glob with the literal text it must start and end with, so that most texts are turned down
+    // by two comparisons instead of a call to fnmatch.
+    struct Glob {
+        std::string pattern;
+        std::string prefix;
+        std::string suffix;
+        std::size_t slashes = 0;
+
+        explicit Glob(std::string foldedPattern);
+        bool matches(const std::string& foldedText, int flags) const;
+    };
+
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    using TextSet = std::unordered_set<std::string, TextHash, std::equal_to<>>;
+
     // Plain names and "*.ext" patterns are looked up in hash sets so that many patterns cost no
     // more than a few; only the remaining ones are matched as globs.
     struct PatternSet {
-        std::unordered_set<std::string> names;
-        std::unordered_set<std::string> extensions;
-        std::vector<std::string> nameGlobs;
-        std::vector<std::string> pathGlobs;
+        TextSet names;
+        TextSet extensions;
+        std::vector<Glob> nameGlobs;
+        std::vector<Glob> pathGlobs;
 
         bool empty() const;
         bool matches(const std::string& foldedName, std::string_view relativePath) const;
+        bool pathMatches(std::string_view relativePath) const;
     };
 
     void addPattern(std::string_view pattern);
