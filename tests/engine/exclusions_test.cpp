@@ -68,6 +68,14 @@ TEST(Exclusions, OddPatternsAreTakenAsWrittenOrIgnored)
         {"[abc", false}, {"a", false}, {"CAF\xE9", false}, {"caf\xC9", false}, {"x/y", true},
     };
     EXPECT_EQ(leftOut(literal, entries), (std::vector<std::string>{"[abc", "CAF\xE9"}));
+
+    // Escapes and literal brackets keep their glob meaning.
+    const Exclusions escaped({"\\[draft\\]*", "a]b", "docs/*", "*x?"});
+    const std::vector<Entry> more = {
+        {"[Draft] plan", false}, {"d plan", false}, {"A]B", false}, {"docs/a", false},
+        {"docs/a/b", false},     {"docs", true},    {"boxe", false}, {"x", false},
+    };
+    EXPECT_EQ(leftOut(escaped, more), (std::vector<std::string>{"[Draft] plan", "A]B", "docs/a", "boxe"}));
 }
 
 }  // namespace
