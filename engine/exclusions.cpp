@@ -3,6 +3,7 @@
 #include "platform/letter_case.h"
 
 #include <fnmatch.h>
+#include <locale.h>
 
 #include <algorithm>
 
@@ -32,6 +33,18 @@ bool isVolumeFolder(const std::string& foldedName)
     return foldedName.starts_with(userTrash) && isDigits(std::string_view(foldedName).substr(userTrash.size()));
 }
 
+// fnmatch reads characters in the locale of the thread. A scheduled run often has none ("C"), where
+// "?" or "[éè]" would take "é" for two characters; names are UTF-8 whatever the locale.
+int fnmatchInUtf8(const std::string& pattern, const std::string& text, int flags)
+{
+    static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+    if (!utf8) return ::fnmatch(pattern.c_str(), text.c_str(), flags);
+    const locale_t previous = ::uselocale(utf8);
+    const int result = ::fnmatch(pattern.c_str(), text.c_str(), flags);
+    ::uselocale(previous);
+    return result;
+}
+
 std::string_view lastName(std::string_view relativePath)
 {
     const std::size_t slash = relativePath.rfind('/');
@@ -52,7 +65,7 @@ Exclusions::Glob::Glob(std::string foldedPattern)
 bool Exclusions::Glob::matches(const std::string& foldedText, int flags) const
 {
     if (!foldedText.starts_with(prefix) || !foldedText.ends_with(suffix)) return false;
-    return ::fnmatch(pattern.c_str(), foldedText.c_str(), flags) == 0;
+    return fnmatchInUtf8(pattern, foldedText, flags) == 0;
 }
 
 Exclusions::Exclusions() = default;

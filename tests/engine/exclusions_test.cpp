@@ -78,5 +78,15 @@ TEST(Exclusions, OddPatternsAreTakenAsWrittenOrIgnored)
     EXPECT_EQ(leftOut(escaped, more), (std::vector<std::string>{"[Draft] plan", "A]B", "docs/a", "boxe"}));
 }
 
+TEST(Exclusions, AQuestionMarkIsOneCharacterWhateverTheProcessLocale)
+{
+    // The tests run in the "C" locale, as a scheduled run started by cron does.
+    const Exclusions exclusions({"?t?", "r[éè]union/", "docs/?t?/*"});
+    const std::vector<Entry> entries = {
+        {"Été", false}, {"étés", false}, {"RÉunion", true}, {"Rèunion", false}, {"docs/été/x", false},
+    };
+    EXPECT_EQ(leftOut(exclusions, entries), (std::vector<std::string>{"Été", "RÉunion", "docs/été/x"}));
+}
+
 }  // namespace
 }  // namespace velmorane::engine
