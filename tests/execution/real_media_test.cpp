@@ -1,0 +1,251 @@
+#include "platform/date_text.h"
+#include "tests/execution/execution_harness.h"
+#include "tests/support/mounted_volume.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace velmorane::testing {
+namespace {
+
+// The archive is the whole of a freshly made key, mounted through the driver a desktop would use.
+class RealMedia : public ::testing::TestWithParam<VolumeKind> {
+protected:
+    void SetUp() override
+    {
+        if (const std::string why = whyNotMountable(GetParam()); !why.empty()) GTEST_SKIP() << why;
+        key.emplace(GetParam(), m.tree.root());
+        m.archive = key->mountPoint();
+    }
+
+    // A path on the key, relative to the test's folder, for the tree makers.
+    std::string onKey(std::string_view relative) const
+    {
+        return std::string(volumeKindName(GetParam())) + "/" + std::string(relative);
+    }
+
+    Mirror m;
+    std::optional<MountedVolume> key;  // after m: unmounted before the test's folder is removed
+};
+
+// The tree lines without the permission bits, which these volumes do not keep.
+Names withoutModes(const Names& lines)
+{
+    Names out;
+    for (const auto& line : lines) {
+        const std::size_t modeEnd = line.rfind('|');
+        const std::size_t modeStart = line.rfind('|', modeEnd - 1);
+        out.push_back(line.substr(0, modeStart) + line.substr(modeEnd));
+    }
+    return out;
+}
+
+// The name of the file of a file entry of a task list.
+std::string entryName(const std::string& entry)
+{
+    const std::string path = entry.substr(0, entry.find(" *-* "));
+    return path.substr(path.rfind('/') + 1);
+}
+
+std::string fileEntry(const std::string& path, std::size_t size, std::int64_t time)
+{
+    return path + " *-* " + std::to_string(size) + " *-* " + platform::dateText(time);
+}
+
+std::string report(int failures)
+{
+    return "Rapport d'activité|Exécution terminée avec " + std::to_string(failures) + " erreur(s).\n";
+}
+
+TEST_P(RealMedia, TwoRunsOfAFullMirrorTheSecondFindsNothingToDo)
+{
+    m.tree.makeFile("work/lettre.txt", "Bonjour, version 2", kTestTime + 60);
+    m.tree.makeFile("work/Photos/2026/vacances.jpg", std::string(300000, 'p'), kTestTime - 3600);
+    m.tree.makeFile("work/Photos/vide.bin", "");
+    m.tree.makeFile("work/.cache", "caché");
+    setMode(m.tree.makeFile("work/lecture-seule.txt", "ro"), 0444);
+    m.tree.makeFolder("work/Vide");
+    m.tree.setMtime("work/Photos/2026", kTestTime - 20);
+    m.tree.setMtime("work/Photos", kTestTime - 10);
+    m.tree.setMtime("work/Vide", kTestTime - 30);
+    m.tree.makeFile(onKey("lettre.txt"), "Bonjour", kTestTime);
+    m.tree.makeFile(onKey("ancien.txt"), "à supprimer");
+    m.tree.makeFile(onKey("Vieux/dedans.txt"), "à supprimer aussi");
+
+    m.compare(1);
+    EXPECT_EQ(counts(m.lists), "5 1 2");
+    m.execute();
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+    m.compare(1);
+
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+    EXPECT_EQ(m.messages(), kReportOk);
+    EXPECT_EQ(withoutModes(readTree(m.archive)), withoutModes(readTree(m.work)));
+    EXPECT_EQ(namesIn(m.archive), (Names{".cache", "Photos", "Vide", "lecture-seule.txt", "lettre.txt"}));
+}
+
+TEST_P(RealMedia, OddSecondTimesNeedNoSecondCopy)
+{
+    m.tree.makeFile("work/impair.txt", "1", kTestTime + 1);
+    m.tree.makeFile("work/pair.txt", "2", kTestTime + 2);
+    m.tree.makeFile("work/Sous/impair.txt", "3", kTestTime + 3);
+    // Two seconds apart is a real change, on any volume.
+    m.tree.makeFile("work/change.txt", "neuf", kTestTime + 2);
+    m.tree.makeFile(onKey("change.txt"), "neuf", kTestTime);
+
+    m.compare(1);
+    EXPECT_EQ(counts(m.lists), "3 1 0");
+    EXPECT_EQ(texts(m.lists.fichModif), Names{fileEntry(m.archive + "/change.txt", 4, kTestTime + 2)});
+    m.execute();
+    m.compare(1);
+
+    EXPECT_EQ(counts(m.lists), "0 0 0") << "add " << ::testing::PrintToString(texts(m.lists.fichAjout)) << " replace "
+                                        << ::testing::PrintToString(texts(m.lists.fichModif));
+    EXPECT_EQ(m.messages(), kReportOk);
+}
+
+// What each driver answers when asked for a name with a character FAT and exFAT forbid.
+std::string refusedNameReason(VolumeKind kind)
+{
+    return kind == VolumeKind::Fat32 ? "1 - Operation not permitted" : "2 - No such file or directory";
+}
+
+TEST_P(RealMedia, CaseTwinsAndRefusedNamesFailTheirEntriesAndNothingSwaps)
+{
+    m.tree.makeFile("work/README.txt", "grand");
+    m.tree.makeFile("work/readme.txt", "petit");
+    m.tree.makeFile("work/Docs/premier.txt", "premier");
+    m.tree.makeFile("work/docs/second.txt", "second");
+    m.tree.makeFile("work/ok.txt", "ok");
+    const Names refused{"a:b.txt", "a?b.txt", "a*b.txt", "a\"b.txt", "a<b.txt", "a>b.txt", "a|b.txt", "a\\b.txt"};
+    for (const auto& name : refused) m.tree.makeFile("work/" + name, name);
+
+    // Each run fails the same entries, in the order of the add list, and counts them.
+    const auto run = [&] {
+        m.dialogs.clear();
+        m.compare(1);
+        std::string expected;
+        for (const auto& entry : texts(m.lists.fichAjout)) {
+            const std::string name = entryName(entry);
+            if (entry == m.work + "/docs/ **Dossier") {
+                expected += question("17 - File exists", m.work + "/docs/", m.archive + "/docs/");
+            } else if (name == "readme.txt") {
+                expected += question("17 - File exists", m.work + "/readme.txt", m.archive + "/readme.txt");
+            } else if (std::find(refused.begin(), refused.end(), name) != refused.end()) {
+                expected += question(refusedNameReason(GetParam()), m.work + "/" + name, m.archive + "/" + name);
+            }
+        }
+        const std::string listed = counts(m.lists);
+        m.execute();
+        EXPECT_EQ(m.messages(), expected + report(10));
+        return listed;
+    };
+
+    EXPECT_EQ(run(), "13 0 0");
+    EXPECT_EQ(namesIn(m.archive), (Names{"Docs", "README.txt", "ok.txt"}));
+    EXPECT_EQ(run(), "10 0 0");
+
+    EXPECT_EQ(namesIn(m.archive), (Names{"Docs", "README.txt", "ok.txt"}));
+    EXPECT_EQ(readFileBytes(m.archive + "/README.txt"), "grand");
+    EXPECT_EQ(namesIn(m.archive + "/Docs"), Names{"premier.txt"});
+    EXPECT_EQ(readFileBytes(m.archive + "/ok.txt"), "ok");
+}
+
+TEST_P(RealMedia, ALinkFailsItsEntryAndIsCounted)
+{
+    m.tree.makeFile("work/cible.txt", "cible");
+    m.tree.makeLink("work/lien", "cible.txt");
+
+    m.compare(1);
+    EXPECT_EQ(counts(m.lists), "2 0 0");
+    m.execute();
+
+    const std::string refused = question("38 - Function not implemented", m.work + "/lien", m.archive + "/lien");
+    EXPECT_EQ(m.messages(), refused + report(1));
+    EXPECT_EQ(namesIn(m.archive), Names{"cible.txt"});
+}
+
+TEST_P(RealMedia, AKilledCopysTemporaryFileIsNeverListedAndTheNextRunRemovesIt)
+{
+    const std::string stray = ".~velmorane.0123456789abcdef.tmp";
+    // A user's files of names close to a temporary file's: on both sides, so that a mirror keeps them.
+    const Names lookAlikes{".~velmorane.0123456789abcde.tmp", "~velmorane.0123456789abcdef.tmp",
+                           ".~velmorane.0123456789abcdef.tmp.txt", ".~velmorane.0123456789abcdeg.tmp"};
+    for (const auto& name : lookAlikes) {
+        m.tree.makeFile("work/" + name, "à garder");
+        m.tree.makeFile(onKey(name), "à garder");
+    }
+    m.tree.makeFile("work/nouveau.txt", "nouveau");
+    m.tree.makeFile("work/Docs/grand.bin", std::string(100000, 'n'), kTestTime + 2);
+    m.tree.makeFile(onKey("Docs/grand.bin"), std::string(100000, 'v'));
+    m.tree.makeFile(onKey(stray), std::string(40000, 'n'));
+    m.tree.makeFile(onKey("Docs/.~velmorane.fedcba9876543210.tmp"), std::string(50000, 'n'));
+    m.tree.makeFile("work/.~velmorane.aaaaaaaaaaaaaaaa.tmp", "laissé par une autre copie");
+
+    m.compare(1, 1);  // from the key: its temporary files are no new files
+    EXPECT_EQ(texts(m.lists.fichAjout), Names{});
+    EXPECT_EQ(texts(m.lists.fichModif), Names{fileEntry(m.work + "/Docs/grand.bin", 100000, kTestTime)});
+    EXPECT_EQ(texts(m.lists.fichSuppr), Names{fileEntry(m.work + "/nouveau.txt", 7, kTestTime)});
+
+    m.compare(1);
+    EXPECT_EQ(texts(m.lists.fichAjout), Names{fileEntry(m.work + "/nouveau.txt", 7, kTestTime)});
+    EXPECT_EQ(texts(m.lists.fichModif), Names{fileEntry(m.archive + "/Docs/grand.bin", 100000, kTestTime + 2)});
+    EXPECT_EQ(texts(m.lists.fichSuppr), Names{});
+    m.execute();
+
+    EXPECT_EQ(m.messages(), kReportOk);
+    Names expected = lookAlikes;
+    expected.insert(expected.end(), {"Docs", "nouveau.txt"});
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(namesIn(m.archive), expected);
+    EXPECT_EQ(namesIn(m.archive + "/Docs"), Names{"grand.bin"});
+    EXPECT_EQ(readFileBytes(m.archive + "/Docs/grand.bin"), std::string(100000, 'n'));
+    for (const auto& name : lookAlikes) EXPECT_EQ(readFileBytes(m.archive + "/" + name), "à garder") << name;
+    // The source is only read.
+    EXPECT_EQ(readFileBytes(m.work + "/.~velmorane.aaaaaaaaaaaaaaaa.tmp"), "laissé par une autre copie");
+}
+
+TEST_P(RealMedia, AnEmptySourceIsRefusedAndNothingIsDeleted)
+{
+    m.tree.makeFile(onKey("archive.txt"), "précieux");
+    m.tree.makeFile(onKey("Dossier/dedans.txt"), "précieux aussi");
+    const Names keyBefore = readTree(m.archive);
+
+    m.compare(1);  // the work folder is empty
+    EXPECT_EQ(m.messages(), "Velmorane|" + m.work + " est vide ou n'existe pas\n");
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+    EXPECT_EQ(readTree(m.archive), keyBefore);
+
+    // The key as the source: once unmounted, its mount point is an empty folder.
+    const std::string archive = m.tree.path("archive");
+    m.tree.makeFile("archive/copie.txt", "copie");
+    m.work = key->mountPoint();
+    m.archive = archive;
+    m.compare(1);
+    m.execute();
+    ASSERT_EQ(namesIn(archive), (Names{"Dossier", "archive.txt"}));
+    const Names archiveBefore = readTree(archive);
+    key.reset();
+    m.dialogs.clear();
+
+    m.compare(1);
+    EXPECT_EQ(m.messages(), "Velmorane|" + m.work + " est vide ou n'existe pas\n");
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+    EXPECT_EQ(readTree(archive), archiveBefore);
+}
+
+TEST_P(RealMedia, AnEmptySourceAndAnEmptyKeyGiveNothingToDo)
+{
+    m.compare(1);
+    EXPECT_EQ(m.messages(), "");
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, RealMedia, ::testing::Values(VolumeKind::Fat32, VolumeKind::ExFat),
+                         [](const ::testing::TestParamInfo<VolumeKind>& info) {
+                             return std::string(volumeKindName(info.param));
+                         });
+
+}  // namespace
+}  // namespace velmorane::testing

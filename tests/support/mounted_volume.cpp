@@ -1,0 +1,160 @@
+#include "tests/support/mounted_volume.h"
+
+#include "tests/support/child_process.h"
+
+#include <chrono>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace velmorane::testing {
+namespace {
+
+constexpr std::int64_t kImageBytes = 64 << 20;  // above the 32 MiB that FAT32 needs at least
+constexpr int kBusyRetries = 50;
+constexpr auto kBusyPause = std::chrono::milliseconds(100);
+
+struct Tool {
+    const char* name;
+    const char* package;
+};
+
+std::vector<Tool> toolsFor(VolumeKind kind)
+{
+    if (kind == VolumeKind::Fat32) return {{"mkfs.vfat", "dosfstools"}, {"fusefat", "fusefat"}, {"umount", "mount"}};
+    return {{"mkfs.exfat", "exfatprogs"},
+            {"losetup", "mount"},
+            {"mount.exfat-fuse", "exfat-fuse"},
+            {"umount", "mount"}};
+}
+
+// The full path of a system tool, or "" when it is not installed.
+std::string toolPath(const std::string& name)
+{
+    for (const char* folder : {"/usr/sbin", "/usr/bin", "/sbin", "/bin"}) {
+        const std::string path = std::string(folder) + "/" + name;
+        if (::access(path.c_str(), X_OK) == 0) return path;
+    }
+    return "";
+}
+
+// Runs a tool to its end; its standard output when it succeeded, else an exception with what it said.
+std::string runTool(const std::string& name, const std::vector<std::string>& arguments)
+{
+    const std::string path = toolPath(name);
+    if (path.empty()) throw std::runtime_error(name + " is not installed");
+    const ProgramRun run = runProgram(path, arguments, "/");
+    if (run.exitCode != 0) {
+        const std::string status = std::to_string(run.exitCode);
+        throw std::runtime_error(name + " ended with status " + status + ": " + run.err + run.out);
+    }
+    return run.out;
+}
+
+bool succeeds(const std::string& name, const std::vector<std::string>& arguments)
+{
+    return runProgram(toolPath(name), arguments, "/").exitCode == 0;
+}
+
+// A folder is a mount point while it lies on another device than its parent; a FUSE mount whose
+// driver died cannot even be looked at, and still needs unmounting.
+bool isMounted(const std::string& mountPoint)
+{
+    struct stat own{}, parent{};
+    if (::stat(mountPoint.c_str(), &own) != 0) return true;
+    return ::stat((mountPoint + "/..").c_str(), &parent) != 0 || own.st_dev != parent.st_dev;
+}
+
+void makeImage(VolumeKind kind, const std::string& image)
+{
+    const int fd = ::open(image.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const bool sized = fd >= 0 && ::ftruncate(fd, kImageBytes) == 0;  // sparse: costs no disk
+    if (fd >= 0) ::close(fd);
+    if (!sized) throw std::runtime_error("cannot make the image " + image);
+    if (kind == VolumeKind::Fat32) {
+        runTool("mkfs.vfat", {"-F", "32", image});
+    } else {
+        runTool("mkfs.exfat", {image});
+    }
+}
+
+}  // namespace
+
+std::string_view volumeKindName(VolumeKind kind)
+{
+    return kind == VolumeKind::Fat32 ? "FAT32" : "exFAT";
+}
+
+std::string whyNotMountable(VolumeKind kind)
+{
+    if (::geteuid() != 0) return "mounting a file-system image needs root (CI runs the tests as root)";
+    if (::access("/dev/fuse", R_OK | W_OK) != 0) return "/dev/fuse is missing: this machine has no FUSE";
+    if (kind == VolumeKind::ExFat && ::access("/dev/loop-control", R_OK | W_OK) != 0) {
+        return "/dev/loop-control is missing: this machine has no loop devices";
+    }
+    for (const Tool& tool : toolsFor(kind)) {
+        if (toolPath(tool.name).empty()) {
+            return std::string(tool.name) + " is missing: scripts/install-deps installs the package " + tool.package;
+        }
+    }
+    return "";
+}
+
+MountedVolume::LoopDevice::LoopDevice(const std::string& image)
+{
+    device_ = runTool("losetup", {"--find", "--show", image});
+    while (!device_.empty() && device_.back() == '\n') device_.pop_back();
+}
+
+MountedVolume::LoopDevice::~LoopDevice()
+{
+    // The FUSE driver may still hold the device for a moment after the unmount.
+    for (int attempt = 0; attempt < kBusyRetries && !succeeds("losetup", {"-d", device_}); ++attempt) {
+        std::this_thread::sleep_for(kBusyPause);
+    }
+}
+
+MountedVolume::Mount::Mount(const std::vector<std::string>& command, const std::string& mountPoint)
+    : mountPoint_(mountPoint)
+{
+    // Both drivers go to the background once the volume is mounted, their output closed.
+    try {
+        runTool(command.front(), {command.begin() + 1, command.end()});
+    } catch (const std::runtime_error&) {
+        if (isMounted(mountPoint)) succeeds("umount", {"-l", mountPoint});
+        throw;
+    }
+    if (!isMounted(mountPoint)) throw std::runtime_error(command.front() + " mounted nothing on " + mountPoint);
+}
+
+MountedVolume::Mount::~Mount()
+{
+    for (int attempt = 0; attempt < kBusyRetries && isMounted(mountPoint_); ++attempt) {
+        if (succeeds("umount", {mountPoint_})) return;
+        std::this_thread::sleep_for(kBusyPause);
+    }
+    // Still busy: detach it from the tree, so that removing the test folder never reaches the image.
+    if (isMounted(mountPoint_)) succeeds("umount", {"-l", mountPoint_});
+}
+
+MountedVolume::MountedVolume(VolumeKind kind, const std::string& folder)
+    : mountPoint_(folder + "/" + std::string(volumeKindName(kind)))
+{
+    const std::string image = mountPoint_ + ".img";
+    makeImage(kind, image);
+    if (::mkdir(mountPoint_.c_str(), 0755) != 0) throw std::runtime_error("cannot make the mount point " + mountPoint_);
+    if (kind == VolumeKind::Fat32) {
+        // Without "rw+" fusefat mounts read-only.
+        mount_.emplace(std::vector<std::string>{"fusefat", "-o", "rw+", image, mountPoint_}, mountPoint_);
+    } else {
+        loop_.emplace(image);
+        mount_.emplace(std::vector<std::string>{"mount.exfat-fuse", loop_->device(), mountPoint_}, mountPoint_);
+    }
+}
+
+MountedVolume::~MountedVolume() = default;
+
+}  // namespace velmorane::testing
