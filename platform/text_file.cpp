@@ -85,7 +85,8 @@ std::string linkTarget(const std::string& path)
 
 Result<std::vector<std::string>> readTextLines(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a pipe put in the file's place would hold the program until someone writes.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return Result<std::vector<std::string>>::failure(systemError(errno));
     std::string bytes;
     char buffer[65536];
@@ -147,8 +148,10 @@ MaybeError writeTextFileAtomically(const std::string& requestedPath, const std::
 
 MaybeError appendTextLines(const std::string& path, const std::vector<std::string>& lines)
 {
-    // Never through a link: whoever planted one would choose which file grows.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    // Never through a link: whoever planted one would choose which file grows. A pipe in its place
+    // fails at once instead of holding a scheduled run until someone reads it.
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) return systemError(errno);
     MaybeError error = appendWhole(fd, encodeLines(lines));
     if (::close(fd) != 0 && !error) error = systemError(errno);

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace velmorane::testing {
 namespace {
@@ -60,7 +61,7 @@ TEST(Journal, AnEntryCutShortByASizeLimitLeavesTheFileAsItWasAndTheNextOneIsWhol
                            "Le 05/12/2026 \xE0 21:30:07\r\n\tEx\xE9" "cution du Profil B : OK\r\n");
 }
 
-TEST(Journal, AJournalThatIsALinkIsAFailureAndWhatItPointsToStaysAsItWas)
+TEST(Journal, AJournalThatIsALinkOrAPipeIsAFailureAndWhatALinkPointsToStaysAsItWas)
 {
     TempFolder t;
     const std::string target = t.makeFile("important.txt", "ne pas toucher\n");
@@ -70,6 +71,14 @@ TEST(Journal, AJournalThatIsALinkIsAFailureAndWhatItPointsToStaysAsItWas)
     EXPECT_EQ(error->reason, "Too many levels of symbolic links");
     EXPECT_EQ(readFileBytes(target), "ne pas toucher\n");
     EXPECT_EQ(readTree(t.root()).size(), 2u);
+
+    // A pipe in the journal's place, which nobody reads, fails at once.
+    TempFolder p;
+    ASSERT_EQ(::mkfifo(p.path("ArchJournal.vlr").c_str(), 0600), 0);
+    const auto pipeError =
+        execution::writeJournalEntry(p.path("ArchJournal.vlr"), "Profil Documents", 0, kSaturdayEvening);
+    ASSERT_TRUE(pipeError);
+    EXPECT_EQ(pipeError->reason, "No such device or address");
 }
 
 }  // namespace
