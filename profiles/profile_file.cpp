@@ -69,7 +69,7 @@ LoadResult loadProfileFile(const std::string& path)
     if (!lines.ok() || lines.value.empty()) return incorrect();
     const auto count = wholeNumber(lines.value[0]);
     if (count && *count == 0) return {{}, LoadFailure::Empty};
-    if (!count || *count < 0 || *count > std::numeric_limits<std::int16_t>::max()) return incorrect();
+    if (!count || *count < 0) return incorrect();
 
     LoadResult result;
     for (long number = 0; number < *count; ++number) {

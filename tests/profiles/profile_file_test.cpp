@@ -83,6 +83,21 @@ TEST_F(ProfileFile, WritesEightWindowsLinesPerProfileOrUtf8WhenNeededAndReadsEve
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
+TEST_F(ProfileFile, NoCountLimitsTheProfilesThatAreWrittenAndReadBack)
+{
+    ProfileTable many;
+    for (int number = 1; number <= 32768; ++number) {
+        many.profiles.push_back(kMaison);
+        many.profiles.back().fields[0] = "P" + std::to_string(number);
+    }
+    ASSERT_TRUE(ecrireProfils(file, many, dialogs));
+    EXPECT_EQ(testing::readFileBytes(file).substr(0, 18), " 32768 \r\nP1\r\n/home");
+    const ProfileTable loaded = lireProfils(file, dialogs);
+    EXPECT_TRUE(dialogs.shown().empty());
+    ASSERT_EQ(loaded.nbProfils(), 32768);
+    EXPECT_EQ(loaded.at(32768).fields[0], "P32768");
+}
+
 TEST_F(ProfileFile, AFolderWithoutWriteRightIsReportedAndTheOldFileStays)
 {
     ASSERT_TRUE(ecrireProfils(file, ProfileTable{{kMaison}}, dialogs));
