@@ -20,11 +20,49 @@ namespace {
 // Nothing was executed: profile not found, settings refused, source missing or unreadable.
 constexpr int kNothingExecuted = 2;
 
+constexpr const char* kOffscreen = "offscreen";
+
+std::string variable(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
 bool hasDisplay()
 {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 && *x11) || (wayland && *wayland);
+    return !variable("DISPLAY").empty() || !variable("WAYLAND_DISPLAY").empty();
+}
+
+// The displays named by the environment, as the line on a failed start names them.
+std::string namedDisplays()
+{
+    std::string names;
+    for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY"}) {
+        if (variable(name).empty()) continue;
+        if (!names.empty()) names += ", ";
+        names += variable(name) + " (" + name + ")";
+    }
+    return names;
+}
+
+// The platforms Qt tries in turn: the one chosen for it, or those of the displays named, then none.
+// A display that cannot be opened (a scheduled job with a stale DISPLAY) then leaves the program
+// without a display instead of aborting it.
+QByteArray platformsToTry()
+{
+    QByteArray platforms = qgetenv("QT_QPA_PLATFORM");
+    if (platforms.isEmpty()) {
+        if (!variable("WAYLAND_DISPLAY").empty()) platforms += "wayland;";
+        if (!variable("DISPLAY").empty()) platforms += "xcb;";
+    } else {
+        platforms += ';';
+    }
+    return platforms + kOffscreen;
+}
+
+void printNoDisplay(const std::string& reason)
+{
+    std::cerr << "Aucun affichage disponible : " << reason << " ; voir velmorane --help.\n";
 }
 
 profiles::CommandWords commandWords(int argc, char** argv)
@@ -41,27 +79,8 @@ void keepQtNotesOffTheErrorStream(QtMsgType type, const QMessageLogContext&, con
     if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << text.toStdString() << '\n';
 }
 
-}  // namespace
-
-int runApplication(int argc, char** argv)
+int runWindows(const profiles::CommandWords& words, bool headless)
 {
-    const profiles::CommandWords words = commandWords(argc, argv);
-    const bool headless = !hasDisplay();
-    if (headless) {
-        if (!profiles::asksUnattendedRun(words)) {
-            std::cerr << "Aucun affichage disponible : Velmorane a besoin d'un affichage (DISPLAY ou "
-                         "WAYLAND_DISPLAY) pour ouvrir ses fenêtres ; voir velmorane --help.\n";
-            return kNothingExecuted;
-        }
-        // An unattended run needs no screen: its windows are drawn nowhere.
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        qInstallMessageHandler(keepQtNotesOffTheErrorStream);
-    }
-
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QString::fromUtf8(platform::kApplicationTitle));
-    QApplication::setStyle(QStringLiteral("Fusion"));
-
     std::unique_ptr<platform::Dialogs> dialogs;
     if (headless) {
         dialogs = std::make_unique<platform::HeadlessDialogs>(std::cerr);
@@ -78,6 +97,34 @@ int runApplication(int argc, char** argv)
     }
     main.show();
     return QApplication::exec();
+}
+
+}  // namespace
+
+int runApplication(int argc, char** argv)
+{
+    const profiles::CommandWords words = commandWords(argc, argv);
+    const bool unattended = profiles::asksUnattendedRun(words);
+    if (!hasDisplay() && !unattended) {
+        printNoDisplay("Velmorane a besoin d'un affichage (DISPLAY ou WAYLAND_DISPLAY) pour ouvrir ses fenêtres");
+        return kNothingExecuted;
+    }
+    // Without a display an unattended run needs no screen: its windows are drawn nowhere.
+    qputenv("QT_QPA_PLATFORM", hasDisplay() ? platformsToTry() : QByteArray(kOffscreen));
+    // Qt's notes on the displays it could not open are no business of the error stream.
+    const QtMessageHandler previousHandler = qInstallMessageHandler(keepQtNotesOffTheErrorStream);
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(platform::kApplicationTitle));
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    const bool headless = QGuiApplication::platformName() == QLatin1String(kOffscreen);
+    if (!headless) {
+        qInstallMessageHandler(previousHandler);
+    } else if (!unattended) {
+        printNoDisplay("impossible d'ouvrir l'affichage " + namedDisplays());
+        return kNothingExecuted;
+    }
+    return runWindows(words, headless);
 }
 
 }  // namespace velmorane::ui

@@ -88,9 +88,9 @@ TEST_F(VelmoraneCommand, AnUnattendedRunMirrorsAndJournalsEachExecution)
     EXPECT_TRUE(std::regex_match(journal(), std::regex(entry + entry))) << journal();
 }
 
-TEST_F(VelmoraneCommand, NothingExecutedEndsWithStatusTwoTheReasonAndNoJournal)
+TEST_F(VelmoraneCommand, NothingExecutedEndsWithStatusTwoTheReasonAndAJournalEntrySayingWhy)
 {
-    const auto before = readTree(tree.root());
+    const auto before = readTree(archive);
     for (const auto& [profile, reason] : std::vector<std::pair<std::string, std::string>>{
              {"Absent", "Profil introuvable : Absent\n"},
              {"Perdu", tree.path("absent") + " est vide ou n'existe pas"},
@@ -99,7 +99,14 @@ TEST_F(VelmoraneCommand, NothingExecutedEndsWithStatusTwoTheReasonAndNoJournal)
         EXPECT_EQ(run.exitCode, 2) << profile;
         EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
     }
-    EXPECT_EQ(readTree(tree.root()), before);  // no journal, no change
+    EXPECT_EQ(readTree(archive), before);
+    // A profile that was found leaves a trace; an unknown one has no name to journal.
+    const std::string when = "Le [0-9]{2}/[0-9]{2}/[0-9]{4} \xE0 [0-9]{2}:[0-9]{2}:[0-9]{2}\r\n";
+    EXPECT_TRUE(std::regex_match(journal(), std::regex(when + "\tEx\xE9" "cution du Profil Perdu : Non ex\xE9" "cut\xE9 \\(" +
+                                                       tree.path("absent") + " est vide ou n'existe pas\\)\r\n" + when +
+                                                       "\tEx\xE9" "cution du Profil Pareil : Non ex\xE9" "cut\xE9 \\(Travail "
+                                                       "et Archive doivent \xEAtre diff\xE9rents.\\)\r\n")))
+        << journal();
 
     // Opening a profile, or none, needs the windows, which need a display.
     for (const std::vector<std::string>& arguments : {std::vector<std::string>{"Maison"}, std::vector<std::string>{}}) {
@@ -108,6 +115,36 @@ TEST_F(VelmoraneCommand, NothingExecutedEndsWithStatusTwoTheReasonAndNoJournal)
         EXPECT_TRUE(run.err.starts_with("Aucun affichage disponible : ")) << run.err;
         EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line";
     }
+}
+
+// A display number that no X server listens on here.
+std::string deadDisplay()
+{
+    int number = 99;
+    while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))) ++number;
+    return ":" + std::to_string(number);
+}
+
+TEST_F(VelmoraneCommand, ADisplayThatCannotBeOpenedRunsAsWithoutOne)
+{
+    const std::string display = deadDisplay();
+    for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
+             {"DISPLAY", display}, {"WAYLAND_DISPLAY", "velmorane-absent-0"}}) {
+        SCOPED_TRACE(name);
+        std::filesystem::remove(tree.path("ArchJournal.vlr"));
+        const auto unattended = runProgram(VELMORANE_BINARY, {"Maison", "X"}, tree.root(), {{name, value}});
+        EXPECT_EQ(std::make_tuple(unattended.exitCode, unattended.err), std::make_tuple(0, std::string()));
+        EXPECT_NE(journal(), "");
+        const auto refused = runProgram(VELMORANE_BINARY, {"Pareil", "X"}, tree.root(), {{name, value}});
+        EXPECT_EQ(refused.exitCode, 2);
+        EXPECT_EQ(refused.err, "Profil Incorrect : Travail et Archive doivent être différents.\n");
+
+        const auto opened = runProgram(VELMORANE_BINARY, {"Maison"}, tree.root(), {{name, value}});
+        EXPECT_EQ(std::make_tuple(opened.exitCode, opened.err),
+                  std::make_tuple(2, "Aucun affichage disponible : impossible d'ouvrir l'affichage " + value + " (" +
+                                         name + ") ; voir velmorane --help.\n"));
+    }
+    EXPECT_EQ(readTree(archive, FolderTimes::Left), readTree(work, FolderTimes::Left));
 }
 
 }  // namespace

@@ -75,7 +75,8 @@ bool becomeNobody()
 }
 
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                      const std::string& workingDirectory)
+                      const std::string& workingDirectory,
+                      const std::vector<std::pair<std::string, std::string>>& environment)
 {
     ProgramRun run;
     const int status = forkAndCollect(
@@ -83,6 +84,7 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
             ::dup2(out, STDOUT_FILENO);
             ::dup2(err, STDERR_FILENO);
             for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) ::unsetenv(name);
+            for (const auto& [name, value] : environment) ::setenv(name.c_str(), value.c_str(), 1);
             std::vector<char*> argv{const_cast<char*>(program.c_str())};
             for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
             argv.push_back(nullptr);

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velmorane::testing {
@@ -22,9 +23,10 @@ struct ProgramRun {
 };
 
 // Starts a program in a working directory as on a machine without display (neither DISPLAY nor
-// WAYLAND_DISPLAY, and no QT_QPA_PLATFORM chosen for it), waits for it and collects both its output
-// streams.
+// WAYLAND_DISPLAY, and no QT_QPA_PLATFORM chosen for it) but for the variables given, waits for it
+// and collects both its output streams.
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                      const std::string& workingDirectory);
+                      const std::string& workingDirectory,
+                      const std::vector<std::pair<std::string, std::string>>& environment = {});
 
 }  // namespace velmorane::testing
