@@ -1,11 +1,13 @@
 // Draws the screens of the main window, the unattended-run window, the menus and the help box into
-// PNG files, so their captions and places can be looked at without a display.
+// PNG files, so their captions and places can be looked at without a display. Fails when a window
+// cuts one of its captions.
 // Usage: render_screens [FOLDER]   (default build/screens)
 
 #include "platform/scripted_dialogs.h"
 #include "profiles/command_line.h"
 #include "profiles/profile_file.h"
 #include "profiles/shared_state.h"
+#include "ui/cut_text.h"
 #include "ui/main_window.h"
 #include "ui/profile_window.h"
 #include "ui/qt_dialogs.h"
@@ -18,6 +20,8 @@
 
 #include <fstream>
 #include <iostream>
+#include <string>
+#include <vector>
 
 using namespace velmorane;
 
@@ -42,6 +46,7 @@ void makeSampleTrees(const QString& root)
     writeFile(root + "/Archive/Lettres/relance.txt", "relance");
 }
 
+// Saves the picture, and fails on any caption that the window cuts.
 bool save(QWidget* widget, const QString& folder, const char* name)
 {
     QCoreApplication::processEvents();
@@ -51,7 +56,9 @@ bool save(QWidget* widget, const QString& folder, const char* name)
         return false;
     }
     std::cout << path.toStdString() << '\n';
-    return true;
+    const std::vector<std::string> cut = ui::cutCaptions(widget);
+    for (const std::string& caption : cut) std::cerr << name << ": cut text: " << caption << '\n';
+    return cut.empty();
 }
 
 bool saveMenu(QMenu* menu, QWidget* window, const QString& folder, const char* name)
@@ -153,6 +160,7 @@ int main(int argc, char** argv)
     state.modeProfil = 2;
     ui::Profil deleting(state, dialogs, &main);
     deleting.show();
+    ok = save(&deleting, folder, "profile_delete_nothing_chosen.png") && ok;
     deleting.listProf->setCurrentRow(0);
     ok = save(&deleting, folder, "profile_delete.png") && ok;
     deleting.hide();

@@ -1,15 +1,14 @@
 #include "ui/controls.h"
 
-#include "ui/qt_text.h"
-
 #include "platform/folder_listing.h"
 #include "platform/paths.h"
+#include "ui/cut_text.h"
+#include "ui/qt_text.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
-#include <QStyledItemDelegate>
 
 namespace velmorane::ui {
 namespace {
@@ -19,23 +18,34 @@ constexpr int kLevelRole = Qt::UserRole + 1;
 constexpr int kIndentPixels = 10;
 
 // Draws each folder entry indented by its depth, as a folder tree reads.
-class IndentDelegate : public QStyledItemDelegate {
+class IndentDelegate : public WholeTextDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        QStyleOptionViewItem indented(option);
-        indented.rect.setLeft(option.rect.left() + index.data(kLevelRole).toInt() * kIndentPixels);
-        QStyledItemDelegate::paint(painter, indented, index);
-    }
+    using WholeTextDelegate::WholeTextDelegate;
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        const QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const QSize size = WholeTextDelegate::sizeHint(option, index);
         return {size.width() + index.data(kLevelRole).toInt() * kIndentPixels, size.height()};
     }
+
+protected:
+    QStyleOptionViewItem drawnOption(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem indented(option);
+        indented.rect.setLeft(option.rect.left() + index.data(kLevelRole).toInt() * kIndentPixels);
+        return indented;
+    }
 };
+
+QByteArray bytes(const std::string& text)
+{
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string pathOf(const QListWidgetItem* entry)
+{
+    return entry->data(kPathRole).toByteArray().toStdString();
+}
 
 // The folders from the root down to the folder itself.
 std::vector<std::string> pathFromRoot(const std::string& root, const std::string& folder)
@@ -49,6 +59,15 @@ std::vector<std::string> pathFromRoot(const std::string& root, const std::string
 }
 
 }  // namespace
+
+void PushButton::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()) {
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
 
 void ClickLabel::mousePressEvent(QMouseEvent* event)
 {
@@ -104,7 +123,7 @@ FolderList::FolderList(QWidget* parent) : QListWidget(parent)
 std::string FolderList::entryPath(int row) const
 {
     const QListWidgetItem* entry = item(row);
-    return entry ? entry->data(kPathRole).toString().toStdString() : std::string();
+    return entry ? pathOf(entry) : std::string();
 }
 
 int FolderList::rowOf(const std::string& folder) const
@@ -115,17 +134,48 @@ int FolderList::rowOf(const std::string& folder) const
     return -1;
 }
 
+void FolderList::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    doubleClicking_ = true;
+    QListWidget::mouseDoubleClickEvent(event);
+    doubleClicking_ = false;
+}
+
 void FolderList::openEntry(QListWidgetItem* entry)
 {
-    if (entry) setPath(entry->data(kPathRole).toString().toStdString());
+    if (!entry) return;
+    const std::string folder = pathOf(entry);
+    if (const auto error = openFolder(folder)) emit openFailed(folder, *error, doubleClicking_);
 }
 
 bool FolderList::setPath(const std::string& requested)
 {
+    return !openFolder(requested);
+}
+
+platform::MaybeError FolderList::openFolder(const std::string& requested)
+{
     const std::string folder = platform::withoutTrailingSeparator(requested);
-    if (folder == path_) return true;
+    if (folder == path_) return std::nullopt;
+    if (auto error = fill(folder)) return error;
+    emit pathChanged();
+    return std::nullopt;
+}
+
+void FolderList::refresh()
+{
+    std::string folder = path_;
+    while (fill(folder)) {
+        const std::string parent = platform::parentFolder(folder);
+        if (parent.empty() || parent == folder) return;
+        folder = parent;
+    }
+}
+
+platform::MaybeError FolderList::fill(const std::string& folder)
+{
     const auto content = platform::readFolder(folder);
-    if (!content.ok()) return false;
+    if (!content.ok()) return content.error;
 
     clear();
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
@@ -134,24 +184,24 @@ bool FolderList::setPath(const std::string& requested)
     for (const std::string& ancestor : pathFromRoot(root_, folder)) {
         const QString caption = ancestor == root_ ? qt(ancestor) : qt(platform::lastComponent(ancestor));
         auto* entry = new QListWidgetItem(open, caption, this);
-        entry->setData(kPathRole, qt(ancestor));
+        entry->setData(kPathRole, bytes(ancestor));
         entry->setData(kLevelRole, level);
         ++level;
     }
     for (const std::string& name : content.value.subFolders) {
         auto* entry = new QListWidgetItem(closed, qt(name), this);
-        entry->setData(kPathRole, qt(platform::joinPath(folder, name)));
+        entry->setData(kPathRole, bytes(platform::joinPath(folder, name)));
         entry->setData(kLevelRole, level);
     }
     setCurrentRow(level - 1);
     path_ = folder;
-    emit pathChanged();
-    return true;
+    return std::nullopt;
 }
 
 FileList::FileList(QWidget* parent) : QListView(parent)
 {
     setModel(&model_);
+    setItemDelegate(new WholeTextDelegate(this));
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -160,20 +210,25 @@ FileList::FileList(QWidget* parent) : QListView(parent)
 void FileList::setPath(const std::string& folder)
 {
     path_ = folder;
-    QStringList names;
+    names_.clear();
+    QStringList shown;
     const auto content = platform::readFolder(folder);
     if (content.ok()) {
         for (const auto& file : content.value.files) {
-            if (!file.name.empty() && file.name.front() != '.') names.push_back(qt(file.name));
+            if (file.name.empty() || file.name.front() == '.') continue;
+            names_.push_back(file.name);
+            shown.push_back(qt(file.name));
         }
     }
-    model_.setStringList(names);
+    model_.setStringList(shown);
 }
 
 std::string FileList::chosenName() const
 {
     const QModelIndexList chosen = selectionModel()->selectedIndexes();
-    return chosen.isEmpty() ? std::string() : chosen.front().data().toString().toStdString();
+    if (chosen.isEmpty()) return {};
+    const auto row = static_cast<std::size_t>(chosen.front().row());
+    return row < names_.size() ? names_[row] : std::string();
 }
 
 }  // namespace velmorane::ui

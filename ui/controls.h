@@ -1,15 +1,17 @@
 #pragma once
 
+#include "platform/system_error.h"
+#include "platform/volumes.h"
+
 #include <QComboBox>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
+#include <QPushButton>
 #include <QStringListModel>
 
 #include <string>
 #include <vector>
-
-#include "platform/volumes.h"
 
 namespace velmorane::ui {
 
@@ -28,6 +30,16 @@ protected:
 
 private:
     bool pressed_ = false;
+};
+
+// A push button that Enter presses as well as Space, as a focused button does on the system the
+// interface comes from.
+class PushButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // The drive list: the mounted volumes, showing the one chosen.
@@ -52,6 +64,7 @@ private:
 
 // The folder list: the folders from the drive's root down to the open folder, then the open
 // folder's sub-folders. A double-click (or Enter) opens an entry; a single click only highlights it.
+// Each entry keeps the bytes of its path, so a name that is not UTF-8 opens all the same.
 class FolderList : public QListWidget {
     Q_OBJECT
 public:
@@ -62,6 +75,9 @@ public:
     // folder cannot be read.
     bool setPath(const std::string& folder);
     void setRoot(const std::string& root) { root_ = root; }
+    // Reads the open folder again, or its nearest parent still there when it has gone, without
+    // raising pathChanged: the list shows the disk as it is and nothing is chosen.
+    void refresh();
     // The full path of an entry.
     std::string entryPath(int row) const;
     int rowOf(const std::string& folder) const;
@@ -69,15 +85,25 @@ public:
 signals:
     void pathChanged();
     void entryClicked();
+    // An entry could not be opened (its folder has gone since the list was read); afterClick when a
+    // double-click opened it, whose first click has already raised entryClicked.
+    void openFailed(const std::string& folder, const platform::SystemError& error, bool afterClick);
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void openEntry(QListWidgetItem* item);
+    platform::MaybeError openFolder(const std::string& folder);
+    platform::MaybeError fill(const std::string& folder);
 
     std::string root_ = "/";
     std::string path_;
+    bool doubleClicking_ = false;
 };
 
 // The file list: the names of the files of one folder, hidden ones left out as a file list does.
+// Each line keeps the bytes of its name, so the edit commands act on the real file.
 class FileList : public QListView {
     Q_OBJECT
 public:
@@ -91,6 +117,7 @@ public:
 
 private:
     QStringListModel model_;
+    std::vector<std::string> names_;
     std::string path_;
 };
 

@@ -1,5 +1,7 @@
 #include "ui/form_builders.h"
 
+#include "ui/controls.h"
+
 namespace velmorane::ui {
 
 QLabel* plainLabel(QWidget* parent, const char* name, const QString& caption, const Twips& place_, const QColor& text,
@@ -20,7 +22,7 @@ QLabel* plainLabel(QWidget* parent, const char* name, const QString& caption, co
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, const Twips& place_, const QFont& font)
 {
-    auto* push = new QPushButton(caption, parent);
+    auto* push = new PushButton(caption, parent);
     push->setObjectName(QLatin1String(name));
     push->setFont(font);
     place(push, place_);

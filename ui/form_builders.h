@@ -12,6 +12,7 @@ namespace velmorane::ui {
 QLabel* plainLabel(QWidget* parent, const char* name, const QString& caption, const Twips& place_, const QColor& text,
                    bool bordered);
 
+// A push button that Enter and Space both press.
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, const Twips& place_, const QFont& font);
 
 }  // namespace velmorane::ui

@@ -19,6 +19,8 @@ void Main::Environ(int mode)
     switch (mode) {
     case 0: environProgress(); break;
     case 1:
+        // Back from a run or a review: what an execution changed on disk shows in the lists.
+        if (Systeme->isHidden()) refreshBrowsing();
         Systeme->setTitle(QStringLiteral("Double Clic pour Sélectionner le Dossier de Travail"));
         Systeme->show();
         Infos->show();

@@ -90,6 +90,26 @@ void Main::Dossier_Click()
     affMess();
 }
 
+// The click that began the double-click is undone, so a folder that has gone changes no setting.
+void Main::reportUnopenedFolder(const std::string& folder, const platform::SystemError& error, bool afterClick)
+{
+    if (afterClick) {
+        setSource(choiceBeforeClick_.source);
+        setBut(choiceBeforeClick_.but);
+        chkProfil(choiceBeforeClick_.profActif);
+        affMess();
+    }
+    dialogs_.show(platform::stopMessage("Impossible d'ouvrir le dossier " + folder + engine::kLineBreak + error.reason,
+                                        platform::kApplicationTitle));
+    refreshBrowsing();
+}
+
+void Main::refreshBrowsing()
+{
+    Dossier->refresh();
+    Fichier->setPath(Dossier->path());
+}
+
 void Main::Source_Click()
 {
     if (!resultatsAffiches_) Environ(1);

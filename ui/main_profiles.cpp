@@ -30,6 +30,7 @@ void Main::openProfileEditor()
     if (!editor.changed()) return;
     loadProfileMenu();
     chkProfil(state_.profActif);
+    refreshBrowsing();
 }
 
 void Main::TriProf_Click()
@@ -37,6 +38,7 @@ void Main::TriProf_Click()
     if (!profiles::orderProfiles(state_, dialogs_)) return;
     loadProfileMenu();
     chkProfil(state_.profActif);
+    refreshBrowsing();
 }
 
 void Main::Edite_Click(int index)
@@ -46,7 +48,7 @@ void Main::Edite_Click(int index)
     bool refresh = true;
     if (index == 0) refresh = execution::renameChosenFile(folder, name, dialogs_);
     if (index == 1) refresh = execution::deleteChosenFile(folder, name, dialogs_);
-    if (refresh) Fichier->setPath(folder);
+    if (refresh) refreshBrowsing();
 }
 
 void Main::Fichier_Click()

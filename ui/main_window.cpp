@@ -4,6 +4,7 @@
 
 #include "engine/settings.h"
 #include "profiles/profile_menu.h"
+#include "ui/cut_text.h"
 #include "ui/form_builders.h"
 #include "ui/pictures.h"
 #include "ui/twips.h"
@@ -65,6 +66,7 @@ QListView* reviewList(QWidget* form, const char* name, TaskListModel* model, con
     list->setObjectName(QLatin1String(name));
     list->setFont(msSansSerif(8.25));
     list->setModel(model);
+    list->setItemDelegate(new WholeTextDelegate(list));
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setUniformItemSizes(true);
@@ -132,6 +134,7 @@ void Main::buildTopBand(QWidget* form)
     affAction = bandLabel(form, "affAction", QStringLiteral("Action"), {15, 770, 1500, 250}, kLightGrey,
                           kFolderCaptionBlue);
     Action1 = bandLabel(form, "Action1", {}, {1515, 770, 9000, 250}, kLightGrey, kValueBlue);
+    for (QLabel* value : {Source, But, Sens1, Action1}) showWholeTextWhenCut(value);
 }
 
 void Main::buildBrowsing(QWidget* form)
@@ -169,6 +172,7 @@ void Main::buildInformation(QWidget* form)
     Comment1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Comment1->setMouseTracking(true);
     Comment1->installEventFilter(this);
+    showWholeTextWhenCut(Comment1);
     Lance = button(Infos, "Lance", QStringLiteral("Exécuter"), {820, 4515, 2620, 400}, arial(14.25));
 
     ChatRex = new QLabel(form);
@@ -183,6 +187,7 @@ void Main::buildProgress(QWidget* form)
     Panneau = frame(form, "Panneau", QStringLiteral("Déroulement"), {195, 7005, 5780, 600});
     Etape = plainLabel(Panneau, "Etape", {}, {60, 240, 5000, 300}, kCaptionRed, true);
     Compteur = plainLabel(Panneau, "Compteur", {}, {5120, 240, 600, 300}, kCaptionRed, true);
+    showWholeTextWhenCut(Etape);
     Panneau->hide();
 }
 
@@ -292,7 +297,11 @@ void Main::connectHandlers()
 
     connect(Lecteur, &DriveList::driveChanged, this, &Main::Lecteur_Change);
     connect(Dossier, &FolderList::pathChanged, this, &Main::Dossier_Change);
-    connect(Dossier, &FolderList::entryClicked, this, &Main::Dossier_Click);
+    connect(Dossier, &FolderList::entryClicked, this, [this] {
+        choiceBeforeClick_ = {state_.settings.source, state_.settings.but, state_.profActif};
+        Dossier_Click();
+    });
+    connect(Dossier, &FolderList::openFailed, this, &Main::reportUnopenedFolder);
 
     connect(Lance, &QPushButton::clicked, this, &Main::Lance_Click);
     connect(Selection, &QPushButton::clicked, this, &Main::Selection_Click);

@@ -60,6 +60,8 @@ public:
     void affBut_Click();
     void Source1_Click();
     void But1_Click();
+    // A folder of the list that cannot be opened any more: the reason is told and nothing is chosen.
+    void reportUnopenedFolder(const std::string& folder, const platform::SystemError& error, bool afterClick);
 
     // Direction, action and profile menus and their labels.
     void Sens_Click(int index);
@@ -185,6 +187,8 @@ private:
     void setAction1(const std::string& text);
 
     void openProfileEditor();
+    // The folder and file lists read the disk again, choosing nothing.
+    void refreshBrowsing();
     void showReview();
     void reloadLists();
     void storeSelections();
@@ -210,6 +214,15 @@ private:
     TaskListModel* modelModif_ = nullptr;
     TaskListModel* modelSuppr_ = nullptr;
     std::array<execution::CheckBoxPair, 3> pairs_{};
+
+    // The folders and the active profile before the last single click in the folder list, which the
+    // double-click it begins undoes when its folder has gone.
+    struct FolderChoice {
+        std::string source;
+        std::string but;
+        int profActif = -1;
+    };
+    FolderChoice choiceBeforeClick_;
 
     // The folder last opened on each drive in this session.
     std::map<std::string, std::string> lastFolderOnDrive_;

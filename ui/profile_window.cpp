@@ -1,6 +1,7 @@
 #include "ui/profile_window.h"
 
 #include "profiles/profile_editing.h"
+#include "ui/cut_text.h"
 #include "ui/form_builders.h"
 #include "ui/qt_text.h"
 #include "ui/twips.h"
@@ -16,6 +17,12 @@ constexpr int kInfProfLeft = 4300;
 
 const QColor kValueBlue(0, 0, 192);
 
+// What the four detail labels show before a profile is shown in them, as the design spells them.
+constexpr const char* kSourcePlaceholder = "Dossier de Travail";
+constexpr const char* kButPlaceholder = "Dossier d'Archive";
+constexpr const char* kSensPlaceholder = "Sens de Tranfert";
+constexpr const char* kActPlaceholder = "Type d'Action";
+
 // A label that sizes itself to its text, keeping its place.
 void setSizedText(QLabel* label, const std::string& text)
 {
@@ -30,9 +37,14 @@ QLabel* heading(QWidget* parent, const char* name, const char* caption, const Tw
     return label;
 }
 
+// A bordered label that sizes itself to its text; a path too long for the window shows whole in
+// its tooltip.
 QLabel* value(QWidget* parent, const char* name, const char* caption, const Twips& place_)
 {
-    return plainLabel(parent, name, QString::fromUtf8(caption), place_, kValueBlue, true);
+    QLabel* label = plainLabel(parent, name, {}, place_, kValueBlue, true);
+    setSizedText(label, caption);
+    showWholeTextWhenCut(label);
+    return label;
 }
 
 }  // namespace
@@ -56,13 +68,13 @@ void Profil::buildControls()
     for (QPushButton* push : {Exec, Quitte}) push->setAutoDefault(false);
 
     affTrav = heading(this, "affTrav", "Dossier de Travail", {60, 480, 1665, 240});
-    infSource = value(this, "infSource", "Dossier de Travail", {60, 740, 1335, 255});
+    infSource = value(this, "infSource", kSourcePlaceholder, {60, 740, 1335, 255});
     affArch = heading(this, "affArch", "Dossier d'Archive", {60, 1155, 1590, 240});
-    infBut = value(this, "infBut", "Dossier d'Archive", {60, 1415, 1290, 255});
+    infBut = value(this, "infBut", kButPlaceholder, {60, 1415, 1290, 255});
     affSens = heading(this, "affSens", "Sens de Transfert", {60, 1830, 1590, 240});
-    infSens = value(this, "infSens", "Sens de Tranfert", {60, 2090, 1245, 255});
+    infSens = value(this, "infSens", kSensPlaceholder, {60, 2090, 1245, 255});
     affAct = heading(this, "affAct", "Type d'Action", {60, 2505, 1245, 240});
-    infAct = value(this, "infAct", "Type d'Action", {60, 2765, 1035, 255});
+    infAct = value(this, "infAct", kActPlaceholder, {60, 2765, 1035, 255});
     affFich = heading(this, "affFich", "Nom du Profil", {4300, 810, 1200, 240});
 
     infProf = new QLineEdit(QStringLiteral("Nom du profil"), this);
@@ -84,8 +96,15 @@ void Profil::buildControls()
     connect(Exec, &QPushButton::clicked, this, &Profil::Exec_Click);
     connect(Quitte, &QPushButton::clicked, this, &Profil::Quitte_Click);
     connect(infProf, &QLineEdit::returnPressed, this, &Profil::Exec_Click);
-    connect(listProf, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0) listProf_Click(row);
+    // A line is chosen by a click or by moving the selection with the keys. The focus alone makes a
+    // line current without choosing it, and a current line that is not chosen is never deleted.
+    connect(listProf, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> chosen = listProf->selectedItems();
+        if (chosen.isEmpty()) {
+            forgetChoice();
+        } else {
+            listProf_Click(listProf->row(chosen.front()));
+        }
     });
 }
 
@@ -127,6 +146,13 @@ void Profil::listProf_Click(int row)
     const profiles::Profile& profile = state_.tabProfils.at(numProfil_);
     nomProfil_ = profile.name();
     showSettings(profile.fields[1], profile.fields[2], profile.fields[4], profile.fields[6]);
+}
+
+void Profil::forgetChoice()
+{
+    numProfil_ = 0;
+    nomProfil_.clear();
+    showSettings(kSourcePlaceholder, kButPlaceholder, kSensPlaceholder, kActPlaceholder);
 }
 
 void Profil::Exec_Click()

@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QLabel>
-
-#include <algorithm>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace velmorane::ui {
 
@@ -59,6 +59,22 @@ void keepLinesWhole(QMessageBox& box)
     label->setMinimumWidth(widest + metrics.averageCharWidth());
 }
 
+// The window a box belongs to: the open modal window (the profile editor), else the active window,
+// else the program's visible window. When one box follows another no window is active for a moment,
+// and a box without its window would come up in the middle of the screen.
+QWidget* ownerWindow()
+{
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = window->windowType();
+        if (window->isVisible() && (type == Qt::Window || type == Qt::Dialog) && !qobject_cast<QMessageBox*>(window)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 std::unique_ptr<QMessageBox> makeMessageBox(const Message& message, QWidget* parent)
@@ -87,7 +103,7 @@ std::unique_ptr<QMessageBox> makeMessageBox(const Message& message, QWidget* par
 
 Answer QtDialogs::show(const Message& message)
 {
-    const auto box = makeMessageBox(message, QApplication::activeWindow());
+    const auto box = makeMessageBox(message, ownerWindow());
     switch (box->exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
@@ -99,7 +115,7 @@ std::optional<std::string> QtDialogs::inputBox(const std::string& prompt, const 
                                                const std::string& proposed)
 {
     bool accepted = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), displayText(title), displayText(prompt),
+    const QString text = QInputDialog::getText(ownerWindow(), displayText(title), displayText(prompt),
                                                QLineEdit::Normal, QString::fromStdString(proposed), &accepted);
     if (!accepted) return std::nullopt;
     return text.toStdString();

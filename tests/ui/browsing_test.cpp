@@ -1,4 +1,7 @@
+#include "platform/system_error.h"
 #include "tests/ui/main_window_fixture.h"
+
+#include <cerrno>
 
 namespace velmorane::testing {
 namespace {
@@ -102,6 +105,67 @@ TEST_F(Browsing, ThePictureShowsOverTheFolderListAndHidesOverTheBackgroundOrTheS
     ASSERT_TRUE(w.ChatRex->isVisible());
     QTest::mouseMove(w.Comment1, QPoint(20, 20));
     EXPECT_FALSE(w.ChatRex->isVisible());
+}
+
+TEST_F(Browsing, NamesThatAreNotUtf8OpenAndTheEditCommandsActOnTheRealFile)
+{
+    const std::string folder = tree.path("r\xE9sum\xE9");  // Latin-1 bytes
+    const std::string file = folder + "/\xE9t\xE9.txt";
+    tree.makeFile("r\xE9sum\xE9/\xE9t\xE9.txt", "e");
+    ui::Main& w = start();
+    doubleClickFolder(folder);
+    EXPECT_EQ(w.Dossier->path(), folder);
+    EXPECT_EQ(state.settings.source, folder);
+    ASSERT_EQ(w.Fichier->names().size(), 1);
+
+    QTest::mouseClick(w.Fichier->viewport(), Qt::LeftButton, {},
+                      w.Fichier->visualRect(w.Fichier->model()->index(0, 0)).center());
+    dialogs.queueAnswer(platform::Answer::Yes);
+    w.Edite_Click(1);
+    EXPECT_EQ(shown(), std::vector<std::string>{"Supprimer un Fichier: Voulez-vous Supprimer le Fichier " + file});
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_TRUE(w.Fichier->names().isEmpty());
+}
+
+TEST_F(Browsing, TheListsShowTheDiskAsItIsWhenTheHomeScreenComesBack)
+{
+    tree.makeFile("archive/Vieux/v.txt", "v");
+    tree.makeFile("archive/vieux.txt", "vv");
+    writeProfiles({profile("Maison", tree.path("travail"), tree.path("archive"))});
+    ui::Main& w = start("Maison");
+    click(w.affBut);
+    ASSERT_TRUE(w.Dossier->setPath(tree.path("archive")));
+    ASSERT_GE(w.Dossier->rowOf(tree.path("archive/Vieux")), 0);
+    ASSERT_EQ(w.Fichier->names(), QStringList{"vieux.txt"});
+
+    w.Lance_Click();
+    w.Selection_Click();
+    ASSERT_FALSE(std::filesystem::exists(tree.path("archive/Vieux")));
+    w.Quitter2_Click();
+    EXPECT_EQ(w.Dossier->rowOf(tree.path("archive/Vieux")), -1);
+    EXPECT_EQ(w.Fichier->names(), QStringList{"lettre.txt"});
+    EXPECT_EQ(caption(&w), "Profil Maison");
+}
+
+TEST_F(Browsing, AFolderGoneByTheTimeItIsDoubleClickedIsReportedAndChangesNoSetting)
+{
+    tree.makeFolder("parti");
+    writeProfiles({profile("Maison", tree.path("travail"), tree.path("archive"))});
+    ui::Main& w = start("Maison");
+    ASSERT_GE(w.Dossier->rowOf(tree.path("parti")), 0);
+    std::filesystem::remove(tree.path("parti"));
+
+    // The first click of the double-click applies the open folder, as a single click does; the
+    // double-click then finds its folder gone and takes that back.
+    doubleClickFolder(tree.path("parti"));
+    EXPECT_EQ(shown(), std::vector<std::string>{"Velmorane: Impossible d'ouvrir le dossier " + tree.path("parti") +
+                                                "\r\n" + platform::systemError(ENOENT).reason});
+    EXPECT_EQ(text(w.Source), tree.path("travail"));
+    EXPECT_EQ(text(w.But), tree.path("archive"));
+    EXPECT_EQ(caption(&w), "Profil Maison");
+    EXPECT_TRUE(w.newProf[1]->isChecked());
+    EXPECT_EQ(w.Dossier->path(), tree.root());
+    EXPECT_EQ(w.Dossier->rowOf(tree.path("parti")), -1);
 }
 
 }  // namespace

@@ -8,14 +8,18 @@
 #include "tests/support/test_tree.h"
 #include "tests/ui/mirror_tree.h"
 #include "ui/main_window.h"
+#include "ui/profile_window.h"
 #include "ui/twips.h"
 
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -93,12 +97,38 @@ protected:
 
     static void click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
 
+    // Runs `command`, which opens the modal profile editor, and `inside` while the editor is open. The
+    // editor is closed afterwards if `inside` left it open; returns whether it was opened at all.
+    static bool whileEditorOpen(const std::function<void()>& command, const std::function<void(ui::Profil&)>& inside)
+    {
+        bool opened = false;
+        // Owned here, so a timer that found no editor cannot fire in a later test.
+        QTimer timer;
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            auto* editor = qobject_cast<ui::Profil*>(QApplication::activeModalWidget());
+            if (!editor) return;
+            opened = true;
+            inside(*editor);
+            if (editor->isVisible()) editor->Quitte_Click();
+        });
+        timer.start(0);
+        command();
+        return opened;
+    }
+
     // A click on an entry of a review list, with Shift or Ctrl held or not.
     static void clickEntry(QListView* list, int row, Qt::KeyboardModifiers modifiers = {})
     {
         const QModelIndex index = list->model()->index(row, 0);
         list->scrollTo(index);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualRect(index).center());
+    }
+
+    // The four detail labels of the profile editor: work and archive folders, direction and action.
+    static std::vector<std::string> details(const ui::Profil& editor)
+    {
+        return {text(editor.infSource), text(editor.infBut), text(editor.infSens), text(editor.infAct)};
     }
 
     static std::vector<std::string> entries(QListView* list)

@@ -1,10 +1,4 @@
 #include "tests/ui/main_window_fixture.h"
-#include "ui/profile_window.h"
-
-#include <QApplication>
-#include <QTimer>
-
-#include <functional>
 
 namespace velmorane::testing {
 namespace {
@@ -17,26 +11,6 @@ protected:
                        {"Bureau", "/w/bureau", "/a/bureau", "1", "Archive => &Travail", "3", "Supprimer &Seulement"}});
     }
 
-    // Runs `command`, which opens the modal editor, and `inside` while the editor is open. The editor
-    // is closed afterwards if `inside` left it open; returns whether it was opened at all.
-    bool whileEditorOpen(const std::function<void()>& command, const std::function<void(ui::Profil&)>& inside)
-    {
-        bool opened = false;
-        // Owned here, so a timer that found no editor cannot fire in a later test.
-        QTimer timer;
-        timer.setSingleShot(true);
-        QObject::connect(&timer, &QTimer::timeout, [&] {
-            auto* editor = qobject_cast<ui::Profil*>(QApplication::activeModalWidget());
-            if (!editor) return;
-            opened = true;
-            inside(*editor);
-            if (editor->isVisible()) editor->Quitte_Click();
-        });
-        timer.start(0);
-        command();
-        return opened;
-    }
-
     std::vector<std::string> menuCaptions() const
     {
         std::vector<std::string> captions;
@@ -45,13 +19,6 @@ protected:
     }
 
     std::vector<bool> menuChecks() const { return checks(std::vector<QAction*>(main->newProf.begin() + 1, main->newProf.end())); }
-
-    // The four detail labels: work and archive folders, direction and action.
-    static std::vector<std::string> details(const ui::Profil& editor)
-    {
-        return {editor.infSource->text().toStdString(), editor.infBut->text().toStdString(),
-                editor.infSens->text().toStdString(), editor.infAct->text().toStdString()};
-    }
 };
 
 TEST_F(ProfileEditor, AddingSavesTheCurrentSettingsUnderTheTrimmedNameAtTheEnd)

@@ -1,0 +1,49 @@
+#include "tests/ui/main_window_fixture.h"
+#include "ui/qt_dialogs.h"
+
+#include <QMessageBox>
+
+namespace velmorane::testing {
+namespace {
+
+class MessageBoxes : public MainWindowTest {
+protected:
+    // Shows each message in a real box, one right after the other, and notes for each the window it
+    // was given and how far its centre lies from that window's centre.
+    void showInTurn(const std::vector<platform::Message>& messages)
+    {
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            const QWidget* owner = box->parentWidget();
+            const QPoint offset = owner ? box->geometry().center() - owner->geometry().center() : QPoint();
+            seen.push_back({owner ? owner->objectName().toStdString() : "none", offset.manhattanLength() <= 2});
+            box->done(QMessageBox::Ok);
+        });
+        closer.start(0);
+        for (const platform::Message& message : messages) boxes.show(message);
+    }
+
+    ui::QtDialogs boxes;
+    // For each box: its window's name, and whether it is centred on it.
+    std::vector<std::pair<std::string, bool>> seen;
+};
+
+TEST_F(MessageBoxes, EachBoxIsCentredOnItsWindowAlsoRightAfterAnother)
+{
+    writeProfiles({profile("Maison", "/w", "/a")});
+    ui::Main& w = start("Maison");
+    w.move(40, 30);
+    showInTurn({platform::question("Faut-il continuer ?", "Erreur grave", platform::Icon::Critical),
+                {"Exécution terminée avec 1 erreur(s).", "Rapport d'activité", platform::Icon::Warning}});
+    whileEditorOpen([&] { w.ProfNouv_Click(); }, [&](ui::Profil&) {
+        showInTurn({platform::stopMessage("Il faut un Nom de Profil", "Ecriture Impossible"),
+                    {"Redéfinir Maison", "Attention", platform::Icon::Question}});
+    });
+    EXPECT_EQ(seen, (std::vector<std::pair<std::string, bool>>{{"Main", true}, {"Main", true}, {"Profil", true},
+                                                               {"Profil", true}}));
+}
+
+}  // namespace
+}  // namespace velmorane::testing
