@@ -90,6 +90,9 @@ TEST_P(RealMedia, OddSecondTimesNeedNoSecondCopy)
     m.tree.makeFile("work/impair.txt", "1", kTestTime + 1);
     m.tree.makeFile("work/pair.txt", "2", kTestTime + 2);
     m.tree.makeFile("work/Sous/impair.txt", "3", kTestTime + 3);
+    // As FAT keeps an odd-second time: one second apart is no change there.
+    m.tree.makeFile("work/deja.txt", "copié", kTestTime + 1);
+    m.tree.makeFile(onKey("deja.txt"), "copié", GetParam() == VolumeKind::Fat32 ? kTestTime : kTestTime + 1);
     // Two seconds apart is a real change, on any volume.
     m.tree.makeFile("work/change.txt", "neuf", kTestTime + 2);
     m.tree.makeFile(onKey("change.txt"), "neuf", kTestTime);
