@@ -54,7 +54,7 @@ std::string_view lastName(std::string_view relativePath)
 }  // namespace
 
 Exclusions::Glob::Glob(std::string foldedPattern)
-    : pattern(std::move(foldedPattern)), slashes(static_cast<std::size_t>(std::count(pattern.begin(), pattern.end(), '/')))
+    : pattern(std::move(foldedPattern)), slashes(static_cast<std::size_t>(std::ranges::count(pattern, '/')))
 {
     // An escaped character would make the literal ends wrong; such rare patterns go to fnmatch only.
     if (pattern.find('\\') != std::string::npos) return;

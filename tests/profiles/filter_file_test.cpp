@@ -76,8 +76,8 @@ TEST(FilterFile, AFileThatCannotBeReadOrTrustedIsReportedAndGivesNoExclusions)
 
     const std::string shared = tree.makeFile("partage/ArchFiltres.vlr", "*.tmp\n");
     ASSERT_EQ(::chmod(shared.c_str(), 0666), 0);
-    EXPECT_EQ(reported(shared),
-              "none|Attention|Fichier de Filtres Incorrect\r\nLe fichier est modifiable par d'autres utilisateurs|stop");
+    EXPECT_EQ(reported(shared), "none|Attention|Fichier de Filtres Incorrect\r\n"
+                                "Le fichier est modifiable par d'autres utilisateurs|stop");
 
     const std::string locked = tree.makeFile("ferme/ArchFiltres.vlr", "*.tmp\n");
     ASSERT_EQ(::chmod(locked.c_str(), 0200), 0);
