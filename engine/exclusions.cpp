@@ -3,7 +3,6 @@
 #include "platform/letter_case.h"
 
 #include <fnmatch.h>
-#include <locale.h>
 
 #include <algorithm>
 
@@ -33,18 +32,6 @@ bool isVolumeFolder(const std::string& foldedName)
     return foldedName.starts_with(userTrash) && isDigits(std::string_view(foldedName).substr(userTrash.size()));
 }
 
-// fnmatch reads characters in the locale of the thread. A scheduled run often has none ("C"), where
-// "?" or "[éè]" would take "é" for two characters; names are UTF-8 whatever the locale.
-int fnmatchInUtf8(const std::string& pattern, const std::string& text, int flags)
-{
-    static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
-    if (!utf8) return ::fnmatch(pattern.c_str(), text.c_str(), flags);
-    const locale_t previous = ::uselocale(utf8);
-    const int result = ::fnmatch(pattern.c_str(), text.c_str(), flags);
-    ::uselocale(previous);
-    return result;
-}
-
 std::string_view lastName(std::string_view relativePath)
 {
     const std::size_t slash = relativePath.rfind('/');
@@ -52,21 +39,6 @@ std::string_view lastName(std::string_view relativePath)
 }
 
 }  // namespace
-
-Exclusions::Glob::Glob(std::string foldedPattern)
-    : pattern(std::move(foldedPattern)), slashes(static_cast<std::size_t>(std::ranges::count(pattern, '/')))
-{
-    // An escaped character would make the literal ends wrong; such rare patterns go to fnmatch only.
-    if (pattern.find('\\') != std::string::npos) return;
-    prefix = pattern.substr(0, pattern.find_first_of(kGlobCharacters));
-    suffix = pattern.substr(pattern.find_last_of(kGlobCharacters) + 1);
-}
-
-bool Exclusions::Glob::matches(const std::string& foldedText, int flags) const
-{
-    if (!foldedText.starts_with(prefix) || !foldedText.ends_with(suffix)) return false;
-    return fnmatchInUtf8(pattern, foldedText, flags) == 0;
-}
 
 Exclusions::Exclusions() = default;
 
@@ -110,7 +82,7 @@ bool Exclusions::PatternSet::matches(const std::string& foldedName, std::string_
     for (std::size_t dot = name.find('.'); dot != std::string_view::npos; dot = name.find('.', dot + 1)) {
         if (extensions.contains(name.substr(dot + 1))) return true;
     }
-    const auto nameMatches = [&](const Glob& glob) { return glob.matches(foldedName, 0); };
+    const auto nameMatches = [&](const GlobPattern& glob) { return glob.matches(foldedName, 0); };
     return std::any_of(nameGlobs.begin(), nameGlobs.end(), nameMatches) || pathMatches(relativePath);
 }
 
@@ -118,11 +90,12 @@ bool Exclusions::PatternSet::matches(const std::string& foldedName, std::string_
 bool Exclusions::PatternSet::pathMatches(std::string_view relativePath) const
 {
     const auto slashes = static_cast<std::size_t>(std::count(relativePath.begin(), relativePath.end(), '/'));
-    const auto sameDepth = [&](const Glob& glob) { return glob.slashes == slashes; };
+    const auto sameDepth = [&](const GlobPattern& glob) { return glob.slashes() == slashes; };
     if (std::none_of(pathGlobs.begin(), pathGlobs.end(), sameDepth)) return false;
     const std::string foldedPath = platform::caseFoldedKey(relativePath);
-    return std::any_of(pathGlobs.begin(), pathGlobs.end(),
-                       [&](const Glob& glob) { return sameDepth(glob) && glob.matches(foldedPath, FNM_PATHNAME); });
+    return std::any_of(pathGlobs.begin(), pathGlobs.end(), [&](const GlobPattern& glob) {
+        return sameDepth(glob) && glob.matches(foldedPath, FNM_PATHNAME);
+    });
 }
 
 bool Exclusions::leavesOut(std::string_view relativePath, bool isFolder) const

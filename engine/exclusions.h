@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/glob_pattern.h"
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -21,18 +23,6 @@ public:
     bool leavesOut(std::string_view relativePath, bool isFolder) const;
 
 private:
-    // A glob with the literal text it must start and end with, so that most texts are turned down
-    // by two comparisons instead of a call to fnmatch.
-    struct Glob {
-        std::string pattern;
-        std::string prefix;
-        std::string suffix;
-        std::size_t slashes = 0;
-
-        explicit Glob(std::string foldedPattern);
-        bool matches(const std::string& foldedText, int flags) const;
-    };
-
     struct TextHash {
         using is_transparent = void;
         std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
@@ -44,8 +34,8 @@ private:
     struct PatternSet {
         TextSet names;
         TextSet extensions;
-        std::vector<Glob> nameGlobs;
-        std::vector<Glob> pathGlobs;
+        std::vector<GlobPattern> nameGlobs;
+        std::vector<GlobPattern> pathGlobs;
 
         bool empty() const;
         bool matches(const std::string& foldedName, std::string_view relativePath) const;
