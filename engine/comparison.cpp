@@ -3,6 +3,7 @@
 #include "engine/name_index.h"
 #include "platform/paths.h"
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -41,8 +42,8 @@ std::string_view lineName(const FolderLine& line)
 class Comparison {
 public:
     Comparison(const FolderStructure& source, const FolderStructure& dest, platform::ProgressSink& progress,
-               platform::EventPump& pump)
-        : source_(source), dest_(dest), progress_(progress), pump_(pump)
+               platform::EventPump& pump, std::int64_t timeTolerance)
+        : source_(source), dest_(dest), progress_(progress), pump_(pump), timeTolerance_(timeTolerance)
     {
     }
 
@@ -151,7 +152,8 @@ private:
                 continue;
             }
             const platform::FileRecord& destFile = destFolder.files[*match];
-            if (destFile.size == file.size && destFile.modified == file.modified && destFile.isLink == file.isLink) {
+            if (destFile.size == file.size && std::llabs(destFile.modified - file.modified) <= timeTolerance_ &&
+                destFile.isLink == file.isLink) {
                 continue;
             }
             const std::string destPath = destFolder.path + destFile.name;
@@ -172,6 +174,7 @@ private:
     const FolderStructure& dest_;
     platform::ProgressSink& progress_;
     platform::EventPump& pump_;
+    const std::int64_t timeTolerance_;
     std::vector<std::optional<std::size_t>> destMatchOf_;
     std::vector<bool> destTaken_;
     std::vector<std::string> destPathOf_;
@@ -183,9 +186,9 @@ private:
 }  // namespace
 
 TaskLists compareStructures(const FolderStructure& source, const FolderStructure& dest,
-                            platform::ProgressSink& progress, platform::EventPump& pump)
+                            platform::ProgressSink& progress, platform::EventPump& pump, std::int64_t timeTolerance)
 {
-    return Comparison(source, dest, progress, pump).run();
+    return Comparison(source, dest, progress, pump, timeTolerance).run();
 }
 
 }  // namespace velmorane::engine

@@ -4,6 +4,7 @@
 #include "engine/task_entry.h"
 #include "platform/progress.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace velmorane::engine {
@@ -15,8 +16,10 @@ struct TaskLists {
 };
 
 // Compares the folders of both trees, then the files of every folder found on both sides.
-// A file differs when its size, its modification time or its kind (file or link) differs.
+// A file differs when its size, its kind (file or link) or its modification time differs by more
+// than `timeTolerance` seconds.
 TaskLists compareStructures(const FolderStructure& source, const FolderStructure& dest,
-                            platform::ProgressSink& progress, platform::EventPump& pump);
+                            platform::ProgressSink& progress, platform::EventPump& pump,
+                            std::int64_t timeTolerance = 0);
 
 }  // namespace velmorane::engine

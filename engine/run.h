@@ -2,10 +2,12 @@
 
 #include "engine/comparison.h"
 #include "engine/exclusions.h"
+#include "engine/run_locks.h"
 #include "engine/settings.h"
 #include "platform/dialogs.h"
 #include "platform/progress.h"
 
+#include <optional>
 #include <string>
 
 namespace velmorane::engine {
@@ -24,16 +26,23 @@ enum class RunOutcome {
     Completed,
     SourceMissing,     // reported: "<source> est vide ou n'existe pas"
     FolderUnreadable,  // reported: the folder and the system's reason
+    FolderInUse,       // reported: another run holds one of the folders
 };
 
 struct RunResult {
     RunOutcome outcome = RunOutcome::Completed;
     TaskLists lists;
+    // Kept when asked for, by a run that executes at once and holds its folders to the end.
+    std::optional<RunLocks> locks;
 };
 
 // Reads both trees and compares them into the three task lists. A missing source or a folder that
 // cannot be read is reported through the dialogs, and the lists then stay empty.
+// The folders are locked while they are compared (shared on the source, exclusive on the
+// destination); a folder another run holds is reported and nothing is read.
+enum class LockHolding { ReleaseAtEnd, KeepInResult };
+
 RunResult compareFolders(const RunPlan& plan, platform::Dialogs& dialogs, platform::ProgressSink& progress,
-                         platform::EventPump& pump);
+                         platform::EventPump& pump, LockHolding holding = LockHolding::ReleaseAtEnd);
 
 }  // namespace velmorane::engine

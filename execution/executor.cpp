@@ -97,12 +97,14 @@ public:
     ExecutionReport run()
     {
         const auto& flags = settings_.flags;
+        const auto listedFolders = destinationFolders();
         executeList(lists_.fichAjout, ListKind::Ajout, flags.execAjout, settings_.ajoutSelectedChosen, &copiedFolders_,
                     &Execution::addEntry) &&
             executeList(lists_.fichModif, ListKind::Modif, flags.execModif, settings_.modifSelectedChosen, nullptr,
                         &Execution::replaceEntry) &&
             executeList(lists_.fichSuppr, ListKind::Suppr, flags.execSuppr, settings_.supprSelectedChosen,
                         &deletedFolders_, &Execution::deleteEntry);
+        if (!flags.seulComparer) removeLeftoverTemporaries(listedFolders);
         return report_;
     }
 
@@ -197,6 +199,32 @@ private:
         }
         const auto error = platform::deleteFile(at.value.folder, at.value.name);
         return !error || failed(*error);
+    }
+
+    // The destination folders that hold the entries of the lists, below the destination root.
+    std::unordered_set<std::string> destinationFolders() const
+    {
+        std::unordered_set<std::string> folders;
+        for (const TaskList* list : {&lists_.fichAjout, &lists_.fichModif, &lists_.fichSuppr}) {
+            for (std::size_t i = 0; i < list->count(); ++i) {
+                const std::string& path = list->entry(i).destPath;
+                if (!insideDestination(path)) continue;
+                const std::string relative = path.substr(destRootPath_.size());
+                const auto slash = platform::withoutTrailingSeparator(relative).rfind(platform::kSeparator);
+                folders.insert(slash == std::string::npos ? std::string() : relative.substr(0, slash));
+            }
+        }
+        return folders;
+    }
+
+    // A killed copy leaves its temporary file behind; an execution clears those of the folders it works in.
+    void removeLeftoverTemporaries(const std::unordered_set<std::string>& folders) const
+    {
+        if (!destRoot_.ok()) return;
+        for (const std::string& folder : folders) {
+            const auto handle = destRoot_.value.openBelow(folder);
+            if (handle.ok()) platform::removeLeftoverTemporaries(handle.value);
+        }
     }
 
     // Strictly below the destination root: the executor never touches anything else.

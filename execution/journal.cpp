@@ -5,17 +5,37 @@
 
 namespace velmorane::execution {
 
-std::vector<std::string> journalLines(const std::string& windowTitle, int failures, std::int64_t time)
+namespace {
+
+std::vector<std::string> entryLines(const std::string& windowTitle, const std::string& outcome, std::int64_t time)
 {
-    const std::string outcome = failures == 0 ? "OK" : std::to_string(failures) + " erreur(s)";
     return {"Le " + platform::shortDateText(time) + " à " + platform::longTimeText(time),
             "\tExécution du " + windowTitle + " : " + outcome};
+}
+
+}  // namespace
+
+std::vector<std::string> journalLines(const std::string& windowTitle, int failures, std::int64_t time)
+{
+    return entryLines(windowTitle, failures == 0 ? "OK" : std::to_string(failures) + " erreur(s)", time);
+}
+
+std::vector<std::string> notExecutedLines(const std::string& windowTitle, const std::string& message,
+                                          std::int64_t time)
+{
+    const std::string firstLine = message.substr(0, message.find_first_of("\r\n"));
+    return entryLines(windowTitle, "Non exécuté (" + firstLine + ")", time);
 }
 
 platform::MaybeError writeJournalEntry(const std::string& path, const std::string& windowTitle, int failures,
                                        std::int64_t time)
 {
-    return platform::appendTextLines(path, journalLines(windowTitle, failures, time));
+    return writeJournalLines(path, journalLines(windowTitle, failures, time));
+}
+
+platform::MaybeError writeJournalLines(const std::string& path, const std::vector<std::string>& lines)
+{
+    return platform::appendTextLines(path, lines);
 }
 
 }  // namespace velmorane::execution

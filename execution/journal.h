@@ -13,8 +13,13 @@ inline constexpr const char* kJournalFileName = "ArchJournal.vlr";
 // The two lines an unattended execution leaves: when, and which profile, with " : OK" or the
 // number of failures.
 std::vector<std::string> journalLines(const std::string& windowTitle, int failures, std::int64_t time);
+// The lines of an unattended run that stopped before executing: " : Non exécuté (" + the first
+// line of the message shown + ")".
+std::vector<std::string> notExecutedLines(const std::string& windowTitle, const std::string& message,
+                                          std::int64_t time);
 
 platform::MaybeError writeJournalEntry(const std::string& path, const std::string& windowTitle, int failures,
                                        std::int64_t time);
+platform::MaybeError writeJournalLines(const std::string& path, const std::vector<std::string>& lines);
 
 }  // namespace velmorane::execution

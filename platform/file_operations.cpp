@@ -96,6 +96,14 @@ MaybeError putInPlace(const FolderHandle& folder, const std::string& temporary, 
     return std::nullopt;
 }
 
+// Some FAT drivers in user space give a renamed file the time of the rename: the source's time is
+// set again on the final name.
+MaybeError keepTimesAfterRename(const FolderHandle& folder, std::string_view name, const timespec (&times)[2])
+{
+    if (::utimensat(folder.fd(), text(name).c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) return lastError();
+    return std::nullopt;
+}
+
 MaybeError copyContent(int in, int out, std::int64_t size, EventPump& pump)
 {
     std::int64_t left = size;
@@ -141,8 +149,11 @@ MaybeError copyLink(const FolderHandle& fromFolder, std::string_view fromName, c
     MaybeError error;
     if (::utimensat(toFolder.fd(), temporary.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) error = lastError();
     if (!error) error = putInPlace(toFolder, temporary, toName, mode);
-    if (error) ::unlinkat(toFolder.fd(), temporary.c_str(), 0);
-    return error;
+    if (error) {
+        ::unlinkat(toFolder.fd(), temporary.c_str(), 0);
+        return error;
+    }
+    return keepTimesAfterRename(toFolder, toName, times);
 }
 
 // `in` is open on a regular file whose status is `source`.
@@ -158,8 +169,11 @@ MaybeError copyOpenFile(int in, const struct stat& source, const FolderHandle& t
     if (!error && ::futimens(out, times) != 0) error = lastError();
     if (::close(out) != 0 && !error) error = lastError();
     if (!error) error = putInPlace(toFolder, temporary.value.name, toName, mode);
-    if (error) ::unlinkat(toFolder.fd(), temporary.value.name.c_str(), 0);
-    return error;
+    if (error) {
+        ::unlinkat(toFolder.fd(), temporary.value.name.c_str(), 0);
+        return error;
+    }
+    return keepTimesAfterRename(toFolder, toName, times);
 }
 
 MaybeError copyRegularFile(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
@@ -450,6 +464,15 @@ MaybeError deleteFolder(const FolderHandle& folder, std::string_view name)
 {
     if (!isPlainName(name)) return systemError(EINVAL);
     return FolderDeletion().remove(folder, text(name));
+}
+
+void removeLeftoverTemporaries(const FolderHandle& folder)
+{
+    const auto entries = listEntries(folder);
+    if (!entries.ok()) return;
+    for (const FolderEntry& entry : entries.value) {
+        if (entry.kind != EntryKind::Folder && isTemporaryName(entry.name)) ::unlinkat(folder.fd(), entry.name.c_str(), 0);
+    }
 }
 
 MaybeError renameFile(const std::string& from, const std::string& to)

@@ -49,6 +49,10 @@ MaybeError deleteFile(const std::string& path);
 // the folder's place is not entered.
 MaybeError deleteFolder(const FolderHandle& folder, std::string_view name);
 
+// Removes the temporary files that copies of a killed program left in a folder; a user's file,
+// whatever its name, is not taken for one. Best effort: what cannot be removed stays.
+void removeLeftoverTemporaries(const FolderHandle& folder);
+
 // Renames without ever replacing another file; a change of letter case of the same file is allowed.
 MaybeError renameFile(const std::string& from, const std::string& to);
 

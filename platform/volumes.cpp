@@ -7,7 +7,11 @@
 #include <fstream>
 #include <sstream>
 
+#include <climits>
+#include <cstdlib>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace velmorane::platform {
@@ -57,6 +61,14 @@ bool isReadableFolder(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && ::access(path.c_str(), R_OK | X_OK) == 0;
 }
 
+std::string readMountsTable()
+{
+    std::ifstream file("/proc/self/mounts");
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
 }  // namespace
 
 std::vector<Volume> parseMounts(std::string_view mountsText)
@@ -82,10 +94,7 @@ std::vector<Volume> parseMounts(std::string_view mountsText)
 
 std::vector<Volume> mountedVolumes()
 {
-    std::ifstream file("/proc/self/mounts");
-    std::ostringstream text;
-    text << file.rdbuf();
-    std::vector<Volume> volumes = parseMounts(text.str());
+    std::vector<Volume> volumes = parseMounts(readMountsTable());
     // A volume that cannot be read is left out silently, like a drive that is not ready; so is a
     // file mounted over a file.
     std::erase_if(volumes, [](const Volume& v) { return v.mountPoint != "/" && !isReadableFolder(v.mountPoint); });
@@ -99,6 +108,27 @@ std::string volumeOf(const std::string& path, const std::vector<Volume>& volumes
         if (volume.mountPoint.size() > best.size() && isPrefixFolder(volume.mountPoint, path)) best = volume.mountPoint;
     }
     return best;
+}
+
+bool keepsTwoSecondTimes(std::string_view type)
+{
+    return type == "vfat" || type == "msdos" || type == "fuse.fusefat";
+}
+
+bool folderKeepsTwoSecondTimes(const std::string& folder)
+{
+    struct statfs info{};
+    if (::statfs(folder.c_str(), &info) != 0) return false;
+    if (info.f_type == MSDOS_SUPER_MAGIC) return true;
+    if (info.f_type != FUSE_SUPER_MAGIC) return false;
+    // A file system in user space says what it is only in the mounts table.
+    char real[PATH_MAX];
+    if (!::realpath(folder.c_str(), real)) return false;
+    const std::vector<Volume> volumes = parseMounts(readMountsTable());
+    const std::string mountPoint = volumeOf(real, volumes);
+    const auto volume = std::find_if(volumes.begin(), volumes.end(),
+                                     [&](const Volume& v) { return v.mountPoint == mountPoint; });
+    return volume != volumes.end() && keepsTwoSecondTimes(volume->type);
 }
 
 }  // namespace velmorane::platform

@@ -23,4 +23,10 @@ std::vector<Volume> mountedVolumes();
 // The mount point that holds a path: the longest one that is a prefix of it, "/" at worst.
 std::string volumeOf(const std::string& path, const std::vector<Volume>& volumes);
 
+// File systems that keep file times to 2 seconds (FAT, in the kernel or in user space), by the
+// type names of the mounts table.
+bool keepsTwoSecondTimes(std::string_view type);
+// Whether a folder lies on such a file system.
+bool folderKeepsTwoSecondTimes(const std::string& folder);
+
 }  // namespace velmorane::platform

@@ -2,6 +2,7 @@
 #include "engine/validation.h"
 #include "execution/journal.h"
 #include "platform/date_text.h"
+#include "platform/message_trail.h"
 #include "platform/paths.h"
 #include "platform/volumes.h"
 #include "profiles/filter_file.h"
@@ -72,13 +73,14 @@ void Main::Lance_Click()
 {
     if (busy_) return;
     BusyScope busy(busy_);
-    if (!engine::TesteOK(state_.settings, state_.txtMess, dialogs_)) {
-        if (execAuto_) stopUnattended();
+    platform::MessageTrail trail(dialogs_);
+    if (!engine::TesteOK(state_.settings, state_.txtMess, trail)) {
+        if (execAuto_) stopBeforeExecution(trail.lastText());
         return;
     }
-    auto exclusions = profiles::loadRunExclusions(state_, dialogs_);
+    auto exclusions = profiles::loadRunExclusions(state_, trail);
     if (!exclusions) {
-        if (execAuto_) stopUnattended();
+        if (execAuto_) stopBeforeExecution(trail.lastText());
         return;
     }
     engine::RunPlan plan = engine::planRun(state_.settings);
@@ -94,12 +96,15 @@ void Main::Lance_Click()
     lists_.fichSuppr.clear();
     reloadLists();
 
-    engine::RunResult result = engine::compareFolders(plan, dialogs_, *progress_, pump_);
+    // An unattended run executes before this returns and keeps its folders locked until then;
+    // the review waits for the user with the folders free.
+    engine::RunResult result = engine::compareFolders(
+        plan, trail, *progress_, pump_, execAuto_ ? engine::LockHolding::KeepInResult : engine::LockHolding::ReleaseAtEnd);
     if (result.outcome != engine::RunOutcome::Completed) {
-        // A missing source or a folder that cannot be read was reported: back to the home screen.
+        // A missing or empty source, a folder in use or one that cannot be read was reported.
         Environ(5);
         Environ(1);
-        if (execAuto_) stopUnattended();
+        if (execAuto_) stopBeforeExecution(trail.lastText());
         return;
     }
     endRun(std::move(result.lists));
@@ -127,6 +132,8 @@ void Main::Selection_Click()
     execution::ExecutionReport report;
     {
         BusyScope busy(busy_);
+        const auto locks = engine::lockRunFolders(state_.dosSource, state_.dosDest, dialogs_);
+        if (!locks) return;
         storeSelections();
         report = execution::Selection_Click(lists_, executionSettings(), dialogs_, *counters_, pump_);
         reloadLists();
@@ -154,6 +161,15 @@ void Main::executeUnattended()
     }
     auto_->hide();
     exitStatus_ = report.failures > 0 || journalError ? 1 : 0;
+}
+
+// A scheduled run leaves a trace even when it did not execute: why, in the journal.
+void Main::stopBeforeExecution(const std::string& message)
+{
+    execution::writeJournalLines(execution::kJournalFileName,
+                                 execution::notExecutedLines(windowTitle().toStdString(), message,
+                                                             platform::currentTime()));
+    stopUnattended();
 }
 
 // An unattended run that does not end the program leaves the user an ordinary window: the next

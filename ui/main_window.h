@@ -196,6 +196,7 @@ private:
     execution::ExecutionSettings executionSettings() const;
     void executeUnattended();
     void stopUnattended();
+    void stopBeforeExecution(const std::string& message);
 
     void environProgress();
     void environReview();

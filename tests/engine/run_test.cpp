@@ -1,4 +1,5 @@
 #include "engine/run.h"
+#include "platform/folder_lock.h"
 #include "platform/date_text.h"
 #include "platform/scripted_dialogs.h"
 #include "tests/support/child_process.h"
@@ -101,17 +102,29 @@ TEST_F(Run, ListsOneSidedFoldersLevelByLevelThenFilesWithTheRealDestinationNames
     EXPECT_EQ(describe(run(0, src + "/", dst + "/").lists, root), expected) << "a trailing separator changes nothing";
 }
 
-TEST_F(Run, DirectionOneTakesTheArchiveAsSourceAndAnEmptySourceDeletesEverything)
+TEST_F(Run, DirectionOneTakesTheArchiveAsSourceAndAnEmptySourceIsRefusedLikeAMissingOne)
 {
-    makeFiles({{"src/D/E/e.txt", 1}, {"src/f1", 10}, {"src/f2", 20}});
+    makeFiles({{"src/D/E/e.txt", 1}, {"src/f1", 10}});
+    tree.makeFolder("vide");
+    tree.makeFolder("vide2");
 
     const RunResult result = run(1);
+    const RunResult emptySource = run(0, tree.path("vide"), src);
+    const RunResult bothEmpty = run(0, tree.path("vide"), tree.path("vide2"));
 
-    EXPECT_EQ(result.outcome, RunOutcome::Completed);
-    EXPECT_EQ(describe(result.lists, root), "suppr: src/D/ **Dossier [ > src/D/]\n"
+    EXPECT_EQ(result.outcome, RunOutcome::SourceMissing);
+    EXPECT_EQ(emptySource.outcome, RunOutcome::SourceMissing);
+    EXPECT_EQ(bothEmpty.outcome, RunOutcome::Completed);
+    EXPECT_EQ(describe(result.lists) + describe(emptySource.lists) + describe(bothEmpty.lists), "");
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(box(dialogs.shown()[0]), "Velmorane|0|0|" + dst + " est vide ou n'existe pas");
+    EXPECT_EQ(box(dialogs.shown()[1]), "Velmorane|0|0|" + tree.path("vide") + " est vide ou n'existe pas");
+
+    makeFiles({{"dst/g", 2}});
+    EXPECT_EQ(describe(run(1).lists, root), "ajout: " + fileEntry("dst/g", 2) + " [dst/g > src/g]\n"
+                                            "suppr: src/D/ **Dossier [ > src/D/]\n"
                                             "suppr: src/D/E/ **Dossier [ > src/D/E/]\n"
-                                            "suppr: " + fileEntry("src/f1", 10) + " [ > src/f1]\n"
-                                            "suppr: " + fileEntry("src/f2", 20) + " [ > src/f2]\n");
+                                            "suppr: " + fileEntry("src/f1", 10) + " [ > src/f1]\n");
 }
 
 TEST_F(Run, AMissingSourceOrDestinationIsReportedAndLeavesTheListsEmpty)
@@ -128,7 +141,7 @@ TEST_F(Run, AMissingSourceOrDestinationIsReportedAndLeavesTheListsEmpty)
     ASSERT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(box(dialogs.shown()[0]), "Velmorane|0|0|" + missing + " est vide ou n'existe pas");
     EXPECT_EQ(box(dialogs.shown()[1]),
-              "Velmorane|3|0|Impossible de lire le dossier " + missing + "/\r\n" + std::strerror(ENOENT));
+              "Velmorane|3|0|Impossible de lire le dossier " + missing + "/\r\nAucun fichier ou dossier de ce type");
 }
 
 TEST_F(Run, AnUnreadableSubFolderOnEitherSideStopsTheRun)
@@ -144,7 +157,7 @@ TEST_F(Run, AnUnreadableSubFolderOnEitherSideStopsTheRun)
                    describe(result.lists);
         });
         EXPECT_EQ(report, "2 Impossible de lire le dossier " + tree.path(side + "/Secret/") + "\r\n" +
-                              std::strerror(EACCES) + " ");
+                              "Permission non accordée ");
         ::chmod(tree.path(side + "/Secret").c_str(), 0755);
         std::filesystem::remove_all(tree.path(side + "/Secret"));
     }
@@ -212,6 +225,46 @@ TEST_F(Run, FoldersAreMatchedNameByNameEachNameFoldedOnItsOwn)
               "ajout: " + fileEntry("src/Été/l\xE9/q", 3) + " [src/Été/l\xE9/q > dst/été/l\xE9/q]\n"
               "suppr: dst/x/ **Dossier [ > dst/x/]\n"
               "suppr: dst/x/Y/ **Dossier [ > dst/x/Y/]\n");
+}
+
+TEST_F(Run, AFolderInUseByAnotherRunIsReportedAndTheLocksGoWithTheRun)
+{
+    makeFiles({{"src/a.txt", 1}});
+    auto otherReader = platform::FolderLock::take(src, platform::LockKind::Shared);
+    ASSERT_TRUE(otherReader.ok());
+    {
+        auto otherWriter = platform::FolderLock::take(dst, platform::LockKind::Exclusive);
+        ASSERT_TRUE(otherWriter.ok());
+        const RunResult refused = run();
+        EXPECT_EQ(refused.outcome, RunOutcome::FolderInUse);
+        EXPECT_EQ(describe(refused.lists), "");
+        ASSERT_EQ(dialogs.shown().size(), 1u);
+        EXPECT_EQ(box(dialogs.shown()[0]), "Attention|3|0|Le dossier " + dst + " est utilisé par une autre exécution");
+    }
+    // Another run reading the same source does not stop this one.
+    RunSettings settings{src, dst, 0, 1, {}, {}};
+    RunResult result = compareFolders(planRun(settings), dialogs, progress, pump, LockHolding::KeepInResult);
+    EXPECT_EQ(result.outcome, RunOutcome::Completed);
+    EXPECT_FALSE(platform::FolderLock::take(dst, platform::LockKind::Shared).ok()) << "kept in the result";
+    result.locks.reset();
+    EXPECT_TRUE(platform::FolderLock::take(dst, platform::LockKind::Exclusive).ok());
+    otherReader = {};
+    EXPECT_EQ(run(0, src, src).outcome, RunOutcome::Completed) << "one folder on both sides is locked once";
+}
+
+TEST_F(Run, ATimeToleranceOfOneSecondIgnoresTheRoundingOfTwoSecondVolumes)
+{
+    makeFiles({{"src/impair.txt", 1}, {"dst/impair.txt", 1}, {"src/loin.txt", 1}, {"dst/loin.txt", 1}});
+    tree.setMtime("src/impair.txt", kTestTime + 1);
+    tree.setMtime("src/loin.txt", kTestTime + 2);
+    const StructurePair trees = lireDossiers(src, dst, Exclusions(), progress, pump);
+
+    const auto lists = [&](std::int64_t tolerance) {
+        return describe(compareStructures(trees.source.structure, trees.dest.structure, progress, pump, tolerance), root);
+    };
+    EXPECT_EQ(lists(1), "modif: " + fileEntry("dst/loin.txt", 1, kTestTime + 2) + " [src/loin.txt > dst/loin.txt]\n");
+    EXPECT_EQ(lists(0), "modif: " + fileEntry("dst/impair.txt", 1, kTestTime + 1) + " [src/impair.txt > dst/impair.txt]\n"
+                        "modif: " + fileEntry("dst/loin.txt", 1, kTestTime + 2) + " [src/loin.txt > dst/loin.txt]\n");
 }
 
 TEST_F(Run, CaptionsStepsAndCountersFollowEachPhase)

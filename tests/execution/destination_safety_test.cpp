@@ -23,7 +23,7 @@ TEST(LinksInTheDestination, AFolderLinkIsNeverWrittenThroughAndTheMirrorIsWholeA
     m.tree.makeLink("archive/Photos", m.tree.path("dehors"));
     const auto outside = readTree(m.tree.path("dehors"));
 
-    EXPECT_EQ(mirrorOnce(m), question("17 - File exists", m.work + "/Photos/", m.archive + "/Photos/") +
+    EXPECT_EQ(mirrorOnce(m), question("17 - Le fichier existe", m.work + "/Photos/", m.archive + "/Photos/") +
                                  "Rapport d'activité|Exécution terminée avec 1 erreur(s).\n");
     EXPECT_EQ(readTree(m.tree.path("dehors")), outside);
 
@@ -56,10 +56,10 @@ TEST(TreeChangedBeforeExecution, EachChangedEntryFailsAloneAndNothingOutsideIsTo
     m.execute();
 
     EXPECT_EQ(m.messages(),
-              question("17 - File exists", m.work + "/apparu.txt", m.archive + "/apparu.txt") +
-                  question("20 - Not a directory", m.work + "/A/neuf.txt", m.archive + "/A/neuf.txt") +
-                  question("21 - Is a directory", m.work + "/remplace.txt", m.archive + "/remplace.txt") +
-                  question("20 - Not a directory", m.work + "/remplace.txt", m.archive + "/Vieux/") +
+              question("17 - Le fichier existe", m.work + "/apparu.txt", m.archive + "/apparu.txt") +
+                  question("20 - N'est pas un dossier", m.work + "/A/neuf.txt", m.archive + "/A/neuf.txt") +
+                  question("21 - est un dossier", m.work + "/remplace.txt", m.archive + "/remplace.txt") +
+                  question("20 - N'est pas un dossier", m.work + "/remplace.txt", m.archive + "/Vieux/") +
                   "Rapport d'activité|Exécution terminée avec 4 erreur(s).\n");
     EXPECT_EQ(readTree(m.tree.path("dehors")), outside);
     EXPECT_EQ(readFileBytes(m.archive + "/apparu.txt"), "déjà là");
@@ -105,10 +105,37 @@ TEST(FolderCopyFailure, TheQuestionNamesTheEntryAndTheFileInsideAndFoldersGetThe
 
     const std::string shown = asOrdinaryUser(m.tree, [&] { return mirrorOnce(m); });
 
-    EXPECT_EQ(shown, question("13 - Permission denied (B/secret.txt)", m.work + "/A/", m.archive + "/A/") +
+    EXPECT_EQ(shown, question("13 - Permission non accordée (B/secret.txt)", m.work + "/A/", m.archive + "/A/") +
                          "Rapport d'activité|Exécution terminée avec 1 erreur(s).\n");
     const auto source = readTree(m.work + "/A");  // B/, B/secret.txt, B/z.txt
     EXPECT_EQ(readTree(m.archive + "/A"), (Names{source[0], source[2]}));
+}
+
+TEST(LeftoverTemporaries, AreNeverListedAndAnExecutionRemovesThoseOfItsFoldersButNoUserFile)
+{
+    Mirror m;
+    const std::string leftover = ".~velmorane.0123456789abcdef.tmp";
+    const Names userFiles{".~velmorane.0123456789ABCDEF.tmp", ".~velmorane.0123456789abcdef.tmp.txt",
+                          "a.~velmorane.0123456789abcdef.tmp"};
+    m.tree.makeFile("work/Docs/" + leftover, "moitié");
+    m.tree.makeFile("work/Docs/lettre.txt", "nouvelle", kTestTime + 1);
+    m.tree.makeFile("archive/Docs/lettre.txt", "ancienne");
+    m.tree.makeFile("archive/Docs/" + leftover, "moitié");
+    for (const std::string& name : userFiles) m.tree.makeFile("work/Docs/" + name, "à moi");
+
+    m.compare(1);
+    EXPECT_EQ(counts(m.lists), "3 1 0");
+    for (const std::string& entry : texts(m.lists.fichAjout)) {
+        EXPECT_EQ(entry.find("/Docs/" + leftover + " "), std::string::npos) << entry;
+    }
+    m.execute();
+
+    EXPECT_EQ(m.messages(), kReportOk);
+    Names expected = userFiles;
+    expected.push_back("lettre.txt");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(namesIn(m.archive + "/Docs"), expected);
+    EXPECT_EQ(namesIn(m.work + "/Docs").size(), expected.size() + 1) << "the source is only read";
 }
 
 }  // namespace

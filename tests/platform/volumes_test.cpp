@@ -49,5 +49,14 @@ TEST(Volumes, TheRootIsAlwaysADriveAndALaterMountHidesAnEarlierOne)
     for (const Volume& v : here) EXPECT_NE(v.type, "proc");
 }
 
+TEST(Volumes, FatInTheKernelOrInUserSpaceKeepsTimesToTwoSeconds)
+{
+    for (const char* type : {"vfat", "msdos", "fuse.fusefat"}) EXPECT_TRUE(keepsTwoSecondTimes(type)) << type;
+    for (const char* type : {"ext4", "btrfs", "ntfs3", "fuse", "fuse.sshfs", ""}) {
+        EXPECT_FALSE(keepsTwoSecondTimes(type)) << type;
+    }
+    EXPECT_FALSE(folderKeepsTwoSecondTimes("/tmp"));
+}
+
 }  // namespace
 }  // namespace velmorane::platform
