@@ -12,6 +12,14 @@ struct SystemError {
     std::string reason;
 };
 
+// The locale whose C library messages give the reasons: the interface is French whatever the
+// user's locale is.
+inline constexpr const char* kReasonLocale = "fr_FR.UTF-8";
+
+// The C library's text for an error number in the locale named, or its English text when that
+// locale is not installed.
+std::string systemReason(int errorNumber, const char* localeName);
+
 SystemError systemError(int errorNumber);
 
 // Empty on success.

@@ -88,7 +88,7 @@ TEST(FolderWalk, TheFirstUnreadableFolderInWalkOrderIsReportedWhateverTheThreads
         return out;
     });
 
-    const std::string expected = "! " + tree.path("src/d2/e0/verrou/") + " " + std::strerror(EACCES) + "\n";
+    const std::string expected = "! " + tree.path("src/d2/e0/verrou/") + " Permission non accordée\n";
     EXPECT_EQ(failures, expected + expected + expected);
 }
 

@@ -21,7 +21,7 @@ TEST(FailureAnsweredYes, AsksErreurGraveGoesOnAndTheReportCountsTheFailure)
 
     m.execute();
 
-    EXPECT_EQ(m.messages(), question("2 - No such file or directory", "", m.archive + "/a.txt") +
+    EXPECT_EQ(m.messages(), question("2 - Aucun fichier ou dossier de ce type", "", m.archive + "/a.txt") +
                                 "Rapport d'activité|Exécution terminée avec 1 erreur(s).\n");
     const auto& asked = m.dialogs.shown()[0];
     EXPECT_EQ(asked.icon, platform::Icon::Critical);
@@ -52,7 +52,7 @@ TEST(FailureAnsweredNo, StopsAtOnceAndTheListInProgressKeepsAllItsEntries)
     const auto report = m.execute();
 
     EXPECT_TRUE(report.stopped);
-    EXPECT_EQ(m.messages(), question("2 - No such file or directory", m.work + "/c1", m.archive + "/c2"));
+    EXPECT_EQ(m.messages(), question("2 - Aucun fichier ou dossier de ce type", m.work + "/c1", m.archive + "/c2"));
     EXPECT_EQ(counts(m.lists), "0 3 1");
     EXPECT_EQ(texts(m.lists.fichModif), modif);
     EXPECT_EQ(namesIn(m.archive), (Names{"c1", "c3", "n1", "n2", "old"}));
@@ -79,8 +79,8 @@ TEST(FailureQuestion, NamesAnUnreadableSourceAndADestinationFolderWithoutWritePe
     });
 
     EXPECT_EQ(outcome,
-              question("13 - Permission denied", m.work + "/Docs/secret.txt", m.archive + "/Docs/secret.txt") +
-                  question("13 - Permission denied", m.work + "/Verrou/n.txt", m.archive + "/Verrou/n.txt") +
+              question("13 - Permission non accordée", m.work + "/Docs/secret.txt", m.archive + "/Docs/secret.txt") +
+                  question("13 - Permission non accordée", m.work + "/Verrou/n.txt", m.archive + "/Verrou/n.txt") +
                   "Rapport d'activité|Exécution terminée avec 2 erreur(s).\n");
     EXPECT_EQ(namesIn(m.archive + "/Docs"), Names{"ok.txt"});
     EXPECT_EQ(namesIn(m.archive + "/Verrou"), Names{});
@@ -104,7 +104,7 @@ TEST(FailureQuestion, AnInterruptedReplacementLeavesTheOldFileIntactAndNoTempora
         return m.messages() + counts(m.lists);
     });
 
-    EXPECT_EQ(outcome, question("27 - File too large", m.work + "/gros.bin", m.archive + "/gros.bin") + "0 1 0");
+    EXPECT_EQ(outcome, question("27 - Fichier trop gros", m.work + "/gros.bin", m.archive + "/gros.bin") + "0 1 0");
     EXPECT_EQ(readFileBytes(m.archive + "/gros.bin"), "l'ancien contenu");
     EXPECT_EQ(namesIn(m.archive), Names{"gros.bin"});
 }

@@ -97,12 +97,12 @@ TEST_F(FileEdit, RenameNeverReplacesAnotherFileNorMovesTheFileAndReportsTheReaso
     EXPECT_EQ(shown(), (Lines{
                            ask + folder.path("a.txt"),
                            "Renommer un Fichier|Impossible de renommer le fichier " + folder.path("a.txt") +
-                               "\r\nFile exists",
+                               "\r\nLe fichier existe",
                            ask + folder.path("a.txt"),
                            "Renommer un Fichier|Un nom de fichier ne peut pas contenir \"/\" : sub/a.txt",
                            ask + folder.path("vanished.txt"),
                            "Renommer un Fichier|Impossible de renommer le fichier " + folder.path("vanished.txt") +
-                               "\r\nNo such file or directory",
+                               "\r\nAucun fichier ou dossier de ce type",
                        }));
     EXPECT_EQ(dialogs.shown()[1].icon, Icon::Critical);
 }
@@ -126,7 +126,7 @@ TEST_F(FileEdit, DeleteAsksThenRemovesEvenAReadOnlyFile)
     const std::string ask = "Supprimer un Fichier|Voulez-vous Supprimer le Fichier " + path;
     EXPECT_EQ(shown(), (Lines{ask, ask, ask,
                               "Supprimer un Fichier|Impossible de supprimer le fichier " + path +
-                                  "\r\nNo such file or directory"}));
+                                  "\r\nAucun fichier ou dossier de ce type"}));
 }
 
 TEST_F(FileEdit, TheRootFolderGivesNoDoubledSeparator)

@@ -50,8 +50,8 @@ TEST(CopyFile, AnAddNeverReplacesAndAReplacementNeverWritesThroughALink)
     const FolderHandle b = openFolder(t, "b");
     NullEventPump pump;
 
-    EXPECT_EQ(outcome(copyFile(a, "f.txt", b, "f.txt", CopyMode::Add, pump)), "17 File exists");
-    EXPECT_EQ(outcome(copyFile(a, "f.txt", b, "lien.txt", CopyMode::Add, pump)), "17 File exists");
+    EXPECT_EQ(outcome(copyFile(a, "f.txt", b, "f.txt", CopyMode::Add, pump)), "17 Le fichier existe");
+    EXPECT_EQ(outcome(copyFile(a, "f.txt", b, "lien.txt", CopyMode::Add, pump)), "17 Le fichier existe");
     EXPECT_EQ(readFileBytes(t.path("b/f.txt")), "ancien");
 
     EXPECT_EQ(outcome(copyFile(a, "f.txt", b, "lien.txt", CopyMode::Replace, pump)), "ok");
@@ -116,7 +116,7 @@ TEST(CopyFolder, ATakenNameFailsAndAFailurePartWayLeavesEveryFolderWithItsBitsAn
                (copy.created ? "made " : "refused ") + outcome(copy.failure);
     });
 
-    EXPECT_EQ(result, "refused 17 File exists\nmade 13 Permission denied (B/secret.txt)");
+    EXPECT_EQ(result, "refused 17 Le fichier existe\nmade 13 Permission non accordée (B/secret.txt)");
     EXPECT_EQ(namesIn(t.path("dehors")), Names{});
     const auto source = readTree(t.path("src/A"));  // B/, B/secret.txt, B/z.txt, a.txt
     EXPECT_EQ(readTree(t.path("dst/Copie")), (Names{source[0], source[2], source[3]}));
@@ -140,7 +140,7 @@ TEST(DeleteFolder, RemovesReadOnlyContentAndNeverFollowsALink)
         return outcome(deleteFolder(root, "gone")) + "\n" + outcome(deleteFolder(root, "lien-dossier"));
     });
 
-    EXPECT_EQ(result, "ok\n20 Not a directory");
+    EXPECT_EQ(result, "ok\n20 N'est pas un dossier");
     EXPECT_EQ(namesIn(t.root()), (Names{"lien-dossier", "outside"}));
     EXPECT_EQ(readTree(t.path("outside")), outside);
 }

@@ -57,7 +57,7 @@ TEST(Journal, AnEntryCutShortByASizeLimitLeavesTheFileAsItWasAndTheNextOneIsWhol
         const auto again = execution::writeJournalEntry(journal, "Profil B", 0, kSaturdayEvening);
         return cut + (again ? again->reason : readFileBytes(journal));
     });
-    EXPECT_EQ(written, "File too large|" + before + "|" + before +
+    EXPECT_EQ(written, "Fichier trop gros|" + before + "|" + before +
                            "Le 05/12/2026 \xE0 21:30:07\r\n\tEx\xE9" "cution du Profil B : OK\r\n");
 }
 
@@ -68,7 +68,7 @@ TEST(Journal, AJournalThatIsALinkOrAPipeIsAFailureAndWhatALinkPointsToStaysAsItW
     const std::string journal = t.makeLink("ArchJournal.vlr", target);
     const auto error = execution::writeJournalEntry(journal, "Profil Documents", 0, kSaturdayEvening);
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->reason, "Too many levels of symbolic links");
+    EXPECT_EQ(error->reason, "Trop de niveaux de liens symboliques");
     EXPECT_EQ(readFileBytes(target), "ne pas toucher\n");
     EXPECT_EQ(readTree(t.root()).size(), 2u);
 
@@ -78,7 +78,7 @@ TEST(Journal, AJournalThatIsALinkOrAPipeIsAFailureAndWhatALinkPointsToStaysAsItW
     const auto pipeError =
         execution::writeJournalEntry(p.path("ArchJournal.vlr"), "Profil Documents", 0, kSaturdayEvening);
     ASSERT_TRUE(pipeError);
-    EXPECT_EQ(pipeError->reason, "No such device or address");
+    EXPECT_EQ(pipeError->reason, "Aucun périphérique ou adresse");
 }
 
 }  // namespace

@@ -111,7 +111,7 @@ TEST_P(RealMedia, OddSecondTimesNeedNoSecondCopy)
 // What each driver answers when asked for a name with a character FAT and exFAT forbid.
 std::string refusedNameReason(VolumeKind kind)
 {
-    return kind == VolumeKind::Fat32 ? "1 - Operation not permitted" : "2 - No such file or directory";
+    return kind == VolumeKind::Fat32 ? "1 - Opération non permise" : "2 - Aucun fichier ou dossier de ce type";
 }
 
 TEST_P(RealMedia, CaseTwinsAndRefusedNamesFailTheirEntriesAndNothingSwaps)
@@ -132,9 +132,9 @@ TEST_P(RealMedia, CaseTwinsAndRefusedNamesFailTheirEntriesAndNothingSwaps)
         for (const auto& entry : texts(m.lists.fichAjout)) {
             const std::string name = entryName(entry);
             if (entry == m.work + "/docs/ **Dossier") {
-                expected += question("17 - File exists", m.work + "/docs/", m.archive + "/docs/");
+                expected += question("17 - Le fichier existe", m.work + "/docs/", m.archive + "/docs/");
             } else if (name == "readme.txt") {
-                expected += question("17 - File exists", m.work + "/readme.txt", m.archive + "/readme.txt");
+                expected += question("17 - Le fichier existe", m.work + "/readme.txt", m.archive + "/readme.txt");
             } else if (std::find(refused.begin(), refused.end(), name) != refused.end()) {
                 expected += question(refusedNameReason(GetParam()), m.work + "/" + name, m.archive + "/" + name);
             }
@@ -164,7 +164,7 @@ TEST_P(RealMedia, ALinkFailsItsEntryAndIsCounted)
     EXPECT_EQ(counts(m.lists), "2 0 0");
     m.execute();
 
-    const std::string refused = question("38 - Function not implemented", m.work + "/lien", m.archive + "/lien");
+    const std::string refused = question("38 - Fonction non implantée", m.work + "/lien", m.archive + "/lien");
     EXPECT_EQ(m.messages(), refused + report(1));
     EXPECT_EQ(namesIn(m.archive), Names{"cible.txt"});
 }

@@ -72,7 +72,7 @@ TEST(FilterFile, AFileThatCannotBeReadOrTrustedIsReportedAndGivesNoExclusions)
 {
     testing::TempFolder tree;
     const std::string folder = tree.makeFolder("dossier/ArchFiltres.vlr");
-    EXPECT_EQ(reported(folder), "none|Attention|Fichier de Filtres Incorrect\r\nIs a directory|stop");
+    EXPECT_EQ(reported(folder), "none|Attention|Fichier de Filtres Incorrect\r\nest un dossier|stop");
 
     const std::string shared = tree.makeFile("partage/ArchFiltres.vlr", "*.tmp\n");
     ASSERT_EQ(::chmod(shared.c_str(), 0666), 0);
@@ -85,7 +85,7 @@ TEST(FilterFile, AFileThatCannotBeReadOrTrustedIsReportedAndGivesNoExclusions)
     tree.chownAll(testing::kNobody, testing::kNobody);
     const std::string asUser = testing::inChild(
         [&] { return testing::becomeNobody() ? reported(locked) : std::string("could not become nobody"); });
-    EXPECT_EQ(asUser, "none|Attention|Fichier de Filtres Incorrect\r\nPermission denied|stop");
+    EXPECT_EQ(asUser, "none|Attention|Fichier de Filtres Incorrect\r\nPermission non accordée|stop");
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <sys/stat.h>
 
 namespace velmorane::profiles {
@@ -113,8 +112,7 @@ TEST_F(ProfileFile, AFolderWithoutWriteRightIsReportedAndTheOldFileStays)
                std::to_string(box.icon == platform::Icon::Critical);
     });
 
-    EXPECT_EQ(report, "0|Impossible d'écrire le fichier de Profils\r\n" + std::string(std::strerror(EACCES)) +
-                          "|Attention|1");
+    EXPECT_EQ(report, "0|Impossible d'écrire le fichier de Profils\r\nPermission non accordée|Attention|1");
     EXPECT_EQ(testing::readFileBytes(file), before);
 }
 
