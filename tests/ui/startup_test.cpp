@@ -71,7 +71,10 @@ TEST_F(StartUp, AnUnattendedRunThatStopsBeforeExecutingLeavesAnOrdinaryWindow)
     EXPECT_EQ(shown(), std::vector<std::string>{"Profil Incorrect: Travail et Archive doivent être différents."});
     EXPECT_FALSE(w.exitStatus());
     EXPECT_FALSE(w.execAuto());
-    EXPECT_EQ(journal(), "");
+    // The journal says why nothing was executed.
+    EXPECT_TRUE(journal().ends_with("\tEx\xE9" "cution du Profil Pareil : Non ex\xE9" "cut\xE9 (Travail et Archive "
+                                    "doivent \xEAtre diff\xE9rents.)\r\n"))
+        << journal();
 
     // The next run goes to the review instead of executing at once.
     w.newProf[2]->trigger();
