@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <sys/stat.h>
 
 namespace velmorane::engine {
