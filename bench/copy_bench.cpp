@@ -176,7 +176,7 @@ VelmoraneCost velmoraneRun(const std::string& source, const std::string& dest, s
     platform::NullEventPump pump;
     NoCounters counters;
     execution::TaskLists lists;
-    const execution::ExecutionSettings settings{plan.dosSource, plan.dosDest, plan.flags};
+    const execution::ExecutionSettings settings{plan.dosSource, plan.dosDest, plan.flags, {}};
     execution::ExecutionReport report;
     VelmoraneCost cost;
     cost.compare = measured([&] {

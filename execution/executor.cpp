@@ -150,7 +150,8 @@ private:
                                                   platform::CopyMode::Add, pump_);
             return !error || failed(*error);
         }
-        const auto copy = platform::copyFolder(from.value.folder, from.value.name, to.value.folder, to.value.name, pump_);
+        const auto copy = platform::copyFolder(from.value.folder, from.value.name, to.value.folder, to.value.name, pump_,
+                                               leftOutBelow(entry.sourcePath.substr(sourceRootPath_.size())));
         if (copy.created) copiedFolders_.add(entry.destPath);
         return !copy.failure || failed(*copy.failure);
     }
@@ -189,7 +190,8 @@ private:
             return failed(*found.error);
         }
         if (shape == EntryShape::Folder) {
-            const auto error = platform::deleteFolder(at.value.folder, at.value.name);
+            const auto error = platform::deleteFolder(at.value.folder, at.value.name,
+                                                      leftOutBelow(entry.destPath.substr(destRootPath_.size())));
             if (error) return failed(*error);
             deletedFolders_.add(entry.destPath);
             return true;
@@ -225,6 +227,14 @@ private:
             const auto handle = destRoot_.value.openBelow(folder);
             if (handle.ok()) platform::removeLeftoverTemporaries(handle.value);
         }
+    }
+
+    // The run's exclusions for what lies inside a folder, given the folder's path below its start folder.
+    platform::EntryFilter leftOutBelow(const std::string& folder) const
+    {
+        return [this, folder](const std::string& pathInside, bool isFolder) {
+            return settings_.exclusions.leavesOut(folder + pathInside, isFolder);
+        };
     }
 
     // Strictly below the destination root: the executor never touches anything else.

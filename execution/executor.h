@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/exclusions.h"
 #include "engine/settings.h"
 #include "execution/task_list.h"
 #include "platform/dialogs.h"
@@ -29,6 +30,8 @@ struct ExecutionSettings {
     std::string dosSource;
     std::string dosDest;
     engine::RunFlags flags;
+    // What the run left out: a folder copied or deleted whole leaves it alone inside too.
+    engine::Exclusions exclusions;
     // Box 0 "Eléments Sélectionnés" of each pair: the selected entries are executed when it is checked,
     // the entries not selected otherwise.
     bool ajoutSelectedChosen = false;

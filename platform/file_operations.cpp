@@ -255,11 +255,32 @@ MaybeError setFolderTimes(const FolderHandle& folder, const struct stat& source)
     return std::nullopt;
 }
 
-// Copies a folder's content, going on past failures and keeping the first, with the path inside
-// the copied folder where it happened.
+// The first failure of a folder operation that goes on past failures, with the path inside the
+// folder where it happened.
+class FirstFailure {
+public:
+    void note(SystemError error, const std::string& path)
+    {
+        if (failure_) return;
+        if (!path.empty()) failure_ = SystemError{error.number, error.reason + " (" + path + ")"};
+        else failure_ = std::move(error);
+    }
+    MaybeError take() { return std::move(failure_); }
+
+private:
+    MaybeError failure_;
+};
+
+bool isLeftOut(const EntryFilter& leavesOut, const std::string& path, bool isFolder)
+{
+    return leavesOut && leavesOut(path, isFolder);
+}
+
+// Copies a folder's content, going on past failures and keeping the first. What the filter leaves
+// out and the temporary files of other copies are not copied.
 class FolderCopy {
 public:
-    explicit FolderCopy(EventPump& pump) : pump_(pump) {}
+    FolderCopy(EventPump& pump, const EntryFilter& leavesOut) : pump_(pump), leavesOut_(leavesOut) {}
 
     FolderCopyOutcome copy(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
                            std::string_view toName)
@@ -271,7 +292,7 @@ public:
         if (!made.ok()) return {true, made.error};
         copyRoot_ = identityOf(made.value);
         copyInto(source.value, made.value, "");
-        return {true, std::move(firstFailure_)};
+        return {true, failures_.take()};
     }
 
 private:
@@ -291,6 +312,8 @@ private:
 
     void copyEntry(const FolderHandle& from, const FolderHandle& to, const FolderEntry& entry, const std::string& path)
     {
+        if (isLeftOut(leavesOut_, path, entry.kind == EntryKind::Folder)) return;
+        if (entry.kind != EntryKind::Folder && isTemporaryName(entry.name)) return;
         switch (entry.kind) {
         case EntryKind::Folder: return copySubFolder(from, to, entry.name, path);
         case EntryKind::File:
@@ -318,16 +341,12 @@ private:
         copyInto(source.value, made.value, path + kSeparator);
     }
 
-    void note(SystemError error, const std::string& path)
-    {
-        if (firstFailure_) return;
-        if (!path.empty()) error.reason += " (" + path + ")";
-        firstFailure_ = std::move(error);
-    }
+    void note(SystemError error, const std::string& path) { failures_.note(std::move(error), path); }
 
     EventPump& pump_;
+    const EntryFilter& leavesOut_;
     std::optional<FileIdentity> copyRoot_;
-    MaybeError firstFailure_;
+    FirstFailure failures_;
 };
 
 // The owner needs read, write and search rights on a folder for its content to go.
@@ -343,42 +362,52 @@ MaybeError grantOwnerAccess(const FolderHandle& parent, const std::string& name)
     return std::nullopt;
 }
 
-// Empties a folder and removes it, going on past failures and keeping the first.
+// Empties a folder and removes it, going on past failures and keeping the first. What the filter
+// leaves out stays, and so do the folders that hold it.
 class FolderDeletion {
 public:
+    explicit FolderDeletion(const EntryFilter& leavesOut) : leavesOut_(leavesOut) {}
+
     MaybeError remove(const FolderHandle& parent, const std::string& name)
     {
         removeFolder(parent, name, "");
-        return std::move(firstFailure_);
+        return failures_.take();
     }
 
 private:
-    void removeFolder(const FolderHandle& parent, const std::string& name, const std::string& inside)
+    // True when the folder is gone.
+    bool removeFolder(const FolderHandle& parent, const std::string& name, const std::string& inside)
     {
         if (const auto error = grantOwnerAccess(parent, name)) return note(*error, inside);
         auto folder = parent.openChild(name);
         if (!folder.ok()) return note(*folder.error, inside);
         auto entries = listEntries(folder.value);
         if (!entries.ok()) return note(*entries.error, inside);
+        bool emptied = true;
         for (const FolderEntry& entry : entries.value) {
             const std::string path = inside + entry.name;
-            if (entry.kind == EntryKind::Folder) {
-                removeFolder(folder.value, entry.name, path + kSeparator);
+            const bool isFolder = entry.kind == EntryKind::Folder;
+            if (isLeftOut(leavesOut_, path, isFolder)) {
+                emptied = false;
+            } else if (isFolder) {
+                emptied = removeFolder(folder.value, entry.name, path + kSeparator) && emptied;
             } else if (::unlinkat(folder.value.fd(), entry.name.c_str(), 0) != 0) {
-                note(lastError(), path);
+                emptied = note(lastError(), path);
             }
         }
-        if (::unlinkat(parent.fd(), name.c_str(), AT_REMOVEDIR) != 0) note(lastError(), inside);
+        if (!emptied) return false;
+        if (::unlinkat(parent.fd(), name.c_str(), AT_REMOVEDIR) != 0) return note(lastError(), inside);
+        return true;
     }
 
-    void note(SystemError error, const std::string& path)
+    bool note(SystemError error, const std::string& path)
     {
-        if (firstFailure_) return;
-        if (!path.empty()) error.reason += " (" + path + ")";
-        firstFailure_ = std::move(error);
+        failures_.note(std::move(error), withoutTrailingSeparator(path));
+        return false;
     }
 
-    MaybeError firstFailure_;
+    const EntryFilter& leavesOut_;
+    FirstFailure failures_;
 };
 
 Result<FolderHandle> parentOf(const std::string& path)
@@ -417,11 +446,11 @@ MaybeError copyFile(const FolderHandle& fromFolder, std::string_view fromName, c
 }
 
 FolderCopyOutcome copyFolder(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
-                             std::string_view toName, EventPump& pump)
+                             std::string_view toName, EventPump& pump, const EntryFilter& leavesOut)
 {
     ignoreFileSizeSignal();
     if (!isPlainName(toName)) return {false, systemError(EINVAL)};
-    return FolderCopy(pump).copy(fromFolder, fromName, toFolder, toName);
+    return FolderCopy(pump, leavesOut).copy(fromFolder, fromName, toFolder, toName);
 }
 
 MaybeError clearReadOnly(const FolderHandle& folder, std::string_view name)
@@ -460,10 +489,10 @@ MaybeError deleteFile(const std::string& path)
     return deleteFile(parent.value, lastComponent(path));
 }
 
-MaybeError deleteFolder(const FolderHandle& folder, std::string_view name)
+MaybeError deleteFolder(const FolderHandle& folder, std::string_view name, const EntryFilter& leavesOut)
 {
     if (!isPlainName(name)) return systemError(EINVAL);
-    return FolderDeletion().remove(folder, text(name));
+    return FolderDeletion(leavesOut).remove(folder, text(name));
 }
 
 void removeLeftoverTemporaries(const FolderHandle& folder)

@@ -4,6 +4,7 @@
 #include "platform/progress.h"
 #include "platform/system_error.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -31,12 +32,16 @@ MaybeError copyFile(const FolderHandle& fromFolder, std::string_view fromName, c
 // Creates the folder `toName` (a taken name fails) and copies the source folder's whole content
 // into it; folder times and permission bits are set after their content, failure or not. A failure
 // part-way does not stop the rest: the first one is returned, naming the file inside the folder.
+// Says whether an entry inside a folder being copied or deleted is left alone, by its path inside
+// that folder ("sub/name", no trailing "/").
+using EntryFilter = std::function<bool(const std::string& pathInside, bool isFolder)>;
+
 struct FolderCopyOutcome {
     bool created = false;  // the folder was made, whatever happened to its content
     MaybeError failure;
 };
 FolderCopyOutcome copyFolder(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
-                             std::string_view toName, EventPump& pump);
+                             std::string_view toName, EventPump& pump, const EntryFilter& leavesOut = {});
 
 // Grants the owner write permission and leaves every other bit; a link is left as it is.
 MaybeError clearReadOnly(const FolderHandle& folder, std::string_view name);
@@ -46,8 +51,8 @@ MaybeError clearReadOnly(const std::string& path);
 MaybeError deleteFile(const FolderHandle& folder, std::string_view name);
 MaybeError deleteFile(const std::string& path);
 // Removes a folder and all its content, even where a sub-folder lacks write permission. A link in
-// the folder's place is not entered.
-MaybeError deleteFolder(const FolderHandle& folder, std::string_view name);
+// the folder's place is not entered. What the filter leaves out stays, with the folders holding it.
+MaybeError deleteFolder(const FolderHandle& folder, std::string_view name, const EntryFilter& leavesOut = {});
 
 // Removes the temporary files that copies of a killed program left in a folder; a user's file,
 // whatever its name, is not taken for one. Best effort: what cannot be removed stays.

@@ -85,6 +85,7 @@ void Main::Lance_Click()
     }
     engine::RunPlan plan = engine::planRun(state_.settings);
     plan.exclusions = std::move(*exclusions);
+    exclusions_ = plan.exclusions;
     state_.dosSource = plan.dosSource;
     state_.dosDest = plan.dosDest;
     flags_ = plan.flags;
@@ -208,6 +209,7 @@ execution::ExecutionSettings Main::executionSettings() const
     settings.dosSource = state_.dosSource;
     settings.dosDest = state_.dosDest;
     settings.flags = flags_;
+    settings.exclusions = exclusions_;
     settings.ajoutSelectedChosen = pairs_[0].selectedChosen();
     settings.modifSelectedChosen = pairs_[1].selectedChosen();
     settings.supprSelectedChosen = pairs_[2].selectedChosen();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/comparison.h"
+#include "engine/exclusions.h"
 #include "engine/settings.h"
 #include "execution/check_box_pair.h"
 #include "execution/executor.h"
@@ -232,6 +233,7 @@ private:
     bool resultatsAffiches_ = false;
     bool execAuto_ = false;
     engine::RunFlags flags_;
+    engine::Exclusions exclusions_;  // what the last run left out, for its execution
     // A run or an execution is in progress: the commands that would start another do nothing.
     bool busy_ = false;
     std::string wordAsTyped_;

@@ -138,5 +138,23 @@ TEST(LeftoverTemporaries, AreNeverListedAndAnExecutionRemovesThoseOfItsFoldersBu
     EXPECT_EQ(namesIn(m.work + "/Docs").size(), expected.size() + 1) << "the source is only read";
 }
 
+TEST(LeftOutEntries, StayOutOfAFolderCopiedOrDeletedWhole)
+{
+    Mirror m;
+    m.exclusions = engine::Exclusions({"node_modules/", "*.tmp"});
+    m.tree.makeFile("work/projet/a.txt", "a");
+    m.tree.makeFile("work/projet/node_modules/m.js", "m");
+    m.tree.makeFile("work/projet/sous/t.tmp", "t");
+    m.tree.makeFile("archive/vieux/y.txt", "y");
+    m.tree.makeFile("archive/vieux/x.tmp", "x");
+    m.tree.makeFile("archive/vieux/node_modules/z.js", "z");
+
+    EXPECT_EQ(mirrorOnce(m), kReportOk);
+    EXPECT_EQ(namesIn(m.archive + "/projet"), (Names{"a.txt", "sous"}));
+    EXPECT_EQ(namesIn(m.archive + "/projet/sous"), Names{});
+    EXPECT_EQ(namesIn(m.archive + "/vieux"), (Names{"node_modules", "x.tmp"}));
+    EXPECT_EQ(readFileBytes(m.archive + "/vieux/node_modules/z.js"), "z");
+}
+
 }  // namespace
 }  // namespace velmorane::testing

@@ -40,10 +40,12 @@ struct Mirror {
     platform::ScriptedDialogs dialogs;
     RecordingCounters counters;
     platform::NullEventPump pump;
+    engine::Exclusions exclusions;  // what the filter file would leave out
 
     void compare(std::int16_t typeAction, std::int16_t sensTransfert = 0)
     {
-        const engine::RunPlan plan = engine::planRun({work, archive, sensTransfert, typeAction, {}, {}});
+        engine::RunPlan plan = engine::planRun({work, archive, sensTransfert, typeAction, {}, {}});
+        plan.exclusions = exclusions;
         platform::NullProgress progress;
         engine::RunResult result = engine::compareFolders(plan, dialogs, progress, pump);
         lists.fichAjout.assign(std::move(result.lists.fichAjout));
@@ -52,6 +54,7 @@ struct Mirror {
         settings.dosSource = plan.dosSource;
         settings.dosDest = plan.dosDest;
         settings.flags = plan.flags;
+        settings.exclusions = plan.exclusions;
     }
 
     // Executes, then shows the report as an interactive run does.

@@ -49,6 +49,7 @@ TEST(SelectedChosen, ExecutesAndRemovesOnlyTheSelectedEntries)
 TEST(NestedFolders, AFolderInsideOneAlreadyDeletedLeavesTheListWithoutAQuestion)
 {
     Mirror m;
+    m.tree.makeFile("work/garder.txt", "g");  // an empty work folder would be refused
     m.tree.makeFile("archive/A/A1/f.txt", "f");
     m.tree.makeFile("archive/B/g.txt", "g");
     m.compare(3);
@@ -57,7 +58,7 @@ TEST(NestedFolders, AFolderInsideOneAlreadyDeletedLeavesTheListWithoutAQuestion)
     m.execute();
 
     EXPECT_EQ(m.messages(), kReportOk);
-    EXPECT_EQ(counts(m.lists), "0 0 0");
+    EXPECT_EQ(counts(m.lists), "1 0 0");
     EXPECT_EQ(namesIn(m.archive), Names{});
 }
 
