@@ -20,16 +20,6 @@ namespace {
 // Small enough that the window is pumped every few tens of milliseconds even on a slow key.
 constexpr std::size_t kPiece = std::size_t{1} << 20;
 
-// Past a file-size limit a write must fail with EFBIG rather than end the program.
-void ignoreFileSizeSignal()
-{
-    static const bool ignored = [] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        return true;
-    }();
-    (void)ignored;
-}
-
 SystemError lastError()
 {
     return systemError(errno);
@@ -416,6 +406,15 @@ Result<FolderHandle> parentOf(const std::string& path)
 }
 
 }  // namespace
+
+void ignoreFileSizeSignal()
+{
+    static const bool ignored = [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        return true;
+    }();
+    (void)ignored;
+}
 
 Result<EntryKind> lookUp(const FolderHandle& folder, std::string_view name)
 {

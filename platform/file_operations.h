@@ -15,6 +15,10 @@ namespace velmorane::platform {
 
 enum class EntryKind { Missing, File, Link, Folder, Other };
 
+// Past a file-size limit (a full disk for a user with a quota) a write must fail with EFBIG and be
+// reported, rather than end the program. Every writer of the program calls this first.
+void ignoreFileSizeSignal();
+
 // What is at a name, without following a link; the error says why when nothing is there.
 Result<EntryKind> lookUp(const FolderHandle& folder, std::string_view name);
 Result<EntryKind> lookUp(const std::string& path);

@@ -1,5 +1,6 @@
 #include "platform/text_file.h"
 
+#include "platform/file_operations.h"
 #include "platform/paths.h"
 #include "platform/text_encoding.h"
 
@@ -122,6 +123,7 @@ Result<std::vector<std::string>> readTextLines(const std::string& path)
 
 MaybeError writeTextFileAtomically(const std::string& requestedPath, const std::vector<std::string>& lines)
 {
+    ignoreFileSizeSignal();
     // Through a link the file it points to is replaced, not the link; a read-only file is left as
     // the user protected it.
     const std::string path = linkTarget(requestedPath);
@@ -148,6 +150,7 @@ MaybeError writeTextFileAtomically(const std::string& requestedPath, const std::
 
 MaybeError appendTextLines(const std::string& path, const std::vector<std::string>& lines)
 {
+    ignoreFileSizeSignal();
     // Never through a link: whoever planted one would choose which file grows. A pipe in its place
     // fails at once instead of holding a scheduled run until someone reads it.
     const int fd =

@@ -78,6 +78,9 @@ std::string usageText()
     return withLineFeeds(helpText()) +
            "\n\tVelmorane --liste Profil => affiche les listes de tâches du profil indiqué sans rien modifier"
            "\n\tVelmorane --help => affiche cette aide\n"
+           "Sécurité : un dossier source vide est refusé comme un dossier absent quand la destination contient "
+           "quelque chose ;\n"
+           "\tun dossier utilisé par une autre exécution (verrou) arrête la nouvelle exécution, code de sortie 2\n"
            "Filtres : ArchFiltres.vlr, à côté de ArchProfils.vlr, un motif par ligne (*, ?, [...]), sans "
            "distinction de casse\n"
            "\tles lignes avant la première section valent pour tous les profils, [Profil] ouvre celle d'un profil\n"

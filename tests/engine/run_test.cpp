@@ -218,9 +218,12 @@ TEST_F(Run, FoldersAreMatchedNameByNameEachNameFoldedOnItsOwn)
     makeFiles({{"src/X/Y/f.txt", 1}, {"dst/x/Y/f.txt", 1}});
     // "l\xE9" is Latin-1, not UTF-8: it must not stop the folding of "Été" above it.
     makeFiles({{"src/Été/l\xE9/p", 2}, {"dst/été/l\xE9/p", 2}, {"src/Été/l\xE9/q", 3}});
+    // "ë" as one character on one side and as "e" and a combining diaeresis on the other.
+    makeFiles({{"src/No\xC3\xABl/n", 1}, {"dst/Noe\xCC\x88l/n", 1}, {"src/No\xC3\xABl/m", 4}});
 
     EXPECT_EQ(describe(run().lists, root),
               "ajout: src/X/Y/ **Dossier [src/X/Y/ > dst/X/Y/]\n"
+              "ajout: " + fileEntry("src/No\xC3\xABl/m", 4) + " [src/No\xC3\xABl/m > dst/Noe\xCC\x88l/m]\n"
               "ajout: " + fileEntry("src/Été/l\xE9/q", 3) + " [src/Été/l\xE9/q > dst/été/l\xE9/q]\n"
               "suppr: dst/x/ **Dossier [ > dst/x/]\n"
               "suppr: dst/x/Y/ **Dossier [ > dst/x/Y/]\n");
