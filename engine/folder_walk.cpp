@@ -46,14 +46,14 @@ ConcurrentWalk::~ConcurrentWalk()
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
-    changed_.notify_all();
+    workAdded_.notify_all();
     for (std::thread& thread : threads_) thread.join();
 }
 
 bool ConcurrentWalk::waitFor(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [this] { return totalUnfinished_ == 0; });
+    return finished_.wait_for(lock, timeout, [this] { return totalUnfinished_ == 0; });
 }
 
 WalkProgress ConcurrentWalk::progress() const
@@ -89,7 +89,9 @@ std::optional<ConcurrentWalk::Task> ConcurrentWalk::nextTask(std::size_t preferr
             stack.pop_back();
             return task;
         }
-        changed_.wait(lock);
+        ++idleThreads_;
+        workAdded_.wait(lock);
+        --idleThreads_;
     }
 }
 
@@ -127,7 +129,12 @@ void ConcurrentWalk::read(const Task& task)
     --totalUnfinished_;
     ++foldersRead_[task.tree];
     lastRead_ = {task.tree, task.folder};
-    changed_.notify_all();
+    if (totalUnfinished_ == 0) {
+        workAdded_.notify_all();
+        finished_.notify_all();
+        return;
+    }
+    for (std::size_t woken = 0; woken < added && woken < idleThreads_; ++woken) workAdded_.notify_one();
 }
 
 std::string ConcurrentWalk::pathOf(std::size_t tree, std::size_t folder) const

@@ -75,9 +75,11 @@ private:
     std::vector<std::size_t> foldersRead_;
     std::optional<std::pair<std::size_t, std::size_t>> lastRead_;
     std::size_t totalUnfinished_ = 0;
+    std::size_t idleThreads_ = 0;
     bool stopping_ = false;
     mutable std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable workAdded_;  // wakes idle threads, one per folder queued
+    std::condition_variable finished_;   // wakes the waiter when every folder is read
     std::vector<std::thread> threads_;
 };
 

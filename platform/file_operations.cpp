@@ -1,5 +1,6 @@
 #include "platform/file_operations.h"
 
+#include "platform/directory_entries.h"
 #include "platform/paths.h"
 #include "platform/temporary_name.h"
 
@@ -190,26 +191,13 @@ struct FolderEntry {
     EntryKind kind;
 };
 
-// The entries of an open folder, kinds from the listing itself where the volume gives them.
+// The entries of a folder just opened, kinds from the listing itself where the volume gives them.
 Result<std::vector<FolderEntry>> listEntries(const FolderHandle& folder)
 {
-    using Listing = Result<std::vector<FolderEntry>>;
-    const int fd = ::fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0);
-    if (fd < 0) return Listing::failure(lastError());
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        const auto error = lastError();
-        ::close(fd);
-        return Listing::failure(error);
-    }
-    ::rewinddir(dir);
     std::vector<FolderEntry> entries;
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (name == "." || name == "..") continue;
+    const auto error = forEachDirectoryEntry(folder, [&](std::string_view name, unsigned char type) {
         EntryKind kind = EntryKind::Other;
-        switch (entry->d_type) {
+        switch (type) {
         case DT_DIR: kind = EntryKind::Folder; break;
         case DT_REG: kind = EntryKind::File; break;
         case DT_LNK: kind = EntryKind::Link; break;
@@ -217,11 +205,8 @@ Result<std::vector<FolderEntry>> listEntries(const FolderHandle& folder)
         default: break;
         }
         entries.push_back({text(name), kind});
-        errno = 0;
-    }
-    const int readError = errno;
-    ::closedir(dir);
-    if (readError != 0) return Listing::failure(systemError(readError));
+    });
+    if (error) return Result<std::vector<FolderEntry>>::failure(*error);
     return {std::move(entries), std::nullopt};
 }
 

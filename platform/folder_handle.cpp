@@ -50,7 +50,8 @@ Result<FolderHandle> FolderHandle::openChild(std::string_view name) const
 
 Result<FolderHandle> FolderHandle::openBelow(std::string_view relative) const
 {
-    Result<FolderHandle> current = opened(::fcntl(fd_, F_DUPFD_CLOEXEC, 0));
+    // Opened anew rather than duplicated, so that reading it never moves this handle's position.
+    Result<FolderHandle> current = opened(::openat(fd_, ".", kFolderFlags));
     while (current.ok() && !relative.empty()) {
         const auto slash = relative.find('/');
         const std::string_view name = relative.substr(0, slash);

@@ -1,5 +1,6 @@
 #include "platform/folder_listing.h"
 
+#include "platform/directory_entries.h"
 #include "platform/letter_case.h"
 #include "platform/temporary_name.h"
 
@@ -30,57 +31,35 @@ void sortByName(std::vector<T>& items, NameOf nameOf)
     items = std::move(sorted);
 }
 
-bool isDotEntry(const char* name)
-{
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
 }  // namespace
 
 Result<FolderContent> readFolder(const FolderHandle& folder)
 {
-    // The handle stays open for what lies below; the listing reads through a copy of it.
-    const int fd = ::fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0);
-    if (fd < 0) return Result<FolderContent>::failure(systemError(errno));
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        const int error = errno;
-        ::close(fd);
-        return Result<FolderContent>::failure(systemError(error));
-    }
-    ::rewinddir(dir);
-
     FolderContent content;
-    int error = 0;
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir);
-        if (!entry) {
-            error = errno;
-            break;
+    int statError = 0;
+    const auto listed = forEachDirectoryEntry(folder, [&](std::string_view name, unsigned char type) {
+        if (statError != 0) return;
+        if (type == DT_DIR) {
+            content.subFolders.emplace_back(name);
+            return;
         }
-        if (isDotEntry(entry->d_name)) continue;
-        if (entry->d_type == DT_DIR) {
-            content.subFolders.emplace_back(entry->d_name);
-            continue;
-        }
-        if (entry->d_type != DT_REG && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) continue;
+        if (type != DT_REG && type != DT_LNK && type != DT_UNKNOWN) return;
+        const std::string entry(name);
         struct stat info{};
-        if (::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno == ENOENT) continue;  // removed while we were reading
-            error = errno;
-            break;
+        if (::fstatat(folder.fd(), entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT) statError = errno;  // ENOENT: removed while we were reading
+            return;
         }
         if (S_ISDIR(info.st_mode)) {
-            content.subFolders.emplace_back(entry->d_name);
-        } else if ((S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) && !isTemporaryName(entry->d_name)) {
-            content.files.push_back(FileRecord{entry->d_name, static_cast<std::int64_t>(info.st_size),
+            content.subFolders.push_back(entry);
+        } else if ((S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) && !isTemporaryName(entry)) {
+            content.files.push_back(FileRecord{entry, static_cast<std::int64_t>(info.st_size),
                                                static_cast<std::int64_t>(info.st_mtim.tv_sec),
                                                S_ISLNK(info.st_mode)});
         }
-    }
-    ::closedir(dir);
-    if (error != 0) return Result<FolderContent>::failure(systemError(error));
+    });
+    if (listed) return Result<FolderContent>::failure(*listed);
+    if (statError != 0) return Result<FolderContent>::failure(systemError(statError));
 
     sortByName(content.subFolders, [](const std::string& name) -> const std::string& { return name; });
     sortByName(content.files, [](const FileRecord& file) -> const std::string& { return file.name; });

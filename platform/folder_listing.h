@@ -26,7 +26,8 @@ struct FolderContent {
     std::vector<FileRecord> files;
 };
 
-// Reads an open folder; a copy's temporary file (platform/temporary_name.h) is never listed.
+// Reads a folder just opened (a handle is read once); a copy's temporary file
+// (platform/temporary_name.h) is never listed.
 Result<FolderContent> readFolder(const FolderHandle& folder);
 Result<FolderContent> readFolder(const std::string& path);
 
