@@ -1,3 +1,4 @@
+#include "engine/comparison.h"
 #include "engine/folder_structure.h"
 
 #include "platform/scripted_dialogs.h"
@@ -25,15 +26,21 @@ std::string describe(const StructureResult& result)
     return out;
 }
 
-// Both trees read, and the last two progress captions, which never depend on timing.
+// Both trees read, their task lists, and the last two captions of the reading, which never depend
+// on timing.
 std::string walk(const testing::TempFolder& tree, unsigned threads)
 {
     testing::RecordingProgress progress;
     platform::NullEventPump pump;
     const StructurePair pair = lireDossiers(tree.path("src"), tree.path("dst"), Exclusions(), progress, pump, threads);
     const auto& events = progress.events;
-    return describe(pair.source) + "--\n" + describe(pair.dest) + "--\n" + events[events.size() - 2] + "\n" +
-           events.back() + "\n";
+    const std::string ends = events[events.size() - 2] + "\n" + events.back() + "\n";
+    const TaskLists lists = compareStructures(pair.source.structure, pair.dest.structure, progress, pump);
+    std::string entries;
+    for (const auto* list : {&lists.fichAjout, &lists.fichModif, &lists.fichSuppr}) {
+        for (const TaskEntry& entry : *list) entries += entry.text + "\n";
+    }
+    return describe(pair.source) + "--\n" + describe(pair.dest) + "--\n" + entries + "--\n" + ends;
 }
 
 // Folders in several levels and widths on both sides, with files, links and a link loop.
@@ -57,6 +64,7 @@ TEST(FolderWalk, OneThreadOrEightGiveTheSameStructuresAndLastCaptions)
     testing::TempFolder tree;
     makeMixedTrees(tree);
     tree.makeFile("src/Seul/s.txt", 4);
+    tree.makeFile("dst/d4/e1/f5.txt", 7);  // one file that differs
 
     const std::string single = walk(tree, 1);
     for (int attempt = 0; attempt < 5; ++attempt) EXPECT_EQ(walk(tree, kReadingThreads), single);
