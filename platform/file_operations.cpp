@@ -10,7 +10,9 @@
 #include <fcntl.h>
 #include <optional>
 #include <sys/sendfile.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -87,10 +89,18 @@ MaybeError putInPlace(const FolderHandle& folder, const std::string& temporary, 
     return std::nullopt;
 }
 
-// Some FAT drivers in user space give a renamed file the time of the rename: the source's time is
-// set again on the final name.
-MaybeError keepTimesAfterRename(const FolderHandle& folder, std::string_view name, const timespec (&times)[2])
+// Some FAT drivers in user space give a renamed file the time of the rename: on a volume in user
+// space the source's time is set again on the final name.
+bool mayResetTimesOnRename(const FolderHandle& folder)
 {
+    struct statfs volume{};
+    return ::fstatfs(folder.fd(), &volume) != 0 || volume.f_type == FUSE_SUPER_MAGIC;
+}
+
+MaybeError keepTimesAfterRename(const FolderHandle& folder, std::string_view name, const timespec (&times)[2],
+                                bool setAgain)
+{
+    if (!setAgain) return std::nullopt;
     if (::utimensat(folder.fd(), text(name).c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) return lastError();
     return std::nullopt;
 }
@@ -144,12 +154,12 @@ MaybeError copyLink(const FolderHandle& fromFolder, std::string_view fromName, c
         ::unlinkat(toFolder.fd(), temporary.c_str(), 0);
         return error;
     }
-    return keepTimesAfterRename(toFolder, toName, times);
+    return keepTimesAfterRename(toFolder, toName, times, mayResetTimesOnRename(toFolder));
 }
 
 // `in` is open on a regular file whose status is `source`.
 MaybeError copyOpenFile(int in, const struct stat& source, const FolderHandle& toFolder, std::string_view toName,
-                        CopyMode mode, EventPump& pump)
+                        CopyMode mode, EventPump& pump, bool timesAgain)
 {
     auto temporary = createTemporary(toFolder);
     if (!temporary.ok()) return temporary.error;
@@ -164,11 +174,11 @@ MaybeError copyOpenFile(int in, const struct stat& source, const FolderHandle& t
         ::unlinkat(toFolder.fd(), temporary.value.name.c_str(), 0);
         return error;
     }
-    return keepTimesAfterRename(toFolder, toName, times);
+    return keepTimesAfterRename(toFolder, toName, times, timesAgain);
 }
 
 MaybeError copyRegularFile(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
-                           std::string_view toName, CopyMode mode, EventPump& pump)
+                           std::string_view toName, CopyMode mode, EventPump& pump, bool timesAgain)
 {
     // Non-blocking, so that a FIFO put in the file's place since it was listed cannot hang the open.
     const int in = ::openat(fromFolder.fd(), text(fromName).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
@@ -180,7 +190,7 @@ MaybeError copyRegularFile(const FolderHandle& fromFolder, std::string_view from
     } else if (!S_ISREG(source.st_mode)) {
         error = systemError(S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
     } else {
-        error = copyOpenFile(in, source, toFolder, toName, mode, pump);
+        error = copyOpenFile(in, source, toFolder, toName, mode, pump, timesAgain);
     }
     ::close(in);
     return error;
@@ -266,6 +276,7 @@ public:
         auto made = toFolder.openChild(toName);
         if (!made.ok()) return {true, made.error};
         copyRoot_ = identityOf(made.value);
+        timesAgain_ = mayResetTimesOnRename(made.value);
         copyInto(source.value, made.value, "");
         return {true, failures_.take()};
     }
@@ -292,7 +303,7 @@ private:
         switch (entry.kind) {
         case EntryKind::Folder: return copySubFolder(from, to, entry.name, path);
         case EntryKind::File:
-            if (const auto error = copyRegularFile(from, entry.name, to, entry.name, CopyMode::Add, pump_)) {
+            if (const auto error = copyRegularFile(from, entry.name, to, entry.name, CopyMode::Add, pump_, timesAgain_)) {
                 note(*error, path);
             }
             return;
@@ -321,6 +332,7 @@ private:
     EventPump& pump_;
     const EntryFilter& leavesOut_;
     std::optional<FileIdentity> copyRoot_;
+    bool timesAgain_ = true;
     FirstFailure failures_;
 };
 
@@ -426,7 +438,7 @@ MaybeError copyFile(const FolderHandle& fromFolder, std::string_view fromName, c
     if (::fstatat(fromFolder.fd(), text(fromName).c_str(), &source, AT_SYMLINK_NOFOLLOW) != 0) return lastError();
     if (S_ISLNK(source.st_mode)) return copyLink(fromFolder, fromName, source, toFolder, toName, mode);
     if (!S_ISREG(source.st_mode)) return systemError(S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
-    return copyRegularFile(fromFolder, fromName, toFolder, toName, mode, pump);
+    return copyRegularFile(fromFolder, fromName, toFolder, toName, mode, pump, mayResetTimesOnRename(toFolder));
 }
 
 FolderCopyOutcome copyFolder(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
