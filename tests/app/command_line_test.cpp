@@ -1,4 +1,3 @@
-#include "platform/date_text.h"
 #include "tests/support/child_process.h"
 #include "tests/ui/mirror_tree.h"
 
@@ -10,19 +9,15 @@
 namespace velmorane::testing {
 namespace {
 
-std::string record(const std::string& name, const std::string& work, const std::string& archive)
-{
-    return name + "\r\n" + work + "\r\n" + archive + "\r\n0\r\n&Travail => Archive\r\n1\r\n&Personnaliser la Mise \xE0 Jour\r\n";
-}
-
 // The binary without a display, in a working directory of its own.
 class VelmoraneCommand : public ::testing::Test {
 protected:
     VelmoraneCommand()
     {
         makeMirrorTree(tree);
-        tree.makeFile("ArchProfils.vlr", " 3 \r\n" + record("Maison", work, archive) +
-                                             record("Perdu", tree.path("absent"), archive) + record("Pareil", work, work));
+        tree.makeFile("ArchProfils.vlr", " 3 \r\n" + profileRecord("Maison", work, archive) +
+                                             profileRecord("Perdu", tree.path("absent"), archive) +
+                                             profileRecord("Pareil", work, work));
     }
 
     ProgramRun velmorane(const std::vector<std::string>& arguments) { return runProgram(VELMORANE_BINARY, arguments, tree.root()); }
@@ -41,13 +36,11 @@ TEST_F(VelmoraneCommand, ListePrintsTheThreeListsAndChangesNothing)
 {
     const auto before = readTree(tree.root());
     const auto run = velmorane({"--liste", "maison"});
-    const std::string date = platform::dateText(kTestTime);
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "Dossier(s) et Fichier(s) à Ajouter ( 2 ) =>\n" + work + "/Neuf/ **Dossier\n" + work +
-                           "/b.txt *-* 3 *-* " + date + "\n"
-                           "Fichier(s) à Modifier ( 1) =>\n" + archive + "/a.txt *-* 16 *-* " + date + "\n"
-                           "Dossier(s) et Fichier(s) à Supprimer ( 2 ) =>\n" + archive + "/Vieux/ **Dossier\n" +
-                           archive + "/vieux.txt *-* 2 *-* " + date + "\n");
+    EXPECT_EQ(run.out, "Dossier(s) et Fichier(s) à Ajouter ( 2 ) =>\n" + work + "/Neuf/ **Dossier\n" +
+                           fileEntry(work + "/b.txt", 3) + "\nFichier(s) à Modifier ( 1) =>\n" +
+                           fileEntry(archive + "/a.txt", 16) + "\nDossier(s) et Fichier(s) à Supprimer ( 2 ) =>\n" +
+                           archive + "/Vieux/ **Dossier\n" + fileEntry(archive + "/vieux.txt", 2) + "\n");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(readTree(tree.root()), before);
 
@@ -59,7 +52,7 @@ TEST_F(VelmoraneCommand, ListePrintsTheThreeListsAndChangesNothing)
               std::make_tuple(2, std::string(), "Velmorane : " + tree.path("absent") + " est vide ou n'existe pas\n"));
 }
 
-TEST_F(VelmoraneCommand, HelpPrintsTheFiveLinesOfTheHelpBox)
+TEST_F(VelmoraneCommand, HelpPrintsTheFiveLinesOfTheHelpBoxAndDescribesTheFilterFile)
 {
     const auto run = velmorane({"--help"});
     EXPECT_EQ(run.exitCode, 0);
@@ -69,6 +62,11 @@ TEST_F(VelmoraneCommand, HelpPrintsTheFiveLinesOfTheHelpBox)
                                     "\tVelmorane Profil X => lancement ET EXECUTION du profil indiqué\n"
                                     "La commande en ligne n'est pas sensible à la casse\n"))
         << run.out;
+    EXPECT_NE(run.out.find("Filtres : ArchFiltres.vlr, à côté de ArchProfils.vlr, un motif par ligne (*, ?, [...]), "
+                           "sans distinction de casse\n"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("\t\t*.tmp\n\t\tnode_modules/\n\t\t[Documents]\n\t\tPhotos/Brouillons\n"),
+              std::string::npos);
 }
 
 TEST_F(VelmoraneCommand, AnUnattendedRunMirrorsAndJournalsEachExecution)

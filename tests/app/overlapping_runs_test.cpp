@@ -25,8 +25,7 @@ TEST(OverlappingRuns, OneRunMirrorsTheOtherStopsOnTheLockAndNothingIsReportedMis
             tree.makeFile("travail/" + name, name);
         }
     }
-    tree.makeFile("ArchProfils.vlr", " 1 \r\nDouble\r\n" + work + "\r\n" + archive +
-                                         "\r\n0\r\n&Travail => Archive\r\n1\r\n&Personnaliser la Mise \xE0 Jour\r\n");
+    tree.makeFile("ArchProfils.vlr", " 1 \r\n" + profileRecord("Double", work, archive));
 
     const auto start = [&] {
         return std::async(std::launch::async,

@@ -15,12 +15,8 @@
 namespace velmorane::engine {
 namespace {
 
+using testing::fileEntry;
 using testing::kTestTime;
-
-std::string fileEntry(const std::string& path, std::int64_t size, std::int64_t mtime = kTestTime)
-{
-    return path + " *-* " + std::to_string(size) + " *-* " + platform::dateText(mtime);
-}
 
 // Every entry in list order with both its real paths, one per line, the given root left out.
 std::string describe(const TaskLists& lists, const std::string& root = "")

@@ -1,5 +1,6 @@
 #include "tests/support/test_tree.h"
 
+#include "platform/date_text.h"
 #include "platform/file_operations.h"
 
 #include <algorithm>
@@ -181,6 +182,17 @@ std::string readFileBytes(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in) fail("open", path);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string fileEntry(const std::string& path, std::int64_t size, std::int64_t mtime)
+{
+    return path + " *-* " + std::to_string(size) + " *-* " + platform::dateText(mtime);
+}
+
+std::string profileRecord(const std::string& name, const std::string& work, const std::string& archive)
+{
+    return name + "\r\n" + work + "\r\n" + archive +
+           "\r\n0\r\n&Travail => Archive\r\n1\r\n&Personnaliser la Mise \xE0 Jour\r\n";
 }
 
 }  // namespace velmorane::testing

@@ -52,4 +52,10 @@ std::vector<std::string> readTree(const std::string& root, FolderTimes folderTim
 
 std::string readFileBytes(const std::string& path);
 
+// A file's entry in a task list: "path *-* size *-* date".
+std::string fileEntry(const std::string& path, std::int64_t size, std::int64_t mtime = kTestTime);
+
+// One profile of ArchProfils.vlr in Windows-1252, a full mirror from work to archive.
+std::string profileRecord(const std::string& name, const std::string& work, const std::string& archive);
+
 }  // namespace velmorane::testing

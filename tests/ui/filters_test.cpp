@@ -1,4 +1,3 @@
-#include "platform/date_text.h"
 #include "tests/ui/main_window_fixture.h"
 
 #include <sys/stat.h>
@@ -16,11 +15,6 @@ protected:
         writeProfiles({profile("Maison", tree.path("travail"), tree.path("archive"))});
         tree.makeFile("ArchFiltres.vlr", "VIEUX*\r\n[maison]\r\nb.txt\r\n[Autre]\r\nNeuf/\r\n");
     }
-
-    std::string fileEntry(const std::string& relative, int size) const
-    {
-        return tree.path(relative) + " *-* " + std::to_string(size) + " *-* " + platform::dateText(kTestTime);
-    }
 };
 
 TEST_F(WindowFilters, TheActiveProfilesSectionAndTheGlobalLinesLeaveEntriesOutOfTheReview)
@@ -29,7 +23,7 @@ TEST_F(WindowFilters, TheActiveProfilesSectionAndTheGlobalLinesLeaveEntriesOutOf
     click(w.Lance);
     EXPECT_EQ(w.modeEcran(), 4);
     EXPECT_EQ(entries(w.fichAjout), Lines{tree.path("travail/Neuf/") + " **Dossier"});
-    EXPECT_EQ(entries(w.fichModif), Lines{fileEntry("archive/a.txt", 16)});
+    EXPECT_EQ(entries(w.fichModif), Lines{fileEntry(tree.path("archive/a.txt"), 16)});
     EXPECT_EQ(entries(w.fichSuppr), Lines{});
     EXPECT_TRUE(dialogs.shown().empty());
 }

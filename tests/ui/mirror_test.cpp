@@ -1,4 +1,3 @@
-#include "platform/date_text.h"
 #include "tests/ui/main_window_fixture.h"
 
 #include <QTimer>
@@ -15,11 +14,6 @@ using Marks = std::vector<bool>;
 class InteractiveMirror : public MainWindowTest {
 protected:
     InteractiveMirror() { makeMirrorTree(tree); }
-
-    std::string fileEntry(const std::string& relative, int size) const
-    {
-        return tree.path(relative) + " *-* " + std::to_string(size) + " *-* " + platform::dateText(kTestTime);
-    }
 
     // Chooses both folders by double-clicks, the direction by its menu and the action by its labels.
     ui::Main& chooseEverything()
@@ -43,9 +37,11 @@ TEST_F(InteractiveMirror, ChooseRunReviewSelectExecuteAndGoHome)
 
     click(w.Lance);
     EXPECT_EQ(w.modeEcran(), 4);
-    EXPECT_EQ(entries(w.fichAjout), (Lines{tree.path("travail/Neuf/") + " **Dossier", fileEntry("travail/b.txt", 3)}));
-    EXPECT_EQ(entries(w.fichModif), Lines{fileEntry("archive/a.txt", 16)});
-    EXPECT_EQ(entries(w.fichSuppr), (Lines{tree.path("archive/Vieux/") + " **Dossier", fileEntry("archive/vieux.txt", 2)}));
+    EXPECT_EQ(entries(w.fichAjout),
+              (Lines{tree.path("travail/Neuf/") + " **Dossier", fileEntry(tree.path("travail/b.txt"), 3)}));
+    EXPECT_EQ(entries(w.fichModif), Lines{fileEntry(tree.path("archive/a.txt"), 16)});
+    EXPECT_EQ(entries(w.fichSuppr),
+              (Lines{tree.path("archive/Vieux/") + " **Dossier", fileEntry(tree.path("archive/vieux.txt"), 2)}));
     EXPECT_EQ(headings(w), (Lines{"Dossier(s) et Fichier(s) à Ajouter ( 2 ) =>", "Fichier(s) à Modifier ( 1) =>",
                                   "Dossier(s) et Fichier(s) à Supprimer ( 2 ) =>"}));
     EXPECT_EQ(w.Panneau->title().toStdString(), "Parcours des Dossiers Communs");
