@@ -23,8 +23,8 @@ TEST(LinksInTheDestination, AFolderLinkIsNeverWrittenThroughAndTheMirrorIsWholeA
     m.tree.makeLink("archive/Photos", m.tree.path("dehors"));
     const auto outside = readTree(m.tree.path("dehors"));
 
-    EXPECT_EQ(mirrorOnce(m), question("17 - Le fichier existe", m.work + "/Photos/", m.archive + "/Photos/") +
-                                 "Rapport d'activité|Exécution terminée avec 1 erreur(s).\n");
+    EXPECT_EQ(mirrorOnce(m),
+              question("17 - Le fichier existe", m.work + "/Photos/", m.archive + "/Photos/") + reportFailures(1));
     EXPECT_EQ(readTree(m.tree.path("dehors")), outside);
 
     EXPECT_EQ(mirrorOnce(m), kReportOk);
@@ -60,7 +60,7 @@ TEST(TreeChangedBeforeExecution, EachChangedEntryFailsAloneAndNothingOutsideIsTo
                   question("20 - N'est pas un dossier", m.work + "/A/neuf.txt", m.archive + "/A/neuf.txt") +
                   question("21 - est un dossier", m.work + "/remplace.txt", m.archive + "/remplace.txt") +
                   question("20 - N'est pas un dossier", m.work + "/remplace.txt", m.archive + "/Vieux/") +
-                  "Rapport d'activité|Exécution terminée avec 4 erreur(s).\n");
+                  reportFailures(4));
     EXPECT_EQ(readTree(m.tree.path("dehors")), outside);
     EXPECT_EQ(readFileBytes(m.archive + "/apparu.txt"), "déjà là");
 }
@@ -106,7 +106,7 @@ TEST(FolderCopyFailure, TheQuestionNamesTheEntryAndTheFileInsideAndFoldersGetThe
     const std::string shown = asOrdinaryUser(m.tree, [&] { return mirrorOnce(m); });
 
     EXPECT_EQ(shown, question("13 - Permission non accordée (B/secret.txt)", m.work + "/A/", m.archive + "/A/") +
-                         "Rapport d'activité|Exécution terminée avec 1 erreur(s).\n");
+                         reportFailures(1));
     const auto source = readTree(m.work + "/A");  // B/, B/secret.txt, B/z.txt
     EXPECT_EQ(readTree(m.archive + "/A"), (Names{source[0], source[2]}));
 }

@@ -76,6 +76,11 @@ struct Mirror {
 
 inline constexpr const char* kReportOk = "Rapport d'activité|Exécution terminée correctement !\n";
 
+inline std::string reportFailures(int failures)
+{
+    return "Rapport d'activité|Exécution terminée avec " + std::to_string(failures) + " erreur(s).\n";
+}
+
 // The "Erreur grave" question as Mirror::messages() records it.
 inline std::string question(const std::string& error, const std::string& current, const std::string& target)
 {

@@ -21,8 +21,8 @@ TEST(FailureAnsweredYes, AsksErreurGraveGoesOnAndTheReportCountsTheFailure)
 
     m.execute();
 
-    EXPECT_EQ(m.messages(), question("2 - Aucun fichier ou dossier de ce type", "", m.archive + "/a.txt") +
-                                "Rapport d'activité|Exécution terminée avec 1 erreur(s).\n");
+    EXPECT_EQ(m.messages(),
+              question("2 - Aucun fichier ou dossier de ce type", "", m.archive + "/a.txt") + reportFailures(1));
     const auto& asked = m.dialogs.shown()[0];
     EXPECT_EQ(asked.icon, platform::Icon::Critical);
     EXPECT_EQ(asked.buttons, platform::Buttons::YesNo);
@@ -81,7 +81,7 @@ TEST(FailureQuestion, NamesAnUnreadableSourceAndADestinationFolderWithoutWritePe
     EXPECT_EQ(outcome,
               question("13 - Permission non accordée", m.work + "/Docs/secret.txt", m.archive + "/Docs/secret.txt") +
                   question("13 - Permission non accordée", m.work + "/Verrou/n.txt", m.archive + "/Verrou/n.txt") +
-                  "Rapport d'activité|Exécution terminée avec 2 erreur(s).\n");
+                  reportFailures(2));
     EXPECT_EQ(namesIn(m.archive + "/Docs"), Names{"ok.txt"});
     EXPECT_EQ(namesIn(m.archive + "/Verrou"), Names{});
 }
@@ -122,7 +122,7 @@ TEST(FailureQuestion, NamesAMalformedEntryInAnyList)
     m.execute();
 
     const std::string asked = question("22 - Entrée de tâche incorrecte", "", "");
-    EXPECT_EQ(m.messages(), asked + asked + asked + "Rapport d'activité|Exécution terminée avec 3 erreur(s).\n");
+    EXPECT_EQ(m.messages(), asked + asked + asked + reportFailures(3));
 }
 
 TEST(DestinationRoot, RefusesAnEntryThatDoesNotLieStrictlyBelowIt)
@@ -150,7 +150,7 @@ TEST(DestinationRoot, RefusesAnEntryThatDoesNotLieStrictlyBelowIt)
         m.execute();
 
         EXPECT_EQ(m.messages(), question("1 - Chemin hors du dossier de destination", "", c.list == 1 ? dest : "") +
-                                    "Rapport d'activité|Exécution terminée avec 1 erreur(s).\n");
+                                    reportFailures(1));
         EXPECT_EQ(readTree(m.tree.root()), before);
     }
 }
