@@ -103,58 +103,46 @@ std::string whyNotMountable(VolumeKind kind)
     return "";
 }
 
-MountedVolume::LoopDevice::LoopDevice(const std::string& image)
-{
-    device_ = runTool("losetup", {"--find", "--show", image});
-    while (!device_.empty() && device_.back() == '\n') device_.pop_back();
-}
-
-MountedVolume::LoopDevice::~LoopDevice()
-{
-    // The FUSE driver may still hold the device for a moment after the unmount.
-    for (int attempt = 0; attempt < kBusyRetries && !succeeds("losetup", {"-d", device_}); ++attempt) {
-        std::this_thread::sleep_for(kBusyPause);
-    }
-}
-
-MountedVolume::Mount::Mount(const std::vector<std::string>& command, const std::string& mountPoint)
-    : mountPoint_(mountPoint)
-{
-    // Both drivers go to the background once the volume is mounted, their output closed.
-    try {
-        runTool(command.front(), {command.begin() + 1, command.end()});
-    } catch (const std::runtime_error&) {
-        if (isMounted(mountPoint)) succeeds("umount", {"-l", mountPoint});
-        throw;
-    }
-    if (!isMounted(mountPoint)) throw std::runtime_error(command.front() + " mounted nothing on " + mountPoint);
-}
-
-MountedVolume::Mount::~Mount()
-{
-    for (int attempt = 0; attempt < kBusyRetries && isMounted(mountPoint_); ++attempt) {
-        if (succeeds("umount", {mountPoint_})) return;
-        std::this_thread::sleep_for(kBusyPause);
-    }
-    // Still busy: detach it from the tree, so that removing the test folder never reaches the image.
-    if (isMounted(mountPoint_)) succeeds("umount", {"-l", mountPoint_});
-}
-
 MountedVolume::MountedVolume(VolumeKind kind, const std::string& folder)
     : mountPoint_(folder + "/" + std::string(volumeKindName(kind)))
 {
     const std::string image = mountPoint_ + ".img";
     makeImage(kind, image);
     if (::mkdir(mountPoint_.c_str(), 0755) != 0) throw std::runtime_error("cannot make the mount point " + mountPoint_);
-    if (kind == VolumeKind::Fat32) {
-        // Without "rw+" fusefat mounts read-only.
-        mount_.emplace(std::vector<std::string>{"fusefat", "-o", "rw+", image, mountPoint_}, mountPoint_);
-    } else {
-        loop_.emplace(image);
-        mount_.emplace(std::vector<std::string>{"mount.exfat-fuse", loop_->device(), mountPoint_}, mountPoint_);
+    try {
+        // Both drivers go to the background once the volume is mounted, their output closed.
+        if (kind == VolumeKind::Fat32) {
+            runTool("fusefat", {"-o", "rw+", image, mountPoint_});  // without "rw+" it mounts read-only
+        } else {
+            loopDevice_ = runTool("losetup", {"--find", "--show", image});
+            while (!loopDevice_.empty() && loopDevice_.back() == '\n') loopDevice_.pop_back();
+            runTool("mount.exfat-fuse", {loopDevice_, mountPoint_});
+        }
+        if (!isMounted(mountPoint_)) throw std::runtime_error("nothing was mounted on " + mountPoint_);
+    } catch (const std::runtime_error&) {
+        release();
+        throw;
     }
 }
 
-MountedVolume::~MountedVolume() = default;
+MountedVolume::~MountedVolume()
+{
+    release();
+}
+
+void MountedVolume::release()
+{
+    for (int attempt = 0; attempt < kBusyRetries && isMounted(mountPoint_); ++attempt) {
+        if (succeeds("umount", {mountPoint_})) break;
+        std::this_thread::sleep_for(kBusyPause);
+    }
+    // Still busy: detach it from the tree, so that removing the test folder never reaches the image.
+    if (isMounted(mountPoint_)) succeeds("umount", {"-l", mountPoint_});
+    // The FUSE driver may still hold the device for a moment after the unmount.
+    for (int attempt = 0; !loopDevice_.empty() && attempt < kBusyRetries; ++attempt) {
+        if (succeeds("losetup", {"-d", loopDevice_})) break;
+        std::this_thread::sleep_for(kBusyPause);
+    }
+}
 
 }  // namespace velmorane::testing

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace velmorane::testing {
 
@@ -30,35 +28,11 @@ public:
     const std::string& mountPoint() const { return mountPoint_; }
 
 private:
-    // Attached to an image by its constructor, detached by its destructor.
-    class LoopDevice {
-    public:
-        explicit LoopDevice(const std::string& image);
-        ~LoopDevice();
-        LoopDevice(const LoopDevice&) = delete;
-        LoopDevice& operator=(const LoopDevice&) = delete;
-        const std::string& device() const { return device_; }
-
-    private:
-        std::string device_;
-    };
-
-    // Made by a mount tool in its constructor, unmounted by its destructor.
-    class Mount {
-    public:
-        // `command`: the mount tool's name, then its arguments.
-        Mount(const std::vector<std::string>& command, const std::string& mountPoint);
-        ~Mount();
-        Mount(const Mount&) = delete;
-        Mount& operator=(const Mount&) = delete;
-
-    private:
-        std::string mountPoint_;
-    };
+    // Unmounts the volume (retrying while it is busy) and detaches its loop device, if any.
+    void release();
 
     std::string mountPoint_;
-    std::optional<LoopDevice> loop_;  // declared before mount_: the volume is unmounted first
-    std::optional<Mount> mount_;
+    std::string loopDevice_;  // empty for FUSE drivers that read the image themselves
 };
 
 }  // namespace velmorane::testing
