@@ -39,28 +39,16 @@ std::string upper(std::string text)
     return text;
 }
 
-// The ways of starting the program, in capitals, each as its words after the program's name:
-// "", "PROFIL", "PROFIL X", "--LISTE PROFIL", "--HELP".
-std::set<std::string> helpForms(const std::string& help)
+// The first group of each line that matches `pattern`, in capitals.
+std::set<std::string> captured(const std::vector<std::string>& from, const std::string& pattern)
 {
-    std::set<std::string> forms;
-    const std::regex form("^\tVelmorane ?(.*?) =>.*");
+    std::set<std::string> found;
+    const std::regex regex(pattern);
     std::smatch match;
-    for (const auto& line : lines(help)) {
-        if (std::regex_match(line, match, form)) forms.insert(upper(match[1]));
+    for (const auto& line : from) {
+        if (std::regex_match(line, match, regex)) found.insert(upper(match[1]));
     }
-    return forms;
-}
-
-std::set<std::string> synopsisForms(const std::vector<std::string>& page)
-{
-    std::set<std::string> forms;
-    const std::regex form(" +velmorane ?(.*?) *");
-    std::smatch match;
-    for (const auto& line : section(page, "SYNOPSIS")) {
-        if (std::regex_match(line, match, form)) forms.insert(upper(match[1]));
-    }
-    return forms;
+    return found;
 }
 
 std::set<std::string> optionsIn(const std::set<std::string>& forms)
@@ -68,18 +56,6 @@ std::set<std::string> optionsIn(const std::set<std::string>& forms)
     std::set<std::string> options;
     for (const auto& form : forms) {
         if (form.starts_with("--")) options.insert(form.substr(0, form.find(' ')));
-    }
-    return options;
-}
-
-// The options the OPTIONS section describes: the first word of each of its tagged paragraphs.
-std::set<std::string> describedOptions(const std::vector<std::string>& page)
-{
-    std::set<std::string> options;
-    const std::regex tag(" {7}(--[a-z-]+).*");
-    std::smatch match;
-    for (const auto& line : section(page, "OPTIONS")) {
-        if (std::regex_match(line, match, tag)) options.insert(upper(match[1]));
     }
     return options;
 }
@@ -115,12 +91,14 @@ TEST_F(ManualPage, ListsTheWaysOfStartingAndTheOptionsOfHelp)
 {
     const auto help = runProgram(VELMORANE_BINARY, {"--help"}, VELMORANE_SOURCE_DIR);
     ASSERT_EQ(help.exitCode, 0);
-    const auto forms = helpForms(help.out);
+    // The ways of starting the program, each as its words after the program's name.
+    const auto forms = captured(lines(help.out), "^\tVelmorane ?(.*?) =>.*");
     for (const char* known : {"", "PROFIL", "PROFIL X", "--LISTE PROFIL", "--HELP"}) {
         EXPECT_TRUE(forms.contains(known)) << "[" << known << "] not found in\n" << help.out;
     }
-    EXPECT_EQ(synopsisForms(page), forms) << rendered.out;
-    EXPECT_EQ(describedOptions(page), optionsIn(forms)) << rendered.out;
+    EXPECT_EQ(captured(section(page, "SYNOPSIS"), " +velmorane ?(.*?) *"), forms) << rendered.out;
+    // The OPTIONS section describes each option by a tagged paragraph.
+    EXPECT_EQ(captured(section(page, "OPTIONS"), " {7}(--[a-z-]+).*"), optionsIn(forms)) << rendered.out;
 }
 
 }  // namespace
