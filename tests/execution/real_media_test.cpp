@@ -40,13 +40,6 @@ Names withoutModes(const Names& lines)
     return out;
 }
 
-// The name of the file of a file entry of a task list.
-std::string entryName(const std::string& entry)
-{
-    const std::string path = entry.substr(0, entry.find(" *-* "));
-    return path.substr(path.rfind('/') + 1);
-}
-
 TEST_P(RealMedia, TwoRunsOfAFullMirrorTheSecondFindsNothingToDo)
 {
     m.tree.makeFile("work/lettre.txt", "Bonjour, version 2", kTestTime + 60);
@@ -118,7 +111,8 @@ TEST_P(RealMedia, CaseTwinsAndRefusedNamesFailTheirEntriesAndNothingSwaps)
         m.compare(1);
         std::string expected;
         for (const auto& entry : texts(m.lists.fichAjout)) {
-            const std::string name = entryName(entry);
+            const std::string path = entry.substr(0, entry.find(" *-* "));
+            const std::string name = path.substr(path.rfind('/') + 1);
             if (entry == m.work + "/docs/ **Dossier") {
                 expected += question("17 - Le fichier existe", m.work + "/docs/", m.archive + "/docs/");
             } else if (name == "readme.txt") {

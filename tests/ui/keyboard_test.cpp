@@ -14,12 +14,6 @@ protected:
                        profile("Bureau", tree.path("travail"), tree.path("archive"))});
     }
 
-    // Tab as many times as given, from the control that has the focus.
-    static void tab(int times)
-    {
-        for (int i = 0; i < times; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-
     std::string profileFile() const { return readFileBytes(tree.path("ArchProfils.vlr")); }
 };
 
@@ -31,7 +25,7 @@ TEST_F(Keyboard, TheFocusAloneChoosesNoProfileToDeleteAndTheArrowsAndSpaceDo)
         editor.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
         ASSERT_EQ(QApplication::focusWidget(), editor.Exec);
-        tab(2);
+        for (int i = 0; i < 2; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         ASSERT_EQ(QApplication::focusWidget(), editor.listProf);
         EXPECT_EQ(editor.listProf->currentRow(), 0);  // the focus makes line 0 current...
         EXPECT_EQ(editor.numProfil(), 0);             // ...and chooses nothing
