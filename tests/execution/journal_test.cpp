@@ -15,7 +15,7 @@ namespace {
 
 constexpr std::int64_t kSaturdayEvening = 1'796'506'207;  // 05/12/2026 21:30:07 UTC
 
-TEST(Journal, EntriesAreAppendedInWindows1252ToAFileCreatedWhenMissing)
+TEST(Journal, EntriesAreAppendedInWindows1252AndOneCutShortByASizeLimitLeavesTheFileAsItWas)
 {
     TempFolder t;
     const std::string journal = t.path("ArchJournal.vlr");
@@ -24,41 +24,26 @@ TEST(Journal, EntriesAreAppendedInWindows1252ToAFileCreatedWhenMissing)
     const std::string written = inChild([&] {
         ::setenv("TZ", "UTC", 1);
         ::tzset();
+        ::signal(SIGXFSZ, SIG_IGN);
         const auto write = [&](int failures, std::int64_t time) {
             const auto error = execution::writeJournalEntry(journal, "Profil Documents", failures, time);
-            return error ? error->reason : readFileBytes(journal) + "|";
+            return (error ? error->reason : std::string()) + "|" + readFileBytes(journal) + "|";
         };
-        const std::string first = write(0, kSaturdayEvening);
-        return first + write(2, kSaturdayEvening + 3600);
+        std::string out = write(0, kSaturdayEvening);  // made when missing
+        out += write(2, kSaturdayEvening + 3600);
+        // Room for half an entry: the write stops at the limit, as on a full disk. Then the limit goes.
+        rlimit limit{readFileBytes(journal).size() + 20, RLIM_INFINITY};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("setrlimit");
+        out += write(0, kSaturdayEvening);
+        limit.rlim_cur = RLIM_INFINITY;
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("setrlimit");
+        return out + write(0, kSaturdayEvening);
     });
 
     const std::string first = "Le 05/12/2026 \xE0 21:30:07\r\n\tEx\xE9" "cution du Profil Documents : OK\r\n";
-    EXPECT_EQ(written, first + "|" + first +
-                           "Le 05/12/2026 \xE0 22:30:07\r\n\tEx\xE9" "cution du Profil Documents : 2 erreur(s)\r\n|");
-}
-
-TEST(Journal, AnEntryCutShortByASizeLimitLeavesTheFileAsItWasAndTheNextOneIsWhole)
-{
-    TempFolder t;
-    const std::string before = "Le 04/12/2026 \xE0 08:00:00\r\n\tEx\xE9" "cution du Profil A : OK\r\n";
-    const std::string journal = t.makeFile("ArchJournal.vlr", before);
-
-    // Room for half an entry: the write stops at the limit, as on a full disk. Then the limit goes.
-    const std::string written = inChild([&] {
-        ::setenv("TZ", "UTC", 1);
-        ::tzset();
-        ::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{before.size() + 20, RLIM_INFINITY};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("setrlimit");
-        const auto error = execution::writeJournalEntry(journal, "Profil B", 0, kSaturdayEvening);
-        const std::string cut = (error ? error->reason : "written") + "|" + readFileBytes(journal) + "|";
-        limit.rlim_cur = RLIM_INFINITY;
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("setrlimit");
-        const auto again = execution::writeJournalEntry(journal, "Profil B", 0, kSaturdayEvening);
-        return cut + (again ? again->reason : readFileBytes(journal));
-    });
-    EXPECT_EQ(written, "Fichier trop gros|" + before + "|" + before +
-                           "Le 05/12/2026 \xE0 21:30:07\r\n\tEx\xE9" "cution du Profil B : OK\r\n");
+    const std::string both =
+        first + "Le 05/12/2026 \xE0 22:30:07\r\n\tEx\xE9" "cution du Profil Documents : 2 erreur(s)\r\n";
+    EXPECT_EQ(written, "|" + first + "||" + both + "|Fichier trop gros|" + both + "||" + both + first + "|");
 }
 
 TEST(Journal, AJournalThatIsALinkOrAPipeIsAFailureAndWhatALinkPointsToStaysAsItWas)
