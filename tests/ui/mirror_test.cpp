@@ -1,3 +1,4 @@
+#include "platform/folder_lock.h"
 #include "tests/ui/main_window_fixture.h"
 
 #include <QTimer>
@@ -142,6 +143,26 @@ TEST_F(InteractiveMirror, AFailureAnsweredNoStopsTheListWholeAndYesGoesOnToAWarn
     EXPECT_EQ(shown()[3], "Rapport d'activité: Exécution terminée avec 2 erreur(s).");
     EXPECT_EQ(dialogs.shown()[3].icon, platform::Icon::Warning);
     EXPECT_EQ(readFileBytes(tree.path("archive/a.txt")), "nouvelle version");
+}
+
+TEST_F(InteractiveMirror, TheReviewFreesTheFoldersAndExecutingWaitsUntilNoOtherRunHoldsThem)
+{
+    ui::Main& w = chooseEverything();
+    click(w.Lance);
+    const auto before = readTree(tree.path("archive"));
+    {
+        // Another run took the archive while the review waited: nothing is executed, the review stays.
+        auto other = platform::FolderLock::take(tree.path("archive"), platform::LockKind::Exclusive);
+        ASSERT_TRUE(other.ok()) << "the review holds no lock";
+        click(w.Selection);
+        EXPECT_EQ(shown(), Lines{"Attention: Le dossier " + tree.path("archive") + " est utilisé par une autre exécution"});
+        EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::Critical);
+        EXPECT_EQ(w.modeEcran(), 4);
+        EXPECT_EQ(entries(w.fichModif).size(), 1u);
+        EXPECT_EQ(readTree(tree.path("archive")), before);
+    }
+    click(w.Selection);
+    EXPECT_EQ(shown().back(), "Rapport d'activité: Exécution terminée correctement !");
 }
 
 TEST_F(InteractiveMirror, IncompleteSettingsAndMissingFoldersAreRefusedOnTheHomeScreen)
