@@ -2,6 +2,7 @@
 
 #include "platform/letter_case.h"
 #include "platform/spaces.h"
+#include "platform/text_encoding.h"
 
 namespace velmorane::profiles {
 
@@ -19,6 +20,15 @@ AddResult addProfile(SharedState& state, const std::string& typedName, platform:
     if (name.empty()) {
         dialogs.show(platform::stopMessage("Il faut un Nom de Profil", "Ecriture Impossible"));
         return {AddOutcome::NameMissing};
+    }
+    // The profile file holds text: a name in another encoding would come back as other letters,
+    // naming another folder, and would spoil the accents of every other profile with it.
+    for (const std::string* folder : {&state.settings.source, &state.settings.but}) {
+        if (platform::isValidUtf8(*folder)) continue;
+        dialogs.show(platform::stopMessage("Le nom du dossier " + *folder +
+                                               " n'est pas en UTF-8 : il ne peut pas être enregistré dans un Profil",
+                                           "Ecriture Impossible"));
+        return {AddOutcome::PathNotText};
     }
     AddResult result{AddOutcome::Saved, firstProfileNamed(state.tabProfils, name)};
     if (result.number != 0) {

@@ -10,6 +10,7 @@ namespace velmorane::profiles {
 enum class AddOutcome {
     NameMissing,  // "Il faut un Nom de Profil": the editor stays open
     Declined,     // the redefinition was refused: the editor stays open
+    PathNotText,  // a folder's name is not UTF-8 and could not be read back: the editor stays open
     Saved,        // the profile is stored and active; the file was written (or its failure reported)
 };
 

@@ -49,6 +49,22 @@ protected:
     platform::ScriptedDialogs dialogs;
 };
 
+TEST_F(ProfileEditing, AFolderNameThatIsNotUtf8IsRefusedAndTheFileKeepsItsAccents)
+{
+    given({profile("Été", "/a")}, 1);
+    const std::string before = readFileBytes(state.profileFilePath);
+    state.settings.but = "/media/cl\xE9/r\xE9sum\xE9";
+
+    EXPECT_EQ(addProfile(state, "Latin", dialogs).outcome, AddOutcome::PathNotText);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text + "|" + dialogs.shown()[0].title,
+              "Le nom du dossier /media/cl\xE9/r\xE9sum\xE9 n'est pas en UTF-8 : il ne peut pas être enregistré dans "
+              "un Profil|Ecriture Impossible");
+    EXPECT_EQ(readFileBytes(state.profileFilePath), before);
+    EXPECT_EQ(state.tabProfils.nbProfils(), 1);
+    EXPECT_EQ(state.profActif, 1);
+}
+
 TEST_F(ProfileEditing, AddingRefusesAnEmptyNameAndAppendsATrimmedOneEvenAPrefixMakesItActiveAndWritesTheFile)
 {
     given({profile("Maison", "/a")}, 1);
