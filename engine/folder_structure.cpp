@@ -42,7 +42,7 @@ StructureResult layOut(WalkedTree& tree)
 
 class ReadingProgress {
 public:
-    ReadingProgress(platform::ProgressSink& progress) : progress_(progress) {}
+    explicit ReadingProgress(platform::ProgressSink& progress) : progress_(progress) {}
 
     void show(const WalkProgress& walk)
     {

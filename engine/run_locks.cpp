@@ -5,15 +5,19 @@
 namespace velmorane::engine {
 namespace {
 
-// Nullopt when the folder is in use; an empty lock when it cannot be opened.
-std::optional<std::optional<platform::FolderLock>> lockFolder(const std::string& folder, platform::LockKind kind,
-                                                              platform::Dialogs& dialogs)
+// False when another run holds the folder, which is reported. A folder that cannot be opened is
+// left unlocked.
+bool lockFolder(const std::string& folder, platform::LockKind kind, std::optional<platform::FolderLock>& held,
+                platform::Dialogs& dialogs)
 {
     auto lock = platform::FolderLock::take(folder, kind);
-    if (lock.ok()) return std::optional<platform::FolderLock>(std::move(lock.value));
-    if (lock.error->number != EWOULDBLOCK) return std::optional<platform::FolderLock>();
+    if (lock.ok()) {
+        held = std::move(lock.value);
+        return true;
+    }
+    if (lock.error->number != EWOULDBLOCK) return true;
     dialogs.show(platform::stopMessage("Le dossier " + folder + " est utilisé par une autre exécution", "Attention"));
-    return std::nullopt;
+    return false;
 }
 
 }  // namespace
@@ -21,14 +25,10 @@ std::optional<std::optional<platform::FolderLock>> lockFolder(const std::string&
 std::optional<RunLocks> lockRunFolders(const std::string& source, const std::string& dest, platform::Dialogs& dialogs)
 {
     RunLocks locks;
-    auto destLock = lockFolder(dest, platform::LockKind::Exclusive, dialogs);
-    if (!destLock) return std::nullopt;
-    locks.dest = std::move(*destLock);
+    if (!lockFolder(dest, platform::LockKind::Exclusive, locks.dest, dialogs)) return std::nullopt;
     // One folder as both source and destination is already held by the exclusive lock.
     if (platform::isSameFolder(source, dest)) return locks;
-    auto sourceLock = lockFolder(source, platform::LockKind::Shared, dialogs);
-    if (!sourceLock) return std::nullopt;
-    locks.source = std::move(*sourceLock);
+    if (!lockFolder(source, platform::LockKind::Shared, locks.source, dialogs)) return std::nullopt;
     return locks;
 }
 

@@ -52,15 +52,10 @@ platform::Result<Place> placeOf(const platform::Result<platform::FolderHandle>& 
     if (path.size() <= rootPath.size() || !path.starts_with(rootPath)) {
         return platform::Result<Place>::failure(malformedEntry());
     }
-    std::string_view relative(path);
-    relative.remove_prefix(rootPath.size());
-    while (relative.ends_with(platform::kSeparator)) relative.remove_suffix(1);
-    const auto slash = relative.rfind(platform::kSeparator);
-    const std::string_view parent = slash == std::string_view::npos ? std::string_view{} : relative.substr(0, slash);
-    auto folder = root.value.openBelow(parent);
+    const std::string relative = path.substr(rootPath.size());
+    auto folder = root.value.openBelow(platform::parentFolder(relative));
     if (!folder.ok()) return platform::Result<Place>::failure(*folder.error);
-    return {Place{std::move(folder.value), std::string(slash == std::string_view::npos ? relative : relative.substr(slash + 1))},
-            std::nullopt};
+    return {Place{std::move(folder.value), platform::lastComponent(relative)}, std::nullopt};
 }
 
 // The folders an execution has copied or deleted, to recognise entries that lie inside one of them.
@@ -211,9 +206,7 @@ private:
             for (std::size_t i = 0; i < list->count(); ++i) {
                 const std::string& path = list->entry(i).destPath;
                 if (!insideDestination(path)) continue;
-                const std::string relative = path.substr(destRootPath_.size());
-                const auto slash = platform::withoutTrailingSeparator(relative).rfind(platform::kSeparator);
-                folders.insert(slash == std::string::npos ? std::string() : relative.substr(0, slash));
+                folders.insert(platform::parentFolder(path.substr(destRootPath_.size())));
             }
         }
         return folders;

@@ -97,11 +97,18 @@ bool mayResetTimesOnRename(const FolderHandle& folder)
     return ::fstatfs(folder.fd(), &volume) != 0 || volume.f_type == FUSE_SUPER_MAGIC;
 }
 
-MaybeError keepTimesAfterRename(const FolderHandle& folder, std::string_view name, const timespec (&times)[2],
-                                bool setAgain)
+// Puts a copy's finished temporary file in place, or removes it when the copy failed.
+MaybeError finishCopy(MaybeError error, const FolderHandle& folder, const std::string& temporary,
+                      std::string_view name, CopyMode mode, const timespec (&times)[2], bool timesAgain)
 {
-    if (!setAgain) return std::nullopt;
-    if (::utimensat(folder.fd(), text(name).c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) return lastError();
+    if (!error) error = putInPlace(folder, temporary, name, mode);
+    if (error) {
+        ::unlinkat(folder.fd(), temporary.c_str(), 0);
+        return error;
+    }
+    if (timesAgain && ::utimensat(folder.fd(), text(name).c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
+        return lastError();
+    }
     return std::nullopt;
 }
 
@@ -133,7 +140,7 @@ MaybeError copyContent(int in, int out, std::int64_t size, EventPump& pump)
 }
 
 MaybeError copyLink(const FolderHandle& fromFolder, std::string_view fromName, const struct stat& source,
-                    const FolderHandle& toFolder, std::string_view toName, CopyMode mode)
+                    const FolderHandle& toFolder, std::string_view toName, CopyMode mode, bool timesAgain)
 {
     std::string target(static_cast<std::size_t>(source.st_size) + 1, '\0');
     const ssize_t length = ::readlinkat(fromFolder.fd(), text(fromName).c_str(), target.data(), target.size());
@@ -149,12 +156,7 @@ MaybeError copyLink(const FolderHandle& fromFolder, std::string_view fromName, c
     const timespec times[2] = {source.st_atim, source.st_mtim};
     MaybeError error;
     if (::utimensat(toFolder.fd(), temporary.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) error = lastError();
-    if (!error) error = putInPlace(toFolder, temporary, toName, mode);
-    if (error) {
-        ::unlinkat(toFolder.fd(), temporary.c_str(), 0);
-        return error;
-    }
-    return keepTimesAfterRename(toFolder, toName, times, mayResetTimesOnRename(toFolder));
+    return finishCopy(std::move(error), toFolder, temporary, toName, mode, times, timesAgain);
 }
 
 // `in` is open on a regular file whose status is `source`.
@@ -169,12 +171,7 @@ MaybeError copyOpenFile(int in, const struct stat& source, const FolderHandle& t
     const timespec times[2] = {source.st_atim, source.st_mtim};
     if (!error && ::futimens(out, times) != 0) error = lastError();
     if (::close(out) != 0 && !error) error = lastError();
-    if (!error) error = putInPlace(toFolder, temporary.value.name, toName, mode);
-    if (error) {
-        ::unlinkat(toFolder.fd(), temporary.value.name.c_str(), 0);
-        return error;
-    }
-    return keepTimesAfterRename(toFolder, toName, times, timesAgain);
+    return finishCopy(std::move(error), toFolder, temporary.value.name, toName, mode, times, timesAgain);
 }
 
 MaybeError copyRegularFile(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
@@ -436,9 +433,10 @@ MaybeError copyFile(const FolderHandle& fromFolder, std::string_view fromName, c
     if (!isPlainName(fromName) || !isPlainName(toName)) return systemError(EINVAL);
     struct stat source{};
     if (::fstatat(fromFolder.fd(), text(fromName).c_str(), &source, AT_SYMLINK_NOFOLLOW) != 0) return lastError();
-    if (S_ISLNK(source.st_mode)) return copyLink(fromFolder, fromName, source, toFolder, toName, mode);
+    const bool timesAgain = mayResetTimesOnRename(toFolder);
+    if (S_ISLNK(source.st_mode)) return copyLink(fromFolder, fromName, source, toFolder, toName, mode, timesAgain);
     if (!S_ISREG(source.st_mode)) return systemError(S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
-    return copyRegularFile(fromFolder, fromName, toFolder, toName, mode, pump, mayResetTimesOnRename(toFolder));
+    return copyRegularFile(fromFolder, fromName, toFolder, toName, mode, pump, timesAgain);
 }
 
 FolderCopyOutcome copyFolder(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,

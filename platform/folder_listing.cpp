@@ -6,11 +6,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace velmorane::platform {
 namespace {
