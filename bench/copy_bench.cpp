@@ -2,9 +2,7 @@
 // (a) adding the whole tree to an empty destination, (b) replacing 1 000 changed files in the
 // copies that (a) made. Every copy of (a) goes to a fresh folder and nothing is deleted before the
 // end: creating files right after a large deletion runs several times slower on these machines.
-#include "engine/run.h"
-#include "execution/executor.h"
-#include "platform/scripted_dialogs.h"
+#include "execution/mirror_run.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -170,25 +168,28 @@ struct VelmoraneCost {
 // A run and its execution as the program does them, checked to have done everything.
 VelmoraneCost velmoraneRun(const std::string& source, const std::string& dest, std::int16_t typeAction)
 {
-    const engine::RunPlan plan{source, dest, engine::flagsFor(typeAction), {}};
-    platform::ScriptedDialogs dialogs;
+    execution::MirrorRun run({source, dest, 0, typeAction, {}, {}}, {});
     platform::NullProgress progress;
     platform::NullEventPump pump;
     NoCounters counters;
-    execution::TaskLists lists;
-    const execution::ExecutionSettings settings{plan.dosSource, plan.dosDest, plan.flags, {}};
-    execution::ExecutionReport report;
+    std::optional<execution::Refusal> refusal;
+    std::optional<execution::EntryFailure> failure;
+    const execution::FailureQuestion ask = [&](const execution::EntryFailure& f) {
+        failure = f;
+        return true;
+    };
     VelmoraneCost cost;
     cost.compare = measured([&] {
-        engine::RunResult result = engine::compareFolders(plan, dialogs, progress, pump);
-        lists.fichAjout.assign(std::move(result.lists.fichAjout));
-        lists.fichModif.assign(std::move(result.lists.fichModif));
-        lists.fichSuppr.assign(std::move(result.lists.fichSuppr));
+        refusal = run.prepare();
+        if (!refusal) refusal = run.compare(progress, pump);
     });
-    cost.execute = measured([&] { report = execution::Selection_Click(lists, settings, dialogs, counters, pump); });
-    if (!dialogs.shown().empty() || report.failures != 0 || lists.fichAjout.count() + lists.fichModif.count() != 0) {
+    if (!refusal) cost.execute = measured([&] { refusal = run.execute({}, ask, counters, pump); });
+    const execution::TaskLists& lists = run.lists();
+    if (refusal || failure || lists.fichAjout().count() + lists.fichModif().count() != 0) {
         std::fprintf(stderr, "Velmorane run into %s did not complete: %s\n", dest.c_str(),
-                     dialogs.shown().empty() ? "entries left" : dialogs.shown()[0].text.c_str());
+                     refusal   ? refusal->message.text.c_str()
+                     : failure ? failure->error.reason.c_str()
+                               : "entries left");
         std::exit(1);
     }
     return cost;

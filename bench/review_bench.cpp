@@ -3,8 +3,8 @@
 //   review_bench [FOLDER]   (default /tmp/velmorane-review-bench; the trees are kept for next time)
 // Prints the comparison's own time beside it, and the whole "Exécuter" for reference; best and
 // median of 5 rounds, offscreen.
-#include "engine/run.h"
-#include "platform/scripted_dialogs.h"
+#include "execution/mirror_run.h"
+#include "tests/support/scripted_dialogs.h"
 #include "profiles/shared_state.h"
 #include "ui/main_window.h"
 
@@ -90,7 +90,6 @@ int main(int argc, char** argv)
     profiles::SharedState state;
     state.settings = {(root / "source").string(), (root / "dest").string(), 0, 1, "&Travail => Archive",
                       "&Personnaliser la Mise à Jour"};
-    const engine::RunPlan plan = engine::planRun(state.settings);
 
     std::vector<double> compare, review, whole;
     std::size_t differences = 0;
@@ -100,14 +99,15 @@ int main(int argc, char** argv)
         QCoreApplication::processEvents();
         platform::NullProgress progress;
         platform::NullEventPump pump;
-        engine::RunResult result;
-        compare.push_back(timed([&] { result = engine::compareFolders(plan, dialogs, progress, pump); }));
-        differences = result.lists.fichAjout.size() + result.lists.fichModif.size() + result.lists.fichSuppr.size();
+        execution::MirrorRun run(state.settings, {});
+        run.prepare();
+        compare.push_back(timed([&] { run.compare(progress, pump); }));
+        differences = run.lists().fichAjout().count() + run.lists().fichModif().count() + run.lists().fichSuppr().count();
         // The window takes the lists as the run leaves them, lays out the review and paints it.
         main.Environ(3);
         main.Environ(0);
         review.push_back(timed([&] {
-            main.endRun(std::move(result.lists));
+            main.endRun(std::move(run));
             main.grab();
         }));
         main.Retour_Click();
@@ -115,15 +115,15 @@ int main(int argc, char** argv)
             main.Lance_Click();
             main.grab();
         }));
-        if (main.taskLists().fichAjout.count() + main.taskLists().fichModif.count() +
-                main.taskLists().fichSuppr.count() != differences) {
+        if (main.taskLists().fichAjout().count() + main.taskLists().fichModif().count() +
+                main.taskLists().fichSuppr().count() != differences) {
             std::cerr << "the run did not reach the review\n";
             return 1;
         }
     }
     const Figures c = summary(compare), r = summary(review), w = summary(whole);
     std::printf("differences: %zu\n", differences);
-    std::printf("comparison (engine::compareFolders):      best %.3f s, median %.3f s\n", c.best, c.median);
+    std::printf("comparison (execution::MirrorRun::compare):      best %.3f s, median %.3f s\n", c.best, c.median);
     std::printf("end of comparison -> review shown:        best %.3f s, median %.3f s\n", r.best, r.median);
     std::printf("whole run from Exécuter to review shown:  best %.3f s, median %.3f s\n", w.best, w.median);
     return differences == 100'000 ? 0 : 1;

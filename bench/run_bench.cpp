@@ -5,8 +5,7 @@
 //                              the run with an empty filter file and with 50 patterns;
 //   run_bench FOLDER large     times the run on 1 000 000 files after a warm-up pass and prints
 //                              its peak memory.
-#include "engine/run.h"
-#include "platform/headless_dialogs.h"
+#include "execution/mirror_run.h"
 #include "profiles/filter_file.h"
 
 #include <algorithm>
@@ -30,20 +29,23 @@ constexpr std::size_t kPatterns = 50;
 
 struct Timed {
     double seconds;
-    engine::RunResult result;
+    execution::TaskLists lists;
 };
 
-Timed timeRun(const std::string& source, const std::string& dest, const engine::Exclusions& exclusions = {})
+Timed timeRun(const std::string& source, const std::string& dest, const std::vector<std::string>& patterns = {})
 {
-    platform::HeadlessDialogs dialogs(std::cerr);
     platform::NullProgress progress;
     platform::NullEventPump pump;
-    const engine::RunPlan plan{source, dest, engine::flagsFor(1), exclusions};
+    execution::MirrorRun run({source, dest, 0, 1, {}, {}}, {patterns, std::nullopt});
     const auto start = Clock::now();
-    engine::RunResult result = engine::compareFolders(plan, dialogs, progress, pump);
+    auto refusal = run.prepare();
+    if (!refusal) refusal = run.compare(progress, pump);
     const std::chrono::duration<double> elapsed = Clock::now() - start;
-    if (result.outcome != engine::RunOutcome::Completed) std::exit(1);
-    return {elapsed.count(), std::move(result)};
+    if (refusal) {
+        std::cerr << refusal->message.text << '\n';
+        std::exit(1);
+    }
+    return {elapsed.count(), std::move(run.lists())};
 }
 
 double timeFind(const std::string& source, const std::string& dest)
@@ -72,8 +74,8 @@ long peakKibibytes()
 
 void printLists(const engine::TaskLists& lists)
 {
-    std::printf("  lists: %zu to add, %zu to replace, %zu to delete\n", lists.fichAjout.size(),
-                lists.fichModif.size(), lists.fichSuppr.size());
+    std::printf("  lists: %zu to add, %zu to replace, %zu to delete\n", lists.fichAjout().count(),
+                lists.fichModif().count(), lists.fichSuppr().count());
 }
 
 // A filter file of 50 patterns of the kinds people write: names, folders, extensions, globs and
@@ -112,21 +114,20 @@ struct Best {
 
 // On a machine shared with other work the processor time of the run's threads says more than the
 // wall time; both are printed.
-void timeFiltered(const std::string& source, const std::string& dest, const engine::Exclusions& exclusions,
+void timeFiltered(const std::string& source, const std::string& dest, const std::vector<std::string>& patterns,
                   Best& best)
 {
     const double cpuBefore = cpuSeconds();
-    const Timed run = timeRun(source, dest, exclusions);
+    const Timed run = timeRun(source, dest, patterns);
     best.cpu = std::min(best.cpu, cpuSeconds() - cpuBefore);
     best.wall = std::min(best.wall, run.seconds);
 }
 
 void compareFilters(const std::string& source, const std::string& dest)
 {
-    const engine::Exclusions empty;
-    const std::vector<std::string> patterns = profiles::filterPatterns(fiftyPatternFile(), "Bench");
-    const engine::Exclusions fifty(patterns);
-    printLists(timeRun(source, dest, fifty).result.lists);
+    const std::vector<std::string> empty;
+    const std::vector<std::string> fifty = profiles::filterPatterns(fiftyPatternFile(), "Bench");
+    printLists(timeRun(source, dest, fifty).lists);
     Best withEmpty, withFifty;
     for (int round = 0; round < kFilterRounds; ++round) {
         timeFiltered(source, dest, empty, withEmpty);
@@ -134,7 +135,7 @@ void compareFilters(const std::string& source, const std::string& dest)
     }
     std::printf("  run with an empty filter file %.3f s, processor %.3f s (best of %d)\n", withEmpty.wall,
                 withEmpty.cpu, kFilterRounds);
-    std::printf("  run with %zu patterns        %.3f s, processor %.3f s (best of %d)\n", patterns.size(),
+    std::printf("  run with %zu patterns        %.3f s, processor %.3f s (best of %d)\n", fifty.size(),
                 withFifty.wall, withFifty.cpu, kFilterRounds);
     std::printf("  50 patterns over the empty filter file: %+.1f %% wall, %+.1f %% processor (target 10 %% or less)\n",
                 (withFifty.wall / withEmpty.wall - 1.0) * 100.0, (withFifty.cpu / withEmpty.cpu - 1.0) * 100.0);
@@ -177,7 +178,7 @@ void compareWithFind(const std::string& source, const std::string& dest)
     for (int round = 0; round < kRounds; ++round) {
         const Timed run = timeRun(source, dest);
         bestRun = std::min(bestRun, run.seconds);
-        if (round == 0) printLists(run.result.lists);
+        if (round == 0) printLists(run.lists);
         bestFind = std::min(bestFind, timeFind(source, dest));
     }
     std::printf("  run  %.3f s (best of %d)\n  find %.3f s (best of %d)\n", bestRun, kRounds, bestFind, kRounds);
@@ -191,7 +192,7 @@ void runLarge(const std::string& source, const std::string& dest)
     const long before = peakKibibytes();
     timeRun(source, dest);  // warm-up; its lists are freed before the timed pass
     const Timed run = timeRun(source, dest);
-    printLists(run.result.lists);
+    printLists(run.lists);
     const double find = timeFind(source, dest);
     std::printf("  run  %.3f s\n  find %.3f s\n  ratio run / find = %.2f\n"
                 "  peak memory %.1f MiB (%.1f MiB before the run; target 200 or less)\n",

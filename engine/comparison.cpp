@@ -39,6 +39,12 @@ std::string_view lineName(const FolderLine& line)
     return slash == std::string_view::npos ? relative : relative.substr(slash + 1);
 }
 
+TaskEntry fileEntry(const platform::FileRecord& file, std::string sourcePath, std::string destPath)
+{
+    return {file.isLink ? EntryKind::Link : EntryKind::File, file.size,      file.modified, file.modifiedNanoseconds,
+            std::move(sourcePath),                           std::move(destPath)};
+}
+
 class Comparison {
 public:
     Comparison(const FolderStructure& source, const FolderStructure& dest, platform::ProgressSink& progress,
@@ -81,7 +87,7 @@ private:
             } else {
                 // A new folder lands in the real destination folder of its parent, whatever its case.
                 destPathOf_[i] = destPathOf_[line.parent] + std::string(lineName(line)) + platform::kSeparator;
-                lists_.fichAjout.push_back({folderEntryText(line.path), line.path, destPathOf_[i]});
+                lists_.fichAjout().add({EntryKind::Folder, 0, 0, 0, line.path, destPathOf_[i]});
             }
         }
     }
@@ -120,7 +126,7 @@ private:
         for (std::size_t i = 0; i < dest_.lines.size(); ++i) {
             if (destTaken_[i]) continue;
             showCount();
-            lists_.fichSuppr.push_back({folderEntryText(dest_.lines[i].path), {}, dest_.lines[i].path});
+            lists_.fichSuppr().add({EntryKind::Folder, 0, 0, 0, {}, dest_.lines[i].path});
         }
     }
 
@@ -147,8 +153,7 @@ private:
             const std::string sourcePath = sourceFolder.path + file.name;
             const auto& match = matches[i];
             if (!match) {
-                lists_.fichAjout.push_back({fileEntryText(sourcePath, file.size, file.modified), sourcePath,
-                                            destFolder.path + file.name});
+                lists_.fichAjout().add(fileEntry(file, sourcePath, destFolder.path + file.name));
                 continue;
             }
             const platform::FileRecord& destFile = destFolder.files[*match];
@@ -157,7 +162,7 @@ private:
                 continue;
             }
             const std::string destPath = destFolder.path + destFile.name;
-            lists_.fichModif.push_back({fileEntryText(destPath, file.size, file.modified), sourcePath, destPath});
+            lists_.fichModif().add(fileEntry(file, sourcePath, destPath));
         }
 
         progress_.setCompteur("4");
@@ -166,7 +171,7 @@ private:
             if (destFiles.taken(i)) continue;
             const platform::FileRecord& destFile = destFolder.files[i];
             const std::string destPath = destFolder.path + destFile.name;
-            lists_.fichSuppr.push_back({fileEntryText(destPath, destFile.size, destFile.modified), {}, destPath});
+            lists_.fichSuppr().add(fileEntry(destFile, {}, destPath));
         }
     }
 

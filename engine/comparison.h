@@ -1,19 +1,13 @@
 #pragma once
 
 #include "engine/folder_structure.h"
-#include "engine/task_entry.h"
+#include "engine/task_list.h"
 #include "platform/progress.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace velmorane::engine {
-
-struct TaskLists {
-    std::vector<TaskEntry> fichAjout;  // to add to the destination
-    std::vector<TaskEntry> fichModif;  // to replace in the destination
-    std::vector<TaskEntry> fichSuppr;  // to delete from the destination
-};
 
 // Compares the folders of both trees, then the files of every folder found on both sides.
 // A file differs when its size, its kind (file or link) or its modification time differs by more

@@ -9,16 +9,25 @@
 namespace velmorane::engine {
 namespace {
 
-void reportUnreadable(const ReadFailure& failure, platform::Dialogs& dialogs)
+RunResult refused(RunOutcome outcome, platform::Message message)
 {
-    dialogs.show(platform::stopMessage("Impossible de lire le dossier " + failure.folder + kLineBreak +
-                                           failure.error.reason,
-                                       platform::kApplicationTitle));
+    RunResult result;
+    result.outcome = outcome;
+    result.refusal = std::move(message);
+    return result;
 }
 
-void reportSourceMissing(const std::string& source, platform::Dialogs& dialogs)
+RunResult unreadable(const ReadFailure& failure)
 {
-    dialogs.show(platform::Message{source + " est vide ou n'existe pas"});
+    return refused(RunOutcome::FolderUnreadable,
+                   platform::stopMessage("Impossible de lire le dossier " + failure.folder + kLineBreak +
+                                             failure.error.reason,
+                                         platform::kApplicationTitle));
+}
+
+RunResult sourceMissing(const std::string& source)
+{
+    return refused(RunOutcome::SourceMissing, platform::Message{source + " est vide ou n'existe pas"});
 }
 
 bool holdsNothing(const FolderStructure& structure)
@@ -37,33 +46,29 @@ RunPlan planRun(const RunSettings& settings)
     return plan;
 }
 
-RunResult compareFolders(const RunPlan& plan, platform::Dialogs& dialogs, platform::ProgressSink& progress,
-                         platform::EventPump& pump, LockHolding holding)
+RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress, platform::EventPump& pump,
+                         LockHolding holding)
 {
     progress.setPanneau(kSourceReadingCaption);
-    if (!platform::folderExists(plan.dosSource)) {
-        reportSourceMissing(plan.dosSource, dialogs);
-        return {RunOutcome::SourceMissing, {}, std::nullopt};
-    }
-    auto locks = lockRunFolders(plan.dosSource, plan.dosDest, dialogs);
-    if (!locks) return {RunOutcome::FolderInUse, {}, std::nullopt};
+    if (!platform::folderExists(plan.dosSource)) return sourceMissing(plan.dosSource);
+    LockedFolders locks = lockRunFolders(plan.dosSource, plan.dosDest);
+    if (!locks.locks) return refused(RunOutcome::FolderInUse, std::move(locks.refusal));
     const StructurePair trees = lireDossiers(plan.dosSource, plan.dosDest, plan.exclusions, progress, pump);
     for (const StructureResult* tree : {&trees.source, &trees.dest}) {
-        if (!tree->failure) continue;
-        reportUnreadable(*tree->failure, dialogs);
-        return {RunOutcome::FolderUnreadable, {}, std::nullopt};
+        if (tree->failure) return unreadable(*tree->failure);
     }
     // An unmounted key or share is an empty folder: mirroring it would empty the destination.
     if (holdsNothing(trees.source.structure) && !holdsNothing(trees.dest.structure)) {
-        reportSourceMissing(plan.dosSource, dialogs);
-        return {RunOutcome::SourceMissing, {}, std::nullopt};
+        return sourceMissing(plan.dosSource);
     }
     // FAT keeps times to 2 seconds: on such a volume a difference of 1 second is none.
     const bool twoSecondTimes =
         platform::folderKeepsTwoSecondTimes(plan.dosSource) || platform::folderKeepsTwoSecondTimes(plan.dosDest);
-    return {RunOutcome::Completed,
-            compareStructures(trees.source.structure, trees.dest.structure, progress, pump, twoSecondTimes ? 1 : 0),
-            holding == LockHolding::KeepInResult ? std::move(locks) : std::nullopt};
+    RunResult result;
+    result.lists =
+        compareStructures(trees.source.structure, trees.dest.structure, progress, pump, twoSecondTimes ? 1 : 0);
+    if (holding == LockHolding::KeepInResult) result.locks = std::move(locks.locks);
+    return result;
 }
 
 }  // namespace velmorane::engine

@@ -24,25 +24,27 @@ RunPlan planRun(const RunSettings& settings);
 
 enum class RunOutcome {
     Completed,
-    SourceMissing,     // reported: "<source> est vide ou n'existe pas"
-    FolderUnreadable,  // reported: the folder and the system's reason
-    FolderInUse,       // reported: another run holds one of the folders
+    SourceMissing,     // "<source> est vide ou n'existe pas"
+    FolderUnreadable,  // the folder and the system's reason
+    FolderInUse,       // another run holds one of the folders
 };
 
 struct RunResult {
     RunOutcome outcome = RunOutcome::Completed;
+    // What the user is told when the outcome is not Completed.
+    platform::Message refusal;
     TaskLists lists;
     // Kept when asked for, by a run that executes at once and holds its folders to the end.
     std::optional<RunLocks> locks;
 };
 
 // Reads both trees and compares them into the three task lists. A missing source or a folder that
-// cannot be read is reported through the dialogs, and the lists then stay empty.
+// cannot be read stops the run, and the lists then stay empty.
 // The folders are locked while they are compared (shared on the source, exclusive on the
-// destination); a folder another run holds is reported and nothing is read.
+// destination); a folder another run holds stops the run before anything is read.
 enum class LockHolding { ReleaseAtEnd, KeepInResult };
 
-RunResult compareFolders(const RunPlan& plan, platform::Dialogs& dialogs, platform::ProgressSink& progress,
-                         platform::EventPump& pump, LockHolding holding = LockHolding::ReleaseAtEnd);
+RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress, platform::EventPump& pump,
+                         LockHolding holding = LockHolding::ReleaseAtEnd);
 
 }  // namespace velmorane::engine

@@ -15,9 +15,14 @@ struct RunLocks {
     std::optional<platform::FolderLock> dest;
 };
 
-// Takes both locks, or reports the folder that another run is using ("Le dossier ... est utilisé
-// par une autre exécution") and takes none. A folder that cannot be opened is not locked: the run
-// reports it when it reads it.
-std::optional<RunLocks> lockRunFolders(const std::string& source, const std::string& dest, platform::Dialogs& dialogs);
+// Both locks, or what the user is told about the folder another run is using.
+struct LockedFolders {
+    std::optional<RunLocks> locks;
+    platform::Message refusal;
+};
+
+// Takes both locks, or none when another run holds a folder ("Le dossier ... est utilisé par une
+// autre exécution"). A folder that cannot be opened is not locked: the run reports it when it reads it.
+LockedFolders lockRunFolders(const std::string& source, const std::string& dest);
 
 }  // namespace velmorane::engine

@@ -4,14 +4,10 @@
 
 namespace velmorane::engine {
 
-std::string folderEntryText(const std::string& folderPath)
+std::string entryText(const TaskEntry& entry, const std::string& shownPath)
 {
-    return folderPath + kFolderMarker;
-}
-
-std::string fileEntryText(const std::string& filePath, std::int64_t size, std::int64_t modified)
-{
-    return filePath + kFileSeparator + std::to_string(size) + kFileSeparator + platform::dateText(modified);
+    if (entry.isFolder()) return shownPath + kFolderMarker;
+    return shownPath + kFileSeparator + std::to_string(entry.size) + kFileSeparator + platform::dateText(entry.modified);
 }
 
 }  // namespace velmorane::engine

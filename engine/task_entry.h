@@ -5,18 +5,28 @@
 
 namespace velmorane::engine {
 
-// One task of a list. The text is what the user reviews; the two paths are the real ones on each
-// side (empty where a list has no such side), so the executor never rebuilds a path from the text.
+enum class EntryKind { Folder, File, Link };
+
+// One task of a list, as the comparison decided it. Size and time are those the review shows: the
+// source's for an add or a replacement, the destination's for a deletion (none for a folder). The
+// two paths are the real ones on each side (the source path is empty for a deletion), so nothing
+// is ever rebuilt from the text the user reads.
 struct TaskEntry {
-    std::string text;
+    EntryKind kind = EntryKind::File;
+    std::int64_t size = 0;
+    std::int64_t modified = 0;             // whole seconds since the epoch
+    std::int32_t modifiedNanoseconds = 0;  // within that second
     std::string sourcePath;
     std::string destPath;
+
+    bool isFolder() const { return kind == EntryKind::Folder; }
 };
 
 inline constexpr const char* kFolderMarker = " **Dossier";
 inline constexpr const char* kFileSeparator = " *-* ";
 
-std::string folderEntryText(const std::string& folderPath);
-std::string fileEntryText(const std::string& filePath, std::int64_t size, std::int64_t modified);
+// The line the review and `--liste` show for an entry that names the path given: a folder ends with
+// its marker, a file shows its size and date.
+std::string entryText(const TaskEntry& entry, const std::string& shownPath);
 
 }  // namespace velmorane::engine

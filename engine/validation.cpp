@@ -4,7 +4,7 @@
 
 namespace velmorane::engine {
 
-bool TesteOK(const RunSettings& settings, std::string& txtMess, platform::Dialogs& dialogs)
+bool TesteOK(const RunSettings& settings, std::string& txtMess)
 {
     bool ok = true;
     const auto refuse = [&](const char* message) {
@@ -18,8 +18,12 @@ bool TesteOK(const RunSettings& settings, std::string& txtMess, platform::Dialog
     if (settings.sensTransfert == -1) refuse("Il faut définir un Sens de Transfert.");
     if (settings.but.empty()) refuse("Il faut définir un Fichier d'Archive.");
     if (settings.source.empty()) refuse("Il faut définir un Fichier de Travail.");
-    if (!ok) dialogs.show(platform::stopMessage(txtMess, "Profil Incorrect"));
     return ok;
+}
+
+platform::Message settingsRefusal(const std::string& txtMess)
+{
+    return platform::stopMessage(txtMess, "Profil Incorrect");
 }
 
 }  // namespace velmorane::engine

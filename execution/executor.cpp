@@ -12,17 +12,6 @@
 namespace velmorane::execution {
 namespace {
 
-enum class EntryShape { Folder, File, Malformed };
-
-EntryShape shapeOf(std::string_view text)
-{
-    constexpr std::string_view marker = "**Dossier";
-    if (text.size() >= marker.size() && platform::equalIgnoringCase(text.substr(text.size() - marker.size()), marker)) {
-        return EntryShape::Folder;
-    }
-    return platform::containsIgnoringCase(text, engine::kFileSeparator) ? EntryShape::File : EntryShape::Malformed;
-}
-
 platform::SystemError malformedEntry()
 {
     return {EINVAL, "Entrée de tâche incorrecte"};
@@ -79,9 +68,9 @@ private:
 
 class Execution {
 public:
-    Execution(TaskLists& lists, const ExecutionSettings& settings, platform::Dialogs& dialogs, CounterSink& counters,
+    Execution(TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask, CounterSink& counters,
               platform::EventPump& pump)
-        : lists_(lists), settings_(settings), dialogs_(dialogs), counters_(counters), pump_(pump),
+        : lists_(lists), settings_(settings), ask_(ask), counters_(counters), pump_(pump),
           sourceRootPath_(platform::withTrailingSeparator(settings.dosSource)),
           destRootPath_(platform::withTrailingSeparator(settings.dosDest)),
           sourceRoot_(platform::FolderHandle::openStart(settings.dosSource)),
@@ -93,12 +82,12 @@ public:
     {
         const auto& flags = settings_.flags;
         const auto listedFolders = destinationFolders();
-        executeList(lists_.fichAjout, ListKind::Ajout, flags.execAjout, settings_.ajoutSelectedChosen, &copiedFolders_,
+        executeList(lists_.fichAjout(), flags.execAjout, settings_.ajoutSelectedChosen, &copiedFolders_,
                     &Execution::addEntry) &&
-            executeList(lists_.fichModif, ListKind::Modif, flags.execModif, settings_.modifSelectedChosen, nullptr,
+            executeList(lists_.fichModif(), flags.execModif, settings_.modifSelectedChosen, nullptr,
                         &Execution::replaceEntry) &&
-            executeList(lists_.fichSuppr, ListKind::Suppr, flags.execSuppr, settings_.supprSelectedChosen,
-                        &deletedFolders_, &Execution::deleteEntry);
+            executeList(lists_.fichSuppr(), flags.execSuppr, settings_.supprSelectedChosen, &deletedFolders_,
+                        &Execution::deleteEntry);
         if (!flags.seulComparer) removeLeftoverTemporaries(listedFolders);
         return report_;
     }
@@ -109,13 +98,12 @@ private:
     // Executes the entries whose selection state equals the choice, then the removal pass. An entry
     // inside a folder this list already copied or deleted came or went with it: it leaves the list
     // with no look-up and no question. False when the user stopped the execution.
-    bool executeList(TaskList& list, ListKind kind, bool takesPart, bool choice, const FolderSet* handledFolders,
-                     EntryAction execute)
+    bool executeList(TaskList& list, bool takesPart, bool choice, const FolderSet* handledFolders, EntryAction execute)
     {
         if (!takesPart || list.count() == 0) return true;
         report_.activeListHadEntries = true;
         for (std::size_t i = 0; i < list.count(); ++i) {
-            showCounter(kind, i);
+            showCounter(list.kind(), i);
             if (handledFolders && handledFolders->contains(list.entry(i).destPath)) {
                 report_.actionFaite = true;
                 list.setSelected(i, choice);
@@ -131,8 +119,6 @@ private:
 
     bool addEntry(const engine::TaskEntry& entry)
     {
-        const EntryShape shape = shapeOf(entry.text);
-        if (shape == EntryShape::Malformed) return failed(malformedEntry());
         if (!insideDestination(entry.destPath)) return failed(outsideDestination());
         currentSlot_ = entry.sourcePath;
         targetSlot_ = entry.destPath;
@@ -140,7 +126,7 @@ private:
         if (!from.ok()) return failed(*from.error);
         const auto to = placeOf(destRoot_, destRootPath_, entry.destPath);
         if (!to.ok()) return failed(*to.error);
-        if (shape == EntryShape::File) {
+        if (!entry.isFolder()) {
             const auto error = platform::copyFile(from.value.folder, from.value.name, to.value.folder, to.value.name,
                                                   platform::CopyMode::Add, pump_);
             return !error || failed(*error);
@@ -153,7 +139,6 @@ private:
 
     bool replaceEntry(const engine::TaskEntry& entry)
     {
-        if (shapeOf(entry.text) != EntryShape::File) return failed(malformedEntry());
         targetSlot_ = entry.destPath;
         if (!insideDestination(entry.destPath)) return failed(outsideDestination());
         const auto to = placeOf(destRoot_, destRootPath_, entry.destPath);
@@ -175,8 +160,6 @@ private:
 
     bool deleteEntry(const engine::TaskEntry& entry)
     {
-        const EntryShape shape = shapeOf(entry.text);
-        if (shape == EntryShape::Malformed) return failed(malformedEntry());
         if (!insideDestination(entry.destPath)) return failed(outsideDestination());
         targetSlot_ = entry.destPath;
         const auto at = placeOf(destRoot_, destRootPath_, entry.destPath);
@@ -184,7 +167,7 @@ private:
         if (const auto found = platform::lookUp(at.value.folder, at.value.name); !found.ok()) {
             return failed(*found.error);
         }
-        if (shape == EntryShape::Folder) {
+        if (entry.isFolder()) {
             const auto error = platform::deleteFolder(at.value.folder, at.value.name,
                                                       leftOutBelow(entry.destPath.substr(destRootPath_.size())));
             if (error) return failed(*error);
@@ -202,9 +185,10 @@ private:
     std::unordered_set<std::string> destinationFolders() const
     {
         std::unordered_set<std::string> folders;
-        for (const TaskList* list : {&lists_.fichAjout, &lists_.fichModif, &lists_.fichSuppr}) {
-            for (std::size_t i = 0; i < list->count(); ++i) {
-                const std::string& path = list->entry(i).destPath;
+        for (const ListKind kind : engine::kListKinds) {
+            const TaskList& list = lists_[kind];
+            for (std::size_t i = 0; i < list.count(); ++i) {
+                const std::string& path = list.entry(i).destPath;
                 if (!insideDestination(path)) continue;
                 folders.insert(platform::parentFolder(path.substr(destRootPath_.size())));
             }
@@ -245,7 +229,7 @@ private:
     // Puts the failure to the user; false when the execution must stop.
     bool failed(const platform::SystemError& error)
     {
-        if (!askToContinue(error, currentSlot_, targetSlot_, dialogs_)) {
+        if (!ask_({error, currentSlot_, targetSlot_})) {
             report_.stopped = true;
             return false;
         }
@@ -255,7 +239,7 @@ private:
 
     TaskLists& lists_;
     const ExecutionSettings& settings_;
-    platform::Dialogs& dialogs_;
+    const FailureQuestion& ask_;
     CounterSink& counters_;
     platform::EventPump& pump_;
     const std::string sourceRootPath_;
@@ -271,29 +255,28 @@ private:
 
 }  // namespace
 
-ExecutionReport Selection_Click(TaskLists& lists, const ExecutionSettings& settings, platform::Dialogs& dialogs,
-                                CounterSink& counters, platform::EventPump& pump)
+ExecutionReport executeTasks(TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask,
+                             CounterSink& counters, platform::EventPump& pump)
 {
-    return Execution(lists, settings, dialogs, counters, pump).run();
+    return Execution(lists, settings, ask, counters, pump).run();
 }
 
-bool askToContinue(const platform::SystemError& error, const std::string& currentFile, const std::string& target,
-                   platform::Dialogs& dialogs)
+platform::Message failureQuestion(const EntryFailure& failure)
 {
-    const std::string text = "Erreur : " + std::to_string(error.number) + " - " + error.reason +
-                             "\r\nSur le fichier : " + currentFile + " ou " + target + "\r\nFaut-il continuer ?";
-    return dialogs.show(platform::question(text, "Erreur grave", platform::Icon::Critical)) == platform::Answer::Yes;
+    const std::string text = "Erreur : " + std::to_string(failure.error.number) + " - " + failure.error.reason +
+                             "\r\nSur le fichier : " + failure.currentFile + " ou " + failure.target +
+                             "\r\nFaut-il continuer ?";
+    return platform::question(text, "Erreur grave", platform::Icon::Critical);
 }
 
-void reportExecution(const ExecutionReport& report, const engine::RunFlags& flags, platform::Dialogs& dialogs)
+std::optional<platform::Message> executionReport(const ExecutionReport& report, const engine::RunFlags& flags)
 {
-    if (flags.seulComparer || !report.actionFaite || report.stopped) return;
+    if (flags.seulComparer || !report.actionFaite || report.stopped) return std::nullopt;
     if (report.failures == 0) {
-        dialogs.show({"Exécution terminée correctement !", "Rapport d'activité", platform::Icon::Information});
-    } else {
-        dialogs.show({"Exécution terminée avec " + std::to_string(report.failures) + " erreur(s).",
-                      "Rapport d'activité", platform::Icon::Warning});
+        return platform::Message{"Exécution terminée correctement !", "Rapport d'activité", platform::Icon::Information};
     }
+    return platform::Message{"Exécution terminée avec " + std::to_string(report.failures) + " erreur(s).",
+                             "Rapport d'activité", platform::Icon::Warning};
 }
 
 }  // namespace velmorane::execution

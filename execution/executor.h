@@ -2,22 +2,19 @@
 
 #include "engine/exclusions.h"
 #include "engine/settings.h"
-#include "execution/task_list.h"
+#include "engine/task_list.h"
 #include "platform/dialogs.h"
 #include "platform/progress.h"
 #include "platform/system_error.h"
 
+#include <functional>
 #include <string>
 
 namespace velmorane::execution {
 
-struct TaskLists {
-    TaskList fichAjout;
-    TaskList fichModif;
-    TaskList fichSuppr;
-};
-
-enum class ListKind { Ajout, Modif, Suppr };
+using engine::ListKind;
+using engine::TaskList;
+using engine::TaskLists;
 
 // The counters beside the lists, which show the entry being executed.
 class CounterSink {
@@ -39,6 +36,16 @@ struct ExecutionSettings {
     bool supprSelectedChosen = false;
 };
 
+// An entry that could not be executed: the system's reason and the two files it concerns.
+struct EntryFailure {
+    platform::SystemError error;
+    std::string currentFile;
+    std::string target;
+};
+
+// Asked on each failure; true when the execution goes on.
+using FailureQuestion = std::function<bool(const EntryFailure&)>;
+
 struct ExecutionReport {
     bool stopped = false;      // a failure was answered No: the list in progress kept all its entries
     bool actionFaite = false;  // at least one entry was taken
@@ -46,17 +53,16 @@ struct ExecutionReport {
     bool activeListHadEntries = false;  // a list that takes part had entries when execution began
 };
 
-// Executes the add list, then the replace list, then the delete list, asking "Erreur grave" on
-// each failure, and removes the executed entries. Never writes outside the destination root.
-ExecutionReport Selection_Click(TaskLists& lists, const ExecutionSettings& settings, platform::Dialogs& dialogs,
-                                CounterSink& counters, platform::EventPump& pump);
+// Executes the add list, then the replace list, then the delete list, asking on each failure, and
+// removes the executed entries. Never writes outside the destination root.
+ExecutionReport executeTasks(TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask,
+                             CounterSink& counters, platform::EventPump& pump);
 
-// The "Erreur grave" question for a failure on the file(s) named; true when the user goes on.
-bool askToContinue(const platform::SystemError& error, const std::string& currentFile, const std::string& target,
-                   platform::Dialogs& dialogs);
+// The "Erreur grave" question of a failure.
+platform::Message failureQuestion(const EntryFailure& failure);
 
-// The report of an interactive execution: nothing for a comparison, when nothing was taken, or
-// after a stop answered No.
-void reportExecution(const ExecutionReport& report, const engine::RunFlags& flags, platform::Dialogs& dialogs);
+// The report of an interactive execution: none for a comparison, when nothing was taken, or after
+// a stop answered No.
+std::optional<platform::Message> executionReport(const ExecutionReport& report, const engine::RunFlags& flags);
 
 }  // namespace velmorane::execution

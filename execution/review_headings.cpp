@@ -2,20 +2,16 @@
 
 namespace velmorane::execution {
 
-std::string ajoutHeading(std::size_t count)
+std::string listHeading(engine::ListKind kind, std::size_t count)
 {
-    return "Dossier(s) et Fichier(s) à Ajouter ( " + std::to_string(count) + " ) =>";
-}
-
-// This heading has no blank before its closing parenthesis, unlike the two others.
-std::string modifHeading(std::size_t count)
-{
-    return "Fichier(s) à Modifier ( " + std::to_string(count) + ") =>";
-}
-
-std::string supprHeading(std::size_t count)
-{
-    return "Dossier(s) et Fichier(s) à Supprimer ( " + std::to_string(count) + " ) =>";
+    const std::string number = std::to_string(count);
+    switch (kind) {
+    case engine::ListKind::Ajout: return "Dossier(s) et Fichier(s) à Ajouter ( " + number + " ) =>";
+    // This heading has no blank before its closing parenthesis, unlike the two others.
+    case engine::ListKind::Modif: return "Fichier(s) à Modifier ( " + number + ") =>";
+    case engine::ListKind::Suppr: break;
+    }
+    return "Dossier(s) et Fichier(s) à Supprimer ( " + number + " ) =>";
 }
 
 }  // namespace velmorane::execution

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "engine/task_list.h"
+
 #include <cstddef>
 #include <string>
 
 namespace velmorane::execution {
 
-// The headings of the three lists on the review screen, with their counts.
-std::string ajoutHeading(std::size_t count);
-std::string modifHeading(std::size_t count);
-std::string supprHeading(std::size_t count);
+// The heading of a list on the review screen, with its count.
+std::string listHeading(engine::ListKind kind, std::size_t count);
 
 }  // namespace velmorane::execution

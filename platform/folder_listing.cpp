@@ -53,7 +53,8 @@ Result<FolderContent> readFolder(const FolderHandle& folder)
         } else if ((S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) && !isTemporaryName(entry)) {
             content.files.push_back(FileRecord{entry, static_cast<std::int64_t>(info.st_size),
                                                static_cast<std::int64_t>(info.st_mtim.tv_sec),
-                                               S_ISLNK(info.st_mode)});
+                                               S_ISLNK(info.st_mode),
+                                               static_cast<std::int32_t>(info.st_mtim.tv_nsec)});
         }
     });
     if (listed) return Result<FolderContent>::failure(*listed);

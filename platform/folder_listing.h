@@ -16,6 +16,7 @@ struct FileRecord {
     std::int64_t size = 0;
     std::int64_t modified = 0;  // whole seconds since the epoch
     bool isLink = false;
+    std::int32_t modifiedNanoseconds = 0;  // within that second
 };
 
 // One folder read once: its sub-folders (links to folders are files, never descended) and its files.

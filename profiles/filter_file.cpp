@@ -43,7 +43,7 @@ std::vector<std::string> filterPatterns(const std::vector<std::string>& lines, s
     return patterns;
 }
 
-FilterLoad loadFilterFile(const std::string& path, std::string_view profileName)
+execution::RunFilters loadFilterFile(const std::string& path, std::string_view profileName)
 {
     if (auto refusal = refusalReason(path)) return {{}, std::move(refusal)};
     const auto lines = platform::readTextLines(path);
@@ -52,22 +52,11 @@ FilterLoad loadFilterFile(const std::string& path, std::string_view profileName)
     return {filterPatterns(lines.value, profileName), std::nullopt};
 }
 
-std::optional<engine::Exclusions> loadExclusions(const std::string& path, std::string_view profileName,
-                                                 platform::Dialogs& dialogs)
-{
-    const FilterLoad load = loadFilterFile(path, profileName);
-    if (load.failure) {
-        dialogs.show(platform::stopMessage("Fichier de Filtres Incorrect\r\n" + *load.failure, "Attention"));
-        return std::nullopt;
-    }
-    return engine::Exclusions(load.patterns);
-}
-
-std::optional<engine::Exclusions> loadRunExclusions(const SharedState& state, platform::Dialogs& dialogs)
+execution::RunFilters loadRunFilters(const SharedState& state)
 {
     const bool profileActive = state.profActif >= 1 && state.profActif <= state.tabProfils.nbProfils();
     const std::string profileName = profileActive ? state.tabProfils.at(state.profActif).name() : "";
-    return loadExclusions(filterFileBeside(state.profileFilePath), profileName, dialogs);
+    return loadFilterFile(filterFileBeside(state.profileFilePath), profileName);
 }
 
 }  // namespace velmorane::profiles

@@ -10,8 +10,6 @@ namespace velmorane::profiles {
 // The variables every window shares for the whole life of the program.
 struct SharedState {
     engine::RunSettings settings;  // the two folders, direction and action, as the main window shows them
-    std::string dosSource;         // source and destination of the last run, kept for the executor
-    std::string dosDest;
     std::string txtMess;  // the status text; also carries the validation's message
     ProfileTable tabProfils;
     int profActif = -1;  // number of the active profile, -1 when none

@@ -1,13 +1,10 @@
 #include "profiles/task_listing.h"
 
-#include "engine/run.h"
-#include "engine/validation.h"
 #include "execution/review_headings.h"
 #include "platform/headless_dialogs.h"
 #include "platform/progress.h"
 #include "profiles/command_line.h"
-#include "profiles/filter_file.h"
-#include "profiles/profile_file.h"
+#include "profiles/profile_run.h"
 
 namespace velmorane::profiles {
 namespace {
@@ -32,10 +29,10 @@ std::string escapedControls(const std::string& text)
     return out;
 }
 
-void printList(std::ostream& out, const std::string& heading, const std::vector<engine::TaskEntry>& entries)
+void printList(std::ostream& out, const engine::TaskList& list)
 {
-    out << heading << '\n';
-    for (const auto& entry : entries) out << escapedControls(entry.text) << '\n';
+    out << execution::listHeading(list.kind(), list.count()) << '\n';
+    for (std::size_t i = 0; i < list.count(); ++i) out << escapedControls(list.text(i)) << '\n';
 }
 
 std::string withLineFeeds(std::string text)
@@ -49,27 +46,21 @@ std::string withLineFeeds(std::string text)
 int printTaskLists(const std::string& profileName, std::ostream& out, std::ostream& err)
 {
     platform::HeadlessDialogs dialogs(err);
-    const ProfileTable table = lireProfils(kProfileFileName, dialogs);
-    const int number = findProfile(table, profileName);
-    if (number == 0) {
-        err << "Profil introuvable : " << profileName << '\n';
+    auto found = profileRun(profileName, dialogs);
+    if (!found) {
+        err << profileNotFound(profileName) << '\n';
         return kNotListed;
     }
-    const engine::RunSettings settings = table.at(number).settings();
-    std::string txtMess;
-    if (!engine::TesteOK(settings, txtMess, dialogs)) return kNotListed;
-    auto exclusions = loadExclusions(kFilterFileName, table.at(number).name(), dialogs);
-    if (!exclusions) return kNotListed;
-
-    engine::RunPlan plan = engine::planRun(settings);
-    plan.exclusions = std::move(*exclusions);
+    execution::MirrorRun& run = found->run;
     platform::NullProgress progress;
     platform::NullEventPump pump;
-    const auto result = engine::compareFolders(plan, dialogs, progress, pump);
-    if (result.outcome != engine::RunOutcome::Completed) return kNotListed;
-    printList(out, execution::ajoutHeading(result.lists.fichAjout.size()), result.lists.fichAjout);
-    printList(out, execution::modifHeading(result.lists.fichModif.size()), result.lists.fichModif);
-    printList(out, execution::supprHeading(result.lists.fichSuppr.size()), result.lists.fichSuppr);
+    auto refusal = run.prepare();
+    if (!refusal) refusal = run.compare(progress, pump);
+    if (refusal) {
+        dialogs.show(refusal->message);
+        return kNotListed;
+    }
+    for (const engine::ListKind kind : engine::kListKinds) printList(out, run.lists()[kind]);
     return 0;
 }
 

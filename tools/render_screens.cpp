@@ -3,7 +3,7 @@
 // cuts one of its captions.
 // Usage: render_screens [FOLDER]   (default build/screens)
 
-#include "platform/scripted_dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 #include "profiles/command_line.h"
 #include "profiles/profile_file.h"
 #include "profiles/shared_state.h"

@@ -1,8 +1,8 @@
 #include "ui/application.h"
 
-#include "platform/headless_dialogs.h"
 #include "profiles/command_line.h"
 #include "profiles/shared_state.h"
+#include "profiles/unattended_run.h"
 #include "ui/main_window.h"
 #include "ui/qt_dialogs.h"
 
@@ -79,22 +79,13 @@ void keepQtNotesOffTheErrorStream(QtMsgType type, const QMessageLogContext&, con
     if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << text.toStdString() << '\n';
 }
 
-int runWindows(const profiles::CommandWords& words, bool headless)
+int runWindows(const profiles::CommandWords& words)
 {
-    std::unique_ptr<platform::Dialogs> dialogs;
-    if (headless) {
-        dialogs = std::make_unique<platform::HeadlessDialogs>(std::cerr);
-    } else {
-        dialogs = std::make_unique<QtDialogs>();
-    }
+    QtDialogs dialogs;
     profiles::SharedState state;
-    Main main(state, *dialogs);
+    Main main(state, dialogs);
     main.Form_Load(words);
     if (const auto status = main.exitStatus()) return *status;
-    if (headless) {
-        if (state.profActif < 1) std::cerr << "Profil introuvable : " << words.first << '\n';
-        return kNothingExecuted;
-    }
     main.show();
     return QApplication::exec();
 }
@@ -105,12 +96,13 @@ int runApplication(int argc, char** argv)
 {
     const profiles::CommandWords words = commandWords(argc, argv);
     const bool unattended = profiles::asksUnattendedRun(words);
-    if (!hasDisplay() && !unattended) {
+    if (!hasDisplay()) {
+        // An unattended run needs no screen: it builds no window and loads no display plugin.
+        if (unattended) return profiles::runUnattended(words, std::cerr);
         printNoDisplay("Velmorane a besoin d'un affichage (DISPLAY ou WAYLAND_DISPLAY) pour ouvrir ses fenêtres");
         return kNothingExecuted;
     }
-    // Without a display an unattended run needs no screen: its windows are drawn nowhere.
-    qputenv("QT_QPA_PLATFORM", hasDisplay() ? platformsToTry() : QByteArray(kOffscreen));
+    qputenv("QT_QPA_PLATFORM", platformsToTry());
     // Qt's notes on the displays it could not open are no business of the error stream.
     const QtMessageHandler previousHandler = qInstallMessageHandler(keepQtNotesOffTheErrorStream);
 
@@ -118,13 +110,13 @@ int runApplication(int argc, char** argv)
     QApplication::setApplicationName(QString::fromUtf8(platform::kApplicationTitle));
     QApplication::setStyle(QStringLiteral("Fusion"));
     const bool headless = QGuiApplication::platformName() == QLatin1String(kOffscreen);
-    if (!headless) {
-        qInstallMessageHandler(previousHandler);
-    } else if (!unattended) {
+    if (headless) {
+        if (unattended) return profiles::runUnattended(words, std::cerr);
         printNoDisplay("impossible d'ouvrir l'affichage " + namedDisplays());
         return kNothingExecuted;
     }
-    return runWindows(words, headless);
+    qInstallMessageHandler(previousHandler);
+    return runWindows(words);
 }
 
 }  // namespace velmorane::ui

@@ -87,9 +87,12 @@ void Main::environReview()
                                                             fichSuppr}) {
         control->show();
     }
-    affAjout->setText(QString::fromStdString(execution::ajoutHeading(lists_.fichAjout.count())));
-    affModif->setText(QString::fromStdString(execution::modifHeading(lists_.fichModif.count())));
-    affSuppr->setText(QString::fromStdString(execution::supprHeading(lists_.fichSuppr.count())));
+    const execution::TaskLists& lists = run_.lists();
+    for (const auto& [heading, kind] : {std::pair{affAjout, engine::ListKind::Ajout},
+                                        std::pair{affModif, engine::ListKind::Modif},
+                                        std::pair{affSuppr, engine::ListKind::Suppr}}) {
+        heading->setText(QString::fromStdString(execution::listHeading(kind, lists[kind].count())));
+    }
     for (QLabel* counter : {cptAjout, cptModif, cptSuppr}) counter->clear();
 
     const auto showGroup = [](std::array<QCheckBox*, 2>& boxes, QLabel* counter) {
@@ -97,10 +100,11 @@ void Main::environReview()
         boxes[1]->show();
         counter->show();
     };
-    if (flags_.execAjout) showGroup(Ajout, cptAjout);
-    if (flags_.execModif) showGroup(Modif, cptModif);
-    if (flags_.execSuppr) showGroup(Suppr, cptSuppr);
-    if (!flags_.seulComparer) {
+    const engine::RunFlags& flags = run_.plan().flags;
+    if (flags.execAjout) showGroup(Ajout, cptAjout);
+    if (flags.execModif) showGroup(Modif, cptModif);
+    if (flags.execSuppr) showGroup(Suppr, cptSuppr);
+    if (!flags.seulComparer) {
         place(Selection, {60, 7540, widthOf(affAjout), heightOf(affAjout)});
         Selection->show();
     }

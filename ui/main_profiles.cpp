@@ -8,7 +8,10 @@ namespace velmorane::ui {
 
 void Main::ProfNouv_Click()
 {
-    if (!engine::TesteOK(state_.settings, state_.txtMess, dialogs_)) return;
+    if (!engine::TesteOK(state_.settings, state_.txtMess)) {
+        dialogs_.show(engine::settingsRefusal(state_.txtMess));
+        return;
+    }
     state_.modeProfil = 1;
     openProfileEditor();
 }

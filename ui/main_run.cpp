@@ -1,8 +1,5 @@
-#include "engine/run.h"
-#include "engine/validation.h"
 #include "execution/journal.h"
 #include "platform/date_text.h"
-#include "platform/message_trail.h"
 #include "platform/paths.h"
 #include "platform/volumes.h"
 #include "profiles/filter_file.h"
@@ -10,8 +7,6 @@
 #include "ui/qt_text.h"
 #include "ui/main_sinks.h"
 #include "ui/main_window.h"
-
-#include <iostream>
 
 namespace velmorane::ui {
 namespace {
@@ -57,11 +52,13 @@ void Main::Form_Load(const profiles::CommandWords& words)
     resultatsAffiches_ = false;
     affMess();
 
-    if (number == 0) return;
+    if (number == 0) {
+        if (profiles::asksUnattendedRun(words)) journalProfileNotFound(words.first);
+        return;
+    }
     newProf_Click(number);
     if (!profiles::asksUnattendedRun(words)) return;
     execAuto_ = true;
-    wordAsTyped_ = words.first;
     if (!auto_) auto_ = std::make_unique<Auto>();
     auto_->setWindowTitle(qt("Profil " + words.first + " en cours d'exécution"));
     auto_->setAffiche("Recherche\r\ndes\r\ndossiers");
@@ -69,53 +66,47 @@ void Main::Form_Load(const profiles::CommandWords& words)
     Lance_Click();
 }
 
+// A scheduled run of a profile that is not there leaves a trace too.
+void Main::journalProfileNotFound(const std::string& name)
+{
+    execution::writeJournalLines(execution::kJournalFileName,
+                                 execution::notExecutedLines("Profil " + name, "Profil introuvable",
+                                                             platform::currentTime()));
+}
+
 void Main::Lance_Click()
 {
     if (busy_) return;
     BusyScope busy(busy_);
-    platform::MessageTrail trail(dialogs_);
-    if (!engine::TesteOK(state_.settings, state_.txtMess, trail)) {
-        if (execAuto_) stopBeforeExecution(trail.lastText());
+    execution::MirrorRun run(state_.settings, profiles::loadRunFilters(state_));
+    if (const auto refusal = run.prepare()) {
+        if (refusal->kind == execution::RefusalKind::Settings) state_.txtMess = refusal->message.text;
+        dialogs_.show(refusal->message);
+        if (execAuto_) stopBeforeExecution(run);
         return;
     }
-    auto exclusions = profiles::loadRunExclusions(state_, trail);
-    if (!exclusions) {
-        if (execAuto_) stopBeforeExecution(trail.lastText());
-        return;
-    }
-    engine::RunPlan plan = engine::planRun(state_.settings);
-    plan.exclusions = std::move(*exclusions);
-    exclusions_ = plan.exclusions;
-    state_.dosSource = plan.dosSource;
-    state_.dosDest = plan.dosDest;
-    flags_ = plan.flags;
     Environ(3);
     Environ(0);
     resultatsAffiches_ = true;
-    lists_.fichAjout.clear();
-    lists_.fichModif.clear();
-    lists_.fichSuppr.clear();
+    run_.lists().clear();
     reloadLists();
 
     // An unattended run executes before this returns and keeps its folders locked until then;
     // the review waits for the user with the folders free.
-    engine::RunResult result = engine::compareFolders(
-        plan, trail, *progress_, pump_, execAuto_ ? engine::LockHolding::KeepInResult : engine::LockHolding::ReleaseAtEnd);
-    if (result.outcome != engine::RunOutcome::Completed) {
-        // A missing or empty source, a folder in use or one that cannot be read was reported.
+    if (const auto refusal = run.compare(
+            *progress_, pump_, execAuto_ ? engine::LockHolding::KeepInResult : engine::LockHolding::ReleaseAtEnd)) {
+        dialogs_.show(refusal->message);
         Environ(5);
         Environ(1);
-        if (execAuto_) stopBeforeExecution(trail.lastText());
+        if (execAuto_) stopBeforeExecution(run);
         return;
     }
-    endRun(std::move(result.lists));
+    endRun(std::move(run));
 }
 
-void Main::endRun(engine::TaskLists lists)
+void Main::endRun(execution::MirrorRun run)
 {
-    lists_.fichAjout.assign(std::move(lists.fichAjout));
-    lists_.fichModif.assign(std::move(lists.fichModif));
-    lists_.fichSuppr.assign(std::move(lists.fichSuppr));
+    run_ = std::move(run);
     reloadLists();
     if (execAuto_) {
         if (!auto_) auto_ = std::make_unique<Auto>();
@@ -130,46 +121,47 @@ void Main::endRun(engine::TaskLists lists)
 void Main::Selection_Click()
 {
     if (busy_) return;
-    execution::ExecutionReport report;
+    bool activeListHadEntries = true;
     {
         BusyScope busy(busy_);
-        const auto locks = engine::lockRunFolders(state_.dosSource, state_.dosDest, dialogs_);
-        if (!locks) return;
         storeSelections();
-        report = execution::Selection_Click(lists_, executionSettings(), dialogs_, *counters_, pump_);
+        const auto refusal = run_.execute(executionChoice(), failureQuestion(), *counters_, pump_);
+        if (refusal) {
+            dialogs_.show(refusal->message);
+            return;
+        }
         reloadLists();
-        if (report.stopped) return;
-        execution::reportExecution(report, flags_, dialogs_);
+        if (run_.outcome() == execution::RunOutcome::Stopped) return;
+        if (const auto report = execution::executionReport(run_.report(), run_.plan().flags)) dialogs_.show(*report);
         Environ(4);
+        activeListHadEntries = run_.report().activeListHadEntries;
     }
-    if (!report.activeListHadEntries) Retour_Click();
+    if (!activeListHadEntries) Retour_Click();
 }
 
 void Main::executeUnattended()
 {
-    const execution::ExecutionReport report =
-        execution::Selection_Click(lists_, executionSettings(), dialogs_, *counters_, pump_);
+    run_.execute({}, failureQuestion(), *counters_, pump_);
     reloadLists();
-    if (report.stopped) {
+    if (run_.outcome() == execution::RunOutcome::Stopped) {
         stopUnattended();
         return;
     }
-    const auto journalError = execution::writeJournalEntry(execution::kJournalFileName, windowTitle().toStdString(),
-                                                           report.failures, platform::currentTime());
-    if (journalError && !execution::askToContinue(*journalError, execution::kJournalFileName, {}, dialogs_)) {
+    const auto journalError = execution::writeJournalLines(
+        execution::kJournalFileName, run_.journalLines(windowTitle().toStdString(), platform::currentTime()));
+    if (journalError && !failureQuestion()({*journalError, execution::kJournalFileName, {}})) {
         stopUnattended();
         return;
     }
     auto_->hide();
-    exitStatus_ = report.failures > 0 || journalError ? 1 : 0;
+    exitStatus_ = journalError ? 1 : run_.exitStatus();
 }
 
 // A scheduled run leaves a trace even when it did not execute: why, in the journal.
-void Main::stopBeforeExecution(const std::string& message)
+void Main::stopBeforeExecution(const execution::MirrorRun& run)
 {
     execution::writeJournalLines(execution::kJournalFileName,
-                                 execution::notExecutedLines(windowTitle().toStdString(), message,
-                                                             platform::currentTime()));
+                                 run.journalLines(windowTitle().toStdString(), platform::currentTime()));
     stopUnattended();
 }
 
@@ -203,17 +195,17 @@ void Main::pairClicked(execution::CheckBoxPair& pair, const std::array<QCheckBox
     for (std::size_t i = 0; i < boxes.size(); ++i) boxes[i]->setChecked(pair.value(static_cast<int>(i)) == 1);
 }
 
-execution::ExecutionSettings Main::executionSettings() const
+execution::ExecutionChoice Main::executionChoice() const
 {
-    execution::ExecutionSettings settings;
-    settings.dosSource = state_.dosSource;
-    settings.dosDest = state_.dosDest;
-    settings.flags = flags_;
-    settings.exclusions = exclusions_;
-    settings.ajoutSelectedChosen = pairs_[0].selectedChosen();
-    settings.modifSelectedChosen = pairs_[1].selectedChosen();
-    settings.supprSelectedChosen = pairs_[2].selectedChosen();
-    return settings;
+    return {pairs_[0].selectedChosen(), pairs_[1].selectedChosen(), pairs_[2].selectedChosen()};
+}
+
+// The "Erreur grave" question, in a box.
+execution::FailureQuestion Main::failureQuestion()
+{
+    return [this](const execution::EntryFailure& failure) {
+        return dialogs_.show(execution::failureQuestion(failure)) == platform::Answer::Yes;
+    };
 }
 
 void Main::storeSelections()

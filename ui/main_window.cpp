@@ -218,9 +218,9 @@ void Main::buildReview(QWidget* form)
         counter->hide();
     }
 
-    modelAjout_ = new TaskListModel(lists_.fichAjout, this);
-    modelModif_ = new TaskListModel(lists_.fichModif, this);
-    modelSuppr_ = new TaskListModel(lists_.fichSuppr, this);
+    modelAjout_ = new TaskListModel(run_.lists().fichAjout(), this);
+    modelModif_ = new TaskListModel(run_.lists().fichModif(), this);
+    modelSuppr_ = new TaskListModel(run_.lists().fichSuppr(), this);
     fichAjout = reviewList(form, "fichAjout", modelAjout_, {6240, 6090, 3705, 450});
     fichModif = reviewList(form, "fichModif", modelModif_, {6390, 6300, 3705, 450});
     fichSuppr = reviewList(form, "fichSuppr", modelSuppr_, {6600, 6525, 3705, 450});

@@ -5,6 +5,7 @@
 #include "engine/settings.h"
 #include "execution/check_box_pair.h"
 #include "execution/executor.h"
+#include "execution/mirror_run.h"
 #include "platform/dialogs.h"
 #include "profiles/command_line.h"
 #include "profiles/shared_state.h"
@@ -81,7 +82,7 @@ public:
     void Modif_Click(int index);
     void Suppr_Click(int index);
     // The end of a run that found its lists: the review, or the execution of an unattended run.
-    void endRun(engine::TaskLists lists);
+    void endRun(execution::MirrorRun run);
 
     // Navigation.
     void Retour_Click();
@@ -100,8 +101,8 @@ public:
     bool resultatsAffiches() const { return resultatsAffiches_; }
     bool execAuto() const { return execAuto_; }
     bool busy() const { return busy_; }
-    const engine::RunFlags& runFlags() const { return flags_; }
-    execution::TaskLists& taskLists() { return lists_; }
+    const engine::RunFlags& runFlags() const { return run_.plan().flags; }
+    execution::TaskLists& taskLists() { return run_.lists(); }
     Auto* autoWindow() const { return auto_.get(); }
 
     // Top band.
@@ -194,10 +195,12 @@ private:
     void reloadLists();
     void storeSelections();
     void pairClicked(execution::CheckBoxPair& pair, const std::array<QCheckBox*, 2>& boxes, int index);
-    execution::ExecutionSettings executionSettings() const;
+    execution::ExecutionChoice executionChoice() const;
+    execution::FailureQuestion failureQuestion();
     void executeUnattended();
     void stopUnattended();
-    void stopBeforeExecution(const std::string& message);
+    void stopBeforeExecution(const execution::MirrorRun& run);
+    void journalProfileNotFound(const std::string& name);
 
     void environProgress();
     void environReview();
@@ -211,7 +214,8 @@ private:
     std::unique_ptr<Auto> auto_;
     QWidget* form_ = nullptr;
 
-    execution::TaskLists lists_;
+    // The last run; the review lists show its task lists.
+    execution::MirrorRun run_{{}, {}};
     TaskListModel* modelAjout_ = nullptr;
     TaskListModel* modelModif_ = nullptr;
     TaskListModel* modelSuppr_ = nullptr;
@@ -232,11 +236,8 @@ private:
     int modeEcran_ = 0;
     bool resultatsAffiches_ = false;
     bool execAuto_ = false;
-    engine::RunFlags flags_;
-    engine::Exclusions exclusions_;  // what the last run left out, for its execution
     // A run or an execution is in progress: the commands that would start another do nothing.
     bool busy_ = false;
-    std::string wordAsTyped_;
     std::optional<int> exitStatus_;
 };
 

@@ -2,7 +2,7 @@
 
 namespace velmorane::ui {
 
-TaskListModel::TaskListModel(execution::TaskList& list, QObject* parent)
+TaskListModel::TaskListModel(engine::TaskList& list, QObject* parent)
     : QAbstractListModel(parent), list_(list), rows_(static_cast<int>(list.count()))
 {
 }
@@ -17,7 +17,7 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole || !index.isValid()) return {};
     const auto row = static_cast<std::size_t>(index.row());
     if (row >= list_.count()) return {};
-    return QString::fromStdString(list_.entry(row).text);
+    return QString::fromStdString(list_.text(row));
 }
 
 void TaskListModel::reload()

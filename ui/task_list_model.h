@@ -1,6 +1,6 @@
 #pragma once
 
-#include "execution/task_list.h"
+#include "engine/task_list.h"
 
 #include <QAbstractListModel>
 #include <QItemSelection>
@@ -13,7 +13,7 @@ namespace velmorane::ui {
 class TaskListModel : public QAbstractListModel {
     Q_OBJECT
 public:
-    explicit TaskListModel(execution::TaskList& list, QObject* parent = nullptr);
+    explicit TaskListModel(engine::TaskList& list, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -27,7 +27,7 @@ public:
     QItemSelection selectionOfList() const;
 
 private:
-    execution::TaskList& list_;
+    engine::TaskList& list_;
     // The row count the view was last told; the list may shrink under it during an execution.
     int rows_ = 0;
 };

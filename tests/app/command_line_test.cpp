@@ -1,5 +1,5 @@
 #include "tests/support/child_process.h"
-#include "tests/ui/mirror_tree.h"
+#include "tests/support/mirror_tree.h"
 
 #include <gtest/gtest.h>
 
@@ -98,9 +98,10 @@ TEST_F(VelmoraneCommand, NothingExecutedEndsWithStatusTwoTheReasonAndAJournalEnt
         EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
     }
     EXPECT_EQ(readTree(archive), before);
-    // A profile that was found leaves a trace; an unknown one has no name to journal.
+    // Every run leaves a trace, an unknown profile under the name as typed.
     const std::string when = "Le [0-9]{2}/[0-9]{2}/[0-9]{4} \xE0 [0-9]{2}:[0-9]{2}:[0-9]{2}\r\n";
-    EXPECT_TRUE(std::regex_match(journal(), std::regex(when + "\tEx\xE9" "cution du Profil Perdu : Non ex\xE9" "cut\xE9 \\(" +
+    EXPECT_TRUE(std::regex_match(journal(), std::regex(when + "\tEx\xE9" "cution du Profil Absent : Non ex\xE9" "cut\xE9 "
+                                                       "\\(Profil introuvable\\)\r\n" + when + "\tEx\xE9" "cution du Profil Perdu : Non ex\xE9" "cut\xE9 \\(" +
                                                        tree.path("absent") + " est vide ou n'existe pas\\)\r\n" + when +
                                                        "\tEx\xE9" "cution du Profil Pareil : Non ex\xE9" "cut\xE9 \\(Travail "
                                                        "et Archive doivent \xEAtre diff\xE9rents.\\)\r\n")))

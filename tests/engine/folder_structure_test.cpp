@@ -1,7 +1,7 @@
 #include "engine/comparison.h"
 #include "engine/folder_structure.h"
 
-#include "platform/scripted_dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 #include "tests/support/child_process.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/test_tree.h"
@@ -37,8 +37,8 @@ std::string walk(const testing::TempFolder& tree, unsigned threads)
     const std::string ends = events[events.size() - 2] + "\n" + events.back() + "\n";
     const TaskLists lists = compareStructures(pair.source.structure, pair.dest.structure, progress, pump);
     std::string entries;
-    for (const auto* list : {&lists.fichAjout, &lists.fichModif, &lists.fichSuppr}) {
-        for (const TaskEntry& entry : *list) entries += entry.text + "\n";
+    for (const ListKind kind : kListKinds) {
+        for (std::size_t i = 0; i < lists[kind].count(); ++i) entries += lists[kind].text(i) + "\n";
     }
     return describe(pair.source) + "--\n" + describe(pair.dest) + "--\n" + entries + "--\n" + ends;
 }

@@ -1,7 +1,7 @@
 #include "engine/run.h"
 #include "platform/folder_lock.h"
 #include "platform/date_text.h"
-#include "platform/scripted_dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 #include "tests/support/child_process.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/test_tree.h"
@@ -22,10 +22,11 @@ using testing::kTestTime;
 std::string describe(const TaskLists& lists, const std::string& root = "")
 {
     std::string out;
-    for (const auto& [name, list] : {std::pair{"ajout", &lists.fichAjout}, std::pair{"modif", &lists.fichModif},
-                                     std::pair{"suppr", &lists.fichSuppr}}) {
-        for (const auto& e : *list) {
-            out += std::string(name) + ": " + e.text + " [" + e.sourcePath + " > " + e.destPath + "]\n";
+    for (const auto& [name, list] : {std::pair{"ajout", &lists.fichAjout()}, std::pair{"modif", &lists.fichModif()},
+                                     std::pair{"suppr", &lists.fichSuppr()}}) {
+        for (std::size_t i = 0; i < list->count(); ++i) {
+            const TaskEntry& e = list->entry(i);
+            out += std::string(name) + ": " + list->text(i) + " [" + e.sourcePath + " > " + e.destPath + "]\n";
         }
     }
     for (std::size_t at; !root.empty() && (at = out.find(root)) != std::string::npos;) out.erase(at, root.size());
@@ -44,7 +45,14 @@ protected:
     RunResult run(std::int16_t sensTransfert = 0, std::string work = {}, std::string archive = {})
     {
         RunSettings settings{work.empty() ? src : work, archive.empty() ? dst : archive, sensTransfert, 1, {}, {}};
-        return compareFolders(planRun(settings), dialogs, progress, pump);
+        return shown(compareFolders(planRun(settings), progress, pump));
+    }
+
+    // A refused run's message, shown as the window shows it.
+    RunResult shown(RunResult result)
+    {
+        if (result.outcome != RunOutcome::Completed) dialogs.show(result.refusal);
+        return result;
     }
 
     void makeFiles(std::initializer_list<std::pair<const char*, std::int64_t>> files)
@@ -241,7 +249,7 @@ TEST_F(Run, AFolderInUseByAnotherRunIsReportedAndTheLocksGoWithTheRun)
     }
     // Another run reading the same source does not stop this one.
     RunSettings settings{src, dst, 0, 1, {}, {}};
-    RunResult result = compareFolders(planRun(settings), dialogs, progress, pump, LockHolding::KeepInResult);
+    RunResult result = shown(compareFolders(planRun(settings), progress, pump, LockHolding::KeepInResult));
     EXPECT_EQ(result.outcome, RunOutcome::Completed);
     EXPECT_FALSE(platform::FolderLock::take(dst, platform::LockKind::Shared).ok()) << "kept in the result";
     result.locks.reset();

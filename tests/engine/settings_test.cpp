@@ -1,6 +1,5 @@
 #include "engine/status_text.h"
 #include "engine/validation.h"
-#include "platform/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -45,21 +44,17 @@ TEST(TesteOK, RefusesWithTheFirstMissingPartInTheProfilIncorrectBoxAndAcceptsNes
         {settings("/home/Été", "/HOME/éTÉ", 1, 0), "Travail et Archive doivent être différents."},
     };
     for (const auto& [given, message] : refusals) {
-        platform::ScriptedDialogs dialogs;
         std::string txtMess = "avant";
-        EXPECT_FALSE(TesteOK(given, txtMess, dialogs));
+        EXPECT_FALSE(TesteOK(given, txtMess));
         EXPECT_EQ(txtMess, message);
-        ASSERT_EQ(dialogs.shown().size(), 1u);
-        const platform::Message& box = dialogs.shown()[0];
+        const platform::Message box = settingsRefusal(txtMess);
         EXPECT_EQ(box.text + "|" + box.title, message + "|Profil Incorrect");
         EXPECT_TRUE(box.icon == platform::Icon::Critical && box.buttons == platform::Buttons::Ok) << message;
     }
 
-    platform::ScriptedDialogs dialogs;
     std::string txtMess = "avant";
-    EXPECT_TRUE(TesteOK(settings("/home/ana", "/home/ana/Archive", 0, 0), txtMess, dialogs));
+    EXPECT_TRUE(TesteOK(settings("/home/ana", "/home/ana/Archive", 0, 0), txtMess));
     EXPECT_EQ(txtMess, "avant");
-    EXPECT_TRUE(dialogs.shown().empty());
 }
 
 }  // namespace

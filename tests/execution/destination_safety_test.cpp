@@ -125,7 +125,7 @@ TEST(LeftoverTemporaries, AreNeverListedAndAnExecutionRemovesThoseOfItsFoldersBu
 
     m.compare(1);
     EXPECT_EQ(counts(m.lists), "3 1 0");
-    for (const std::string& entry : texts(m.lists.fichAjout)) {
+    for (const std::string& entry : texts(m.lists.fichAjout())) {
         EXPECT_EQ(entry.find("/Docs/" + leftover + " "), std::string::npos) << entry;
     }
     m.execute();
@@ -141,7 +141,7 @@ TEST(LeftoverTemporaries, AreNeverListedAndAnExecutionRemovesThoseOfItsFoldersBu
 TEST(LeftOutEntries, StayOutOfAFolderCopiedOrDeletedWhole)
 {
     Mirror m;
-    m.exclusions = engine::Exclusions({"node_modules/", "*.tmp"});
+    m.filters = {"node_modules/", "*.tmp"};
     m.tree.makeFile("work/projet/a.txt", "a");
     m.tree.makeFile("work/projet/node_modules/m.js", "m");
     m.tree.makeFile("work/projet/sous/t.tmp", "t");

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "engine/run.h"
-#include "execution/executor.h"
-#include "platform/scripted_dialogs.h"
+#include "execution/mirror_run.h"
+#include "tests/support/scripted_dialogs.h"
 #include "tests/support/child_process.h"
 #include "tests/support/test_tree.h"
 
@@ -14,8 +13,6 @@
 #include <unistd.h>
 
 namespace velmorane::testing {
-
-using Names = std::vector<std::string>;
 
 class RecordingCounters : public execution::CounterSink {
 public:
@@ -29,40 +26,39 @@ public:
     std::function<void(const std::string&)> onShow;
 };
 
-// A work folder and an archive folder in a fresh temporary folder, and what executing their task
-// lists needs: lists built by the engine as a run builds them, scripted dialogs, recorded counters.
+// A work folder and an archive folder in a fresh temporary folder, and the run object that
+// compares and executes them as a run does: scripted dialogs answer its questions and show its
+// refusals and reports, the counters are recorded.
 struct Mirror {
     TempFolder tree;
     std::string work = tree.makeFolder("work");
     std::string archive = tree.makeFolder("archive");
-    execution::TaskLists lists;
-    execution::ExecutionSettings settings;
+    execution::MirrorRun run{{}, {}};
+    execution::TaskLists& lists = run.lists();
+    execution::ExecutionChoice choice;
     platform::ScriptedDialogs dialogs;
     RecordingCounters counters;
     platform::NullEventPump pump;
-    engine::Exclusions exclusions;  // what the filter file would leave out
+    std::vector<std::string> filters;  // the patterns of the filter file
 
     void compare(std::int16_t typeAction, std::int16_t sensTransfert = 0)
     {
-        engine::RunPlan plan = engine::planRun({work, archive, sensTransfert, typeAction, {}, {}});
-        plan.exclusions = exclusions;
+        run = execution::MirrorRun({work, archive, sensTransfert, typeAction, {}, {}}, {filters, std::nullopt});
         platform::NullProgress progress;
-        engine::RunResult result = engine::compareFolders(plan, dialogs, progress, pump);
-        lists.fichAjout.assign(std::move(result.lists.fichAjout));
-        lists.fichModif.assign(std::move(result.lists.fichModif));
-        lists.fichSuppr.assign(std::move(result.lists.fichSuppr));
-        settings.dosSource = plan.dosSource;
-        settings.dosDest = plan.dosDest;
-        settings.flags = plan.flags;
-        settings.exclusions = plan.exclusions;
+        auto refusal = run.prepare();
+        if (!refusal) refusal = run.compare(progress, pump);
+        if (refusal) dialogs.show(refusal->message);
     }
 
     // Executes, then shows the report as an interactive run does.
     execution::ExecutionReport execute()
     {
-        const auto report = execution::Selection_Click(lists, settings, dialogs, counters, pump);
-        execution::reportExecution(report, settings.flags, dialogs);
-        return report;
+        const execution::FailureQuestion ask = [this](const execution::EntryFailure& failure) {
+            return dialogs.show(execution::failureQuestion(failure)) == platform::Answer::Yes;
+        };
+        if (const auto refusal = run.execute(choice, ask, counters, pump)) dialogs.show(refusal->message);
+        if (const auto report = execution::executionReport(run.report(), run.plan().flags)) dialogs.show(*report);
+        return run.report();
     }
 
     // The boxes shown so far, one line each: "title|text".
@@ -91,36 +87,14 @@ inline std::string question(const std::string& error, const std::string& current
 inline Names texts(const execution::TaskList& list)
 {
     Names out;
-    for (std::size_t i = 0; i < list.count(); ++i) out.push_back(list.entry(i).text);
+    for (std::size_t i = 0; i < list.count(); ++i) out.push_back(list.text(i));
     return out;
 }
 
 inline std::string counts(const execution::TaskLists& lists)
 {
-    return std::to_string(lists.fichAjout.count()) + " " + std::to_string(lists.fichModif.count()) + " " +
-           std::to_string(lists.fichSuppr.count());
-}
-
-inline void setMode(const std::string& path, unsigned mode)
-{
-    if (::chmod(path.c_str(), mode) != 0) throw std::runtime_error("chmod " + path);
-}
-
-inline Names namesIn(const std::string& folder)
-{
-    Names names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// Runs body as the ordinary user "nobody" when the tests run as root, so that permissions apply;
-// the tree is handed to that user first. What body returns comes back from the child.
-inline std::string asOrdinaryUser(TempFolder& tree, const std::function<std::string()>& body)
-{
-    if (::geteuid() != 0) return body();
-    tree.chownAll(kNobody, kNobody);
-    return inChild([&] { return becomeNobody() ? body() : std::string("could not become nobody"); });
+    return std::to_string(lists.fichAjout().count()) + " " + std::to_string(lists.fichModif().count()) + " " +
+           std::to_string(lists.fichSuppr().count());
 }
 
 }  // namespace velmorane::testing

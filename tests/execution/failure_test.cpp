@@ -45,7 +45,7 @@ TEST(FailureAnsweredNo, StopsAtOnceAndTheListInProgressKeepsAllItsEntries)
     }
     m.tree.makeFile("archive/old", "old");
     m.compare(1);
-    const Names modif = texts(m.lists.fichModif);
+    const Names modif = texts(m.lists.fichModif());
     std::remove((m.archive + "/c2").c_str());
     m.dialogs.queueAnswer(Answer::No);
 
@@ -54,7 +54,7 @@ TEST(FailureAnsweredNo, StopsAtOnceAndTheListInProgressKeepsAllItsEntries)
     EXPECT_TRUE(report.stopped);
     EXPECT_EQ(m.messages(), question("2 - Aucun fichier ou dossier de ce type", m.work + "/c1", m.archive + "/c2"));
     EXPECT_EQ(counts(m.lists), "0 3 1");
-    EXPECT_EQ(texts(m.lists.fichModif), modif);
+    EXPECT_EQ(texts(m.lists.fichModif()), modif);
     EXPECT_EQ(namesIn(m.archive), (Names{"c1", "c3", "n1", "n2", "old"}));
     EXPECT_EQ(readFileBytes(m.archive + "/c1"), "neuf");
     EXPECT_EQ(readFileBytes(m.archive + "/c3"), "vieux");
@@ -109,22 +109,6 @@ TEST(FailureQuestion, AnInterruptedReplacementLeavesTheOldFileIntactAndNoTempora
     EXPECT_EQ(namesIn(m.archive), Names{"gros.bin"});
 }
 
-// Entries made by hand, as no comparison gives them: the executor refuses them through the question.
-TEST(FailureQuestion, NamesAMalformedEntryInAnyList)
-{
-    Mirror m;
-    m.compare(1);
-    const engine::TaskEntry malformed{"n'importe quoi", m.work + "/x", m.archive + "/x"};
-    m.lists.fichAjout.assign({malformed});
-    m.lists.fichModif.assign({malformed});
-    m.lists.fichSuppr.assign({malformed});
-
-    m.execute();
-
-    const std::string asked = question("22 - Entrée de tâche incorrecte", "", "");
-    EXPECT_EQ(m.messages(), asked + asked + asked + reportFailures(3));
-}
-
 TEST(DestinationRoot, RefusesAnEntryThatDoesNotLieStrictlyBelowIt)
 {
     struct Case {
@@ -143,9 +127,9 @@ TEST(DestinationRoot, RefusesAnEntryThatDoesNotLieStrictlyBelowIt)
         }
         const auto before = readTree(m.tree.root());
         const std::string dest = m.tree.path(c.destPath);
-        const engine::TaskEntry entry{dest + (c.folder ? " **Dossier" : " *-* 6 *-* 14/11/2023 22:13:20"),
+        const engine::TaskEntry entry{c.folder ? engine::EntryKind::Folder : engine::EntryKind::File, 6, kTestTime, 0,
                                       m.work + (c.folder ? "/Dossier/" : "/f.txt"), dest};
-        (c.list == 0 ? m.lists.fichAjout : c.list == 1 ? m.lists.fichModif : m.lists.fichSuppr).assign({entry});
+        (c.list == 0 ? m.lists.fichAjout() : c.list == 1 ? m.lists.fichModif() : m.lists.fichSuppr()).assign({entry});
 
         m.execute();
 

@@ -1,6 +1,6 @@
 #include "execution/file_edit.h"
 #include "platform/file_operations.h"
-#include "platform/scripted_dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_tree.h"
 
 #include <gtest/gtest.h>

@@ -32,16 +32,16 @@ TEST(SelectedChosen, ExecutesAndRemovesOnlyTheSelectedEntries)
     for (const char* name : {"a", "b", "c", "d", "e"}) m.tree.makeFile(std::string("work/") + name, name);
     m.tree.makeFile("archive/x", "x");
     m.compare(1);
-    m.settings.ajoutSelectedChosen = m.settings.supprSelectedChosen = true;
-    m.lists.fichAjout.setSelected(1, true);
-    m.lists.fichAjout.setSelected(3, true);
-    const Names built = texts(m.lists.fichAjout);
+    m.choice.ajoutSelectedChosen = m.choice.supprSelectedChosen = true;
+    m.lists.fichAjout().setSelected(1, true);
+    m.lists.fichAjout().setSelected(3, true);
+    const Names built = texts(m.lists.fichAjout());
 
     m.execute();
 
     EXPECT_EQ(namesIn(m.archive), (Names{"b", "d", "x"}));
-    EXPECT_EQ(texts(m.lists.fichAjout), (Names{built[0], built[2], built[4]}));
-    for (std::size_t i = 0; i < 3; ++i) EXPECT_FALSE(m.lists.fichAjout.selected(i));
+    EXPECT_EQ(texts(m.lists.fichAjout()), (Names{built[0], built[2], built[4]}));
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_FALSE(m.lists.fichAjout().selected(i));
     EXPECT_EQ(counts(m.lists), "3 0 1");
 }
 
@@ -53,7 +53,7 @@ TEST(NestedFolders, AFolderInsideOneAlreadyDeletedLeavesTheListWithoutAQuestion)
     m.tree.makeFile("archive/A/A1/f.txt", "f");
     m.tree.makeFile("archive/B/g.txt", "g");
     m.compare(3);
-    ASSERT_EQ(texts(m.lists.fichSuppr), (Names{m.archive + "/A/ **Dossier", m.archive + "/B/ **Dossier",
+    ASSERT_EQ(texts(m.lists.fichSuppr()), (Names{m.archive + "/A/ **Dossier", m.archive + "/B/ **Dossier",
                                               m.archive + "/A/A1/ **Dossier"}));
     m.execute();
 
@@ -68,8 +68,8 @@ TEST(NestedFolders, AFolderInsideOneAlreadyCopiedIsNotCopiedAgainAndLeavesTheLis
     m.tree.makeFile("work/A/A1/f.txt", "f");
     m.tree.makeFile("work/B/g.txt", "g");
     m.compare(2);
-    m.settings.ajoutSelectedChosen = true;
-    m.lists.fichAjout.setSelected(0, true);  // A only
+    m.choice.ajoutSelectedChosen = true;
+    m.lists.fichAjout().setSelected(0, true);  // A only
     // Were A/A1 copied again after A, its source would be missing now and the copy would fail.
     m.counters.onShow = [&](const std::string& counter) {
         if (counter == "3") std::filesystem::remove_all(m.work + "/A/A1");
@@ -78,7 +78,7 @@ TEST(NestedFolders, AFolderInsideOneAlreadyCopiedIsNotCopiedAgainAndLeavesTheLis
     m.execute();
 
     EXPECT_EQ(m.messages(), kReportOk);
-    EXPECT_EQ(texts(m.lists.fichAjout), Names{m.work + "/B/ **Dossier"});
+    EXPECT_EQ(texts(m.lists.fichAjout()), Names{m.work + "/B/ **Dossier"});
     EXPECT_EQ(namesIn(m.archive), Names{"A"});
     EXPECT_EQ(readFileBytes(m.archive + "/A/A1/f.txt"), "f");
 }

@@ -23,8 +23,8 @@ TEST(VolumeFolders, AMirrorOntoADiskRootLeavesTheVolumesOwnFoldersAsTheyWere)
         // Only root may read an ext4 disk's lost+found.
         setMode(m.tree.path("archive/lost+found"), 0);
         m.compare(1);
-        const Names built = texts(m.lists.fichAjout);
-        const Names deleted = texts(m.lists.fichSuppr);
+        const Names built = texts(m.lists.fichAjout());
+        const Names deleted = texts(m.lists.fichSuppr());
         const auto report = m.execute();
         std::string out = std::to_string(report.failures) + "\n" + m.messages();
         for (const auto& list : {built, deleted}) {

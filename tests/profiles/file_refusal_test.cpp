@@ -1,4 +1,4 @@
-#include "platform/scripted_dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 #include "profiles/filter_file.h"
 #include "profiles/profile_file.h"
 #include "tests/support/child_process.h"
@@ -28,11 +28,9 @@ std::string loadedProfiles(const std::string& path)
 
 std::string loadedFilters(const std::string& path)
 {
-    platform::ScriptedDialogs dialogs;
-    const bool made = loadExclusions(path, "Maison", dialogs).has_value();
-    std::string out;
-    for (const auto& box : dialogs.shown()) out += box.title + "|" + box.text + "|";
-    return out + (made ? "made" : "none");
+    execution::MirrorRun run({"/", "/tmp", 0, 0, {}, {}}, loadFilterFile(path, "Maison"));
+    const auto refusal = run.prepare();
+    return refusal ? refusal->message.title + "|" + refusal->message.text + "|none" : "made";
 }
 
 void giveToNobody(const std::string& path)

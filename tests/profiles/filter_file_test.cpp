@@ -1,4 +1,4 @@
-#include "platform/scripted_dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 #include "profiles/filter_file.h"
 #include "tests/support/child_process.h"
 #include "tests/support/test_tree.h"
@@ -31,18 +31,12 @@ TEST(FilterFile, AWindowsFileIsReadAsWrittenAndNoFileMeansNoPattern)
 {
     testing::TempFolder tree;
     const std::string file = tree.makeFile("ArchFiltres.vlr", "*.tmp\r\n[Maison]\r\n\xC9t\xE9/\r\ncaf\xE9\r\n");
-    const FilterLoad load = loadFilterFile(file, "MAISON");
+    const execution::RunFilters load = loadFilterFile(file, "MAISON");
     EXPECT_EQ(load.patterns, (Lines{"*.tmp", "Été/", "café"}));
     EXPECT_FALSE(load.failure);
 
-    const FilterLoad none = loadFilterFile(tree.path("absent.vlr"), "Maison");
+    const execution::RunFilters none = loadFilterFile(tree.path("absent.vlr"), "Maison");
     EXPECT_TRUE(none.patterns.empty() && !none.failure);
-    platform::ScriptedDialogs dialogs;
-    const auto exclusions = loadExclusions(tree.path("absent.vlr"), "Maison", dialogs);
-    ASSERT_TRUE(exclusions);
-    EXPECT_TRUE(exclusions->leavesOut("lost+found", true));
-    EXPECT_FALSE(exclusions->leavesOut("a.tmp", false));
-    EXPECT_TRUE(dialogs.shown().empty());
 }
 
 TEST(FilterFile, AMillionLinesAreReadWhole)
@@ -50,22 +44,20 @@ TEST(FilterFile, AMillionLinesAreReadWhole)
     testing::TempFolder tree;
     std::string bytes;
     for (int i = 0; i < 1'000'000; ++i) bytes += "nom" + std::to_string(i) + "\n";
-    const FilterLoad load = loadFilterFile(tree.makeFile("ArchFiltres.vlr", bytes), "Maison");
+    const execution::RunFilters load = loadFilterFile(tree.makeFile("ArchFiltres.vlr", bytes), "Maison");
     ASSERT_EQ(load.patterns.size(), 1'000'000u);
     EXPECT_EQ(load.patterns.back(), "nom999999");
     EXPECT_TRUE(engine::Exclusions(load.patterns).leavesOut("a/NOM123456", false));
 }
 
-// One line each: "title|text|critical" of every box shown, or "none" when the exclusions were made.
+// "made" when a run with the filter file starts, or "none|title|text|critical" of its refusal.
 std::string reported(const std::string& file)
 {
-    platform::ScriptedDialogs dialogs;
-    const auto exclusions = loadExclusions(file, "Maison", dialogs);
-    std::string out = exclusions ? "made" : "none";
-    for (const auto& box : dialogs.shown()) {
-        out += "|" + box.title + "|" + box.text + "|" + (box.icon == platform::Icon::Critical ? "stop" : "other");
-    }
-    return out;
+    execution::MirrorRun run({"/", "/tmp", 0, 0, {}, {}}, loadFilterFile(file, "Maison"));
+    const auto refusal = run.prepare();
+    if (!refusal) return "made";
+    const platform::Message& box = refusal->message;
+    return "none|" + box.title + "|" + box.text + "|" + (box.icon == platform::Icon::Critical ? "stop" : "other");
 }
 
 TEST(FilterFile, AFileThatCannotBeReadOrTrustedIsReportedAndGivesNoExclusions)

@@ -1,4 +1,4 @@
-#include "platform/scripted_dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 #include "profiles/profile_editing.h"
 #include "profiles/profile_file.h"
 #include "profiles/profile_ordering.h"

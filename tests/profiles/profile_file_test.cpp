@@ -1,4 +1,4 @@
-#include "platform/scripted_dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 #include "profiles/profile_file.h"
 #include "tests/support/child_process.h"
 #include "tests/support/test_tree.h"

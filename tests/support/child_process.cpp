@@ -96,4 +96,11 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
     return run;
 }
 
+std::string asOrdinaryUser(TempFolder& tree, const std::function<std::string()>& body)
+{
+    if (::geteuid() != 0) return body();
+    tree.chownAll(kNobody, kNobody);
+    return inChild([&] { return becomeNobody() ? body() : std::string("could not become nobody"); });
+}
+
 }  // namespace velmorane::testing

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/test_tree.h"
+
 #include <functional>
 #include <string>
 #include <utility>
@@ -28,5 +30,9 @@ struct ProgramRun {
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& workingDirectory,
                       const std::vector<std::pair<std::string, std::string>>& environment = {});
+
+// Runs body as the ordinary user "nobody" when the tests run as root, so that permissions apply;
+// the tree is handed to that user first. What body returns comes back from the child.
+std::string asOrdinaryUser(TempFolder& tree, const std::function<std::string()>& body);
 
 }  // namespace velmorane::testing

@@ -195,4 +195,17 @@ std::string profileRecord(const std::string& name, const std::string& work, cons
            "\r\n0\r\n&Travail => Archive\r\n1\r\n&Personnaliser la Mise \xE0 Jour\r\n";
 }
 
+Names namesIn(const std::string& folder)
+{
+    Names names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void setMode(const std::string& path, unsigned mode)
+{
+    if (::chmod(path.c_str(), mode) != 0) throw std::runtime_error("chmod " + path);
+}
+
 }  // namespace velmorane::testing

@@ -52,6 +52,11 @@ std::vector<std::string> readTree(const std::string& root, FolderTimes folderTim
 
 std::string readFileBytes(const std::string& path);
 
+using Names = std::vector<std::string>;
+// The names in a folder, sorted.
+Names namesIn(const std::string& folder);
+void setMode(const std::string& path, unsigned mode);
+
 // A file's entry in a task list: "path *-* size *-* date".
 std::string fileEntry(const std::string& path, std::int64_t size, std::int64_t mtime = kTestTime);
 

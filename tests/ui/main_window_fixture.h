@@ -1,12 +1,12 @@
 #pragma once
 
-#include "platform/scripted_dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 #include "profiles/command_line.h"
 #include "profiles/profile_file.h"
 #include "profiles/shared_state.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/test_tree.h"
-#include "tests/ui/mirror_tree.h"
+#include "tests/support/mirror_tree.h"
 #include "ui/main_window.h"
 #include "ui/profile_window.h"
 #include "ui/twips.h"

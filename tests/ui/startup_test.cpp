@@ -46,7 +46,8 @@ TEST_F(StartUp, TheWordsOfTheCommandLineOpenOrExecuteTheLastProfileOfThatName)
         ui::Main& w = start(c.commandLine);
         EXPECT_EQ(state.profActif, c.opened);
         EXPECT_EQ(w.exitStatus(), executed ? std::optional<int>(0) : std::nullopt);
-        EXPECT_EQ(!journal().empty(), executed);
+        // A scheduled run of an unknown profile leaves its trace too.
+        EXPECT_EQ(!journal().empty(), executed || std::string(c.commandLine) == "Absent X");
         EXPECT_EQ(shown(), std::vector<std::string>{});
         std::vector<bool> marks(7, false);
         if (c.opened >= 0) marks[static_cast<std::size_t>(c.opened)] = true;

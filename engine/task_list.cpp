@@ -1,8 +1,14 @@
-#include "execution/task_list.h"
+#include "engine/task_list.h"
 
-namespace velmorane::execution {
+namespace velmorane::engine {
 
-void TaskList::assign(std::vector<engine::TaskEntry> entries)
+void TaskList::add(TaskEntry entry)
+{
+    entries_.push_back(std::move(entry));
+    selected_.push_back(false);
+}
+
+void TaskList::assign(std::vector<TaskEntry> entries)
 {
     entries_ = std::move(entries);
     selected_.assign(entries_.size(), false);
@@ -12,6 +18,12 @@ void TaskList::clear()
 {
     entries_.clear();
     selected_.clear();
+}
+
+std::string TaskList::text(std::size_t index) const
+{
+    const TaskEntry& entry = entries_[index];
+    return entryText(entry, kind_ == ListKind::Ajout ? entry.sourcePath : entry.destPath);
 }
 
 void TaskList::removeWhereSelectionIs(bool flag)
@@ -29,4 +41,4 @@ void TaskList::removeWhereSelectionIs(bool flag)
     selected_.resize(kept);
 }
 
-}  // namespace velmorane::execution
+}  // namespace velmorane::engine

@@ -1,4 +1,4 @@
-#include "tests/execution/execution_harness.h"
+#include "tests/support/child_process.h"
 
 #include "platform/file_operations.h"
 

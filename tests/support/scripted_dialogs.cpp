@@ -1,4 +1,4 @@
-#include "platform/scripted_dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 
 namespace velmorane::platform {
 

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "engine/task_entry.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace velmorane::engine {
+
+// The three lists of a run, in the order they are shown and executed.
+enum class ListKind { Ajout, Modif, Suppr };
+inline constexpr std::array<ListKind, 3> kListKinds = {ListKind::Ajout, ListKind::Modif, ListKind::Suppr};
+
+// A task list as the review shows it: its entries, each with a selection state. No size limit.
+class TaskList {
+public:
+    explicit TaskList(ListKind kind = ListKind::Ajout) : kind_(kind) {}
+
+    ListKind kind() const { return kind_; }
+    void add(TaskEntry entry);
+    void assign(std::vector<TaskEntry> entries);
+    void clear();
+
+    std::size_t count() const { return entries_.size(); }
+    const TaskEntry& entry(std::size_t index) const { return entries_[index]; }
+    // The line the user reads: an add names its source, the other lists the destination.
+    std::string text(std::size_t index) const;
+    bool selected(std::size_t index) const { return selected_[index]; }
+    void setSelected(std::size_t index, bool selected) { selected_[index] = selected; }
+
+    // The removal pass: drops every entry whose selection state equals the flag; the others keep
+    // their order and their states.
+    void removeWhereSelectionIs(bool flag);
+
+private:
+    ListKind kind_;
+    std::vector<TaskEntry> entries_;
+    std::vector<bool> selected_;
+};
+
+// The lists to add (fichAjout), to replace (fichModif) and to delete (fichSuppr), indexed by kind.
+class TaskLists {
+public:
+    TaskLists() : lists_{TaskList(ListKind::Ajout), TaskList(ListKind::Modif), TaskList(ListKind::Suppr)} {}
+
+    TaskList& operator[](ListKind kind) { return lists_[static_cast<std::size_t>(kind)]; }
+    const TaskList& operator[](ListKind kind) const { return lists_[static_cast<std::size_t>(kind)]; }
+    TaskList& fichAjout() { return (*this)[ListKind::Ajout]; }
+    TaskList& fichModif() { return (*this)[ListKind::Modif]; }
+    TaskList& fichSuppr() { return (*this)[ListKind::Suppr]; }
+    const TaskList& fichAjout() const { return (*this)[ListKind::Ajout]; }
+    const TaskList& fichModif() const { return (*this)[ListKind::Modif]; }
+    const TaskList& fichSuppr() const { return (*this)[ListKind::Suppr]; }
+
+    void clear()
+    {
+        for (TaskList& list : lists_) list.clear();
+    }
+
+private:
+    std::array<TaskList, 3> lists_;
+};
+
+}  // namespace velmorane::engine

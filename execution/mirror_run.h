@@ -1,0 +1,83 @@
+#pragma once
+
+#include "engine/run.h"
+#include "engine/settings.h"
+#include "engine/task_list.h"
+#include "execution/executor.h"
+#include "platform/dialogs.h"
+#include "platform/progress.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmorane::execution {
+
+// The filters of a run as the filter file gave them, or why that file cannot be used.
+struct RunFilters {
+    std::vector<std::string> patterns;
+    std::optional<std::string> failure;
+};
+
+// Why a run stopped before executing, and what the user is told: a box in the window, a line on
+// standard error, the first line in the journal.
+enum class RefusalKind { Settings, Filters, SourceMissing, FolderUnreadable, FolderInUse };
+
+struct Refusal {
+    RefusalKind kind;
+    platform::Message message;
+};
+
+// Which entries of each list an execution takes: box 0 "Eléments Sélectionnés" of a pair checked
+// takes the selected entries, otherwise those not selected.
+struct ExecutionChoice {
+    bool ajoutSelectedChosen = false;
+    bool modifSelectedChosen = false;
+    bool supprSelectedChosen = false;
+};
+
+enum class RunOutcome { Pending, Refused, Compared, Executed, Stopped };
+
+// One run, whichever front end drives it: the window, an unattended run, `--liste`, the tests and
+// the benchmarks. It checks the settings and filters, compares the two trees into the task lists,
+// then executes what the front end chose, and says what happened as values.
+class MirrorRun {
+public:
+    MirrorRun(engine::RunSettings settings, RunFilters filters);
+
+    // The settings, then the filters; the plan is made when both are accepted.
+    std::optional<Refusal> prepare();
+    // Locks both folders, reads and compares them. The locks stay held when asked, by a run that
+    // executes at once; otherwise the review waits with the folders free.
+    std::optional<Refusal> compare(platform::ProgressSink& progress, platform::EventPump& pump,
+                                   engine::LockHolding holding = engine::LockHolding::ReleaseAtEnd);
+    // Executes the chosen entries, taking the locks again when they were released.
+    std::optional<Refusal> execute(const ExecutionChoice& choice, const FailureQuestion& ask, CounterSink& counters,
+                                   platform::EventPump& pump);
+
+    RunOutcome outcome() const { return outcome_; }
+    const engine::RunPlan& plan() const { return plan_; }
+    TaskLists& lists() { return lists_; }
+    const TaskLists& lists() const { return lists_; }
+    const ExecutionReport& report() const { return report_; }
+
+    // The two journal lines of an unattended run under the window title given ("Profil NAME").
+    std::vector<std::string> journalLines(const std::string& windowTitle, std::int64_t time) const;
+    // 0 executed without failure, 1 with failures, 2 nothing executed.
+    int exitStatus() const;
+
+private:
+    std::optional<Refusal> refuse(RefusalKind kind, platform::Message message);
+
+    engine::RunSettings settings_;
+    RunFilters filters_;
+    engine::RunPlan plan_;
+    TaskLists lists_;
+    std::optional<engine::RunLocks> locks_;
+    std::optional<Refusal> refusal_;
+    ExecutionReport report_;
+    RunOutcome outcome_ = RunOutcome::Pending;
+};
+
+}  // namespace velmorane::execution
