@@ -7,8 +7,12 @@
 int main(int argc, char** argv)
 {
     const std::string first = argc > 1 ? argv[1] : "";
-    if (first == "--help") {
+    if (first == "--help" || first == "-h") {
         std::cout << velmorane::profiles::usageText();
+        return 0;
+    }
+    if (first == "--version" || first == "-V") {
+        std::cout << "velmorane " VELMORANE_VERSION "\n";
         return 0;
     }
     if (first == "--liste") {

@@ -66,6 +66,33 @@ std::optional<unsigned char> windows1252Byte(char32_t c)
     return std::nullopt;
 }
 
+char32_t windows1252CodePoint(unsigned char b)
+{
+    return b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : char32_t{b};
+}
+
+// Without a replacement, nothing as soon as a byte is not UTF-8 or a character has no place.
+std::optional<std::string> toWindows1252(std::string_view text, std::optional<char> replacement)
+{
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        char32_t codePoint = 0;
+        const std::size_t length = sequenceLength(text, codePoint);
+        if (length == 0 && !replacement) return std::nullopt;
+        if (length == 0) {
+            out += text.front();
+            text.remove_prefix(1);
+            continue;
+        }
+        const auto byte = windows1252Byte(codePoint);
+        if (!byte && !replacement) return std::nullopt;
+        out += byte ? static_cast<char>(*byte) : *replacement;
+        text.remove_prefix(length);
+    }
+    return out;
+}
+
 }  // namespace
 
 bool isAscii(std::string_view bytes)
@@ -97,27 +124,36 @@ std::string windows1252ToUtf8(std::string_view bytes)
 {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        appendUtf8(out, b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : char32_t{b});
+    for (char c : bytes) appendUtf8(out, windows1252CodePoint(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string repairedUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    while (!bytes.empty()) {
+        char32_t codePoint = 0;
+        const std::size_t length = sequenceLength(bytes, codePoint);
+        if (length == 0) {
+            appendUtf8(out, windows1252CodePoint(static_cast<unsigned char>(bytes.front())));
+            bytes.remove_prefix(1);
+        } else {
+            out += bytes.substr(0, length);
+            bytes.remove_prefix(length);
+        }
     }
     return out;
 }
 
 std::optional<std::string> utf8ToWindows1252(std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
-    while (!text.empty()) {
-        char32_t codePoint = 0;
-        const std::size_t length = sequenceLength(text, codePoint);
-        if (length == 0) return std::nullopt;
-        const auto byte = windows1252Byte(codePoint);
-        if (!byte) return std::nullopt;
-        out += static_cast<char>(*byte);
-        text.remove_prefix(length);
-    }
-    return out;
+    return toWindows1252(text, std::nullopt);
+}
+
+std::string utf8ToWindows1252Replacing(std::string_view text)
+{
+    return *toWindows1252(text, '?');
 }
 
 }  // namespace velmorane::platform

@@ -14,10 +14,16 @@
 namespace velmorane::platform {
 namespace {
 
-std::string encodeLines(const std::vector<std::string>& lines)
+std::string joinedLines(const std::vector<std::string>& lines)
 {
     std::string text;
     for (const auto& line : lines) text += line + "\r\n";
+    return text;
+}
+
+std::string encodeLines(const std::vector<std::string>& lines)
+{
+    std::string text = joinedLines(lines);
     if (auto narrow = utf8ToWindows1252(text)) return *narrow;
     return text;
 }
@@ -64,6 +70,36 @@ MaybeError appendWhole(int fd, std::string_view bytes)
     return failure;
 }
 
+// Reads the file from where it stands to its end; 0, or the system's error number.
+int readRest(int fd, std::string& bytes)
+{
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) return 0;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+// Whether the file open for appending at fd already holds bytes that are not UTF-8, read through a
+// second opening of path that must be that same file.
+bool holdsWindows1252(int fd, const std::string& path)
+{
+    struct stat appended{};
+    if (::fstat(fd, &appended) != 0 || !S_ISREG(appended.st_mode) || appended.st_size == 0) return false;
+    const int reader = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (reader < 0) return false;
+    struct stat opened{};
+    std::string bytes;
+    const bool same =
+        ::fstat(reader, &opened) == 0 && opened.st_dev == appended.st_dev && opened.st_ino == appended.st_ino;
+    const bool readWhole = same && readRest(reader, bytes) == 0;
+    ::close(reader);
+    return readWhole && !isValidUtf8(bytes);
+}
+
 mode_t modeForNewFile(const std::string& path)
 {
     struct stat existing{};
@@ -90,19 +126,9 @@ Result<std::vector<std::string>> readTextLines(const std::string& path)
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return Result<std::vector<std::string>>::failure(systemError(errno));
     std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int error = errno;
-            ::close(fd);
-            return Result<std::vector<std::string>>::failure(systemError(error));
-        }
-        if (n == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
+    const int error = readRest(fd, bytes);
     ::close(fd);
+    if (error != 0) return Result<std::vector<std::string>>::failure(systemError(error));
 
     // A byte-order mark, as some editors write, says UTF-8 and is no part of the first line.
     std::string_view content(bytes);
@@ -156,7 +182,9 @@ MaybeError appendTextLines(const std::string& path, const std::vector<std::strin
     const int fd =
         ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) return systemError(errno);
-    MaybeError error = appendWhole(fd, encodeLines(lines));
+    const std::string text = joinedLines(lines);
+    MaybeError error =
+        appendWhole(fd, holdsWindows1252(fd, path) ? utf8ToWindows1252Replacing(text) : repairedUtf8(text));
     if (::close(fd) != 0 && !error) error = systemError(errno);
     return error;
 }

@@ -17,16 +17,6 @@ std::string tabsAsSpaces(std::string text)
 
 }  // namespace
 
-std::string joinArguments(const std::vector<std::string>& arguments)
-{
-    std::string line;
-    for (const auto& argument : arguments) {
-        if (!line.empty()) line += ' ';
-        line += argument;
-    }
-    return line;
-}
-
 CommandWords takeWords(std::string_view commandLine)
 {
     const std::string text = tabsAsSpaces(std::string(platform::trimmedSpaces(commandLine)));
@@ -34,6 +24,22 @@ CommandWords takeWords(std::string_view commandLine)
     if (space == std::string::npos) return {text, {}};
     const std::string rest(platform::trimmedSpaces(std::string_view(text).substr(space + 1)));
     return {text.substr(0, space), rest.substr(0, rest.find(' '))};
+}
+
+CommandWords takeWords(const std::vector<std::string>& arguments)
+{
+    CommandWords words;
+    for (const auto& argument : arguments) {
+        const auto begin = argument.find_first_not_of(" \t");
+        if (begin == std::string::npos) continue;
+        std::string word = argument.substr(begin, argument.find_last_not_of(" \t") + 1 - begin);
+        if (!words.first.empty()) {
+            words.second = std::move(word);
+            break;
+        }
+        words.first = std::move(word);
+    }
+    return words;
 }
 
 bool asksUnattendedRun(const CommandWords& words)

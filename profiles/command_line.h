@@ -14,9 +14,11 @@ struct CommandWords {
     std::string second;
 };
 
-// The arguments joined by single spaces, as one command line.
-std::string joinArguments(const std::vector<std::string>& arguments);
 CommandWords takeWords(std::string_view commandLine);
+// The words of the arguments as the system gives them: each argument is one word, so a quoted
+// profile name keeps its spaces. Blanks around an argument and empty arguments count for nothing,
+// which reads unquoted words as takeWords reads them joined by spaces.
+CommandWords takeWords(const std::vector<std::string>& arguments);
 bool asksUnattendedRun(const CommandWords& words);
 
 // The number of the last profile whose name equals the word ignoring case, or 0 when none does.

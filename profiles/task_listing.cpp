@@ -68,7 +68,9 @@ std::string usageText()
 {
     return withLineFeeds(helpText()) +
            "\n\tVelmorane --liste Profil => affiche les listes de tâches du profil indiqué sans rien modifier"
-           "\n\tVelmorane --help => affiche cette aide\n"
+           "\n\tVelmorane --help => affiche cette aide (-h de même)"
+           "\n\tVelmorane --version => affiche le numéro de version (-V de même)\n"
+           "Un nom de profil qui contient des espaces s'écrit entre guillemets : velmorane \"Clé USB\" X\n"
            "Sécurité : un dossier source vide est refusé comme un dossier absent quand la destination contient "
            "quelque chose ;\n"
            "\tun dossier utilisé par une autre exécution (verrou) arrête la nouvelle exécution, code de sortie 2\n"

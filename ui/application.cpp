@@ -67,9 +67,7 @@ void printNoDisplay(const std::string& reason)
 
 profiles::CommandWords commandWords(int argc, char** argv)
 {
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
-    return profiles::takeWords(profiles::joinArguments(arguments));
+    return profiles::takeWords(std::vector<std::string>(argv + 1, argv + argc));
 }
 
 // Without a display the error stream carries the program's own messages only; Qt's notes about its

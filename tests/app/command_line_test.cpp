@@ -15,9 +15,10 @@ protected:
     VelmoraneCommand()
     {
         makeMirrorTree(tree);
-        tree.makeFile("ArchProfils.vlr", " 3 \r\n" + profileRecord("Maison", work, archive) +
+        tree.makeFile("ArchProfils.vlr", " 4 \r\n" + profileRecord("Maison", work, archive) +
                                              profileRecord("Perdu", tree.path("absent"), archive) +
-                                             profileRecord("Pareil", work, work));
+                                             profileRecord("Pareil", work, work) +
+                                             profileRecord("Nom avec espaces", work, archive));
     }
 
     ProgramRun velmorane(const std::vector<std::string>& arguments) { return runProgram(VELMORANE_BINARY, arguments, tree.root()); }
@@ -37,6 +38,7 @@ TEST_F(VelmoraneCommand, ListePrintsTheThreeListsAndChangesNothing)
     const auto before = readTree(tree.root());
     const auto run = velmorane({"--liste", "maison"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(velmorane({"--liste", "Nom avec espaces"}).out, run.out);
     EXPECT_EQ(run.out, "Dossier(s) et Fichier(s) à Ajouter ( 2 ) =>\n" + work + "/Neuf/ **Dossier\n" +
                            fileEntry(work + "/b.txt", 3) + "\nFichier(s) à Modifier ( 1) =>\n" +
                            fileEntry(archive + "/a.txt", 16) + "\nDossier(s) et Fichier(s) à Supprimer ( 2 ) =>\n" +
@@ -52,7 +54,7 @@ TEST_F(VelmoraneCommand, ListePrintsTheThreeListsAndChangesNothing)
               std::make_tuple(2, std::string(), "Velmorane : " + tree.path("absent") + " est vide ou n'existe pas\n"));
 }
 
-TEST_F(VelmoraneCommand, HelpPrintsTheFiveLinesOfTheHelpBoxAndDescribesTheFilterFile)
+TEST_F(VelmoraneCommand, HelpPrintsTheFiveLinesOfTheHelpBoxAndDescribesTheFilterFileAndVersionItsNumber)
 {
     const auto run = velmorane({"--help"});
     EXPECT_EQ(run.exitCode, 0);
@@ -67,23 +69,37 @@ TEST_F(VelmoraneCommand, HelpPrintsTheFiveLinesOfTheHelpBoxAndDescribesTheFilter
               std::string::npos);
     EXPECT_NE(run.out.find("\t\t*.tmp\n\t\tnode_modules/\n\t\t[Documents]\n\t\tPhotos/Brouillons\n"),
               std::string::npos);
+    EXPECT_NE(run.out.find("entre guillemets : velmorane \"Clé USB\" X\n"), std::string::npos);
+
+    // Neither the short forms nor the version need a display.
+    const auto shortHelp = velmorane({"-h"});
+    EXPECT_EQ(std::make_tuple(shortHelp.exitCode, shortHelp.out, shortHelp.err),
+              std::make_tuple(0, run.out, std::string()));
+    for (const char* option : {"--version", "-V"}) {
+        const auto version = velmorane({option});
+        EXPECT_EQ(std::make_tuple(version.exitCode, version.out, version.err),
+                  std::make_tuple(0, std::string("velmorane 1.0\n"), std::string()))
+            << option;
+    }
 }
 
 TEST_F(VelmoraneCommand, AnUnattendedRunMirrorsAndJournalsEachExecution)
 {
-    // One journal entry in Windows-1252 with CR LF line ends.
-    const std::string entry = "Le [0-9]{2}/[0-9]{2}/[0-9]{4} \xE0 [0-9]{2}:[0-9]{2}:[0-9]{2}\r\n"
-                              "\tEx\xE9" "cution du Profil Maison : OK\r\n";
+    // One journal entry in UTF-8 with CR LF line ends.
+    const auto entry = [](const std::string& profile) {
+        return "Le [0-9]{2}/[0-9]{2}/[0-9]{4} à [0-9]{2}:[0-9]{2}:[0-9]{2}\r\n\tExécution du Profil " + profile +
+               " : OK\r\n";
+    };
     const auto first = velmorane({"maison", "x"});
     EXPECT_EQ(std::make_tuple(first.exitCode, first.out, first.err), std::make_tuple(0, std::string(), std::string()));
     EXPECT_EQ(readTree(archive, FolderTimes::Left), readTree(work, FolderTimes::Left));
-    EXPECT_TRUE(std::regex_match(journal(), std::regex(entry))) << journal();
+    EXPECT_TRUE(std::regex_match(journal(), std::regex(entry("Maison")))) << journal();
 
-    // The second run finds nothing to do, and still journals.
+    // The second run, of a name given as one quoted argument, finds nothing to do, and still journals.
     const auto before = readTree(archive);
-    EXPECT_EQ(velmorane({"Maison", "X"}).exitCode, 0);
+    EXPECT_EQ(velmorane({"Nom avec espaces", "X"}).exitCode, 0);
     EXPECT_EQ(readTree(archive), before);
-    EXPECT_TRUE(std::regex_match(journal(), std::regex(entry + entry))) << journal();
+    EXPECT_TRUE(std::regex_match(journal(), std::regex(entry("Maison") + entry("Nom avec espaces")))) << journal();
 }
 
 TEST_F(VelmoraneCommand, NothingExecutedEndsWithStatusTwoTheReasonAndAJournalEntrySayingWhy)
@@ -99,12 +115,13 @@ TEST_F(VelmoraneCommand, NothingExecutedEndsWithStatusTwoTheReasonAndAJournalEnt
     }
     EXPECT_EQ(readTree(archive), before);
     // Every run leaves a trace, an unknown profile under the name as typed.
-    const std::string when = "Le [0-9]{2}/[0-9]{2}/[0-9]{4} \xE0 [0-9]{2}:[0-9]{2}:[0-9]{2}\r\n";
-    EXPECT_TRUE(std::regex_match(journal(), std::regex(when + "\tEx\xE9" "cution du Profil Absent : Non ex\xE9" "cut\xE9 "
-                                                       "\\(Profil introuvable\\)\r\n" + when + "\tEx\xE9" "cution du Profil Perdu : Non ex\xE9" "cut\xE9 \\(" +
+    const std::string when = "Le [0-9]{2}/[0-9]{2}/[0-9]{4} à [0-9]{2}:[0-9]{2}:[0-9]{2}\r\n";
+    EXPECT_TRUE(std::regex_match(journal(), std::regex(when + "\tExécution du Profil Absent : Non exécuté "
+                                                       "\\(Profil introuvable\\)\r\n" +
+                                                       when + "\tExécution du Profil Perdu : Non exécuté \\(" +
                                                        tree.path("absent") + " est vide ou n'existe pas\\)\r\n" + when +
-                                                       "\tEx\xE9" "cution du Profil Pareil : Non ex\xE9" "cut\xE9 \\(Travail "
-                                                       "et Archive doivent \xEAtre diff\xE9rents.\\)\r\n")))
+                                                       "\tExécution du Profil Pareil : Non exécuté \\(Travail "
+                                                       "et Archive doivent être différents.\\)\r\n")))
         << journal();
 
     // Opening a profile, or none, needs the windows, which need a display.

@@ -44,10 +44,10 @@ TEST(OverlappingRuns, OneRunMirrorsTheOtherStopsOnTheLockAndNothingIsReportedMis
               std::make_tuple(2, std::string(), "Attention : " + inUse + "\n"));
     EXPECT_EQ(readTree(archive, FolderTimes::Left), readTree(work, FolderTimes::Left));
     // The run that stopped wrote its entry while the other still held the folder, so first.
-    const std::string date = "Le [0-9]{2}/[0-9]{2}/[0-9]{4} \xE0 [0-9]{2}:[0-9]{2}:[0-9]{2}\r\n";
-    const std::string stopped = date + "\tEx\xE9" "cution du Profil Double : Non ex\xE9" "cut\xE9 \\(Le dossier " +
-                                archive + " est utilis\xE9 par une autre ex\xE9" "cution\\)\r\n";
-    const std::string done = date + "\tEx\xE9" "cution du Profil Double : OK\r\n";
+    const std::string date = "Le [0-9]{2}/[0-9]{2}/[0-9]{4} à [0-9]{2}:[0-9]{2}:[0-9]{2}\r\n";
+    const std::string stopped = date + "\tExécution du Profil Double : Non exécuté \\(Le dossier " + archive +
+                                " est utilisé par une autre exécution\\)\r\n";
+    const std::string done = date + "\tExécution du Profil Double : OK\r\n";
     const std::string journal = readFileBytes(tree.path("ArchJournal.vlr"));
     EXPECT_TRUE(std::regex_match(journal, std::regex(stopped + done))) << journal;
 }

@@ -15,7 +15,7 @@ namespace {
 
 constexpr std::int64_t kSaturdayEvening = 1'796'506'207;  // 05/12/2026 21:30:07 UTC
 
-TEST(Journal, EntriesAreAppendedInWindows1252AndOneCutShortByASizeLimitLeavesTheFileAsItWas)
+TEST(Journal, EntriesAreAppendedInUtf8AndOneCutShortByASizeLimitLeavesTheFileAsItWas)
 {
     TempFolder t;
     const std::string journal = t.path("ArchJournal.vlr");
@@ -40,10 +40,35 @@ TEST(Journal, EntriesAreAppendedInWindows1252AndOneCutShortByASizeLimitLeavesThe
         return out + write(0, kSaturdayEvening);
     });
 
-    const std::string first = "Le 05/12/2026 \xE0 21:30:07\r\n\tEx\xE9" "cution du Profil Documents : OK\r\n";
-    const std::string both =
-        first + "Le 05/12/2026 \xE0 22:30:07\r\n\tEx\xE9" "cution du Profil Documents : 2 erreur(s)\r\n";
+    const std::string first = "Le 05/12/2026 à 21:30:07\r\n\tExécution du Profil Documents : OK\r\n";
+    const std::string both = first + "Le 05/12/2026 à 22:30:07\r\n\tExécution du Profil Documents : 2 erreur(s)\r\n";
     EXPECT_EQ(written, "|" + first + "||" + both + "|Fichier trop gros|" + both + "||" + both + first + "|");
+}
+
+TEST(Journal, AJournalBegunInWindows1252GoesOnInItAndANewOneInUtf8EvenWhenAReasonIsNot)
+{
+    TempFolder t;
+    const std::string entry = "Le 05/12/2026 \xE0 21:30:07\r\n\tEx\xE9" "cution du Profil Documents : OK\r\n";
+    const std::string old = t.makeFile("ancien/ArchJournal.vlr", entry);
+    const std::string fresh = t.path("ArchJournal.vlr");
+    const std::string written = inChild([&] {
+        ::setenv("TZ", "UTC", 1);
+        ::tzset();
+        // A reason may quote a folder name that is not UTF-8; "Ω" has no place in Windows-1252.
+        const auto lines = execution::notExecutedLines("Profil Ωmega", "Impossible de lire le dossier /r\xE9sum\xE9",
+                                                       kSaturdayEvening);
+        std::string out;
+        for (const std::string& journal : {old, old, fresh, fresh}) {
+            const auto error = execution::writeJournalLines(journal, lines);
+            out += error ? error->reason : "";
+        }
+        return out + "|" + readFileBytes(old) + "|" + readFileBytes(fresh);
+    });
+    const std::string inWindows1252 = "Le 05/12/2026 \xE0 21:30:07\r\n\tEx\xE9" "cution du Profil ?mega : Non ex\xE9"
+                                      "cut\xE9 (Impossible de lire le dossier /r\xE9sum\xE9)\r\n";
+    const std::string inUtf8 = "Le 05/12/2026 à 21:30:07\r\n\tExécution du Profil Ωmega : Non exécuté (Impossible "
+                               "de lire le dossier /résumé)\r\n";
+    EXPECT_EQ(written, "|" + entry + inWindows1252 + inWindows1252 + "|" + inUtf8 + inUtf8);
 }
 
 TEST(Journal, AJournalThatIsALinkOrAPipeIsAFailureAndWhatALinkPointsToStaysAsItWas)

@@ -67,6 +67,7 @@ TEST_F(Installation, PutsTheProgramAndItsDesktopFilesInPlace)
 {
     ASSERT_EQ(install.exitCode, 0) << install.err;
     std::vector<std::string> expected{"bin/velmorane", "share/applications/velmorane.desktop",
+                                      "share/doc/velmorane/copyright",
                                       "share/icons/hicolor/scalable/apps/velmorane.svg",
                                       "share/man/man1/velmorane.1.gz",
                                       "share/metainfo/org.velmorane.Velmorane.metainfo.xml"};
@@ -82,6 +83,13 @@ TEST_F(Installation, PutsTheProgramAndItsDesktopFilesInPlace)
     EXPECT_EQ(elementText(metainfo, "id"), "org.velmorane.Velmorane");
     EXPECT_EQ(elementText(metainfo, "launchable"), "velmorane.desktop");
     EXPECT_EQ(elementText(metainfo, "binary"), "velmorane");
+    EXPECT_EQ(elementText(metainfo, "project_license"), "GPL-3.0-or-later");
+    // The licence in the machine-readable form Debian reads.
+    const std::string copyright = installed("share/doc/velmorane/copyright");
+    EXPECT_TRUE(copyright.starts_with("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"));
+    EXPECT_NE(copyright.find("\n\nFiles: *\nCopyright: 2026 Velmorane maintainers\nLicense: GPL-3+\n"),
+              std::string::npos);
+    EXPECT_NE(copyright.find("\n\nLicense: GPL-3+\n"), std::string::npos);
 }
 
 TEST_F(Installation, IconsAreTheWindowIconAtEachSize)

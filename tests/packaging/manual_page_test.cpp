@@ -1,4 +1,5 @@
 #include "tests/packaging/system_tool.h"
+#include "tests/support/test_tree.h"
 
 #include <gtest/gtest.h>
 
@@ -99,6 +100,40 @@ TEST_F(ManualPage, ListsTheWaysOfStartingAndTheOptionsOfHelp)
     EXPECT_EQ(captured(section(page, "SYNOPSIS"), " +velmorane ?(.*?) *"), forms) << rendered.out;
     // The OPTIONS section describes each option by a tagged paragraph.
     EXPECT_EQ(captured(section(page, "OPTIONS"), " {7}(--[a-z-]+).*"), optionsIn(forms)) << rendered.out;
+}
+
+TEST_F(ManualPage, TheCommandsOfTheExamplesRunAsWrittenInANewHome)
+{
+    // The command lines are those starting with "$ ", with the lines a final "\" continues.
+    std::vector<std::string> commands;
+    for (const auto& line : section(page, "EXEMPLES")) {
+        const std::string text = line.substr(std::min(line.find_first_not_of(' '), line.size()));
+        if (!commands.empty() && commands.back().ends_with('\\')) {
+            commands.back() += "\n" + text;
+        } else if (text.starts_with("$ ")) {
+            commands.push_back(text.substr(2));
+        }
+    }
+    ASSERT_EQ(commands.size(), 6U) << rendered.out;
+
+    TempFolder home;
+    home.makeFile("Documents/lettre.txt", "Bonjour");
+    TempFolder key;  // stands for the key's mount point, which a test cannot mount there
+    TempFolder bin;
+    bin.makeLink("velmorane", VELMORANE_BINARY);
+    std::string script = "set -e";
+    for (const auto& command : commands) {
+        script += "\n" + std::regex_replace(command, std::regex("/media/moi/CLE"), key.root());
+    }
+    const auto run = runProgram("/bin/sh", {"-c", script}, home.root(),
+                                {{"HOME", home.root()}, {"PATH", bin.root() + ":/usr/bin:/bin"}});
+    EXPECT_EQ(run.exitCode, 0) << script << "\n" << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(
+        run.out.starts_with("Dossier(s) et Fichier(s) à Ajouter ( 1 ) =>\n" + home.path("Documents/lettre.txt")))
+        << run.out;
+    EXPECT_TRUE(run.out.ends_with("\tExécution du Profil Clé USB : OK\r\n")) << run.out;
+    EXPECT_EQ(readTree(key.path("Archive"), FolderTimes::Left), readTree(home.path("Documents"), FolderTimes::Left));
 }
 
 }  // namespace

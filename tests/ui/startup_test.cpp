@@ -73,8 +73,8 @@ TEST_F(StartUp, AnUnattendedRunThatStopsBeforeExecutingLeavesAnOrdinaryWindow)
     EXPECT_FALSE(w.exitStatus());
     EXPECT_FALSE(w.execAuto());
     // The journal says why nothing was executed.
-    EXPECT_TRUE(journal().ends_with("\tEx\xE9" "cution du Profil Pareil : Non ex\xE9" "cut\xE9 (Travail et Archive "
-                                    "doivent \xEAtre diff\xE9rents.)\r\n"))
+    EXPECT_TRUE(journal().ends_with("\tExécution du Profil Pareil : Non exécuté (Travail et Archive "
+                                    "doivent être différents.)\r\n"))
         << journal();
 
     // The next run goes to the review instead of executing at once.
