@@ -31,6 +31,9 @@ public:
 };
 
 Message stopMessage(std::string text, std::string title);
+
+// A message's lines joined by line feeds alone, as a terminal or a label shows them.
+std::string withLineFeeds(std::string text);
 Message question(std::string text, std::string title, Icon icon);
 
 }  // namespace velmorane::platform

@@ -1,19 +1,6 @@
 #include "platform/headless_dialogs.h"
 
 namespace velmorane::platform {
-namespace {
-
-std::string withLineFeeds(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        if (c != '\r') out += c;
-    }
-    return out;
-}
-
-}  // namespace
-
 Answer HeadlessDialogs::show(const Message& message)
 {
     out_ << message.title << " : " << withLineFeeds(message.text) << '\n' << std::flush;

@@ -35,12 +35,6 @@ void printList(std::ostream& out, const engine::TaskList& list)
     for (std::size_t i = 0; i < list.count(); ++i) out << escapedControls(list.text(i)) << '\n';
 }
 
-std::string withLineFeeds(std::string text)
-{
-    std::erase(text, '\r');
-    return text;
-}
-
 }  // namespace
 
 int printTaskLists(const std::string& profileName, std::ostream& out, std::ostream& err)
@@ -66,7 +60,7 @@ int printTaskLists(const std::string& profileName, std::ostream& out, std::ostre
 
 std::string usageText()
 {
-    return withLineFeeds(helpText()) +
+    return platform::withLineFeeds(helpText()) +
            "\n\tVelmorane --liste Profil => affiche les listes de tâches du profil indiqué sans rien modifier"
            "\n\tVelmorane --help => affiche cette aide (-h de même)"
            "\n\tVelmorane --version => affiche le numéro de version (-V de même)\n"

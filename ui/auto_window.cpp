@@ -1,5 +1,6 @@
 #include "ui/auto_window.h"
 
+#include "platform/dialogs.h"
 #include "ui/twips.h"
 
 namespace velmorane::ui {
@@ -22,9 +23,7 @@ Auto::Auto(QWidget* parent) : QWidget(parent, Qt::Window)
 
 void Auto::setAffiche(const std::string& text)
 {
-    QString lines = QString::fromStdString(text);
-    lines.remove(QLatin1Char('\r'));
-    Affiche->setText(lines);
+    Affiche->setText(QString::fromStdString(platform::withLineFeeds(text)));
     // The label keeps its top-left corner and takes the size of its text.
     const QRect before = Affiche->geometry();
     Affiche->adjustSize();
