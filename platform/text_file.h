@@ -3,6 +3,7 @@
 #include "platform/system_error.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmorane::platform {
@@ -14,7 +15,10 @@ Result<std::vector<std::string>> readTextLines(const std::string& path);
 
 // Replaces the file whole through a temporary file, so a failure never leaves it truncated. The
 // temporary file is always a new one: an existing name, a link included, is never opened.
-MaybeError writeTextFileAtomically(const std::string& path, const std::vector<std::string>& lines);
+// With a backup suffix, the file replaced stays beside it under its name and that suffix (a hard
+// link, or a copy where the volume has none), made before the new one takes its place.
+MaybeError writeTextFileAtomically(const std::string& path, const std::vector<std::string>& lines,
+                                   std::string_view backupSuffix = {});
 
 // Appends the lines whole or not at all (a failed append leaves the file as long as before), and
 // never through a link: a link at path is a failure (ELOOP) and what it points to stays untouched.
