@@ -71,6 +71,7 @@ TEST(StartFolders, TheSameFolderByAnySpellingIsRefusedAndTwoFoldersAreNeverJudge
     testing::TemporaryMount bind(testing::TemporaryMount::Kind::Bind, bound, s);
     EXPECT_EQ(validation(bound, s), same);
     EXPECT_EQ(describe(nestedStartFolder(tree.path("d"), bound)), "none");
+    EXPECT_EQ(describe(nestedStartFolder(bound, tree.makeFolder("s/dedans"))), "source:dedans");
 }
 
 TEST(StartFolders, AStartFolderInsideTheOtherIsLeftOutOfBothTreesWhicheverHoldsIt)
