@@ -106,7 +106,7 @@ bool Exclusions::PatternSet::pathMatches(std::string_view relativePath) const
 bool Exclusions::leavesOut(std::string_view relativePath, bool isFolder) const
 {
     if (relativePath.empty()) return false;
-    if (isFolder && exactFolders_.contains(relativePath)) return true;
+    if (isFolder && !exactFolders_.empty() && exactFolders_.contains(relativePath)) return true;
     const bool volumeCandidate = isFolder && relativePath.find('/') == std::string_view::npos;
     const bool checkFolders = isFolder && !foldersOnly_.empty();
     if (!volumeCandidate && anyEntry_.empty() && !checkFolders) return false;
