@@ -1,7 +1,7 @@
 #pragma once
 
-#include <optional>
 #include <string>
+#include <vector>
 
 namespace velmorane::engine {
 
@@ -16,8 +16,9 @@ struct NestedStartFolder {
     std::string relativePath;
 };
 
-// Judged by identity, so links, "." and ".." and bind mounts of the outer folder are seen through.
-// Nothing when neither start folder lies inside the other (or one of them does not exist).
-std::optional<NestedStartFolder> nestedStartFolder(const std::string& source, const std::string& dest);
+// Judged by identity, so links, "." and "..", and bind mounts of either folder are seen through:
+// a folder bound at two places inside the other gives two paths. Empty when neither start folder
+// lies inside the other (or one of them does not exist).
+std::vector<NestedStartFolder> nestedStartFolders(const std::string& source, const std::string& dest);
 
 }  // namespace velmorane::engine

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace velmorane::platform {
 
@@ -27,5 +28,9 @@ std::string resolvedPath(const std::string& path);
 // The names that lead from `outer` down to `inner` ("a/b"), when inner lies strictly below outer:
 // some folder above inner's real path is outer itself, by identity. Nothing otherwise.
 std::optional<std::string> pathBelow(const std::string& outer, const std::string& inner);
+
+// Every path at which a folder can be seen: its real path first, then the same folder under the
+// other mounts of its file system (bind mounts). Nothing when it does not exist.
+std::vector<std::string> folderPlaces(const std::string& folder);
 
 }  // namespace velmorane::platform

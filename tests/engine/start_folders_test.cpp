@@ -28,7 +28,7 @@ std::string validation(const std::string& work, const std::string& archive)
 std::vector<std::string> walked(const std::string& source, const std::string& dest)
 {
     Exclusions exclusions;
-    if (const auto nested = nestedStartFolder(source, dest)) exclusions.leaveOutFolder(nested->relativePath);
+    for (const NestedStartFolder& folder : nestedStartFolders(source, dest)) exclusions.leaveOutFolder(folder.relativePath);
     platform::NullProgress progress;
     platform::NullEventPump pump;
     const StructurePair pair = lireDossiers(source, dest, exclusions, progress, pump);
@@ -43,10 +43,13 @@ std::vector<std::string> walked(const std::string& source, const std::string& de
     return out;
 }
 
-std::string describe(const std::optional<NestedStartFolder>& nested)
+std::string nested(const std::string& source, const std::string& dest)
 {
-    if (!nested) return "none";
-    return (nested->outer == StartSide::Source ? "source:" : "dest:") + nested->relativePath;
+    std::string out;
+    for (const NestedStartFolder& folder : nestedStartFolders(source, dest)) {
+        out += (folder.outer == StartSide::Source ? " source:" : " dest:") + folder.relativePath;
+    }
+    return out.empty() ? "none" : out.substr(1);
 }
 
 TEST(StartFolders, TheSameFolderByAnySpellingIsRefusedAndTwoFoldersAreNeverJudgedByTheirNames)
@@ -70,8 +73,16 @@ TEST(StartFolders, TheSameFolderByAnySpellingIsRefusedAndTwoFoldersAreNeverJudge
     const std::string bound = tree.makeFolder("ailleurs/lie");
     testing::TemporaryMount bind(testing::TemporaryMount::Kind::Bind, bound, s);
     EXPECT_EQ(validation(bound, s), same);
-    EXPECT_EQ(describe(nestedStartFolder(tree.path("d"), bound)), "none");
-    EXPECT_EQ(describe(nestedStartFolder(bound, tree.makeFolder("s/dedans"))), "source:dedans");
+    EXPECT_EQ(nested(tree.path("d"), bound), "none");
+    EXPECT_EQ(nested(bound, tree.makeFolder("s/dedans")), "source:dedans");
+
+    // The folder bound inside the other start folder is found there too, and left out of its tree.
+    const std::string d = tree.path("d");
+    testing::TemporaryMount inside(testing::TemporaryMount::Kind::Bind, tree.makeFolder("d/vue"), s);
+    EXPECT_EQ(nested(d, s), "source:vue");
+    EXPECT_EQ(nested(s, d), "dest:vue");
+    EXPECT_EQ(walked(d, s), (std::vector<std::string>{d + "/", d + "/e/", s + "/", s + "/dedans/", d + "/e/ **Dossier",
+                                                      s + "/dedans/ **Dossier"}));
 }
 
 TEST(StartFolders, AStartFolderInsideTheOtherIsLeftOutOfBothTreesWhicheverHoldsIt)
@@ -86,8 +97,8 @@ TEST(StartFolders, AStartFolderInsideTheOtherIsLeftOutOfBothTreesWhicheverHoldsI
 
     // The archive inside the work folder, named through a link, "." and a trailing "/".
     const std::string archive = tree.path("lien/./arch/");
-    EXPECT_EQ(describe(nestedStartFolder(w, archive)), "source:arch");
-    EXPECT_EQ(describe(nestedStartFolder(archive, w)), "dest:arch");
+    EXPECT_EQ(nested(w, archive), "source:arch");
+    EXPECT_EQ(nested(archive, w), "dest:arch");
     const std::string doc = testing::fileEntry(w + "/doc.txt", 3), old = testing::fileEntry(archive + "vieux.txt", 1);
     EXPECT_EQ(walked(w, archive),
               (std::vector<std::string>{w + "/", w + "/sous/", archive, w + "/sous/ **Dossier", doc, old}));
@@ -98,11 +109,11 @@ TEST(StartFolders, AStartFolderInsideTheOtherIsLeftOutOfBothTreesWhicheverHoldsI
     tree.makeFile("a/haut.txt", "h");
     tree.makeFile("a/b/w2/f.txt", "f");
     const std::string a = tree.path("a"), w2 = tree.path("a/b/w2");
-    EXPECT_EQ(describe(nestedStartFolder(w2, a)), "dest:b/w2");
+    EXPECT_EQ(nested(w2, a), "dest:b/w2");
     const std::string f = testing::fileEntry(w2 + "/f.txt", 1), top = testing::fileEntry(a + "/haut.txt", 1);
     EXPECT_EQ(walked(w2, a), (std::vector<std::string>{w2 + "/", a + "/", a + "/b/", f, a + "/b/ **Dossier", top}));
     EXPECT_EQ(walked(a, w2), (std::vector<std::string>{a + "/", a + "/b/", w2 + "/", a + "/b/ **Dossier", top, f}));
-    EXPECT_EQ(describe(nestedStartFolder(a, tree.path("w"))), "none");
+    EXPECT_EQ(nested(a, tree.path("w")), "none");
 }
 
 }  // namespace
