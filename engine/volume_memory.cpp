@@ -52,12 +52,6 @@ std::optional<Memory> readMemory(const std::string& stateFile)
     return lines ? parseMemory(*lines) : std::nullopt;
 }
 
-bool liesIn(const std::string& path, const std::string& folder)
-{
-    if (folder == std::string(1, platform::kSeparator)) return true;
-    return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == platform::kSeparator);
-}
-
 // The first mount point of the file-system table, from the root down, that should hold the path
 // and is not mounted.
 std::optional<std::string> missingFixedMount(const std::string& path, const std::vector<platform::Volume>& mounted,
@@ -68,8 +62,9 @@ std::optional<std::string> missingFixedMount(const std::string& path, const std:
     const auto isMounted = [&](const std::string& point) {
         return std::any_of(mounted.begin(), mounted.end(), [&](const auto& v) { return v.mountPoint == point; });
     };
-    const auto missing = std::find_if(points.begin(), points.end(),
-                                      [&](const std::string& point) { return liesIn(path, point) && !isMounted(point); });
+    const auto missing = std::find_if(points.begin(), points.end(), [&](const std::string& point) {
+        return platform::liesIn(path, point) && !isMounted(point);
+    });
     return missing == points.end() ? std::nullopt : std::optional(*missing);
 }
 

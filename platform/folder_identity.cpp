@@ -46,12 +46,6 @@ std::vector<MountInfo> readMountInfo()
     return mounts;
 }
 
-bool liesIn(const std::string& path, const std::string& folder)
-{
-    if (folder == std::string(1, kSeparator)) return path.starts_with(kSeparator);
-    return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == kSeparator);
-}
-
 // `path` (lying in `from`) moved to lie at the same place in `to`.
 std::string rebased(const std::string& path, const std::string& from, const std::string& to)
 {

@@ -29,13 +29,6 @@ bool isPseudoType(std::string_view type)
     return std::find(kPseudoTypes.begin(), kPseudoTypes.end(), type) != kPseudoTypes.end();
 }
 
-bool isPrefixFolder(const std::string& mountPoint, const std::string& path)
-{
-    if (mountPoint == "/") return !path.empty() && path.front() == '/';
-    if (path.compare(0, mountPoint.size(), mountPoint) != 0) return false;
-    return path.size() == mountPoint.size() || path[mountPoint.size()] == kSeparator;
-}
-
 bool isReadableFolder(const std::string& path)
 {
     struct stat info{};
@@ -139,7 +132,7 @@ std::string volumeOf(const std::string& path, const std::vector<Volume>& volumes
 {
     std::string best = "/";
     for (const Volume& volume : volumes) {
-        if (volume.mountPoint.size() > best.size() && isPrefixFolder(volume.mountPoint, path)) best = volume.mountPoint;
+        if (volume.mountPoint.size() > best.size() && liesIn(path, volume.mountPoint)) best = volume.mountPoint;
     }
     return best;
 }

@@ -134,7 +134,8 @@ ProfileTable lireProfils(const std::string& path, platform::Dialogs& dialogs)
     result.table.fileStamp = stamp;
     if (result.failure == LoadFailure::None) return std::move(result.table);
     const bool empty = result.failure == LoadFailure::Empty;
-    dialogs.show(platform::stopMessage(empty ? "Fichier de Profils Vide" : "Fichier de Profils Incorrect", "Attention"));
+    const char* text = empty ? "Fichier de Profils Vide" : "Fichier de Profils Incorrect";
+    dialogs.show(platform::stopMessage(text, "Attention"));
     // A file that holds no profile is the program's own, and loses nothing when replaced.
     failed.incorrectFile = !empty;
     return failed;

@@ -28,7 +28,9 @@ std::string validation(const std::string& work, const std::string& archive)
 std::vector<std::string> walked(const std::string& source, const std::string& dest)
 {
     Exclusions exclusions;
-    for (const NestedStartFolder& folder : nestedStartFolders(source, dest)) exclusions.leaveOutFolder(folder.relativePath);
+    for (const NestedStartFolder& folder : nestedStartFolders(source, dest)) {
+        exclusions.leaveOutFolder(folder.relativePath);
+    }
     platform::NullProgress progress;
     platform::NullEventPump pump;
     const StructurePair pair = lireDossiers(source, dest, exclusions, progress, pump);

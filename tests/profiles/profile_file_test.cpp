@@ -177,8 +177,8 @@ TEST_F(ProfileFile, EachRewriteKeepsThePreviousFileAndAnIncorrectOneIsReplacedOn
         for (const auto& b : own.shown()) out += "|" + b.text;
         return out;
     });
-    EXPECT_EQ(asked, "0|Fichier de Profils Incorrect|Le fichier de Profils " + file + " est incorrect : le remplacer ? Il sera gardé sous "
-                     "ArchProfils.vlr.bak");
+    EXPECT_EQ(asked, "0|Fichier de Profils Incorrect|Le fichier de Profils " + file +
+                         " est incorrect : le remplacer ? Il sera gardé sous ArchProfils.vlr.bak");
 }
 
 TEST(ProfileFileOnFat, WhereAVolumeHasNoHardLinksTheBackupIsACopy)
