@@ -69,6 +69,11 @@ void Exclusions::addPattern(std::string_view pattern)
     }
 }
 
+void Exclusions::leaveOutFolder(std::string relativePath)
+{
+    exactFolders_.insert(std::move(relativePath));
+}
+
 bool Exclusions::PatternSet::empty() const
 {
     return names.empty() && extensions.empty() && nameGlobs.empty() && pathGlobs.empty();
@@ -101,6 +106,7 @@ bool Exclusions::PatternSet::pathMatches(std::string_view relativePath) const
 bool Exclusions::leavesOut(std::string_view relativePath, bool isFolder) const
 {
     if (relativePath.empty()) return false;
+    if (isFolder && !exactFolders_.empty() && exactFolders_.contains(relativePath)) return true;
     const bool volumeCandidate = isFolder && relativePath.find('/') == std::string_view::npos;
     const bool checkFolders = isFolder && !foldersOnly_.empty();
     if (!volumeCandidate && anyEntry_.empty() && !checkFolders) return false;

@@ -11,8 +11,8 @@
 
 namespace velmorane::engine {
 
-// What a walk leaves out, on both sides: the folders a volume keeps at its root for itself, and the
-// user's filter patterns. Every match ignores letter case.
+// What a walk leaves out, on both sides: the folders a volume keeps at its root for itself, the
+// user's filter patterns (every match ignores letter case), and single folders named exactly.
 class Exclusions {
 public:
     Exclusions();  // the default volume folders only
@@ -21,6 +21,10 @@ public:
     // relativePath: below the start folder, no leading or trailing "/", e.g. "a/b/node_modules".
     // The start folder itself (an empty path) is never left out.
     bool leavesOut(std::string_view relativePath, bool isFolder) const;
+
+    // Leaves out one folder and all it holds: this exact path below the start folder ("a/b"),
+    // letter case included, and not a pattern.
+    void leaveOutFolder(std::string relativePath);
 
 private:
     struct TextHash {
@@ -46,6 +50,7 @@ private:
 
     PatternSet anyEntry_;
     PatternSet foldersOnly_;
+    TextSet exactFolders_;
 };
 
 }  // namespace velmorane::engine

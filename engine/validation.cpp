@@ -1,6 +1,6 @@
 #include "engine/validation.h"
 
-#include "platform/letter_case.h"
+#include "platform/folder_identity.h"
 
 namespace velmorane::engine {
 
@@ -11,9 +11,9 @@ bool TesteOK(const RunSettings& settings, std::string& txtMess)
         ok = false;
         txtMess = message;
     };
-    if (platform::equalIgnoringCase(settings.source, settings.but)) {
-        refuse("Travail et Archive doivent être différents.");
-    }
+    // One folder by two spellings is still one folder; two folders whose names differ only in
+    // letter case are two on Linux.
+    if (platform::sameFolder(settings.source, settings.but)) refuse("Travail et Archive doivent être différents.");
     if (settings.typeAction == -1) refuse("Il faut définir un Type d'Action.");
     if (settings.sensTransfert == -1) refuse("Il faut définir un Sens de Transfert.");
     if (settings.but.empty()) refuse("Il faut définir un Fichier d'Archive.");

@@ -38,6 +38,12 @@ std::string parentFolder(std::string_view path)
     return slash == 0 ? std::string(1, kSeparator) : trimmed.substr(0, slash);
 }
 
+bool liesIn(std::string_view path, std::string_view folder)
+{
+    if (folder == std::string_view(&kSeparator, 1)) return path.starts_with(kSeparator);
+    return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == kSeparator);
+}
+
 std::string currentDirectory()
 {
     std::error_code error;

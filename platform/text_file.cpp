@@ -118,6 +118,62 @@ std::string linkTarget(const std::string& path)
     return target;
 }
 
+// The temporary file of `path`, made new in its folder (O_EXCL), so a name planted there meanwhile
+// is never written through.
+int makeTemporaryBeside(const std::string& path, std::string& temporary)
+{
+    const std::string parent = parentFolder(path);
+    // Built piece by piece: at -O2 GCC 12 warns falsely (-Wrestrict) on a literal assigned to, or put
+    // before, a string.
+    std::string name = ".";
+    name += lastComponent(path);
+    name += ".XXXXXX";
+    temporary = joinPath(parent.empty() ? std::string_view(".") : std::string_view(parent), name);
+    return ::mkostemp(temporary.data(), O_CLOEXEC);
+}
+
+MaybeError copyInto(const std::string& from, int toFd)
+{
+    const int fromFd = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fromFd < 0) return systemError(errno);
+    MaybeError error;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fromFd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) error = systemError(errno);
+        if (n <= 0) break;
+        if ((error = writeAll(toFd, std::string(buffer, static_cast<std::size_t>(n))))) break;
+    }
+    // Permission bits that the volume cannot keep are no failure of the copy.
+    struct stat info{};
+    [[maybe_unused]] const bool kept = ::fstat(fromFd, &info) == 0 && ::fchmod(toFd, info.st_mode & 07777) == 0;
+    ::close(fromFd);
+    return error;
+}
+
+// The file as it stands goes to `backup`, replacing whatever had that name (a link there is
+// replaced, never followed). A hard link costs nothing; a copy serves where links are not kept.
+MaybeError keepBackup(const std::string& path, const std::string& backup)
+{
+    struct stat existing{};
+    if (::stat(path.c_str(), &existing) != 0) return errno == ENOENT ? MaybeError{} : systemError(errno);
+    std::string temporary;
+    const int reserved = makeTemporaryBeside(backup, temporary);
+    if (reserved < 0) return systemError(errno);
+    ::close(reserved);
+    // The new empty file only found a free name for the link, or for the copy.
+    MaybeError error;
+    if (::unlink(temporary.c_str()) != 0 || ::link(path.c_str(), temporary.c_str()) != 0) {
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        error = fd < 0 ? systemError(errno) : copyInto(path, fd);
+        if (fd >= 0 && ::close(fd) != 0 && !error) error = systemError(errno);
+    }
+    if (!error && ::rename(temporary.c_str(), backup.c_str()) != 0) error = systemError(errno);
+    if (error) ::unlink(temporary.c_str());
+    return error;
+}
+
 }  // namespace
 
 Result<std::vector<std::string>> readTextLines(const std::string& path)
@@ -147,7 +203,8 @@ Result<std::vector<std::string>> readTextLines(const std::string& path)
     return {std::move(lines), std::nullopt};
 }
 
-MaybeError writeTextFileAtomically(const std::string& requestedPath, const std::vector<std::string>& lines)
+MaybeError writeTextFileAtomically(const std::string& requestedPath, const std::vector<std::string>& lines,
+                                   std::string_view backupSuffix)
 {
     ignoreFileSizeSignal();
     // Through a link the file it points to is replaced, not the link; a read-only file is left as
@@ -155,20 +212,16 @@ MaybeError writeTextFileAtomically(const std::string& requestedPath, const std::
     const std::string path = linkTarget(requestedPath);
     struct stat existing{};
     if (::stat(path.c_str(), &existing) == 0 && !(existing.st_mode & S_IWUSR)) return systemError(EACCES);
-    const std::string parent = parentFolder(path);
-    // Built piece by piece: at -O2 GCC 12 warns falsely (-Wrestrict) on a literal assigned to, or put
-    // before, a string.
-    std::string name = ".";
-    name += lastComponent(path);
-    name += ".XXXXXX";
-    std::string temporary = joinPath(parent.empty() ? std::string_view(".") : std::string_view(parent), name);
-    // Created with O_EXCL, so a name planted in the folder meanwhile is never written through.
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    std::string temporary;
+    const int fd = makeTemporaryBeside(path, temporary);
     if (fd < 0) return systemError(errno);
     MaybeError error = writeAll(fd, encodeLines(lines));
-    if (!error && ::fchmod(fd, modeForNewFile(path)) != 0) error = systemError(errno);
+    // A volume that keeps no permission bits (FAT in user space) refuses to set them: the file then
+    // stays as private as it was made, which is no failure.
+    [[maybe_unused]] const bool modeSet = !error && ::fchmod(fd, modeForNewFile(path)) == 0;
     if (!error && ::fsync(fd) != 0) error = systemError(errno);
     if (::close(fd) != 0 && !error) error = systemError(errno);
+    if (!error && !backupSuffix.empty()) error = keepBackup(path, path + std::string(backupSuffix));
     if (!error && ::rename(temporary.c_str(), path.c_str()) != 0) error = systemError(errno);
     if (error) ::unlink(temporary.c_str());
     return error;

@@ -29,8 +29,23 @@ bool isPseudoType(std::string_view type)
     return std::find(kPseudoTypes.begin(), kPseudoTypes.end(), type) != kPseudoTypes.end();
 }
 
-// The mounts table writes a blank as \040, a tab as \011, a line break as \012 and "\" as \134.
-std::string decodeField(std::string_view field)
+bool isReadableFolder(const std::string& path)
+{
+    struct stat info{};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && ::access(path.c_str(), R_OK | X_OK) == 0;
+}
+
+std::string fileText(const char* path)
+{
+    std::ifstream file(path);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+std::string decodeOctalEscapes(std::string_view field)
 {
     std::string out;
     for (std::size_t i = 0; i < field.size(); ++i) {
@@ -48,38 +63,50 @@ std::string decodeField(std::string_view field)
     return out;
 }
 
-bool isPrefixFolder(const std::string& mountPoint, const std::string& path)
+std::string encodeOctalEscapes(std::string_view text)
 {
-    if (mountPoint == "/") return !path.empty() && path.front() == '/';
-    if (path.compare(0, mountPoint.size(), mountPoint) != 0) return false;
-    return path.size() == mountPoint.size() || path[mountPoint.size()] == kSeparator;
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > ' ' && byte < 0x7F && c != '\\') {
+            out += c;
+            continue;
+        }
+        out += '\\';
+        for (const int shift : {6, 3, 0}) out += static_cast<char>('0' + ((byte >> shift) & 7));
+    }
+    return out;
 }
 
-bool isReadableFolder(const std::string& path)
+std::string mountsTableText()
 {
-    struct stat info{};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && ::access(path.c_str(), R_OK | X_OK) == 0;
+    return fileText("/proc/self/mounts");
 }
 
-std::string readMountsTable()
+std::vector<std::string> fstabMountPoints(const std::string& fstabPath)
 {
-    std::ifstream file("/proc/self/mounts");
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    std::vector<std::string> points;
+    std::istringstream lines{fileText(fstabPath.c_str())};
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string device, mountPoint;
+        if (!(fields >> device >> mountPoint) || device.starts_with('#')) continue;
+        std::string folder = withoutTrailingSeparator(decodeOctalEscapes(mountPoint));
+        if (folder.starts_with(kSeparator)) points.push_back(std::move(folder));
+    }
+    return points;
 }
 
-}  // namespace
-
-std::vector<Volume> parseMounts(std::string_view mountsText)
+std::vector<Volume> parseMounts(std::string_view mountsText, MountKinds kinds)
 {
     std::vector<Volume> volumes;
     std::istringstream lines{std::string(mountsText)};
     for (std::string line; std::getline(lines, line);) {
         std::istringstream fields(line);
         std::string device, mountPoint, type;
-        if (!(fields >> device >> mountPoint >> type) || isPseudoType(type)) continue;
-        Volume volume{withoutTrailingSeparator(decodeField(mountPoint)), decodeField(device), type};
+        if (!(fields >> device >> mountPoint >> type)) continue;
+        if (kinds == MountKinds::RealFileSystems && isPseudoType(type)) continue;
+        Volume volume{withoutTrailingSeparator(decodeOctalEscapes(mountPoint)), decodeOctalEscapes(device), type};
         // A later mount over the same point hides the earlier one.
         std::erase_if(volumes, [&](const Volume& v) { return v.mountPoint == volume.mountPoint; });
         volumes.push_back(std::move(volume));
@@ -94,7 +121,7 @@ std::vector<Volume> parseMounts(std::string_view mountsText)
 
 std::vector<Volume> mountedVolumes()
 {
-    std::vector<Volume> volumes = parseMounts(readMountsTable());
+    std::vector<Volume> volumes = parseMounts(mountsTableText());
     // A volume that cannot be read is left out silently, like a drive that is not ready; so is a
     // file mounted over a file.
     std::erase_if(volumes, [](const Volume& v) { return v.mountPoint != "/" && !isReadableFolder(v.mountPoint); });
@@ -105,7 +132,7 @@ std::string volumeOf(const std::string& path, const std::vector<Volume>& volumes
 {
     std::string best = "/";
     for (const Volume& volume : volumes) {
-        if (volume.mountPoint.size() > best.size() && isPrefixFolder(volume.mountPoint, path)) best = volume.mountPoint;
+        if (volume.mountPoint.size() > best.size() && liesIn(path, volume.mountPoint)) best = volume.mountPoint;
     }
     return best;
 }
@@ -124,7 +151,7 @@ bool folderKeepsTwoSecondTimes(const std::string& folder)
     // A file system in user space says what it is only in the mounts table.
     char real[PATH_MAX];
     if (!::realpath(folder.c_str(), real)) return false;
-    const std::vector<Volume> volumes = parseMounts(readMountsTable());
+    const std::vector<Volume> volumes = parseMounts(mountsTableText());
     const std::string mountPoint = volumeOf(real, volumes);
     const auto volume = std::find_if(volumes.begin(), volumes.end(),
                                      [&](const Volume& v) { return v.mountPoint == mountPoint; });

@@ -14,8 +14,23 @@ struct Volume {
 };
 
 // The volumes listed in a mounts table (the text of /proc/self/mounts), pseudo file systems left
-// out, each mount point once, sorted by path. The root is always there.
-std::vector<Volume> parseMounts(std::string_view mountsText);
+// out unless asked for (a tmpfs or a bind mount holds folders too), each mount point once, sorted
+// by path. The root is always there.
+enum class MountKinds { RealFileSystems, All };
+std::vector<Volume> parseMounts(std::string_view mountsText, MountKinds kinds = MountKinds::RealFileSystems);
+
+// The text of this process's mounts table.
+std::string mountsTableText();
+
+// The mount points that a file-system table (/etc/fstab) names, swap, comments and other entries
+// that are not folders left out. None when it cannot be read.
+std::vector<std::string> fstabMountPoints(const std::string& fstabPath);
+
+// How the mounts table writes a path on one field: a blank as \040, a tab as \011, a line break
+// as \012, "\" as \134.
+std::string decodeOctalEscapes(std::string_view field);
+// The other way, for every byte that is not a visible ASCII character: any path fits one field.
+std::string encodeOctalEscapes(std::string_view text);
 
 // The volumes of this machine whose mount point is a folder that can be read.
 std::vector<Volume> mountedVolumes();

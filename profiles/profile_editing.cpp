@@ -4,14 +4,46 @@
 #include "platform/spaces.h"
 #include "platform/text_encoding.h"
 
+#include <optional>
+
 namespace velmorane::profiles {
+
+namespace {
+
+// The first profile that satisfies `same`, 0 when none.
+template <typename Predicate>
+int firstProfile(const ProfileTable& table, Predicate same)
+{
+    for (int number = 1; number <= table.nbProfils(); ++number) {
+        if (same(table.at(number))) return number;
+    }
+    return 0;
+}
+
+// The number in the table, read again, of a profile of the table as it was; 0 when it is gone.
+int numberNow(const ProfileTable& table, const Profile& profile, bool byNameToo)
+{
+    const int sameLines = firstProfile(table, [&](const Profile& p) { return p.fields == profile.fields; });
+    if (sameLines != 0 || !byNameToo) return sameLines;
+    return firstProfile(table, [&](const Profile& p) { return p.name() == profile.name(); });
+}
+
+}  // namespace
 
 int firstProfileNamed(const ProfileTable& table, const std::string& name)
 {
-    for (int number = 1; number <= table.nbProfils(); ++number) {
-        if (platform::equalIgnoringCase(table.at(number).name(), name)) return number;
-    }
-    return 0;
+    return firstProfile(table, [&](const Profile& p) { return platform::equalIgnoringCase(p.name(), name); });
+}
+
+bool rereadProfilesWhenChanged(SharedState& state, platform::Dialogs& dialogs)
+{
+    const bool active = state.profActif >= 1 && state.profActif <= state.tabProfils.nbProfils();
+    const std::optional<Profile> activeProfile =
+        active ? std::optional(state.tabProfils.at(state.profActif)) : std::nullopt;
+    if (!rereadWhenChanged(state.profileFilePath, state.tabProfils, dialogs)) return false;
+    const int number = activeProfile ? numberNow(state.tabProfils, *activeProfile, false) : 0;
+    state.profActif = number == 0 ? -1 : number;
+    return true;
 }
 
 AddResult addProfile(SharedState& state, const std::string& typedName, platform::Dialogs& dialogs)
@@ -30,6 +62,7 @@ AddResult addProfile(SharedState& state, const std::string& typedName, platform:
                                            "Ecriture Impossible"));
         return {AddOutcome::PathNotText};
     }
+    rereadProfilesWhenChanged(state, dialogs);
     AddResult result{AddOutcome::Saved, firstProfileNamed(state.tabProfils, name)};
     if (result.number != 0) {
         const auto answer =
@@ -49,6 +82,11 @@ AddResult addProfile(SharedState& state, const std::string& typedName, platform:
 bool deleteProfile(SharedState& state, int number, platform::Dialogs& dialogs)
 {
     if (number < 1 || number > state.tabProfils.nbProfils()) return false;
+    const Profile chosen = state.tabProfils.at(number);
+    if (rereadProfilesWhenChanged(state, dialogs)) {
+        number = numberNow(state.tabProfils, chosen, true);
+        if (number == 0) return true;
+    }
     auto& profiles = state.tabProfils.profiles;
     profiles.erase(profiles.begin() + (number - 1));
     if (state.profActif == number) {

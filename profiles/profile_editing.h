@@ -25,8 +25,14 @@ struct AddResult {
 AddResult addProfile(SharedState& state, const std::string& typedName, platform::Dialogs& dialogs);
 
 // Deletes profile `number` (0: none chosen, nothing happens); the active profile follows its own.
-// Returns whether a profile was deleted.
+// When the file was changed by hand meanwhile, the profile is looked for again in the file as it
+// now is, by its lines, then by its name. Returns false when none was chosen.
 bool deleteProfile(SharedState& state, int number, platform::Dialogs& dialogs);
+
+// Reads the profile file again when it changed on disk since the table was read or written, so
+// that a change applied next keeps what was changed by hand; the active profile follows its own
+// lines. Returns whether the table was read again (the menu is then to be rebuilt).
+bool rereadProfilesWhenChanged(SharedState& state, platform::Dialogs& dialogs);
 
 // The number of the first profile whose name equals `name` ignoring case, 0 when none.
 int firstProfileNamed(const ProfileTable& table, const std::string& name);

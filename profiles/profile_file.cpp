@@ -1,9 +1,11 @@
 #include "profiles/profile_file.h"
 
+#include "platform/paths.h"
 #include "platform/spaces.h"
 #include "platform/text_file.h"
 #include "profiles/file_refusal.h"
 
+#include <array>
 #include <charconv>
 #include <limits>
 #include <optional>
@@ -15,6 +17,7 @@ namespace {
 constexpr std::size_t kFieldCount = 7;
 constexpr int kSensField = 3;
 constexpr int kActionField = 5;
+constexpr std::array<int, 2> kFolderFields = {1, 2};
 
 std::optional<long> wholeNumber(std::string_view text)
 {
@@ -39,6 +42,32 @@ std::optional<std::int16_t> code(std::string_view text)
 LoadResult incorrect()
 {
     return {{}, LoadFailure::Incorrect};
+}
+
+// C0 controls and DEL as bytes, C1 controls as their UTF-8 pairs.
+bool holdsControlCharacter(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte == 0x7F) return true;
+        if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0) return true;
+    }
+    return false;
+}
+
+std::string absolutePath(const std::string& path)
+{
+    return path.starts_with(platform::kSeparator) ? path : platform::joinPath(platform::currentDirectory(), path);
+}
+
+platform::Message replaceQuestion(const std::string& path)
+{
+    platform::Message box = platform::question("Le fichier de Profils " + absolutePath(path) +
+                                                   " est incorrect : le remplacer ? Il sera gardé sous " +
+                                                   platform::lastComponent(path) + kBackupSuffix,
+                                               "Attention", platform::Icon::Warning);
+    box.defaultButton = platform::Answer::No;
+    return box;
 }
 
 }  // namespace
@@ -80,6 +109,9 @@ LoadResult loadProfileFile(const std::string& path)
         const auto sens = code(profile.fields[kSensField]);
         const auto action = code(profile.fields[kActionField]);
         if (!sens || !action) return incorrect();
+        for (const int field : kFolderFields) {
+            if (holdsControlCharacter(profile.fields[field])) return incorrect();
+        }
         profile.fields[kSensField] = std::to_string(*sens);
         profile.fields[kActionField] = std::to_string(*action);
         result.table.profiles.push_back(std::move(profile));
@@ -89,16 +121,31 @@ LoadResult loadProfileFile(const std::string& path)
 
 ProfileTable lireProfils(const std::string& path, platform::Dialogs& dialogs)
 {
+    // Taken before reading: a change made meanwhile only costs one more reading later.
+    const platform::FileStamp stamp = platform::fileStamp(path);
+    ProfileTable failed;
+    failed.fileStamp = stamp;
     // A planted file must never choose the folders that a run deletes in.
     if (const auto refusal = refusalReason(path)) {
         dialogs.show(platform::stopMessage("Fichier de Profils Incorrect\r\n" + *refusal, "Attention"));
-        return {};
+        return failed;
     }
     LoadResult result = loadProfileFile(path);
+    result.table.fileStamp = stamp;
     if (result.failure == LoadFailure::None) return std::move(result.table);
-    const char* text = result.failure == LoadFailure::Empty ? "Fichier de Profils Vide" : "Fichier de Profils Incorrect";
+    const bool empty = result.failure == LoadFailure::Empty;
+    const char* text = empty ? "Fichier de Profils Vide" : "Fichier de Profils Incorrect";
     dialogs.show(platform::stopMessage(text, "Attention"));
-    return {};
+    // A file that holds no profile is the program's own, and loses nothing when replaced.
+    failed.incorrectFile = !empty;
+    return failed;
+}
+
+bool rereadWhenChanged(const std::string& path, ProfileTable& table, platform::Dialogs& dialogs)
+{
+    if (platform::fileStamp(path) == table.fileStamp) return false;
+    table = lireProfils(path, dialogs);
+    return true;
 }
 
 platform::MaybeError writeProfileFile(const std::string& path, const ProfileTable& table)
@@ -109,16 +156,24 @@ platform::MaybeError writeProfileFile(const std::string& path, const ProfileTabl
     count += std::to_string(table.nbProfils());
     lines.push_back(count + " ");
     for (const Profile& profile : table.profiles) lines.insert(lines.end(), profile.fields.begin(), profile.fields.end());
-    return platform::writeTextFileAtomically(path, lines);
+    return platform::writeTextFileAtomically(path, lines, kBackupSuffix);
 }
 
-bool ecrireProfils(const std::string& path, const ProfileTable& table, platform::Dialogs& dialogs)
+bool ecrireProfils(const std::string& path, ProfileTable& table, platform::Dialogs& dialogs)
 {
     // Writing over a planted file or link would hand its owner the user's profiles.
     std::optional<std::string> reason = refusalReason(path);
     if (!reason) {
+        if (table.incorrectFile && platform::fileStamp(path).exists &&
+            dialogs.show(replaceQuestion(path)) != platform::Answer::Yes) {
+            return false;
+        }
         const auto error = writeProfileFile(path, table);
-        if (!error) return true;
+        if (!error) {
+            table.fileStamp = platform::fileStamp(path);
+            table.incorrectFile = false;
+            return true;
+        }
         reason = error->reason;
     }
     dialogs.show(platform::stopMessage("Impossible d'écrire le fichier de Profils\r\n" + *reason, "Attention"));

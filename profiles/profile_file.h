@@ -2,15 +2,19 @@
 
 #include "engine/settings.h"
 #include "platform/dialogs.h"
+#include "platform/file_stamp.h"
 #include "platform/system_error.h"
 
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velmorane::profiles {
 
 inline constexpr const char* kProfileFileName = "ArchProfils.vlr";
+// Each rewrite keeps the file it replaces under its name followed by this.
+inline constexpr const char* kBackupSuffix = ".bak";
 
 // A saved set of settings: name, work folder, archive folder, direction code and text, action code
 // and text. The texts are kept as they were shown, not derived again from the codes.
@@ -27,7 +31,15 @@ struct Profile {
 
 // The loaded profiles; a profile's number (from 1) is its place in the file and in the menu.
 struct ProfileTable {
+    ProfileTable() = default;
+    explicit ProfileTable(std::vector<Profile> loaded) : profiles(std::move(loaded)) {}
+
     std::vector<Profile> profiles;
+    // The file as it was when the table was read from it or written to it. A file that no longer
+    // matches was changed by someone else, and is read again before a change is applied to it.
+    platform::FileStamp fileStamp;
+    // The file failed to load: it is replaced only after a question that names it.
+    bool incorrectFile = false;
 
     int nbProfils() const { return static_cast<int>(profiles.size()); }
     const Profile& at(int number) const { return profiles.at(static_cast<std::size_t>(number - 1)); }
@@ -41,13 +53,21 @@ struct LoadResult {
     LoadFailure failure = LoadFailure::None;
 };
 
-// No file is no failure: there are just no profiles.
+// No file is no failure: there are just no profiles. A folder holding a control character (a
+// line break, a NUL) makes the file incorrect: no folder is named so.
 LoadResult loadProfileFile(const std::string& path);
-// Loads and reports a failure in its box; a failed load leaves no profile.
+// Loads and reports a failure in its box; a failed load leaves no profile, and marks an incorrect
+// file so that it is not replaced unasked.
 ProfileTable lireProfils(const std::string& path, platform::Dialogs& dialogs);
+// Loads the file again, as lireProfils, when it changed on disk since the table was read or
+// written, so that a change made by hand is kept. Returns whether it was read again.
+bool rereadWhenChanged(const std::string& path, ProfileTable& table, platform::Dialogs& dialogs);
 
+// Writes the file whole, the previous one kept under its name and ".bak".
 platform::MaybeError writeProfileFile(const std::string& path, const ProfileTable& table);
-// Writes the file and reports a failure in its box; the table stays as it is either way.
-bool ecrireProfils(const std::string& path, const ProfileTable& table, platform::Dialogs& dialogs);
+// Writes the file and reports a failure in its box; the profiles of the table stay as they are
+// either way. The file of a failed load is replaced only when the user says so. When written, the
+// table's stamp is the new file's.
+bool ecrireProfils(const std::string& path, ProfileTable& table, platform::Dialogs& dialogs);
 
 }  // namespace velmorane::profiles

@@ -1,6 +1,7 @@
 #include "profiles/profile_ordering.h"
 
 #include "platform/letter_case.h"
+#include "profiles/profile_editing.h"
 
 #include <utility>
 
@@ -19,9 +20,10 @@ bool greater(const Profile& a, const Profile& b)
 
 bool orderProfiles(SharedState& state, platform::Dialogs& dialogs)
 {
+    const bool reread = rereadProfilesWhenChanged(state, dialogs);
     ProfileTable& table = state.tabProfils;
     const int count = table.nbProfils();
-    if (count < 2) return false;
+    if (count < 2) return reread;
     for (int i = 1; i < count; ++i) {
         for (int j = i + 1; j <= count; ++j) {
             if (!greater(table.at(i), table.at(j))) continue;

@@ -1,5 +1,6 @@
 #include "engine/validation.h"
 #include "execution/file_edit.h"
+#include "profiles/profile_editing.h"
 #include "profiles/profile_ordering.h"
 #include "ui/main_window.h"
 #include "ui/profile_window.h"
@@ -18,19 +19,25 @@ void Main::ProfNouv_Click()
 
 void Main::Efface_Click()
 {
-    if (state_.tabProfils.nbProfils() == 0) {
-        dialogs_.show({"Aucun Profil à Supprimer"});
-        return;
-    }
     state_.modeProfil = 2;
     openProfileEditor();
 }
 
 void Main::openProfileEditor()
 {
-    Profil editor(state_, dialogs_, this);
-    editor.exec();
-    if (!editor.changed()) return;
+    const platform::FileStamp shown = state_.tabProfils.fileStamp;
+    // The editor works on the file as it is now, a change made by hand included.
+    profiles::rereadProfilesWhenChanged(state_, dialogs_);
+    bool changed = false;
+    if (state_.modeProfil == 2 && state_.tabProfils.nbProfils() == 0) {
+        dialogs_.show({"Aucun Profil à Supprimer"});
+    } else {
+        Profil editor(state_, dialogs_, this);
+        editor.exec();
+        changed = editor.changed();
+    }
+    // A file read again is a change too: the menu shows what it holds now.
+    if (!changed && state_.tabProfils.fileStamp == shown) return;
     loadProfileMenu();
     chkProfil(state_.profActif);
     refreshBrowsing();

@@ -38,6 +38,16 @@ TEST(Exclusions, VolumeFoldersOnlyAtTheTopAndOnlyAsFolders)
                                         "System Volume Information", "$Recycle.Bin"}));
 }
 
+TEST(Exclusions, AnExactFolderIsLeftOutAsWrittenAndNoOtherEntry)
+{
+    Exclusions exclusions;
+    exclusions.leaveOutFolder("a/b");
+    const std::vector<Entry> entries = {
+        {"a/b", true}, {"a/B", true}, {"a/b", false}, {"x/a/b", true}, {"a", true}, {"a/bc", true}, {"b", true},
+    };
+    EXPECT_EQ(leftOut(exclusions, entries), std::vector<std::string>{"a/b"});
+}
+
 TEST(Exclusions, NamePathAndFolderOnlyPatternsIgnoringCase)
 {
     const Exclusions exclusions({"node_modules/", "*.TMP", "*.tar.gz", "cache?", "[ab]*.log", "docs/*/build",

@@ -41,7 +41,7 @@ TEST(TesteOK, RefusesWithTheFirstMissingPartInTheProfilIncorrectBoxAndAcceptsNes
         {settings("/t", "", -1, -1), "Il faut définir un Fichier d'Archive."},
         {settings("/t", "/a", -1, -1), "Il faut définir un Sens de Transfert."},
         {settings("/t", "/a", 0, -1), "Il faut définir un Type d'Action."},
-        {settings("/home/Été", "/HOME/éTÉ", 1, 0), "Travail et Archive doivent être différents."},
+        {settings("/home/Été", "/home/./Été/", 1, 0), "Travail et Archive doivent être différents."},
     };
     for (const auto& [given, message] : refusals) {
         std::string txtMess = "avant";

@@ -1,5 +1,7 @@
 #include "platform/volumes.h"
 
+#include "tests/support/test_tree.h"
+
 #include <gtest/gtest.h>
 
 namespace velmorane::platform {
@@ -47,6 +49,23 @@ TEST(Volumes, TheRootIsAlwaysADriveAndALaterMountHidesAnEarlierOne)
     const auto here = mountedVolumes();
     EXPECT_EQ(volumeOf("/", here), "/");
     for (const Volume& v : here) EXPECT_NE(v.type, "proc");
+}
+
+TEST(Volumes, EveryMountHoldsFoldersTheFixedMountsAreReadAndAnyPathFitsOneEscapedField)
+{
+    const auto all = parseMounts("/dev/sda1 / ext4 rw 0 0\ntmpfs /tmp/cl\303\251 tmpfs rw 0 0\n", MountKinds::All);
+    EXPECT_EQ(mountPoints(all), (std::vector<std::string>{"/", "/tmp/clé"}));
+
+    testing::TempFolder tree;
+    const std::string fstab = tree.makeFile("fstab", "# /etc/fstab\n\nUUID=1 / ext4 defaults 0 1\n"
+                                                     "LABEL=CLE /media/ana/Cl\\303\\251\\040USB/ vfat noauto,user 0 0\n"
+                                                     "/swapfile none swap sw 0 0\n  #/dev/sdz9 /ancien ext4\n");
+    EXPECT_EQ(fstabMountPoints(fstab), (std::vector<std::string>{"/", "/media/ana/Clé USB"}));
+    EXPECT_TRUE(fstabMountPoints(tree.path("absent")).empty());
+
+    const std::string odd = "/a b\tc\nd\\é";
+    EXPECT_EQ(encodeOctalEscapes(odd), "/a\\040b\\011c\\012d\\134\\303\\251");
+    EXPECT_EQ(decodeOctalEscapes(encodeOctalEscapes(odd)), odd);
 }
 
 TEST(Volumes, FatInTheKernelOrInUserSpaceKeepsTimesToTwoSeconds)

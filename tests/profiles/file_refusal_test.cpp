@@ -50,7 +50,8 @@ TEST(WorkingDirectoryFiles, FilesWritableByOthersAreRefusedWithTheirReason)
 
     // Saving would replace the file with one that others may write just the same.
     platform::ScriptedDialogs dialogs;
-    EXPECT_FALSE(ecrireProfils(profiles, {}, dialogs));
+    ProfileTable none;
+    EXPECT_FALSE(ecrireProfils(profiles, none, dialogs));
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, "Impossible d'écrire le fichier de Profils\r\n" + kWritable);
     EXPECT_EQ(testing::readFileBytes(profiles), kProfiles);
@@ -79,7 +80,8 @@ TEST(WorkingDirectoryFiles, FilesAndLinksOfAnotherUserAreRefusedButRootsAreUsed)
     giveToNobody(link);
     EXPECT_EQ(loadedProfiles(link), "Attention|Fichier de Profils Incorrect\r\n" + kOthers + "|0");
     platform::ScriptedDialogs dialogs;
-    EXPECT_FALSE(ecrireProfils(link, {}, dialogs));
+    ProfileTable none;
+    EXPECT_FALSE(ecrireProfils(link, none, dialogs));
     EXPECT_EQ(testing::readFileBytes(own), kProfiles);
 
     // The user's own files, and root's, are used as ordinary user: root is trusted like oneself.

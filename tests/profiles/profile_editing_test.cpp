@@ -1,3 +1,4 @@
+#include "platform/file_stamp.h"
 #include "tests/support/scripted_dialogs.h"
 #include "profiles/profile_editing.h"
 #include "profiles/profile_file.h"
@@ -32,6 +33,7 @@ protected:
         state.tabProfils.profiles = std::move(profiles);
         state.profActif = active;
         ASSERT_FALSE(writeProfileFile(state.profileFilePath, state.tabProfils));
+        state.tabProfils.fileStamp = platform::fileStamp(state.profileFilePath);
     }
 
     // "name work-folder" of each profile in the file.
@@ -152,9 +154,40 @@ TEST_F(ProfileEditing, OrderingOneProfileLeavesTheFileUntouched)
 {
     given({profile("Seul", "/a")});
     folder.setMtime("ArchProfils.vlr", testing::kTestTime);  // any writing would change it
+    state.tabProfils.fileStamp = platform::fileStamp(state.profileFilePath);
     const auto before = testing::readTree(folder.root());
     EXPECT_FALSE(orderProfiles(state, dialogs));
     EXPECT_EQ(testing::readTree(folder.root()), before);
+}
+
+TEST_F(ProfileEditing, AFileChangedByHandIsReadAgainAndEachChangeIsAppliedToWhatItNowHolds)
+{
+    given({profile("A", "/a"), profile("B", "/b"), profile("C", "/c")}, 2);
+    const auto byHand = [&](const std::vector<Profile>& profiles) {
+        ProfileTable table(profiles);
+        ASSERT_FALSE(writeProfileFile(state.profileFilePath, table));
+    };
+
+    // A profile added by hand before the window's own: both stay, and B stays active.
+    byHand({profile("A", "/a"), profile("Main", "/m"), profile("B", "/b"), profile("C", "/c")});
+    EXPECT_EQ(addProfile(state, "Neuf", dialogs).number, 5);
+    EXPECT_EQ(onDisk(), (std::vector<std::string>{"A /a", "Main /m", "B /b", "C /c", "Neuf /home/ana/Docs"}));
+
+    // The profile chosen for deletion has moved in the file: that one is deleted, no other.
+    state.profActif = 2;
+    byHand({profile("C", "/c"), profile("Neuf", "/home/ana/Docs"), profile("A", "/a2"), profile("Main", "/m")});
+    EXPECT_TRUE(deleteProfile(state, 1, dialogs));  // A, edited by hand meanwhile: found by its name
+    EXPECT_EQ(onDisk(), (std::vector<std::string>{"C /c", "Neuf /home/ana/Docs", "Main /m"}));
+    EXPECT_EQ(state.profActif, 3);  // Main, active, follows its own lines
+
+    // Ordering orders what the file holds now; a profile deleted by hand stays deleted.
+    byHand({profile("Z", "/z"), profile("C", "/c")});
+    EXPECT_TRUE(orderProfiles(state, dialogs));
+    EXPECT_EQ(onDisk(), (std::vector<std::string>{"C /c", "Z /z"}));
+    byHand({profile("Z", "/z")});
+    EXPECT_TRUE(deleteProfile(state, 1, dialogs));  // C, gone from the file already
+    EXPECT_EQ(onDisk(), std::vector<std::string>{"Z /z"});
+    EXPECT_TRUE(dialogs.shown().empty());
 }
 
 }  // namespace

@@ -1,14 +1,19 @@
 #include "tests/support/scripted_dialogs.h"
 #include "profiles/profile_file.h"
+#include "platform/text_file.h"
 #include "tests/support/child_process.h"
+#include "tests/support/mounted_volume.h"
 #include "tests/support/test_tree.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmorane::profiles {
 namespace {
+
+using namespace std::string_literals;
 
 const Profile kMaison{{"Maison", "/home/ana/Documents", "/media/ana/Archives", "0", "&Travail => Archive", "1",
                        "&Personnaliser la Mise à Jour"}};
@@ -36,6 +41,10 @@ TEST_F(ProfileFile, EachLoadFailureShowsItsBoxAndLeavesNoProfileAndNoFileShowsNo
         {" 1 \r\nP\r\n/a\r\n/b\r\nO\r\n&Travail => Archive\r\n1\r\n&Comparer\r\n", "Fichier de Profils Incorrect"},
         {" 40000 \r\n" + record, "Fichier de Profils Incorrect"},
         {" -1 \r\n" + record, "Fichier de Profils Incorrect"},
+        {" 1 \r\nP\r\n/a\r\n/b\0c\r\n0\r\nx\r\n1\r\ny\r\n"s, "Fichier de Profils Incorrect"},
+        {" 1 \r\nP\r\n/a\tb\r\n/b\r\n0\r\nx\r\n1\r\ny\r\n", "Fichier de Profils Incorrect"},
+        {" 1 \r\nP\r\n/a\r\n/b\rc\r\n0\r\nx\r\n1\r\ny\r\n", "Fichier de Profils Incorrect"},
+        {" 1 \r\nP\r\n/a\xC2\x85\r\n/b\r\n0\r\nx\r\n1\r\ny\r\n", "Fichier de Profils Incorrect"},
     };
     for (const auto& [bytes, message] : cases) {
         dialogs.clear();
@@ -65,13 +74,16 @@ TEST_F(ProfileFile, OnlyTheCountedRecordsOfAWindowsFileAreLoadedWhateverTheSpace
 
 TEST_F(ProfileFile, WritesEightWindowsLinesPerProfileOrUtf8WhenNeededAndReadsEveryFieldBack)
 {
-    EXPECT_TRUE(ecrireProfils(file, ProfileTable{{kMaison}}, dialogs));
+    ProfileTable maison{{kMaison}};
+    EXPECT_TRUE(ecrireProfils(file, maison, dialogs));
     EXPECT_EQ(testing::readFileBytes(file), " 1 \r\nMaison\r\n/home/ana/Documents\r\n/media/ana/Archives\r\n0\r\n"
                                             "&Travail => Archive\r\n1\r\n&Personnaliser la Mise \xE0 Jour\r\n");
 
     Profile odd{{"007", "/home/a, \"b\"", "/Été/Ωmega", " 01", "&Travail => Archive", "+4", "Ç'est"}};
-    ASSERT_TRUE(ecrireProfils(file, ProfileTable{{odd, kMaison}}, dialogs));
-    ASSERT_TRUE(ecrireProfils(file, lireProfils(file, dialogs), dialogs));
+    ProfileTable both{{odd, kMaison}};
+    ASSERT_TRUE(ecrireProfils(file, both, dialogs));
+    ProfileTable read = lireProfils(file, dialogs);
+    ASSERT_TRUE(ecrireProfils(file, read, dialogs));
     EXPECT_NE(testing::readFileBytes(file).find("/\xC3\x89t\xC3\xA9/\xCE\xA9mega\r\n"), std::string::npos);
     const ProfileTable twice = lireProfils(file, dialogs);
     odd.fields[3] = "1";  // the codes come back as plain numbers
@@ -99,14 +111,16 @@ TEST_F(ProfileFile, NoCountLimitsTheProfilesThatAreWrittenAndReadBack)
 
 TEST_F(ProfileFile, AFolderWithoutWriteRightIsReportedAndTheOldFileStays)
 {
-    ASSERT_TRUE(ecrireProfils(file, ProfileTable{{kMaison}}, dialogs));
+    ProfileTable maison{{kMaison}};
+    ASSERT_TRUE(ecrireProfils(file, maison, dialogs));
     const std::string before = testing::readFileBytes(file);
     tree.chownAll(testing::kNobody, testing::kNobody);
     ::chmod(tree.root().c_str(), 0555);
 
     const std::string report = testing::inChild([&] {
         if (!testing::becomeNobody()) return std::string("cannot drop privileges");
-        const bool written = ecrireProfils(file, ProfileTable{}, dialogs);
+        ProfileTable none;
+        const bool written = ecrireProfils(file, none, dialogs);
         const auto& box = dialogs.shown().at(0);
         return std::to_string(written) + "|" + box.text + "|" + box.title + "|" +
                std::to_string(box.icon == platform::Icon::Critical);
@@ -114,6 +128,75 @@ TEST_F(ProfileFile, AFolderWithoutWriteRightIsReportedAndTheOldFileStays)
 
     EXPECT_EQ(report, "0|Impossible d'écrire le fichier de Profils\r\nPermission non accordée|Attention|1");
     EXPECT_EQ(testing::readFileBytes(file), before);
+}
+
+TEST_F(ProfileFile, EachRewriteKeepsThePreviousFileAndAnIncorrectOneIsReplacedOnlyWhenTheUserSaysSo)
+{
+    const std::string backup = tree.path("ArchProfils.vlr.bak");
+    ProfileTable table{{kMaison}};
+    ASSERT_TRUE(ecrireProfils(file, table, dialogs));
+    EXPECT_FALSE(platform::fileExists(backup));
+    const std::string first = testing::readFileBytes(file);
+    // A link at the backup's name is replaced, never written through.
+    const std::string elsewhere = tree.makeFile("ailleurs.txt", "intact");
+    tree.makeLink("ArchProfils.vlr.bak", elsewhere);
+    table.profiles.push_back(kMaison);
+    ASSERT_TRUE(ecrireProfils(file, table, dialogs));
+    EXPECT_EQ(testing::readFileBytes(backup), first);
+    EXPECT_EQ(testing::readFileBytes(elsewhere), "intact");
+
+    const std::string damaged = " 2 \r\nMaison\r\n/a\r\n";
+    ProfileTable loaded = load(damaged);
+    loaded.profiles.push_back(kMaison);
+    dialogs.clear();
+    EXPECT_FALSE(ecrireProfils(file, loaded, dialogs));  // No, the default answer
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    const platform::Message& box = dialogs.shown()[0];
+    EXPECT_EQ(box.text + "|" + box.title, "Le fichier de Profils " + file +
+                                              " est incorrect : le remplacer ? Il sera gardé sous "
+                                              "ArchProfils.vlr.bak|Attention");
+    EXPECT_TRUE(box.icon == platform::Icon::Warning && box.buttons == platform::Buttons::YesNo &&
+                box.defaultButton == platform::Answer::No);
+    EXPECT_EQ(testing::readFileBytes(file), damaged);
+
+    dialogs.queueAnswer(platform::Answer::Yes);
+    EXPECT_TRUE(ecrireProfils(file, loaded, dialogs));
+    EXPECT_EQ(testing::readFileBytes(backup), damaged);
+    EXPECT_EQ(testing::readFileBytes(file), first);
+    EXPECT_TRUE(ecrireProfils(file, loaded, dialogs));  // replaced once: no question any more
+    EXPECT_EQ(dialogs.shown().size(), 2u);
+
+    // The program names its file, in the working directory, by its full path.
+    load(damaged);
+    const std::string asked = testing::inChild([&] {
+        if (::chdir(tree.root().c_str()) != 0) return std::string("cannot enter the folder");
+        platform::ScriptedDialogs own;
+        ProfileTable relative = lireProfils(kProfileFileName, own);
+        const bool written = ecrireProfils(kProfileFileName, relative, own);
+        std::string out = std::to_string(written);
+        for (const auto& b : own.shown()) out += "|" + b.text;
+        return out;
+    });
+    EXPECT_EQ(asked, "0|Fichier de Profils Incorrect|Le fichier de Profils " + file +
+                         " est incorrect : le remplacer ? Il sera gardé sous ArchProfils.vlr.bak");
+}
+
+TEST(ProfileFileOnFat, WhereAVolumeHasNoHardLinksTheBackupIsACopy)
+{
+    const std::string why = testing::whyNotMountable(testing::VolumeKind::Fat32);
+    if (!why.empty()) GTEST_SKIP() << why;
+    testing::TempFolder tree;
+    testing::MountedVolume key(testing::VolumeKind::Fat32, tree.root());
+    const std::string file = key.mountPoint() + "/ArchProfils.vlr";
+    platform::ScriptedDialogs dialogs;
+    ProfileTable table{{kMaison}};
+    ASSERT_TRUE(ecrireProfils(file, table, dialogs)) << dialogs.shown().at(0).text;
+    const std::string first = testing::readFileBytes(file);
+    table.profiles.push_back(kMaison);
+    ASSERT_TRUE(ecrireProfils(file, table, dialogs)) << dialogs.shown().at(0).text;
+    EXPECT_EQ(testing::readFileBytes(file + ".bak"), first);
+    EXPECT_EQ(loadProfileFile(file).table.nbProfils(), 2);
+    EXPECT_TRUE(dialogs.shown().empty());
 }
 
 }  // namespace

@@ -145,4 +145,35 @@ void MountedVolume::release()
     }
 }
 
+TemporaryMount::TemporaryMount(Kind kind, const std::string& mountPoint, const std::string& what)
+    : mountPoint_(mountPoint)
+{
+    if (kind == Kind::Tmpfs) {
+        runTool("mount", {"-t", "tmpfs", "velmorane-test", mountPoint_});
+    } else {
+        runTool("mount", {"--bind", what, mountPoint_});
+    }
+    mounted_ = true;
+}
+
+TemporaryMount::~TemporaryMount()
+{
+    unmount();
+}
+
+std::string TemporaryMount::whyNotRoot()
+{
+    return ::geteuid() == 0 ? "" : "mounting needs root (CI runs the tests as root)";
+}
+
+void TemporaryMount::unmount()
+{
+    for (int attempt = 0; mounted_ && attempt < kBusyRetries; ++attempt) {
+        if (succeeds("umount", {mountPoint_})) mounted_ = false;
+        if (mounted_) std::this_thread::sleep_for(kBusyPause);
+    }
+    if (mounted_) succeeds("umount", {"-l", mountPoint_});
+    mounted_ = false;
+}
+
 }  // namespace velmorane::testing

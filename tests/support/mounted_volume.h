@@ -35,4 +35,23 @@ private:
     std::string loopDevice_;  // empty for FUSE drivers that read the image themselves
 };
 
+// A tmpfs, or another folder seen a second time (a bind mount), mounted on an existing folder until
+// unmount() or the destructor. Root only: whyNotRoot() says why not, for GTEST_SKIP.
+class TemporaryMount {
+public:
+    enum class Kind { Tmpfs, Bind };
+    // `what` is the folder to bind; ignored for a tmpfs.
+    TemporaryMount(Kind kind, const std::string& mountPoint, const std::string& what = {});
+    ~TemporaryMount();
+    TemporaryMount(const TemporaryMount&) = delete;
+    TemporaryMount& operator=(const TemporaryMount&) = delete;
+
+    static std::string whyNotRoot();
+    void unmount();
+
+private:
+    std::string mountPoint_;
+    bool mounted_ = false;
+};
+
 }  // namespace velmorane::testing

@@ -116,6 +116,39 @@ TEST_F(ProfileEditor, DeletingNeedsALineAndTheActiveProfileFollows)
     EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::None);
 }
 
+TEST_F(ProfileEditor, AProfileAddedByHandShowsWhenTheEditorOpensAndADamagedFileIsKeptUnlessReplaced)
+{
+    ui::Main& w = start("Bureau");
+    writeProfiles({profile("Maison", "/w/maison", "/a/maison"), profile("Main", "/w/main", "/a/main"),
+                   {"Bureau", "/w/bureau", "/a/bureau", "1", "Archive => &Travail", "3", "Supprimer &Seulement"}});
+    whileEditorOpen([&] { w.Efface_Click(); }, [&](ui::Profil& editor) {
+        EXPECT_EQ(editor.listProf->count(), 3);
+        editor.Quitte_Click();
+    });
+    EXPECT_EQ(menuCaptions(), (std::vector<std::string>{"Maison", "Main", "Bureau"}));
+    EXPECT_EQ(menuChecks(), (std::vector<bool>{false, false, true}));
+
+    const std::string damaged = " 2 \r\nMaison\r\n";
+    tree.makeFile("ArchProfils.vlr", damaged);
+    main.reset();
+    dialogs.clear();
+    ui::Main& again = start("Bureau");
+    again.TriProf_Click();  // nothing to order: no box, no file written
+    whileEditorOpen([&] { again.Efface_Click(); }, [](ui::Profil&) {});
+    EXPECT_EQ(shown(), (std::vector<std::string>{"Attention: Fichier de Profils Incorrect",
+                                                 "Velmorane: Aucun Profil à Supprimer"}));
+    state.settings = {"/w/neuf", "/a/neuf", 0, 1, "&Travail => Archive", "&Personnaliser la Mise à Jour"};
+    whileEditorOpen([&] { again.ProfNouv_Click(); }, [&](ui::Profil& editor) {
+        QTest::keyClicks(editor.infProf, "Neuf");
+        QTest::keyClick(editor.infProf, Qt::Key_Return);
+    });
+    ASSERT_EQ(dialogs.shown().size(), 3u);
+    EXPECT_EQ(dialogs.shown()[2].text, "Le fichier de Profils " + tree.path("ArchProfils.vlr") +
+                                           " est incorrect : le remplacer ? Il sera gardé sous ArchProfils.vlr.bak");
+    EXPECT_EQ(readFileBytes(tree.path("ArchProfils.vlr")), damaged);
+    EXPECT_EQ(menuCaptions(), std::vector<std::string>{"Neuf"});
+}
+
 TEST_F(ProfileEditor, OrderingRenamesTheMenuEntriesAndKeepsTheCheckOnTheActiveProfile)
 {
     writeProfiles({profile("beta", "/w/b", "/a/b"), profile("Gamma", "/w/g", "/a/g"), profile("Alpha", "/w/a", "/a/a")});

@@ -1,0 +1,65 @@
+#include "platform/state_file.h"
+
+#include "platform/paths.h"
+#include "platform/text_file.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velmorane::platform {
+namespace {
+
+std::string homeFolder()
+{
+    const char* home = std::getenv("HOME");
+    if (home && *home) return home;
+    const passwd* user = ::getpwuid(::geteuid());
+    return user && user->pw_dir ? user->pw_dir : std::string(1, kSeparator);
+}
+
+// A plain file of the user's own (or of nobody yet): what may be read and replaced.
+MaybeError untrusted(const std::string& path)
+{
+    struct stat info{};
+    if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? MaybeError{} : systemError(errno);
+    if (!S_ISREG(info.st_mode)) return systemError(S_ISLNK(info.st_mode) ? ELOOP : EINVAL);
+    if (info.st_uid != ::geteuid()) return systemError(EPERM);
+    return std::nullopt;
+}
+
+MaybeError makeFolders(const std::string& folder)
+{
+    if (folder.empty() || folder == std::string(1, kSeparator)) return std::nullopt;
+    if (const auto error = makeFolders(parentFolder(folder))) return error;
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return systemError(errno);
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string stateFolder()
+{
+    const char* state = std::getenv("XDG_STATE_HOME");
+    const std::string base = state && *state == kSeparator ? std::string(state) : homeFolder() + "/.local/state";
+    return joinPath(base, "velmorane");
+}
+
+std::optional<std::vector<std::string>> readStateFile(const std::string& path)
+{
+    if (untrusted(path) || !fileExists(path)) return std::nullopt;
+    auto lines = readTextLines(path);
+    if (!lines.ok()) return std::nullopt;
+    return std::move(lines.value);
+}
+
+MaybeError writeStateFile(const std::string& path, const std::vector<std::string>& lines)
+{
+    if (auto error = untrusted(path)) return error;
+    if (auto error = makeFolders(parentFolder(path))) return error;
+    return writeTextFileAtomically(path, lines);
+}
+
+}  // namespace velmorane::platform

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/system_error.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmorane::platform {
+
+// The folder where the program keeps what it remembers between runs: $XDG_STATE_HOME/velmorane,
+// or ~/.local/state/velmorane when that variable is unset or not an absolute path.
+std::string stateFolder();
+
+// The lines of a state file, or nothing when it is missing or cannot be trusted: anything but a
+// plain file (a link included), a file of another user, a file that cannot be read.
+std::optional<std::vector<std::string>> readStateFile(const std::string& path);
+
+// Writes a state file whole, making its folders (private to the user) when missing. A link or a
+// file of another user at its place is never written through nor replaced.
+MaybeError writeStateFile(const std::string& path, const std::vector<std::string>& lines);
+
+}  // namespace velmorane::platform

@@ -1,0 +1,149 @@
+#include "engine/volume_memory.h"
+
+#include "platform/volumes.h"
+#include "tests/support/child_process.h"
+#include "tests/support/mounted_volume.h"
+#include "tests/support/test_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace velmorane::engine {
+namespace {
+
+using testing::TempFolder;
+
+std::string pulled(const std::string& folder, const std::string& volume)
+{
+    return "Le dossier " + folder + " n'est plus sur le volume " + volume + " : le support est-il branché ?";
+}
+
+// The message for a folder, or "-".
+std::string check(const std::string& folder, const VolumeSources& sources)
+{
+    return volumeChangeMessage(folder, sources).value_or("-");
+}
+
+class VolumeMemory : public ::testing::Test {
+protected:
+    VolumeMemory()
+    {
+        sources.stateFile = tree.path("etat/velmorane/volumes");
+        sources.fstabPath = tree.path("fstab");
+    }
+
+    TempFolder tree;
+    VolumeSources sources;
+};
+
+TEST_F(VolumeMemory, AFolderNowHeldByAnotherMountPointOrUnderAnUnmountedFixedOneIsNamedWithThatVolume)
+{
+    const std::string key = tree.makeFolder("cle");
+    const std::string docs = tree.makeFolder("cle/mes docs") + "/";
+    const std::string plugged = "/dev/sda1 / ext4 rw 0 0\n/dev/sdb1 " + key + " vfat rw 0 0\n";
+    sources.mountsText = plugged;
+    EXPECT_EQ(check(docs, sources), "-");  // nothing known yet
+
+    recordVolumes({docs, "/home", tree.path("cle/./mes docs")}, sources);
+    EXPECT_EQ(testing::readFileBytes(sources.stateFile),
+              "velmorane volumes 1\r\n/home /\r\n" + key + "/mes\\040docs " + key + "\r\n");
+
+    sources.mountsText = "/dev/sda1 / ext4 rw 0 0\n";
+    EXPECT_EQ(check(docs, sources), pulled(docs, key));
+    EXPECT_EQ(check(key + "/../cle/mes docs", sources), pulled(key + "/../cle/mes docs", key));
+    EXPECT_EQ(check("/home", sources), "-");
+    sources.mountsText = plugged;
+    EXPECT_EQ(check(docs, sources), "-");
+
+    // A mount point that the file-system table names stops a folder on it even on a first run,
+    // and only while it is not mounted.
+    const std::string disk = tree.path("disque dur");
+    tree.makeFile("fstab", "# <file system> <mount point>\nUUID=1 / ext4 defaults 0 1\n"
+                           "/dev/sdc1 " + tree.path("disque\\040dur") + "/ ext4 noauto,user 0 0\n"
+                           "/swapfile none swap sw 0 0\n");
+    EXPECT_EQ(check(disk + "/photos", sources), pulled(disk + "/photos", disk));
+    EXPECT_EQ(check(disk, sources), pulled(disk, disk));
+    EXPECT_EQ(check(tree.path("disque"), sources), "-");
+    sources.mountsText = plugged + "/dev/sdc1 " + tree.path("disque\\040dur") + " ext4 rw 0 0\n";
+    EXPECT_EQ(check(disk + "/photos", sources), "-");
+}
+
+TEST_F(VolumeMemory, AMemoryThatIsDamagedALinkOrAnotherUsersIsIgnoredAndOnlyTheUsersOwnIsReplaced)
+{
+    const std::string key = tree.makeFolder("cle");
+    const std::string memory = "velmorane volumes 1\r\n" + key + " " + key + "\r\n";
+    sources.mountsText = "";  // the key pulled: any usable memory would stop the folder
+
+    for (const std::string& damaged : {"velmorane volumes 1\r\n" + key + "\r\n", "autre chose\r\n" + key + " " + key,
+                                       "velmorane volumes 1\r\n" + key + " " + key + " en trop\r\n",
+                                       std::string("velmorane volumes 1\r\nrelatif /\r\n"), std::string("\0\1\2", 3)}) {
+        tree.makeFile("etat/velmorane/volumes", damaged);
+        EXPECT_EQ(check(key, sources), "-") << damaged;
+    }
+    recordVolumes({key}, sources);
+    EXPECT_EQ(testing::readFileBytes(sources.stateFile), "velmorane volumes 1\r\n" + key + " /\r\n");
+
+    // A link to a memory of the user's own is not followed, and not written through.
+    const std::string target = tree.makeFile("ailleurs", memory);
+    ASSERT_EQ(::unlink(sources.stateFile.c_str()), 0);
+    tree.makeLink("etat/velmorane/volumes", target);
+    EXPECT_EQ(check(key, sources), "-");
+    recordVolumes({key}, sources);
+    EXPECT_EQ(testing::readFileBytes(target), memory);
+
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
+    ASSERT_EQ(::unlink(sources.stateFile.c_str()), 0);
+    tree.makeFile("etat/velmorane/volumes", memory);
+    ASSERT_EQ(::chown(sources.stateFile.c_str(), testing::kNobody, testing::kNobody), 0);
+    EXPECT_EQ(check(key, sources), "-");
+    recordVolumes({key}, sources);
+    EXPECT_EQ(testing::readFileBytes(sources.stateFile), memory);
+}
+
+TEST(VolumeMemoryPlace, TheStateFolderOfTheDesktopStandardOrItsDefaultUnderHome)
+{
+    const std::string places = testing::inChild([] {
+        ::setenv("HOME", "/home/ana", 1);
+        ::setenv("XDG_STATE_HOME", "/var/etat", 1);
+        std::string out = VolumeSources().stateFile;
+        ::setenv("XDG_STATE_HOME", "relatif", 1);
+        out += " " + VolumeSources().stateFile;
+        ::unsetenv("XDG_STATE_HOME");
+        return out + " " + VolumeSources().stateFile;
+    });
+    EXPECT_EQ(places, "/var/etat/velmorane/volumes /home/ana/.local/state/velmorane/volumes "
+                      "/home/ana/.local/state/velmorane/volumes");
+}
+
+TEST_F(VolumeMemory, AMountedTmpfsOrBoundFolderIsRememberedAndMissedOnceUnmounted)
+{
+    if (!testing::TemporaryMount::whyNotRoot().empty()) GTEST_SKIP() << testing::TemporaryMount::whyNotRoot();
+    const std::string key = tree.makeFolder("cle");
+    const std::string bound = tree.makeFolder("lie");
+    tree.makeFolder("vrai/sous");
+    testing::TemporaryMount tmpfs(testing::TemporaryMount::Kind::Tmpfs, key);
+    testing::TemporaryMount bind(testing::TemporaryMount::Kind::Bind, bound, tree.path("vrai"));
+    tree.makeFolder("cle/docs");
+    sources.mountsText = platform::mountsTableText();
+    recordVolumes({key, tree.path("cle/docs"), bound + "/sous"}, sources);
+    for (const std::string& folder : {key, tree.path("cle/docs"), bound + "/sous"}) {
+        EXPECT_EQ(check(folder, sources), "-") << folder;
+    }
+
+    tmpfs.unmount();
+    bind.unmount();
+    sources.mountsText = platform::mountsTableText();
+    EXPECT_EQ(check(key, sources), pulled(key, key));
+    EXPECT_EQ(check(tree.path("cle/docs"), sources), pulled(tree.path("cle/docs"), key));
+    EXPECT_EQ(check(bound + "/sous", sources), pulled(bound + "/sous", bound));
+
+    // Unmounted and named by the file-system table: stopped even without any memory.
+    tree.makeFile("fstab", "tmpfs " + key + " tmpfs noauto 0 0\n");
+    sources.stateFile = tree.path("neuf/volumes");
+    EXPECT_EQ(check(key + "/", sources), pulled(key + "/", key));
+}
+
+}  // namespace
+}  // namespace velmorane::engine
