@@ -3,7 +3,6 @@
 #include "engine/nested_start_folder.h"
 #include "engine/validation.h"
 
-#include "tests/support/scripted_dialogs.h"
 #include "tests/support/mounted_volume.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/test_tree.h"
@@ -18,9 +17,8 @@ using testing::TempFolder;
 // The message of TesteOK for two folders, or "OK".
 std::string validation(const std::string& work, const std::string& archive)
 {
-    platform::ScriptedDialogs dialogs;
     std::string txtMess;
-    return TesteOK(RunSettings{work, archive, 0, 1, {}, {}}, txtMess, dialogs) ? "OK" : txtMess;
+    return TesteOK(RunSettings{work, archive, 0, 1, {}, {}}, txtMess) ? "OK" : txtMess;
 }
 
 // Every folder line of both trees, then every entry of the three lists, as a run would see them
@@ -39,8 +37,8 @@ std::vector<std::string> walked(const std::string& source, const std::string& de
         for (const FolderLine& line : side->structure.lines) out.push_back(line.path);
     }
     const TaskLists lists = compareStructures(pair.source.structure, pair.dest.structure, progress, pump);
-    for (const auto* list : {&lists.fichAjout, &lists.fichModif, &lists.fichSuppr}) {
-        for (const TaskEntry& entry : *list) out.push_back(entry.text);
+    for (const ListKind kind : kListKinds) {
+        for (std::size_t i = 0; i < lists[kind].count(); ++i) out.push_back(lists[kind].text(i));
     }
     return out;
 }
