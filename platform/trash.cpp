@@ -156,8 +156,8 @@ Result<TrashFolders> trashOf(dev_t device, const std::string& path)
         found = homeTrash(home);
     } else {
         const std::string topFolder = topFolderOf(path);
-        // An entry that is itself the top of a volume would hold its own trash.
-        if (topFolder == path) return Result<TrashFolders>::failure(systemError(EXDEV));
+        // A volume mounted at the entry's place: neither trashed nor emptied.
+        if (topFolder == path) return Result<TrashFolders>::failure(systemError(EBUSY));
         auto top = FolderHandle::openStart(topFolder);
         if (!top.ok()) return failed<TrashFolders>(top.error);
         found = volumeTrash(top.value, topFolder);
@@ -309,6 +309,8 @@ Result<Trashing> putInTrash(const FolderHandle& folder, std::string_view name, c
         }
         ::unlinkat(trash.value.info.fd(), infoName(trashName).c_str(), 0);
         if (error->number == EEXIST) continue;
+        // The trash lies inside the folder: deleting the folder instead would take the trash along.
+        if (S_ISDIR(entry.st_mode) && error->number == EINVAL) return Result<Trashing>::failure(*error);
         if (way == Way::Link && cannotLink(error->number)) {
             Trashing notLinked;
             notLinked.outcome = TrashOutcome::NoHardLinks;

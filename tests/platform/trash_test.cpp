@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <optional>
 #include <sstream>
 #include <sys/mount.h>
@@ -137,6 +139,12 @@ TEST(Trash, OnTheHomeVolumeEntriesGoToTheHomeTrashAndATrashingCanBeUndone)
     EXPECT_EQ(namesIn(trash), (std::vector<std::string>{"files/", "info/"}));
     EXPECT_EQ(namesIn(tree.path("archive")),
               (std::vector<std::string>{"Dossier/", "Dossier/a.txt", "rapport final.txt"}));
+
+    // A folder that holds the home trash cannot go into it, and must not be deleted with it.
+    const DataHome inside(tree.path("maison"), tree.path("archive/Dossier/share"));
+    EXPECT_EQ(outcomeText(moveToTrash(archive, "Dossier", tree.path("archive/Dossier"))),
+              "failed: " + systemError(EINVAL).reason);
+    EXPECT_EQ(readFileBytes(tree.path("archive/Dossier/a.txt")), "a");
 }
 
 TEST(Trash, TwinsAndTakenNamesGetNamesOfTheirOwnAndALongNameIsCutToFit)
@@ -279,6 +287,9 @@ TEST_F(TrashOnVolume, ATrashFolderThatIsALinkOrAnotherUsersIsNeverUsedAndSharedO
     const FolderHandle folder = opened(archive);
     const auto trashA = [&] { return outcomeText(moveToTrash(folder, "a.txt", archive + "/a.txt")); };
 
+    // A volume mounted in the entry's place is neither trashed nor to be emptied.
+    EXPECT_EQ(outcomeText(moveToTrash(opened(tree_.root()), "ext4", top_)), "failed: " + systemError(EBUSY).reason);
+
     ASSERT_EQ(::symlink("ailleurs", onVolume(".Trash-0").c_str()), 0);
     EXPECT_EQ(trashA(), "no trash");
     EXPECT_EQ(namesIn(onVolume("ailleurs")), std::vector<std::string>{".garde"});
@@ -307,7 +318,7 @@ TEST_F(TrashOnVolume, ATrashFolderThatIsALinkOrAnotherUsersIsNeverUsedAndSharedO
               "[Trash Info]\nPath=archive/a.txt\nDeletionDate=<date>\n");
 }
 
-TEST_F(TrashOnVolume, WithoutPermissionOrOnAReadOnlyVolumeNothingIsTrashedAndAReadOnlyFolderKeepsItsBits)
+TEST_F(TrashOnVolume, WithoutPermissionRoomOrWritesNothingIsTrashedAndAReadOnlyFolderKeepsItsBits)
 {
     // The user may write in the archive but not at the top of the volume, where the trash goes.
     ASSERT_EQ(::chmod(tree_.root().c_str(), 0755), 0);
@@ -336,9 +347,19 @@ TEST_F(TrashOnVolume, WithoutPermissionOrOnAReadOnlyVolumeNothingIsTrashedAndARe
     ASSERT_EQ(::stat(onVolume(".Trash-65534/files/lecture seule").c_str(), &moved), 0);
     EXPECT_EQ(moved.st_mode & 07777, 0555u);
 
+    // A full volume has no room for the .trashinfo: that entry fails, and stays.
     makeFile("archive/b.txt", "b");
-    ASSERT_EQ(::mount(nullptr, top_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
     const FolderHandle folder = opened(archive);
+    const int filler = ::open(onVolume("plein").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    for (const std::size_t piece : {std::size_t{1} << 20, std::size_t{512}}) {
+        const std::string bytes(piece, 'x');
+        while (::write(filler, bytes.data(), piece) > 0) {}
+    }
+    ::close(filler);
+    EXPECT_EQ(outcomeText(moveToTrash(folder, "b.txt", archive + "/b.txt")), "failed: " + systemError(ENOSPC).reason);
+    EXPECT_EQ(readFileBytes(archive + "/b.txt"), "b");
+
+    ASSERT_EQ(::mount(nullptr, top_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
     EXPECT_EQ(outcomeText(moveToTrash(folder, "b.txt", archive + "/b.txt")), "no trash");
     EXPECT_EQ(readFileBytes(archive + "/b.txt"), "b");
 }
