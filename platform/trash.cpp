@@ -172,7 +172,7 @@ std::string realPathOf(const std::string& absolutePath, std::string_view name)
 {
     char real[PATH_MAX];
     const std::string parent = parentFolder(absolutePath);
-    if (parent.empty() || !::realpath(parent.c_str(), real)) return absolutePath;
+    if (parent.empty() || !::realpath(parent.c_str(), real)) return withoutTrailingSeparator(absolutePath);
     return joinPath(real, name);
 }
 

@@ -27,20 +27,23 @@ enum class TrashOutcome {
 
 struct Trashing {
     TrashOutcome outcome = TrashOutcome::NoTrash;
-    // With Trashed: where the entry went, for undoTrashing. Its name in files/ is also the name
-    // of its info/<trashName>.trashinfo.
+    // With Trashed: where the entry went, for undoTrashing; the two folders stay open as long as
+    // this is kept. Its name in files/ also names its info/<trashName>.trashinfo.
     FolderHandle files;
     FolderHandle info;
     std::string trashName;
 };
 
-// A failure (the Result's error: the entry vanished, the volume is full...) leaves the entry where
+// `absolutePath` may end with "/" for a folder. A failure (the Result's error: the entry vanished,
+// the volume is full, the folder holds the trash, a volume is mounted there) leaves the entry where
 // it was and the trash as it was. NoTrash covers a read-only volume, no permission, an unsafe or
-// foreign trash folder, a name the volume refuses, and an entry on another volume than its trash.
+// foreign trash folder, a name the volume refuses, an entry on another volume than its trash, and
+// a folder on fusefat (whose driver leaves a renamed folder empty).
 Result<Trashing> moveToTrash(const FolderHandle& folder, std::string_view name, const std::string& absolutePath);
 
 // For a file or link about to be replaced: a hard link to it is kept in the trash, so its name
-// never disappears and the new file is then renamed over it (CopyMode::Replace).
+// never disappears and the new file is then renamed over it (CopyMode::Replace). The link shares
+// the old file: whatever changes it before the rename (clearReadOnly) changes the trash's copy too.
 // NoHardLinks (FAT, exFAT, or a file the user may not link): moveToTrash the old file, then put the
 // new one in with CopyMode::Add; when that fails, undoTrashing puts the old file back.
 Result<Trashing> keepReplacedInTrash(const FolderHandle& folder, std::string_view name,
