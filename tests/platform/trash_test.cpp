@@ -316,6 +316,12 @@ TEST_F(TrashOnVolume, ATrashFolderThatIsALinkOrAnotherUsersIsNeverUsedAndSharedO
     EXPECT_EQ(readFileBytes(onVolume(".Trash/0/files/a.txt")), "a2");
     EXPECT_EQ(infoText(onVolume(".Trash/0/info/a.txt.trashinfo"), start),
               "[Trash Info]\nPath=archive/a.txt\nDeletionDate=<date>\n");
+
+    // An entry at the very top of the volume, as when the destination is the volume itself.
+    makeFile("haut.txt", "haut");
+    EXPECT_EQ(outcomeText(moveToTrash(opened(top_), "haut.txt", top_ + "/haut.txt")), "trashed as haut.txt");
+    EXPECT_EQ(infoText(onVolume(".Trash/0/info/haut.txt.trashinfo"), start),
+              "[Trash Info]\nPath=haut.txt\nDeletionDate=<date>\n");
 }
 
 TEST_F(TrashOnVolume, WithoutPermissionRoomOrWritesNothingIsTrashedAndAReadOnlyFolderKeepsItsBits)
