@@ -38,6 +38,15 @@ std::string longTimeText(std::int64_t secondsSinceEpoch)
     return text;
 }
 
+std::string isoDateText(std::int64_t secondsSinceEpoch)
+{
+    const std::tm parts = localTime(secondsSinceEpoch);
+    char text[80];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", parts.tm_year + 1900, parts.tm_mon + 1,
+                  parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
+    return text;
+}
+
 std::int64_t currentTime()
 {
     return static_cast<std::int64_t>(std::time(nullptr));

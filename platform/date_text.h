@@ -12,6 +12,9 @@ std::string dateText(std::int64_t secondsSinceEpoch);
 std::string shortDateText(std::int64_t secondsSinceEpoch);
 std::string longTimeText(std::int64_t secondsSinceEpoch);
 
+// Local time as RFC 3339 writes it, without a zone: "2026-12-05T21:30:07".
+std::string isoDateText(std::int64_t secondsSinceEpoch);
+
 std::int64_t currentTime();
 
 }  // namespace velmorane::platform

@@ -137,25 +137,45 @@ std::string volumeOf(const std::string& path, const std::vector<Volume>& volumes
     return best;
 }
 
+std::string topFolderOf(const std::string& path)
+{
+    return volumeOf(path, parseMounts(mountsTableText(), MountKinds::All));
+}
+
 bool keepsTwoSecondTimes(std::string_view type)
 {
     return type == "vfat" || type == "msdos" || type == "fuse.fusefat";
 }
 
-bool folderKeepsTwoSecondTimes(const std::string& folder)
+namespace {
+
+// The type that a file system in user space gives in the mounts table; empty for one in the kernel.
+std::string userSpaceTypeOf(const std::string& folder)
 {
     struct statfs info{};
-    if (::statfs(folder.c_str(), &info) != 0) return false;
-    if (info.f_type == MSDOS_SUPER_MAGIC) return true;
-    if (info.f_type != FUSE_SUPER_MAGIC) return false;
+    if (::statfs(folder.c_str(), &info) != 0 || info.f_type != FUSE_SUPER_MAGIC) return {};
     // A file system in user space says what it is only in the mounts table.
     char real[PATH_MAX];
-    if (!::realpath(folder.c_str(), real)) return false;
+    if (!::realpath(folder.c_str(), real)) return {};
     const std::vector<Volume> volumes = parseMounts(mountsTableText());
     const std::string mountPoint = volumeOf(real, volumes);
     const auto volume = std::find_if(volumes.begin(), volumes.end(),
                                      [&](const Volume& v) { return v.mountPoint == mountPoint; });
-    return volume != volumes.end() && keepsTwoSecondTimes(volume->type);
+    return volume == volumes.end() ? std::string() : volume->type;
+}
+
+}  // namespace
+
+bool folderKeepsTwoSecondTimes(const std::string& folder)
+{
+    struct statfs info{};
+    if (::statfs(folder.c_str(), &info) != 0) return false;
+    return info.f_type == MSDOS_SUPER_MAGIC || keepsTwoSecondTimes(userSpaceTypeOf(folder));
+}
+
+bool folderRenameLosesContent(const std::string& folder)
+{
+    return userSpaceTypeOf(folder) == "fuse.fusefat";
 }
 
 }  // namespace velmorane::platform

@@ -25,6 +25,7 @@ struct Tool {
 std::vector<Tool> toolsFor(VolumeKind kind)
 {
     if (kind == VolumeKind::Fat32) return {{"mkfs.vfat", "dosfstools"}, {"fusefat", "fusefat"}, {"umount", "mount"}};
+    if (kind == VolumeKind::Ext4) return {{"mkfs.ext4", "e2fsprogs"}, {"mount", "mount"}, {"umount", "mount"}};
     return {{"mkfs.exfat", "exfatprogs"},
             {"losetup", "mount"},
             {"mount.exfat-fuse", "exfat-fuse"},
@@ -76,6 +77,8 @@ void makeImage(VolumeKind kind, const std::string& image)
     if (!sized) throw std::runtime_error("cannot make the image " + image);
     if (kind == VolumeKind::Fat32) {
         runTool("mkfs.vfat", {"-F", "32", image});
+    } else if (kind == VolumeKind::Ext4) {
+        runTool("mkfs.ext4", {"-q", image});
     } else {
         runTool("mkfs.exfat", {image});
     }
@@ -85,14 +88,21 @@ void makeImage(VolumeKind kind, const std::string& image)
 
 std::string_view volumeKindName(VolumeKind kind)
 {
-    return kind == VolumeKind::Fat32 ? "FAT32" : "exFAT";
+    switch (kind) {
+    case VolumeKind::Fat32: return "FAT32";
+    case VolumeKind::ExFat: return "exFAT";
+    case VolumeKind::Ext4: return "ext4";
+    }
+    return "";
 }
 
 std::string whyNotMountable(VolumeKind kind)
 {
     if (::geteuid() != 0) return "mounting a file-system image needs root (CI runs the tests as root)";
-    if (::access("/dev/fuse", R_OK | W_OK) != 0) return "/dev/fuse is missing: this machine has no FUSE";
-    if (kind == VolumeKind::ExFat && ::access("/dev/loop-control", R_OK | W_OK) != 0) {
+    if (kind != VolumeKind::Ext4 && ::access("/dev/fuse", R_OK | W_OK) != 0) {
+        return "/dev/fuse is missing: this machine has no FUSE";
+    }
+    if (kind != VolumeKind::Fat32 && ::access("/dev/loop-control", R_OK | W_OK) != 0) {
         return "/dev/loop-control is missing: this machine has no loop devices";
     }
     for (const Tool& tool : toolsFor(kind)) {
@@ -113,6 +123,9 @@ MountedVolume::MountedVolume(VolumeKind kind, const std::string& folder)
         // Both drivers go to the background once the volume is mounted, their output closed.
         if (kind == VolumeKind::Fat32) {
             runTool("fusefat", {"-o", "rw+", image, mountPoint_});  // without "rw+" it mounts read-only
+        } else if (kind == VolumeKind::Ext4) {
+            // The kernel's driver: its loop device goes by itself when the volume is unmounted.
+            runTool("mount", {"-t", "ext4", "-o", "loop", image, mountPoint_});
         } else {
             loopDevice_ = runTool("losetup", {"--find", "--show", image});
             while (!loopDevice_.empty() && loopDevice_.back() == '\n') loopDevice_.pop_back();

@@ -6,8 +6,9 @@
 namespace velmorane::testing {
 
 // The removable media people mirror onto, each through the driver a desktop would use:
-// FAT32 through the user-space driver fusefat, exFAT on a loop device through exfat-fuse.
-enum class VolumeKind { Fat32, ExFat };
+// FAT32 through the user-space driver fusefat, exFAT on a loop device through exfat-fuse; and an
+// ext4 disk of its own on a loop device, for a volume with every Unix feature.
+enum class VolumeKind { Fat32, ExFat, Ext4 };
 
 std::string_view volumeKindName(VolumeKind kind);
 
