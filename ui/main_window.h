@@ -18,13 +18,17 @@
 #include <QGroupBox>
 #include <QMainWindow>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velmorane::ui {
@@ -34,6 +38,10 @@ namespace velmorane::ui {
 class Main : public QMainWindow {
     Q_OBJECT
 public:
+    // The client area of the design, in twips.
+    static constexpr int kClientWidth = 10530;
+    static constexpr int kClientHeight = 7920;
+
     Main(profiles::SharedState& state, platform::Dialogs& dialogs, QWidget* parent = nullptr);
     ~Main() override;
 
@@ -96,6 +104,15 @@ public:
     void Edite_Click(int index);
     void Fichier_Click();
 
+    // While a run or an execution goes on, the commands that would start another or leave the
+    // screen are disabled; afterwards they are as the screen state left them.
+    void setRunning(bool running);
+    // Whether the boxes as they are choose any entry to execute; when none, says so and returns false.
+    bool hasSomethingToExecute();
+    // The progress bar of an execution: entries done of all taken, bytes copied of all to copy.
+    void setProgress(std::size_t entriesDone, std::size_t entriesTotal, std::uint64_t bytesDone,
+                     std::uint64_t bytesTotal);
+
     int modeEcran() const { return modeEcran_; }
     bool resultatsAffiches() const { return resultatsAffiches_; }
     bool execAuto() const { return execAuto_; }
@@ -142,10 +159,12 @@ public:
     QListView* fichSuppr = nullptr;
     QPushButton* Selection = nullptr;
     QPushButton* Quitter2 = nullptr;
+    QProgressBar* Progression = nullptr;
     // Menus.
     QMenu* menFich = nullptr;
     QAction* Source1 = nullptr;
     QAction* But1 = nullptr;
+    QAction* Relire = nullptr;
     QAction* Saut1 = nullptr;
     QAction* Retour = nullptr;
     QAction* Init = nullptr;
@@ -179,6 +198,11 @@ private:
     void buildMenus();
     void setTabOrder();
     void connectHandlers();
+    void setStandardKeys();
+    // The window at the size of its design, or as much of it as the screen has room for.
+    void fitToScreen();
+    void placeTopBand();
+    void placeReview();
 
     void chooseSens(int index);
     void chooseAction(int index);
@@ -210,6 +234,9 @@ private:
     std::unique_ptr<CounterLabels> counters_;
     std::unique_ptr<Auto> auto_;
     QWidget* form_ = nullptr;
+    QScrollArea* formArea_ = nullptr;
+    // The menu commands disabled while running, with the state each had before.
+    std::vector<std::pair<QAction*, bool>> enabledBeforeRun_;
 
     execution::TaskLists lists_;
     TaskListModel* modelAjout_ = nullptr;

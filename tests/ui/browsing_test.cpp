@@ -99,7 +99,7 @@ TEST_F(Browsing, ThePictureShowsOverTheFolderListAndHidesOverTheBackgroundOrTheS
     EXPECT_TRUE(w.ChatRex->isVisible());
     QTest::mouseMove(w.Systeme, QPoint(3, 200));  // the frame is not the window's background
     EXPECT_TRUE(w.ChatRex->isVisible());
-    QTest::mouseMove(w.centralWidget(), QPoint(690, 500));
+    QTest::mouseMove(w.findChild<QWidget*>(QStringLiteral("Form")), QPoint(690, 500));
     EXPECT_FALSE(w.ChatRex->isVisible());
     QTest::mouseMove(w.Dossier->viewport(), QPoint(20, 40));
     ASSERT_TRUE(w.ChatRex->isVisible());

@@ -74,15 +74,16 @@ TEST_F(ScreenStates, TheReviewLaysTheThreeGroupsOutAndLeavingItHidesThem)
 {
     ui::Main& w = reviewWith(1);
     EXPECT_EQ(w.modeEcran(), 4);
+    // The lists share the height above the buttons; the counters hold six digits.
     const std::vector<std::pair<QWidget*, Twips>> places = {
         {w.affAjout, {60, 1140, 4000, 300}},    {w.Ajout[0], {4060, 1140, 2900, 300}},
-        {w.Ajout[1], {6960, 1140, 2900, 300}},  {w.cptAjout, {9860, 1140, 500, 300}},
-        {w.fichAjout, {60, 1440, 10400, 2000}}, {w.affModif, {60, 3500, 4000, 300}},
-        {w.Modif[0], {4060, 3500, 2900, 300}},  {w.Modif[1], {6960, 3500, 2900, 300}},
-        {w.cptModif, {9860, 3500, 500, 300}},   {w.fichModif, {60, 3800, 10400, 2000}},
-        {w.affSuppr, {60, 5860, 4000, 300}},    {w.Suppr[0], {4060, 5860, 2900, 300}},
-        {w.Suppr[1], {6960, 5860, 2900, 300}},  {w.cptSuppr, {9860, 5860, 500, 300}},
-        {w.fichSuppr, {60, 6160, 10400, 2000}}, {w.Selection, {60, 7540, 4000, 300}},
+        {w.Ajout[1], {6960, 1140, 2900, 300}},  {w.cptAjout, {9860, 1140, 660, 300}},
+        {w.fichAjout, {60, 1440, 10400, 1770}}, {w.affModif, {60, 3270, 4000, 300}},
+        {w.Modif[0], {4060, 3270, 2900, 300}},  {w.Modif[1], {6960, 3270, 2900, 300}},
+        {w.cptModif, {9860, 3270, 660, 300}},   {w.fichModif, {60, 3570, 10400, 1770}},
+        {w.affSuppr, {60, 5400, 4000, 300}},    {w.Suppr[0], {4060, 5400, 2900, 300}},
+        {w.Suppr[1], {6960, 5400, 2900, 300}},  {w.cptSuppr, {9860, 5400, 660, 300}},
+        {w.fichSuppr, {60, 5700, 10400, 1770}}, {w.Selection, {60, 7540, 4000, 300}},
         {w.Quitter2, {4120, 7540, 4000, 300}}};
     for (const auto& [control, place] : places) {
         EXPECT_EQ(twips(control), place) << control->objectName().toStdString();
@@ -105,7 +106,7 @@ TEST_F(ScreenStates, AComparisonReviewHasNoCheckBoxesNorSelectionAndQuitter2Take
                        w.cptSuppr, w.Selection}),
               Marks(10, false));
     EXPECT_EQ(visible({w.fichAjout, w.affSuppr}), Marks(2, true));
-    EXPECT_EQ(twips(w.Quitter2), (Twips{2700, 7650, 4000, 300}));  // Selection's design place: 150 + 2490 + 60
+    EXPECT_EQ(twips(w.Quitter2), (Twips{4120, 7540, 4000, 300}));  // beside Selection's place, inside the window
 
     // An "add only" review shows the add pair alone; a comparison after it follows Selection's review place.
     w.Retour_Click();
