@@ -163,8 +163,9 @@ int main(int argc, char** argv)
     main.Ajout[0]->click();
     // The widest counts the counters show.
     for (QLabel* counter : {main.cptAjout, main.cptModif, main.cptSuppr}) counter->setText(QStringLiteral("123456"));
-    main.setProgress(1234, 20000, 1288490188, 10737418240);
     ok = saveReview(main, folder, "review.png") && ok;
+    main.setProgress(1234, 20000, 1288490188, 10737418240);
+    ok = saveReview(main, folder, "review_executing.png") && ok;
     main.fichSuppr->scrollToBottom();
     main.fichSuppr->setCurrentIndex(main.fichSuppr->model()->index(main.fichSuppr->model()->rowCount() - 1, 0));
     main.showMaximized();

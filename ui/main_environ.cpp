@@ -15,8 +15,8 @@ constexpr int kRightOfLists = 130;
 constexpr int kBelowButtons = 80;
 constexpr int kCounterWidth = 660;
 constexpr int kListMinimumHeight = 900;
-// The review with its lists at their fewest lines.
-constexpr int kReviewMinimumHeight = 1140 + 3 * (300 + kListMinimumHeight) + 3 * kGap + 300 + kBelowButtons;
+// The review with its lists at their fewest lines and the progress bar of an execution.
+constexpr int kReviewMinimumHeight = 1140 + 3 * (300 + kListMinimumHeight) + 4 * kGap + 2 * 300 + kBelowButtons;
 
 void setMenusEnabled(std::initializer_list<QAction*> items, bool enabled)
 {
@@ -106,7 +106,8 @@ void Main::environReview()
 }
 
 // The three lists share the height between the top band and the row of buttons at the bottom of
-// the window, so no list reaches under a button whatever the size of the window.
+// the window, so no list reaches under a button whatever the size of the window. The progress bar
+// of an execution goes below the delete list.
 void Main::placeReview()
 {
     setTop(affAjout, 1140);
@@ -117,7 +118,9 @@ void Main::placeReview()
     const int formWidth = form_->width() * kTwipsPerPixel;
     const int formHeight = form_->height() * kTwipsPerPixel;
     const int buttonsTop = formHeight - kBelowButtons - heightOf(affAjout);
-    const int listsHeight = buttonsTop - kGap - topOf(affAjout) - 3 * heightOf(affAjout) - 2 * kGap;
+    // While an execution runs, its progress bar takes a row above the buttons.
+    const int progressRow = Progression->isHidden() ? 0 : heightOf(affAjout) + kGap;
+    const int listsHeight = buttonsTop - progressRow - kGap - topOf(affAjout) - 3 * heightOf(affAjout) - 2 * kGap;
     // Whole pixels, so the three lists are alike.
     const int listHeight = std::max(kListMinimumHeight, listsHeight / 3 / kTwipsPerPixel * kTwipsPerPixel);
 
@@ -138,8 +141,7 @@ void Main::placeReview()
     // Quitter2 follows Selection's place, which is set even when Selection stays hidden.
     place(Selection, {leftOf(affAjout), buttonsTop, widthOf(affAjout), heightOf(affAjout)});
     place(Quitter2, {leftOf(Selection) + widthOf(Selection) + kGap, topOf(Selection), widthOf(affAjout), heightOf(affAjout)});
-    const int progressLeft = leftOf(Quitter2) + widthOf(Quitter2) + kGap;
-    place(Progression, {progressLeft, topOf(Selection), leftOf(fichAjout) + widthOf(fichAjout) - progressLeft,
+    place(Progression, {leftOf(fichSuppr), topOf(fichSuppr) + heightOf(fichSuppr) + kGap, widthOf(fichSuppr),
                         heightOf(affAjout)});
 }
 

@@ -53,10 +53,13 @@ void Main::setProgress(std::size_t entriesDone, std::size_t entriesTotal, std::u
                                             : 1.0;
     Progression->setRange(0, kProgressSteps);
     Progression->setValue(static_cast<int>(std::clamp(share, 0.0, 1.0) * kProgressSteps));
-    QString text = QStringLiteral("%1 / %2").arg(entriesDone).arg(entriesTotal);
+    QString text = QStringLiteral("%1 / %2 éléments").arg(entriesDone).arg(entriesTotal);
     if (bytesTotal > 0) text += QStringLiteral(" · %1 / %2").arg(byteSize(bytesDone), byteSize(bytesTotal));
     Progression->setFormat(text);
-    Progression->show();
+    if (Progression->isHidden()) {
+        Progression->show();
+        placeReview();
+    }
 }
 
 }  // namespace velmorane::ui
