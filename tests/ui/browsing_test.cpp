@@ -168,5 +168,28 @@ TEST_F(Browsing, AFolderGoneByTheTimeItIsDoubleClickedIsReportedAndChangesNoSett
     EXPECT_EQ(w.Dossier->rowOf(tree.path("parti")), -1);
 }
 
+TEST_F(Browsing, TheListsSortAsAFrenchReaderAndOpeningTheOpenFolderAgainReadsIt)
+{
+    for (const char* folder : {"tri/Vide", "tri/Été", "tri/abc"}) tree.makeFolder(folder);
+    for (const char* file : {"tri/Zèbre.txt", "tri/école.txt", "tri/Eau.txt"}) tree.makeFile(file, "x");
+    ui::Main& w = start();
+    openFolder(tree.path("tri"));
+    const auto subFolders = [this] {
+        const std::vector<std::string> all = folderEntries();
+        return std::vector<std::string>(std::find(all.begin(), all.end(), tree.path("tri")) + 1, all.end());
+    };
+    EXPECT_EQ(subFolders(), (std::vector<std::string>{tree.path("tri/abc"), tree.path("tri/Été"), tree.path("tri/Vide")}));
+    EXPECT_EQ(w.Fichier->names(), (QStringList{"Eau.txt", "école.txt", "Zèbre.txt"}));
+
+    // Made outside the program: shown once the open folder is double-clicked again.
+    tree.makeFolder("tri/Neuf");
+    tree.makeFile("tri/neuf.txt", "x");
+    doubleClickFolder(tree.path("tri"));
+    EXPECT_EQ(subFolders(), (std::vector<std::string>{tree.path("tri/abc"), tree.path("tri/Été"), tree.path("tri/Neuf"),
+                                                      tree.path("tri/Vide")}));
+    EXPECT_EQ(w.Fichier->names(), (QStringList{"Eau.txt", "école.txt", "neuf.txt", "Zèbre.txt"}));
+    EXPECT_EQ(state.settings.source, tree.path("tri"));
+}
+
 }  // namespace
 }  // namespace velmorane::testing
