@@ -378,8 +378,9 @@ void Main::connectHandlers()
     connect(menAide, &QAction::triggered, this, &Main::menAide_Click);
 }
 
-// The picture hint: shown over the folder list, hidden over the window's own background (not over
-// a control on it) and over the status text.
+// A window of another size lays the top band and the review out again. The picture hint: shown
+// over the folder list, hidden over the window's own background (not over a control on it) and
+// over the status text.
 bool Main::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == form_ && event->type() == QEvent::Resize) {
