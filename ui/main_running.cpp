@@ -23,16 +23,7 @@ QString byteSize(std::uint64_t bytes)
 void Main::setRunning(bool running)
 {
     for (QWidget* button : std::initializer_list<QWidget*>{Lance, Selection, Quitter2}) button->setEnabled(!running);
-    if (running) {
-        enabledBeforeRun_.clear();
-        for (QAction* item : {Retour, Init, Relire, Edite[0], Edite[1]}) {
-            enabledBeforeRun_.emplace_back(item, item->isEnabled());
-            item->setEnabled(false);
-        }
-        return;
-    }
-    for (const auto& [item, enabled] : enabledBeforeRun_) item->setEnabled(enabled);
-    enabledBeforeRun_.clear();
+    blockedWhileRunning_->setEnabled(!running);
 }
 
 bool Main::hasSomethingToExecute()

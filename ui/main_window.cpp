@@ -307,6 +307,10 @@ void Main::buildMenus()
     // A menu bar entry without items, which acts as soon as it is chosen.
     menAide = bar->addAction(QStringLiteral("&Aide"));
     menAide->setObjectName(QStringLiteral("menAide"));
+
+    blockedWhileRunning_ = new QActionGroup(this);
+    blockedWhileRunning_->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+    for (QAction* item : {Retour, Init, Relire, Edite[0], Edite[1]}) blockedWhileRunning_->addAction(item);
 }
 
 // Only the controls that can take the focus are chained, in the order of their tab numbers.

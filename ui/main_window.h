@@ -14,6 +14,7 @@
 #include "ui/task_list_model.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QMainWindow>
@@ -28,7 +29,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace velmorane::ui {
@@ -235,8 +235,9 @@ private:
     std::unique_ptr<Auto> auto_;
     QWidget* form_ = nullptr;
     QScrollArea* formArea_ = nullptr;
-    // The menu commands disabled while running, with the state each had before.
-    std::vector<std::pair<QAction*, bool>> enabledBeforeRun_;
+    // The menu commands disabled while running. Each keeps the state the screen states give it
+    // meanwhile, and shows it once the run is over.
+    QActionGroup* blockedWhileRunning_ = nullptr;
 
     execution::TaskLists lists_;
     TaskListModel* modelAjout_ = nullptr;

@@ -179,7 +179,7 @@ TEST_F(ScreenStates, AtAnySizeNoControlIsOutsideTheWindowOrUnderAnotherAndTheLis
     EXPECT_EQ(ui::misplacedControls(&w), (Lines{"Comment1: under Lance", "Lance: outside Infos"}));
 }
 
-TEST_F(ScreenStates, WhileRunningTheCommandsThatWouldStartAnotherAreDisabledThenComeBackAsTheyWere)
+TEST_F(ScreenStates, WhileRunningTheCommandsThatWouldStartAnotherAreDisabledThenShowWhatTheScreenSet)
 {
     ui::Main& w = reviewWith(1);
     const auto commands = [&w] {
@@ -193,6 +193,14 @@ TEST_F(ScreenStates, WhileRunningTheCommandsThatWouldStartAnotherAreDisabledThen
     EXPECT_EQ(commands(), (Marks{false, false, false, false, false, false, false, true}));
     w.setRunning(false);
     EXPECT_EQ(commands(), before);
+
+    // What the screen states set meanwhile shows once the run is over.
+    w.setRunning(true);
+    w.Environ(5);
+    w.Environ(1);
+    EXPECT_EQ(commands(), (Marks{false, false, false, false, false, false, false, true}));
+    w.setRunning(false);
+    EXPECT_EQ(commands(), (Marks{true, true, true, false, true, true, true, true}));
 }
 
 }  // namespace
