@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
@@ -62,7 +63,7 @@ std::vector<std::string> faults(const QWidget* widget)
     return found;
 }
 
-// Saves the picture, and fails on any caption that the window cuts.
+// Saves the picture, and fails on any fault of the window.
 bool save(QWidget* widget, const QString& folder, const char* name)
 {
     QCoreApplication::processEvents();

@@ -12,6 +12,7 @@
 #include <QEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScrollArea>
 #include <QScreen>
 #include <QStyle>
 
@@ -106,12 +107,12 @@ Main::Main(profiles::SharedState& state, platform::Dialogs& dialogs, QWidget* pa
     form_->installEventFilter(this);
     // The controls keep the places of the design: a window smaller than the design scrolls, a
     // larger one gives its room to the top band and the review lists.
-    formArea_ = new QScrollArea(this);
-    formArea_->setObjectName(QStringLiteral("FormArea"));
-    formArea_->setFrameShape(QFrame::NoFrame);
-    formArea_->setWidgetResizable(true);
-    formArea_->setWidget(form_);
-    setCentralWidget(formArea_);
+    auto* formArea = new QScrollArea(this);
+    formArea->setObjectName(QStringLiteral("FormArea"));
+    formArea->setFrameShape(QFrame::NoFrame);
+    formArea->setWidgetResizable(true);
+    formArea->setWidget(form_);
+    setCentralWidget(formArea);
 
     buildTopBand(form_);
     buildBrowsing(form_);

@@ -21,7 +21,6 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollArea>
 
 #include <array>
 #include <cstdint>
@@ -234,7 +233,6 @@ private:
     std::unique_ptr<CounterLabels> counters_;
     std::unique_ptr<Auto> auto_;
     QWidget* form_ = nullptr;
-    QScrollArea* formArea_ = nullptr;
     // The menu commands disabled while running. Each keeps the state the screen states give it
     // meanwhile, and shows it once the run is over.
     QActionGroup* blockedWhileRunning_ = nullptr;

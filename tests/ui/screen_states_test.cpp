@@ -163,6 +163,9 @@ TEST_F(ScreenStates, AtAnySizeNoControlIsOutsideTheWindowOrUnderAnotherAndTheLis
     w.setProgress(3, 20000, 1536, 3 * 1024 * 1024);
     EXPECT_EQ(w.Progression->text().toStdString(), "3 / 20000 éléments · 1,5 ko / 3,0 Mo");
     EXPECT_EQ(ui::misplacedControls(&w), Lines{});
+    w.setProgress(3, 4, 0, 0);  // nothing to copy: the share done follows the entries
+    EXPECT_EQ(std::make_pair(w.Progression->text().toStdString(), w.Progression->value()),
+              std::make_pair(std::string("3 / 4 éléments"), 750));
     w.Environ(4);
     EXPECT_FALSE(w.Progression->isVisible());
 
