@@ -42,7 +42,7 @@ void makeFolder(const std::string& path)
 
 void writeFile(const std::string& path, int number)
 {
-    const std::string content(static_cast<std::size_t>(100 + (number * 7919) % 2000), 'a' + number % 26);
+    const std::string content(static_cast<std::size_t>(100 + (number * 7919) % 2000), static_cast<char>('a' + number % 26));
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0 || ::write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size())) die(path);
     ::close(fd);

@@ -53,8 +53,11 @@ bool deleteChosenFile(const std::string& folder, const std::string& name, platfo
 {
     if (noFileChosen(name, dialogs)) return false;
     const std::string path = platform::joinPath(folder, name);
-    const auto answer = dialogs.show(
-        platform::question("Voulez-vous Supprimer le Fichier " + path, "Supprimer un Fichier", platform::Icon::Critical));
+    // Deleting cannot be undone: Enter alone must not do it.
+    platform::Message ask =
+        platform::question("Voulez-vous Supprimer le Fichier " + path, "Supprimer un Fichier", platform::Icon::Critical);
+    ask.defaultButton = platform::Answer::No;
+    const auto answer = dialogs.show(ask);
     if (answer != platform::Answer::Yes) return true;
     if (const auto error = platform::deleteFile(path)) {
         reportFailure("Impossible de supprimer le fichier ", path, *error, "Supprimer un Fichier", dialogs);

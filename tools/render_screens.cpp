@@ -1,21 +1,27 @@
 // Draws the screens of the main window, the unattended-run window, the menus and the help box into
 // PNG files, so their captions and places can be looked at without a display. Fails when a window
-// cuts one of its captions.
-// Usage: render_screens [FOLDER]   (default build/screens)
+// cuts one of its captions, puts a control outside itself or under another, or does not fit the
+// screen.
+// Usage: render_screens [FOLDER [WIDTHxHEIGHT]]   (default build/screens 1920x1080; the scale
+// factor comes from QT_SCALE_FACTOR)
 
 #include "tests/support/scripted_dialogs.h"
 #include "profiles/command_line.h"
 #include "profiles/profile_file.h"
 #include "profiles/shared_state.h"
+#include "ui/control_places.h"
 #include "ui/cut_text.h"
 #include "ui/main_window.h"
 #include "ui/profile_window.h"
 #include "ui/qt_dialogs.h"
+#include "ui/translations.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <fstream>
@@ -44,9 +50,20 @@ void makeSampleTrees(const QString& root)
     writeFile(root + "/Archive/Notes.txt", "version 1");
     writeFile(root + "/Archive/Vieux/brouillon.txt", "ancien");
     writeFile(root + "/Archive/Lettres/relance.txt", "relance");
+    // More entries to delete than the delete list shows at once.
+    for (int i = 1; i <= 15; ++i) writeFile(root + QStringLiteral("/Archive/ancien %1.txt").arg(i, 2, 10, QLatin1Char('0')), "x");
 }
 
-// Saves the picture, and fails on any caption that the window cuts.
+// Problems of a window drawn: captions cut, controls misplaced, a window larger than its screen.
+std::vector<std::string> faults(const QWidget* widget)
+{
+    std::vector<std::string> found = ui::cutCaptions(widget);
+    for (const std::string& place : ui::misplacedControls(widget)) found.push_back(place);
+    if (widget->isWindow() && !ui::fitsScreen(widget)) found.push_back("the window does not fit the screen");
+    return found;
+}
+
+// Saves the picture, and fails on any fault of the window.
 bool save(QWidget* widget, const QString& folder, const char* name)
 {
     QCoreApplication::processEvents();
@@ -56,9 +73,21 @@ bool save(QWidget* widget, const QString& folder, const char* name)
         return false;
     }
     std::cout << path.toStdString() << '\n';
-    const std::vector<std::string> cut = ui::cutCaptions(widget);
-    for (const std::string& caption : cut) std::cerr << name << ": cut text: " << caption << '\n';
-    return cut.empty();
+    const std::vector<std::string> found = faults(widget);
+    for (const std::string& fault : found) std::cerr << name << ": " << fault << '\n';
+    return found.empty();
+}
+
+// The review must show whole, without scrolling, whatever the window's size.
+bool saveReview(ui::Main& main, const QString& folder, const char* name)
+{
+    bool ok = save(&main, folder, name);
+    const auto* area = main.findChild<QScrollArea*>(QStringLiteral("FormArea"));
+    if (area->verticalScrollBar()->isVisible() || area->horizontalScrollBar()->isVisible()) {
+        std::cerr << name << ": the review scrolls\n";
+        ok = false;
+    }
+    return ok;
 }
 
 bool saveMenu(QMenu* menu, QWidget* window, const QString& folder, const char* name)
@@ -73,15 +102,24 @@ bool saveMenu(QMenu* menu, QWidget* window, const QString& folder, const char* n
 
 int main(int argc, char** argv)
 {
-    // Qt's offscreen screen is 800×600 by default, and message boxes wrap their lines to fit such a
-    // screen; a screen of a usual desktop's size shows them as a desktop would.
+    // Qt's offscreen screen is 800×600 by default; the screen is given its size here, so the window
+    // is drawn as on such a desktop.
+    const QString size = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("1920x1080");
+    const QStringList sides = size.split(QLatin1Char('x'));
+    if (sides.size() != 2 || sides[0].toInt() <= 0 || sides[1].toInt() <= 0) {
+        std::cerr << "usage: render_screens [FOLDER [WIDTHxHEIGHT]]\n";
+        return 2;
+    }
     QTemporaryDir config;
     const QString screenFile = config.path() + "/screen.json";
-    writeFile(screenFile, R"({"screens": [{"name": "screen", "x": 0, "y": 0, "width": 1920, "height": 1080,)"
-                          R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    writeFile(screenFile, QStringLiteral(R"({"screens": [{"name": "screen", "x": 0, "y": 0, "width": %1, "height": %2,)"
+                                         R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})")
+                              .arg(sides[0], sides[1])
+                              .toStdString());
     qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screenFile).toUtf8());
     QApplication application(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
+    ui::installFrenchTranslations(application);
     const QString folder = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("build/screens")).absolutePath();
     QDir().mkpath(folder);
 
@@ -124,7 +162,17 @@ int main(int argc, char** argv)
     main.Lance_Click();
     main.fichAjout->selectionModel()->select(main.fichAjout->model()->index(1, 0), QItemSelectionModel::Select);
     main.Ajout[0]->click();
-    ok = save(&main, folder, "review.png") && ok;
+    // The widest counts the counters show.
+    for (QLabel* counter : {main.cptAjout, main.cptModif, main.cptSuppr}) counter->setText(QStringLiteral("123456"));
+    ok = saveReview(main, folder, "review.png") && ok;
+    main.setProgress(1234, 20000, 1288490188, 10737418240);
+    ok = saveReview(main, folder, "review_executing.png") && ok;
+    main.fichSuppr->scrollToBottom();
+    main.fichSuppr->setCurrentIndex(main.fichSuppr->model()->index(main.fichSuppr->model()->rowCount() - 1, 0));
+    main.showMaximized();
+    ok = saveReview(main, folder, "review_maximised.png") && ok;
+    main.showNormal();
+    main.Environ(4);
 
     main.Init_Click();
     main.Action_Click(0);
@@ -134,7 +182,7 @@ int main(int argc, char** argv)
     main.But_Click();
     main.Dossier->setPath(archive);
     main.Lance_Click();
-    ok = save(&main, folder, "review_comparer.png") && ok;
+    ok = saveReview(main, folder, "review_comparer.png") && ok;
     main.Retour_Click();
 
     const auto help = ui::makeMessageBox({profiles::helpText(), "Information", platform::Icon::Information}, &main);

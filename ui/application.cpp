@@ -5,6 +5,7 @@
 #include "profiles/unattended_run.h"
 #include "ui/main_window.h"
 #include "ui/qt_dialogs.h"
+#include "ui/translations.h"
 
 #include <QApplication>
 
@@ -105,6 +106,7 @@ int runApplication(int argc, char** argv)
     const QtMessageHandler previousHandler = qInstallMessageHandler(keepQtNotesOffTheErrorStream);
 
     QApplication application(argc, argv);
+    installFrenchTranslations(application);
     QApplication::setApplicationName(QString::fromUtf8(platform::kApplicationTitle));
     QApplication::setStyle(QStringLiteral("Fusion"));
     const bool headless = QGuiApplication::platformName() == QLatin1String(kOffscreen);

@@ -1,6 +1,7 @@
 #include "ui/controls.h"
 
 #include "platform/folder_listing.h"
+#include "platform/letter_case.h"
 #include "platform/paths.h"
 #include "ui/cut_text.h"
 #include "ui/qt_text.h"
@@ -9,6 +10,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
+
+#include <algorithm>
 
 namespace velmorane::ui {
 namespace {
@@ -56,6 +59,16 @@ std::vector<std::string> pathFromRoot(const std::string& root, const std::string
         if (current == root || current == "/") break;
     }
     return chain;
+}
+
+// Names as a French reader looks for them: "Été" before "Vide"; names equal but for case keep the
+// folder's own order.
+std::vector<std::string> inReadingOrder(std::vector<std::string> names)
+{
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return platform::collateIgnoringCase(a, b) < 0;
+    });
+    return names;
 }
 
 }  // namespace
@@ -145,6 +158,10 @@ void FolderList::openEntry(QListWidgetItem* entry)
 {
     if (!entry) return;
     const std::string folder = pathOf(entry);
+    if (folder == path_) {
+        emit rereadAsked();
+        return;
+    }
     if (const auto error = openFolder(folder)) emit openFailed(folder, *error, doubleClicking_);
 }
 
@@ -188,7 +205,7 @@ platform::MaybeError FolderList::fill(const std::string& folder)
         entry->setData(kLevelRole, level);
         ++level;
     }
-    for (const std::string& name : content.value.subFolders) {
+    for (const std::string& name : inReadingOrder(content.value.subFolders)) {
         auto* entry = new QListWidgetItem(closed, qt(name), this);
         entry->setData(kPathRole, bytes(platform::joinPath(folder, name)));
         entry->setData(kLevelRole, level);
@@ -215,11 +232,11 @@ void FileList::setPath(const std::string& folder)
     const auto content = platform::readFolder(folder);
     if (content.ok()) {
         for (const auto& file : content.value.files) {
-            if (file.name.empty() || file.name.front() == '.') continue;
-            names_.push_back(file.name);
-            shown.push_back(qt(file.name));
+            if (!file.name.empty() && file.name.front() != '.') names_.push_back(file.name);
         }
     }
+    names_ = inReadingOrder(std::move(names_));
+    for (const std::string& name : names_) shown.push_back(qt(name));
     model_.setStringList(shown);
 }
 

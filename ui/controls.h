@@ -85,6 +85,8 @@ public:
 signals:
     void pathChanged();
     void entryClicked();
+    // The open folder itself was opened again: the lists read the disk again.
+    void rereadAsked();
     // An entry could not be opened (its folder has gone since the list was read); afterClick when a
     // double-click opened it, whose first click has already raised entryClicked.
     void openFailed(const std::string& folder, const platform::SystemError& error, bool afterClick);

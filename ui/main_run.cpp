@@ -11,15 +11,25 @@
 namespace velmorane::ui {
 namespace {
 
-// Marks a command in progress for as long as it runs, whichever way it returns.
+// Marks a command in progress for as long as it runs, whichever way it returns; the commands that
+// would start another are disabled meanwhile.
 class BusyScope {
 public:
-    explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
-    ~BusyScope() { busy_ = false; }
+    BusyScope(Main& main, bool& busy) : main_(main), busy_(busy)
+    {
+        busy_ = true;
+        main_.setRunning(true);
+    }
+    ~BusyScope()
+    {
+        busy_ = false;
+        main_.setRunning(false);
+    }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
 private:
+    Main& main_;
     bool& busy_;
 };
 
@@ -77,7 +87,7 @@ void Main::journalProfileNotFound(const std::string& name)
 void Main::Lance_Click()
 {
     if (busy_) return;
-    BusyScope busy(busy_);
+    BusyScope busy(*this, busy_);
     execution::MirrorRun run(state_.settings, profiles::loadRunFilters(state_));
     if (const auto refusal = run.prepare()) {
         if (refusal->kind == execution::RefusalKind::Settings) state_.txtMess = refusal->message.text;
@@ -120,10 +130,10 @@ void Main::endRun(execution::MirrorRun run)
 
 void Main::Selection_Click()
 {
-    if (busy_) return;
+    if (busy_ || !hasSomethingToExecute()) return;
     bool activeListHadEntries = true;
     {
-        BusyScope busy(busy_);
+        BusyScope busy(*this, busy_);
         storeSelections();
         const auto refusal = run_.execute(executionChoice(), failureQuestion(), *counters_, pump_);
         if (refusal) {

@@ -10,15 +10,16 @@
 #include "ui/twips.h"
 
 #include <QEvent>
-#include <QLayout>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScrollArea>
+#include <QScreen>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace velmorane::ui {
 namespace {
-
-constexpr int kClientWidth = 10530;
-constexpr int kClientHeight = 7920;
 
 const QColor kFolderCaptionBlue(0, 0, 192);
 const QColor kValueBlue(0, 0, 128);
@@ -99,14 +100,19 @@ Main::Main(profiles::SharedState& state, platform::Dialogs& dialogs, QWidget* pa
     setWindowIcon(ui::windowIcon());
     setFont(msSansSerif(8.25));
 
-    form_ = new QWidget(this);
+    form_ = new QWidget;
     form_->setObjectName(QStringLiteral("Form"));
-    form_->setFixedSize(toPixels(kClientWidth), toPixels(kClientHeight));
+    form_->setMinimumSize(toPixels(kClientWidth), toPixels(kClientHeight));
     form_->setMouseTracking(true);
     form_->installEventFilter(this);
-    setCentralWidget(form_);
-    // Nothing lays the controls out again, so the window keeps the size of its design.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // The controls keep the places of the design: a window smaller than the design scrolls, a
+    // larger one gives its room to the top band and the review lists.
+    auto* formArea = new QScrollArea(this);
+    formArea->setObjectName(QStringLiteral("FormArea"));
+    formArea->setFrameShape(QFrame::NoFrame);
+    formArea->setWidgetResizable(true);
+    formArea->setWidget(form_);
+    setCentralWidget(formArea);
 
     buildTopBand(form_);
     buildBrowsing(form_);
@@ -116,10 +122,34 @@ Main::Main(profiles::SharedState& state, platform::Dialogs& dialogs, QWidget* pa
     buildMenus();
     setTabOrder();
     connectHandlers();
+    setStandardKeys();
     createSinks();
+    fitToScreen();
 }
 
 Main::~Main() = default;
+
+void Main::fitToScreen()
+{
+    const QSize design(toPixels(kClientWidth), toPixels(kClientHeight) + menuBar()->sizeHint().height());
+    const QRect room = screen()->availableGeometry();
+    // A window manager puts its title bar above the window.
+    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    QSize size(std::min(design.width(), room.width()), std::min(design.height(), room.height() - titleBar));
+    // A window cut in height scrolls, and its scroll bar takes room from the width.
+    if (size.height() < design.height()) {
+        size.setWidth(std::min(design.width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this),
+                               room.width()));
+    }
+    resize(size);
+}
+
+// The value labels reach the right edge of the window, as they do in the design.
+void Main::placeTopBand()
+{
+    const int width = form_->width() * kTwipsPerPixel - leftOf(Source) - leftOf(affSource);
+    for (QLabel* value : {Source, But, Sens1, Action1}) setWidth(value, width);
+}
 
 void Main::buildTopBand(QWidget* form)
 {
@@ -229,11 +259,14 @@ void Main::buildReview(QWidget* form)
                        msSansSerif(8.25));
     Quitter2 = button(form, "Quitter2", QStringLiteral("Retour à la Page d'Accueil"), {1560, 7650, 2490, 255},
                       msSansSerif(8.25));
-    // The delete list reaches below the row of these two buttons; they stay on top of it.
-    Selection->raise();
-    Quitter2->raise();
     Selection->hide();
     Quitter2->hide();
+
+    Progression = new QProgressBar(form);
+    Progression->setObjectName(QStringLiteral("Progression"));
+    Progression->setFont(msSansSerif(8.25));
+    Progression->setAlignment(Qt::AlignCenter);
+    Progression->hide();
 }
 
 void Main::buildMenus()
@@ -243,6 +276,8 @@ void Main::buildMenus()
     menFich = menu(bar, "menFich", "&Fichiers");
     Source1 = menuItem(menFich, "Source1", "Dossier &Travail");
     But1 = menuItem(menFich, "But1", "Dossier&Archive");
+    // Shows what was made or removed on the disk outside the program.
+    Relire = menuItem(menFich, "Relire", "Relire les Dossiers");
     Saut1 = menFich->addSeparator();
     Saut1->setObjectName(QStringLiteral("Saut1"));
     Retour = menuItem(menFich, "Retour", "&Revenir au Menu");
@@ -273,6 +308,10 @@ void Main::buildMenus()
     // A menu bar entry without items, which acts as soon as it is chosen.
     menAide = bar->addAction(QStringLiteral("&Aide"));
     menAide->setObjectName(QStringLiteral("menAide"));
+
+    blockedWhileRunning_ = new QActionGroup(this);
+    blockedWhileRunning_->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+    for (QAction* item : {Retour, Init, Relire, Edite[0], Edite[1]}) blockedWhileRunning_->addAction(item);
 }
 
 // Only the controls that can take the focus are chained, in the order of their tab numbers.
@@ -282,6 +321,16 @@ void Main::setTabOrder()
                                          fichSuppr, Selection, Ajout[1], Modif[0], Modif[1], Suppr[0],
                                          Suppr[1], Ajout[0], Quitter2};
     for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+// The keys a desktop user expects; the captions stay those of the design.
+void Main::setStandardKeys()
+{
+    Fin->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    menAide->setShortcut(QKeySequence(Qt::Key_F1));
+    Edite[0]->setShortcut(QKeySequence(Qt::Key_F2));
+    Edite[1]->setShortcut(QKeySequence(Qt::Key_Delete));
+    Relire->setShortcut(QKeySequence(Qt::Key_F5));
 }
 
 void Main::connectHandlers()
@@ -314,6 +363,8 @@ void Main::connectHandlers()
 
     connect(Source1, &QAction::triggered, this, &Main::Source1_Click);
     connect(But1, &QAction::triggered, this, &Main::But1_Click);
+    connect(Relire, &QAction::triggered, this, &Main::refreshBrowsing);
+    connect(Dossier, &FolderList::rereadAsked, this, &Main::refreshBrowsing);
     connect(Retour, &QAction::triggered, this, &Main::Retour_Click);
     connect(Init, &QAction::triggered, this, &Main::Init_Click);
     connect(Fin, &QAction::triggered, this, &Main::Fin_Click);
@@ -332,10 +383,15 @@ void Main::connectHandlers()
     connect(menAide, &QAction::triggered, this, &Main::menAide_Click);
 }
 
-// The picture hint: shown over the folder list, hidden over the window's own background (not over
-// a control on it) and over the status text.
+// A window of another size lays the top band and the review out again. The picture hint: shown
+// over the folder list, hidden over the window's own background (not over a control on it) and
+// over the status text.
 bool Main::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == form_ && event->type() == QEvent::Resize) {
+        placeTopBand();
+        if (!fichAjout->isHidden()) placeReview();
+    }
     if (event->type() == QEvent::MouseMove) {
         if (watched == Dossier->viewport() || watched == Fichier->viewport()) {
             ChatRex->show();

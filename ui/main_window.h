@@ -15,13 +15,16 @@
 #include "ui/task_list_model.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QMainWindow>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -35,6 +38,10 @@ namespace velmorane::ui {
 class Main : public QMainWindow {
     Q_OBJECT
 public:
+    // The client area of the design, in twips.
+    static constexpr int kClientWidth = 10530;
+    static constexpr int kClientHeight = 7920;
+
     Main(profiles::SharedState& state, platform::Dialogs& dialogs, QWidget* parent = nullptr);
     ~Main() override;
 
@@ -97,6 +104,15 @@ public:
     void Edite_Click(int index);
     void Fichier_Click();
 
+    // While a run or an execution goes on, the commands that would start another or leave the
+    // screen are disabled; afterwards they are as the screen state left them.
+    void setRunning(bool running);
+    // Whether the boxes as they are choose any entry to execute; when none, says so and returns false.
+    bool hasSomethingToExecute();
+    // The progress bar of an execution: entries done of all taken, bytes copied of all to copy.
+    void setProgress(std::size_t entriesDone, std::size_t entriesTotal, std::uint64_t bytesDone,
+                     std::uint64_t bytesTotal);
+
     int modeEcran() const { return modeEcran_; }
     bool resultatsAffiches() const { return resultatsAffiches_; }
     bool execAuto() const { return execAuto_; }
@@ -143,10 +159,12 @@ public:
     QListView* fichSuppr = nullptr;
     QPushButton* Selection = nullptr;
     QPushButton* Quitter2 = nullptr;
+    QProgressBar* Progression = nullptr;
     // Menus.
     QMenu* menFich = nullptr;
     QAction* Source1 = nullptr;
     QAction* But1 = nullptr;
+    QAction* Relire = nullptr;
     QAction* Saut1 = nullptr;
     QAction* Retour = nullptr;
     QAction* Init = nullptr;
@@ -180,6 +198,11 @@ private:
     void buildMenus();
     void setTabOrder();
     void connectHandlers();
+    void setStandardKeys();
+    // The window at the size of its design, or as much of it as the screen has room for.
+    void fitToScreen();
+    void placeTopBand();
+    void placeReview();
 
     void chooseSens(int index);
     void chooseAction(int index);
@@ -213,6 +236,9 @@ private:
     std::unique_ptr<CounterLabels> counters_;
     std::unique_ptr<Auto> auto_;
     QWidget* form_ = nullptr;
+    // The menu commands disabled while running. Each keeps the state the screen states give it
+    // meanwhile, and shows it once the run is over.
+    QActionGroup* blockedWhileRunning_ = nullptr;
 
     // The last run; the review lists show its task lists.
     execution::MirrorRun run_{{}, {}};

@@ -59,6 +59,20 @@ void keepLinesWhole(QMessageBox& box)
     label->setMinimumWidth(widest + metrics.averageCharWidth());
 }
 
+// A window manager draws the title in its own font, often bold and larger, beside the icon and the
+// buttons of its title bar; a box narrower than those elides its title.
+void keepTitleWhole(QMessageBox& box)
+{
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (!label) return;
+    constexpr double kTitleFontGrowth = 1.25;
+    constexpr int kTitleBarButtons = 140;
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    const double title = QFontMetricsF(font).horizontalAdvance(box.windowTitle()) * kTitleFontGrowth;
+    label->setMinimumWidth(std::max(label->minimumWidth(), static_cast<int>(title) + kTitleBarButtons));
+}
+
 // The window a box belongs to: the open modal window (the profile editor), else the active window,
 // else the program's visible window. When one box follows another no window is active for a moment,
 // and a box without its window would come up in the middle of the screen.
@@ -86,6 +100,7 @@ std::unique_ptr<QMessageBox> makeMessageBox(const Message& message, QWidget* par
     // each line of the text stays one line on the screen.
     box->setText(displayText(message.text).replace(QLatin1Char('\t'), QStringLiteral("        ")));
     keepLinesWhole(*box);
+    keepTitleWhole(*box);
     box->setIcon(qtIcon(message.icon));
     if (message.buttons == Buttons::YesNo) {
         box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);

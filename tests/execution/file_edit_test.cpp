@@ -120,6 +120,7 @@ TEST_F(FileEdit, DeleteAsksThenRemovesEvenAReadOnlyFile)
     EXPECT_EQ(platform::lookUp(path).value, platform::EntryKind::Missing);
     EXPECT_EQ(dialogs.shown()[1].icon, Icon::Critical);
     EXPECT_EQ(dialogs.shown()[1].buttons, platform::Buttons::YesNo);
+    EXPECT_EQ(dialogs.shown()[1].defaultButton, Answer::No);
 
     dialogs.queueAnswer(Answer::Yes);
     EXPECT_TRUE(deleteChosenFile(folder.root(), "a.txt", dialogs));

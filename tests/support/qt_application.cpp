@@ -1,5 +1,7 @@
 #include "tests/support/qt_application.h"
 
+#include "ui/translations.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -28,6 +30,7 @@ void ensureQtApplication()
     static char* argv[] = {name, nullptr};
     auto* application = new QApplication(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
+    ui::installFrenchTranslations(*application);
     ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment(application));
 }
 

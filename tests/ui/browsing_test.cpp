@@ -99,7 +99,7 @@ TEST_F(Browsing, ThePictureShowsOverTheFolderListAndHidesOverTheBackgroundOrTheS
     EXPECT_TRUE(w.ChatRex->isVisible());
     QTest::mouseMove(w.Systeme, QPoint(3, 200));  // the frame is not the window's background
     EXPECT_TRUE(w.ChatRex->isVisible());
-    QTest::mouseMove(w.centralWidget(), QPoint(690, 500));
+    QTest::mouseMove(w.findChild<QWidget*>(QStringLiteral("Form")), QPoint(690, 500));
     EXPECT_FALSE(w.ChatRex->isVisible());
     QTest::mouseMove(w.Dossier->viewport(), QPoint(20, 40));
     ASSERT_TRUE(w.ChatRex->isVisible());
@@ -166,6 +166,29 @@ TEST_F(Browsing, AFolderGoneByTheTimeItIsDoubleClickedIsReportedAndChangesNoSett
     EXPECT_TRUE(w.newProf[1]->isChecked());
     EXPECT_EQ(w.Dossier->path(), tree.root());
     EXPECT_EQ(w.Dossier->rowOf(tree.path("parti")), -1);
+}
+
+TEST_F(Browsing, TheListsSortAsAFrenchReaderAndOpeningTheOpenFolderAgainReadsIt)
+{
+    for (const char* folder : {"tri/Vide", "tri/Été", "tri/abc"}) tree.makeFolder(folder);
+    for (const char* file : {"tri/Zèbre.txt", "tri/école.txt", "tri/Eau.txt"}) tree.makeFile(file, "x");
+    ui::Main& w = start();
+    openFolder(tree.path("tri"));
+    const auto subFolders = [this] {
+        const std::vector<std::string> all = folderEntries();
+        return std::vector<std::string>(std::find(all.begin(), all.end(), tree.path("tri")) + 1, all.end());
+    };
+    EXPECT_EQ(subFolders(), (std::vector<std::string>{tree.path("tri/abc"), tree.path("tri/Été"), tree.path("tri/Vide")}));
+    EXPECT_EQ(w.Fichier->names(), (QStringList{"Eau.txt", "école.txt", "Zèbre.txt"}));
+
+    // Made outside the program: shown once the open folder is double-clicked again.
+    tree.makeFolder("tri/Neuf");
+    tree.makeFile("tri/neuf.txt", "x");
+    doubleClickFolder(tree.path("tri"));
+    EXPECT_EQ(subFolders(), (std::vector<std::string>{tree.path("tri/abc"), tree.path("tri/Été"), tree.path("tri/Neuf"),
+                                                      tree.path("tri/Vide")}));
+    EXPECT_EQ(w.Fichier->names(), (QStringList{"Eau.txt", "école.txt", "neuf.txt", "Zèbre.txt"}));
+    EXPECT_EQ(state.settings.source, tree.path("tri"));
 }
 
 }  // namespace

@@ -83,5 +83,55 @@ TEST_F(Keyboard, EnterAndSpacePressTheFocusedButton)
     EXPECT_EQ(w.newProf.back()->text().toStdString(), "Neuf");
 }
 
+TEST_F(Keyboard, TheDesktopKeysReachTheirCommandsAndShowInTheMenus)
+{
+    ui::Main& w = start();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    Lines keys;
+    for (const QAction* item : {w.Fin, w.menAide, w.Edite[0], w.Edite[1], w.Relire}) {
+        keys.push_back(item->text().toStdString() + " " + item->shortcut().toString().toStdString());
+    }
+    EXPECT_EQ(keys, (Lines{"&Quitter Ctrl+Q", "&Aide F1", "&Renommer un fichier F2", "Supprimer un fichier Del",
+                           "Relire les Dossiers F5"}));
+
+    QTest::keyClick(&w, Qt::Key_F1);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, "Information");
+    tree.makeFolder("Été");
+    QTest::keyClick(&w, Qt::Key_F5);
+    EXPECT_GE(w.Dossier->rowOf(tree.path("Été")), 0);
+
+    // The edit keys act on the chosen file; Enter on the delete question keeps the file.
+    doubleClickFolder(tree.path("travail"));
+    const auto chooseFirstFile = [&w] {
+        QTest::mouseClick(w.Fichier->viewport(), Qt::LeftButton, {},
+                          w.Fichier->visualRect(w.Fichier->model()->index(0, 0)).center());
+    };
+    dialogs.clear();
+    dialogs.queueAnswer(platform::Answer::No);
+    chooseFirstFile();
+    QTest::keyClick(w.Fichier, Qt::Key_F2);
+    chooseFirstFile();
+    QTest::keyClick(w.Fichier, Qt::Key_Delete);
+    const std::string file = tree.path("travail/a.txt");
+    EXPECT_EQ(shown(), (Lines{"Attention !: Voulez-vous Renommer le Fichier " + file,
+                              "Supprimer un Fichier: Voulez-vous Supprimer le Fichier " + file}));
+    EXPECT_EQ(dialogs.shown()[1].defaultButton, platform::Answer::No);
+    EXPECT_EQ(readFileBytes(file), "nouvelle version");
+
+    // On the review the edit keys have nothing to act on.
+    w.newProf[1]->trigger();
+    click(w.Lance);
+    ASSERT_EQ(w.modeEcran(), 4);
+    clickEntry(w.fichSuppr, 0);
+    QTest::keyClick(w.fichSuppr, Qt::Key_Delete);
+    QTest::keyClick(w.fichSuppr, Qt::Key_F2);
+    EXPECT_EQ(dialogs.shown().size(), 2u);
+
+    QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(w.isVisible());
+}
+
 }  // namespace
 }  // namespace velmorane::testing

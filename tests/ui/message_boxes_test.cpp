@@ -1,7 +1,10 @@
 #include "tests/ui/main_window_fixture.h"
 #include "ui/qt_dialogs.h"
 
+#include <QDialogButtonBox>
+#include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace velmorane::testing {
 namespace {
@@ -43,6 +46,25 @@ TEST_F(MessageBoxes, EachBoxIsCentredOnItsWindowAlsoRightAfterAnother)
     });
     EXPECT_EQ(seen, (std::vector<std::pair<std::string, bool>>{{"Main", true}, {"Main", true}, {"Profil", true},
                                                                {"Profil", true}}));
+}
+
+TEST_F(MessageBoxes, AShortBoxLeavesItsTitleRoomAndQtsOwnButtonsReadInFrench)
+{
+    const auto box = ui::makeMessageBox(platform::stopMessage("Il faut un Nom de Profil", "Ecriture Impossible"), nullptr);
+    box->show();
+    QCoreApplication::processEvents();
+    QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+    titleFont.setBold(true);
+    // Room for the title as a window manager writes it, with its icon and three buttons beside it.
+    EXPECT_GE(box->width(), QFontMetrics(titleFont).horizontalAdvance(QStringLiteral("Ecriture Impossible")) + 120);
+
+    QInputDialog input;
+    input.show();
+    std::vector<std::string> captions;
+    for (const QAbstractButton* button : input.findChild<QDialogButtonBox*>()->buttons()) {
+        captions.push_back(button->text().toStdString());
+    }
+    EXPECT_EQ(captions, (std::vector<std::string>{"OK", "Annuler"}));
 }
 
 }  // namespace

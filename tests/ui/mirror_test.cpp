@@ -219,5 +219,29 @@ TEST_F(InteractiveMirror, NoSecondExecutionOrRunStartsWhileOneIsInProgress)
     EXPECT_EQ(std::distance(fs::directory_iterator(tree.path("archive/lot")), fs::directory_iterator()), 300);
 }
 
+TEST_F(InteractiveMirror, ExecutingWhatTheBoxesLeaveEmptyIsRefusedWithTheReasonOfEachList)
+{
+    ui::Main& w = chooseEverything();
+    click(w.Lance);
+    ASSERT_EQ(w.modeEcran(), 4);
+    for (QCheckBox* box : {w.Ajout[0], w.Modif[0], w.Suppr[0]}) click(box);
+    EXPECT_FALSE(w.hasSomethingToExecute());
+    // Every entry selected under "Eléments Non-Sélectionnés" leaves nothing either.
+    click(w.Modif[1]);
+    w.fichModif->selectAll();
+    EXPECT_FALSE(w.hasSomethingToExecute());
+    const std::string ajout = "rien n'est sélectionné dans Dossier(s) et Fichier(s) à Ajouter ; ";
+    const std::string suppr = " ; rien n'est sélectionné dans Dossier(s) et Fichier(s) à Supprimer.";
+    EXPECT_EQ(shown(), (Lines{"Action Impossible: Aucun élément à exécuter : " + ajout +
+                                  "rien n'est sélectionné dans Fichier(s) à Modifier" + suppr,
+                              "Action Impossible: Aucun élément à exécuter : " + ajout +
+                                  "tout est sélectionné dans Fichier(s) à Modifier, où « Eléments Non-Sélectionnés » "
+                                  "est coché" +
+                                  suppr}));
+    clickEntry(w.fichSuppr, 0);
+    EXPECT_TRUE(w.hasSomethingToExecute());
+    EXPECT_EQ(dialogs.shown().size(), 2u);
+}
+
 }  // namespace
 }  // namespace velmorane::testing

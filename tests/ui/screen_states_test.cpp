@@ -1,4 +1,9 @@
 #include "tests/ui/main_window_fixture.h"
+#include "ui/control_places.h"
+#include "ui/cut_text.h"
+
+#include <QScrollArea>
+#include <QScrollBar>
 
 namespace velmorane::testing {
 namespace {
@@ -28,6 +33,7 @@ protected:
 };
 
 using Marks = std::vector<bool>;
+using Lines = std::vector<std::string>;
 
 TEST_F(ScreenStates, FromTheHomeScreenAtStartThroughProgressArchiveAndUnknownStatesBackHome)
 {
@@ -74,15 +80,16 @@ TEST_F(ScreenStates, TheReviewLaysTheThreeGroupsOutAndLeavingItHidesThem)
 {
     ui::Main& w = reviewWith(1);
     EXPECT_EQ(w.modeEcran(), 4);
+    // The lists share the height above the buttons; the counters hold six digits.
     const std::vector<std::pair<QWidget*, Twips>> places = {
         {w.affAjout, {60, 1140, 4000, 300}},    {w.Ajout[0], {4060, 1140, 2900, 300}},
-        {w.Ajout[1], {6960, 1140, 2900, 300}},  {w.cptAjout, {9860, 1140, 500, 300}},
-        {w.fichAjout, {60, 1440, 10400, 2000}}, {w.affModif, {60, 3500, 4000, 300}},
-        {w.Modif[0], {4060, 3500, 2900, 300}},  {w.Modif[1], {6960, 3500, 2900, 300}},
-        {w.cptModif, {9860, 3500, 500, 300}},   {w.fichModif, {60, 3800, 10400, 2000}},
-        {w.affSuppr, {60, 5860, 4000, 300}},    {w.Suppr[0], {4060, 5860, 2900, 300}},
-        {w.Suppr[1], {6960, 5860, 2900, 300}},  {w.cptSuppr, {9860, 5860, 500, 300}},
-        {w.fichSuppr, {60, 6160, 10400, 2000}}, {w.Selection, {60, 7540, 4000, 300}},
+        {w.Ajout[1], {6960, 1140, 2900, 300}},  {w.cptAjout, {9860, 1140, 660, 300}},
+        {w.fichAjout, {60, 1440, 10400, 1770}}, {w.affModif, {60, 3270, 4000, 300}},
+        {w.Modif[0], {4060, 3270, 2900, 300}},  {w.Modif[1], {6960, 3270, 2900, 300}},
+        {w.cptModif, {9860, 3270, 660, 300}},   {w.fichModif, {60, 3570, 10400, 1770}},
+        {w.affSuppr, {60, 5400, 4000, 300}},    {w.Suppr[0], {4060, 5400, 2900, 300}},
+        {w.Suppr[1], {6960, 5400, 2900, 300}},  {w.cptSuppr, {9860, 5400, 660, 300}},
+        {w.fichSuppr, {60, 5700, 10400, 1770}}, {w.Selection, {60, 7540, 4000, 300}},
         {w.Quitter2, {4120, 7540, 4000, 300}}};
     for (const auto& [control, place] : places) {
         EXPECT_EQ(twips(control), place) << control->objectName().toStdString();
@@ -105,7 +112,7 @@ TEST_F(ScreenStates, AComparisonReviewHasNoCheckBoxesNorSelectionAndQuitter2Take
                        w.cptSuppr, w.Selection}),
               Marks(10, false));
     EXPECT_EQ(visible({w.fichAjout, w.affSuppr}), Marks(2, true));
-    EXPECT_EQ(twips(w.Quitter2), (Twips{2700, 7650, 4000, 300}));  // Selection's design place: 150 + 2490 + 60
+    EXPECT_EQ(twips(w.Quitter2), (Twips{4120, 7540, 4000, 300}));  // beside Selection's place, inside the window
 
     // An "add only" review shows the add pair alone; a comparison after it follows Selection's review place.
     w.Retour_Click();
@@ -117,6 +124,86 @@ TEST_F(ScreenStates, AComparisonReviewHasNoCheckBoxesNorSelectionAndQuitter2Take
     w.Lance_Click();
     EXPECT_EQ(visible({w.Selection, w.Ajout[0]}), Marks(2, false));
     EXPECT_EQ(twips(w.Quitter2), (Twips{4120, 7540, 4000, 300}));
+}
+
+// The sizes the window takes on a 1024×700 screen (its design), on a 1600×1000 screen at scale 2
+// (800×500 device-independent pixels), maximised, and on the whole of a 1600×1000 screen.
+TEST_F(ScreenStates, AtAnySizeNoControlIsOutsideTheWindowOrUnderAnotherAndTheListsShareTheHeight)
+{
+    for (int i = 10; i < 25; ++i) tree.makeFile("archive/vieux" + std::to_string(i) + ".txt", "v");
+    ui::Main& w = reviewWith(1);
+    EXPECT_TRUE(ui::fitsScreen(&w));
+    const auto* area = w.findChild<QScrollArea*>(QStringLiteral("FormArea"));
+    ASSERT_EQ(w.fichSuppr->model()->rowCount(), 15);
+    for (QLabel* counter : {w.cptAjout, w.cptModif, w.cptSuppr}) counter->setText(QStringLiteral("123456"));
+    int previousHeight = 0;
+    for (const QSize size : {QSize(800, 500), w.size(), QSize(), QSize(1600, 1000)}) {
+        if (size.isValid()) {
+            w.showNormal();
+            w.resize(size);
+        } else {
+            w.showMaximized();
+        }
+        QCoreApplication::processEvents();
+        SCOPED_TRACE(std::to_string(w.width()) + "x" + std::to_string(w.height()));
+        EXPECT_EQ(ui::misplacedControls(&w), Lines{});
+        EXPECT_EQ(ui::cutCaptions(&w), Lines{});
+        EXPECT_FALSE(area->verticalScrollBar()->isVisible());
+        EXPECT_EQ(std::vector<int>({w.fichModif->height(), w.fichSuppr->height()}),
+                  std::vector<int>(2, w.fichAjout->height()));
+        EXPECT_GT(w.fichAjout->height(), previousHeight);
+        previousHeight = w.fichAjout->height();
+        // The last entry to delete, chosen, shows whole, and the list ends above the buttons.
+        clickEntry(w.fichSuppr, 14);
+        EXPECT_TRUE(w.fichSuppr->viewport()->rect().contains(w.fichSuppr->visualRect(w.fichSuppr->currentIndex())));
+        EXPECT_LT(w.fichSuppr->geometry().bottom(), w.Selection->geometry().top());
+    }
+
+    // An execution's progress bar takes a row of its own above the buttons.
+    w.setProgress(3, 20000, 1536, 3 * 1024 * 1024);
+    EXPECT_EQ(w.Progression->text().toStdString(), "3 / 20000 éléments · 1,5 ko / 3,0 Mo");
+    EXPECT_EQ(ui::misplacedControls(&w), Lines{});
+    w.setProgress(3, 4, 0, 0);  // nothing to copy: the share done follows the entries
+    EXPECT_EQ(std::make_pair(w.Progression->text().toStdString(), w.Progression->value()),
+              std::make_pair(std::string("3 / 4 éléments"), 750));
+    w.Environ(4);
+    EXPECT_FALSE(w.Progression->isVisible());
+
+    // The home screen keeps the places of its design: a window smaller than it scrolls to them.
+    w.Retour_Click();
+    w.showNormal();
+    w.resize(800, 500);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ui::misplacedControls(&w), Lines{});
+    EXPECT_TRUE(area->verticalScrollBar()->isVisible());
+    EXPECT_EQ(twips(w.Infos), (Twips{6240, 1060, 4260, 5000}));
+
+    ui::place(w.Lance, {0, 0, 9000, 9000});
+    EXPECT_EQ(ui::misplacedControls(&w), (Lines{"Comment1: under Lance", "Lance: outside Infos"}));
+}
+
+TEST_F(ScreenStates, WhileRunningTheCommandsThatWouldStartAnotherAreDisabledThenShowWhatTheScreenSet)
+{
+    ui::Main& w = reviewWith(1);
+    const auto commands = [&w] {
+        return std::vector<bool>{w.Lance->isEnabled(), w.Selection->isEnabled(), w.Quitter2->isEnabled(),
+                                 w.Retour->isEnabled(), w.Init->isEnabled(),     w.Relire->isEnabled(),
+                                 w.Edite[1]->isEnabled(), w.Fin->isEnabled()};
+    };
+    const Marks before = commands();
+    EXPECT_EQ(before, (Marks{true, true, true, true, true, false, true, true}));
+    w.setRunning(true);
+    EXPECT_EQ(commands(), (Marks{false, false, false, false, false, false, false, true}));
+    w.setRunning(false);
+    EXPECT_EQ(commands(), before);
+
+    // What the screen states set meanwhile shows once the run is over.
+    w.setRunning(true);
+    w.Environ(5);
+    w.Environ(1);
+    EXPECT_EQ(commands(), (Marks{false, false, false, false, false, false, false, true}));
+    w.setRunning(false);
+    EXPECT_EQ(commands(), (Marks{true, true, true, false, true, true, true, true}));
 }
 
 }  // namespace
