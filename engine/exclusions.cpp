@@ -74,6 +74,11 @@ void Exclusions::leaveOutFolder(std::string relativePath)
     exactFolders_.insert(std::move(relativePath));
 }
 
+bool Exclusions::leavesOutBelowTop() const
+{
+    return !anyEntry_.empty() || !foldersOnly_.empty() || !exactFolders_.empty();
+}
+
 bool Exclusions::PatternSet::empty() const
 {
     return names.empty() && extensions.empty() && nameGlobs.empty() && pathGlobs.empty();

@@ -26,6 +26,10 @@ public:
     // letter case included, and not a pattern.
     void leaveOutFolder(std::string relativePath);
 
+    // Whether anything below the top of a start folder may be left out: a folder moved or deleted
+    // whole could then take along what the run must leave alone.
+    bool leavesOutBelowTop() const;
+
 private:
     struct TextHash {
         using is_transparent = void;

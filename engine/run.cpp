@@ -5,6 +5,7 @@
 #include "platform/volumes.h"
 
 #include <optional>
+#include <unordered_set>
 
 namespace velmorane::engine {
 namespace {
@@ -28,6 +29,36 @@ RunResult unreadable(const ReadFailure& failure)
 RunResult sourceMissing(const std::string& source)
 {
     return refused(RunOutcome::SourceMissing, platform::Message{source + " est vide ou n'existe pas"});
+}
+
+DestinationChange changeOf(const FolderStructure& dest, const TaskLists& lists)
+{
+    DestinationChange change;
+    change.filesToReplace = static_cast<std::int64_t>(lists.fichModif().count());
+    std::unordered_set<std::string> deletedFolders;
+    const TaskList& deleted = lists.fichSuppr();
+    for (std::size_t i = 0; i < deleted.count(); ++i) {
+        if (deleted.entry(i).isFolder()) {
+            deletedFolders.insert(deleted.entry(i).destPath);
+        } else {
+            ++change.filesToDelete;
+        }
+    }
+    // Every folder below one deleted whole is listed for deletion too.
+    for (const FolderLine& line : dest.lines) {
+        const auto files = static_cast<std::int64_t>(line.files.size());
+        change.filesInDestination += files;
+        if (deletedFolders.contains(line.path)) change.filesToDelete += files;
+    }
+    return change;
+}
+
+std::vector<std::string> foldersOf(const FolderStructure& structure)
+{
+    std::vector<std::string> folders;
+    folders.reserve(structure.lines.size());
+    for (const FolderLine& line : structure.lines) folders.push_back(line.relative);
+    return folders;
 }
 
 bool holdsNothing(const FolderStructure& structure)
@@ -67,6 +98,8 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress, 
     RunResult result;
     result.lists =
         compareStructures(trees.source.structure, trees.dest.structure, progress, pump, twoSecondTimes ? 1 : 0);
+    result.change = changeOf(trees.dest.structure, result.lists);
+    result.destinationFolders = foldersOf(trees.dest.structure);
     if (holding == LockHolding::KeepInResult) result.locks = std::move(locks.locks);
     return result;
 }

@@ -8,7 +8,9 @@
 #include "platform/progress.h"
 
 #include <optional>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace velmorane::engine {
 
@@ -29,11 +31,22 @@ enum class RunOutcome {
     FolderInUse,       // another run holds one of the folders
 };
 
+// What the lists would do to the destination, counted in files: a folder deleted whole counts the
+// files it holds.
+struct DestinationChange {
+    std::int64_t filesInDestination = 0;
+    std::int64_t filesToReplace = 0;
+    std::int64_t filesToDelete = 0;
+};
+
 struct RunResult {
     RunOutcome outcome = RunOutcome::Completed;
     // What the user is told when the outcome is not Completed.
     platform::Message refusal;
     TaskLists lists;
+    DestinationChange change;
+    // Every destination folder the walk read, below the destination ("" for itself, then "a/b/").
+    std::vector<std::string> destinationFolders;
     // Kept when asked for, by a run that executes at once and holds its folders to the end.
     std::optional<RunLocks> locks;
 };

@@ -4,6 +4,7 @@
 #include "platform/file_operations.h"
 #include "platform/letter_case.h"
 #include "platform/paths.h"
+#include "platform/trash.h"
 
 #include <cerrno>
 #include <string_view>
@@ -81,14 +82,13 @@ public:
     ExecutionReport run()
     {
         const auto& flags = settings_.flags;
-        const auto listedFolders = destinationFolders();
         executeList(lists_.fichAjout(), flags.execAjout, settings_.ajoutSelectedChosen, &copiedFolders_,
                     &Execution::addEntry) &&
             executeList(lists_.fichModif(), flags.execModif, settings_.modifSelectedChosen, nullptr,
                         &Execution::replaceEntry) &&
             executeList(lists_.fichSuppr(), flags.execSuppr, settings_.supprSelectedChosen, &deletedFolders_,
                         &Execution::deleteEntry);
-        if (!flags.seulComparer) removeLeftoverTemporaries(listedFolders);
+        if (!flags.seulComparer) removeLeftoverTemporaries();
         return report_;
     }
 
@@ -143,7 +143,8 @@ private:
         if (!insideDestination(entry.destPath)) return failed(outsideDestination());
         const auto to = placeOf(destRoot_, destRootPath_, entry.destPath);
         if (!to.ok()) return failed(*to.error);
-        if (const auto found = platform::lookUp(to.value.folder, to.value.name); !found.ok()) {
+        const auto found = platform::lookUp(to.value.folder, to.value.name);
+        if (!found.ok()) {
             if (!failed(*found.error)) return false;
         } else {
             currentSlot_ = entry.destPath;
@@ -153,9 +154,47 @@ private:
         currentSlot_ = entry.sourcePath;
         const auto from = placeOf(sourceRoot_, sourceRootPath_, entry.sourcePath);
         if (!from.ok()) return failed(*from.error);
-        const auto error = platform::copyFile(from.value.folder, from.value.name, to.value.folder, to.value.name,
-                                              platform::CopyMode::Replace, pump_);
+        if (!found.ok()) return copyInto(from.value, to.value, platform::CopyMode::Replace);
+        return replaceKeepingTheOldInTrash(from.value, to.value, entry.destPath);
+    }
+
+    bool copyInto(const Place& from, const Place& to, platform::CopyMode mode)
+    {
+        const auto error = platform::copyFile(from.folder, from.name, to.folder, to.name, mode, pump_);
         return !error || failed(*error);
+    }
+
+    // The old version goes to the trash of its volume and the new one takes its name; a failed copy
+    // takes the trashing back, so the old version is where it was.
+    bool replaceKeepingTheOldInTrash(const Place& from, const Place& to, const std::string& destPath)
+    {
+        auto kept = platform::keepReplacedInTrash(to.folder, to.name, destPath);
+        if (!kept.ok()) return failed(*kept.error);
+        auto mode = platform::CopyMode::Replace;
+        if (kept.value.outcome == platform::TrashOutcome::NoHardLinks) {
+            // Without hard links the old file moves to the trash first and the new one is added.
+            kept = platform::moveToTrash(to.folder, to.name, destPath);
+            if (!kept.ok()) return failed(*kept.error);
+            mode = platform::CopyMode::Add;
+        }
+        if (kept.value.outcome != platform::TrashOutcome::Trashed) return copyInto(from, to, platform::CopyMode::Replace);
+        const auto error = platform::copyFile(from.folder, from.name, to.folder, to.name, mode, pump_);
+        if (!error) return true;
+        platform::undoTrashing(kept.value, to.folder, to.name);
+        return failed(*error);
+    }
+
+    // A deleted entry goes to the trash of its volume, whole, where one can be used. Nothing when it
+    // was not trashed and is deleted as before: a folder holding what the run leaves alone is never
+    // moved whole, since that would take it along.
+    std::optional<bool> trashEntry(const Place& place, const engine::TaskEntry& entry)
+    {
+        if (entry.isFolder() && settings_.exclusions.leavesOutBelowTop()) return std::nullopt;
+        const auto trashing = platform::moveToTrash(place.folder, place.name, entry.destPath);
+        if (!trashing.ok()) return failed(*trashing.error);
+        if (trashing.value.outcome != platform::TrashOutcome::Trashed) return std::nullopt;
+        if (entry.isFolder()) deletedFolders_.add(entry.destPath);
+        return true;
     }
 
     bool deleteEntry(const engine::TaskEntry& entry)
@@ -164,8 +203,12 @@ private:
         targetSlot_ = entry.destPath;
         const auto at = placeOf(destRoot_, destRootPath_, entry.destPath);
         if (!at.ok()) return failed(*at.error);
-        if (const auto found = platform::lookUp(at.value.folder, at.value.name); !found.ok()) {
-            return failed(*found.error);
+        const auto found = platform::lookUp(at.value.folder, at.value.name);
+        if (!found.ok()) return failed(*found.error);
+        // What stands there now must be what was listed: a link put in a folder's place is no folder.
+        const bool listedKind = entry.isFolder() == (found.value == platform::EntryKind::Folder);
+        if (listedKind) {
+            if (const auto trashed = trashEntry(at.value, entry)) return *trashed;
         }
         if (entry.isFolder()) {
             const auto error = platform::deleteFolder(at.value.folder, at.value.name,
@@ -181,26 +224,11 @@ private:
         return !error || failed(*error);
     }
 
-    // The destination folders that hold the entries of the lists, below the destination root.
-    std::unordered_set<std::string> destinationFolders() const
-    {
-        std::unordered_set<std::string> folders;
-        for (const ListKind kind : engine::kListKinds) {
-            const TaskList& list = lists_[kind];
-            for (std::size_t i = 0; i < list.count(); ++i) {
-                const std::string& path = list.entry(i).destPath;
-                if (!insideDestination(path)) continue;
-                folders.insert(platform::parentFolder(path.substr(destRootPath_.size())));
-            }
-        }
-        return folders;
-    }
-
-    // A killed copy leaves its temporary file behind; an execution clears those of the folders it works in.
-    void removeLeftoverTemporaries(const std::unordered_set<std::string>& folders) const
+    // A killed copy leaves its temporary file behind; an execution clears those of every folder read.
+    void removeLeftoverTemporaries() const
     {
         if (!destRoot_.ok()) return;
-        for (const std::string& folder : folders) {
+        for (const std::string& folder : settings_.destinationFolders) {
             const auto handle = destRoot_.value.openBelow(folder);
             if (handle.ok()) platform::removeLeftoverTemporaries(handle.value);
         }

@@ -1,6 +1,9 @@
 #include "execution/mirror_run.h"
 
+#include "engine/mass_change_guard.h"
+#include "engine/nested_start_folder.h"
 #include "engine/validation.h"
+#include "engine/volume_memory.h"
 #include "execution/journal.h"
 
 namespace velmorane::execution {
@@ -31,7 +34,7 @@ std::optional<Refusal> MirrorRun::refuse(RefusalKind kind, platform::Message mes
     return refusal_;
 }
 
-std::optional<Refusal> MirrorRun::prepare()
+std::optional<Refusal> MirrorRun::prepare(VolumeCheck volumes)
 {
     std::string txtMess;
     if (!engine::TesteOK(settings_, txtMess)) return refuse(RefusalKind::Settings, engine::settingsRefusal(txtMess));
@@ -41,7 +44,19 @@ std::optional<Refusal> MirrorRun::prepare()
                       platform::stopMessage("Fichier de Filtres Incorrect\r\n" + *filters_.failure, "Attention"));
     }
     plan_ = engine::planRun(settings_);
+    if (volumes == VolumeCheck::Refuse) {
+        // A pulled key leaves its mount point as an empty folder of the system disk.
+        for (const std::string* folder : {&plan_.dosSource, &plan_.dosDest}) {
+            if (auto message = engine::volumeChangeMessage(*folder)) {
+                return refuse(RefusalKind::VolumeChanged,
+                              platform::Message{std::move(*message), platform::kApplicationTitle, platform::Icon::Warning});
+            }
+        }
+    }
     plan_.exclusions = engine::Exclusions(filters_.patterns);
+    for (const auto& nested : engine::nestedStartFolders(plan_.dosSource, plan_.dosDest)) {
+        plan_.exclusions.leaveOutFolder(nested.relativePath);
+    }
     return std::nullopt;
 }
 
@@ -53,9 +68,21 @@ std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress, plat
         return refuse(refusalOf(result.outcome), std::move(result.refusal));
     }
     lists_ = std::move(result.lists);
+    change_ = result.change;
+    destinationFolders_ = std::move(result.destinationFolders);
     locks_ = std::move(result.locks);
     outcome_ = RunOutcome::Compared;
     return std::nullopt;
+}
+
+std::optional<Refusal> MirrorRun::guardMassChange()
+{
+    const std::int64_t changed = (plan_.flags.execModif ? change_.filesToReplace : 0) +
+                                 (plan_.flags.execSuppr ? change_.filesToDelete : 0);
+    auto message = engine::massChangeRefusal(changed, change_.filesInDestination, plan_.dosDest);
+    if (!message) return std::nullopt;
+    locks_.reset();
+    return refuse(RefusalKind::MassChange, platform::stopMessage(std::move(*message), "Attention"));
 }
 
 std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const FailureQuestion& ask,
@@ -72,11 +99,13 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
                                plan_.dosDest,
                                plan_.flags,
                                plan_.exclusions,
+                               destinationFolders_,
                                choice.ajoutSelectedChosen,
                                choice.modifSelectedChosen,
                                choice.supprSelectedChosen};
     report_ = executeTasks(lists_, settings, ask, counters, pump);
     outcome_ = report_.stopped ? RunOutcome::Stopped : RunOutcome::Executed;
+    engine::recordVolumes({plan_.dosSource, plan_.dosDest});
     return std::nullopt;
 }
 

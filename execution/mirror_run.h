@@ -22,7 +22,11 @@ struct RunFilters {
 
 // Why a run stopped before executing, and what the user is told: a box in the window, a line on
 // standard error, the first line in the journal.
-enum class RefusalKind { Settings, Filters, SourceMissing, FolderUnreadable, FolderInUse };
+enum class RefusalKind { Settings, Filters, VolumeChanged, SourceMissing, FolderUnreadable, FolderInUse, MassChange };
+
+// A start folder now held by another volume than at its last execution: an unattended run stops,
+// while a person may go on once, and the new volume is then remembered.
+enum class VolumeCheck { Refuse, Accept };
 
 struct Refusal {
     RefusalKind kind;
@@ -46,13 +50,17 @@ class MirrorRun {
 public:
     MirrorRun(engine::RunSettings settings, RunFilters filters);
 
-    // The settings, then the filters; the plan is made when both are accepted.
-    std::optional<Refusal> prepare();
+    // The settings, the filters, then the volumes of the two start folders; the plan is made when
+    // they are accepted. A start folder inside the other is left out of the outer tree.
+    std::optional<Refusal> prepare(VolumeCheck volumes = VolumeCheck::Refuse);
     // Locks both folders, reads and compares them. The locks stay held when asked, by a run that
     // executes at once; otherwise the review waits with the folders free.
     std::optional<Refusal> compare(platform::ProgressSink& progress, platform::EventPump& pump,
                                    engine::LockHolding holding = engine::LockHolding::ReleaseAtEnd);
-    // Executes the chosen entries, taking the locks again when they were released.
+    // An unattended run does not carry out lists that would delete or replace most of the destination.
+    std::optional<Refusal> guardMassChange();
+    // Executes the chosen entries, taking the locks again when they were released, and remembers
+    // the volumes that held the start folders.
     std::optional<Refusal> execute(const ExecutionChoice& choice, const FailureQuestion& ask, CounterSink& counters,
                                    platform::EventPump& pump);
 
@@ -74,6 +82,8 @@ private:
     RunFilters filters_;
     engine::RunPlan plan_;
     TaskLists lists_;
+    engine::DestinationChange change_;
+    std::vector<std::string> destinationFolders_;
     std::optional<engine::RunLocks> locks_;
     std::optional<Refusal> refusal_;
     ExecutionReport report_;

@@ -37,6 +37,7 @@ int runUnattended(const CommandWords& words, std::ostream& err)
     };
     auto refusal = run.prepare();
     if (!refusal) refusal = run.compare(progress, pump, engine::LockHolding::KeepInResult);
+    if (!refusal) refusal = run.guardMassChange();
     if (!refusal) refusal = run.execute({}, ask, counters, pump);
     if (refusal) dialogs.show(refusal->message);
 

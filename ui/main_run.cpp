@@ -89,7 +89,16 @@ void Main::Lance_Click()
     if (busy_) return;
     BusyScope busy(*this, busy_);
     execution::MirrorRun run(state_.settings, profiles::loadRunFilters(state_));
-    if (const auto refusal = run.prepare()) {
+    auto refusal = run.prepare();
+    if (refusal && refusal->kind == execution::RefusalKind::VolumeChanged && !execAuto_) {
+        if (!goOnOnAnotherVolume(refusal->message)) {
+            Environ(5);
+            Environ(1);
+            return;
+        }
+        refusal = run.prepare(execution::VolumeCheck::Accept);
+    }
+    if (refusal) {
         if (refusal->kind == execution::RefusalKind::Settings) state_.txtMess = refusal->message.text;
         dialogs_.show(refusal->message);
         if (execAuto_) stopBeforeExecution(run);
@@ -114,11 +123,26 @@ void Main::Lance_Click()
     endRun(std::move(run));
 }
 
+// A person may mirror onto a folder that really moved to another disk; its new volume is then
+// remembered by the execution.
+bool Main::goOnOnAnotherVolume(const platform::Message& refusal)
+{
+    platform::Message question = platform::question(refusal.text + "\r\nContinuer quand même ?", refusal.title,
+                                                    platform::Icon::Warning);
+    question.defaultButton = platform::Answer::No;
+    return dialogs_.show(question) == platform::Answer::Yes;
+}
+
 void Main::endRun(execution::MirrorRun run)
 {
     run_ = std::move(run);
     reloadLists();
     if (execAuto_) {
+        if (const auto refusal = run_.guardMassChange()) {
+            dialogs_.show(refusal->message);
+            stopBeforeExecution(run_);
+            return;
+        }
         if (!auto_) auto_ = std::make_unique<Auto>();
         auto_->setAffiche("Exécution\r\ndes\r\ntâches");
         executeUnattended();

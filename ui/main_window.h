@@ -224,6 +224,7 @@ private:
     void stopUnattended();
     void stopBeforeExecution(const execution::MirrorRun& run);
     void journalProfileNotFound(const std::string& name);
+    bool goOnOnAnotherVolume(const platform::Message& refusal);
 
     void environProgress();
     void environReview();
