@@ -31,6 +31,17 @@ std::vector<ChildRange> childRanges(const FolderStructure& structure)
     return ranges;
 }
 
+// The bytes of the files in each folder and all its sub-folders: a folder copied whole brings them.
+std::vector<std::int64_t> subtreeBytes(const FolderStructure& structure)
+{
+    std::vector<std::int64_t> bytes(structure.lines.size(), 0);
+    for (std::size_t i = structure.lines.size(); i-- > 0;) {
+        for (const auto& file : structure.lines[i].files) bytes[i] += file.size;
+        if (i > 0) bytes[structure.lines[i].parent] += bytes[i];
+    }
+    return bytes;
+}
+
 std::string_view lineName(const FolderLine& line)
 {
     std::string_view relative = line.relative;
@@ -41,8 +52,12 @@ std::string_view lineName(const FolderLine& line)
 
 TaskEntry fileEntry(const platform::FileRecord& file, std::string sourcePath, std::string destPath)
 {
-    return {file.isLink ? EntryKind::Link : EntryKind::File, file.size,      file.modified, file.modifiedNanoseconds,
-            std::move(sourcePath),                           std::move(destPath)};
+    return {file.isLink ? EntryKind::Link : EntryKind::File,
+            file.size,
+            file.modified,
+            file.modifiedNanoseconds,
+            std::move(sourcePath),
+            std::move(destPath)};
 }
 
 class Comparison {
@@ -75,6 +90,7 @@ private:
     void compareSourceFolders()
     {
         matchFolders();
+        const std::vector<std::int64_t> bytes = subtreeBytes(source_);
         destPathOf_.resize(source_.lines.size());
         for (std::size_t i = 0; i < source_.lines.size(); ++i) {
             const FolderLine& line = source_.lines[i];
@@ -87,7 +103,7 @@ private:
             } else {
                 // A new folder lands in the real destination folder of its parent, whatever its case.
                 destPathOf_[i] = destPathOf_[line.parent] + std::string(lineName(line)) + platform::kSeparator;
-                lists_.fichAjout().add({EntryKind::Folder, 0, 0, 0, line.path, destPathOf_[i]});
+                lists_.fichAjout().add({EntryKind::Folder, bytes[i], 0, 0, line.path, destPathOf_[i]});
             }
         }
     }

@@ -8,7 +8,8 @@ namespace velmorane::engine {
 enum class EntryKind { Folder, File, Link };
 
 // One task of a list, as the comparison decided it. Size and time are those the review shows: the
-// source's for an add or a replacement, the destination's for a deletion (none for a folder). The
+// source's for an add or a replacement, the destination's for a deletion. A folder to add has the
+// bytes of all it holds and no time; a folder to delete, neither. The
 // two paths are the real ones on each side (the source path is empty for a deletion), so nothing
 // is ever rebuilt from the text the user reads.
 struct TaskEntry {

@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 #include "platform/trash.h"
 
+#include <array>
 #include <cerrno>
 #include <string_view>
 #include <unordered_set>
@@ -82,6 +83,7 @@ public:
     ExecutionReport run()
     {
         const auto& flags = settings_.flags;
+        countWhatIsChosen();
         executeList(lists_.fichAjout(), flags.execAjout, settings_.ajoutSelectedChosen, &copiedFolders_,
                     &Execution::addEntry) &&
             executeList(lists_.fichModif(), flags.execModif, settings_.modifSelectedChosen, nullptr,
@@ -104,17 +106,75 @@ private:
         report_.activeListHadEntries = true;
         for (std::size_t i = 0; i < list.count(); ++i) {
             showCounter(list.kind(), i);
+            if (pump_.stopRequested()) return interrupt(list, i, choice);
             if (handledFolders && handledFolders->contains(list.entry(i).destPath)) {
                 report_.actionFaite = true;
                 list.setSelected(i, choice);
+                entryDone(0);
                 continue;
             }
             if (list.selected(i) != choice) continue;
             report_.actionFaite = true;
-            if (!(this->*execute)(list.entry(i))) return false;
+            const engine::TaskEntry& entry = list.entry(i);
+            if (!(this->*execute)(entry)) return false;
+            // A folder copy stopped part-way stays listed; any other entry is whole.
+            if (pump_.stopRequested() && entry.isFolder() && list.kind() == ListKind::Ajout) {
+                return interrupt(list, i, choice);
+            }
+            entryDone(list.kind() == ListKind::Suppr ? 0 : static_cast<std::uint64_t>(entry.size));
         }
         list.removeWhereSelectionIs(choice);
         return true;
+    }
+
+    // The entries from `first` on stay in the list as they were; those done leave it.
+    bool interrupt(TaskList& list, std::size_t first, bool choice)
+    {
+        std::vector<bool> untouched;
+        for (std::size_t i = first; i < list.count(); ++i) {
+            untouched.push_back(list.selected(i));
+            list.setSelected(i, !choice);
+        }
+        list.removeWhereSelectionIs(choice);
+        // The untouched entries are the last ones left, in their order.
+        const std::size_t start = list.count() - untouched.size();
+        for (std::size_t i = 0; i < untouched.size(); ++i) list.setSelected(start + i, untouched[i]);
+        report_.interrupted = true;
+        return false;
+    }
+
+    // What the execution will take, for its progress: a folder copied whole brings its content's
+    // bytes, and the entries inside it come with it.
+    void countWhatIsChosen()
+    {
+        const auto& flags = settings_.flags;
+        const std::array<std::pair<bool, bool>, 3> parts = {
+            std::pair{flags.execAjout, settings_.ajoutSelectedChosen},
+            std::pair{flags.execModif, settings_.modifSelectedChosen},
+            std::pair{flags.execSuppr, settings_.supprSelectedChosen}};
+        FolderSet chosenFolders;
+        for (const ListKind kind : engine::kListKinds) {
+            const auto [takesPart, choice] = parts[static_cast<std::size_t>(kind)];
+            if (!takesPart) continue;
+            const TaskList& list = lists_[kind];
+            for (std::size_t i = 0; i < list.count(); ++i) {
+                const engine::TaskEntry& entry = list.entry(i);
+                const bool inside = kind == ListKind::Ajout && chosenFolders.contains(entry.destPath);
+                if (!inside && list.selected(i) != choice) continue;
+                ++progress_.entriesTotal;
+                if (inside || kind == ListKind::Suppr) continue;
+                progress_.bytesTotal += static_cast<std::uint64_t>(entry.size);
+                if (entry.isFolder()) chosenFolders.add(entry.destPath);
+            }
+        }
+    }
+
+    void entryDone(std::uint64_t bytes)
+    {
+        ++report_.entriesDone;
+        progress_.entriesDone = report_.entriesDone;
+        progress_.bytesDone += bytes;
+        counters_.setProgress(progress_);
     }
 
     bool addEntry(const engine::TaskEntry& entry)
@@ -279,6 +339,7 @@ private:
     FolderSet copiedFolders_;
     FolderSet deletedFolders_;
     ExecutionReport report_;
+    ExecutionProgress progress_;
 };
 
 }  // namespace
@@ -299,6 +360,11 @@ platform::Message failureQuestion(const EntryFailure& failure)
 
 std::optional<platform::Message> executionReport(const ExecutionReport& report, const engine::RunFlags& flags)
 {
+    if (report.interrupted) {
+        return platform::Message{"Exécution interrompue : " + std::to_string(report.entriesDone) +
+                                     " fichier(s) traité(s).",
+                                 "Rapport d'activité", platform::Icon::Warning};
+    }
     if (flags.seulComparer || !report.actionFaite || report.stopped) return std::nullopt;
     if (report.failures == 0) {
         return platform::Message{"Exécution terminée correctement !", "Rapport d'activité", platform::Icon::Information};

@@ -7,6 +7,7 @@
 #include "platform/progress.h"
 #include "platform/system_error.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,11 +18,20 @@ using engine::ListKind;
 using engine::TaskList;
 using engine::TaskLists;
 
-// The counters beside the lists, which show the entry being executed.
+// How far an execution is: the entries taken and their bytes, out of those it will take.
+struct ExecutionProgress {
+    std::size_t entriesDone = 0;
+    std::size_t entriesTotal = 0;
+    std::uint64_t bytesDone = 0;
+    std::uint64_t bytesTotal = 0;
+};
+
+// The counters beside the lists, which show the entry being executed, and the progress bar.
 class CounterSink {
 public:
     virtual ~CounterSink() = default;
     virtual void setCounter(ListKind list, const std::string& text) = 0;
+    virtual void setProgress(const ExecutionProgress&) {}
 };
 
 struct ExecutionSettings {
@@ -52,6 +62,10 @@ using FailureQuestion = std::function<bool(const EntryFailure&)>;
 
 struct ExecutionReport {
     bool stopped = false;      // a failure was answered No: the list in progress kept all its entries
+    // The user asked to stop (closing the window): the execution ended between two files, and the
+    // entries done left their lists.
+    bool interrupted = false;
+    std::size_t entriesDone = 0;
     bool actionFaite = false;  // at least one entry was taken
     int failures = 0;          // failures answered Yes
     bool activeListHadEntries = false;  // a list that takes part had entries when execution began
@@ -66,7 +80,7 @@ ExecutionReport executeTasks(TaskLists& lists, const ExecutionSettings& settings
 platform::Message failureQuestion(const EntryFailure& failure);
 
 // The report of an interactive execution: none for a comparison, when nothing was taken, or after
-// a stop answered No.
+// a stop answered No; what was done when the user stopped it.
 std::optional<platform::Message> executionReport(const ExecutionReport& report, const engine::RunFlags& flags);
 
 }  // namespace velmorane::execution

@@ -27,6 +27,11 @@ std::vector<std::string> notExecutedLines(const std::string& windowTitle, const 
     return entryLines(windowTitle, "Non exécuté (" + firstLine + ")", time);
 }
 
+std::vector<std::string> interruptedLines(const std::string& windowTitle, std::size_t entriesDone, std::int64_t time)
+{
+    return entryLines(windowTitle, "Interrompue (" + std::to_string(entriesDone) + " fichier(s) traité(s))", time);
+}
+
 platform::MaybeError writeJournalEntry(const std::string& path, const std::string& windowTitle, int failures,
                                        std::int64_t time)
 {

@@ -104,7 +104,9 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
                                choice.modifSelectedChosen,
                                choice.supprSelectedChosen};
     report_ = executeTasks(lists_, settings, ask, counters, pump);
-    outcome_ = report_.stopped ? RunOutcome::Stopped : RunOutcome::Executed;
+    outcome_ = report_.stopped       ? RunOutcome::Stopped
+               : report_.interrupted ? RunOutcome::Interrupted
+                                     : RunOutcome::Executed;
     engine::recordVolumes({plan_.dosSource, plan_.dosDest});
     return std::nullopt;
 }
@@ -112,11 +114,13 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
 std::vector<std::string> MirrorRun::journalLines(const std::string& windowTitle, std::int64_t time) const
 {
     if (refusal_) return notExecutedLines(windowTitle, refusal_->message.text, time);
+    if (outcome_ == RunOutcome::Interrupted) return interruptedLines(windowTitle, report_.entriesDone, time);
     return execution::journalLines(windowTitle, report_.failures, time);
 }
 
 int MirrorRun::exitStatus() const
 {
+    if (outcome_ == RunOutcome::Interrupted) return 1;
     if (outcome_ != RunOutcome::Executed) return kNothingExecuted;
     return report_.failures > 0 ? 1 : 0;
 }

@@ -41,7 +41,8 @@ struct ExecutionChoice {
     bool supprSelectedChosen = false;
 };
 
-enum class RunOutcome { Pending, Refused, Compared, Executed, Stopped };
+// Stopped: a failure was answered No; Interrupted: the user asked the execution to stop.
+enum class RunOutcome { Pending, Refused, Compared, Executed, Stopped, Interrupted };
 
 // One run, whichever front end drives it: the window, an unattended run, `--liste`, the tests and
 // the benchmarks. It checks the settings and filters, compares the two trees into the task lists,
@@ -72,7 +73,7 @@ public:
 
     // The two journal lines of an unattended run under the window title given ("Profil NAME").
     std::vector<std::string> journalLines(const std::string& windowTitle, std::int64_t time) const;
-    // 0 executed without failure, 1 with failures, 2 nothing executed.
+    // 0 executed without failure, 1 with failures or interrupted, 2 nothing executed.
     int exitStatus() const;
 
 private:

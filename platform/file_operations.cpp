@@ -295,7 +295,7 @@ private:
 
     void copyEntry(const FolderHandle& from, const FolderHandle& to, const FolderEntry& entry, const std::string& path)
     {
-        if (isLeftOut(leavesOut_, path, entry.kind == EntryKind::Folder)) return;
+        if (pump_.stopRequested() || isLeftOut(leavesOut_, path, entry.kind == EntryKind::Folder)) return;
         if (entry.kind != EntryKind::Folder && isTemporaryName(entry.name)) return;
         switch (entry.kind) {
         case EntryKind::Folder: return copySubFolder(from, to, entry.name, path);

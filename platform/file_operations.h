@@ -36,6 +36,8 @@ MaybeError copyFile(const FolderHandle& fromFolder, std::string_view fromName, c
 // Creates the folder `toName` (a taken name fails) and copies the source folder's whole content
 // into it; folder times and permission bits are set after their content, failure or not. A failure
 // part-way does not stop the rest: the first one is returned, naming the file inside the folder.
+// A stop asked through the pump ends the copy between two files, the folders made keeping their
+// bits and times.
 // Says whether an entry inside a folder being copied or deleted is left alone, by its path inside
 // that folder ("sub/name", no trailing "/").
 using EntryFilter = std::function<bool(const std::string& pathInside, bool isFolder)>;

@@ -13,11 +13,13 @@ public:
     virtual void setCompteur(const std::string& text) = 0;
 };
 
-// Lets pending window events be processed from inside a long loop.
+// Lets pending window events be processed from inside a long loop, and tells it when the user,
+// through one of those events, asked it to stop: it then ends between two files.
 class EventPump {
 public:
     virtual ~EventPump() = default;
     virtual void processEvents() = 0;
+    virtual bool stopRequested() const { return false; }
 };
 
 class NullProgress : public ProgressSink {

@@ -19,6 +19,29 @@ Auto::Auto(QWidget* parent) : QWidget(parent, Qt::Window)
     setBackground(Affiche, QColor(0, 0, 0));
     setTextColour(Affiche, QColor(255, 255, 255));
     place(Affiche, {1335, 555, 2040, 555});
+
+    Progression = new QProgressBar(this);
+    Progression->setObjectName(QStringLiteral("Progression"));
+    Progression->setTextVisible(true);
+    place(Progression, {240, 2520, 4200, 300});
+    Progression->hide();
+}
+
+void Auto::setProgress(const QProgressBar* progress)
+{
+    Progression->setRange(progress->minimum(), progress->maximum());
+    Progression->setValue(progress->value());
+    Progression->setFormat(progress->format());
+    Progression->show();
+}
+
+void Auto::closeEvent(QCloseEvent* event)
+{
+    if (closeQuestion_ && !closeQuestion_()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void Auto::setAffiche(const std::string& text)

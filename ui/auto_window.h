@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QCloseEvent>
 #include <QLabel>
+#include <QProgressBar>
 #include <QWidget>
 
+#include <functional>
 #include <string>
 
 namespace velmorane::ui {
@@ -15,8 +18,19 @@ public:
 
     // Lines joined by CR LF, shown one under the other; the label sizes itself to them.
     void setAffiche(const std::string& text);
+    // Shows the same progress as the main window's bar.
+    void setProgress(const QProgressBar* progress);
+    // Asked when the user closes the window; false keeps it open.
+    void setCloseQuestion(std::function<bool()> question) { closeQuestion_ = std::move(question); }
 
     QLabel* Affiche = nullptr;
+    QProgressBar* Progression = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    std::function<bool()> closeQuestion_;
 };
 
 }  // namespace velmorane::ui

@@ -287,9 +287,14 @@ void Main::Init_Click()
 
 void Main::Fin_Click()
 {
+    if (executing_) {
+        // The execution is inside the event loop and cannot be left from here: it stops between
+        // two files, says what it did, and the program then ends.
+        askToStopExecution(AfterExecution::Quit);
+        return;
+    }
     if (busy_) {
-        // A run or an execution is inside the event loop and cannot be left from here; the program
-        // ends between two entries, where no copy is half done.
+        // A comparison only reads: the program ends at once.
         std::fflush(nullptr);
         std::_Exit(0);
     }

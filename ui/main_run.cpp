@@ -159,24 +159,77 @@ void Main::Selection_Click()
     {
         BusyScope busy(*this, busy_);
         storeSelections();
-        const auto refusal = run_.execute(executionChoice(), failureQuestion(), *counters_, pump_);
-        if (refusal) {
-            dialogs_.show(refusal->message);
-            return;
+        if (!executeRun(executionChoice())) return;
+        if (run_.outcome() != execution::RunOutcome::Stopped) {
+            if (const auto report = execution::executionReport(run_.report(), run_.plan().flags)) dialogs_.show(*report);
+            Environ(4);
         }
-        reloadLists();
-        if (run_.outcome() == execution::RunOutcome::Stopped) return;
-        if (const auto report = execution::executionReport(run_.report(), run_.plan().flags)) dialogs_.show(*report);
-        Environ(4);
         activeListHadEntries = run_.report().activeListHadEntries;
     }
-    if (!activeListHadEntries) Retour_Click();
+    if (afterExecution_ != AfterExecution::Stay) {
+        leaveAfterExecution();
+        return;
+    }
+    if (!activeListHadEntries && run_.outcome() != execution::RunOutcome::Stopped) Retour_Click();
+}
+
+// False when the run could not take its folders again.
+bool Main::executeRun(const execution::ExecutionChoice& choice)
+{
+    pump_.clearStop();
+    afterExecution_ = AfterExecution::Stay;
+    executing_ = true;
+    const auto refusal = run_.execute(choice, failureQuestion(), *counters_, pump_);
+    executing_ = false;
+    if (refusal) {
+        dialogs_.show(refusal->message);
+        return false;
+    }
+    reloadLists();
+    return true;
+}
+
+bool Main::askToStopExecution(AfterExecution after)
+{
+    platform::Message question =
+        platform::question("Une exécution est en cours : l'arrêter ?", platform::kApplicationTitle, platform::Icon::Warning);
+    question.defaultButton = platform::Answer::No;
+    if (dialogs_.show(question) != platform::Answer::Yes) return false;
+    afterExecution_ = after;
+    pump_.requestStop();
+    return true;
+}
+
+void Main::leaveAfterExecution()
+{
+    const AfterExecution after = afterExecution_;
+    afterExecution_ = AfterExecution::Stay;
+    if (after == AfterExecution::Quit) {
+        Fin_Click();
+    } else {
+        close();
+    }
+}
+
+// The window closes only between two runs: during an execution the user is asked, and Oui stops
+// it between two files; the window then closes once the execution has said what it did.
+void Main::closeEvent(QCloseEvent* event)
+{
+    if (executing_) {
+        askToStopExecution(AfterExecution::Close);
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void Main::executeUnattended()
 {
-    run_.execute({}, failureQuestion(), *counters_, pump_);
-    reloadLists();
+    auto_->setCloseQuestion([this] {
+        if (executing_) askToStopExecution(AfterExecution::Stay);
+        return false;
+    });
+    executeRun({});
     if (run_.outcome() == execution::RunOutcome::Stopped) {
         stopUnattended();
         return;

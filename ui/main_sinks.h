@@ -2,6 +2,8 @@
 
 #include "ui/main_window.h"
 
+#include <QElapsedTimer>
+
 namespace velmorane::ui {
 
 // The progress frame, as the run reports to it.
@@ -28,8 +30,20 @@ public:
         counter->setText(QString::fromStdString(text));
     }
 
+    // At most every 50 ms, and always the last step, so a long list of small files costs no time.
+    void setProgress(const execution::ExecutionProgress& progress) override
+    {
+        const bool last = progress.entriesDone == progress.entriesTotal;
+        if (!last && sinceShown_.isValid() && sinceShown_.elapsed() < kIntervalMs) return;
+        sinceShown_.start();
+        main_.setProgress(progress.entriesDone, progress.entriesTotal, progress.bytesDone, progress.bytesTotal);
+        if (main_.execAuto() && main_.autoWindow()) main_.autoWindow()->setProgress(main_.Progression);
+    }
+
 private:
+    static constexpr qint64 kIntervalMs = 50;
     Main& main_;
+    QElapsedTimer sinceShown_;
 };
 
 }  // namespace velmorane::ui

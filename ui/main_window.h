@@ -184,6 +184,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     class ProgressLabels;
@@ -225,6 +226,11 @@ private:
     void stopBeforeExecution(const execution::MirrorRun& run);
     void journalProfileNotFound(const std::string& name);
     bool goOnOnAnotherVolume(const platform::Message& refusal);
+    bool executeRun(const execution::ExecutionChoice& choice);
+    // Closing or quitting during an execution: the user is asked, and Oui stops it between two files.
+    enum class AfterExecution { Stay, Close, Quit };
+    bool askToStopExecution(AfterExecution after);
+    void leaveAfterExecution();
 
     void environProgress();
     void environReview();
@@ -266,6 +272,8 @@ private:
     // A run or an execution is in progress: the commands that would start another do nothing.
     bool busy_ = false;
     std::optional<int> exitStatus_;
+    bool executing_ = false;
+    AfterExecution afterExecution_ = AfterExecution::Stay;
 };
 
 }  // namespace velmorane::ui

@@ -12,9 +12,14 @@ namespace velmorane::ui {
 class QtEventPump : public platform::EventPump {
 public:
     void processEvents() override;
+    bool stopRequested() const override { return stopRequested_; }
+    // The user asked the execution in progress to stop; cleared when the next one starts.
+    void requestStop() { stopRequested_ = true; }
+    void clearStop() { stopRequested_ = false; }
 
 private:
     QElapsedTimer sinceLast_;
+    bool stopRequested_ = false;
 };
 
 }  // namespace velmorane::ui

@@ -1,6 +1,8 @@
 #include "platform/folder_lock.h"
 #include "tests/ui/main_window_fixture.h"
 
+#include <QProgressBar>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <filesystem>
@@ -241,6 +243,45 @@ TEST_F(InteractiveMirror, ExecutingWhatTheBoxesLeaveEmptyIsRefusedWithTheReasonO
     clickEntry(w.fichSuppr, 0);
     EXPECT_TRUE(w.hasSomethingToExecute());
     EXPECT_EQ(dialogs.shown().size(), 2u);
+}
+
+TEST_F(InteractiveMirror, ClosingDuringAnExecutionAsksThenStopsBetweenTwoFilesAndSaysWhatWasDone)
+{
+    constexpr int kFiles = 20000;
+    tree.makeFolder("archive/Lot");
+    for (int i = 0; i < kFiles; ++i) tree.makeFile("travail/Lot/f" + std::to_string(i), "dix octets");
+    ui::Main& w = chooseEverything();
+    click(w.Lance);
+    ASSERT_EQ(w.taskLists().fichAjout().count(), 2u + kFiles);
+
+    // The window is closed as soon as the progress bar first moves; Oui answers the question.
+    QString progressShown;
+    bool closing = false;
+    QObject::connect(w.Progression, &QProgressBar::valueChanged, &w, [&] {
+        if (std::exchange(closing, true)) return;
+        QTimer::singleShot(0, &w, [&] {
+            progressShown = w.Progression->format();
+            w.close();
+        });
+    });
+    dialogs.clear();
+    dialogs.queueAnswer(platform::Answer::Yes);
+    click(w.Selection);
+
+    const Lines copied = namesIn(tree.path("archive/Lot"));
+    ASSERT_GT(copied.size(), 0u);
+    ASSERT_LT(copied.size(), static_cast<std::size_t>(kFiles));
+    for (const std::string& name : copied) EXPECT_TRUE(name.starts_with("f")) << "a temporary file is left: " << name;
+    // Neuf/ and b.txt came first, then the files of Lot one by one.
+    const std::size_t done = 2 + copied.size();
+    EXPECT_EQ(shown(), (Lines{"Velmorane: Une exécution est en cours : l'arrêter ?",
+                              "Rapport d'activité: Exécution interrompue : " + std::to_string(done) +
+                                  " fichier(s) traité(s)."}));
+    EXPECT_EQ(dialogs.shown()[0].defaultButton, platform::Answer::No);
+    EXPECT_EQ(w.taskLists().fichAjout().count(), kFiles - copied.size());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9]+ / 20005 éléments · .+ / .+$")).match(progressShown).hasMatch())
+        << progressShown.toStdString();
+    EXPECT_FALSE(w.isVisible());
 }
 
 }  // namespace
