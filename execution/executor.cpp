@@ -1,6 +1,8 @@
 #include "execution/executor.h"
 
 #include "engine/task_entry.h"
+#include "execution/folder_set.h"
+#include "execution/move_detection.h"
 #include "platform/file_operations.h"
 #include "platform/letter_case.h"
 #include "platform/paths.h"
@@ -47,25 +49,6 @@ platform::Result<Place> placeOf(const platform::Result<platform::FolderHandle>& 
     return {Place{std::move(folder.value), platform::lastComponent(relative)}, std::nullopt};
 }
 
-// The folders an execution has copied or deleted, to recognise entries that lie inside one of them.
-class FolderSet {
-public:
-    void add(const std::string& folder) { folders_.insert(platform::withTrailingSeparator(folder)); }
-
-    bool contains(std::string_view path) const
-    {
-        if (folders_.empty()) return false;
-        for (std::size_t slash = path.find('/'); slash != std::string_view::npos && slash + 1 < path.size();
-             slash = path.find('/', slash + 1)) {
-            if (folders_.count(std::string(path.substr(0, slash + 1)))) return true;
-        }
-        return false;
-    }
-
-private:
-    std::unordered_set<std::string> folders_;
-};
-
 class Execution {
 public:
     Execution(TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask, CounterSink& counters,
@@ -74,7 +57,8 @@ public:
           sourceRootPath_(platform::withTrailingSeparator(settings.dosSource)),
           destRootPath_(platform::withTrailingSeparator(settings.dosDest)),
           sourceRoot_(platform::FolderHandle::openStart(settings.dosSource)),
-          destRoot_(platform::FolderHandle::openStart(settings.dosDest))
+          destRoot_(platform::FolderHandle::openStart(settings.dosDest)),
+          moves_(lists.fichSuppr(), settings, destRoot_, destRootPath_)
     {
     }
 
@@ -104,7 +88,7 @@ private:
         report_.activeListHadEntries = true;
         for (std::size_t i = 0; i < list.count(); ++i) {
             showCounter(list.kind(), i);
-            if (handledFolders && handledFolders->contains(list.entry(i).destPath)) {
+            if ((handledFolders && handledFolders->contains(list.entry(i).destPath)) || movedAway(list, i)) {
                 report_.actionFaite = true;
                 list.setSelected(i, choice);
                 continue;
@@ -126,13 +110,23 @@ private:
         if (!from.ok()) return failed(*from.error);
         const auto to = placeOf(destRoot_, destRootPath_, entry.destPath);
         if (!to.ok()) return failed(*to.error);
+        const std::string inside = entry.sourcePath.substr(sourceRootPath_.size());
+        const auto move = moves_.moveInstead(entry, from.value.folder, from.value.name, to.value.folder, to.value.name,
+                                             leftOutBelow(inside));
+        if (move.movedFrom) {
+            if (entry.isFolder()) {
+                copiedFolders_.add(entry.destPath);
+                deletedFolders_.add(lists_.fichSuppr().entry(*move.movedFrom).destPath);
+            }
+            return !move.failure || failed(*move.failure);
+        }
         if (!entry.isFolder()) {
             const auto error = platform::copyFile(from.value.folder, from.value.name, to.value.folder, to.value.name,
                                                   platform::CopyMode::Add, pump_);
             return !error || failed(*error);
         }
         const auto copy = platform::copyFolder(from.value.folder, from.value.name, to.value.folder, to.value.name, pump_,
-                                               leftOutBelow(entry.sourcePath.substr(sourceRootPath_.size())));
+                                               leftOutBelow(inside));
         if (copy.created) copiedFolders_.add(entry.destPath);
         return !copy.failure || failed(*copy.failure);
     }
@@ -179,6 +173,12 @@ private:
         }
         const auto error = platform::deleteFile(at.value.folder, at.value.name);
         return !error || failed(*error);
+    }
+
+    // A delete whose destination entry an add has already moved into its new place.
+    bool movedAway(const TaskList& list, std::size_t index) const
+    {
+        return list.kind() == ListKind::Suppr && moves_.movedAway(index);
     }
 
     // The destination folders that hold the entries of the lists, below the destination root.
@@ -250,6 +250,7 @@ private:
     std::string targetSlot_;
     FolderSet copiedFolders_;
     FolderSet deletedFolders_;
+    MoveDetection moves_;
     ExecutionReport report_;
 };
 

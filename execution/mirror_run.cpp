@@ -53,6 +53,8 @@ std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress, plat
         return refuse(refusalOf(result.outcome), std::move(result.refusal));
     }
     lists_ = std::move(result.lists);
+    fingerprints_ = std::move(result.fingerprints);
+    timeTolerance_ = result.timeTolerance;
     locks_ = std::move(result.locks);
     outcome_ = RunOutcome::Compared;
     return std::nullopt;
@@ -74,7 +76,10 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
                                plan_.exclusions,
                                choice.ajoutSelectedChosen,
                                choice.modifSelectedChosen,
-                               choice.supprSelectedChosen};
+                               choice.supprSelectedChosen,
+                               &fingerprints_,
+                               timeTolerance_,
+                               choice.detectMoves};
     report_ = executeTasks(lists_, settings, ask, counters, pump);
     outcome_ = report_.stopped ? RunOutcome::Stopped : RunOutcome::Executed;
     return std::nullopt;

@@ -35,6 +35,7 @@ struct ExecutionChoice {
     bool ajoutSelectedChosen = false;
     bool modifSelectedChosen = false;
     bool supprSelectedChosen = false;
+    bool detectMoves = true;  // off only to measure what moves save
 };
 
 enum class RunOutcome { Pending, Refused, Compared, Executed, Stopped };
@@ -74,6 +75,8 @@ private:
     RunFilters filters_;
     engine::RunPlan plan_;
     TaskLists lists_;
+    engine::FolderFingerprints fingerprints_;
+    std::int64_t timeTolerance_ = 0;
     std::optional<engine::RunLocks> locks_;
     std::optional<Refusal> refusal_;
     ExecutionReport report_;
