@@ -98,29 +98,39 @@ MaybeError keepMode(const FolderHandle& folder, const std::string& name, mode_t 
     return lastError();
 }
 
+bool sameModificationTime(const struct stat& a, const struct stat& b)
+{
+    return a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// Writes only what differs: a moved entry mostly has its source's bits and time already, and its
+// access time alone is not worth a write.
 MaybeError keepAttributes(const FolderHandle& from, const std::string& fromName, const FolderHandle& to,
-                          const std::string& toName)
+                          const std::string& toName, const struct stat& dest)
 {
     const auto source = statusOf(from, fromName);
     if (!source) return lastError();
     MaybeError failure;
-    if (S_ISDIR(source->st_mode)) {
+    if (S_ISDIR(source->st_mode) && S_ISDIR(dest.st_mode)) {
         const auto fromChild = from.openChild(fromName);
         if (!fromChild.ok()) return fromChild.error;
         const auto toChild = to.openChild(toName);
         if (!toChild.ok()) return toChild.error;
         const auto inside = entriesOf(toChild.value, {}, nullptr);
         if (!inside) return lastError();
-        for (const auto& entry : *inside) {
-            auto error = keepAttributes(fromChild.value, entry.first, toChild.value, entry.first);
+        for (const auto& [name, status] : *inside) {
+            auto error = keepAttributes(fromChild.value, name, toChild.value, name, status);
             if (error && !failure) failure = std::move(error);
         }
     }
-    if (!S_ISLNK(source->st_mode)) {
+    if (!S_ISLNK(source->st_mode) && (source->st_mode & 07777) != (dest.st_mode & 07777)) {
         if (auto error = keepMode(to, toName, source->st_mode); error && !failure) failure = std::move(error);
     }
     const timespec times[2] = {source->st_atim, source->st_mtim};
-    if (::utimensat(to.fd(), toName.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0 && !failure) failure = lastError();
+    if (!sameModificationTime(*source, dest) && ::utimensat(to.fd(), toName.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0 &&
+        !failure) {
+        failure = lastError();
+    }
     return failure;
 }
 
@@ -150,7 +160,10 @@ MaybeError moveEntry(const FolderHandle& fromFolder, std::string_view fromName, 
 MaybeError keepAttributesOf(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
                             std::string_view toName)
 {
-    return keepAttributes(fromFolder, std::string(fromName), toFolder, std::string(toName));
+    const std::string to(toName);
+    const auto dest = statusOf(toFolder, to);
+    if (!dest) return lastError();
+    return keepAttributes(fromFolder, std::string(fromName), toFolder, to, *dest);
 }
 
 }  // namespace velmorane::platform
