@@ -1,6 +1,7 @@
 #include "execution/executor.h"
 
 #include "engine/task_entry.h"
+#include "execution/entry_place.h"
 #include "execution/folder_set.h"
 #include "execution/move_detection.h"
 #include "platform/file_operations.h"
@@ -14,11 +15,6 @@
 namespace velmorane::execution {
 namespace {
 
-platform::SystemError malformedEntry()
-{
-    return {EINVAL, "Entrée de tâche incorrecte"};
-}
-
 platform::SystemError outsideDestination()
 {
     return {EPERM, "Chemin hors du dossier de destination"};
@@ -30,25 +26,6 @@ bool hasDotDotComponent(std::string_view path)
            path.find("/../") != std::string_view::npos;
 }
 
-// An entry's parent folder, opened one name at a time from the start folder, and its own name.
-struct Place {
-    platform::FolderHandle folder;
-    std::string name;
-};
-
-platform::Result<Place> placeOf(const platform::Result<platform::FolderHandle>& root, const std::string& rootPath,
-                                const std::string& path)
-{
-    if (!root.ok()) return platform::Result<Place>::failure(*root.error);
-    if (path.size() <= rootPath.size() || !path.starts_with(rootPath)) {
-        return platform::Result<Place>::failure(malformedEntry());
-    }
-    const std::string relative = path.substr(rootPath.size());
-    auto folder = root.value.openBelow(platform::parentFolder(relative));
-    if (!folder.ok()) return platform::Result<Place>::failure(*folder.error);
-    return {Place{std::move(folder.value), platform::lastComponent(relative)}, std::nullopt};
-}
-
 class Execution {
 public:
     Execution(TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask, CounterSink& counters,
@@ -58,7 +35,7 @@ public:
           destRootPath_(platform::withTrailingSeparator(settings.dosDest)),
           sourceRoot_(platform::FolderHandle::openStart(settings.dosSource)),
           destRoot_(platform::FolderHandle::openStart(settings.dosDest)),
-          moves_(lists.fichSuppr(), settings, destRoot_, destRootPath_)
+          moves_(lists.fichSuppr(), settings, sourceRoot_, sourceRootPath_, destRoot_, destRootPath_)
     {
     }
 
@@ -110,14 +87,9 @@ private:
         if (!from.ok()) return failed(*from.error);
         const auto to = placeOf(destRoot_, destRootPath_, entry.destPath);
         if (!to.ok()) return failed(*to.error);
-        const std::string inside = entry.sourcePath.substr(sourceRootPath_.size());
-        const auto move = moves_.moveInstead(entry, from.value.folder, from.value.name, to.value.folder, to.value.name,
-                                             leftOutBelow(inside));
-        if (move.movedFrom) {
-            if (entry.isFolder()) {
-                copiedFolders_.add(entry.destPath);
-                deletedFolders_.add(lists_.fichSuppr().entry(*move.movedFrom).destPath);
-            }
+        const auto leavesOut = leftOutBelow(entry.sourcePath.substr(sourceRootPath_.size()));
+        if (const auto move = moves_.moveInstead(entry, leavesOut); move.moved) {
+            if (entry.isFolder()) copiedFolders_.add(entry.destPath);
             return !move.failure || failed(*move.failure);
         }
         if (!entry.isFolder()) {
@@ -126,9 +98,11 @@ private:
             return !error || failed(*error);
         }
         const auto copy = platform::copyFolder(from.value.folder, from.value.name, to.value.folder, to.value.name, pump_,
-                                               leftOutBelow(inside));
+                                               moves_.movingSubFoldersIn(entry, leavesOut));
         if (copy.created) copiedFolders_.add(entry.destPath);
-        return !copy.failure || failed(*copy.failure);
+        if (copy.failure && !failed(*copy.failure)) return false;
+        const auto moveFailure = moves_.takeFailure();
+        return !moveFailure || failed(*moveFailure);
     }
 
     bool replaceEntry(const engine::TaskEntry& entry)
@@ -178,7 +152,7 @@ private:
     // A delete whose destination entry an add has already moved into its new place.
     bool movedAway(const TaskList& list, std::size_t index) const
     {
-        return list.kind() == ListKind::Suppr && moves_.movedAway(index);
+        return list.kind() == ListKind::Suppr && moves_.movedAway(index, list.entry(index).destPath);
     }
 
     // The destination folders that hold the entries of the lists, below the destination root.

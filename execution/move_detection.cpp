@@ -1,6 +1,6 @@
 #include "execution/move_detection.h"
 
-#include "execution/folder_set.h"
+#include "execution/entry_place.h"
 #include "platform/paths.h"
 
 #include <cstdlib>
@@ -12,11 +12,12 @@ bool sameTime(platform::FileTime a, platform::FileTime b, std::int64_t tolerance
     return std::llabs(a.seconds - b.seconds) <= tolerance;
 }
 
-MoveDetection::MoveDetection(const TaskList& fichSuppr, const ExecutionSettings& settings,
-                             const platform::Result<platform::FolderHandle>& destRoot, std::string destRootPath)
-    : fichSuppr_(fichSuppr), settings_(settings), destRoot_(destRoot), destRootPath_(std::move(destRootPath))
+MoveDetection::MoveDetection(const TaskList& fichSuppr, const ExecutionSettings& settings, const Root& sourceRoot,
+                             const std::string& sourceRootPath, const Root& destRoot, const std::string& destRootPath)
+    : fichSuppr_(fichSuppr), settings_(settings), sourceRoot_(sourceRoot), sourceRootPath_(sourceRootPath),
+      destRoot_(destRoot), destRootPath_(destRootPath)
 {
-    if (settings.detectMoves && settings.flags.execSuppr && destRoot.ok()) indexExecutedDeletes();
+    if (settings.detectMoves && settings.flags.execSuppr && sourceRoot.ok() && destRoot.ok()) indexExecutedDeletes();
 }
 
 // The deletes that will be executed: those of the chosen selection state, and those inside a
@@ -72,7 +73,7 @@ std::optional<std::size_t> MoveDetection::onlyOne(const std::vector<std::size_t>
     std::size_t sameNames = 0;
     const std::string name = platform::lastComponent(platform::withoutTrailingSeparator(added.destPath));
     for (const std::size_t i : candidates) {
-        if (movedAway(i)) continue;
+        if (movedAway(i, fichSuppr_.entry(i).destPath)) continue;
         chosen = i;
         ++left;
         if (platform::lastComponent(platform::withoutTrailingSeparator(fichSuppr_.entry(i).destPath)) == name) {
@@ -85,25 +86,49 @@ std::optional<std::size_t> MoveDetection::onlyOne(const std::vector<std::size_t>
     return std::nullopt;
 }
 
-MoveOutcome MoveDetection::moveInstead(const engine::TaskEntry& added, const platform::FolderHandle& fromFolder,
-                                       const std::string& fromName, const platform::FolderHandle& toFolder,
-                                       const std::string& toName, const platform::EntryFilter& leavesOut)
+bool MoveDetection::sameContent(const platform::FolderHandle& fromFolder, const std::string& fromName,
+                                const platform::FolderHandle& toFolder, const std::string& toName,
+                                const platform::EntryFilter& leavesOut) const
 {
-    const auto index = matchingDelete(added);
-    if (!index) return {};
-    const std::string oldPath = platform::withoutTrailingSeparator(fichSuppr_.entry(*index).destPath);
-    if (oldPath.size() <= destRootPath_.size() || !oldPath.starts_with(destRootPath_)) return {};
-    const std::string relative = oldPath.substr(destRootPath_.size());
-    const auto oldFolder = destRoot_.value.openBelow(platform::parentFolder(relative));
-    if (!oldFolder.ok()) return {};
-    const std::string oldName = platform::lastComponent(relative);
     const platform::SameTime same = [this](platform::FileTime a, platform::FileTime b) {
         return sameTime(a, b, settings_.timeTolerance);
     };
-    if (!platform::sameContent(fromFolder, fromName, oldFolder.value, oldName, same, leavesOut)) return {};
-    if (platform::moveEntry(oldFolder.value, oldName, toFolder, toName)) return {};
+    return platform::sameContent(fromFolder, fromName, toFolder, toName, same, leavesOut);
+}
+
+MoveOutcome MoveDetection::moveInstead(const engine::TaskEntry& added, const platform::EntryFilter& leavesOut)
+{
+    const auto index = matchingDelete(added);
+    if (!index) return {};
+    const std::string& oldPath = fichSuppr_.entry(*index).destPath;
+    const auto from = placeOf(sourceRoot_, sourceRootPath_, added.sourcePath);
+    const auto to = placeOf(destRoot_, destRootPath_, added.destPath);
+    const auto old = placeOf(destRoot_, destRootPath_, oldPath);
+    if (!from.ok() || !to.ok() || !old.ok()) return {};
+    if (!sameContent(from.value.folder, from.value.name, old.value.folder, old.value.name, leavesOut)) return {};
+    if (platform::moveEntry(old.value.folder, old.value.name, to.value.folder, to.value.name)) return {};
     moved_.insert(*index);
-    return {index, platform::keepAttributesOf(fromFolder, fromName, toFolder, toName)};
+    if (added.isFolder()) movedFolders_.add(oldPath);
+    return {true, platform::keepAttributesOf(from.value.folder, from.value.name, to.value.folder, to.value.name)};
+}
+
+platform::EntryFilter MoveDetection::movingSubFoldersIn(const engine::TaskEntry& folder,
+                                                        platform::EntryFilter leavesOut)
+{
+    if (foldersByFingerprint_.empty()) return leavesOut;
+    return [this, folder, leavesOut](const std::string& pathInside, bool isFolder) {
+        if (leavesOut && leavesOut(pathInside, isFolder)) return true;
+        if (!isFolder) return false;
+        const std::string inside = platform::withTrailingSeparator(pathInside);
+        const engine::TaskEntry subFolder{engine::EntryKind::Folder, 0, 0, 0, folder.sourcePath + inside,
+                                          folder.destPath + inside};
+        const auto leftOutInside = [&](const std::string& below, bool belowIsFolder) {
+            return leavesOut && leavesOut(inside + below, belowIsFolder);
+        };
+        MoveOutcome move = moveInstead(subFolder, leftOutInside);
+        if (move.failure && !failure_) failure_ = std::move(move.failure);
+        return move.moved;
+    };
 }
 
 }  // namespace velmorane::execution

@@ -40,10 +40,15 @@ TEST(Moves, ARenamedFolderAndFilesRenamedOneByOneAreRenamedInTheArchive)
         makeOnBothSides(m.tree, "Docs/D" + std::to_string(i % 5) + "/brouillon" + std::to_string(i) + ".odt",
                         "texte " + std::to_string(i), kTestTime - i);
     }
+    makeOnBothSides(m.tree, "Musique/Album/piste.ogg", std::string(5000, 'm'));
     m.tree.setMtime("work/Photos/2025/Sous", kTestTime - 100);
     const ino_t photo = inodeOf(m.archive + "/Photos/2025/Sous/photo7.jpg");
     const ino_t draft = inodeOf(m.archive + "/Docs/D3/brouillon8.odt");
-    renameInWork(m.tree, "Photos/2025", "Photos/Voyage 2025");
+    const ino_t track = inodeOf(m.archive + "/Musique/Album/piste.ogg");
+    // Into a new folder, made in the same run beside a new file.
+    m.tree.makeFile("work/Photos/Voyages/carte.txt", "carte");
+    renameInWork(m.tree, "Photos/2025", "Photos/Voyages/2025");
+    renameInWork(m.tree, "Musique/Album", "Musique/Album (2025)");
     for (int i = 0; i < 500; ++i) {
         const std::string folder = "Docs/D" + std::to_string(i % 5) + "/";
         renameInWork(m.tree, folder + "brouillon" + std::to_string(i) + ".odt",
@@ -51,14 +56,15 @@ TEST(Moves, ARenamedFolderAndFilesRenamedOneByOneAreRenamedInTheArchive)
     }
 
     m.compare(1);
-    EXPECT_EQ(counts(m.lists), "502 0 502");  // the folder and its sub-folder, the files
+    EXPECT_EQ(counts(m.lists), "504 0 503");  // each folder, its sub-folders and the files
     m.execute();
 
     EXPECT_EQ(counts(m.lists), "0 0 0");
     EXPECT_EQ(m.messages(), kReportOk);
-    EXPECT_EQ(inodeOf(m.archive + "/Photos/Voyage 2025/Sous/photo7.jpg"), photo);
+    EXPECT_EQ(inodeOf(m.archive + "/Photos/Voyages/2025/Sous/photo7.jpg"), photo);
+    EXPECT_EQ(inodeOf(m.archive + "/Musique/Album (2025)/piste.ogg"), track);
     EXPECT_EQ(inodeOf(m.archive + "/Docs/D3/rapport 8.odt"), draft);
-    EXPECT_EQ(readTree(m.tree.path("archive/Photos/Voyage 2025")), readTree(m.tree.path("work/Photos/Voyage 2025")));
+    EXPECT_EQ(readTree(m.tree.path("archive/Photos/Voyages")), readTree(m.tree.path("work/Photos/Voyages")));
     EXPECT_EQ(readTree(m.archive, FolderTimes::Left), readTree(m.work, FolderTimes::Left));
 }
 
