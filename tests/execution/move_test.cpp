@@ -93,10 +93,13 @@ TEST(Moves, AmbiguousChangedAndUnchosenCasesAreCopiedAndTheArchiveEndsEqual)
     renameInWork(m.tree, "Projet", "Rangé");
     m.tree.makeFile("work/Projet/autre.txt", "autre chose");
     renameInWork(m.tree, "change-ensuite.txt", "changé.txt");
+    makeOnBothSides(m.tree, "Lot/image.png", "image");
+    renameInWork(m.tree, "Lot", "Lot rangé");
 
     m.compare(1);
     // Changed in the archive after the comparison: its old copy is no longer what the add brings.
     m.tree.makeFile("archive/change-ensuite.txt", "AVANT", kTestTime + 10);
+    m.tree.makeFile("archive/Lot/ajout.txt", "ajouté depuis");
     m.execute();
 
     EXPECT_EQ(counts(m.lists), "0 0 0");
@@ -105,6 +108,7 @@ TEST(Moves, AmbiguousChangedAndUnchosenCasesAreCopiedAndTheArchiveEndsEqual)
     EXPECT_NE(inodeOf(m.archive + "/jumeau-c.txt"), twin);
     EXPECT_NE(inodeOf(m.archive + "/jumeau-d.txt"), twin);
     EXPECT_EQ(readFileBytes(m.archive + "/changé.txt"), "avant");
+    EXPECT_EQ(namesIn(m.archive + "/Lot rangé"), Names{"image.png"});
     EXPECT_EQ(readTree(m.archive, FolderTimes::Left), readTree(m.work, FolderTimes::Left));
 
     // The delete not chosen in the review: the old file stays and the new one is a copy.
