@@ -158,13 +158,14 @@ void measure(const char* what, const std::string& work, const std::string& archi
     ::sync();
     const double rsync = measured([&] { run({"rsync", "-a", "--delete", work + "/", rsyncArchive + "/"}); });
     ::sync();
+    const double withMoves = moves.compare + moves.execute;
+    const double withoutMoves = copies.compare + copies.execute;
     std::printf("%s\n"
                 "  execute: with moves %.4f s, without %.3f s, ratio %.4f (target <= 0.01)\n"
                 "  whole run (compare + execute): with moves %.3f s, without %.3f s, rsync -a --delete %.3f s;\n"
                 "  ratios with moves / without %.4f, with moves / rsync %.4f\n",
-                what, moves.execute, copies.execute, moves.execute / copies.execute, moves.compare + moves.execute,
-                copies.compare + copies.execute, rsync, (moves.compare + moves.execute) / (copies.compare + copies.execute),
-                (moves.compare + moves.execute) / rsync);
+                what, moves.execute, copies.execute, moves.execute / copies.execute, withMoves, withoutMoves, rsync,
+                withMoves / withoutMoves, withMoves / rsync);
 }
 
 }  // namespace

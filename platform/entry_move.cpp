@@ -53,7 +53,7 @@ public:
     Likeness(const SameTime& sameTime, const EntryFilter& leavesOut) : sameTime_(sameTime), leavesOut_(leavesOut) {}
 
     // `inside` is where a folder's content lies below the folder being compared.
-    bool entries(const FolderHandle& from, const struct stat& source, const FolderHandle& to,
+    bool alike(const FolderHandle& from, const struct stat& source, const FolderHandle& to,
                  const struct stat& dest, const std::string& fromName, const std::string& toName,
                  const std::string& inside)
     {
@@ -65,18 +65,19 @@ public:
         }
         const auto fromChild = from.openChild(fromName);
         const auto toChild = to.openChild(toName);
-        return fromChild.ok() && toChild.ok() && folders(fromChild.value, toChild.value, inside);
+        return fromChild.ok() && toChild.ok() && foldersAlike(fromChild.value, toChild.value, inside);
     }
 
 private:
-    bool folders(const FolderHandle& from, const FolderHandle& to, const std::string& inside)
+    bool foldersAlike(const FolderHandle& from, const FolderHandle& to, const std::string& inside)
     {
         const auto sources = entriesOf(from, inside, &leavesOut_);
         const auto dests = entriesOf(to, inside, nullptr);
         if (!sources || !dests || sources->size() != dests->size()) return false;
         for (const auto& [name, source] : *sources) {
             const auto dest = dests->find(name);
-            if (dest == dests->end() || !entries(from, source, to, dest->second, name, name, inside + name + kSeparator)) return false;
+            if (dest == dests->end()) return false;
+            if (!alike(from, source, to, dest->second, name, name, inside + name + kSeparator)) return false;
         }
         return true;
     }
@@ -143,7 +144,7 @@ bool sameContent(const FolderHandle& fromFolder, std::string_view fromName, cons
     const std::string to(toName);
     const auto source = statusOf(fromFolder, from);
     const auto dest = statusOf(toFolder, to);
-    return source && dest && Likeness(sameTime, leavesOut).entries(fromFolder, *source, toFolder, *dest, from, to, {});
+    return source && dest && Likeness(sameTime, leavesOut).alike(fromFolder, *source, toFolder, *dest, from, to, {});
 }
 
 MaybeError moveEntry(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
