@@ -86,9 +86,11 @@ std::optional<std::size_t> MoveDetection::onlyOne(const std::vector<std::size_t>
     return std::nullopt;
 }
 
-bool MoveDetection::sameContent(const platform::FolderHandle& fromFolder, const std::string& fromName,
-                                const platform::FolderHandle& toFolder, const std::string& toName,
-                                const platform::EntryFilter& leavesOut) const
+std::optional<platform::AttributeFixes> MoveDetection::sameContent(const platform::FolderHandle& fromFolder,
+                                                                   const std::string& fromName,
+                                                                   const platform::FolderHandle& toFolder,
+                                                                   const std::string& toName,
+                                                                   const platform::EntryFilter& leavesOut) const
 {
     const platform::SameTime same = [this](platform::FileTime a, platform::FileTime b) {
         return sameTime(a, b, settings_.timeTolerance);
@@ -105,11 +107,13 @@ MoveOutcome MoveDetection::moveInstead(const engine::TaskEntry& added, const pla
     const auto to = placeOf(destRoot_, destRootPath_, added.destPath);
     const auto old = placeOf(destRoot_, destRootPath_, oldPath);
     if (!from.ok() || !to.ok() || !old.ok()) return {};
-    if (!sameContent(from.value.folder, from.value.name, old.value.folder, old.value.name, leavesOut)) return {};
+    const auto fixes = sameContent(from.value.folder, from.value.name, old.value.folder, old.value.name, leavesOut);
+    if (!fixes) return {};
     if (platform::moveEntry(old.value.folder, old.value.name, to.value.folder, to.value.name)) return {};
     moved_.insert(*index);
     if (added.isFolder()) movedFolders_.add(oldPath);
-    return {true, platform::keepAttributesOf(from.value.folder, from.value.name, to.value.folder, to.value.name)};
+    return {true,
+            platform::keepAttributesOf(from.value.folder, from.value.name, to.value.folder, to.value.name, *fixes)};
 }
 
 platform::EntryFilter MoveDetection::movingSubFoldersIn(const engine::TaskEntry& folder,

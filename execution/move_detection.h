@@ -60,9 +60,11 @@ private:
     std::optional<std::size_t> matchingDelete(const engine::TaskEntry& added) const;
     std::optional<std::size_t> onlyOne(const std::vector<std::size_t>& candidates,
                                        const engine::TaskEntry& added) const;
-    bool sameContent(const platform::FolderHandle& fromFolder, const std::string& fromName,
-                     const platform::FolderHandle& toFolder, const std::string& toName,
-                     const platform::EntryFilter& leavesOut) const;
+    std::optional<platform::AttributeFixes> sameContent(const platform::FolderHandle& fromFolder,
+                                                        const std::string& fromName,
+                                                        const platform::FolderHandle& toFolder,
+                                                        const std::string& toName,
+                                                        const platform::EntryFilter& leavesOut) const;
 
     const TaskList& fichSuppr_;
     const ExecutionSettings& settings_;

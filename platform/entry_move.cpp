@@ -48,25 +48,45 @@ std::optional<std::map<std::string, struct stat>> entriesOf(const FolderHandle& 
     return entries;
 }
 
+bool sameModificationTime(const struct stat& a, const struct stat& b)
+{
+    return a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// Only what differs is written later: a moved entry mostly has its source's bits and time already,
+// and its access time alone is not worth a write.
+bool needsFix(const struct stat& source, const struct stat& dest)
+{
+    return !sameModificationTime(source, dest) ||
+           (!S_ISLNK(source.st_mode) && (source.st_mode & 07777) != (dest.st_mode & 07777));
+}
+
 class Likeness {
 public:
     Likeness(const SameTime& sameTime, const EntryFilter& leavesOut) : sameTime_(sameTime), leavesOut_(leavesOut) {}
 
-    // `inside` is where a folder's content lies below the folder being compared.
-    bool alike(const FolderHandle& from, const struct stat& source, const FolderHandle& to,
-                 const struct stat& dest, const std::string& fromName, const std::string& toName,
-                 const std::string& inside)
+    // `path` is the entry's path inside the folder being compared, empty for that folder itself.
+    bool alike(const FolderHandle& from, const struct stat& source, const FolderHandle& to, const struct stat& dest,
+               const std::string& fromName, const std::string& toName, const std::string& path)
     {
         if ((source.st_mode & S_IFMT) != (dest.st_mode & S_IFMT) || !isCopied(source.st_mode)) return false;
         if (!S_ISDIR(source.st_mode)) {
-            return source.st_size == dest.st_size &&
-                   sameTime_({source.st_mtim.tv_sec, static_cast<std::int32_t>(source.st_mtim.tv_nsec)},
-                             {dest.st_mtim.tv_sec, static_cast<std::int32_t>(dest.st_mtim.tv_nsec)});
+            if (source.st_size != dest.st_size ||
+                !sameTime_({source.st_mtim.tv_sec, static_cast<std::int32_t>(source.st_mtim.tv_nsec)},
+                           {dest.st_mtim.tv_sec, static_cast<std::int32_t>(dest.st_mtim.tv_nsec)})) {
+                return false;
+            }
+        } else {
+            const auto fromChild = from.openChild(fromName);
+            const auto toChild = to.openChild(toName);
+            if (!fromChild.ok() || !toChild.ok()) return false;
+            if (!foldersAlike(fromChild.value, toChild.value, path.empty() ? path : path + kSeparator)) return false;
         }
-        const auto fromChild = from.openChild(fromName);
-        const auto toChild = to.openChild(toName);
-        return fromChild.ok() && toChild.ok() && foldersAlike(fromChild.value, toChild.value, inside);
+        if (!path.empty() && needsFix(source, dest)) fixes_.push_back({path, source});
+        return true;
     }
+
+    AttributeFixes takeFixes() { return std::move(fixes_); }
 
 private:
     bool foldersAlike(const FolderHandle& from, const FolderHandle& to, const std::string& inside)
@@ -77,13 +97,14 @@ private:
         for (const auto& [name, source] : *sources) {
             const auto dest = dests->find(name);
             if (dest == dests->end()) return false;
-            if (!alike(from, source, to, dest->second, name, name, inside + name + kSeparator)) return false;
+            if (!alike(from, source, to, dest->second, name, name, inside + name)) return false;
         }
         return true;
     }
 
     const SameTime& sameTime_;
     const EntryFilter& leavesOut_;
+    AttributeFixes fixes_;  // children before their folder
 };
 
 MaybeError lastError()
@@ -99,52 +120,29 @@ MaybeError keepMode(const FolderHandle& folder, const std::string& name, mode_t 
     return lastError();
 }
 
-bool sameModificationTime(const struct stat& a, const struct stat& b)
+MaybeError keepAttributes(const FolderHandle& folder, const std::string& name, const struct stat& source)
 {
-    return a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
-}
-
-// Writes only what differs: a moved entry mostly has its source's bits and time already, and its
-// access time alone is not worth a write.
-MaybeError keepAttributes(const FolderHandle& from, const std::string& fromName, const FolderHandle& to,
-                          const std::string& toName, const struct stat& dest)
-{
-    const auto source = statusOf(from, fromName);
-    if (!source) return lastError();
     MaybeError failure;
-    if (S_ISDIR(source->st_mode) && S_ISDIR(dest.st_mode)) {
-        const auto fromChild = from.openChild(fromName);
-        if (!fromChild.ok()) return fromChild.error;
-        const auto toChild = to.openChild(toName);
-        if (!toChild.ok()) return toChild.error;
-        const auto inside = entriesOf(toChild.value, {}, nullptr);
-        if (!inside) return lastError();
-        for (const auto& [name, status] : *inside) {
-            auto error = keepAttributes(fromChild.value, name, toChild.value, name, status);
-            if (error && !failure) failure = std::move(error);
-        }
-    }
-    if (!S_ISLNK(source->st_mode) && (source->st_mode & 07777) != (dest.st_mode & 07777)) {
-        if (auto error = keepMode(to, toName, source->st_mode); error && !failure) failure = std::move(error);
-    }
-    const timespec times[2] = {source->st_atim, source->st_mtim};
-    if (!sameModificationTime(*source, dest) && ::utimensat(to.fd(), toName.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0 &&
-        !failure) {
-        failure = lastError();
-    }
+    if (!S_ISLNK(source.st_mode)) failure = keepMode(folder, name, source.st_mode);
+    const timespec times[2] = {source.st_atim, source.st_mtim};
+    if (::utimensat(folder.fd(), name.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0 && !failure) failure = lastError();
     return failure;
 }
 
 }  // namespace
 
-bool sameContent(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
-                 std::string_view toName, const SameTime& sameTime, const EntryFilter& leavesOut)
+std::optional<AttributeFixes> sameContent(const FolderHandle& fromFolder, std::string_view fromName,
+                                          const FolderHandle& toFolder, std::string_view toName,
+                                          const SameTime& sameTime, const EntryFilter& leavesOut)
 {
     const std::string from(fromName);
     const std::string to(toName);
     const auto source = statusOf(fromFolder, from);
     const auto dest = statusOf(toFolder, to);
-    return source && dest && Likeness(sameTime, leavesOut).alike(fromFolder, *source, toFolder, *dest, from, to, {});
+    if (!source || !dest) return std::nullopt;
+    Likeness likeness(sameTime, leavesOut);
+    if (!likeness.alike(fromFolder, *source, toFolder, *dest, from, to, {})) return std::nullopt;
+    return likeness.takeFixes();
 }
 
 MaybeError moveEntry(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
@@ -159,12 +157,28 @@ MaybeError moveEntry(const FolderHandle& fromFolder, std::string_view fromName, 
 }
 
 MaybeError keepAttributesOf(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
-                            std::string_view toName)
+                            std::string_view toName, const AttributeFixes& fixes)
 {
     const std::string to(toName);
+    MaybeError failure;
+    if (!fixes.empty()) {
+        const auto moved = toFolder.openChild(to);
+        if (!moved.ok()) return moved.error;
+        for (const AttributeFix& fix : fixes) {
+            const auto folder = moved.value.openBelow(parentFolder(fix.pathInside));
+            auto error = folder.ok() ? keepAttributes(folder.value, lastComponent(fix.pathInside), fix.source)
+                                     : folder.error;
+            if (error && !failure) failure = std::move(error);
+        }
+    }
+    // Looked at after the rename: some volumes give a renamed entry the time of the rename.
+    const auto source = statusOf(fromFolder, std::string(fromName));
     const auto dest = statusOf(toFolder, to);
-    if (!dest) return lastError();
-    return keepAttributes(fromFolder, std::string(fromName), toFolder, to, *dest);
+    if (!source || !dest) return failure ? failure : lastError();
+    if (needsFix(*source, *dest)) {
+        if (auto error = keepAttributes(toFolder, to, *source); error && !failure) failure = std::move(error);
+    }
+    return failure;
 }
 
 }  // namespace velmorane::platform
