@@ -149,6 +149,8 @@ MaybeError moveEntry(const FolderHandle& fromFolder, std::string_view fromName, 
                      std::string_view toName)
 {
     if (!isPlainName(fromName) || !isPlainName(toName)) return systemError(EINVAL);
+    // No plain rename where the flag is refused: the user-space FAT driver that refuses it empties a
+    // folder it renames plainly, and a copy is always there to fall back on.
     if (::renameat2(fromFolder.fd(), std::string(fromName).c_str(), toFolder.fd(), std::string(toName).c_str(),
                     RENAME_NOREPLACE) != 0) {
         return lastError();
