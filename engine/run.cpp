@@ -96,8 +96,11 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress, 
     const bool twoSecondTimes =
         platform::folderKeepsTwoSecondTimes(plan.dosSource) || platform::folderKeepsTwoSecondTimes(plan.dosDest);
     RunResult result;
+    result.timeTolerance = twoSecondTimes ? 1 : 0;
     result.lists =
-        compareStructures(trees.source.structure, trees.dest.structure, progress, pump, twoSecondTimes ? 1 : 0);
+        compareStructures(trees.source.structure, trees.dest.structure, progress, pump, result.timeTolerance);
+    result.fingerprints = fingerprintListedFolders(trees.source.structure, trees.dest.structure, result.lists,
+                                                   result.timeTolerance == 0);
     result.change = changeOf(trees.dest.structure, result.lists);
     result.destinationFolders = foldersOf(trees.dest.structure);
     if (holding == LockHolding::KeepInResult) result.locks = std::move(locks.locks);

@@ -2,11 +2,13 @@
 
 #include "engine/comparison.h"
 #include "engine/exclusions.h"
+#include "engine/folder_fingerprints.h"
 #include "engine/run_locks.h"
 #include "engine/settings.h"
 #include "platform/dialogs.h"
 #include "platform/progress.h"
 
+#include <cstdint>
 #include <optional>
 #include <cstdint>
 #include <string>
@@ -47,6 +49,9 @@ struct RunResult {
     DestinationChange change;
     // Every destination folder the walk read, below the destination ("" for itself, then "a/b/").
     std::vector<std::string> destinationFolders;
+    // What the execution needs to carry out an add and a delete as one move.
+    FolderFingerprints fingerprints;
+    std::int64_t timeTolerance = 0;  // the comparison's, in seconds
     // Kept when asked for, by a run that executes at once and holds its folders to the end.
     std::optional<RunLocks> locks;
 };

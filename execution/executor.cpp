@@ -1,6 +1,9 @@
 #include "execution/executor.h"
 
 #include "engine/task_entry.h"
+#include "execution/entry_place.h"
+#include "execution/folder_set.h"
+#include "execution/move_detection.h"
 #include "platform/file_operations.h"
 #include "platform/letter_case.h"
 #include "platform/paths.h"
@@ -14,11 +17,6 @@
 namespace velmorane::execution {
 namespace {
 
-platform::SystemError malformedEntry()
-{
-    return {EINVAL, "Entrée de tâche incorrecte"};
-}
-
 platform::SystemError outsideDestination()
 {
     return {EPERM, "Chemin hors du dossier de destination"};
@@ -30,44 +28,6 @@ bool hasDotDotComponent(std::string_view path)
            path.find("/../") != std::string_view::npos;
 }
 
-// An entry's parent folder, opened one name at a time from the start folder, and its own name.
-struct Place {
-    platform::FolderHandle folder;
-    std::string name;
-};
-
-platform::Result<Place> placeOf(const platform::Result<platform::FolderHandle>& root, const std::string& rootPath,
-                                const std::string& path)
-{
-    if (!root.ok()) return platform::Result<Place>::failure(*root.error);
-    if (path.size() <= rootPath.size() || !path.starts_with(rootPath)) {
-        return platform::Result<Place>::failure(malformedEntry());
-    }
-    const std::string relative = path.substr(rootPath.size());
-    auto folder = root.value.openBelow(platform::parentFolder(relative));
-    if (!folder.ok()) return platform::Result<Place>::failure(*folder.error);
-    return {Place{std::move(folder.value), platform::lastComponent(relative)}, std::nullopt};
-}
-
-// The folders an execution has copied or deleted, to recognise entries that lie inside one of them.
-class FolderSet {
-public:
-    void add(const std::string& folder) { folders_.insert(platform::withTrailingSeparator(folder)); }
-
-    bool contains(std::string_view path) const
-    {
-        if (folders_.empty()) return false;
-        for (std::size_t slash = path.find('/'); slash != std::string_view::npos && slash + 1 < path.size();
-             slash = path.find('/', slash + 1)) {
-            if (folders_.count(std::string(path.substr(0, slash + 1)))) return true;
-        }
-        return false;
-    }
-
-private:
-    std::unordered_set<std::string> folders_;
-};
-
 class Execution {
 public:
     Execution(TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask, CounterSink& counters,
@@ -76,7 +36,8 @@ public:
           sourceRootPath_(platform::withTrailingSeparator(settings.dosSource)),
           destRootPath_(platform::withTrailingSeparator(settings.dosDest)),
           sourceRoot_(platform::FolderHandle::openStart(settings.dosSource)),
-          destRoot_(platform::FolderHandle::openStart(settings.dosDest))
+          destRoot_(platform::FolderHandle::openStart(settings.dosDest)),
+          moves_(lists.fichSuppr(), settings, sourceRoot_, sourceRootPath_, destRoot_, destRootPath_)
     {
     }
 
@@ -107,7 +68,7 @@ private:
         for (std::size_t i = 0; i < list.count(); ++i) {
             showCounter(list.kind(), i);
             if (pump_.stopRequested()) return interrupt(list, i, choice);
-            if (handledFolders && handledFolders->contains(list.entry(i).destPath)) {
+            if ((handledFolders && handledFolders->contains(list.entry(i).destPath)) || movedAway(list, i)) {
                 report_.actionFaite = true;
                 list.setSelected(i, choice);
                 entryDone(0);
@@ -186,15 +147,22 @@ private:
         if (!from.ok()) return failed(*from.error);
         const auto to = placeOf(destRoot_, destRootPath_, entry.destPath);
         if (!to.ok()) return failed(*to.error);
+        const auto leavesOut = leftOutBelow(entry.sourcePath.substr(sourceRootPath_.size()));
+        if (const auto move = moves_.moveInstead(entry, leavesOut); move.moved) {
+            if (entry.isFolder()) copiedFolders_.add(entry.destPath);
+            return !move.failure || failed(*move.failure);
+        }
         if (!entry.isFolder()) {
             const auto error = platform::copyFile(from.value.folder, from.value.name, to.value.folder, to.value.name,
                                                   platform::CopyMode::Add, pump_);
             return !error || failed(*error);
         }
         const auto copy = platform::copyFolder(from.value.folder, from.value.name, to.value.folder, to.value.name, pump_,
-                                               leftOutBelow(entry.sourcePath.substr(sourceRootPath_.size())));
+                                               moves_.movingSubFoldersIn(entry, leavesOut));
         if (copy.created) copiedFolders_.add(entry.destPath);
-        return !copy.failure || failed(*copy.failure);
+        if (copy.failure && !failed(*copy.failure)) return false;
+        const auto moveFailure = moves_.takeFailure();
+        return !moveFailure || failed(*moveFailure);
     }
 
     bool replaceEntry(const engine::TaskEntry& entry)
@@ -284,6 +252,12 @@ private:
         return !error || failed(*error);
     }
 
+    // A delete whose destination entry an add has already moved into its new place.
+    bool movedAway(const TaskList& list, std::size_t index) const
+    {
+        return list.kind() == ListKind::Suppr && moves_.movedAway(index, list.entry(index).destPath);
+    }
+
     // A killed copy leaves its temporary file behind; an execution clears those of every folder read.
     void removeLeftoverTemporaries() const
     {
@@ -338,6 +312,7 @@ private:
     std::string targetSlot_;
     FolderSet copiedFolders_;
     FolderSet deletedFolders_;
+    MoveDetection moves_;
     ExecutionReport report_;
     ExecutionProgress progress_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/exclusions.h"
+#include "engine/folder_fingerprints.h"
 #include "engine/settings.h"
 #include "engine/task_list.h"
 #include "platform/dialogs.h"
@@ -48,6 +49,11 @@ struct ExecutionSettings {
     bool ajoutSelectedChosen = false;
     bool modifSelectedChosen = false;
     bool supprSelectedChosen = false;
+    // What the comparison knew of the folders added and deleted, and how far apart its times may be:
+    // an add and a delete holding the same content are carried out as one rename.
+    const engine::FolderFingerprints* fingerprints = nullptr;
+    std::int64_t timeTolerance = 0;
+    bool detectMoves = true;  // off only to measure what moves save
 };
 
 // An entry that could not be executed: the system's reason and the two files it concerns.

@@ -70,6 +70,8 @@ std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress, plat
     lists_ = std::move(result.lists);
     change_ = result.change;
     destinationFolders_ = std::move(result.destinationFolders);
+    fingerprints_ = std::move(result.fingerprints);
+    timeTolerance_ = result.timeTolerance;
     locks_ = std::move(result.locks);
     outcome_ = RunOutcome::Compared;
     return std::nullopt;
@@ -102,7 +104,10 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
                                destinationFolders_,
                                choice.ajoutSelectedChosen,
                                choice.modifSelectedChosen,
-                               choice.supprSelectedChosen};
+                               choice.supprSelectedChosen,
+                               &fingerprints_,
+                               timeTolerance_,
+                               choice.detectMoves};
     report_ = executeTasks(lists_, settings, ask, counters, pump);
     outcome_ = report_.stopped       ? RunOutcome::Stopped
                : report_.interrupted ? RunOutcome::Interrupted

@@ -39,6 +39,7 @@ struct ExecutionChoice {
     bool ajoutSelectedChosen = false;
     bool modifSelectedChosen = false;
     bool supprSelectedChosen = false;
+    bool detectMoves = true;  // off only to measure what moves save
 };
 
 // Stopped: a failure was answered No; Interrupted: the user asked the execution to stop.
@@ -85,6 +86,8 @@ private:
     TaskLists lists_;
     engine::DestinationChange change_;
     std::vector<std::string> destinationFolders_;
+    engine::FolderFingerprints fingerprints_;
+    std::int64_t timeTolerance_ = 0;
     std::optional<engine::RunLocks> locks_;
     std::optional<Refusal> refusal_;
     ExecutionReport report_;

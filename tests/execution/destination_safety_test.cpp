@@ -138,7 +138,7 @@ TEST(LeftoverTemporaries, AreNeverListedAndAnExecutionRemovesThoseOfItsFoldersBu
     EXPECT_EQ(namesIn(m.work + "/Docs").size(), expected.size() + 1) << "the source is only read";
 }
 
-TEST(LeftOutEntries, StayOutOfAFolderCopiedOrDeletedWhole)
+TEST(LeftOutEntries, StayOutOfAFolderCopiedMovedOrDeletedWhole)
 {
     Mirror m;
     m.filters = {"node_modules/", "*.tmp"};
@@ -148,8 +148,20 @@ TEST(LeftOutEntries, StayOutOfAFolderCopiedOrDeletedWhole)
     m.tree.makeFile("archive/vieux/y.txt", "y");
     m.tree.makeFile("archive/vieux/x.tmp", "x");
     m.tree.makeFile("archive/vieux/node_modules/z.js", "z");
+    // Renamed folders: a left-out file stays where it is, whether the folder is moved or copied.
+    for (const char* side : {"work/rangé/", "archive/ancien/"}) {
+        m.tree.makeFile(std::string(side) + "y.txt", "y");
+        m.tree.makeFile(std::string(side) + "w.tmp", "w");
+    }
+    m.tree.makeFile("work/rangé 2/y.txt", "y");
+    m.tree.makeFile("work/rangé 2/w.tmp", "w");
+    m.tree.makeFile("archive/ancien 2/y.txt", "y");
 
     EXPECT_EQ(mirrorOnce(m), kReportOk);
+    EXPECT_EQ(namesIn(m.archive), (Names{"ancien", "projet", "rangé", "rangé 2", "vieux"}));
+    EXPECT_EQ(namesIn(m.archive + "/rangé"), Names{"y.txt"});
+    EXPECT_EQ(namesIn(m.archive + "/ancien"), Names{"w.tmp"});
+    EXPECT_EQ(namesIn(m.archive + "/rangé 2"), Names{"y.txt"});
     EXPECT_EQ(namesIn(m.archive + "/projet"), (Names{"a.txt", "sous"}));
     EXPECT_EQ(namesIn(m.archive + "/projet/sous"), Names{});
     EXPECT_EQ(namesIn(m.archive + "/vieux"), (Names{"node_modules", "x.tmp"}));

@@ -241,6 +241,29 @@ TEST_P(RealMedia, AnEmptySourceIsRefusedAndNothingIsDeleted)
     EXPECT_EQ(readTree(archive), archiveBefore);
 }
 
+// Renames the key may refuse (folders through the FAT driver) fall back to copies.
+TEST_P(RealMedia, RenamedFilesAndFoldersEndEqualWhetherTheKeyRenamesThemOrNot)
+{
+    for (const std::string& side : {std::string("work/"), onKey("")}) {
+        m.tree.makeFile(side + "Photos/2025/plage.jpg", std::string(30000, 'p'), kTestTime - 2);
+        m.tree.makeFile(side + "Photos/2025/Sous/port.jpg", std::string(20000, 'q'), kTestTime - 4);
+        m.tree.makeFile(side + "brouillon.txt", "brouillon", kTestTime + 2);
+    }
+    m.compare(1);
+    ASSERT_EQ(counts(m.lists), "0 0 0");
+    std::filesystem::rename(m.tree.path("work/Photos/2025"), m.tree.path("work/Photos/Voyage"));
+    std::filesystem::rename(m.tree.path("work/brouillon.txt"), m.tree.path("work/rapport final.txt"));
+
+    m.compare(1);
+    EXPECT_EQ(counts(m.lists), "3 0 3");
+    m.execute();
+    m.compare(1);
+
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+    EXPECT_EQ(m.messages(), kReportOk);
+    EXPECT_EQ(withoutModes(readTree(m.archive, FolderTimes::Left)), withoutModes(readTree(m.work, FolderTimes::Left)));
+}
+
 INSTANTIATE_TEST_SUITE_P(Images, RealMedia, ::testing::Values(VolumeKind::Fat32, VolumeKind::ExFat),
                          [](const ::testing::TestParamInfo<VolumeKind>& info) {
                              return std::string(volumeKindName(info.param));

@@ -1,0 +1,209 @@
+// What moves save: a 2 000-file, 1 GiB folder renamed in the work folder, then 500 files renamed
+// one by one inside unchanged folders. Each is mirrored three times from the same starting
+// archive: by Velmorane as it runs, by Velmorane with moves turned off (a copy and a delete), and
+// by `rsync -a --delete`. The archives start as `cp -a` copies of the work folder.
+#include "execution/mirror_run.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace velmorane;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kBigFolders = 20;
+constexpr int kBigFilesPerFolder = 100;
+constexpr std::size_t kBigFileSize = std::size_t{512} << 10;  // 2 000 files of 512 KiB: 1 GiB
+constexpr int kSmallFolders = 5;
+constexpr int kRenamedFiles = 500;
+constexpr int kMoveRounds = 3;
+
+[[noreturn]] void die(const std::string& what)
+{
+    std::perror(what.c_str());
+    std::exit(1);
+}
+
+void makeFolder(const std::string& path)
+{
+    if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) die(path);
+}
+
+void writeFile(const std::string& path, std::size_t size, int number)
+{
+    std::string content(size, '\0');
+    for (std::size_t i = 0; i < size; i += 4096) content[i] = static_cast<char>('a' + (i / 4096 + number) % 26);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0 || ::write(fd, content.data(), size) != static_cast<ssize_t>(size)) die(path);
+    ::close(fd);
+}
+
+void rename(const std::string& from, const std::string& to)
+{
+    if (::rename(from.c_str(), to.c_str()) != 0) die(from);
+}
+
+std::string smallFile(int i, bool renamed)
+{
+    return "Docs/D" + std::to_string(i % kSmallFolders) + (renamed ? "/rapport " : "/brouillon") + std::to_string(i) +
+           ".odt";
+}
+
+void makeWork(const std::string& work)
+{
+    makeFolder(work);
+    makeFolder(work + "/Grand");
+    makeFolder(work + "/Docs");
+    int number = 0;
+    for (int f = 0; f < kBigFolders; ++f) {
+        const std::string folder = work + "/Grand/lot" + std::to_string(f);
+        makeFolder(folder);
+        for (int i = 0; i < kBigFilesPerFolder; ++i) {
+            writeFile(folder + "/photo" + std::to_string(i) + ".jpg", kBigFileSize, number++);
+        }
+    }
+    for (int f = 0; f < kSmallFolders; ++f) makeFolder(work + "/Docs/D" + std::to_string(f));
+    for (int i = 0; i < kRenamedFiles; ++i) writeFile(work + "/" + smallFile(i, false), 2000 + i, i);
+}
+
+double seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+double measured(const std::function<void()>& work)
+{
+    const auto start = Clock::now();
+    work();
+    return seconds(Clock::now() - start);
+}
+
+void run(const std::vector<std::string>& command)
+{
+    const pid_t child = ::fork();
+    if (child < 0) die("fork");
+    if (child == 0) {
+        std::vector<char*> argv;
+        for (const auto& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+        argv.push_back(nullptr);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s failed\n", command[0].c_str());
+        std::exit(1);
+    }
+}
+
+class NoCounters : public execution::CounterSink {
+public:
+    void setCounter(execution::ListKind, const std::string&) override {}
+};
+
+struct VelmoraneCost {
+    double compare = 0;
+    double execute = 0;
+};
+
+// A full mirror as the program runs it, checked to have left nothing to do.
+VelmoraneCost velmoraneRun(const std::string& work, const std::string& archive, bool detectMoves)
+{
+    execution::MirrorRun mirror({work, archive, 0, 1, {}, {}}, {});
+    platform::NullProgress progress;
+    platform::NullEventPump pump;
+    NoCounters counters;
+    bool failed = false;
+    const execution::FailureQuestion ask = [&](const execution::EntryFailure&) {
+        failed = true;
+        return true;
+    };
+    VelmoraneCost cost;
+    std::optional<execution::Refusal> refusal;
+    cost.compare = measured([&] {
+        refusal = mirror.prepare();
+        if (!refusal) refusal = mirror.compare(progress, pump);
+    });
+    execution::ExecutionChoice choice;
+    choice.detectMoves = detectMoves;
+    if (!refusal) cost.execute = measured([&] { refusal = mirror.execute(choice, ask, counters, pump); });
+    const auto& lists = mirror.lists();
+    if (refusal || failed || lists.fichAjout().count() + lists.fichModif().count() + lists.fichSuppr().count()) {
+        std::fprintf(stderr, "Velmorane run into %s did not complete\n", archive.c_str());
+        std::exit(1);
+    }
+    return cost;
+}
+
+// The three mirrors of one change; `undo` puts the first archive back as it was before the change.
+// Each copy is made once: a gigabyte at a time is enough for this machine.
+void measure(const char* what, const std::string& work, const std::string& archive, const std::string& rsyncArchive,
+             const std::function<void()>& undo)
+{
+    ::sync();
+    // Moves cost little and vary with the shared machine's load: the best of a few, undone each time.
+    VelmoraneCost moves{1e9, 1e9};
+    for (int round = 0; round < kMoveRounds; ++round) {
+        const VelmoraneCost cost = velmoraneRun(work, archive, true);
+        if (cost.compare + cost.execute < moves.compare + moves.execute) moves = cost;
+        ::sync();
+        undo();
+        ::sync();
+    }
+    const VelmoraneCost copies = velmoraneRun(work, archive, false);
+    ::sync();
+    const double rsync = measured([&] { run({"rsync", "-a", "--delete", work + "/", rsyncArchive + "/"}); });
+    ::sync();
+    const double withMoves = moves.compare + moves.execute;
+    const double withoutMoves = copies.compare + copies.execute;
+    std::printf("%s\n"
+                "  execute: with moves %.4f s, without %.3f s, ratio %.4f\n"
+                "  whole run (compare + execute): with moves %.3f s, without %.3f s, rsync -a --delete %.3f s;\n"
+                "  ratios with moves / without %.4f, with moves / rsync %.4f\n",
+                what, moves.execute, copies.execute, moves.execute / copies.execute, withMoves, withoutMoves, rsync,
+                withMoves / withoutMoves, withMoves / rsync);
+}
+
+}  // namespace
+
+int main()
+{
+    const char* chosen = std::getenv("VELMORANE_BENCH_DIR");
+    const std::string base = (chosen && *chosen ? std::string(chosen) : std::string("/tmp/velmorane-bench")) +
+                             "/moves-" + std::to_string(::getpid());
+    std::filesystem::create_directories(base);
+    const std::string work = base + "/work";
+    const std::string archive = base + "/archive";
+    const std::string rsyncArchive = base + "/archive-rsync";
+    const double made = measured([&] {
+        makeWork(work);
+        run({"cp", "-a", work, archive});
+        run({"cp", "-a", work, rsyncArchive});
+    });
+    std::printf("trees made in %.1f s\n", made);
+
+    rename(work + "/Grand", work + "/Grand renommé");
+    measure("a 2000-file, 1 GiB folder renamed (target: execute ratio <= 0.01)", work, archive, rsyncArchive,
+            [&] { rename(archive + "/Grand renommé", archive + "/Grand"); });
+
+    for (int i = 0; i < kRenamedFiles; ++i) rename(work + "/" + smallFile(i, false), work + "/" + smallFile(i, true));
+    measure("500 files renamed one by one in 5 unchanged folders", work, archive, rsyncArchive, [&] {
+        for (int i = 0; i < kRenamedFiles; ++i) {
+            rename(archive + "/" + smallFile(i, true), archive + "/" + smallFile(i, false));
+        }
+    });
+
+    std::filesystem::remove_all(base);
+    return 0;
+}
