@@ -97,7 +97,8 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress, 
         platform::folderKeepsTwoSecondTimes(plan.dosSource) || platform::folderKeepsTwoSecondTimes(plan.dosDest);
     RunResult result;
     result.lists =
-        compareStructures(trees.source.structure, trees.dest.structure, progress, pump, twoSecondTimes ? 1 : 0);
+        compareStructures(trees.source.structure, trees.dest.structure, progress, pump, twoSecondTimes ? 1 : 0,
+                          plan.exclusions);
     result.change = changeOf(trees.dest.structure, result.lists);
     result.destinationFolders = foldersOf(trees.dest.structure);
     if (holding == LockHolding::KeepInResult) result.locks = std::move(locks.locks);
