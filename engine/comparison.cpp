@@ -63,8 +63,13 @@ TaskEntry fileEntry(const platform::FileRecord& file, std::string sourcePath, st
 class Comparison {
 public:
     Comparison(const FolderStructure& source, const FolderStructure& dest, platform::ProgressSink& progress,
-               platform::EventPump& pump, std::int64_t timeTolerance)
-        : source_(source), dest_(dest), progress_(progress), pump_(pump), timeTolerance_(timeTolerance)
+               platform::EventPump& pump, std::int64_t timeTolerance, const Exclusions& exclusions)
+        : source_(source),
+          dest_(dest),
+          progress_(progress),
+          pump_(pump),
+          timeTolerance_(timeTolerance),
+          exclusions_(exclusions)
     {
     }
 
@@ -142,7 +147,15 @@ private:
         for (std::size_t i = 0; i < dest_.lines.size(); ++i) {
             if (destTaken_[i]) continue;
             showCount();
-            lists_.fichSuppr().add({EntryKind::Folder, 0, 0, 0, {}, dest_.lines[i].path});
+            const FolderLine& line = dest_.lines[i];
+            if (exclusions_.leadsToLeftOutFolder(line.relative)) {
+                // It holds the other start folder: what else it holds goes, the folder stays.
+                for (const auto& file : line.files) {
+                    lists_.fichSuppr().add(fileEntry(file, {}, line.path + file.name));
+                }
+                continue;
+            }
+            lists_.fichSuppr().add({EntryKind::Folder, 0, 0, 0, {}, line.path});
         }
     }
 
@@ -196,6 +209,7 @@ private:
     platform::ProgressSink& progress_;
     platform::EventPump& pump_;
     const std::int64_t timeTolerance_;
+    const Exclusions& exclusions_;
     std::vector<std::optional<std::size_t>> destMatchOf_;
     std::vector<bool> destTaken_;
     std::vector<std::string> destPathOf_;
@@ -207,9 +221,10 @@ private:
 }  // namespace
 
 TaskLists compareStructures(const FolderStructure& source, const FolderStructure& dest,
-                            platform::ProgressSink& progress, platform::EventPump& pump, std::int64_t timeTolerance)
+                            platform::ProgressSink& progress, platform::EventPump& pump, std::int64_t timeTolerance,
+                            const Exclusions& exclusions)
 {
-    return Comparison(source, dest, progress, pump, timeTolerance).run();
+    return Comparison(source, dest, progress, pump, timeTolerance, exclusions).run();
 }
 
 }  // namespace velmorane::engine

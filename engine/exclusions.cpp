@@ -79,6 +79,13 @@ bool Exclusions::leavesOutBelowTop() const
     return !anyEntry_.empty() || !foldersOnly_.empty() || !exactFolders_.empty();
 }
 
+bool Exclusions::leadsToLeftOutFolder(std::string_view relativeFolder) const
+{
+    return std::any_of(exactFolders_.begin(), exactFolders_.end(), [&](const std::string& folder) {
+        return folder.size() > relativeFolder.size() && folder.starts_with(relativeFolder);
+    });
+}
+
 bool Exclusions::PatternSet::empty() const
 {
     return names.empty() && extensions.empty() && nameGlobs.empty() && pathGlobs.empty();

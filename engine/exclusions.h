@@ -30,6 +30,10 @@ public:
     // whole could then take along what the run must leave alone.
     bool leavesOutBelowTop() const;
 
+    // Whether a folder named exactly to be left out lies below this one ("a/", "" for the start
+    // folder): such a folder is on the way to it and cannot go whole.
+    bool leadsToLeftOutFolder(std::string_view relativeFolder) const;
+
 private:
     struct TextHash {
         using is_transparent = void;

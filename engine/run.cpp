@@ -98,7 +98,8 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress, 
     RunResult result;
     result.timeTolerance = twoSecondTimes ? 1 : 0;
     result.lists =
-        compareStructures(trees.source.structure, trees.dest.structure, progress, pump, result.timeTolerance);
+        compareStructures(trees.source.structure, trees.dest.structure, progress, pump, result.timeTolerance,
+                          plan.exclusions);
     result.fingerprints = fingerprintListedFolders(trees.source.structure, trees.dest.structure, result.lists,
                                                    result.timeTolerance == 0);
     result.change = changeOf(trees.dest.structure, result.lists);

@@ -1,4 +1,5 @@
 #include "tests/support/child_process.h"
+#include "tests/support/mounted_volume.h"
 #include "tests/support/mirror_tree.h"
 
 #include <gtest/gtest.h>
@@ -21,13 +22,34 @@ protected:
                                              profileRecord("Nom avec espaces", work, archive));
     }
 
-    ProgramRun velmorane(const std::vector<std::string>& arguments) { return runProgram(VELMORANE_BINARY, arguments, tree.root()); }
+    // What the runs trash and remember stays in a folder of the test's own.
+    ProgramRun velmorane(const std::vector<std::string>& arguments)
+    {
+        return runProgram(VELMORANE_BINARY, arguments, tree.root(),
+                          {{"XDG_DATA_HOME", home.path("data")}, {"XDG_STATE_HOME", home.path("state")}});
+    }
+
+    void writeProfiles(const std::vector<std::string>& records)
+    {
+        std::string text = " " + std::to_string(records.size()) + " \r\n";
+        for (const std::string& record : records) text += record;
+        tree.makeFile("ArchProfils.vlr", text);
+    }
+
+    // The journal's last entry, without its date line.
+    std::string lastEntry() const
+    {
+        const std::string text = journal();
+        const auto start = text.rfind("\r\n\t");
+        return start == std::string::npos ? text : text.substr(start + 2);
+    }
 
     std::string journal() const
     {
         return std::filesystem::exists(tree.path("ArchJournal.vlr")) ? readFileBytes(tree.path("ArchJournal.vlr")) : "";
     }
 
+    TempFolder home;
     TempFolder tree;
     std::string work = tree.path("travail");
     std::string archive = tree.path("archive");
@@ -131,6 +153,105 @@ TEST_F(VelmoraneCommand, NothingExecutedEndsWithStatusTwoTheReasonAndAJournalEnt
         EXPECT_TRUE(run.err.starts_with("Aucun affichage disponible : ")) << run.err;
         EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line";
     }
+}
+
+// The tree lines below a folder, without those below `left` and the folders leading to it.
+Names outside(const std::string& root, const std::string& left)
+{
+    Names lines;
+    for (const std::string& line : readTree(root, FolderTimes::Left)) {
+        const std::string path = line.substr(0, line.find('|'));
+        if (!path.starts_with(left) && !(path.ends_with('/') && left.starts_with(path))) lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST_F(VelmoraneCommand, AStartFolderInsideTheOtherIsLeftAloneEitherWayAndTheSecondRunHasNothingToDo)
+{
+    // The archive inside the work folder, and the work folder two levels inside the archive.
+    tree.makeFile("dedans/w/doc.txt", "doc");
+    tree.makeFile("dedans/w/sous/x.txt", "x");
+    tree.makeFile("dedans/w/arch/vieux.txt", "v");
+    tree.makeFile("autour/a/haut.txt", "h");
+    tree.makeFile("autour/a/b/autre.txt", "o");
+    tree.makeFile("autour/a/b/w2/f.txt", "f");
+    tree.makeFile("autour/a/b/w2/sous/g.txt", "g");
+    const std::string w = tree.path("dedans/w"), arch = tree.path("dedans/w/arch");
+    const std::string a = tree.path("autour/a"), w2 = tree.path("autour/a/b/w2");
+    writeProfiles({profileRecord("Dedans", w, arch), profileRecord("Autour", w2, a)});
+    const auto innerWork = readTree(w2);
+
+    for (const char* profile : {"Dedans", "Autour"}) {
+        const auto run = velmorane({profile, "X"});
+        EXPECT_EQ(std::make_tuple(run.exitCode, run.err), std::make_tuple(0, std::string())) << profile;
+        const auto second = velmorane({"--liste", profile});
+        EXPECT_EQ(second.out, "Dossier(s) et Fichier(s) à Ajouter ( 0 ) =>\nFichier(s) à Modifier ( 0) =>\n"
+                              "Dossier(s) et Fichier(s) à Supprimer ( 0 ) =>\n")
+            << profile;
+    }
+    EXPECT_EQ(readTree(arch, FolderTimes::Left), outside(w, "arch/"));
+    EXPECT_EQ(namesIn(arch), (Names{"doc.txt", "sous"}));
+    EXPECT_EQ(outside(a, "b/w2/"), readTree(w2, FolderTimes::Left));
+    EXPECT_EQ(namesIn(a + "/b"), Names{"w2"});
+    EXPECT_EQ(readTree(w2), innerWork);
+}
+
+TEST_F(VelmoraneCommand, TheSameFolderUnderTwoNamesIsRefusedAndTwoFoldersDifferingInCaseAreNot)
+{
+    tree.makeLink("lien", "travail");
+    tree.makeFile("s/x.txt", "x");
+    tree.makeFolder("S");
+    writeProfiles({profileRecord("Lien", work, tree.path("lien")), profileRecord("Point", work, work + "/."),
+                   profileRecord("Casse", tree.path("s"), tree.path("S"))});
+    const auto before = readTree(work);
+    for (const char* profile : {"Lien", "Point"}) {
+        const auto run = velmorane({profile, "X"});
+        EXPECT_EQ(std::make_tuple(run.exitCode, run.err),
+                  std::make_tuple(2, std::string("Profil Incorrect : Travail et Archive doivent être différents.\n")));
+        EXPECT_EQ(lastEntry(), "\tExécution du Profil " + std::string(profile) +
+                                   " : Non exécuté (Travail et Archive doivent être différents.)\r\n");
+    }
+    EXPECT_EQ(readTree(work), before);
+
+    EXPECT_EQ(velmorane({"Casse", "X"}).exitCode, 0);
+    EXPECT_EQ(namesIn(tree.path("S")), Names{"x.txt"});
+}
+
+TEST_F(VelmoraneCommand, AnArchiveOnAPulledKeyIsRefusedAndNothingIsWrittenUnderItsEmptyMountPoint)
+{
+    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
+    const std::string key = tree.makeFolder("cle");
+    writeProfiles({profileRecord("Cle", work, key)});
+    {
+        TemporaryMount mounted(TemporaryMount::Kind::Tmpfs, key);
+        EXPECT_EQ(velmorane({"Cle", "X"}).exitCode, 0);
+        EXPECT_EQ(namesIn(key), (Names{"Neuf", "a.txt", "b.txt"}));
+    }
+
+    const std::string refusal =
+        "Le dossier " + key + " n'est plus sur le volume " + key + " : le support est-il branché ?";
+    const auto run = velmorane({"Cle", "X"});
+    EXPECT_EQ(std::make_tuple(run.exitCode, run.err), std::make_tuple(2, "Velmorane : " + refusal + "\n"));
+    EXPECT_EQ(lastEntry(), "\tExécution du Profil Cle : Non exécuté (" + refusal + ")\r\n");
+    const auto listed = velmorane({"--liste", "Cle"});
+    EXPECT_EQ(std::make_tuple(listed.exitCode, listed.out, listed.err),
+              std::make_tuple(2, std::string(), "Velmorane : " + refusal + "\n"));
+    EXPECT_EQ(namesIn(key), Names{});
+}
+
+TEST_F(VelmoraneCommand, AnUnattendedRunThatWouldDeleteMostOfTheDestinationChangesNothing)
+{
+    makeEmptiedSourceTree(tree, "gros/travail", "gros/archive");
+    const std::string archiveFolder = tree.path("gros/archive");
+    writeProfiles({profileRecord("Gros", tree.path("gros/travail"), archiveFolder)});
+    const auto before = readTree(archiveFolder);
+
+    const auto run = velmorane({"Gros", "X"});
+    const std::string refusal =
+        "Exécution refusée : 600 fichier(s) à supprimer ou remplacer sur 1000 dans " + archiveFolder;
+    EXPECT_EQ(std::make_tuple(run.exitCode, run.err), std::make_tuple(2, "Attention : " + refusal + "\n"));
+    EXPECT_EQ(lastEntry(), "\tExécution du Profil Gros : Non exécuté (" + refusal + ")\r\n");
+    EXPECT_EQ(readTree(archiveFolder), before);
 }
 
 // A display number that no X server listens on here.

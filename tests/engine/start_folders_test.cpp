@@ -36,7 +36,8 @@ std::vector<std::string> walked(const std::string& source, const std::string& de
     for (const auto* side : {&pair.source, &pair.dest}) {
         for (const FolderLine& line : side->structure.lines) out.push_back(line.path);
     }
-    const TaskLists lists = compareStructures(pair.source.structure, pair.dest.structure, progress, pump);
+    const TaskLists lists =
+        compareStructures(pair.source.structure, pair.dest.structure, progress, pump, 0, exclusions);
     for (const ListKind kind : kListKinds) {
         for (std::size_t i = 0; i < lists[kind].count(); ++i) out.push_back(lists[kind].text(i));
     }
@@ -111,7 +112,10 @@ TEST(StartFolders, AStartFolderInsideTheOtherIsLeftOutOfBothTreesWhicheverHoldsI
     const std::string a = tree.path("a"), w2 = tree.path("a/b/w2");
     EXPECT_EQ(nested(w2, a), "dest:b/w2");
     const std::string f = testing::fileEntry(w2 + "/f.txt", 1), top = testing::fileEntry(a + "/haut.txt", 1);
-    EXPECT_EQ(walked(w2, a), (std::vector<std::string>{w2 + "/", a + "/", a + "/b/", f, a + "/b/ **Dossier", top}));
+    // The folder on the way to it stays; only what else it holds would go.
+    tree.makeFile("a/b/autre.txt", "o");
+    const std::string other = testing::fileEntry(a + "/b/autre.txt", 1);
+    EXPECT_EQ(walked(w2, a), (std::vector<std::string>{w2 + "/", a + "/", a + "/b/", f, other, top}));
     EXPECT_EQ(walked(a, w2), (std::vector<std::string>{a + "/", a + "/b/", w2 + "/", a + "/b/ **Dossier", top, f}));
     EXPECT_EQ(nested(a, tree.path("w")), "none");
 }

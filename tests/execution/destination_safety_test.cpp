@@ -111,7 +111,7 @@ TEST(FolderCopyFailure, TheQuestionNamesTheEntryAndTheFileInsideAndFoldersGetThe
     EXPECT_EQ(readTree(m.archive + "/A"), (Names{source[0], source[2]}));
 }
 
-TEST(LeftoverTemporaries, AreNeverListedAndAnExecutionRemovesThoseOfItsFoldersButNoUserFile)
+TEST(LeftoverTemporaries, AreNeverListedAndAnExecutionRemovesThoseOfEveryFolderReadButNoUserFile)
 {
     Mirror m;
     const std::string leftover = ".~velmorane.0123456789abcdef.tmp";
@@ -122,6 +122,10 @@ TEST(LeftoverTemporaries, AreNeverListedAndAnExecutionRemovesThoseOfItsFoldersBu
     m.tree.makeFile("archive/Docs/lettre.txt", "ancienne");
     m.tree.makeFile("archive/Docs/" + leftover, "moitié");
     for (const std::string& name : userFiles) m.tree.makeFile("work/Docs/" + name, "à moi");
+    // A folder with no entry in the lists, where a killed copy left its file too.
+    m.tree.makeFile("work/Calme/Fond/c.txt", "c");
+    m.tree.makeFile("archive/Calme/Fond/c.txt", "c");
+    m.tree.makeFile("archive/Calme/Fond/" + leftover, "moitié");
 
     m.compare(1);
     EXPECT_EQ(counts(m.lists), "3 1 0");
@@ -136,6 +140,7 @@ TEST(LeftoverTemporaries, AreNeverListedAndAnExecutionRemovesThoseOfItsFoldersBu
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(namesIn(m.archive + "/Docs"), expected);
     EXPECT_EQ(namesIn(m.work + "/Docs").size(), expected.size() + 1) << "the source is only read";
+    EXPECT_EQ(namesIn(m.archive + "/Calme/Fond"), Names{"c.txt"});
 }
 
 TEST(LeftOutEntries, StayOutOfAFolderCopiedMovedOrDeletedWhole)

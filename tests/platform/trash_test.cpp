@@ -5,6 +5,7 @@
 #include "platform/paths.h"
 #include "tests/support/child_process.h"
 #include "tests/support/mounted_volume.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/test_tree.h"
 
 #include <gtest/gtest.h>
@@ -28,30 +29,16 @@ using testing::readFileBytes;
 using testing::TempFolder;
 using testing::VolumeKind;
 
-// Where the user's data folder is, for one test; the previous setting comes back afterwards.
+// Where the user's home and data folders are, for one test.
 class DataHome {
 public:
     DataHome(const std::string& home, const std::string& dataHome)
+        : environment_({{"HOME", home}, {"XDG_DATA_HOME", dataHome}})
     {
-        for (const char* name : {"HOME", "XDG_DATA_HOME"}) {
-            const char* value = std::getenv(name);
-            saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-        }
-        ::setenv("HOME", home.c_str(), 1);
-        ::setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
     }
-    ~DataHome()
-    {
-        for (const auto& [name, value] : saved_) {
-            if (value) ::setenv(name.c_str(), value->c_str(), 1);
-            else ::unsetenv(name.c_str());
-        }
-    }
-    DataHome(const DataHome&) = delete;
-    DataHome& operator=(const DataHome&) = delete;
 
 private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+    testing::ScopedEnvironment environment_;
 };
 
 // A .trashinfo's text, its deletion date written "<date>" once checked to be a time of the test.

@@ -16,4 +16,15 @@ inline void makeMirrorTree(TempFolder& tree)
     tree.makeFile("archive/Vieux/v.txt", "v");
 }
 
+// An archive of 1 000 small files whose work folder kept only the first 400: a mirror would delete
+// 600, more than half of the archive.
+inline void makeEmptiedSourceTree(TempFolder& tree, const std::string& work, const std::string& archive)
+{
+    for (int i = 0; i < 1000; ++i) {
+        const std::string name = "/f" + std::to_string(1000 + i) + ".txt";
+        tree.makeFile(archive + name, "x");
+        if (i < 400) tree.makeFile(work + name, "x");
+    }
+}
+
 }  // namespace velmorane::testing

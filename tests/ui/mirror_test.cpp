@@ -1,4 +1,6 @@
 #include "platform/folder_lock.h"
+#include "tests/support/mounted_volume.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/ui/main_window_fixture.h"
 
 #include <QProgressBar>
@@ -199,6 +201,39 @@ TEST_F(InteractiveMirror, IncompleteSettingsAndMissingFoldersAreRefusedOnTheHome
     EXPECT_TRUE(dialogs.shown()[0].text.starts_with("Impossible de lire le dossier " + tree.path("nulle part")))
         << dialogs.shown()[0].text;
     EXPECT_TRUE(w.Infos->isVisible());
+}
+
+TEST_F(InteractiveMirror, AnArchiveOnAPulledKeyAsksWhetherToGoOnAndNoLeavesItsEmptyMountPointAlone)
+{
+    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
+    const ScopedEnvironment home({{"XDG_DATA_HOME", tree.path("donnees")}, {"XDG_STATE_HOME", tree.path("etat")}});
+    const std::string key = tree.makeFolder("cle");
+    writeProfiles({profile("Clé", tree.path("travail"), key)});
+    TemporaryMount mounted(TemporaryMount::Kind::Tmpfs, key);
+    ui::Main& w = start("Clé");
+    click(w.Lance);
+    click(w.Selection);
+    ASSERT_EQ(shown(), Lines{"Rapport d'activité: Exécution terminée correctement !"});
+    click(w.Quitter2);
+    mounted.unmount();
+
+    dialogs.clear();
+    click(w.Lance);
+    ASSERT_EQ(shown(), Lines{"Velmorane: Le dossier " + key + " n'est plus sur le volume " + key +
+                             " : le support est-il branché ?\r\nContinuer quand même ?"});
+    const platform::Message& question = dialogs.shown()[0];
+    EXPECT_EQ(std::make_tuple(question.buttons, question.defaultButton, question.icon),
+              std::make_tuple(platform::Buttons::YesNo, platform::Answer::No, platform::Icon::Warning));
+    EXPECT_EQ(w.modeEcran(), 1);
+    EXPECT_EQ(visible({w.Systeme, w.Infos, w.Panneau}), (Marks{true, true, false}));
+    EXPECT_EQ(namesIn(key), Names{});
+
+    // Yes: the person takes the folder as it is now, and reviews what would be done there.
+    dialogs.queueAnswer(platform::Answer::Yes);
+    click(w.Lance);
+    EXPECT_EQ(w.modeEcran(), 4);
+    EXPECT_EQ(entries(w.fichAjout).size(), 3u);
+    EXPECT_EQ(namesIn(key), Names{});
 }
 
 TEST_F(InteractiveMirror, NoSecondExecutionOrRunStartsWhileOneIsInProgress)

@@ -84,6 +84,30 @@ TEST_F(StartUp, AnUnattendedRunThatStopsBeforeExecutingLeavesAnOrdinaryWindow)
     EXPECT_FALSE(fs::exists(tree.path("archive/b.txt")));
 }
 
+TEST_F(StartUp, AnUnattendedRunThatWouldDeleteMostOfTheArchiveIsRefusedAndTheReviewExecutesIt)
+{
+    makeEmptiedSourceTree(tree, "gros/travail", "gros/archive");
+    const std::string archive = tree.path("gros/archive");
+    writeProfiles({profile("Gros", tree.path("gros/travail"), archive)});
+    const auto before = readTree(archive);
+
+    ui::Main& w = start("Gros X");
+    const std::string refusal = "Exécution refusée : 600 fichier(s) à supprimer ou remplacer sur 1000 dans " + archive;
+    EXPECT_EQ(shown(), std::vector<std::string>{"Attention: " + refusal});
+    EXPECT_FALSE(w.exitStatus());
+    EXPECT_TRUE(journal().ends_with("\tExécution du Profil Gros : Non exécuté (" + refusal + ")\r\n")) << journal();
+    EXPECT_EQ(readTree(archive), before);
+
+    // The person who sees the lists may carry them out.
+    dialogs.clear();
+    w.Lance_Click();
+    ASSERT_EQ(w.modeEcran(), 4);
+    EXPECT_EQ(entries(w.fichSuppr).size(), 600u);
+    w.Selection_Click();
+    EXPECT_EQ(shown(), std::vector<std::string>{"Rapport d'activité: Exécution terminée correctement !"});
+    EXPECT_EQ(readTree(archive, FolderTimes::Left), readTree(tree.path("gros/travail"), FolderTimes::Left));
+}
+
 TEST_F(StartUp, AJournalThatCannotBeWrittenIsAskedAboutAndYesEndsWithStatusOne)
 {
     tree.makeFolder("ArchJournal.vlr");  // a folder where the journal file should be
