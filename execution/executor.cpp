@@ -1,6 +1,7 @@
 #include "execution/executor.h"
 
 #include "engine/task_entry.h"
+#include "platform/file_attributes.h"
 #include "platform/file_operations.h"
 #include "platform/letter_case.h"
 #include "platform/paths.h"
@@ -88,6 +89,7 @@ public:
                         &Execution::replaceEntry) &&
             executeList(lists_.fichSuppr(), flags.execSuppr, settings_.supprSelectedChosen, &deletedFolders_,
                         &Execution::deleteEntry);
+        if (!flags.seulComparer && !report_.stopped) settleCommonFolders();
         if (!flags.seulComparer) removeLeftoverTemporaries(listedFolders);
         return report_;
     }
@@ -153,6 +155,13 @@ private:
         currentSlot_ = entry.sourcePath;
         const auto from = placeOf(sourceRoot_, sourceRootPath_, entry.sourcePath);
         if (!from.ok()) return failed(*from.error);
+        // Only the attributes differ: they are set again, unless the content changed since.
+        if (entry.attributesOnly) {
+            const auto updated =
+                platform::updateAttributes(from.value.folder, from.value.name, to.value.folder, to.value.name);
+            if (!updated.ok()) return failed(*updated.error);
+            if (updated.value) return true;
+        }
         const auto error = platform::copyFile(from.value.folder, from.value.name, to.value.folder, to.value.name,
                                               platform::CopyMode::Replace, pump_);
         return !error || failed(*error);
@@ -179,6 +188,32 @@ private:
         }
         const auto error = platform::deleteFile(at.value.folder, at.value.name);
         return !error || failed(*error);
+    }
+
+    // Common folders have no entry: they get the source's bits, owner and times once passed, their
+    // content being done. A failure is put to the user like that of an entry.
+    void settleCommonFolders()
+    {
+        for (const engine::CommonFolder& folder : lists_.foldersToSettle) {
+            if (!insideDestination(folder.destPath) && folder.destPath != destRootPath_) continue;
+            currentSlot_ = folder.sourcePath;
+            targetSlot_ = folder.destPath;
+            const auto from = openBelowRoot(sourceRoot_, sourceRootPath_, folder.sourcePath);
+            const auto to = openBelowRoot(destRoot_, destRootPath_, folder.destPath);
+            platform::MaybeError error = from.ok() ? to.error : from.error;
+            if (!error) error = platform::settleFolder(from.value, to.value);
+            // A folder gone since the comparison made its entries fail already.
+            if (!error || error->number == ENOENT || error->number == ENOTDIR) continue;
+            if (!failed(*error)) return;
+        }
+    }
+
+    static platform::Result<platform::FolderHandle> openBelowRoot(const platform::Result<platform::FolderHandle>& root,
+                                                                  const std::string& rootPath, const std::string& path)
+    {
+        if (!root.ok()) return platform::Result<platform::FolderHandle>::failure(*root.error);
+        if (!path.starts_with(rootPath)) return platform::Result<platform::FolderHandle>::failure(malformedEntry());
+        return root.value.openBelow(path.substr(rootPath.size()));
     }
 
     // The destination folders that hold the entries of the lists, below the destination root.

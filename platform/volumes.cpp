@@ -69,6 +69,25 @@ std::string readMountsTable()
     return text.str();
 }
 
+constexpr VolumeTraits kFatTraits{TimePrecision::TwoSeconds, true, false};
+constexpr VolumeTraits kExFatTraits{TimePrecision::Seconds, true, false};
+constexpr VolumeTraits kWholeSecondTraits{TimePrecision::Seconds, false, false};
+
+constexpr decltype(statfs::f_type) kExFatMagic = 0x2011BAB0;
+constexpr decltype(statfs::f_type) kNtfsMagic = 0x5346544e;
+constexpr decltype(statfs::f_type) kNtfs3Magic = 0x7366746e;
+
+// NTFS names itself at byte 3 of its first sector. A device that cannot be read (a plain user's
+// key) is taken for exFAT, the usual volume behind that driver: at worst an edit of exactly one
+// hour that keeps the size goes unseen.
+bool bootSectorNamesNtfs(const std::string& device)
+{
+    std::ifstream file(device, std::ios::binary);
+    char start[11] = {};
+    if (!file.read(start, sizeof start)) return false;
+    return std::string_view(start + 3, 8) == "NTFS    ";
+}
+
 }  // namespace
 
 std::vector<Volume> parseMounts(std::string_view mountsText)
@@ -110,25 +129,37 @@ std::string volumeOf(const std::string& path, const std::vector<Volume>& volumes
     return best;
 }
 
-bool keepsTwoSecondTimes(std::string_view type)
+VolumeTraits traitsOfType(std::string_view type)
 {
-    return type == "vfat" || type == "msdos" || type == "fuse.fusefat";
+    if (type == "vfat" || type == "msdos" || type == "fuse.fusefat") return kFatTraits;
+    if (type == "exfat" || type == "fuse.exfat" || type == "fuseblk.exfat") return kExFatTraits;
+    if (type == "ntfs" || type == "ntfs3" || type.starts_with("fuse")) return kWholeSecondTraits;
+    return {};
 }
 
-bool folderKeepsTwoSecondTimes(const std::string& folder)
+VolumeTraits volumeTraits(const std::string& folder)
 {
     struct statfs info{};
-    if (::statfs(folder.c_str(), &info) != 0) return false;
-    if (info.f_type == MSDOS_SUPER_MAGIC) return true;
-    if (info.f_type != FUSE_SUPER_MAGIC) return false;
-    // A file system in user space says what it is only in the mounts table.
+    if (::statfs(folder.c_str(), &info) != 0) return kWholeSecondTraits;
+    switch (info.f_type) {
+    case MSDOS_SUPER_MAGIC: return kFatTraits;
+    case kExFatMagic: return kExFatTraits;
+    case kNtfsMagic:
+    case kNtfs3Magic: return kWholeSecondTraits;
+    case FUSE_SUPER_MAGIC: break;
+    default: return {};
+    }
+    // A file system in user space says what it is only in the mounts table, and a block device
+    // driver ("fuseblk") only on its device.
     char real[PATH_MAX];
-    if (!::realpath(folder.c_str(), real)) return false;
+    if (!::realpath(folder.c_str(), real)) return kWholeSecondTraits;
     const std::vector<Volume> volumes = parseMounts(readMountsTable());
     const std::string mountPoint = volumeOf(real, volumes);
     const auto volume = std::find_if(volumes.begin(), volumes.end(),
                                      [&](const Volume& v) { return v.mountPoint == mountPoint; });
-    return volume != volumes.end() && keepsTwoSecondTimes(volume->type);
+    if (volume == volumes.end()) return kWholeSecondTraits;
+    if (volume->type == "fuseblk") return bootSectorNamesNtfs(volume->device) ? kWholeSecondTraits : kExFatTraits;
+    return traitsOfType(volume->type);
 }
 
 }  // namespace velmorane::platform
