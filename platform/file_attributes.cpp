@@ -17,14 +17,12 @@ bool volumeRefuses(int error)
     return error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS || error == EPERM || error == EINVAL;
 }
 
+// Asked each time rather than kept: a process may change its user (tests do, in a child).
 bool isMemberOf(std::uint32_t gid)
 {
-    static const std::vector<gid_t> groups = [] {
-        std::vector<gid_t> all(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
-        all.resize(static_cast<std::size_t>(std::max(::getgroups(static_cast<int>(all.size()), all.data()), 0)));
-        all.push_back(::getegid());
-        return all;
-    }();
+    if (gid == ::getegid()) return true;
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
+    groups.resize(static_cast<std::size_t>(std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
     return std::find(groups.begin(), groups.end(), gid) != groups.end();
 }
 
@@ -129,8 +127,7 @@ Permissions permissionsOf(const struct stat& info)
 
 bool canKeepOwners()
 {
-    static const bool root = ::geteuid() == 0;
-    return root;
+    return ::geteuid() == 0;
 }
 
 std::uint32_t modeOfCopy(const Permissions& source)
