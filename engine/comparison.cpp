@@ -89,7 +89,8 @@ class Comparison {
 public:
     Comparison(const FolderStructure& source, const FolderStructure& dest, platform::ProgressSink& progress,
                platform::EventPump& pump, const ComparisonRules& rules)
-        : source_(source), dest_(dest), progress_(progress), pump_(pump), rules_(rules), times_(rules)
+        : source_(source), dest_(dest), progress_(progress), pump_(pump), rules_(rules), times_(rules),
+          user_(platform::CopyingUser::current())
     {
     }
 
@@ -250,7 +251,7 @@ private:
     {
         if (!rules_.permissions) return false;
         if (rules_.owners && (source.uid != dest.uid || source.gid != dest.gid)) return true;
-        return !isLink && platform::modeOfCopy(source) != dest.mode;
+        return !isLink && user_.modeOfCopy(source) != dest.mode;
     }
 
     void settle(std::size_t sourceLine)
@@ -276,6 +277,7 @@ private:
     platform::EventPump& pump_;
     const ComparisonRules rules_;
     const TimeRule times_;
+    const platform::CopyingUser user_;
     std::vector<ChildRange> sourceChildren_;
     std::vector<std::optional<std::size_t>> destMatchOf_;
     std::vector<std::optional<std::size_t>> sourceMatchOf_;  // by destination line

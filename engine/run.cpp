@@ -64,7 +64,7 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress, 
     }
     // What both volumes keep decides what is a difference: FAT's 2-second local times, bits or none.
     const ComparisonRules rules = rulesFor(platform::volumeTraits(plan.dosSource), platform::volumeTraits(plan.dosDest),
-                                           platform::canKeepOwners());
+                                           platform::CopyingUser::current().keepsOwners());
     RunResult result;
     result.lists = compareStructures(trees.source.structure, trees.dest.structure, progress, pump, rules);
     if (holding == LockHolding::KeepInResult) result.locks = std::move(locks.locks);

@@ -17,25 +17,16 @@ bool volumeRefuses(int error)
     return error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS || error == EPERM || error == EINVAL;
 }
 
-// Asked each time rather than kept: a process may change its user (tests do, in a child).
-bool isMemberOf(std::uint32_t gid)
-{
-    if (gid == ::getegid()) return true;
-    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
-    groups.resize(static_cast<std::size_t>(std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
-    return std::find(groups.begin(), groups.end(), gid) != groups.end();
-}
-
-bool isCopiedAttribute(std::string_view name)
+bool isCopiedAttribute(const CopyingUser& user, std::string_view name)
 {
     if (name.starts_with("user.") || name == "system.posix_acl_access" || name == "system.posix_acl_default") {
         return true;
     }
-    return canKeepOwners() && (name.starts_with("security.") || name.starts_with("trusted."));
+    return user.keepsOwners() && (name.starts_with("security.") || name.starts_with("trusted."));
 }
 
 // The attribute names of an open file that a copy carries; none where the volume has none.
-Result<std::vector<std::string>> attributeNames(int fd)
+Result<std::vector<std::string>> attributeNames(const CopyingUser& user, int fd)
 {
     std::vector<char> buffer;
     for (;;) {
@@ -56,7 +47,7 @@ Result<std::vector<std::string>> attributeNames(int fd)
     for (std::size_t start = 0; start < buffer.size();) {
         const std::string name(buffer.data() + start);
         start += name.size() + 1;
-        if (isCopiedAttribute(name)) names.push_back(name);
+        if (isCopiedAttribute(user, name)) names.push_back(name);
     }
     return {std::move(names), std::nullopt};
 }
@@ -77,11 +68,11 @@ Result<std::vector<char>> attributeValue(int fd, const std::string& name)
     }
 }
 
-MaybeError copyExtendedAttributes(int from, int to)
+MaybeError copyExtendedAttributes(const CopyingUser& user, int from, int to)
 {
-    const auto names = attributeNames(from);
+    const auto names = attributeNames(user, from);
     if (!names.ok()) return names.error;
-    const auto present = attributeNames(to);
+    const auto present = attributeNames(user, to);
     if (!present.ok()) return present.error;
     for (const std::string& name : present.value) {
         if (std::find(names.value.begin(), names.value.end(), name) != names.value.end()) continue;
@@ -108,14 +99,14 @@ struct OwnerKept {
     bool group;
 };
 
-OwnerKept copyOwner(int to, const struct stat& source)
+OwnerKept copyOwner(const CopyingUser& user, int to, const struct stat& source)
 {
-    if (canKeepOwners()) {
+    if (user.keepsOwners()) {
         const bool kept = ::fchown(to, source.st_uid, source.st_gid) == 0;
         return {kept, kept};
     }
-    const bool group = isMemberOf(source.st_gid) && ::fchown(to, static_cast<uid_t>(-1), source.st_gid) == 0;
-    return {source.st_uid == ::geteuid(), group};
+    const bool group = user.isMemberOf(source.st_gid) && ::fchown(to, static_cast<uid_t>(-1), source.st_gid) == 0;
+    return {source.st_uid == user.uid(), group};
 }
 
 }  // namespace
@@ -125,34 +116,47 @@ Permissions permissionsOf(const struct stat& info)
     return {static_cast<std::uint32_t>(info.st_mode & 07777), info.st_uid, info.st_gid};
 }
 
-bool canKeepOwners()
+CopyingUser CopyingUser::current()
 {
-    return ::geteuid() == 0;
+    CopyingUser user;
+    user.uid_ = ::geteuid();
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
+    groups.resize(static_cast<std::size_t>(std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
+    user.groups_.assign(groups.begin(), groups.end());
+    user.groups_.push_back(::getegid());
+    return user;
 }
 
-std::uint32_t modeOfCopy(const Permissions& source)
+bool CopyingUser::isMemberOf(std::uint32_t gid) const
 {
-    if (canKeepOwners()) return source.mode;
-    if (source.uid != ::geteuid()) return source.mode & ~std::uint32_t{S_ISUID | S_ISGID};
+    return std::find(groups_.begin(), groups_.end(), gid) != groups_.end();
+}
+
+std::uint32_t CopyingUser::modeOfCopy(const Permissions& source) const
+{
+    if (keepsOwners()) return source.mode;
+    if (source.uid != uid_) return source.mode & ~std::uint32_t{S_ISUID | S_ISGID};
     if (!isMemberOf(source.gid)) return source.mode & ~std::uint32_t{S_ISGID};
     return source.mode;
 }
 
-MaybeError copyAttributes(int from, const struct stat& source, int to, std::uint32_t whileFilled)
+MaybeError copyAttributes(const CopyingUser& user, int from, const struct stat& source, int to,
+                          std::uint32_t whileFilled)
 {
-    const OwnerKept kept = copyOwner(to, source);
-    if (const auto error = copyExtendedAttributes(from, to)) return error;
+    const OwnerKept kept = copyOwner(user, to, source);
+    if (const auto error = copyExtendedAttributes(user, from, to)) return error;
     // The bits come last: changing the owner clears setuid and setgid, and an ACL sets the group bits.
-    std::uint32_t mode = modeOfCopy(permissionsOf(source)) | whileFilled;
+    std::uint32_t mode = user.modeOfCopy(permissionsOf(source)) | whileFilled;
     if (!kept.owner) mode &= ~std::uint32_t{S_ISUID | S_ISGID};
     if (!kept.group) mode &= ~std::uint32_t{S_ISGID};
     if (::fchmod(to, mode) != 0 && !volumeRefuses(errno)) return systemError(errno);
     return std::nullopt;
 }
 
-MaybeError copyLinkOwner(const FolderHandle& folder, std::string_view name, const struct stat& source)
+MaybeError copyLinkOwner(const CopyingUser& user, const FolderHandle& folder, std::string_view name,
+                         const struct stat& source)
 {
-    if (!canKeepOwners()) return std::nullopt;
+    if (!user.keepsOwners()) return std::nullopt;
     if (::fchownat(folder.fd(), std::string(name).c_str(), source.st_uid, source.st_gid, AT_SYMLINK_NOFOLLOW) != 0 &&
         !volumeRefuses(errno)) {
         return systemError(errno);
@@ -175,7 +179,8 @@ Result<bool> updateAttributes(const FolderHandle& fromFolder, std::string_view f
                              source.st_mtim.tv_sec == dest.st_mtim.tv_sec &&
                              source.st_mtim.tv_nsec == dest.st_mtim.tv_nsec;
     if (!sameContent || !(S_ISREG(source.st_mode) || S_ISLNK(source.st_mode))) return {false, std::nullopt};
-    if (S_ISLNK(source.st_mode)) return {true, copyLinkOwner(toFolder, to, source)};
+    const CopyingUser user = CopyingUser::current();
+    if (S_ISLNK(source.st_mode)) return {true, copyLinkOwner(user, toFolder, to, source)};
 
     // Non-blocking, so that a FIFO put in either place since it was looked at cannot hang the open.
     constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
@@ -190,7 +195,7 @@ Result<bool> updateAttributes(const FolderHandle& fromFolder, std::string_view f
                !S_ISREG(source.st_mode)) {
         result = {false, std::nullopt};
     } else {
-        result.error = copyAttributes(in, source, out);
+        result.error = copyAttributes(user, in, source, out);
     }
     if (out >= 0) ::close(out);
     ::close(in);
@@ -201,7 +206,7 @@ MaybeError settleFolder(const FolderHandle& from, const FolderHandle& to)
 {
     struct stat source{};
     if (::fstat(from.fd(), &source) != 0) return systemError(errno);
-    if (const auto error = copyAttributes(from.fd(), source, to.fd())) return error;
+    if (const auto error = copyAttributes(CopyingUser::current(), from.fd(), source, to.fd())) return error;
     const timespec times[2] = {source.st_atim, source.st_mtim};
     if (::futimens(to.fd(), times) != 0) return systemError(errno);
     return std::nullopt;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 #include <sys/stat.h>
+#include <vector>
 
 namespace velmorane::platform {
 
@@ -18,22 +19,36 @@ struct Permissions {
 
 Permissions permissionsOf(const struct stat& info);
 
-// Whether a copy can give its files any owner and group (the program runs as root).
-bool canKeepOwners();
+// The user copies are made as, read once for a whole comparison or copy (not kept longer: a
+// process may change its user): what a copy keeps of an owner and a group depends on it.
+class CopyingUser {
+public:
+    static CopyingUser current();
 
-// The permission bits a copy of a file with these permissions gets: setuid and setgid go where
-// the owner cannot be kept, setgid where the group cannot (a plain user keeps the groups he is in).
-std::uint32_t modeOfCopy(const Permissions& source);
+    // Root gives its copies any owner and group.
+    bool keepsOwners() const { return uid_ == 0; }
+    std::uint32_t uid() const { return uid_; }
+    bool isMemberOf(std::uint32_t gid) const;
+    // The permission bits a copy of a file with these permissions gets: setuid and setgid go where
+    // the owner cannot be kept, setgid where the group cannot (a plain user keeps the groups he is in).
+    std::uint32_t modeOfCopy(const Permissions& source) const;
+
+private:
+    std::uint32_t uid_ = 0;
+    std::vector<std::uint32_t> groups_;
+};
 
 // Gives `to` the owner, group, ACLs, extended attributes and permission bits of the open file or
 // folder `from`, whose status is `source`, as far as the destination volume keeps them: a volume
 // without owners, bits or attributes is no failure. `whileFilled` bits are added to the mode, for a
 // folder that is still being filled. ACLs are the "system.posix_acl_*" attributes; "security.*" and
 // "trusted.*" are copied as root only. Attributes of `to` that the source lacks are removed.
-MaybeError copyAttributes(int from, const struct stat& source, int to, std::uint32_t whileFilled = 0);
+MaybeError copyAttributes(const CopyingUser& user, int from, const struct stat& source, int to,
+                          std::uint32_t whileFilled = 0);
 
 // A link's owner and group, as root; a link has no bits of its own.
-MaybeError copyLinkOwner(const FolderHandle& folder, std::string_view name, const struct stat& source);
+MaybeError copyLinkOwner(const CopyingUser& user, const FolderHandle& folder, std::string_view name,
+                         const struct stat& source);
 
 // Sets the attributes of `toName` from `fromName` without copying the content, when both are still
 // files (or both links) of the same size and modification time. False when they no longer are:

@@ -177,8 +177,9 @@ MaybeError copyContent(int in, int out, std::int64_t size, EventPump& pump)
     return std::nullopt;
 }
 
-MaybeError copyLink(const FolderHandle& fromFolder, std::string_view fromName, const struct stat& source,
-                    const FolderHandle& toFolder, std::string_view toName, CopyMode mode, bool timesAgain)
+MaybeError copyLink(const CopyingUser& user, const FolderHandle& fromFolder, std::string_view fromName,
+                    const struct stat& source, const FolderHandle& toFolder, std::string_view toName, CopyMode mode,
+                    bool timesAgain)
 {
     std::string target(static_cast<std::size_t>(source.st_size) + 1, '\0');
     const ssize_t length = ::readlinkat(fromFolder.fd(), text(fromName).c_str(), target.data(), target.size());
@@ -193,28 +194,29 @@ MaybeError copyLink(const FolderHandle& fromFolder, std::string_view fromName, c
     }
     const timespec times[2] = {source.st_atim, source.st_mtim};
     MaybeError error;
-    error = copyLinkOwner(toFolder, temporary, source);
+    error = copyLinkOwner(user, toFolder, temporary, source);
     if (!error && ::utimensat(toFolder.fd(), temporary.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) error = lastError();
     return finishCopy(std::move(error), toFolder, temporary, toName, mode, times, timesAgain);
 }
 
 // `in` is open on a regular file whose status is `source`.
-MaybeError copyOpenFile(int in, const struct stat& source, const FolderHandle& toFolder, std::string_view toName,
-                        CopyMode mode, EventPump& pump, bool timesAgain)
+MaybeError copyOpenFile(const CopyingUser& user, int in, const struct stat& source, const FolderHandle& toFolder,
+                        std::string_view toName, CopyMode mode, EventPump& pump, bool timesAgain)
 {
     auto temporary = createTemporary(toFolder);
     if (!temporary.ok()) return temporary.error;
     const int out = temporary.value.fd;
     MaybeError error = copyContent(in, out, source.st_size, pump);
-    if (!error) error = copyAttributes(in, source, out);
+    if (!error) error = copyAttributes(user, in, source, out);
     const timespec times[2] = {source.st_atim, source.st_mtim};
     if (!error && ::futimens(out, times) != 0) error = lastError();
     if (::close(out) != 0 && !error) error = lastError();
     return finishCopy(std::move(error), toFolder, temporary.value.name, toName, mode, times, timesAgain);
 }
 
-MaybeError copyRegularFile(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
-                           std::string_view toName, CopyMode mode, EventPump& pump, bool timesAgain)
+MaybeError copyRegularFile(const CopyingUser& user, const FolderHandle& fromFolder, std::string_view fromName,
+                           const FolderHandle& toFolder, std::string_view toName, CopyMode mode, EventPump& pump,
+                           bool timesAgain)
 {
     // Non-blocking, so that a FIFO put in the file's place since it was listed cannot hang the open.
     const int in = ::openat(fromFolder.fd(), text(fromName).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
@@ -226,7 +228,7 @@ MaybeError copyRegularFile(const FolderHandle& fromFolder, std::string_view from
     } else if (!S_ISREG(source.st_mode)) {
         error = systemError(S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
     } else {
-        error = copyOpenFile(in, source, toFolder, toName, mode, pump, timesAgain);
+        error = copyOpenFile(user, in, source, toFolder, toName, mode, pump, timesAgain);
     }
     ::close(in);
     return error;
@@ -301,7 +303,10 @@ bool isLeftOut(const EntryFilter& leavesOut, const std::string& path, bool isFol
 // out and the temporary files of other copies are not copied.
 class FolderCopy {
 public:
-    FolderCopy(EventPump& pump, const EntryFilter& leavesOut) : pump_(pump), leavesOut_(leavesOut) {}
+    FolderCopy(EventPump& pump, const EntryFilter& leavesOut)
+        : pump_(pump), leavesOut_(leavesOut), user_(CopyingUser::current())
+    {
+    }
 
     FolderCopyOutcome copy(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
                            std::string_view toName)
@@ -325,21 +330,23 @@ private:
 
     // A folder is made with its final bits from the start, so that a copy cut short leaves none
     // that only its owner can enter.
-    static mode_t creationMode(const struct stat& source)
+    mode_t creationMode(const struct stat& source) const
     {
-        return static_cast<mode_t>((modeOfCopy(permissionsOf(source)) | kWhileFilled) & 07777);
+        return static_cast<mode_t>((user_.modeOfCopy(permissionsOf(source)) | kWhileFilled) & 07777);
     }
 
     void fill(const FolderHandle& from, const struct stat& source, const FolderHandle& to, const std::string& inside)
     {
-        if (const auto error = copyAttributes(from.fd(), source, to.fd(), kWhileFilled)) note(*error, inside);
+        if (const auto error = copyAttributes(user_, from.fd(), source, to.fd(), kWhileFilled)) note(*error, inside);
         if (auto entries = listEntries(from); !entries.ok()) {
             note(*entries.error, inside);
         } else {
             for (const FolderEntry& entry : entries.value) copyEntry(from, to, entry, inside + entry.name);
         }
         // Its final bits and times once its content is in, failure or not.
-        if (const auto error = keepPermissionBits(to.fd(), modeOfCopy(permissionsOf(source)))) note(*error, inside);
+        if (const auto error = keepPermissionBits(to.fd(), user_.modeOfCopy(permissionsOf(source)))) {
+            note(*error, inside);
+        }
         if (const auto error = setFolderTimes(to, source)) note(*error, inside);
     }
 
@@ -350,7 +357,8 @@ private:
         switch (entry.kind) {
         case EntryKind::Folder: return copySubFolder(from, to, entry.name, path);
         case EntryKind::File:
-            if (const auto error = copyRegularFile(from, entry.name, to, entry.name, CopyMode::Add, pump_, timesAgain_)) {
+            if (const auto error =
+                    copyRegularFile(user_, from, entry.name, to, entry.name, CopyMode::Add, pump_, timesAgain_)) {
                 note(*error, path);
             }
             return;
@@ -382,6 +390,7 @@ private:
     const EntryFilter& leavesOut_;
     std::optional<FileIdentity> copyRoot_;
     bool timesAgain_ = true;
+    const CopyingUser user_;
     FirstFailure failures_;
 };
 
@@ -486,9 +495,10 @@ MaybeError copyFile(const FolderHandle& fromFolder, std::string_view fromName, c
     struct stat source{};
     if (::fstatat(fromFolder.fd(), text(fromName).c_str(), &source, AT_SYMLINK_NOFOLLOW) != 0) return lastError();
     const bool timesAgain = mayResetTimesOnRename(toFolder);
-    if (S_ISLNK(source.st_mode)) return copyLink(fromFolder, fromName, source, toFolder, toName, mode, timesAgain);
+    const CopyingUser user = CopyingUser::current();
+    if (S_ISLNK(source.st_mode)) return copyLink(user, fromFolder, fromName, source, toFolder, toName, mode, timesAgain);
     if (!S_ISREG(source.st_mode)) return systemError(S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
-    return copyRegularFile(fromFolder, fromName, toFolder, toName, mode, pump, timesAgain);
+    return copyRegularFile(user, fromFolder, fromName, toFolder, toName, mode, pump, timesAgain);
 }
 
 FolderCopyOutcome copyFolder(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
