@@ -12,7 +12,9 @@ void applyExclusions(platform::FolderContent& content, const std::string& relati
 {
     std::erase_if(content.subFolders,
                   [&](const std::string& name) { return exclusions.leavesOut(relative + name, true); });
-    const auto leftOut = [&](const platform::FileRecord& file) { return exclusions.leavesOut(relative + file.name, false); };
+    const auto leftOut = [&](const platform::FileRecord& file) {
+        return exclusions.leavesOut(relative + file.name, false);
+    };
     std::erase_if(content.files, leftOut);
     std::erase_if(content.specialFiles, leftOut);
 }

@@ -208,7 +208,8 @@ MaybeError settleFolder(const FolderHandle& from, const FolderHandle& to)
     if (::fstat(from.fd(), &source) != 0) return systemError(errno);
     if (const auto error = copyAttributes(CopyingUser::current(), from.fd(), source, to.fd())) return error;
     const timespec times[2] = {source.st_atim, source.st_mtim};
-    if (::futimens(to.fd(), times) != 0) return systemError(errno);
+    // Only its owner may date a folder: a plain user's shared archive keeps its folder times.
+    if (::futimens(to.fd(), times) != 0 && errno != EPERM) return systemError(errno);
     return std::nullopt;
 }
 

@@ -276,8 +276,8 @@ TEST_F(Run, TimesCountToTheNanosecondOrAsFinelyAsBothVolumesKeepThem)
     }
     const StructurePair trees = lireDossiers(src, dst, Exclusions(), progress, pump);
     const auto differing = [&](platform::VolumeTraits one, platform::VolumeTraits other) {
-        const TaskLists lists =
-            compareStructures(trees.source.structure, trees.dest.structure, progress, pump, rulesFor(one, other, false));
+        const TaskLists lists = compareStructures(trees.source.structure, trees.dest.structure, progress, pump,
+                                                  rulesFor(one, other, false));
         std::string names;
         for (std::size_t i = 0; i < lists.fichModif().count(); ++i) {
             names += platform::lastComponent(lists.fichModif().entry(i).destPath) + " ";

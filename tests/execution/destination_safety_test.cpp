@@ -50,7 +50,8 @@ TEST(SpecialFilesInTheDestination, OneWhereTheSourceHasAnEntryIsListedForDeletio
     m.execute();
     // Adds come before deletions: the names are free for the next run.
     EXPECT_EQ(m.messages(), question("17 - Le fichier existe", m.work + "/dossier/", m.archive + "/dossier/") +
-                                question("17 - Le fichier existe", m.work + "/x", m.archive + "/x") + reportFailures(2));
+                                question("17 - Le fichier existe", m.work + "/x", m.archive + "/x") +
+                                reportFailures(2));
     EXPECT_EQ(namesIn(m.archive), Names{"seul"});
 
     EXPECT_EQ(mirrorOnce(m), kReportOk);

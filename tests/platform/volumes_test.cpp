@@ -59,7 +59,9 @@ TEST(Volumes, WhatAVolumeKeepsComesFromItsFileSystem)
     for (const char* type : {"vfat", "msdos", "fuse.fusefat"}) EXPECT_EQ(describe(type), "2 local nobits") << type;
     for (const char* type : {"exfat", "fuse.exfat"}) EXPECT_EQ(describe(type), "1 local nobits") << type;
     for (const char* type : {"ntfs3", "fuse", "fuse.sshfs"}) EXPECT_EQ(describe(type), "1 utc nobits") << type;
-    for (const char* type : {"ext4", "btrfs", "xfs", "tmpfs", "nfs4", ""}) EXPECT_EQ(describe(type), "0 utc bits") << type;
+    for (const char* type : {"ext4", "btrfs", "xfs", "tmpfs", "nfs4", ""}) {
+        EXPECT_EQ(describe(type), "0 utc bits") << type;
+    }
     EXPECT_EQ(volumeTraits("/tmp").times, TimePrecision::Nanoseconds);
 }
 

@@ -98,7 +98,9 @@ std::string_view volumeKindName(VolumeKind kind)
 std::string whyNotMountable(VolumeKind kind)
 {
     if (::geteuid() != 0) return "mounting a file-system image needs root (CI runs the tests as root)";
-    if (kind != VolumeKind::Tmpfs && ::access("/dev/fuse", R_OK | W_OK) != 0) return "/dev/fuse is missing: this machine has no FUSE";
+    if (kind != VolumeKind::Tmpfs && ::access("/dev/fuse", R_OK | W_OK) != 0) {
+        return "/dev/fuse is missing: this machine has no FUSE";
+    }
     if (kind == VolumeKind::ExFat && ::access("/dev/loop-control", R_OK | W_OK) != 0) {
         return "/dev/loop-control is missing: this machine has no loop devices";
     }
