@@ -1,16 +1,20 @@
 #include "engine/comparison.h"
 
 #include "engine/name_index.h"
+#include "platform/file_attributes.h"
+#include "platform/letter_case.h"
 #include "platform/paths.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <unordered_set>
 
 namespace velmorane::engine {
 namespace {
 
-struct CommonFolder {
+struct CommonPair {
     std::size_t source;
     std::size_t dest;
 };
@@ -50,26 +54,36 @@ std::string_view lineName(const FolderLine& line)
     return slash == std::string_view::npos ? relative : relative.substr(slash + 1);
 }
 
-TaskEntry fileEntry(const platform::FileRecord& file, std::string sourcePath, std::string destPath)
+TaskEntry fileEntry(const platform::FileRecord& file, std::string sourcePath, std::string destPath,
+                    EntryKind kind = EntryKind::File)
 {
-    return {file.isLink ? EntryKind::Link : EntryKind::File,
-            file.size,
-            file.modified,
-            file.modifiedNanoseconds,
-            std::move(sourcePath),
-            std::move(destPath)};
+    return {file.isLink ? EntryKind::Link : kind, file.size,           file.modified, file.modifiedNanoseconds,
+            std::move(sourcePath),                std::move(destPath), false};
+}
+
+constexpr std::int64_t kSecondsInHour = 3600;
+
+bool within(platform::TimePrecision precision, std::int64_t seconds, bool sameNanoseconds)
+{
+    switch (precision) {
+    case platform::TimePrecision::Nanoseconds: return seconds == 0 && sameNanoseconds;
+    case platform::TimePrecision::Seconds: return seconds == 0;
+    case platform::TimePrecision::TwoSeconds: return std::llabs(seconds) <= 1;
+    }
+    return false;
+}
+
+std::size_t entryCount(const TaskLists& lists)
+{
+    return lists.fichAjout().count() + lists.fichModif().count() + lists.fichSuppr().count();
 }
 
 class Comparison {
 public:
     Comparison(const FolderStructure& source, const FolderStructure& dest, platform::ProgressSink& progress,
-               platform::EventPump& pump, std::int64_t timeTolerance, const Exclusions& exclusions)
-        : source_(source),
-          dest_(dest),
-          progress_(progress),
-          pump_(pump),
-          timeTolerance_(timeTolerance),
-          exclusions_(exclusions)
+               platform::EventPump& pump, const ComparisonRules& rules, const Exclusions& exclusions)
+        : source_(source), dest_(dest), progress_(progress), pump_(pump), rules_(rules), exclusions_(exclusions),
+          user_(platform::CopyingUser::current())
     {
     }
 
@@ -79,7 +93,8 @@ public:
         compareSourceFolders();
         listDestinationOnlyFolders();
         progress_.setPanneau("Parcours des Dossiers Communs");
-        for (const CommonFolder& common : common_) compareFiles(common);
+        for (const CommonPair& common : common_) compareFiles(common);
+        listFoldersToSettle();
         return std::move(lists_);
     }
 
@@ -97,6 +112,7 @@ private:
         matchFolders();
         const std::vector<std::int64_t> bytes = subtreeBytes(source_);
         destPathOf_.resize(source_.lines.size());
+        commonOf_.assign(source_.lines.size(), std::nullopt);
         for (std::size_t i = 0; i < source_.lines.size(); ++i) {
             const FolderLine& line = source_.lines[i];
             showCount();
@@ -104,28 +120,33 @@ private:
             pump_.processEvents();
             if (const auto match = destMatchOf_[i]) {
                 destPathOf_[i] = dest_.lines[*match].path;
+                commonOf_[i] = common_.size();
                 common_.push_back({i, *match});
+                if (permissionsDiffer(line.permissions, dest_.lines[*match].permissions, false)) settle(i);
             } else {
                 // A new folder lands in the real destination folder of its parent, whatever its case.
                 destPathOf_[i] = destPathOf_[line.parent] + std::string(lineName(line)) + platform::kSeparator;
-                lists_.fichAjout().add({EntryKind::Folder, bytes[i], 0, 0, line.path, destPathOf_[i]});
+                lists_.fichAjout().add({EntryKind::Folder, bytes[i], 0, 0, line.path, destPathOf_[i], false});
+                settle(line.parent);
             }
         }
     }
 
     void matchFolders()
     {
-        const auto sourceChildren = childRanges(source_);
+        sourceChildren_ = childRanges(source_);
         const auto destChildren = childRanges(dest_);
         destMatchOf_.assign(source_.lines.size(), std::nullopt);
+        sourceMatchOf_.assign(dest_.lines.size(), std::nullopt);
         destTaken_.assign(dest_.lines.size(), false);
         destMatchOf_[0] = 0;
+        sourceMatchOf_[0] = 0;
         destTaken_[0] = true;
         // Children come after their parent, so a parent's match is known when its children are matched.
         for (std::size_t parent = 0; parent < source_.lines.size(); ++parent) {
             const auto match = destMatchOf_[parent];
-            if (!match || sourceChildren[parent].count == 0 || destChildren[*match].count == 0) continue;
-            const ChildRange& sourceRange = sourceChildren[parent];
+            if (!match || sourceChildren_[parent].count == 0 || destChildren[*match].count == 0) continue;
+            const ChildRange& sourceRange = sourceChildren_[parent];
             const ChildRange& destRange = destChildren[*match];
             NameIndex destNames;
             for (std::size_t d = 0; d < destRange.count; ++d) destNames.add(lineName(dest_.lines[destRange.first + d]));
@@ -136,6 +157,7 @@ private:
             for (std::size_t s = 0; s < sourceRange.count; ++s) {
                 if (!matches[s]) continue;
                 destMatchOf_[sourceRange.first + s] = destRange.first + *matches[s];
+                sourceMatchOf_[destRange.first + *matches[s]] = sourceRange.first + s;
                 destTaken_[destRange.first + *matches[s]] = true;
             }
         }
@@ -155,12 +177,13 @@ private:
                 }
                 continue;
             }
-            lists_.fichSuppr().add({EntryKind::Folder, 0, 0, 0, {}, line.path});
+            lists_.fichSuppr().add({EntryKind::Folder, 0, 0, 0, {}, line.path, false});
+            if (const auto parent = sourceMatchOf_[line.parent]) settle(*parent);
         }
     }
 
     // Phase C: the files of one common folder.
-    void compareFiles(const CommonFolder& common)
+    void compareFiles(const CommonPair& common)
     {
         const FolderLine& sourceFolder = source_.lines[common.source];
         const FolderLine& destFolder = dest_.lines[common.dest];
@@ -171,6 +194,7 @@ private:
             pump_.processEvents();
         }
 
+        const std::size_t entriesBefore = entryCount(lists_);
         NameIndex destFiles;
         for (const auto& file : destFolder.files) destFiles.add(file.name);
         std::vector<std::string_view> names;
@@ -186,12 +210,13 @@ private:
                 continue;
             }
             const platform::FileRecord& destFile = destFolder.files[*match];
-            if (destFile.size == file.size && std::llabs(destFile.modified - file.modified) <= timeTolerance_ &&
-                destFile.isLink == file.isLink) {
-                continue;
-            }
-            const std::string destPath = destFolder.path + destFile.name;
-            lists_.fichModif().add(fileEntry(file, sourcePath, destPath));
+            const bool sameContent = destFile.size == file.size && destFile.isLink == file.isLink &&
+                                     sameTime(rules_, file.modified, file.modifiedNanoseconds, destFile.modified,
+                                              destFile.modifiedNanoseconds);
+            if (sameContent && !permissionsDiffer(file.permissions, destFile.permissions, file.isLink)) continue;
+            TaskEntry entry = fileEntry(file, sourcePath, destFolder.path + destFile.name);
+            entry.attributesOnly = sameContent;
+            lists_.fichModif().add(std::move(entry));
         }
 
         progress_.setCompteur("4");
@@ -199,8 +224,53 @@ private:
         for (std::size_t i = 0; i < destFolder.files.size(); ++i) {
             if (destFiles.taken(i)) continue;
             const platform::FileRecord& destFile = destFolder.files[i];
-            const std::string destPath = destFolder.path + destFile.name;
-            lists_.fichSuppr().add(fileEntry(destFile, {}, destPath));
+            lists_.fichSuppr().add(fileEntry(destFile, {}, destFolder.path + destFile.name));
+        }
+        listSpecialFilesInTheWay(common);
+        if (entryCount(lists_) != entriesBefore) settle(common.source);
+    }
+
+    // A socket, FIFO or device node of the destination is never mirrored, but one that holds the
+    // name of a source file or folder is deleted, so that the name is free.
+    void listSpecialFilesInTheWay(const CommonPair& common)
+    {
+        const FolderLine& destFolder = dest_.lines[common.dest];
+        if (destFolder.specialFiles.empty()) return;
+        const FolderLine& sourceFolder = source_.lines[common.source];
+        std::unordered_set<std::string> sourceNames;
+        for (const auto& file : sourceFolder.files) sourceNames.insert(platform::caseFoldedKey(file.name));
+        const ChildRange& children = sourceChildren_[common.source];
+        for (std::size_t i = 0; i < children.count; ++i) {
+            sourceNames.insert(platform::caseFoldedKey(lineName(source_.lines[children.first + i])));
+        }
+        for (const platform::FileRecord& special : destFolder.specialFiles) {
+            if (!sourceNames.contains(platform::caseFoldedKey(special.name))) continue;
+            lists_.fichSuppr().add(fileEntry(special, {}, destFolder.path + special.name, EntryKind::Special));
+        }
+    }
+
+    // Permission bits as a copy would set them (a link has none), then owner and group.
+    bool permissionsDiffer(const platform::Permissions& source, const platform::Permissions& dest, bool isLink) const
+    {
+        if (!rules_.permissions) return false;
+        if (rules_.owners && (source.uid != dest.uid || source.gid != dest.gid)) return true;
+        return !isLink && user_.modeOfCopy(source) != dest.mode;
+    }
+
+    void settle(std::size_t sourceLine)
+    {
+        // The top of a FAT volume has no time of its own, and a driver in user space may fail on it.
+        if (sourceLine == 0 && !rules_.permissions) return;
+        if (const auto common = commonOf_[sourceLine]) toSettle_.push_back(*common);
+    }
+
+    void listFoldersToSettle()
+    {
+        std::sort(toSettle_.begin(), toSettle_.end());
+        toSettle_.erase(std::unique(toSettle_.begin(), toSettle_.end()), toSettle_.end());
+        for (const std::size_t common : toSettle_) {
+            lists_.foldersToSettle.push_back(
+                {source_.lines[common_[common].source].path, dest_.lines[common_[common].dest].path});
         }
     }
 
@@ -208,12 +278,17 @@ private:
     const FolderStructure& dest_;
     platform::ProgressSink& progress_;
     platform::EventPump& pump_;
-    const std::int64_t timeTolerance_;
+    const ComparisonRules rules_;
     const Exclusions& exclusions_;
+    const platform::CopyingUser user_;
+    std::vector<ChildRange> sourceChildren_;
     std::vector<std::optional<std::size_t>> destMatchOf_;
+    std::vector<std::optional<std::size_t>> sourceMatchOf_;  // by destination line
     std::vector<bool> destTaken_;
     std::vector<std::string> destPathOf_;
-    std::vector<CommonFolder> common_;
+    std::vector<CommonPair> common_;
+    std::vector<std::optional<std::size_t>> commonOf_;  // by source line, into common_
+    std::vector<std::size_t> toSettle_;
     std::size_t counter_ = 0;
     TaskLists lists_;
 };
@@ -221,10 +296,30 @@ private:
 }  // namespace
 
 TaskLists compareStructures(const FolderStructure& source, const FolderStructure& dest,
-                            platform::ProgressSink& progress, platform::EventPump& pump, std::int64_t timeTolerance,
+                            platform::ProgressSink& progress, platform::EventPump& pump, const ComparisonRules& rules,
                             const Exclusions& exclusions)
 {
-    return Comparison(source, dest, progress, pump, timeTolerance, exclusions).run();
+    return Comparison(source, dest, progress, pump, rules, exclusions).run();
+}
+
+bool sameTime(const ComparisonRules& rules, std::int64_t secondsA, std::int32_t nanosecondsA, std::int64_t secondsB,
+              std::int32_t nanosecondsB)
+{
+    const std::int64_t seconds = secondsA - secondsB;
+    const bool sameNanoseconds = nanosecondsA == nanosecondsB;
+    if (within(rules.times, seconds, sameNanoseconds)) return true;
+    return rules.hourShift && (within(rules.times, seconds - kSecondsInHour, sameNanoseconds) ||
+                               within(rules.times, seconds + kSecondsInHour, sameNanoseconds));
+}
+
+ComparisonRules rulesFor(const platform::VolumeTraits& source, const platform::VolumeTraits& dest, bool keepsOwners)
+{
+    ComparisonRules rules;
+    rules.times = std::max(source.times, dest.times);
+    rules.hourShift = source.localTimes || dest.localTimes;
+    rules.permissions = source.keepsPermissions && dest.keepsPermissions;
+    rules.owners = rules.permissions && keepsOwners;
+    return rules;
 }
 
 }  // namespace velmorane::engine

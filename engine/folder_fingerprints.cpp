@@ -51,7 +51,12 @@ std::string_view lastName(const FolderLine& line)
 // which the walk met them does not matter.
 class StructureDigests {
 public:
-    StructureDigests(const FolderStructure& structure, bool withTimes) : structure_(structure), withTimes_(withTimes) {}
+    StructureDigests(const FolderStructure& structure, const ComparisonRules& rules)
+        : structure_(structure),
+          withTimes_(rules.times != platform::TimePrecision::TwoSeconds && !rules.hourShift),
+          withNanoseconds_(rules.times == platform::TimePrecision::Nanoseconds)
+    {
+    }
 
     // The digests of the folders whose paths are given; those lie below one another or apart, and
     // every folder below a listed one is listed too, as the comparison lists them.
@@ -70,6 +75,7 @@ public:
                 Digest entry;
                 entry.add(file.name).add(file.isLink ? 2 : 1).add(static_cast<std::uint64_t>(file.size));
                 if (withTimes_) entry.add(static_cast<std::uint64_t>(file.modified));
+                if (withNanoseconds_) entry.add(static_cast<std::uint64_t>(file.modifiedNanoseconds));
                 sums[i] += entry.value();
             }
             counts[i] += line.files.size();
@@ -83,7 +89,9 @@ public:
 
 private:
     const FolderStructure& structure_;
+    // Times that the comparison allows to differ are left out; the move checks them file by file.
     const bool withTimes_;
+    const bool withNanoseconds_;
 };
 
 std::unordered_set<std::string> folderPaths(const TaskList& list, bool sourceSide)
@@ -99,10 +107,10 @@ std::unordered_set<std::string> folderPaths(const TaskList& list, bool sourceSid
 }  // namespace
 
 FolderFingerprints fingerprintListedFolders(const FolderStructure& source, const FolderStructure& dest,
-                                            const TaskLists& lists, bool withTimes)
+                                            const TaskLists& lists, const ComparisonRules& rules)
 {
-    return {StructureDigests(source, withTimes).of(folderPaths(lists.fichAjout(), true)),
-            StructureDigests(dest, withTimes).of(folderPaths(lists.fichSuppr(), false))};
+    return {StructureDigests(source, rules).of(folderPaths(lists.fichAjout(), true)),
+            StructureDigests(dest, rules).of(folderPaths(lists.fichSuppr(), false))};
 }
 
 }  // namespace velmorane::engine

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/comparison.h"
 #include "engine/folder_structure.h"
 #include "engine/task_list.h"
 
@@ -24,6 +25,6 @@ struct FolderFingerprints {
 // Reads nothing: the digests come from the two structures the comparison used. Times are left out
 // when the comparison lets them differ a little, so that the digests of equal folders stay equal.
 FolderFingerprints fingerprintListedFolders(const FolderStructure& source, const FolderStructure& dest,
-                                            const TaskLists& lists, bool withTimes);
+                                            const TaskLists& lists, const ComparisonRules& rules);
 
 }  // namespace velmorane::engine

@@ -18,7 +18,7 @@ StructureResult layOut(WalkedTree& tree)
     StructureResult result;
     auto& lines = result.structure.lines;
     lines.reserve(tree.folders.size());
-    lines.push_back(FolderLine{platform::withTrailingSeparator(tree.startFolder), {}, 0, {}});
+    lines.push_back(FolderLine{platform::withTrailingSeparator(tree.startFolder), {}, 0, {}, {}, {}});
     std::vector<std::pair<std::size_t, std::size_t>> toRead{{0, 0}};  // walked folder, line
     while (!toRead.empty()) {
         const auto [index, lineIndex] = toRead.back();
@@ -29,11 +29,13 @@ StructureResult layOut(WalkedTree& tree)
             return result;
         }
         lines[lineIndex].files = std::move(folder.files);
+        lines[lineIndex].specialFiles = std::move(folder.specialFiles);
+        lines[lineIndex].permissions = folder.permissions;
         const std::size_t first = lines.size();
         for (const std::size_t child : folder.children) {
             const std::string& name = tree.folders[child].name;
             lines.push_back(FolderLine{lines[lineIndex].path + name + platform::kSeparator,
-                                       lines[lineIndex].relative + name + platform::kSeparator, lineIndex, {}});
+                                       lines[lineIndex].relative + name + platform::kSeparator, lineIndex, {}, {}, {}});
         }
         for (std::size_t i = folder.children.size(); i > 0; --i) toRead.emplace_back(folder.children[i - 1], first + i - 1);
     }

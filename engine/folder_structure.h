@@ -16,6 +16,9 @@ struct FolderLine {
     std::string relative;  // below the start folder, ending with "/"; empty for the start folder
     std::size_t parent = 0;
     std::vector<platform::FileRecord> files;
+    // Sockets, FIFOs and device nodes, never mirrored.
+    std::vector<platform::FileRecord> specialFiles;
+    platform::Permissions permissions;
 };
 
 // Every folder of a tree: the start folder first, then, for each folder, all its sub-folders one

@@ -12,9 +12,11 @@ void applyExclusions(platform::FolderContent& content, const std::string& relati
 {
     std::erase_if(content.subFolders,
                   [&](const std::string& name) { return exclusions.leavesOut(relative + name, true); });
-    std::erase_if(content.files, [&](const platform::FileRecord& file) {
+    const auto leftOut = [&](const platform::FileRecord& file) {
         return exclusions.leavesOut(relative + file.name, false);
-    });
+    };
+    std::erase_if(content.files, leftOut);
+    std::erase_if(content.specialFiles, leftOut);
 }
 
 }  // namespace
@@ -113,10 +115,12 @@ void ConcurrentWalk::read(const Task& task)
     auto& folders = trees_[task.tree].folders;
     folders[task.folder].failure = content.error;
     folders[task.folder].files = std::move(content.value.files);
+    folders[task.folder].specialFiles = std::move(content.value.specialFiles);
+    folders[task.folder].permissions = content.value.permissions;
     const std::size_t first = folders.size();
     for (std::string& child : content.value.subFolders) {
         folders[task.folder].children.push_back(folders.size());
-        folders.push_back(WalkedFolder{std::move(child), task.folder, {}, {}, std::nullopt});
+        folders.push_back(WalkedFolder{std::move(child), task.folder, {}, {}, {}, {}, std::nullopt});
     }
     auto& stack = pending_[task.tree];
     for (std::size_t child = folders.size(); child > first; --child) {

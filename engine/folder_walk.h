@@ -22,6 +22,8 @@ struct WalkedFolder {
     std::string name;  // empty for the start folder
     std::size_t parent = 0;
     std::vector<platform::FileRecord> files;
+    std::vector<platform::FileRecord> specialFiles;
+    platform::Permissions permissions;
     std::vector<std::size_t> children;  // its sub-folders, in listing order
     std::optional<platform::SystemError> failure;
 };

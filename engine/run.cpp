@@ -1,6 +1,7 @@
 #include "engine/run.h"
 
 #include "engine/status_text.h"
+#include "platform/file_attributes.h"
 #include "platform/folder_listing.h"
 #include "platform/volumes.h"
 
@@ -92,16 +93,14 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress, 
     if (holdsNothing(trees.source.structure) && !holdsNothing(trees.dest.structure)) {
         return sourceMissing(plan.dosSource);
     }
-    // FAT keeps times to 2 seconds: on such a volume a difference of 1 second is none.
-    const bool twoSecondTimes =
-        platform::folderKeepsTwoSecondTimes(plan.dosSource) || platform::folderKeepsTwoSecondTimes(plan.dosDest);
+    // What both volumes keep decides what is a difference: FAT's 2-second local times, bits or none.
+    const ComparisonRules rules = rulesFor(platform::volumeTraits(plan.dosSource), platform::volumeTraits(plan.dosDest),
+                                           platform::CopyingUser::current().keepsOwners());
     RunResult result;
-    result.timeTolerance = twoSecondTimes ? 1 : 0;
+    result.rules = rules;
     result.lists =
-        compareStructures(trees.source.structure, trees.dest.structure, progress, pump, result.timeTolerance,
-                          plan.exclusions);
-    result.fingerprints = fingerprintListedFolders(trees.source.structure, trees.dest.structure, result.lists,
-                                                   result.timeTolerance == 0);
+        compareStructures(trees.source.structure, trees.dest.structure, progress, pump, rules, plan.exclusions);
+    result.fingerprints = fingerprintListedFolders(trees.source.structure, trees.dest.structure, result.lists, rules);
     result.change = changeOf(trees.dest.structure, result.lists);
     result.destinationFolders = foldersOf(trees.dest.structure);
     if (holding == LockHolding::KeepInResult) result.locks = std::move(locks.locks);

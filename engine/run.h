@@ -51,7 +51,7 @@ struct RunResult {
     std::vector<std::string> destinationFolders;
     // What the execution needs to carry out an add and a delete as one move.
     FolderFingerprints fingerprints;
-    std::int64_t timeTolerance = 0;  // the comparison's, in seconds
+    ComparisonRules rules;  // what the comparison took for a difference
     // Kept when asked for, by a run that executes at once and holds its folders to the end.
     std::optional<RunLocks> locks;
 };

@@ -5,7 +5,8 @@
 
 namespace velmorane::engine {
 
-enum class EntryKind { Folder, File, Link };
+// A special file (socket, FIFO, device node) is never copied; it is only ever deleted, never opened.
+enum class EntryKind { Folder, File, Link, Special };
 
 // One task of a list, as the comparison decided it. Size and time are those the review shows: the
 // source's for an add or a replacement, the destination's for a deletion. A folder to add has the
@@ -19,6 +20,9 @@ struct TaskEntry {
     std::int32_t modifiedNanoseconds = 0;  // within that second
     std::string sourcePath;
     std::string destPath;
+    // A replacement whose content and time are already equal: only permission bits, owner, group,
+    // ACLs and extended attributes are set again.
+    bool attributesOnly = false;
 
     bool isFolder() const { return kind == EntryKind::Folder; }
 };

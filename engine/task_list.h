@@ -40,6 +40,14 @@ private:
     std::vector<bool> selected_;
 };
 
+// A folder found on both sides that has no entry of its own: its permission bits or owner differ,
+// or the lists change what it holds. An execution gives it the source's bits, owner and times once
+// it has passed it.
+struct CommonFolder {
+    std::string sourcePath;
+    std::string destPath;
+};
+
 // The lists to add (fichAjout), to replace (fichModif) and to delete (fichSuppr), indexed by kind.
 class TaskLists {
 public:
@@ -57,7 +65,10 @@ public:
     void clear()
     {
         for (TaskList& list : lists_) list.clear();
+        foldersToSettle.clear();
     }
+
+    std::vector<CommonFolder> foldersToSettle;
 
 private:
     std::array<TaskList, 3> lists_;

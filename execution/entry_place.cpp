@@ -5,18 +5,35 @@
 #include <cerrno>
 
 namespace velmorane::execution {
+namespace {
+
+platform::SystemError malformedEntry()
+{
+    return {EINVAL, "Entrée de tâche incorrecte"};
+}
+
+}  // namespace
 
 platform::Result<Place> placeOf(const platform::Result<platform::FolderHandle>& root, const std::string& rootPath,
                                 const std::string& path)
 {
     if (!root.ok()) return platform::Result<Place>::failure(*root.error);
     if (path.size() <= rootPath.size() || !path.starts_with(rootPath)) {
-        return platform::Result<Place>::failure({EINVAL, "Entrée de tâche incorrecte"});
+        return platform::Result<Place>::failure(malformedEntry());
     }
     const std::string relative = path.substr(rootPath.size());
     auto folder = root.value.openBelow(platform::parentFolder(relative));
     if (!folder.ok()) return platform::Result<Place>::failure(*folder.error);
     return {Place{std::move(folder.value), platform::lastComponent(relative)}, std::nullopt};
+}
+
+platform::Result<platform::FolderHandle> folderAt(const platform::Result<platform::FolderHandle>& root,
+                                                  const std::string& rootPath, const std::string& path)
+{
+    using Opened = platform::Result<platform::FolderHandle>;
+    if (!root.ok()) return Opened::failure(*root.error);
+    if (!path.starts_with(rootPath)) return Opened::failure(malformedEntry());
+    return root.value.openBelow(path.substr(rootPath.size()));
 }
 
 }  // namespace velmorane::execution

@@ -18,4 +18,8 @@ struct Place {
 platform::Result<Place> placeOf(const platform::Result<platform::FolderHandle>& root, const std::string& rootPath,
                                 const std::string& path);
 
+// The folder at a path below a start folder, or the start folder itself.
+platform::Result<platform::FolderHandle> folderAt(const platform::Result<platform::FolderHandle>& root,
+                                                  const std::string& rootPath, const std::string& path);
+
 }  // namespace velmorane::execution

@@ -4,6 +4,7 @@
 #include "execution/entry_place.h"
 #include "execution/folder_set.h"
 #include "execution/move_detection.h"
+#include "platform/file_attributes.h"
 #include "platform/file_operations.h"
 #include "platform/letter_case.h"
 #include "platform/paths.h"
@@ -51,6 +52,7 @@ public:
                         &Execution::replaceEntry) &&
             executeList(lists_.fichSuppr(), flags.execSuppr, settings_.supprSelectedChosen, &deletedFolders_,
                         &Execution::deleteEntry);
+        if (!flags.seulComparer && !report_.stopped) settleCommonFolders();
         if (!flags.seulComparer) removeLeftoverTemporaries();
         return report_;
     }
@@ -182,6 +184,13 @@ private:
         currentSlot_ = entry.sourcePath;
         const auto from = placeOf(sourceRoot_, sourceRootPath_, entry.sourcePath);
         if (!from.ok()) return failed(*from.error);
+        // Only the attributes differ: they are set again, unless the content changed since.
+        if (entry.attributesOnly) {
+            const auto updated =
+                platform::updateAttributes(from.value.folder, from.value.name, to.value.folder, to.value.name);
+            if (!updated.ok()) return failed(*updated.error);
+            if (updated.value) return true;
+        }
         if (!found.ok()) return copyInto(from.value, to.value, platform::CopyMode::Replace);
         return replaceKeepingTheOldInTrash(from.value, to.value, entry.destPath);
     }
@@ -250,6 +259,24 @@ private:
         }
         const auto error = platform::deleteFile(at.value.folder, at.value.name);
         return !error || failed(*error);
+    }
+
+    // Common folders have no entry: they get the source's bits, owner and times once passed, their
+    // content being done. A failure is put to the user like that of an entry.
+    void settleCommonFolders()
+    {
+        for (const engine::CommonFolder& folder : lists_.foldersToSettle) {
+            if (!insideDestination(folder.destPath) && folder.destPath != destRootPath_) continue;
+            currentSlot_ = folder.sourcePath;
+            targetSlot_ = folder.destPath;
+            const auto from = folderAt(sourceRoot_, sourceRootPath_, folder.sourcePath);
+            const auto to = folderAt(destRoot_, destRootPath_, folder.destPath);
+            platform::MaybeError error = from.ok() ? to.error : from.error;
+            if (!error) error = platform::settleFolder(from.value, to.value);
+            // A folder gone since the comparison made its entries fail already.
+            if (!error || error->number == ENOENT || error->number == ENOTDIR) continue;
+            if (!failed(*error)) return;
+        }
     }
 
     // A delete whose destination entry an add has already moved into its new place.

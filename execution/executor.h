@@ -49,10 +49,10 @@ struct ExecutionSettings {
     bool ajoutSelectedChosen = false;
     bool modifSelectedChosen = false;
     bool supprSelectedChosen = false;
-    // What the comparison knew of the folders added and deleted, and how far apart its times may be:
+    // What the comparison knew of the folders added and deleted, and what it took for the same time:
     // an add and a delete holding the same content are carried out as one rename.
     const engine::FolderFingerprints* fingerprints = nullptr;
-    std::int64_t timeTolerance = 0;
+    engine::ComparisonRules rules;
     bool detectMoves = true;  // off only to measure what moves save
 };
 

@@ -71,7 +71,7 @@ std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress, plat
     change_ = result.change;
     destinationFolders_ = std::move(result.destinationFolders);
     fingerprints_ = std::move(result.fingerprints);
-    timeTolerance_ = result.timeTolerance;
+    rules_ = result.rules;
     locks_ = std::move(result.locks);
     outcome_ = RunOutcome::Compared;
     return std::nullopt;
@@ -106,7 +106,7 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
                                choice.modifSelectedChosen,
                                choice.supprSelectedChosen,
                                &fingerprints_,
-                               timeTolerance_,
+                               rules_,
                                choice.detectMoves};
     report_ = executeTasks(lists_, settings, ask, counters, pump);
     outcome_ = report_.stopped       ? RunOutcome::Stopped

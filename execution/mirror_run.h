@@ -87,7 +87,7 @@ private:
     engine::DestinationChange change_;
     std::vector<std::string> destinationFolders_;
     engine::FolderFingerprints fingerprints_;
-    std::int64_t timeTolerance_ = 0;
+    engine::ComparisonRules rules_;
     std::optional<engine::RunLocks> locks_;
     std::optional<Refusal> refusal_;
     ExecutionReport report_;

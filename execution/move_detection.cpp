@@ -7,11 +7,6 @@
 
 namespace velmorane::execution {
 
-bool sameTime(platform::FileTime a, platform::FileTime b, std::int64_t tolerance)
-{
-    return std::llabs(a.seconds - b.seconds) <= tolerance;
-}
-
 MoveDetection::MoveDetection(const TaskList& fichSuppr, const ExecutionSettings& settings, const Root& sourceRoot,
                              const std::string& sourceRootPath, const Root& destRoot, const std::string& destRootPath)
     : fichSuppr_(fichSuppr), settings_(settings), sourceRoot_(sourceRoot), sourceRootPath_(sourceRootPath),
@@ -54,8 +49,8 @@ std::optional<std::size_t> MoveDetection::matchingDelete(const engine::TaskEntry
         if (found == filesByKindAndSize_.end()) return std::nullopt;
         for (const std::size_t i : found->second) {
             const engine::TaskEntry& deleted = fichSuppr_.entry(i);
-            if (sameTime({added.modified, added.modifiedNanoseconds},
-                         {deleted.modified, deleted.modifiedNanoseconds}, settings_.timeTolerance)) {
+            if (engine::sameTime(settings_.rules, added.modified, added.modifiedNanoseconds, deleted.modified,
+                                 deleted.modifiedNanoseconds)) {
                 candidates.push_back(i);
             }
         }
@@ -93,7 +88,7 @@ std::optional<platform::AttributeFixes> MoveDetection::sameContent(const platfor
                                                                    const platform::EntryFilter& leavesOut) const
 {
     const platform::SameTime same = [this](platform::FileTime a, platform::FileTime b) {
-        return sameTime(a, b, settings_.timeTolerance);
+        return engine::sameTime(settings_.rules, a.seconds, a.nanoseconds, b.seconds, b.nanoseconds);
     };
     return platform::sameContent(fromFolder, fromName, toFolder, toName, same, leavesOut);
 }

@@ -18,10 +18,6 @@
 
 namespace velmorane::execution {
 
-// Two modification times are the same as the comparison finds them: whole seconds within its
-// tolerance.
-bool sameTime(platform::FileTime a, platform::FileTime b, std::int64_t tolerance);
-
 // What happened when an add was tried as a move.
 struct MoveOutcome {
     bool moved = false;

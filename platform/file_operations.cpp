@@ -1,6 +1,7 @@
 #include "platform/file_operations.h"
 
 #include "platform/directory_entries.h"
+#include "platform/file_attributes.h"
 #include "platform/paths.h"
 #include "platform/temporary_name.h"
 
@@ -112,35 +113,73 @@ MaybeError finishCopy(MaybeError error, const FolderHandle& folder, const std::s
     return std::nullopt;
 }
 
-MaybeError copyContent(int in, int out, std::int64_t size, EventPump& pump)
+// Copies one stretch of data at the same place; false in `ended` when the source ended before it.
+MaybeError copyStretch(int in, int out, off_t start, off_t length, EventPump& pump, bool& kernelCopy, bool& ended)
 {
-    std::int64_t left = size;
-    bool kernelCopy = true;
-    while (left > 0) {
-        const auto piece = static_cast<std::size_t>(std::min<std::int64_t>(left, kPiece));
+    loff_t from = start;
+    loff_t to = start;
+    while (length > 0) {
+        const auto piece = static_cast<std::size_t>(std::min<off_t>(length, kPiece));
         ssize_t n = -1;
         if (kernelCopy) {
-            n = ::copy_file_range(in, nullptr, out, nullptr, piece, 0);
+            n = ::copy_file_range(in, &from, out, &to, piece, 0);
             if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL)) {
                 kernelCopy = false;
                 continue;
             }
         } else {
-            n = ::sendfile(out, in, nullptr, piece);
+            if (::lseek(out, to, SEEK_SET) < 0) return lastError();
+            n = ::sendfile(out, in, &from, piece);
+            if (n > 0) to += n;
         }
         if (n < 0) {
             if (errno == EINTR) continue;
             return lastError();
         }
-        if (n == 0) break;  // the source shrank while we copied
-        left -= n;
-        if (left > 0) pump.processEvents();
+        if (n == 0) {  // the source shrank while we copied
+            ended = true;
+            return std::nullopt;
+        }
+        length -= n;
+        pump.processEvents();
     }
     return std::nullopt;
 }
 
-MaybeError copyLink(const FolderHandle& fromFolder, std::string_view fromName, const struct stat& source,
-                    const FolderHandle& toFolder, std::string_view toName, CopyMode mode, bool timesAgain)
+// Copies the data of a file and leaves its holes as holes, on every volume that has them.
+MaybeError copyContent(int in, int out, std::int64_t size, EventPump& pump)
+{
+    const auto end = static_cast<off_t>(size);
+    off_t position = 0;
+    off_t written = 0;
+    bool kernelCopy = true;
+    bool ended = false;
+    while (position < end && !ended) {
+        off_t data = ::lseek(in, position, SEEK_DATA);
+        if (data < 0) {
+            if (errno == ENXIO) break;  // nothing but a hole up to the end
+            if (errno != EINVAL && errno != EOPNOTSUPP) return lastError();
+            data = position;  // a volume that cannot tell its holes
+        }
+        if (data >= end) break;
+        off_t hole = ::lseek(in, data, SEEK_HOLE);
+        if (hole < 0 || hole > end) hole = end;
+        if (const auto error = copyStretch(in, out, data, hole - data, pump, kernelCopy, ended)) return error;
+        position = hole;
+        written = hole;
+    }
+    // A hole at the end is made by the length alone (or by its last byte, on a volume that cannot
+    // lengthen a file); a source that shrank keeps what was copied.
+    if (ended || written == end) return std::nullopt;
+    if (::ftruncate(out, end) == 0) return std::nullopt;
+    const char zero = 0;
+    if (::pwrite(out, &zero, 1, end - 1) != 1) return lastError();
+    return std::nullopt;
+}
+
+MaybeError copyLink(const CopyingUser& user, const FolderHandle& fromFolder, std::string_view fromName,
+                    const struct stat& source, const FolderHandle& toFolder, std::string_view toName, CopyMode mode,
+                    bool timesAgain)
 {
     std::string target(static_cast<std::size_t>(source.st_size) + 1, '\0');
     const ssize_t length = ::readlinkat(fromFolder.fd(), text(fromName).c_str(), target.data(), target.size());
@@ -155,27 +194,29 @@ MaybeError copyLink(const FolderHandle& fromFolder, std::string_view fromName, c
     }
     const timespec times[2] = {source.st_atim, source.st_mtim};
     MaybeError error;
-    if (::utimensat(toFolder.fd(), temporary.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) error = lastError();
+    error = copyLinkOwner(user, toFolder, temporary, source);
+    if (!error && ::utimensat(toFolder.fd(), temporary.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) error = lastError();
     return finishCopy(std::move(error), toFolder, temporary, toName, mode, times, timesAgain);
 }
 
 // `in` is open on a regular file whose status is `source`.
-MaybeError copyOpenFile(int in, const struct stat& source, const FolderHandle& toFolder, std::string_view toName,
-                        CopyMode mode, EventPump& pump, bool timesAgain)
+MaybeError copyOpenFile(const CopyingUser& user, int in, const struct stat& source, const FolderHandle& toFolder,
+                        std::string_view toName, CopyMode mode, EventPump& pump, bool timesAgain)
 {
     auto temporary = createTemporary(toFolder);
     if (!temporary.ok()) return temporary.error;
     const int out = temporary.value.fd;
     MaybeError error = copyContent(in, out, source.st_size, pump);
-    if (!error) error = keepPermissionBits(out, source.st_mode);
+    if (!error) error = copyAttributes(user, in, source, out);
     const timespec times[2] = {source.st_atim, source.st_mtim};
     if (!error && ::futimens(out, times) != 0) error = lastError();
     if (::close(out) != 0 && !error) error = lastError();
     return finishCopy(std::move(error), toFolder, temporary.value.name, toName, mode, times, timesAgain);
 }
 
-MaybeError copyRegularFile(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
-                           std::string_view toName, CopyMode mode, EventPump& pump, bool timesAgain)
+MaybeError copyRegularFile(const CopyingUser& user, const FolderHandle& fromFolder, std::string_view fromName,
+                           const FolderHandle& toFolder, std::string_view toName, CopyMode mode, EventPump& pump,
+                           bool timesAgain)
 {
     // Non-blocking, so that a FIFO put in the file's place since it was listed cannot hang the open.
     const int in = ::openat(fromFolder.fd(), text(fromName).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
@@ -187,7 +228,7 @@ MaybeError copyRegularFile(const FolderHandle& fromFolder, std::string_view from
     } else if (!S_ISREG(source.st_mode)) {
         error = systemError(S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
     } else {
-        error = copyOpenFile(in, source, toFolder, toName, mode, pump, timesAgain);
+        error = copyOpenFile(user, in, source, toFolder, toName, mode, pump, timesAgain);
     }
     ::close(in);
     return error;
@@ -262,34 +303,50 @@ bool isLeftOut(const EntryFilter& leavesOut, const std::string& path, bool isFol
 // out and the temporary files of other copies are not copied.
 class FolderCopy {
 public:
-    FolderCopy(EventPump& pump, const EntryFilter& leavesOut) : pump_(pump), leavesOut_(leavesOut) {}
+    FolderCopy(EventPump& pump, const EntryFilter& leavesOut)
+        : pump_(pump), leavesOut_(leavesOut), user_(CopyingUser::current())
+    {
+    }
 
     FolderCopyOutcome copy(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
                            std::string_view toName)
     {
         auto source = fromFolder.openChild(fromName);
         if (!source.ok()) return {false, source.error};
-        if (::mkdirat(toFolder.fd(), text(toName).c_str(), 0700) != 0) return {false, lastError()};
+        struct stat info{};
+        if (::fstat(source.value.fd(), &info) != 0) return {false, lastError()};
+        if (::mkdirat(toFolder.fd(), text(toName).c_str(), creationMode(info)) != 0) return {false, lastError()};
         auto made = toFolder.openChild(toName);
         if (!made.ok()) return {true, made.error};
         copyRoot_ = identityOf(made.value);
         timesAgain_ = mayResetTimesOnRename(made.value);
-        copyInto(source.value, made.value, "");
+        fill(source.value, info, made.value, "");
         return {true, failures_.take()};
     }
 
 private:
-    void copyInto(const FolderHandle& from, const FolderHandle& to, const std::string& inside)
+    // The owner may write and search a folder while it is filled, and only then.
+    static constexpr std::uint32_t kWhileFilled = S_IWUSR | S_IXUSR;
+
+    // A folder is made with its final bits from the start, so that a copy cut short leaves none
+    // that only its owner can enter.
+    mode_t creationMode(const struct stat& source) const
     {
-        struct stat source{};
-        if (::fstat(from.fd(), &source) != 0) return note(lastError(), inside);
+        return static_cast<mode_t>((user_.modeOfCopy(permissionsOf(source)) | kWhileFilled) & 07777);
+    }
+
+    void fill(const FolderHandle& from, const struct stat& source, const FolderHandle& to, const std::string& inside)
+    {
+        if (const auto error = copyAttributes(user_, from.fd(), source, to.fd(), kWhileFilled)) note(*error, inside);
         if (auto entries = listEntries(from); !entries.ok()) {
             note(*entries.error, inside);
         } else {
             for (const FolderEntry& entry : entries.value) copyEntry(from, to, entry, inside + entry.name);
         }
-        // Created private; given the source's bits and times once its content is in, failure or not.
-        if (const auto error = keepPermissionBits(to.fd(), source.st_mode)) note(*error, inside);
+        // Its final bits and times once its content is in, failure or not.
+        if (const auto error = keepPermissionBits(to.fd(), user_.modeOfCopy(permissionsOf(source)))) {
+            note(*error, inside);
+        }
         if (const auto error = setFolderTimes(to, source)) note(*error, inside);
     }
 
@@ -300,7 +357,8 @@ private:
         switch (entry.kind) {
         case EntryKind::Folder: return copySubFolder(from, to, entry.name, path);
         case EntryKind::File:
-            if (const auto error = copyRegularFile(from, entry.name, to, entry.name, CopyMode::Add, pump_, timesAgain_)) {
+            if (const auto error =
+                    copyRegularFile(user_, from, entry.name, to, entry.name, CopyMode::Add, pump_, timesAgain_)) {
                 note(*error, path);
             }
             return;
@@ -318,10 +376,12 @@ private:
         if (!source.ok()) return note(*source.error, path);
         // The destination lies inside the source: the folder being made is not copied into itself.
         if (identityOf(source.value) == copyRoot_) return;
-        if (::mkdirat(to.fd(), name.c_str(), 0700) != 0) return note(lastError(), path);
+        struct stat info{};
+        if (::fstat(source.value.fd(), &info) != 0) return note(lastError(), path);
+        if (::mkdirat(to.fd(), name.c_str(), creationMode(info)) != 0) return note(lastError(), path);
         auto made = to.openChild(name);
         if (!made.ok()) return note(*made.error, path);
-        copyInto(source.value, made.value, path + kSeparator);
+        fill(source.value, info, made.value, path + kSeparator);
     }
 
     void note(SystemError error, const std::string& path) { failures_.note(std::move(error), path); }
@@ -330,6 +390,7 @@ private:
     const EntryFilter& leavesOut_;
     std::optional<FileIdentity> copyRoot_;
     bool timesAgain_ = true;
+    const CopyingUser user_;
     FirstFailure failures_;
 };
 
@@ -434,9 +495,10 @@ MaybeError copyFile(const FolderHandle& fromFolder, std::string_view fromName, c
     struct stat source{};
     if (::fstatat(fromFolder.fd(), text(fromName).c_str(), &source, AT_SYMLINK_NOFOLLOW) != 0) return lastError();
     const bool timesAgain = mayResetTimesOnRename(toFolder);
-    if (S_ISLNK(source.st_mode)) return copyLink(fromFolder, fromName, source, toFolder, toName, mode, timesAgain);
+    const CopyingUser user = CopyingUser::current();
+    if (S_ISLNK(source.st_mode)) return copyLink(user, fromFolder, fromName, source, toFolder, toName, mode, timesAgain);
     if (!S_ISREG(source.st_mode)) return systemError(S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
-    return copyRegularFile(fromFolder, fromName, toFolder, toName, mode, pump, timesAgain);
+    return copyRegularFile(user, fromFolder, fromName, toFolder, toName, mode, pump, timesAgain);
 }
 
 FolderCopyOutcome copyFolder(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,

@@ -29,11 +29,24 @@ void sortByName(std::vector<T>& items, NameOf nameOf)
     items = std::move(sorted);
 }
 
+FileRecord recordOf(const std::string& name, const struct stat& info)
+{
+    return {name,
+            static_cast<std::int64_t>(info.st_size),
+            static_cast<std::int64_t>(info.st_mtim.tv_sec),
+            S_ISLNK(info.st_mode),
+            static_cast<std::int32_t>(info.st_mtim.tv_nsec),
+            permissionsOf(info)};
+}
+
 }  // namespace
 
 Result<FolderContent> readFolder(const FolderHandle& folder)
 {
     FolderContent content;
+    struct stat own{};
+    if (::fstat(folder.fd(), &own) != 0) return Result<FolderContent>::failure(systemError(errno));
+    content.permissions = permissionsOf(own);
     int statError = 0;
     const auto listed = forEachDirectoryEntry(folder, [&](std::string_view name, unsigned char type) {
         if (statError != 0) return;
@@ -41,7 +54,6 @@ Result<FolderContent> readFolder(const FolderHandle& folder)
             content.subFolders.emplace_back(name);
             return;
         }
-        if (type != DT_REG && type != DT_LNK && type != DT_UNKNOWN) return;
         const std::string entry(name);
         struct stat info{};
         if (::fstatat(folder.fd(), entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -50,18 +62,19 @@ Result<FolderContent> readFolder(const FolderHandle& folder)
         }
         if (S_ISDIR(info.st_mode)) {
             content.subFolders.push_back(entry);
-        } else if ((S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) && !isTemporaryName(entry)) {
-            content.files.push_back(FileRecord{entry, static_cast<std::int64_t>(info.st_size),
-                                               static_cast<std::int64_t>(info.st_mtim.tv_sec),
-                                               S_ISLNK(info.st_mode),
-                                               static_cast<std::int32_t>(info.st_mtim.tv_nsec)});
+        } else if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
+            content.specialFiles.push_back(recordOf(entry, info));
+        } else if (!isTemporaryName(entry)) {
+            content.files.push_back(recordOf(entry, info));
         }
     });
     if (listed) return Result<FolderContent>::failure(*listed);
     if (statError != 0) return Result<FolderContent>::failure(systemError(statError));
 
     sortByName(content.subFolders, [](const std::string& name) -> const std::string& { return name; });
-    sortByName(content.files, [](const FileRecord& file) -> const std::string& { return file.name; });
+    const auto fileName = [](const FileRecord& file) -> const std::string& { return file.name; };
+    sortByName(content.files, fileName);
+    sortByName(content.specialFiles, fileName);
     return {std::move(content), std::nullopt};
 }
 

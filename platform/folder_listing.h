@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/file_attributes.h"
 #include "platform/folder_handle.h"
 #include "platform/system_error.h"
 
@@ -17,14 +18,18 @@ struct FileRecord {
     std::int64_t modified = 0;  // whole seconds since the epoch
     bool isLink = false;
     std::int32_t modifiedNanoseconds = 0;  // within that second
+    Permissions permissions;
 };
 
 // One folder read once: its sub-folders (links to folders are files, never descended) and its files.
-// Sockets, FIFOs and device nodes are left out. Both lists are sorted by name ignoring case, ties by
-// exact byte order.
+// Sockets, FIFOs and device nodes are never mirrored: they are kept apart, so that one standing
+// where the other side has an entry can be removed. The lists are sorted by name ignoring case,
+// ties by exact byte order.
 struct FolderContent {
     std::vector<std::string> subFolders;
     std::vector<FileRecord> files;
+    std::vector<FileRecord> specialFiles;
+    Permissions permissions;  // the folder's own
 };
 
 // Reads a folder just opened (a handle is read once); a copy's temporary file

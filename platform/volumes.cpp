@@ -3,6 +3,7 @@
 #include "platform/paths.h"
 
 #include <algorithm>
+#include <optional>
 #include <array>
 #include <fstream>
 #include <sstream>
@@ -41,6 +42,25 @@ std::string fileText(const char* path)
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
+}
+
+constexpr VolumeTraits kFatTraits{TimePrecision::TwoSeconds, true, false};
+constexpr VolumeTraits kExFatTraits{TimePrecision::Seconds, true, false};
+constexpr VolumeTraits kWholeSecondTraits{TimePrecision::Seconds, false, false};
+
+constexpr decltype(statfs::f_type) kExFatMagic = 0x2011BAB0;
+constexpr decltype(statfs::f_type) kNtfsMagic = 0x5346544e;
+constexpr decltype(statfs::f_type) kNtfs3Magic = 0x7366746e;
+
+// NTFS names itself at byte 3 of its first sector. A device that cannot be read (a plain user's
+// key) is taken for exFAT, the usual volume behind that driver: at worst an edit of exactly one
+// hour that keeps the size goes unseen.
+bool bootSectorNamesNtfs(const std::string& device)
+{
+    std::ifstream file(device, std::ios::binary);
+    char start[11] = {};
+    if (!file.read(start, sizeof start)) return false;
+    return std::string_view(start + 3, 8) == "NTFS    ";
 }
 
 }  // namespace
@@ -142,40 +162,57 @@ std::string topFolderOf(const std::string& path)
     return volumeOf(path, parseMounts(mountsTableText(), MountKinds::All));
 }
 
-bool keepsTwoSecondTimes(std::string_view type)
+VolumeTraits traitsOfType(std::string_view type)
 {
-    return type == "vfat" || type == "msdos" || type == "fuse.fusefat";
+    if (type == "vfat" || type == "msdos" || type == "fuse.fusefat") return kFatTraits;
+    if (type == "exfat" || type == "fuse.exfat" || type == "fuseblk.exfat") return kExFatTraits;
+    if (type == "ntfs" || type == "ntfs3" || type.starts_with("fuse")) return kWholeSecondTraits;
+    return {};
 }
 
 namespace {
 
-// The type that a file system in user space gives in the mounts table; empty for one in the kernel.
-std::string userSpaceTypeOf(const std::string& folder)
+// The volume that holds a folder, as the mounts table names it: a file system in user space says
+// what it is only there.
+std::optional<Volume> mountHolding(const std::string& folder)
 {
-    struct statfs info{};
-    if (::statfs(folder.c_str(), &info) != 0 || info.f_type != FUSE_SUPER_MAGIC) return {};
-    // A file system in user space says what it is only in the mounts table.
     char real[PATH_MAX];
-    if (!::realpath(folder.c_str(), real)) return {};
+    if (!::realpath(folder.c_str(), real)) return std::nullopt;
     const std::vector<Volume> volumes = parseMounts(mountsTableText());
     const std::string mountPoint = volumeOf(real, volumes);
     const auto volume = std::find_if(volumes.begin(), volumes.end(),
                                      [&](const Volume& v) { return v.mountPoint == mountPoint; });
-    return volume == volumes.end() ? std::string() : volume->type;
+    if (volume == volumes.end()) return std::nullopt;
+    return *volume;
 }
 
 }  // namespace
 
-bool folderKeepsTwoSecondTimes(const std::string& folder)
-{
-    struct statfs info{};
-    if (::statfs(folder.c_str(), &info) != 0) return false;
-    return info.f_type == MSDOS_SUPER_MAGIC || keepsTwoSecondTimes(userSpaceTypeOf(folder));
-}
-
 bool folderRenameLosesContent(const std::string& folder)
 {
-    return userSpaceTypeOf(folder) == "fuse.fusefat";
+    struct statfs info{};
+    if (::statfs(folder.c_str(), &info) != 0 || info.f_type != FUSE_SUPER_MAGIC) return false;
+    const auto volume = mountHolding(folder);
+    return volume && volume->type == "fuse.fusefat";
+}
+
+VolumeTraits volumeTraits(const std::string& folder)
+{
+    struct statfs info{};
+    if (::statfs(folder.c_str(), &info) != 0) return kWholeSecondTraits;
+    switch (info.f_type) {
+    case MSDOS_SUPER_MAGIC: return kFatTraits;
+    case kExFatMagic: return kExFatTraits;
+    case kNtfsMagic:
+    case kNtfs3Magic: return kWholeSecondTraits;
+    case FUSE_SUPER_MAGIC: break;
+    default: return {};
+    }
+    // A block device driver ("fuseblk") says what it is only on its device.
+    const auto volume = mountHolding(folder);
+    if (!volume) return kWholeSecondTraits;
+    if (volume->type == "fuseblk") return bootSectorNamesNtfs(volume->device) ? kWholeSecondTraits : kExFatTraits;
+    return traitsOfType(volume->type);
 }
 
 }  // namespace velmorane::platform

@@ -42,11 +42,21 @@ std::string volumeOf(const std::string& path, const std::vector<Volume>& volumes
 // prefix of it, memory file systems included, "/" at worst.
 std::string topFolderOf(const std::string& path);
 
-// File systems that keep file times to 2 seconds (FAT, in the kernel or in user space), by the
-// type names of the mounts table.
-bool keepsTwoSecondTimes(std::string_view type);
-// Whether a folder lies on such a file system.
-bool folderKeepsTwoSecondTimes(const std::string& folder);
+// What a volume keeps of a file, by its file system.
+enum class TimePrecision { Nanoseconds, Seconds, TwoSeconds };
+struct VolumeTraits {
+    TimePrecision times = TimePrecision::Nanoseconds;
+    // FAT and exFAT store local time: read under another UTC offset, every time moves by an hour.
+    bool localTimes = false;
+    bool keepsPermissions = true;  // permission bits and owners
+};
+
+// By the type name of the mounts table. FAT, exFAT, NTFS and file systems in user space whose
+// nature is unknown are taken to keep whole seconds and no permissions.
+VolumeTraits traitsOfType(std::string_view type);
+// The traits of the volume that holds a folder; a folder that cannot be looked at keeps nothing
+// more than whole seconds.
+VolumeTraits volumeTraits(const std::string& folder);
 
 // The user-space FAT driver fusefat leaves a renamed folder empty and its content lost: whether a
 // folder lies on it, where no folder may be renamed.

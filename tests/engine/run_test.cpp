@@ -1,6 +1,8 @@
 #include "engine/run.h"
 #include "platform/folder_lock.h"
 #include "platform/date_text.h"
+#include "platform/paths.h"
+#include "platform/volumes.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/child_process.h"
 #include "tests/support/recording_progress.h"
@@ -9,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velmorane::engine {
@@ -258,19 +262,37 @@ TEST_F(Run, AFolderInUseByAnotherRunIsReportedAndTheLocksGoWithTheRun)
     EXPECT_EQ(run(0, src, src).outcome, RunOutcome::Completed) << "one folder on both sides is locked once";
 }
 
-TEST_F(Run, ATimeToleranceOfOneSecondIgnoresTheRoundingOfTwoSecondVolumes)
+TEST_F(Run, TimesCountToTheNanosecondOrAsFinelyAsBothVolumesKeepThem)
 {
-    makeFiles({{"src/impair.txt", 1}, {"dst/impair.txt", 1}, {"src/loin.txt", 1}, {"dst/loin.txt", 1}});
-    tree.setMtime("src/impair.txt", kTestTime + 1);
-    tree.setMtime("src/loin.txt", kTestTime + 2);
+    const std::vector<std::pair<const char*, timespec>> sourceTimes = {
+        {"nano.txt", {kTestTime, 500'000'000}},   {"impair.txt", {kTestTime + 1, 0}},
+        {"loin.txt", {kTestTime + 2, 0}},         {"heure.txt", {kTestTime + 3600, 0}},
+        {"heure-fat.txt", {kTestTime - 3601, 0}}, {"heure-taille.txt", {kTestTime + 3600, 0}}};
+    for (const auto& [name, time] : sourceTimes) {
+        tree.makeFile(std::string("src/") + name, 1);
+        tree.makeFile(std::string("dst/") + name, std::string_view(name) == "heure-taille.txt" ? 2 : 1);
+        const timespec times[2] = {time, time};
+        ASSERT_EQ(::utimensat(AT_FDCWD, tree.path(std::string("src/") + name).c_str(), times, 0), 0);
+    }
     const StructurePair trees = lireDossiers(src, dst, Exclusions(), progress, pump);
-
-    const auto lists = [&](std::int64_t tolerance) {
-        return describe(compareStructures(trees.source.structure, trees.dest.structure, progress, pump, tolerance), root);
+    const auto differing = [&](platform::VolumeTraits one, platform::VolumeTraits other) {
+        const TaskLists lists = compareStructures(trees.source.structure, trees.dest.structure, progress, pump,
+                                                  rulesFor(one, other, false));
+        std::string names;
+        for (std::size_t i = 0; i < lists.fichModif().count(); ++i) {
+            names += platform::lastComponent(lists.fichModif().entry(i).destPath) + " ";
+        }
+        return names;
     };
-    EXPECT_EQ(lists(1), "modif: " + fileEntry("dst/loin.txt", 1, kTestTime + 2) + " [src/loin.txt > dst/loin.txt]\n");
-    EXPECT_EQ(lists(0), "modif: " + fileEntry("dst/impair.txt", 1, kTestTime + 1) + " [src/impair.txt > dst/impair.txt]\n"
-                        "modif: " + fileEntry("dst/loin.txt", 1, kTestTime + 2) + " [src/loin.txt > dst/loin.txt]\n");
+    const platform::VolumeTraits ext4 = platform::traitsOfType("ext4");
+    EXPECT_EQ(differing(ext4, ext4), "heure-fat.txt heure-taille.txt heure.txt impair.txt loin.txt nano.txt ");
+    EXPECT_EQ(differing(ext4, platform::traitsOfType("ntfs3")),
+              "heure-fat.txt heure-taille.txt heure.txt impair.txt loin.txt ");
+    EXPECT_EQ(differing(platform::traitsOfType("exfat"), ext4), "heure-fat.txt heure-taille.txt impair.txt loin.txt ");
+    EXPECT_EQ(differing(ext4, platform::traitsOfType("vfat")), "heure-taille.txt loin.txt ");
+    // The date text stays in whole seconds.
+    const TaskLists lists = compareStructures(trees.source.structure, trees.dest.structure, progress, pump);
+    EXPECT_EQ(lists.fichModif().text(5), dst + "/nano.txt *-* 1 *-* " + platform::dateText(kTestTime));
 }
 
 TEST_F(Run, CaptionsStepsAndCountersFollowEachPhase)

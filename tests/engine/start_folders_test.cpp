@@ -37,7 +37,7 @@ std::vector<std::string> walked(const std::string& source, const std::string& de
         for (const FolderLine& line : side->structure.lines) out.push_back(line.path);
     }
     const TaskLists lists =
-        compareStructures(pair.source.structure, pair.dest.structure, progress, pump, 0, exclusions);
+        compareStructures(pair.source.structure, pair.dest.structure, progress, pump, {}, exclusions);
     for (const ListKind kind : kListKinds) {
         for (std::size_t i = 0; i < lists[kind].count(); ++i) out.push_back(lists[kind].text(i));
     }

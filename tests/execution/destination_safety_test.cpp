@@ -1,6 +1,7 @@
 #include "tests/execution/execution_harness.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velmorane::testing {
@@ -30,6 +31,32 @@ TEST(LinksInTheDestination, AFolderLinkIsNeverWrittenThroughAndTheMirrorIsWholeA
     EXPECT_EQ(mirrorOnce(m), kReportOk);
     EXPECT_EQ(readTree(m.archive), readTree(m.work));
     EXPECT_EQ(readTree(m.tree.path("dehors")), outside);
+}
+
+TEST(SpecialFilesInTheDestination, OneWhereTheSourceHasAnEntryIsListedForDeletionAndOneRunFreesTheName)
+{
+    Mirror m;
+    m.tree.makeFile("work/x", "contenu");
+    m.tree.makeFile("work/dossier/a.txt", "a");
+    for (const char* fifo : {"work/tube", "archive/x", "archive/dossier", "archive/seul"}) {
+        ASSERT_EQ(::mkfifo(m.tree.path(fifo).c_str(), 0644), 0);
+        m.tree.setMtime(fifo, kTestTime);
+    }
+
+    m.compare(1);
+    EXPECT_EQ(texts(m.lists.fichAjout()), (Names{m.work + "/dossier/ **Dossier", fileEntry(m.work + "/x", 7)}));
+    EXPECT_EQ(texts(m.lists.fichSuppr()),
+              (Names{fileEntry(m.archive + "/dossier", 0), fileEntry(m.archive + "/x", 0)}));
+    m.execute();
+    // Adds come before deletions: the names are free for the next run.
+    EXPECT_EQ(m.messages(), question("17 - Le fichier existe", m.work + "/dossier/", m.archive + "/dossier/") +
+                                question("17 - Le fichier existe", m.work + "/x", m.archive + "/x") +
+                                reportFailures(2));
+    EXPECT_EQ(namesIn(m.archive), Names{"seul"});
+
+    EXPECT_EQ(mirrorOnce(m), kReportOk);
+    EXPECT_EQ(namesIn(m.archive), (Names{"dossier", "seul", "x"}));
+    EXPECT_EQ(readFileBytes(m.archive + "/x"), "contenu");
 }
 
 TEST(TreeChangedBeforeExecution, EachChangedEntryFailsAloneAndNothingOutsideIsTouched)

@@ -1,6 +1,11 @@
 #include "tests/execution/execution_harness.h"
+#include "tests/support/mounted_volume.h"
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmorane::testing {
 namespace {
@@ -51,9 +56,8 @@ TEST(Mirror, ActionOneMakesTheArchiveEqualToTheWorkFolderAndASecondRunFindsNothi
     });
 
     EXPECT_EQ(outcome, "built 8 3 5, left 0 0 0, second run 0 0 0\n" + std::string(kReportOk));
-    // Folders that received or lost entries get a new time; copied folders keep theirs.
-    EXPECT_EQ(readTree(m.archive, FolderTimes::Left), readTree(m.work, FolderTimes::Left));
-    EXPECT_EQ(readTree(m.tree.path("archive/Neuf")), readTree(m.tree.path("work/Neuf")));
+    // Folders that received or lost entries get their source's time again once the execution passed.
+    EXPECT_EQ(readTree(m.archive), readTree(m.work));
     EXPECT_EQ(readTree(m.tree.path("outside")), outsideBefore);
 }
 
@@ -107,6 +111,111 @@ TEST(Direction, ArchiveToWorkMirrorsTheWorkFolderFromTheArchive)
     EXPECT_EQ(readTree(m.work, FolderTimes::Left), readTree(m.archive, FolderTimes::Left));
     EXPECT_EQ(namesIn(m.work), (Names{"change.txt", "vieux.txt"}));
     EXPECT_EQ(counts(m.lists), "0 0 0");
+}
+
+// A system tool's output, or what it said when it failed.
+std::string tool(const std::string& name, const std::vector<std::string>& arguments)
+{
+    const ProgramRun run = runProgram("/usr/bin/" + name, arguments, "/");
+    return run.exitCode == 0 ? run.out : name + " failed: " + run.err;
+}
+
+void setTime(const std::string& path, timespec time)
+{
+    const timespec times[2] = {time, time};
+    if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) throw std::runtime_error(path);
+}
+
+void setOwner(const std::string& path, unsigned uid, unsigned gid, unsigned mode)
+{
+    if (::lchown(path.c_str(), uid, gid) != 0) throw std::runtime_error(path);
+    if (mode != 0) setMode(path, mode);
+}
+
+struct stat statusOf(const std::string& path)
+{
+    struct stat info{};
+    if (::lstat(path.c_str(), &info) != 0) throw std::runtime_error(path);
+    return info;
+}
+
+constexpr unsigned kUnknownUser = 12345;  // no such user or group on this machine
+
+TEST(ExactMirror, AsRootOwnersBitsAclsAttributesHolesAndASameSecondEditLeaveNothingForRsync)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "owners and a tmpfs need root (CI runs the tests as root)";
+    Mirror m;
+    // A tmpfs keeps attribute values of 64 KiB, which the usual disks refuse.
+    MountedVolume volume(VolumeKind::Tmpfs, m.tree.root());
+    m.work = m.tree.makeFolder("tmpfs/work");
+    m.archive = m.tree.makeFolder("tmpfs/archive");
+    const auto at = [](const std::string& relative) { return "tmpfs/" + relative; };
+    TempFolder& t = m.tree;
+
+    setOwner(t.makeFile(at("work/commun/personne.txt"), "à nobody"), kNobody, kNobody, 0);
+    setOwner(t.makeFile(at("work/commun/inconnu.txt"), "à personne"), kUnknownUser, kUnknownUser, 0);
+    setOwner(t.makeFile(at("work/Neuf/outil"), "#!/bin/sh\n"), kNobody, kUnknownUser, 06755);
+    setOwner(t.makeFile(at("work/Neuf/inconnu.txt"), "à personne"), kUnknownUser, kUnknownUser, 0640);
+    setOwner(t.makeLink(at("work/Neuf/lien"), "outil"), kNobody, kNobody, 0);
+    const std::string acl = t.makeFile(at("work/commun/acl.txt"), "droits fins");
+    EXPECT_EQ(tool("setfacl", {"-m", "u:nobody:rw,g:12345:r,u:12345:r,m::rw", acl}), "");
+    const std::string notes = t.makeFile(at("work/Neuf/notes.txt"), "annotée");
+    EXPECT_EQ(tool("setfattr", {"-n", "user.long", "-v", "0s" + std::string(87380, 'A') + "AA==", notes}), "");
+    EXPECT_EQ(tool("setfattr", {"-n", "trusted.marque", "-v", "oui", notes}), "");
+    setMode(m.work + "/Neuf", 01777);
+    EXPECT_EQ(tool("setfacl", {"-d", "-m", "u:nobody:rwx", m.work + "/Neuf"}), "");
+    // A gigabyte with one piece of data in its middle.
+    const std::string sparse = t.makeFile(at("work/creux.img"), std::int64_t{1} << 30);
+    const int fd = ::open(sparse.c_str(), O_WRONLY);
+    ASSERT_EQ(::pwrite(fd, "milieu", 6, std::int64_t{1} << 29), 6);
+    ::close(fd);
+    // Found on both sides: an edit in the same second, a narrower mode, another owner, folder bits.
+    setTime(t.makeFile(at("work/commun/c.txt"), "2222"), {kTestTime, 700'000'000});
+    setTime(t.makeFile(at("archive/commun/c.txt"), "1111"), {kTestTime, 200'000'000});
+    setMode(t.makeFile(at("work/commun/secret.txt"), "secret"), 0600);
+    const std::string secretCopy = t.makeFile(at("archive/commun/secret.txt"), "secret");
+    setOwner(t.makeFile(at("work/commun/proprio.txt"), "a nobody"), kNobody, kNobody, 0);
+    t.makeFile(at("archive/commun/proprio.txt"), "a nobody");
+    setMode(m.work + "/commun", 0750);
+    const ino_t secretInode = statusOf(secretCopy).st_ino;
+
+    m.compare(1);
+    EXPECT_EQ(texts(m.lists.fichModif()),
+              (Names{fileEntry(m.archive + "/commun/c.txt", 4), fileEntry(m.archive + "/commun/proprio.txt", 8),
+                     fileEntry(m.archive + "/commun/secret.txt", 6)}));
+    m.execute();
+    EXPECT_EQ(m.messages(), kReportOk);
+
+    EXPECT_EQ(tool("rsync", {"-aAXS", "-n", "-i", "--delete", m.work + "/", m.archive + "/"}), "");
+    EXPECT_EQ(readFileBytes(m.archive + "/commun/c.txt"), "2222");
+    EXPECT_EQ(statusOf(secretCopy).st_ino, secretInode) << "only its mode changed";
+    EXPECT_LE(statusOf(m.archive + "/creux.img").st_blocks, statusOf(sparse).st_blocks);
+    m.compare(1);
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+}
+
+TEST(ExactMirror, AsAPlainUserAnotherUsersSetuidFileArrivesWithoutItsSetuidBit)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "another user's file needs root to be made (CI runs the tests as root)";
+    Mirror m;
+    m.tree.makeFile("work/mien.txt", "à moi");
+    const std::string mine = m.tree.makeFile("work/mien-setgid", "x");
+    m.tree.chownAll(kNobody, kNobody);
+    setMode(mine, 02755);
+    setOwner(m.tree.makeFile("work/outil", "#!/bin/sh\n"), kUnknownUser, kUnknownUser, 06755);
+
+    const std::string outcome = inChild([&] {
+        if (!becomeNobody()) return std::string("could not become nobody");
+        m.compare(1);
+        m.execute();
+        m.compare(1);
+        return counts(m.lists) + "\n" + m.messages();
+    });
+
+    EXPECT_EQ(outcome, "0 0 0\n" + std::string(kReportOk));
+    EXPECT_EQ(statusOf(m.archive + "/outil").st_mode & 07777, 0755u);
+    EXPECT_EQ(statusOf(m.archive + "/outil").st_uid, kNobody);
+    EXPECT_EQ(statusOf(m.archive + "/mien-setgid").st_mode & 07777, 02755u);
 }
 
 }  // namespace

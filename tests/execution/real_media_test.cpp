@@ -264,6 +264,21 @@ TEST_P(RealMedia, RenamedFilesAndFoldersEndEqualWhetherTheKeyRenamesThemOrNot)
     EXPECT_EQ(withoutModes(readTree(m.archive, FolderTimes::Left)), withoutModes(readTree(m.work, FolderTimes::Left)));
 }
 
+TEST_P(RealMedia, AKeyMirroredUnderOneUtcOffsetAndReadUnderAnotherNeedsNoCopy)
+{
+    m.tree.makeFile("work/hiver.txt", "écrit en hiver", kTestTime + 61);
+    m.tree.makeFile("work/Photos/ete.jpg", std::string(5000, 'p'), kTestTime - 3600);
+    key->remount({{"TZ", "UTC0"}});
+    m.compare(1);
+    m.execute();
+    ASSERT_EQ(m.messages(), kReportOk);
+
+    // The same key read on a machine one hour east, as after the change to summer time.
+    key->remount({{"TZ", "CET-1"}});
+    m.compare(1);
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+}
+
 INSTANTIATE_TEST_SUITE_P(Images, RealMedia, ::testing::Values(VolumeKind::Fat32, VolumeKind::ExFat),
                          [](const ::testing::TestParamInfo<VolumeKind>& info) {
                              return std::string(volumeKindName(info.param));

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace velmorane::testing {
 namespace {
 
@@ -67,17 +71,32 @@ struct CountingPump : EventPump {
     int turns = 0;
 };
 
-TEST(CopyFile, ALargeFileIsCopiedInPiecesWithThePumpRunningBetweenThem)
+TEST(CopyFile, ALargeFileIsCopiedInPiecesWithThePumpRunningBetweenThemAndHolesStayHoles)
 {
     TempFolder t;
-    t.makeFile("a/grand.bin", std::int64_t{8} << 20);
+    t.makeFile("a/grand.bin", std::string(std::size_t{8} << 20, 'x'));
+    // Data between two holes, and a file that is one hole.
+    const std::string sparse = t.makeFile("a/creux.bin", std::int64_t{64} << 20);
+    const int fd = ::open(sparse.c_str(), O_WRONLY);
+    ASSERT_EQ(::pwrite(fd, "donnees", 7, std::int64_t{32} << 20), 7);
+    ::close(fd);
+    t.setMtime("a/creux.bin", kTestTime);
+    t.makeFile("a/vide.bin", std::int64_t{1} << 30);
     t.makeFolder("b");
     CountingPump pump;
 
-    EXPECT_EQ(outcome(copyFile(openFolder(t, "a"), "grand.bin", openFolder(t, "b"), "grand.bin", CopyMode::Add, pump)),
-              "ok");
+    for (const char* name : {"grand.bin", "creux.bin", "vide.bin"}) {
+        EXPECT_EQ(outcome(copyFile(openFolder(t, "a"), name, openFolder(t, "b"), name, CopyMode::Add, pump)), "ok");
+    }
     EXPECT_GE(pump.turns, 7);
     EXPECT_EQ(readTree(t.path("b")), readTree(t.path("a")));
+    for (const char* name : {"creux.bin", "vide.bin"}) {
+        struct stat source{};
+        struct stat copy{};
+        ASSERT_EQ(::stat(t.path(std::string("a/") + name).c_str(), &source), 0);
+        ASSERT_EQ(::stat(t.path(std::string("b/") + name).c_str(), &copy), 0);
+        EXPECT_LE(copy.st_blocks, source.st_blocks) << name;
+    }
 }
 
 TEST(CopyFolder, AFolderCopiedIntoItsOwnSubFolderIsNotCopiedIntoItselfAgain)

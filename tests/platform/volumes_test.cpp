@@ -68,13 +68,20 @@ TEST(Volumes, EveryMountHoldsFoldersTheFixedMountsAreReadAndAnyPathFitsOneEscape
     EXPECT_EQ(decodeOctalEscapes(encodeOctalEscapes(odd)), odd);
 }
 
-TEST(Volumes, FatInTheKernelOrInUserSpaceKeepsTimesToTwoSeconds)
+TEST(Volumes, WhatAVolumeKeepsComesFromItsFileSystem)
 {
-    for (const char* type : {"vfat", "msdos", "fuse.fusefat"}) EXPECT_TRUE(keepsTwoSecondTimes(type)) << type;
-    for (const char* type : {"ext4", "btrfs", "ntfs3", "fuse", "fuse.sshfs", ""}) {
-        EXPECT_FALSE(keepsTwoSecondTimes(type)) << type;
+    const auto describe = [](std::string_view type) {
+        const VolumeTraits traits = traitsOfType(type);
+        return std::to_string(static_cast<int>(traits.times)) + (traits.localTimes ? " local" : " utc") +
+               (traits.keepsPermissions ? " bits" : " nobits");
+    };
+    for (const char* type : {"vfat", "msdos", "fuse.fusefat"}) EXPECT_EQ(describe(type), "2 local nobits") << type;
+    for (const char* type : {"exfat", "fuse.exfat"}) EXPECT_EQ(describe(type), "1 local nobits") << type;
+    for (const char* type : {"ntfs3", "fuse", "fuse.sshfs"}) EXPECT_EQ(describe(type), "1 utc nobits") << type;
+    for (const char* type : {"ext4", "btrfs", "xfs", "tmpfs", "nfs4", ""}) {
+        EXPECT_EQ(describe(type), "0 utc bits") << type;
     }
-    EXPECT_FALSE(folderKeepsTwoSecondTimes("/tmp"));
+    EXPECT_EQ(volumeTraits("/tmp").times, TimePrecision::Nanoseconds);
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ std::vector<Tool> toolsFor(VolumeKind kind)
 {
     if (kind == VolumeKind::Fat32) return {{"mkfs.vfat", "dosfstools"}, {"fusefat", "fusefat"}, {"umount", "mount"}};
     if (kind == VolumeKind::Ext4) return {{"mkfs.ext4", "e2fsprogs"}, {"mount", "mount"}, {"umount", "mount"}};
+    if (kind == VolumeKind::Tmpfs) return {{"mount", "mount"}, {"umount", "mount"}};
     return {{"mkfs.exfat", "exfatprogs"},
             {"losetup", "mount"},
             {"mount.exfat-fuse", "exfat-fuse"},
@@ -43,11 +44,12 @@ std::string toolPath(const std::string& name)
 }
 
 // Runs a tool to its end; its standard output when it succeeded, else an exception with what it said.
-std::string runTool(const std::string& name, const std::vector<std::string>& arguments)
+std::string runTool(const std::string& name, const std::vector<std::string>& arguments,
+                    const DriverEnvironment& environment = {})
 {
     const std::string path = toolPath(name);
     if (path.empty()) throw std::runtime_error(name + " is not installed");
-    const ProgramRun run = runProgram(path, arguments, "/");
+    const ProgramRun run = runProgram(path, arguments, "/", environment);
     if (run.exitCode != 0) {
         const std::string status = std::to_string(run.exitCode);
         throw std::runtime_error(name + " ended with status " + status + ": " + run.err + run.out);
@@ -92,6 +94,7 @@ std::string_view volumeKindName(VolumeKind kind)
     case VolumeKind::Fat32: return "FAT32";
     case VolumeKind::ExFat: return "exFAT";
     case VolumeKind::Ext4: return "ext4";
+    case VolumeKind::Tmpfs: return "tmpfs";
     }
     return "";
 }
@@ -99,10 +102,10 @@ std::string_view volumeKindName(VolumeKind kind)
 std::string whyNotMountable(VolumeKind kind)
 {
     if (::geteuid() != 0) return "mounting a file-system image needs root (CI runs the tests as root)";
-    if (kind != VolumeKind::Ext4 && ::access("/dev/fuse", R_OK | W_OK) != 0) {
-        return "/dev/fuse is missing: this machine has no FUSE";
-    }
-    if (kind != VolumeKind::Fat32 && ::access("/dev/loop-control", R_OK | W_OK) != 0) {
+    const bool fuse = kind == VolumeKind::Fat32 || kind == VolumeKind::ExFat;
+    if (fuse && ::access("/dev/fuse", R_OK | W_OK) != 0) return "/dev/fuse is missing: this machine has no FUSE";
+    const bool loop = kind == VolumeKind::ExFat || kind == VolumeKind::Ext4;
+    if (loop && ::access("/dev/loop-control", R_OK | W_OK) != 0) {
         return "/dev/loop-control is missing: this machine has no loop devices";
     }
     for (const Tool& tool : toolsFor(kind)) {
@@ -113,23 +116,36 @@ std::string whyNotMountable(VolumeKind kind)
     return "";
 }
 
-MountedVolume::MountedVolume(VolumeKind kind, const std::string& folder)
-    : mountPoint_(folder + "/" + std::string(volumeKindName(kind)))
+MountedVolume::MountedVolume(VolumeKind kind, const std::string& folder, const DriverEnvironment& environment)
+    : kind_(kind), mountPoint_(folder + "/" + std::string(volumeKindName(kind)))
+{
+    if (kind != VolumeKind::Tmpfs) makeImage(kind, mountPoint_ + ".img");
+    if (::mkdir(mountPoint_.c_str(), 0755) != 0) throw std::runtime_error("cannot make the mount point " + mountPoint_);
+    mount(environment);
+}
+
+void MountedVolume::remount(const DriverEnvironment& environment)
+{
+    release();
+    mount(environment);
+}
+
+void MountedVolume::mount(const DriverEnvironment& environment)
 {
     const std::string image = mountPoint_ + ".img";
-    makeImage(kind, image);
-    if (::mkdir(mountPoint_.c_str(), 0755) != 0) throw std::runtime_error("cannot make the mount point " + mountPoint_);
     try {
         // Both drivers go to the background once the volume is mounted, their output closed.
-        if (kind == VolumeKind::Fat32) {
-            runTool("fusefat", {"-o", "rw+", image, mountPoint_});  // without "rw+" it mounts read-only
-        } else if (kind == VolumeKind::Ext4) {
+        if (kind_ == VolumeKind::Fat32) {
+            runTool("fusefat", {"-o", "rw+", image, mountPoint_}, environment);  // without "rw+" it mounts read-only
+        } else if (kind_ == VolumeKind::Ext4) {
             // The kernel's driver: its loop device goes by itself when the volume is unmounted.
             runTool("mount", {"-t", "ext4", "-o", "loop", image, mountPoint_});
-        } else {
+        } else if (kind_ == VolumeKind::ExFat) {
             loopDevice_ = runTool("losetup", {"--find", "--show", image});
             while (!loopDevice_.empty() && loopDevice_.back() == '\n') loopDevice_.pop_back();
-            runTool("mount.exfat-fuse", {loopDevice_, mountPoint_});
+            runTool("mount.exfat-fuse", {loopDevice_, mountPoint_}, environment);
+        } else {
+            runTool("mount", {"-t", "tmpfs", "-o", "size=2g", "tmpfs", mountPoint_});
         }
         if (!isMounted(mountPoint_)) throw std::runtime_error("nothing was mounted on " + mountPoint_);
     } catch (const std::runtime_error&) {
@@ -156,6 +172,7 @@ void MountedVolume::release()
         if (succeeds("losetup", {"-d", loopDevice_})) break;
         std::this_thread::sleep_for(kBusyPause);
     }
+    loopDevice_.clear();
 }
 
 TemporaryMount::TemporaryMount(Kind kind, const std::string& mountPoint, const std::string& what)

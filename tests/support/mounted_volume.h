@@ -2,13 +2,19 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace velmorane::testing {
 
 // The removable media people mirror onto, each through the driver a desktop would use:
-// FAT32 through the user-space driver fusefat, exFAT on a loop device through exfat-fuse; and an
-// ext4 disk of its own on a loop device, for a volume with every Unix feature.
-enum class VolumeKind { Fat32, ExFat, Ext4 };
+// FAT32 through the user-space driver fusefat, exFAT on a loop device through exfat-fuse; an ext4
+// disk of its own on a loop device, for a volume with every Unix feature; and a tmpfs, which keeps
+// large extended attributes, ACLs and holes.
+enum class VolumeKind { Fat32, ExFat, Ext4, Tmpfs };
+
+// Variables the driver is started with, such as TZ: FAT keeps local times.
+using DriverEnvironment = std::vector<std::pair<std::string, std::string>>;
 
 std::string_view volumeKindName(VolumeKind kind);
 
@@ -16,22 +22,28 @@ std::string_view volumeKindName(VolumeKind kind);
 // one sentence for GTEST_SKIP; empty when it can.
 std::string whyNotMountable(VolumeKind kind);
 
-// A fresh file-system image made in `folder` and mounted on `folder`/<kind name>. The destructor
+// A fresh file-system image made in `folder` (a tmpfs needs none) and mounted on
+// `folder`/<kind name>. The destructor
 // unmounts it (retrying while it is busy) and detaches its loop device. A step that fails throws
 // std::runtime_error with the tool's output, after undoing the steps done before it.
 class MountedVolume {
 public:
-    MountedVolume(VolumeKind kind, const std::string& folder);
+    MountedVolume(VolumeKind kind, const std::string& folder, const DriverEnvironment& environment = {});
     ~MountedVolume();
     MountedVolume(const MountedVolume&) = delete;
     MountedVolume& operator=(const MountedVolume&) = delete;
 
     const std::string& mountPoint() const { return mountPoint_; }
 
+    // Unmounts the volume and mounts its image again, the driver started with these variables.
+    void remount(const DriverEnvironment& environment);
+
 private:
+    void mount(const DriverEnvironment& environment);
     // Unmounts the volume (retrying while it is busy) and detaches its loop device, if any.
     void release();
 
+    VolumeKind kind_;
     std::string mountPoint_;
     std::string loopDevice_;  // empty for FUSE drivers that read the image themselves
 };

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/folder_handle.h"
+#include "platform/system_error.h"
+
+#include <cstdint>
+#include <string_view>
+#include <sys/stat.h>
+#include <vector>
+
+namespace velmorane::platform {
+
+// Permission bits (setuid, setgid and sticky included), owner and group.
+struct Permissions {
+    std::uint32_t mode = 0;
+    std::uint32_t uid = 0;
+    std::uint32_t gid = 0;
+};
+
+Permissions permissionsOf(const struct stat& info);
+
+// The user copies are made as, read once for a whole comparison or copy (not kept longer: a
+// process may change its user): what a copy keeps of an owner and a group depends on it.
+class CopyingUser {
+public:
+    static CopyingUser current();
+
+    // Root gives its copies any owner and group.
+    bool keepsOwners() const { return uid_ == 0; }
+    std::uint32_t uid() const { return uid_; }
+    bool isMemberOf(std::uint32_t gid) const;
+    // The permission bits a copy of a file with these permissions gets: setuid and setgid go where
+    // the owner cannot be kept, setgid where the group cannot (a plain user keeps the groups he is in).
+    std::uint32_t modeOfCopy(const Permissions& source) const;
+
+private:
+    std::uint32_t uid_ = 0;
+    std::vector<std::uint32_t> groups_;
+};
+
+// Gives `to` the owner, group, ACLs, extended attributes and permission bits of the open file or
+// folder `from`, whose status is `source`, as far as the destination volume keeps them: a volume
+// without owners, bits or attributes is no failure. `whileFilled` bits are added to the mode, for a
+// folder that is still being filled. ACLs are the "system.posix_acl_*" attributes; "security.*" and
+// "trusted.*" are copied as root only. Attributes of `to` that the source lacks are removed.
+MaybeError copyAttributes(const CopyingUser& user, int from, const struct stat& source, int to,
+                          std::uint32_t whileFilled = 0);
+
+// A link's owner and group, as root; a link has no bits of its own.
+MaybeError copyLinkOwner(const CopyingUser& user, const FolderHandle& folder, std::string_view name,
+                         const struct stat& source);
+
+// Sets the attributes of `toName` from `fromName` without copying the content, when both are still
+// files (or both links) of the same size and modification time. False when they no longer are:
+// the content must then be copied.
+Result<bool> updateAttributes(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
+                              std::string_view toName);
+
+// Gives a folder the permission bits, owner, group, ACLs, attributes and times of another.
+MaybeError settleFolder(const FolderHandle& from, const FolderHandle& to);
+
+}  // namespace velmorane::platform
