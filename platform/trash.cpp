@@ -209,7 +209,9 @@ std::string infoText(const std::string& path, const std::string& topFolder)
 // .trashinfo's name fits the volume.
 std::string trashNameFor(std::string_view name, int number)
 {
-    const std::string suffix = number == 1 ? "" : " " + std::to_string(number);
+    // Appended rather than " " + to_string(...): GCC 12 warns falsely (-Wrestrict) on that at -O2.
+    std::string suffix;
+    if (number != 1) suffix.append(" ").append(std::to_string(number));
     std::size_t kept = std::min(name.size(), kLongestName - kInfoSuffix.size() - suffix.size());
     while (kept > 0 && kept < name.size() && (static_cast<unsigned char>(name[kept]) & 0xC0) == 0x80) --kept;
     return std::string(name.substr(0, kept)) + suffix;
