@@ -8,7 +8,7 @@
 
 namespace velmorane::platform {
 
-// The desktop's trash, as the freedesktop.org Trash specification lays it out, so that any file
+// The desktop's trash, laid out as every freedesktop.org desktop shares it, so that any file
 // manager (or `gio trash --list`) shows what went there and puts it back where it was.
 //
 // An entry is named by its open folder and plain name (a link is acted on as a link, never
