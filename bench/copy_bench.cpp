@@ -2,6 +2,7 @@
 // (a) adding the whole tree to an empty destination, (b) replacing 1 000 changed files in the
 // copies that (a) made. Every copy of (a) goes to a fresh folder and nothing is deleted before the
 // end: creating files right after a large deletion runs several times slower on these machines.
+#include "bench/bench_files.h"
 #include "execution/mirror_run.h"
 
 #include <algorithm>
@@ -21,6 +22,9 @@
 
 namespace {
 
+using velmorane::bench::die;
+using velmorane::bench::makeFolder;
+
 using namespace velmorane;
 using Clock = std::chrono::steady_clock;
 
@@ -30,12 +34,6 @@ constexpr int kFilesPerFolder = 10;
 constexpr int kReplaced = 1000;
 constexpr int kRounds = 3;
 constexpr const char* kTreeVersion = "copy-bench tree 1\n";
-
-[[noreturn]] void die(const std::string& what)
-{
-    std::perror(what.c_str());
-    std::exit(1);
-}
 
 std::string relativeFile(int top, int sub, int file)
 {
@@ -51,11 +49,6 @@ void writeFile(const std::string& path, int number)
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0 || ::write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size())) die(path);
     ::close(fd);
-}
-
-void makeFolder(const std::string& path)
-{
-    if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) die(path);
 }
 
 double seconds(Clock::duration d)

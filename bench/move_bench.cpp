@@ -2,6 +2,7 @@
 // one by one inside unchanged folders. Each is mirrored three times from the same starting
 // archive: by Velmorane as it runs, by Velmorane with moves turned off (a copy and a delete), and
 // by `rsync -a --delete`. The archives start as `cp -a` copies of the work folder.
+#include "bench/bench_files.h"
 #include "execution/mirror_run.h"
 
 #include <cerrno>
@@ -19,6 +20,9 @@
 
 namespace {
 
+using velmorane::bench::die;
+using velmorane::bench::makeFolder;
+
 using namespace velmorane;
 using Clock = std::chrono::steady_clock;
 
@@ -28,17 +32,6 @@ constexpr std::size_t kBigFileSize = std::size_t{512} << 10;  // 2 000 files of 
 constexpr int kSmallFolders = 5;
 constexpr int kRenamedFiles = 500;
 constexpr int kMoveRounds = 3;
-
-[[noreturn]] void die(const std::string& what)
-{
-    std::perror(what.c_str());
-    std::exit(1);
-}
-
-void makeFolder(const std::string& path)
-{
-    if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) die(path);
-}
 
 void writeFile(const std::string& path, std::size_t size, int number)
 {

@@ -3,6 +3,7 @@
 // them, against deleting them. The trash is the home trash of a data folder made beside the trees,
 // so that it lies on their volume as it does on a desktop. Every tree is made before any timing:
 // creating files right after a large deletion runs several times slower on these machines.
+#include "bench/bench_files.h"
 #include "platform/file_operations.h"
 #include "platform/trash.h"
 
@@ -21,6 +22,9 @@
 
 namespace {
 
+using velmorane::bench::die;
+using velmorane::bench::makeFolder;
+
 using namespace velmorane;
 using Clock = std::chrono::steady_clock;
 
@@ -28,17 +32,6 @@ constexpr int kSubFolders = 100;
 constexpr int kFilesPerFolder = 100;
 constexpr int kSingleFiles = 1000;
 constexpr int kRounds = 3;
-
-[[noreturn]] void die(const std::string& what)
-{
-    std::perror(what.c_str());
-    std::exit(1);
-}
-
-void makeFolder(const std::string& path)
-{
-    if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) die(path);
-}
 
 void writeFile(const std::string& path, int number)
 {

@@ -3,6 +3,7 @@
 // The destination differs from the source by a few percent of every kind a run reports: files
 // added, resized, re-dated, deleted, folders on one side only, and names in another letter case.
 // A marker file records a finished tree, so later invocations reuse it instead of making it again.
+#include "bench/bench_files.h"
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -15,18 +16,15 @@
 
 namespace {
 
+using velmorane::bench::die;
+using velmorane::bench::makeFolder;
+
 constexpr const char* kMarker = ".velmorane-bench-tree-1";
 constexpr std::int64_t kBaseTime = 1'700'000'000;
 
 struct Shape {
     int top, middle, leaves, files;  // folders per level and files per leaf folder
 };
-
-[[noreturn]] void die(const std::string& what)
-{
-    std::perror(what.c_str());
-    std::exit(1);
-}
 
 // A fixed sequence (splitmix64), so the same trees come out on every machine.
 std::uint64_t mixed(std::uint64_t n)
@@ -41,11 +39,6 @@ std::uint64_t mixed(std::uint64_t n)
 unsigned draw(std::uint64_t item, unsigned question)
 {
     return static_cast<unsigned>(mixed(item * 16 + question) % 1000);
-}
-
-void makeFolder(const std::string& path)
-{
-    if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) die(path);
 }
 
 // Sizes are set without writing data: the run reads only sizes and times, and the trees stay small.
