@@ -213,7 +213,12 @@ private:
             const bool sameContent = destFile.size == file.size && destFile.isLink == file.isLink &&
                                      sameTime(rules_, file.modified, file.modifiedNanoseconds, destFile.modified,
                                               destFile.modifiedNanoseconds);
-            if (sameContent && !permissionsDiffer(file.permissions, destFile.permissions, file.isLink)) continue;
+            if (sameContent && !permissionsDiffer(file.permissions, destFile.permissions, file.isLink)) {
+                lists_.unchangedFiles.push_back({static_cast<std::uint32_t>(common.source), static_cast<std::uint32_t>(i),
+                                                 static_cast<std::uint32_t>(common.dest),
+                                                 static_cast<std::uint32_t>(*match)});
+                continue;
+            }
             TaskEntry entry = fileEntry(file, sourcePath, destFolder.path + destFile.name);
             entry.attributesOnly = sameContent;
             lists_.fichModif().add(std::move(entry));

@@ -51,12 +51,7 @@ std::string_view lastName(const FolderLine& line)
 // which the walk met them does not matter.
 class StructureDigests {
 public:
-    StructureDigests(const FolderStructure& structure, const ComparisonRules& rules)
-        : structure_(structure),
-          withTimes_(rules.times != platform::TimePrecision::TwoSeconds && !rules.hourShift),
-          withNanoseconds_(rules.times == platform::TimePrecision::Nanoseconds)
-    {
-    }
+    explicit StructureDigests(const FolderStructure& structure) : structure_(structure) {}
 
     // The digests of the folders whose paths are given; those lie below one another or apart, and
     // every folder below a listed one is listed too, as the comparison lists them.
@@ -74,8 +69,6 @@ public:
             for (const auto& file : line.files) {
                 Digest entry;
                 entry.add(file.name).add(file.isLink ? 2 : 1).add(static_cast<std::uint64_t>(file.size));
-                if (withTimes_) entry.add(static_cast<std::uint64_t>(file.modified));
-                if (withNanoseconds_) entry.add(static_cast<std::uint64_t>(file.modifiedNanoseconds));
                 sums[i] += entry.value();
             }
             counts[i] += line.files.size();
@@ -89,9 +82,6 @@ public:
 
 private:
     const FolderStructure& structure_;
-    // Times that the comparison allows to differ are left out; the move checks them file by file.
-    const bool withTimes_;
-    const bool withNanoseconds_;
 };
 
 std::unordered_set<std::string> folderPaths(const TaskList& list, bool sourceSide)
@@ -107,10 +97,10 @@ std::unordered_set<std::string> folderPaths(const TaskList& list, bool sourceSid
 }  // namespace
 
 FolderFingerprints fingerprintListedFolders(const FolderStructure& source, const FolderStructure& dest,
-                                            const TaskLists& lists, const ComparisonRules& rules)
+                                            const TaskLists& lists)
 {
-    return {StructureDigests(source, rules).of(folderPaths(lists.fichAjout(), true)),
-            StructureDigests(dest, rules).of(folderPaths(lists.fichSuppr(), false))};
+    return {StructureDigests(source).of(folderPaths(lists.fichAjout(), true)),
+            StructureDigests(dest).of(folderPaths(lists.fichSuppr(), false))};
 }
 
 }  // namespace velmorane::engine

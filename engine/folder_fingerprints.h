@@ -11,8 +11,8 @@
 namespace velmorane::engine {
 
 // A digest of a folder's whole content as the walk read it: the names of its files and sub-folders
-// all the way down, each file's kind, size and, where asked, time. Equal digests point at a folder
-// that may have moved; only a look at both folders can confirm it.
+// all the way down, each file's kind and size. Times are left out: a key keeps other times than
+// the disk. Equal digests point at a folder that may have moved; only proving each file confirms it.
 using Fingerprint = std::uint64_t;
 
 // The digests of the folders the lists add (by source path) and delete (by destination path): the
@@ -22,9 +22,8 @@ struct FolderFingerprints {
     std::unordered_map<std::string, Fingerprint> deleted;
 };
 
-// Reads nothing: the digests come from the two structures the comparison used. Times are left out
-// when the comparison lets them differ a little, so that the digests of equal folders stay equal.
+// Reads nothing: the digests come from the two structures the comparison used.
 FolderFingerprints fingerprintListedFolders(const FolderStructure& source, const FolderStructure& dest,
-                                            const TaskLists& lists, const ComparisonRules& rules);
+                                            const TaskLists& lists);
 
 }  // namespace velmorane::engine

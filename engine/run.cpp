@@ -85,7 +85,9 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress, 
     if (!platform::folderExists(plan.dosSource)) return sourceMissing(plan.dosSource);
     LockedFolders locks = lockRunFolders(plan.dosSource, plan.dosDest);
     if (!locks.locks) return refused(RunOutcome::FolderInUse, std::move(locks.refusal));
-    const StructurePair trees = lireDossiers(plan.dosSource, plan.dosDest, plan.exclusions, progress, pump);
+    const auto read = std::make_shared<const StructurePair>(
+        lireDossiers(plan.dosSource, plan.dosDest, plan.exclusions, progress, pump));
+    const StructurePair& trees = *read;
     for (const StructureResult* tree : {&trees.source, &trees.dest}) {
         if (tree->failure) return unreadable(*tree->failure);
     }
@@ -100,9 +102,10 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress, 
     result.rules = rules;
     result.lists =
         compareStructures(trees.source.structure, trees.dest.structure, progress, pump, rules, plan.exclusions);
-    result.fingerprints = fingerprintListedFolders(trees.source.structure, trees.dest.structure, result.lists, rules);
+    result.fingerprints = fingerprintListedFolders(trees.source.structure, trees.dest.structure, result.lists);
     result.change = changeOf(trees.dest.structure, result.lists);
     result.destinationFolders = foldersOf(trees.dest.structure);
+    result.trees = read;
     if (holding == LockHolding::KeepInResult) result.locks = std::move(locks.locks);
     return result;
 }

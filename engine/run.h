@@ -3,14 +3,15 @@
 #include "engine/comparison.h"
 #include "engine/exclusions.h"
 #include "engine/folder_fingerprints.h"
+#include "engine/folder_structure.h"
 #include "engine/run_locks.h"
 #include "engine/settings.h"
 #include "platform/dialogs.h"
 #include "platform/progress.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,8 @@ struct RunResult {
     // What the execution needs to carry out an add and a delete as one move.
     FolderFingerprints fingerprints;
     ComparisonRules rules;  // what the comparison took for a difference
+    // The two trees as read: the proof of moves and the record of what the run left equal use them.
+    std::shared_ptr<const StructurePair> trees;
     // Kept when asked for, by a run that executes at once and holds its folders to the end.
     std::optional<RunLocks> locks;
 };

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ public:
 
     std::size_t count() const { return entries_.size(); }
     const TaskEntry& entry(std::size_t index) const { return entries_[index]; }
+    const std::vector<TaskEntry>& entries() const { return entries_; }
     // The line the user reads: an add names its source, the other lists the destination.
     std::string text(std::size_t index) const;
     bool selected(std::size_t index) const { return selected_[index]; }
@@ -48,6 +50,15 @@ struct CommonFolder {
     std::string destPath;
 };
 
+// A file the comparison found equal on both sides, by its folder line and its place in that line's
+// files in each tree the comparison read.
+struct UnchangedFile {
+    std::uint32_t sourceLine = 0;
+    std::uint32_t sourceFile = 0;
+    std::uint32_t destLine = 0;
+    std::uint32_t destFile = 0;
+};
+
 // The lists to add (fichAjout), to replace (fichModif) and to delete (fichSuppr), indexed by kind.
 class TaskLists {
 public:
@@ -66,9 +77,11 @@ public:
     {
         for (TaskList& list : lists_) list.clear();
         foldersToSettle.clear();
+        unchangedFiles.clear();
     }
 
     std::vector<CommonFolder> foldersToSettle;
+    std::vector<UnchangedFile> unchangedFiles;
 
 private:
     std::array<TaskList, 3> lists_;

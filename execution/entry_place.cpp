@@ -36,4 +36,19 @@ platform::Result<platform::FolderHandle> folderAt(const platform::Result<platfor
     return root.value.openBelow(path.substr(rootPath.size()));
 }
 
+OpenFolderCache::OpenFolderCache(const std::string& rootPath)
+    : rootPath_(rootPath), root_(platform::FolderHandle::openStart(rootPath))
+{
+}
+
+const platform::FolderHandle* OpenFolderCache::at(const std::string& folderPath)
+{
+    if (!opened_ || folderPath != path_) {
+        opened_ = true;
+        path_ = folderPath;
+        folder_ = folderAt(root_, rootPath_, folderPath);
+    }
+    return folder_.ok() ? &folder_.value : nullptr;
+}
+
 }  // namespace velmorane::execution

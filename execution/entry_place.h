@@ -22,4 +22,22 @@ platform::Result<Place> placeOf(const platform::Result<platform::FolderHandle>& 
 platform::Result<platform::FolderHandle> folderAt(const platform::Result<platform::FolderHandle>& root,
                                                   const std::string& rootPath, const std::string& path);
 
+// One folder below a start folder kept open while the entries of that folder are looked at one
+// after another; the next folder asked for closes it.
+class OpenFolderCache {
+public:
+    explicit OpenFolderCache(const std::string& rootPath);
+
+    // The folder at a path below the start folder (as entries name it), or nothing when it cannot
+    // be opened.
+    const platform::FolderHandle* at(const std::string& folderPath);
+
+private:
+    const std::string rootPath_;
+    platform::Result<platform::FolderHandle> root_;
+    bool opened_ = false;
+    std::string path_;
+    platform::Result<platform::FolderHandle> folder_;
+};
+
 }  // namespace velmorane::execution

@@ -160,7 +160,7 @@ private:
             return !error || failed(*error);
         }
         const auto copy = platform::copyFolder(from.value.folder, from.value.name, to.value.folder, to.value.name, pump_,
-                                               moves_.movingSubFoldersIn(entry, leavesOut));
+                                               moves_.movingEntriesIn(entry, leavesOut));
         if (copy.created) copiedFolders_.add(entry.destPath);
         if (copy.failure && !failed(*copy.failure)) return false;
         const auto moveFailure = moves_.takeFailure();
@@ -282,7 +282,7 @@ private:
     // A delete whose destination entry an add has already moved into its new place.
     bool movedAway(const TaskList& list, std::size_t index) const
     {
-        return list.kind() == ListKind::Suppr && moves_.movedAway(index, list.entry(index).destPath);
+        return list.kind() == ListKind::Suppr && moves_.movedAway(list.entry(index).destPath);
     }
 
     // A killed copy leaves its temporary file behind; an execution clears those of every folder read.

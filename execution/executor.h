@@ -1,9 +1,9 @@
 #pragma once
 
 #include "engine/exclusions.h"
-#include "engine/folder_fingerprints.h"
 #include "engine/settings.h"
 #include "engine/task_list.h"
+#include "execution/move_proof.h"
 #include "platform/dialogs.h"
 #include "platform/progress.h"
 #include "platform/system_error.h"
@@ -49,9 +49,9 @@ struct ExecutionSettings {
     bool ajoutSelectedChosen = false;
     bool modifSelectedChosen = false;
     bool supprSelectedChosen = false;
-    // What the comparison knew of the folders added and deleted, and what it took for the same time:
-    // an add and a delete holding the same content are carried out as one rename.
-    const engine::FolderFingerprints* fingerprints = nullptr;
+    // The adds proven to be deletes of the same execution moved, carried out as renames, and what
+    // the comparison took for the same time.
+    const MovePlan* moves = nullptr;
     engine::ComparisonRules rules;
     bool detectMoves = true;  // off only to measure what moves save
 };

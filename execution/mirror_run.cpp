@@ -4,7 +4,12 @@
 #include "engine/nested_start_folder.h"
 #include "engine/validation.h"
 #include "engine/volume_memory.h"
+#include "execution/equal_files_record.h"
 #include "execution/journal.h"
+#include "platform/file_status.h"
+#include "platform/paths.h"
+#include "platform/text_file.h"
+#include "platform/volumes.h"
 
 namespace velmorane::execution {
 namespace {
@@ -71,6 +76,8 @@ std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress, plat
     change_ = result.change;
     destinationFolders_ = std::move(result.destinationFolders);
     fingerprints_ = std::move(result.fingerprints);
+    trees_ = std::move(result.trees);
+    movePlan_.reset();
     rules_ = result.rules;
     locks_ = std::move(result.locks);
     outcome_ = RunOutcome::Compared;
@@ -79,8 +86,9 @@ std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress, plat
 
 std::optional<Refusal> MirrorRun::guardMassChange()
 {
+    const std::int64_t kept = plan_.flags.execAjout && plan_.flags.execSuppr ? provenMoves().filesKept : 0;
     const std::int64_t changed = (plan_.flags.execModif ? change_.filesToReplace : 0) +
-                                 (plan_.flags.execSuppr ? change_.filesToDelete : 0);
+                                 (plan_.flags.execSuppr ? change_.filesToDelete - kept : 0);
     auto message = engine::massChangeRefusal(changed, change_.filesInDestination, plan_.dosDest);
     if (!message) return std::nullopt;
     locks_.reset();
@@ -105,15 +113,52 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
                                choice.ajoutSelectedChosen,
                                choice.modifSelectedChosen,
                                choice.supprSelectedChosen,
-                               &fingerprints_,
+                               nullptr,
                                rules_,
                                choice.detectMoves};
+    if (choice.detectMoves && plan_.flags.execAjout && plan_.flags.execSuppr) settings.moves = &provenMoves();
+    std::vector<engine::TaskEntry> changed;
+    for (const ListKind kind : {ListKind::Ajout, ListKind::Modif}) {
+        changed.insert(changed.end(), lists_[kind].entries().begin(), lists_[kind].entries().end());
+    }
     report_ = executeTasks(lists_, settings, ask, counters, pump);
     outcome_ = report_.stopped       ? RunOutcome::Stopped
                : report_.interrupted ? RunOutcome::Interrupted
                                      : RunOutcome::Executed;
     engine::recordVolumes({plan_.dosSource, plan_.dosDest});
+    if (outcome_ == RunOutcome::Executed) recordEqualFiles(changed);
     return std::nullopt;
+}
+
+RecordOwner MirrorRun::recordOwner() const
+{
+    return {plan_.dosSource, plan_.dosDest, platform::volumeIdentity(plan_.dosSource),
+            platform::volumeIdentity(plan_.dosDest)};
+}
+
+const MovePlan& MirrorRun::provenMoves()
+{
+    if (!movePlan_) {
+        static const engine::StructurePair kNoTrees;
+        movePlan_ = proveMoves({lists_, trees_ ? *trees_ : kNoTrees, fingerprints_,
+                                platform::withTrailingSeparator(plan_.dosSource),
+                                platform::withTrailingSeparator(plan_.dosDest), recordOwner(),
+                                platform::keepsFileIdentity(plan_.dosSource),
+                                platform::keepsFileIdentity(plan_.dosDest), rules_});
+    }
+    return *movePlan_;
+}
+
+// Only a source that keeps its files' identity can prove moves by the record. A run that found
+// nothing to do leaves the record it finds: what it would write is what made it.
+void MirrorRun::recordEqualFiles(const std::vector<engine::TaskEntry>& changed)
+{
+    if (!trees_ || !platform::keepsFileIdentity(plan_.dosSource)) return;
+    const RecordOwner owner = recordOwner();
+    if (report_.entriesDone == 0 && platform::fileExists(moveRecordPath(owner))) return;
+    // The record only ever spares copies: a run never fails for want of it.
+    (void)execution::recordEqualFiles({owner, *trees_, lists_.unchangedFiles, changed,
+                                       platform::withTrailingSeparator(plan_.dosDest), rules_});
 }
 
 std::vector<std::string> MirrorRun::journalLines(const std::string& windowTitle, std::int64_t time) const

@@ -4,10 +4,12 @@
 #include "engine/settings.h"
 #include "engine/task_list.h"
 #include "execution/executor.h"
+#include "execution/move_proof.h"
 #include "platform/dialogs.h"
 #include "platform/progress.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,12 +61,17 @@ public:
     // executes at once; otherwise the review waits with the folders free.
     std::optional<Refusal> compare(platform::ProgressSink& progress, platform::EventPump& pump,
                                    engine::LockHolding holding = engine::LockHolding::ReleaseAtEnd);
-    // An unattended run does not carry out lists that would delete or replace most of the destination.
+    // An unattended run does not carry out lists that would delete or replace most of the destination;
+    // a proven move counts as neither.
     std::optional<Refusal> guardMassChange();
-    // Executes the chosen entries, taking the locks again when they were released, and remembers
-    // the volumes that held the start folders.
+    // Executes the chosen entries, taking the locks again when they were released, remembers the
+    // volumes that held the start folders, and records what it left equal for the next run's moves.
     std::optional<Refusal> execute(const ExecutionChoice& choice, const FailureQuestion& ask, CounterSink& counters,
                                    platform::EventPump& pump);
+
+    // The adds proven to be deletes moved, proven once while the folders are locked: before the
+    // mass-change guard counts, or at execution.
+    const MovePlan& provenMoves();
 
     RunOutcome outcome() const { return outcome_; }
     const engine::RunPlan& plan() const { return plan_; }
@@ -79,6 +86,8 @@ public:
 
 private:
     std::optional<Refusal> refuse(RefusalKind kind, platform::Message message);
+    RecordOwner recordOwner() const;
+    void recordEqualFiles(const std::vector<engine::TaskEntry>& changed);
 
     engine::RunSettings settings_;
     RunFilters filters_;
@@ -87,6 +96,8 @@ private:
     engine::DestinationChange change_;
     std::vector<std::string> destinationFolders_;
     engine::FolderFingerprints fingerprints_;
+    std::shared_ptr<const engine::StructurePair> trees_;
+    std::optional<MovePlan> movePlan_;
     engine::ComparisonRules rules_;
     std::optional<engine::RunLocks> locks_;
     std::optional<Refusal> refusal_;

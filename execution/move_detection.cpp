@@ -1,130 +1,135 @@
 #include "execution/move_detection.h"
 
 #include "execution/entry_place.h"
+#include "platform/file_status.h"
 #include "platform/paths.h"
-
-#include <cstdlib>
+#include "platform/volumes.h"
 
 namespace velmorane::execution {
+namespace {
+
+bool matches(const FileSnapshot& snapshot, const platform::FileStatus& now)
+{
+    return snapshot.inode == now.identity.inode && snapshot.size == now.info.st_size &&
+           snapshot.modified == platform::nanosecondsOf(now.info.st_mtim) && snapshot.changed == now.identity.changed;
+}
+
+}  // namespace
 
 MoveDetection::MoveDetection(const TaskList& fichSuppr, const ExecutionSettings& settings, const Root& sourceRoot,
                              const std::string& sourceRootPath, const Root& destRoot, const std::string& destRootPath)
     : fichSuppr_(fichSuppr), settings_(settings), sourceRoot_(sourceRoot), sourceRootPath_(sourceRootPath),
       destRoot_(destRoot), destRootPath_(destRootPath)
 {
-    if (settings.detectMoves && settings.flags.execSuppr && sourceRoot.ok() && destRoot.ok()) indexExecutedDeletes();
+    if (settings.moves && !settings.moves->empty() && settings.flags.execSuppr && sourceRoot.ok() && destRoot.ok()) {
+        indexExecutedDeletes();
+        folderRenameLosesContent_ = platform::folderRenameLosesContent(settings.dosDest);
+    }
 }
 
 // The deletes that will be executed: those of the chosen selection state, and those inside a
 // folder that goes, which leave with it whatever their state.
 void MoveDetection::indexExecutedDeletes()
 {
-    FolderSet going;
     for (std::size_t i = 0; i < fichSuppr_.count(); ++i) {
         const engine::TaskEntry& entry = fichSuppr_.entry(i);
-        if (fichSuppr_.selected(i) != settings_.supprSelectedChosen && !going.contains(entry.destPath)) continue;
-        if (!entry.isFolder()) {
-            filesByKindAndSize_[{static_cast<int>(entry.kind), entry.size}].push_back(i);
+        if (fichSuppr_.selected(i) != settings_.supprSelectedChosen && !deletedFolders_.contains(entry.destPath)) {
             continue;
         }
-        going.add(entry.destPath);
-        if (!settings_.fingerprints) continue;
-        const auto found = settings_.fingerprints->deleted.find(entry.destPath);
-        if (found != settings_.fingerprints->deleted.end()) foldersByFingerprint_[found->second].push_back(i);
+        deletedEntries_.insert(entry.destPath);
+        if (entry.isFolder()) deletedFolders_.add(entry.destPath);
     }
 }
 
-std::optional<std::size_t> MoveDetection::matchingDelete(const engine::TaskEntry& added) const
+bool MoveDetection::deletedByThisExecution(const std::string& oldPath) const
 {
-    std::vector<std::size_t> candidates;
-    if (added.isFolder()) {
-        if (!settings_.fingerprints) return std::nullopt;
-        const auto fingerprint = settings_.fingerprints->added.find(added.sourcePath);
-        if (fingerprint == settings_.fingerprints->added.end()) return std::nullopt;
-        const auto found = foldersByFingerprint_.find(fingerprint->second);
-        if (found == foldersByFingerprint_.end()) return std::nullopt;
-        candidates = found->second;
-    } else {
-        const auto found = filesByKindAndSize_.find({static_cast<int>(added.kind), added.size});
-        if (found == filesByKindAndSize_.end()) return std::nullopt;
-        for (const std::size_t i : found->second) {
-            const engine::TaskEntry& deleted = fichSuppr_.entry(i);
-            if (engine::sameTime(settings_.rules, added.modified, added.modifiedNanoseconds, deleted.modified,
-                                 deleted.modifiedNanoseconds)) {
-                candidates.push_back(i);
-            }
-        }
-    }
-    return onlyOne(candidates, added);
+    return (deletedEntries_.contains(oldPath) || deletedFolders_.contains(oldPath)) && !movedAway(oldPath);
 }
 
-// One candidate, or among several the only one of the same name; otherwise the add is ambiguous.
-std::optional<std::size_t> MoveDetection::onlyOne(const std::vector<std::size_t>& candidates,
-                                                  const engine::TaskEntry& added) const
+// The proof holds only for the files it read: any change of either since, and the add is copied.
+bool MoveDetection::stillAsProven(const ProvenFileMove& move) const
 {
-    std::optional<std::size_t> chosen;
-    std::size_t left = 0;
-    std::optional<std::size_t> sameName;
-    std::size_t sameNames = 0;
-    const std::string name = platform::lastComponent(platform::withoutTrailingSeparator(added.destPath));
-    for (const std::size_t i : candidates) {
-        if (movedAway(i, fichSuppr_.entry(i).destPath)) continue;
-        chosen = i;
-        ++left;
-        if (platform::lastComponent(platform::withoutTrailingSeparator(fichSuppr_.entry(i).destPath)) == name) {
-            sameName = i;
-            ++sameNames;
-        }
-    }
-    if (left == 1) return chosen;
-    if (sameNames == 1) return sameName;
-    return std::nullopt;
-}
-
-std::optional<platform::AttributeFixes> MoveDetection::sameContent(const platform::FolderHandle& fromFolder,
-                                                                   const std::string& fromName,
-                                                                   const platform::FolderHandle& toFolder,
-                                                                   const std::string& toName,
-                                                                   const platform::EntryFilter& leavesOut) const
-{
-    const platform::SameTime same = [this](platform::FileTime a, platform::FileTime b) {
-        return engine::sameTime(settings_.rules, a.seconds, a.nanoseconds, b.seconds, b.nanoseconds);
-    };
-    return platform::sameContent(fromFolder, fromName, toFolder, toName, same, leavesOut);
+    const auto from = placeOf(sourceRoot_, sourceRootPath_, move.sourcePath);
+    const auto old = placeOf(destRoot_, destRootPath_, move.oldPath);
+    if (!from.ok() || !old.ok()) return false;
+    const auto source = platform::statusAt(from.value.folder, from.value.name);
+    const auto dest = platform::statusAt(old.value.folder, old.value.name);
+    return source.ok() && dest.ok() && matches(move.source, source.value) && matches(move.dest, dest.value);
 }
 
 MoveOutcome MoveDetection::moveInstead(const engine::TaskEntry& added, const platform::EntryFilter& leavesOut)
 {
-    const auto index = matchingDelete(added);
-    if (!index) return {};
-    const std::string& oldPath = fichSuppr_.entry(*index).destPath;
+    if (deletedEntries_.empty()) return {};
+    if (added.isFolder()) {
+        const auto folder = settings_.moves->folders.find(added.destPath);
+        if (folder == settings_.moves->folders.end()) return {};
+        return moveFolder(added, folder->second, leavesOut);
+    }
+    const auto file = settings_.moves->files.find(added.destPath);
+    if (file == settings_.moves->files.end()) return {};
+    return moveFile(added, file->second);
+}
+
+MoveOutcome MoveDetection::moveFile(const engine::TaskEntry& added, const ProvenFileMove& move)
+{
+    if (!deletedByThisExecution(move.oldPath) || !stillAsProven(move)) return {};
+    return rename(added, move.oldPath, {});
+}
+
+MoveOutcome MoveDetection::moveFolder(const engine::TaskEntry& added, const ProvenFolderMove& move,
+                                      const platform::EntryFilter& leavesOut)
+{
+    if (!deletedByThisExecution(move.oldPath)) return {};
+    for (const std::string& file : move.files) {
+        const ProvenFileMove& inside = settings_.moves->files.at(file);
+        if (!deletedByThisExecution(inside.oldPath) || !stillAsProven(inside)) return {};
+    }
+    const auto from = placeOf(sourceRoot_, sourceRootPath_, added.sourcePath);
+    const auto old = placeOf(destRoot_, destRootPath_, move.oldPath);
+    if (!from.ok() || !old.ok()) return {};
+    const platform::SameTime sameTime = [this](platform::FileTime a, platform::FileTime b) {
+        return engine::sameTime(settings_.rules, a.seconds, a.nanoseconds, b.seconds, b.nanoseconds);
+    };
+    // Nothing may have come or gone inside since the proof.
+    const auto fixes =
+        platform::sameLayout(from.value.folder, from.value.name, old.value.folder, old.value.name, sameTime, leavesOut);
+    if (!fixes) return {};
+    return rename(added, move.oldPath, *fixes);
+}
+
+MoveOutcome MoveDetection::rename(const engine::TaskEntry& added, const std::string& oldPath,
+                                  const platform::AttributeFixes& fixes)
+{
     const auto from = placeOf(sourceRoot_, sourceRootPath_, added.sourcePath);
     const auto to = placeOf(destRoot_, destRootPath_, added.destPath);
     const auto old = placeOf(destRoot_, destRootPath_, oldPath);
     if (!from.ok() || !to.ok() || !old.ok()) return {};
-    const auto fixes = sameContent(from.value.folder, from.value.name, old.value.folder, old.value.name, leavesOut);
-    if (!fixes) return {};
-    if (platform::moveEntry(old.value.folder, old.value.name, to.value.folder, to.value.name)) return {};
-    moved_.insert(*index);
+    const bool plainRenameKeepsContent = !added.isFolder() || !folderRenameLosesContent_;
+    if (platform::moveEntry(old.value.folder, old.value.name, to.value.folder, to.value.name,
+                            plainRenameKeepsContent)) {
+        return {};
+    }
+    movedOld_.insert(oldPath);
     if (added.isFolder()) movedFolders_.add(oldPath);
-    return {true,
-            platform::keepAttributesOf(from.value.folder, from.value.name, to.value.folder, to.value.name, *fixes)};
+    return {true, platform::keepAttributesOf(from.value.folder, from.value.name, to.value.folder, to.value.name, fixes)};
 }
 
-platform::EntryFilter MoveDetection::movingSubFoldersIn(const engine::TaskEntry& folder,
-                                                        platform::EntryFilter leavesOut)
+platform::EntryFilter MoveDetection::movingEntriesIn(const engine::TaskEntry& folder, platform::EntryFilter leavesOut)
 {
-    if (foldersByFingerprint_.empty()) return leavesOut;
+    if (deletedEntries_.empty()) return leavesOut;
     return [this, folder, leavesOut](const std::string& pathInside, bool isFolder) {
         if (leavesOut && leavesOut(pathInside, isFolder)) return true;
-        if (!isFolder) return false;
-        const std::string inside = platform::withTrailingSeparator(pathInside);
-        const engine::TaskEntry subFolder{engine::EntryKind::Folder, 0, 0, 0, folder.sourcePath + inside,
-                                          folder.destPath + inside};
+        const std::string inside = isFolder ? platform::withTrailingSeparator(pathInside) : pathInside;
+        const engine::TaskEntry entry{isFolder ? engine::EntryKind::Folder : engine::EntryKind::File,
+                                      0,
+                                      0,
+                                      0,
+                                      folder.sourcePath + inside,
+                                      folder.destPath + inside};
         const auto leftOutInside = [&](const std::string& below, bool belowIsFolder) {
             return leavesOut && leavesOut(inside + below, belowIsFolder);
         };
-        MoveOutcome move = moveInstead(subFolder, leftOutInside);
+        MoveOutcome move = moveInstead(entry, leftOutInside);
         if (move.failure && !failure_) failure_ = std::move(move.failure);
         return move.moved;
     };

@@ -3,18 +3,14 @@
 #include "engine/task_list.h"
 #include "execution/executor.h"
 #include "execution/folder_set.h"
+#include "execution/move_proof.h"
 #include "platform/entry_move.h"
 #include "platform/folder_handle.h"
 
 #include <cstddef>
-#include <cstdint>
-#include <map>
-#include <optional>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <utility>
-#include <vector>
 
 namespace velmorane::execution {
 
@@ -24,11 +20,9 @@ struct MoveOutcome {
     platform::MaybeError failure;  // the renamed entry could not be given the source's attributes
 };
 
-// Carries out an add as the rename of what a delete of the same execution takes away, when that
-// holds the same content: a file of the same size and time (the same name settles between several),
-// a folder with the same content all the way down. The fingerprints of the comparison find the
-// folder; a look at both entries just before the rename confirms it, so a change since the
-// comparison is noticed. Only the deletes this execution carries out are used.
+// Carries out an add as the rename of what a delete of the same execution takes away, when the
+// plan proved it before the execution: both files must still be as they were then, or the add is
+// copied. Only the deletes this execution carries out are used.
 class MoveDetection {
 public:
     using Root = platform::Result<platform::FolderHandle>;
@@ -36,31 +30,31 @@ public:
     MoveDetection(const TaskList& fichSuppr, const ExecutionSettings& settings, const Root& sourceRoot,
                   const std::string& sourceRootPath, const Root& destRoot, const std::string& destRootPath);
 
-    // Nothing moved when no delete matches or the volume refuses: the add is then copied.
+    // Nothing moved when nothing is proven, either file changed since, or the volume refuses: the
+    // add is then copied.
     MoveOutcome moveInstead(const engine::TaskEntry& added, const platform::EntryFilter& leavesOut);
 
-    // The filter for the copy of a new folder: its sub-folders that a move brings are moved into
-    // the copy as it is made, before the folder gets its times, and left out of it.
-    platform::EntryFilter movingSubFoldersIn(const engine::TaskEntry& folder, platform::EntryFilter leavesOut);
+    // The filter for the copy of a new folder: what a move brings into it (a sub-folder whole, or
+    // a file) is moved in as the copy is made, and left out of the copy.
+    platform::EntryFilter movingEntriesIn(const engine::TaskEntry& folder, platform::EntryFilter leavesOut);
     // The first failure of a move made while a folder was copied, which the copy reports after its own.
     platform::MaybeError takeFailure() { return std::exchange(failure_, std::nullopt); }
 
     // The delete entry's destination entry, or a folder holding it, has been moved away by an add.
-    bool movedAway(std::size_t deleteIndex, const std::string& destPath) const
+    bool movedAway(const std::string& destPath) const
     {
-        return moved_.count(deleteIndex) != 0 || movedFolders_.contains(destPath);
+        return movedOld_.contains(destPath) || movedFolders_.contains(destPath);
     }
 
 private:
     void indexExecutedDeletes();
-    std::optional<std::size_t> matchingDelete(const engine::TaskEntry& added) const;
-    std::optional<std::size_t> onlyOne(const std::vector<std::size_t>& candidates,
-                                       const engine::TaskEntry& added) const;
-    std::optional<platform::AttributeFixes> sameContent(const platform::FolderHandle& fromFolder,
-                                                        const std::string& fromName,
-                                                        const platform::FolderHandle& toFolder,
-                                                        const std::string& toName,
-                                                        const platform::EntryFilter& leavesOut) const;
+    bool deletedByThisExecution(const std::string& oldPath) const;
+    bool stillAsProven(const ProvenFileMove& move) const;
+    MoveOutcome moveFile(const engine::TaskEntry& added, const ProvenFileMove& move);
+    MoveOutcome moveFolder(const engine::TaskEntry& added, const ProvenFolderMove& move,
+                           const platform::EntryFilter& leavesOut);
+    MoveOutcome rename(const engine::TaskEntry& added, const std::string& oldPath,
+                       const platform::AttributeFixes& fixes);
 
     const TaskList& fichSuppr_;
     const ExecutionSettings& settings_;
@@ -68,10 +62,11 @@ private:
     const std::string& sourceRootPath_;
     const Root& destRoot_;
     const std::string& destRootPath_;
-    std::map<std::pair<int, std::int64_t>, std::vector<std::size_t>> filesByKindAndSize_;
-    std::unordered_map<engine::Fingerprint, std::vector<std::size_t>> foldersByFingerprint_;
-    std::unordered_set<std::size_t> moved_;
+    std::unordered_set<std::string> deletedEntries_;  // files and folders, by destination path
+    FolderSet deletedFolders_;
+    std::unordered_set<std::string> movedOld_;
     FolderSet movedFolders_;
+    bool folderRenameLosesContent_ = false;
     platform::MaybeError failure_;
 };
 

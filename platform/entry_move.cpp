@@ -48,17 +48,24 @@ std::optional<std::map<std::string, struct stat>> entriesOf(const FolderHandle& 
     return entries;
 }
 
-bool sameModificationTime(const struct stat& a, const struct stat& b)
+FileTime modificationTimeOf(const struct stat& info)
 {
-    return a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+    return {info.st_mtim.tv_sec, static_cast<std::int32_t>(info.st_mtim.tv_nsec)};
 }
 
 // Only what differs is written later: a moved entry mostly has its source's bits and time already,
 // and its access time alone is not worth a write.
+bool needsFix(const struct stat& source, const struct stat& dest, const SameTime& sameTime)
+{
+    return !sameTime(modificationTimeOf(source), modificationTimeOf(dest)) ||
+           (!S_ISLNK(source.st_mode) && (source.st_mode & 07777) != (dest.st_mode & 07777));
+}
+
+// After the rename, to the nanosecond: some volumes give a renamed entry the time of the rename.
 bool needsFix(const struct stat& source, const struct stat& dest)
 {
-    return !sameModificationTime(source, dest) ||
-           (!S_ISLNK(source.st_mode) && (source.st_mode & 07777) != (dest.st_mode & 07777));
+    return needsFix(source, dest,
+                    [](FileTime a, FileTime b) { return a.seconds == b.seconds && a.nanoseconds == b.nanoseconds; });
 }
 
 class Likeness {
@@ -71,18 +78,14 @@ public:
     {
         if ((source.st_mode & S_IFMT) != (dest.st_mode & S_IFMT) || !isCopied(source.st_mode)) return false;
         if (!S_ISDIR(source.st_mode)) {
-            if (source.st_size != dest.st_size ||
-                !sameTime_({source.st_mtim.tv_sec, static_cast<std::int32_t>(source.st_mtim.tv_nsec)},
-                           {dest.st_mtim.tv_sec, static_cast<std::int32_t>(dest.st_mtim.tv_nsec)})) {
-                return false;
-            }
+            if (source.st_size != dest.st_size) return false;
         } else {
             const auto fromChild = from.openChild(fromName);
             const auto toChild = to.openChild(toName);
             if (!fromChild.ok() || !toChild.ok()) return false;
             if (!foldersAlike(fromChild.value, toChild.value, path.empty() ? path : path + kSeparator)) return false;
         }
-        if (!path.empty() && needsFix(source, dest)) fixes_.push_back({path, source});
+        if (!path.empty() && needsFix(source, dest, sameTime_)) fixes_.push_back({path, source});
         return true;
     }
 
@@ -131,9 +134,9 @@ MaybeError keepAttributes(const FolderHandle& folder, const std::string& name, c
 
 }  // namespace
 
-std::optional<AttributeFixes> sameContent(const FolderHandle& fromFolder, std::string_view fromName,
-                                          const FolderHandle& toFolder, std::string_view toName,
-                                          const SameTime& sameTime, const EntryFilter& leavesOut)
+std::optional<AttributeFixes> sameLayout(const FolderHandle& fromFolder, std::string_view fromName,
+                                         const FolderHandle& toFolder, std::string_view toName,
+                                         const SameTime& sameTime, const EntryFilter& leavesOut)
 {
     const std::string from(fromName);
     const std::string to(toName);
@@ -146,15 +149,19 @@ std::optional<AttributeFixes> sameContent(const FolderHandle& fromFolder, std::s
 }
 
 MaybeError moveEntry(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
-                     std::string_view toName)
+                     std::string_view toName, bool plainRenameKeepsContent)
 {
     if (!isPlainName(fromName) || !isPlainName(toName)) return systemError(EINVAL);
-    // No plain rename where the flag is refused: the user-space FAT driver that refuses it empties a
-    // folder it renames plainly, and a copy is always there to fall back on.
-    if (::renameat2(fromFolder.fd(), std::string(fromName).c_str(), toFolder.fd(), std::string(toName).c_str(),
-                    RENAME_NOREPLACE) != 0) {
-        return lastError();
+    const std::string from(fromName);
+    const std::string to(toName);
+    if (::renameat2(fromFolder.fd(), from.c_str(), toFolder.fd(), to.c_str(), RENAME_NOREPLACE) == 0) {
+        return std::nullopt;
     }
+    if (!plainRenameKeepsContent || (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)) return lastError();
+    struct stat taken{};
+    if (::fstatat(toFolder.fd(), to.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0) return systemError(EEXIST);
+    if (errno != ENOENT) return lastError();
+    if (::renameat(fromFolder.fd(), from.c_str(), toFolder.fd(), to.c_str()) != 0) return lastError();
     return std::nullopt;
 }
 

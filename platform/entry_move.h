@@ -31,19 +31,23 @@ struct AttributeFix {
 };
 using AttributeFixes = std::vector<AttributeFix>;
 
-// Whether the entry `toName` holds what a copy of `fromName` would bring: the same kind and, for a
-// file or link, the same size and a time `sameTime` accepts; for a folder, the same names all the
-// way down, each alike in the same way. What `leavesOut` names in the source is not looked at,
-// since a copy leaves it out. When alike, gives what inside a folder a copy would set otherwise.
-// Reads the entries' status, never their content.
-std::optional<AttributeFixes> sameContent(const FolderHandle& fromFolder, std::string_view fromName,
-                                          const FolderHandle& toFolder, std::string_view toName,
-                                          const SameTime& sameTime, const EntryFilter& leavesOut = {});
+// Whether the entry `toName` has the layout a copy of `fromName` would bring: the same kind and, for
+// a file or link, the same size; for a folder, the same names all the way down, each alike in the
+// same way. What `leavesOut` names in the source is not looked at, since a copy leaves it out. When
+// alike, gives what inside a folder a copy would set otherwise: bits, and times `sameTime` calls
+// different. Reads the entries' status, never their content: whether they hold the same bytes is
+// for the caller to have proven.
+std::optional<AttributeFixes> sameLayout(const FolderHandle& fromFolder, std::string_view fromName,
+                                         const FolderHandle& toFolder, std::string_view toName,
+                                         const SameTime& sameTime, const EntryFilter& leavesOut = {});
 
-// Renames an entry to another place of the same volume, never over an existing name. A volume that
-// cannot do so refuses with the system's reason, and nothing has moved.
+// Renames an entry to another place of the same volume, never over an existing name. Where the
+// volume knows no RENAME_NOREPLACE, the name is looked at just before a plain rename when
+// `plainRenameKeepsContent` says such a rename is safe there (a user-space FAT driver empties a
+// folder it renames plainly). A volume that refuses says so with the system's reason, and nothing
+// has moved.
 MaybeError moveEntry(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
-                     std::string_view toName);
+                     std::string_view toName, bool plainRenameKeepsContent);
 
 // Gives a moved entry the permission bits (where the volume keeps them) and time of its source,
 // and the entries inside it those the fixes name, as a copy sets them.

@@ -258,17 +258,17 @@ Result<std::vector<FolderEntry>> listEntries(const FolderHandle& folder)
     return {std::move(entries), std::nullopt};
 }
 
-struct FileIdentity {
+struct DeviceAndInode {
     dev_t device;
     ino_t inode;
-    bool operator==(const FileIdentity&) const = default;
+    bool operator==(const DeviceAndInode&) const = default;
 };
 
-std::optional<FileIdentity> identityOf(const FolderHandle& folder)
+std::optional<DeviceAndInode> identityOf(const FolderHandle& folder)
 {
     struct stat info{};
     if (::fstat(folder.fd(), &info) != 0) return std::nullopt;
-    return FileIdentity{info.st_dev, info.st_ino};
+    return DeviceAndInode{info.st_dev, info.st_ino};
 }
 
 MaybeError setFolderTimes(const FolderHandle& folder, const struct stat& source)
@@ -388,7 +388,7 @@ private:
 
     EventPump& pump_;
     const EntryFilter& leavesOut_;
-    std::optional<FileIdentity> copyRoot_;
+    std::optional<DeviceAndInode> copyRoot_;
     bool timesAgain_ = true;
     const CopyingUser user_;
     FirstFailure failures_;

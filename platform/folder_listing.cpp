@@ -29,14 +29,16 @@ void sortByName(std::vector<T>& items, NameOf nameOf)
     items = std::move(sorted);
 }
 
-FileRecord recordOf(const std::string& name, const struct stat& info)
+FileRecord recordOf(const std::string& name, const FileStatus& status)
 {
+    const struct stat& info = status.info;
     return {name,
             static_cast<std::int64_t>(info.st_size),
             static_cast<std::int64_t>(info.st_mtim.tv_sec),
             S_ISLNK(info.st_mode),
             static_cast<std::int32_t>(info.st_mtim.tv_nsec),
-            permissionsOf(info)};
+            permissionsOf(info),
+            status.identity};
 }
 
 }  // namespace
@@ -55,17 +57,18 @@ Result<FolderContent> readFolder(const FolderHandle& folder)
             return;
         }
         const std::string entry(name);
-        struct stat info{};
-        if (::fstatat(folder.fd(), entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno != ENOENT) statError = errno;  // ENOENT: removed while we were reading
+        const auto status = statusAt(folder, entry);
+        if (!status.ok()) {
+            if (status.error->number != ENOENT) statError = status.error->number;  // ENOENT: removed meanwhile
             return;
         }
-        if (S_ISDIR(info.st_mode)) {
+        const mode_t mode = status.value.info.st_mode;
+        if (S_ISDIR(mode)) {
             content.subFolders.push_back(entry);
-        } else if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
-            content.specialFiles.push_back(recordOf(entry, info));
+        } else if (!S_ISREG(mode) && !S_ISLNK(mode)) {
+            content.specialFiles.push_back(recordOf(entry, status.value));
         } else if (!isTemporaryName(entry)) {
-            content.files.push_back(recordOf(entry, info));
+            content.files.push_back(recordOf(entry, status.value));
         }
     });
     if (listed) return Result<FolderContent>::failure(*listed);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/file_attributes.h"
+#include "platform/file_status.h"
 #include "platform/folder_handle.h"
 #include "platform/system_error.h"
 
@@ -19,7 +20,14 @@ struct FileRecord {
     bool isLink = false;
     std::int32_t modifiedNanoseconds = 0;  // within that second
     Permissions permissions;
+    FileIdentity identity;  // what the record of moves knows the file by
 };
+
+// A listed file's modification time in nanoseconds since the epoch.
+inline std::int64_t modifiedTimeOf(const FileRecord& file)
+{
+    return file.modified * 1'000'000'000 + file.modifiedNanoseconds;
+}
 
 // One folder read once: its sub-folders (links to folders are files, never descended) and its files.
 // Sockets, FIFOs and device nodes are never mirrored: they are kept apart, so that one standing

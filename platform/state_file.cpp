@@ -47,9 +47,20 @@ std::string stateFolder()
     return joinPath(base, "velmorane");
 }
 
+bool trustedStateFile(const std::string& path)
+{
+    return !untrusted(path) && fileExists(path);
+}
+
+MaybeError prepareStateFile(const std::string& path)
+{
+    if (auto error = untrusted(path)) return error;
+    return makeFolders(parentFolder(path));
+}
+
 std::optional<std::vector<std::string>> readStateFile(const std::string& path)
 {
-    if (untrusted(path) || !fileExists(path)) return std::nullopt;
+    if (!trustedStateFile(path)) return std::nullopt;
     auto lines = readTextLines(path);
     if (!lines.ok()) return std::nullopt;
     return std::move(lines.value);
@@ -57,8 +68,7 @@ std::optional<std::vector<std::string>> readStateFile(const std::string& path)
 
 MaybeError writeStateFile(const std::string& path, const std::vector<std::string>& lines)
 {
-    if (auto error = untrusted(path)) return error;
-    if (auto error = makeFolders(parentFolder(path))) return error;
+    if (auto error = prepareStateFile(path)) return error;
     return writeTextFileAtomically(path, lines);
 }
 

@@ -20,4 +20,10 @@ std::optional<std::vector<std::string>> readStateFile(const std::string& path);
 // file of another user at its place is never written through nor replaced.
 MaybeError writeStateFile(const std::string& path, const std::vector<std::string>& lines);
 
+// Whether a state file may be read: the user's own plain file, not a link.
+bool trustedStateFile(const std::string& path);
+// Before a state file is written: its folders exist (private to the user), and nothing at its
+// place is a link or another user's file.
+MaybeError prepareStateFile(const std::string& path);
+
 }  // namespace velmorane::platform

@@ -188,6 +188,12 @@ std::optional<Volume> mountHolding(const std::string& folder)
 
 }  // namespace
 
+std::string volumeIdentity(const std::string& folder)
+{
+    const auto volume = mountHolding(folder);
+    return volume ? volume->type + " " + volume->device : std::string();
+}
+
 bool folderRenameLosesContent(const std::string& folder)
 {
     struct statfs info{};

@@ -58,6 +58,9 @@ VolumeTraits traitsOfType(std::string_view type);
 // more than whole seconds.
 VolumeTraits volumeTraits(const std::string& folder);
 
+// What names the volume holding a folder, for what is remembered of it: its mount source and type.
+std::string volumeIdentity(const std::string& folder);
+
 // The user-space FAT driver fusefat leaves a renamed folder empty and its content lost: whether a
 // folder lies on it, where no folder may be renamed.
 bool folderRenameLosesContent(const std::string& folder);

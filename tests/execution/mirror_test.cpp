@@ -114,12 +114,6 @@ TEST(Direction, ArchiveToWorkMirrorsTheWorkFolderFromTheArchive)
 }
 
 // A system tool's output, or what it said when it failed.
-std::string tool(const std::string& name, const std::vector<std::string>& arguments)
-{
-    const ProgramRun run = runProgram("/usr/bin/" + name, arguments, "/");
-    return run.exitCode == 0 ? run.out : name + " failed: " + run.err;
-}
-
 void setTime(const std::string& path, timespec time)
 {
     const timespec times[2] = {time, time};

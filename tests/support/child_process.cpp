@@ -103,4 +103,10 @@ std::string asOrdinaryUser(TempFolder& tree, const std::function<std::string()>&
     return inChild([&] { return becomeNobody() ? body() : std::string("could not become nobody"); });
 }
 
+std::string tool(const std::string& name, const std::vector<std::string>& arguments)
+{
+    const ProgramRun run = runProgram("/usr/bin/" + name, arguments, "/");
+    return run.exitCode == 0 ? run.out : name + " failed: " + run.err;
+}
+
 }  // namespace velmorane::testing

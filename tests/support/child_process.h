@@ -31,6 +31,9 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
                       const std::string& workingDirectory,
                       const std::vector<std::pair<std::string, std::string>>& environment = {});
 
+// What a tool of the system (/usr/bin/NAME) prints, or why it failed.
+std::string tool(const std::string& name, const std::vector<std::string>& arguments);
+
 // Runs body as the ordinary user "nobody" when the tests run as root, so that permissions apply;
 // the tree is handed to that user first. What body returns comes back from the child.
 std::string asOrdinaryUser(TempFolder& tree, const std::function<std::string()>& body);

@@ -1,0 +1,112 @@
+#include "execution/equal_files_record.h"
+
+#include "execution/entry_place.h"
+#include "platform/file_status.h"
+#include "platform/paths.h"
+
+#include <sys/stat.h>
+#include <unordered_map>
+
+namespace velmorane::execution {
+namespace {
+
+using platform::FileRecord;
+
+RecordedFile recordedOf(const FileRecord& source, std::uint64_t destInode, std::int64_t destChanged,
+                        std::int64_t destModified)
+{
+    return {source.identity.inode, source.identity.born, source.identity.changed, source.size,
+            platform::modifiedTimeOf(source), destInode, destChanged, destModified};
+}
+
+class EqualFiles {
+public:
+    EqualFiles(const EqualFilesInputs& in, MoveRecordWriter& writer)
+        : in_(in), writer_(writer), source_(in.trees.source.structure), dest_(in.trees.dest.structure),
+          destFolders_(in.destRootPath)
+    {
+    }
+
+    void write()
+    {
+        writeUnchanged();
+        std::unordered_map<std::string_view, std::size_t> sourceLines;
+        for (std::size_t i = 0; i < source_.lines.size(); ++i) sourceLines.emplace(source_.lines[i].path, i);
+        for (const engine::TaskEntry& entry : in_.changed) {
+            if (entry.isFolder()) {
+                const auto line = sourceLines.find(entry.sourcePath);
+                if (line != sourceLines.end()) writeCarriedOut(source_.lines[line->second], entry.destPath);
+                continue;
+            }
+            const auto line = sourceLines.find(platform::parentFolder(entry.sourcePath) + platform::kSeparator);
+            if (line == sourceLines.end()) continue;
+            for (const FileRecord& file : source_.lines[line->second].files) {
+                if (file.name == platform::lastComponent(entry.sourcePath)) {
+                    writeIfEqualNow(file, platform::parentFolder(entry.destPath) + platform::kSeparator,
+                                    platform::lastComponent(entry.destPath));
+                }
+            }
+        }
+    }
+
+private:
+    void writeUnchanged()
+    {
+        std::optional<std::uint32_t> folder;
+        for (const engine::UnchangedFile& equal : in_.unchanged) {
+            const FileRecord& source = source_.lines[equal.sourceLine].files[equal.sourceFile];
+            if (source.identity.born == 0) continue;
+            if (folder != equal.destLine) {
+                folder = equal.destLine;
+                writer_.enterFolder(dest_.lines[equal.destLine].relative);
+            }
+            const FileRecord& dest = dest_.lines[equal.destLine].files[equal.destFile];
+            writer_.add(dest.name, recordedOf(source, dest.identity.inode, dest.identity.changed,
+                                              platform::modifiedTimeOf(dest)));
+        }
+    }
+
+    // The files of a folder copied whole (its sub-folders are entries of their own).
+    void writeCarriedOut(const engine::FolderLine& line, const std::string& destFolder)
+    {
+        for (const FileRecord& file : line.files) writeIfEqualNow(file, destFolder, file.name);
+    }
+
+    // What the comparison would find equal now: the same kind, size and time.
+    void writeIfEqualNow(const FileRecord& source, const std::string& destFolder, const std::string& name)
+    {
+        if (source.identity.born == 0) return;
+        const platform::FolderHandle* folder = destFolders_.at(destFolder);
+        if (!folder) return;
+        const auto dest = platform::statusAt(*folder, name);
+        if (!dest.ok()) return;
+        const struct stat& info = dest.value.info;
+        if (S_ISLNK(info.st_mode) != source.isLink || (!source.isLink && !S_ISREG(info.st_mode)) ||
+            info.st_size != source.size ||
+            !engine::sameTime(in_.rules, source.modified, source.modifiedNanoseconds, info.st_mtim.tv_sec,
+                              static_cast<std::int32_t>(info.st_mtim.tv_nsec))) {
+            return;
+        }
+        writer_.enterFolder(destFolder.substr(in_.destRootPath.size()));
+        writer_.add(name, recordedOf(source, dest.value.identity.inode, dest.value.identity.changed,
+                                     platform::nanosecondsOf(info.st_mtim)));
+    }
+
+    const EqualFilesInputs& in_;
+    MoveRecordWriter& writer_;
+    const engine::FolderStructure& source_;
+    const engine::FolderStructure& dest_;
+    OpenFolderCache destFolders_;
+};
+
+}  // namespace
+
+platform::MaybeError recordEqualFiles(const EqualFilesInputs& inputs)
+{
+    auto writer = MoveRecordWriter::create(inputs.owner);
+    if (!writer.ok()) return writer.error;
+    EqualFiles(inputs, *writer.value).write();
+    return writer.value->commit();
+}
+
+}  // namespace velmorane::execution
