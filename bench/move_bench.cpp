@@ -1,9 +1,11 @@
-// What moves save: a 2 000-file, 1 GiB folder renamed in the work folder, then 500 files renamed
-// one by one inside unchanged folders. Each is mirrored three times from the same starting
-// archive: by Velmorane as it runs, by Velmorane with moves turned off (a copy and a delete), and
-// by `rsync -a --delete`. The archives start as `cp -a` copies of the work folder.
+// What moves save: a 2 000-file, 1 GiB folder renamed in the work folder, proven by the last run's
+// record, then renamed back with no record, proven by the bytes; then 500 files renamed one by one
+// inside unchanged folders. Each is mirrored three times from the same starting archive: by
+// Velmorane as it runs, by Velmorane with moves turned off (a copy and a delete), and by
+// `rsync -a --delete`. The archives start as `cp -a` copies of the work folder.
 #include "bench/bench_files.h"
 #include "execution/mirror_run.h"
+#include "execution/move_record.h"
 
 #include <cerrno>
 #include <chrono>
@@ -108,7 +110,23 @@ public:
 struct VelmoraneCost {
     double compare = 0;
     double execute = 0;
+    long long bytesRead = 0;  // through read calls, from the disk or its cache
 };
+
+// What this process has read so far, by the field of /proc/self/io named.
+long long bytesReadSoFar(const std::string& field = "rchar")
+{
+    std::FILE* io = std::fopen("/proc/self/io", "r");
+    if (!io) return -1;
+    char name[64];
+    long long value = 0;
+    long long found = -1;
+    while (std::fscanf(io, "%63[^:]: %lld\n", name, &value) == 2) {
+        if (field == name) found = value;
+    }
+    std::fclose(io);
+    return found;
+}
 
 // A full mirror as the program runs it, checked to have left nothing to do.
 VelmoraneCost velmoraneRun(const std::string& work, const std::string& archive, bool detectMoves)
@@ -123,6 +141,7 @@ VelmoraneCost velmoraneRun(const std::string& work, const std::string& archive, 
         return true;
     };
     VelmoraneCost cost;
+    const long long readBefore = bytesReadSoFar();
     std::optional<execution::Refusal> refusal;
     cost.compare = measured([&] {
         refusal = mirror.prepare();
@@ -131,6 +150,7 @@ VelmoraneCost velmoraneRun(const std::string& work, const std::string& archive, 
     execution::ExecutionChoice choice;
     choice.detectMoves = detectMoves;
     if (!refusal) cost.execute = measured([&] { refusal = mirror.execute(choice, ask, counters, pump); });
+    cost.bytesRead = bytesReadSoFar() - readBefore;
     const auto& lists = mirror.lists();
     if (refusal || failed || lists.fichAjout().count() + lists.fichModif().count() + lists.fichSuppr().count()) {
         std::fprintf(stderr, "Velmorane run into %s did not complete\n", archive.c_str());
@@ -139,15 +159,16 @@ VelmoraneCost velmoraneRun(const std::string& work, const std::string& archive, 
     return cost;
 }
 
-// The three mirrors of one change; `undo` puts the first archive back as it was before the change.
-// Each copy is made once: a gigabyte at a time is enough for this machine.
+// The three mirrors of one change; `undo` puts the first archive back as it was before the change,
+// `prepare` the record of moves. Each copy is made once: a gigabyte at a time is enough here.
 void measure(const char* what, const std::string& work, const std::string& archive, const std::string& rsyncArchive,
-             const std::function<void()>& undo)
+             const std::function<void()>& prepare, const std::function<void()>& undo)
 {
     ::sync();
     // Moves cost little and vary with the shared machine's load: the best of a few, undone each time.
-    VelmoraneCost moves{1e9, 1e9};
+    VelmoraneCost moves{1e9, 1e9, 0};
     for (int round = 0; round < kMoveRounds; ++round) {
+        prepare();
         const VelmoraneCost cost = velmoraneRun(work, archive, true);
         if (cost.compare + cost.execute < moves.compare + moves.execute) moves = cost;
         ::sync();
@@ -161,10 +182,11 @@ void measure(const char* what, const std::string& work, const std::string& archi
     const double withMoves = moves.compare + moves.execute;
     const double withoutMoves = copies.compare + copies.execute;
     std::printf("%s\n"
+                "  bytes read with moves: %lld\n"
                 "  execute: with moves %.4f s, without %.3f s, ratio %.4f\n"
                 "  whole run (compare + execute): with moves %.3f s, without %.3f s, rsync -a --delete %.3f s;\n"
                 "  ratios with moves / without %.4f, with moves / rsync %.4f\n",
-                what, moves.execute, copies.execute, moves.execute / copies.execute, withMoves, withoutMoves, rsync,
+                what, moves.bytesRead, moves.execute, copies.execute, moves.execute / copies.execute, withMoves, withoutMoves, rsync,
                 withMoves / withoutMoves, withMoves / rsync);
 }
 
@@ -176,6 +198,9 @@ int main()
     const std::string base = (chosen && *chosen ? std::string(chosen) : std::string("/tmp/velmorane-bench")) +
                              "/moves-" + std::to_string(::getpid());
     std::filesystem::create_directories(base);
+    // The record of moves and the trash of what is deleted stay with the benchmark's trees.
+    ::setenv("XDG_STATE_HOME", (base + "/state").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (base + "/data").c_str(), 1);
     const std::string work = base + "/work";
     const std::string archive = base + "/archive";
     const std::string rsyncArchive = base + "/archive-rsync";
@@ -186,16 +211,33 @@ int main()
     });
     std::printf("trees made in %.1f s\n", made);
 
-    rename(work + "/Grand", work + "/Grand renommé");
-    measure("a 2000-file, 1 GiB folder renamed (target: execute ratio <= 0.01)", work, archive, rsyncArchive,
-            [&] { rename(archive + "/Grand renommé", archive + "/Grand"); });
+    // A first run with nothing to do leaves the record the moves are proven by.
+    velmoraneRun(work, archive, true);
+    const std::string record = execution::moveRecordPath({work, archive, {}, {}});
+    const std::string savedRecord = base + "/record";
+    std::filesystem::copy_file(record, savedRecord);
+    const auto restoreRecord = [&] {
+        std::filesystem::copy_file(savedRecord, record, std::filesystem::copy_options::overwrite_existing);
+    };
+    const auto removeRecord = [&] { std::filesystem::remove(record); };
 
+    rename(work + "/Grand", work + "/Grand renommé");
+    measure("a 2000-file, 1 GiB folder renamed, proven by the record (target: execute ratio <= 0.01, no byte read)",
+            work, archive, rsyncArchive, restoreRecord, [&] { rename(archive + "/Grand renommé", archive + "/Grand"); });
+
+    rename(work + "/Grand renommé", work + "/Grand");
+    measure("the same folder renamed back without a record, proven by the bytes (target: whole run <= 0.6 x rsync)",
+            work, archive, rsyncArchive, removeRecord, [&] { rename(archive + "/Grand", archive + "/Grand renommé"); });
+
+    velmoraneRun(work, archive, true);
+    std::filesystem::copy_file(record, savedRecord, std::filesystem::copy_options::overwrite_existing);
     for (int i = 0; i < kRenamedFiles; ++i) rename(work + "/" + smallFile(i, false), work + "/" + smallFile(i, true));
-    measure("500 files renamed one by one in 5 unchanged folders", work, archive, rsyncArchive, [&] {
-        for (int i = 0; i < kRenamedFiles; ++i) {
-            rename(archive + "/" + smallFile(i, true), archive + "/" + smallFile(i, false));
-        }
-    });
+    measure("500 files renamed one by one in 5 unchanged folders, proven by the record", work, archive, rsyncArchive,
+            restoreRecord, [&] {
+                for (int i = 0; i < kRenamedFiles; ++i) {
+                    rename(archive + "/" + smallFile(i, true), archive + "/" + smallFile(i, false));
+                }
+            });
 
     std::filesystem::remove_all(base);
     return 0;

@@ -153,7 +153,7 @@ const MovePlan& MirrorRun::provenMoves()
 // nothing to do leaves the record it finds: what it would write is what made it.
 void MirrorRun::recordEqualFiles(const std::vector<engine::TaskEntry>& changed)
 {
-    if (!trees_ || !platform::keepsFileIdentity(plan_.dosSource)) return;
+    if (!trees_ || plan_.flags.seulComparer || !platform::keepsFileIdentity(plan_.dosSource)) return;
     const RecordOwner owner = recordOwner();
     if (report_.entriesDone == 0 && platform::fileExists(moveRecordPath(owner))) return;
     // The record only ever spares copies: a run never fails for want of it.
