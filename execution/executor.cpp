@@ -4,6 +4,7 @@
 #include "execution/entry_place.h"
 #include "execution/folder_set.h"
 #include "execution/move_detection.h"
+#include "execution/progress_shares.h"
 #include "platform/file_attributes.h"
 #include "platform/file_operations.h"
 #include "platform/letter_case.h"
@@ -67,16 +68,21 @@ private:
     {
         if (!takesPart || list.count() == 0) return true;
         report_.activeListHadEntries = true;
+        ProgressShares shares;
         for (std::size_t i = 0; i < list.count(); ++i) {
             showCounter(list.kind(), i);
             if (pump_.stopRequested()) return interrupt(list, i, choice);
+            const auto share = shares.of(list, i, choice);
             if ((handledFolders && handledFolders->contains(list.entry(i).destPath)) || movedAway(list, i)) {
                 report_.actionFaite = true;
                 list.setSelected(i, choice);
-                entryDone(0);
+                entryDone(share);
                 continue;
             }
-            if (list.selected(i) != choice) continue;
+            if (list.selected(i) != choice) {
+                advance(share);
+                continue;
+            }
             report_.actionFaite = true;
             const engine::TaskEntry& entry = list.entry(i);
             if (!(this->*execute)(entry)) return false;
@@ -84,7 +90,7 @@ private:
             if (pump_.stopRequested() && entry.isFolder() && list.kind() == ListKind::Ajout) {
                 return interrupt(list, i, choice);
             }
-            entryDone(list.kind() == ListKind::Suppr ? 0 : static_cast<std::uint64_t>(entry.size));
+            entryDone(share);
         }
         list.removeWhereSelectionIs(choice);
         return true;
@@ -106,8 +112,7 @@ private:
         return false;
     }
 
-    // What the execution will take, for its progress: a folder copied whole brings its content's
-    // bytes, and the entries inside it come with it.
+    // What the execution will take, for its progress, counted as the lists will be taken.
     void countWhatIsChosen()
     {
         const auto& flags = settings_.flags;
@@ -115,28 +120,32 @@ private:
             std::pair{flags.execAjout, settings_.ajoutSelectedChosen},
             std::pair{flags.execModif, settings_.modifSelectedChosen},
             std::pair{flags.execSuppr, settings_.supprSelectedChosen}};
-        FolderSet chosenFolders;
         for (const ListKind kind : engine::kListKinds) {
             const auto [takesPart, choice] = parts[static_cast<std::size_t>(kind)];
             if (!takesPart) continue;
             const TaskList& list = lists_[kind];
+            ProgressShares shares;
             for (std::size_t i = 0; i < list.count(); ++i) {
-                const engine::TaskEntry& entry = list.entry(i);
-                const bool inside = kind == ListKind::Ajout && chosenFolders.contains(entry.destPath);
-                if (!inside && list.selected(i) != choice) continue;
+                const auto share = shares.of(list, i, choice);
+                if (!share) continue;
                 ++progress_.entriesTotal;
-                if (inside || kind == ListKind::Suppr) continue;
-                progress_.bytesTotal += static_cast<std::uint64_t>(entry.size);
-                if (entry.isFolder()) chosenFolders.add(entry.destPath);
+                progress_.bytesTotal += *share;
             }
         }
     }
 
-    void entryDone(std::uint64_t bytes)
+    void entryDone(std::optional<std::uint64_t> share)
     {
         ++report_.entriesDone;
-        progress_.entriesDone = report_.entriesDone;
-        progress_.bytesDone += bytes;
+        advance(share);
+    }
+
+    // An entry passed, done or left with the folder it lies in.
+    void advance(std::optional<std::uint64_t> share)
+    {
+        if (!share) return;
+        ++progress_.entriesDone;
+        progress_.bytesDone += *share;
         counters_.setProgress(progress_);
     }
 

@@ -14,7 +14,7 @@
 #include "ui/main_window.h"
 #include "ui/profile_window.h"
 #include "ui/qt_dialogs.h"
-#include "ui/translations.h"
+#include "ui/application.h"
 
 #include <QApplication>
 #include <QDir>
@@ -118,8 +118,7 @@ int main(int argc, char** argv)
                               .toStdString());
     qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screenFile).toUtf8());
     QApplication application(argc, argv);
-    QApplication::setStyle(QStringLiteral("Fusion"));
-    ui::installFrenchTranslations(application);
+    ui::setUpApplication(application);
     const QString folder = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("build/screens")).absolutePath();
     QDir().mkpath(folder);
 

@@ -4,6 +4,7 @@
 #include "profiles/shared_state.h"
 #include "profiles/unattended_run.h"
 #include "ui/main_window.h"
+#include "ui/pictures.h"
 #include "ui/qt_dialogs.h"
 #include "ui/translations.h"
 
@@ -91,6 +92,15 @@ int runWindows(const profiles::CommandWords& words)
 
 }  // namespace
 
+void setUpApplication(QApplication& application)
+{
+    installFrenchTranslations(application);
+    QApplication::setApplicationName(QString::fromUtf8(platform::kApplicationTitle));
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    // Windows and boxes without an icon of their own show the application's.
+    QApplication::setWindowIcon(windowIcon());
+}
+
 int runApplication(int argc, char** argv)
 {
     const profiles::CommandWords words = commandWords(argc, argv);
@@ -106,9 +116,7 @@ int runApplication(int argc, char** argv)
     const QtMessageHandler previousHandler = qInstallMessageHandler(keepQtNotesOffTheErrorStream);
 
     QApplication application(argc, argv);
-    installFrenchTranslations(application);
-    QApplication::setApplicationName(QString::fromUtf8(platform::kApplicationTitle));
-    QApplication::setStyle(QStringLiteral("Fusion"));
+    setUpApplication(application);
     const bool headless = QGuiApplication::platformName() == QLatin1String(kOffscreen);
     if (headless) {
         if (unattended) return profiles::runUnattended(words, std::cerr);

@@ -21,7 +21,9 @@ public:
         shown[static_cast<int>(list)].push_back(text);
         if (onShow) onShow(text);
     }
+    void setProgress(const execution::ExecutionProgress& step) override { progress.push_back(step); }
     Names shown[3];
+    std::vector<execution::ExecutionProgress> progress;
     // Lets a test change the trees between two entries of an execution.
     std::function<void(const std::string&)> onShow;
 };
@@ -69,6 +71,14 @@ struct Mirror {
         return out;
     }
 };
+
+// Tells a file renamed from one kept after a copy.
+inline ino_t inodeOf(const std::string& path)
+{
+    struct stat info{};
+    if (::lstat(path.c_str(), &info) != 0) throw std::runtime_error("no " + path);
+    return info.st_ino;
+}
 
 inline constexpr const char* kReportOk = "Rapport d'activité|Exécution terminée correctement !\n";
 

@@ -17,13 +17,6 @@ std::string checksumDifferences(const Mirror& m)
     return tool("rsync", {"-a", "-c", "-n", "-i", "--delete", m.work + "/", m.archive + "/"});
 }
 
-ino_t inodeOf(const std::string& path)
-{
-    struct stat info{};
-    if (::lstat(path.c_str(), &info) != 0) throw std::runtime_error("no " + path);
-    return info.st_ino;
-}
-
 // The same file in the work folder and in the archive, as an earlier run left them.
 void makeOnBothSides(TempFolder& t, const std::string& relative, const std::string& content,
                      std::int64_t mtime = kTestTime)

@@ -1,10 +1,22 @@
+#include "profiles/command_line.h"
+#include "profiles/shared_state.h"
 #include "tests/packaging/system_tool.h"
+#include "tests/support/qt_application.h"
+#include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_tree.h"
+#include "ui/main_window.h"
+#include "ui/profile_window.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -61,6 +73,97 @@ std::set<std::string> optionsIn(const std::set<std::string>& forms)
     return options;
 }
 
+// The text under `heading` up to the next heading of its level or above, its lines joined by single
+// blanks: a caption cut at the end of a line reads whole again.
+std::string textUnder(const std::vector<std::string>& page, const std::string& heading)
+{
+    const auto begin = std::find(page.begin(), page.end(), heading);
+    if (begin == page.end()) return {};
+    const std::size_t indent = heading.find_first_not_of(' ');
+    std::string text;
+    for (auto line = begin + 1; line != page.end(); ++line) {
+        const std::size_t start = line->find_first_not_of(' ');
+        if (start == std::string::npos) continue;
+        if (start <= indent) break;
+        text += line->substr(start) + " ";
+    }
+    return text;
+}
+
+// The texts between `open` and `close`, blanks at their ends trimmed. A quote that ends in an
+// ellipsis begins a message whose end names a folder: it is no caption, and is left out.
+std::set<std::string> quotedIn(const std::string& text, const std::string& open, const std::string& close)
+{
+    std::set<std::string> quotes;
+    const std::regex quote(open + "(?:\\s|\u00a0)*(.*?)(?:\\s|\u00a0)*" + close);
+    for (auto match = std::sregex_iterator(text.begin(), text.end(), quote); match != std::sregex_iterator(); ++match) {
+        const std::string inside = (*match)[1];
+        if (!inside.ends_with("…") && !inside.ends_with("...")) quotes.insert(inside);
+    }
+    return quotes;
+}
+
+// The quotes of one section of README.md, code spans left out.
+std::set<std::string> readmeQuotes(const std::string& heading)
+{
+    const std::string readme = readFileBytes(std::string(VELMORANE_SOURCE_DIR) + "/README.md");
+    const std::size_t begin = readme.find("\n" + heading + "\n");
+    const std::string section = readme.substr(begin, readme.find("\n## ", begin + 1) - begin);
+    std::string prose = std::regex_replace(section, std::regex("`[^`]*`"), "");
+    std::replace(prose.begin(), prose.end(), '\n', ' ');
+    return quotedIn(prose, "\"", "\"");
+}
+
+// What every window shows as a caption: titles, labels, buttons, frames, menus and their entries.
+void addCaptions(const QWidget& window, std::set<std::string>& captions)
+{
+    captions.insert(window.windowTitle().trimmed().toStdString());
+    for (const QLabel* label : window.findChildren<QLabel*>()) captions.insert(label->text().toStdString());
+    for (const QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        captions.insert(button->text().toStdString());
+    }
+    for (const QGroupBox* frame : window.findChildren<QGroupBox*>()) captions.insert(frame->title().toStdString());
+    for (const QAction* item : window.findChildren<QAction*>()) captions.insert(item->text().toStdString());
+}
+
+// The captions of the main window started in `folder` as the program starts there, and of the
+// profile editor opened to add and to delete a profile.
+std::set<std::string> windowCaptions(const std::string& folder)
+{
+    ensureQtApplication();
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    platform::ScriptedDialogs dialogs;
+    profiles::SharedState state;
+    ui::Main main(state, dialogs);
+    main.Form_Load(profiles::takeWords(std::vector<std::string>{}));
+    std::set<std::string> captions;
+    addCaptions(main, captions);
+    for (const int mode : {1, 2}) {
+        state.modeProfil = mode;
+        addCaptions(ui::Profil(state, dialogs, &main), captions);
+    }
+    std::filesystem::current_path(previous);
+    return captions;
+}
+
+// A man page shows captions without the "&" that marks their accelerator.
+std::set<std::string> withoutAccelerators(const std::set<std::string>& captions)
+{
+    std::set<std::string> plain;
+    for (std::string caption : captions) {
+        std::erase(caption, '&');
+        plain.insert(caption);
+    }
+    return plain;
+}
+
+void expectAmong(const std::set<std::string>& quotes, const std::set<std::string>& captions, const std::string& where)
+{
+    EXPECT_FALSE(quotes.empty()) << where;
+    for (const std::string& quote : quotes) EXPECT_TRUE(captions.contains(quote)) << where << ": \"" << quote << "\"";
+}
+
 class ManualPage : public ::testing::Test {
 protected:
     void SetUp() override
@@ -102,7 +205,9 @@ TEST_F(ManualPage, ListsTheWaysOfStartingAndTheOptionsOfHelp)
     EXPECT_EQ(captured(section(page, "OPTIONS"), " {7}(--[a-z-]+).*"), optionsIn(forms)) << rendered.out;
 }
 
-TEST_F(ManualPage, TheCommandsOfTheExamplesRunAsWrittenInANewHome)
+// The guide's captions are checked against the windows started where the examples left their
+// profile file, so the profile they name is an entry of the "&Profils" menu too.
+TEST_F(ManualPage, TheExamplesRunAsWrittenInANewHomeAndTheGuideQuotesTheWindowsOwnCaptions)
 {
     // The command lines are those starting with "$ ", with the lines a final "\" continues.
     std::vector<std::string> commands;
@@ -134,6 +239,12 @@ TEST_F(ManualPage, TheCommandsOfTheExamplesRunAsWrittenInANewHome)
         << run.out;
     EXPECT_TRUE(run.out.ends_with("\tExécution du Profil Clé USB : OK\r\n")) << run.out;
     EXPECT_EQ(readTree(key.path("Archive"), FolderTimes::Left), readTree(home.path("Documents"), FolderTimes::Left));
+
+    const std::set<std::string> captions = windowCaptions(home.root());
+    expectAmong(readmeQuotes("## Un premier miroir"), captions, "README.md, Un premier miroir");
+    const std::set<std::string> shown = withoutAccelerators(captions);
+    expectAmong(quotedIn(textUnder(page, "   Un premier miroir"), "«", "»"), shown, "man, Un premier miroir");
+    expectAmong(quotedIn(textUnder(page, "EXEMPLES"), "«", "»"), shown, "man, EXEMPLES");
 }
 
 }  // namespace

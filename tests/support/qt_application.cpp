@@ -1,6 +1,6 @@
 #include "tests/support/qt_application.h"
 
-#include "ui/translations.h"
+#include "ui/application.h"
 
 #include <QApplication>
 
@@ -29,8 +29,7 @@ void ensureQtApplication()
     static char name[] = "velmorane-tests";
     static char* argv[] = {name, nullptr};
     auto* application = new QApplication(argc, argv);
-    QApplication::setStyle(QStringLiteral("Fusion"));
-    ui::installFrenchTranslations(*application);
+    ui::setUpApplication(*application);
     ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment(application));
 }
 

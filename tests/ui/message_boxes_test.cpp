@@ -1,4 +1,6 @@
 #include "tests/ui/main_window_fixture.h"
+#include "ui/auto_window.h"
+#include "ui/pictures.h"
 #include "ui/qt_dialogs.h"
 
 #include <QDialogButtonBox>
@@ -65,6 +67,48 @@ TEST_F(MessageBoxes, AShortBoxLeavesItsTitleRoomAndQtsOwnButtonsReadInFrench)
         captions.push_back(button->text().toStdString());
     }
     EXPECT_EQ(captions, (std::vector<std::string>{"OK", "Annuler"}));
+}
+
+// The icon a window shows in its title bar and task bar entry, as the program draws it.
+QImage shownIcon(const QWidget& window)
+{
+    return window.windowIcon().pixmap(32).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+TEST_F(MessageBoxes, EveryWindowAndBoxBearsTheProgramsIcon)
+{
+    const QImage programs = ui::windowIconPixmap(32).toImage().convertToFormat(QImage::Format_ARGB32);
+    makeMirrorTree(tree);
+    writeProfiles({profile("Maison", tree.path("travail"), tree.path("archive"))});
+    std::vector<std::string> checked, without;
+    const auto check = [&](const QWidget& window) {
+        checked.push_back(window.objectName().toStdString());
+        if (window.windowIcon().isNull() || shownIcon(window) != programs) without.push_back(checked.back());
+    };
+
+    ui::Main& unattended = start("Maison X");
+    ASSERT_NE(unattended.autoWindow(), nullptr);
+    check(*unattended.autoWindow());
+
+    state = {};  // as in a new process
+    ui::Main& w = start("Maison");
+    check(w);
+    whileEditorOpen([&] { w.ProfNouv_Click(); }, [&](ui::Profil& editor) { check(editor); });
+    const auto box = ui::makeMessageBox(platform::stopMessage("Il faut un Nom de Profil", "Ecriture Impossible"), nullptr);
+    box->setObjectName(QStringLiteral("box"));
+    check(*box);
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* input = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!input) return;
+        input->setObjectName(QStringLiteral("input"));
+        check(*input);
+        input->reject();
+    });
+    answer.start(0);
+    boxes.inputBox("Nouveau nom du fichier", "Renommer", "a.txt");
+    EXPECT_EQ(checked, (std::vector<std::string>{"Auto", "Main", "Profil", "box", "input"}));
+    EXPECT_EQ(without, std::vector<std::string>{});
 }
 
 }  // namespace
