@@ -163,6 +163,8 @@ private:
             const auto error = copyMakingRoom(from.value, to.value, platform::CopyMode::Add, entry);
             return !error || failed(*error);
         }
+        trashes_.makeRoomAhead(to.value.folder, platform::parentFolder(entry.destPath),
+                               static_cast<std::uint64_t>(std::max<std::int64_t>(entry.size, 0)));
         const auto copy = platform::copyFolder(from.value.folder, from.value.name, to.value.folder, to.value.name, pump_,
                                                moves_.movingSubFoldersIn(entry, leavesOut));
         if (copy.created) copiedFolders_.add(entry.destPath);

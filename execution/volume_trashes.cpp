@@ -45,6 +45,13 @@ bool VolumeTrashes::makeRoom(const platform::FolderHandle& folder, const std::st
     return freed > 0;
 }
 
+void VolumeTrashes::makeRoomAhead(const platform::FolderHandle& folder, const std::string& folderPath,
+                                  std::uint64_t bytes)
+{
+    const auto room = platform::roomLeft(folder);
+    if (room && *room < bytes + kSlack) makeRoom(folder, folderPath, bytes);
+}
+
 void VolumeTrashes::save()
 {
     // What cannot be written costs only the freeing of this execution's entries in later runs.

@@ -28,6 +28,9 @@ public:
     // its volume's trash until `bytes` fit, the trashing in progress staying. False when none went.
     bool makeRoom(const platform::FolderHandle& folder, const std::string& folderPath, std::uint64_t bytes,
                   const platform::Trashing* kept = nullptr);
+    // Before a folder is copied, whose copy is not tried again: where the volume says that its bytes
+    // will not fit, room is made as after a failed copy.
+    void makeRoomAhead(const platform::FolderHandle& folder, const std::string& folderPath, std::uint64_t bytes);
     // Keeps the list of what the program trashed for the runs to come.
     void save();
 
