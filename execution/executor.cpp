@@ -225,10 +225,6 @@ private:
     bool replaceKeepingTheOldInTrash(const Place& from, const Place& to, const engine::TaskEntry& entry)
     {
         const std::string& destPath = entry.destPath;
-        if (!trashes_.trashFor(to.folder, platform::parentFolder(destPath))) {
-            trashes_.deletedForGood(destPath);
-            return copyInto(from, to, entry);
-        }
         auto kept = platform::keepReplacedInTrash(to.folder, to.name, destPath);
         if (!kept.ok()) return failed(*kept.error);
         auto mode = platform::CopyMode::Replace;
@@ -238,7 +234,10 @@ private:
             if (!kept.ok()) return failed(*kept.error);
             mode = platform::CopyMode::Add;
         }
-        if (kept.value.outcome != platform::TrashOutcome::Trashed) return copyInto(from, to, entry);
+        if (kept.value.outcome != platform::TrashOutcome::Trashed) {
+            trashes_.goingForGood(to.folder, destPath);
+            return copyInto(from, to, entry);
+        }
         const auto error = copyMakingRoom(from, to, mode, entry, &kept.value);
         if (!error) {
             trashes_.remember(kept.value);
@@ -254,13 +253,12 @@ private:
     std::optional<bool> trashEntry(const Place& place, const engine::TaskEntry& entry)
     {
         if (entry.isFolder() && settings_.exclusions.leavesOutBelowTop()) return std::nullopt;
-        if (!trashes_.trashFor(place.folder, platform::parentFolder(entry.destPath))) {
-            trashes_.deletedForGood(entry.destPath);
-            return std::nullopt;
-        }
         const auto trashing = platform::moveToTrash(place.folder, place.name, entry.destPath);
         if (!trashing.ok()) return failed(*trashing.error);
-        if (trashing.value.outcome != platform::TrashOutcome::Trashed) return std::nullopt;
+        if (trashing.value.outcome != platform::TrashOutcome::Trashed) {
+            trashes_.goingForGood(place.folder, entry.destPath);
+            return std::nullopt;
+        }
         trashes_.remember(trashing.value);
         if (entry.isFolder()) deletedFolders_.add(entry.destPath);
         return true;

@@ -1,5 +1,6 @@
 #include "execution/volume_trashes.h"
 
+#include "platform/paths.h"
 #include "platform/volume_room.h"
 #include "platform/volumes.h"
 
@@ -22,9 +23,9 @@ std::optional<std::string> VolumeTrashes::trashFor(const platform::FolderHandle&
     return known->second;
 }
 
-void VolumeTrashes::deletedForGood(const std::string& path)
+void VolumeTrashes::goingForGood(const platform::FolderHandle& folder, const std::string& path)
 {
-    withoutTrash_.insert(platform::topFolderOf(path));
+    if (!trashFor(folder, platform::parentFolder(path))) withoutTrash_.insert(platform::topFolderOf(path));
 }
 
 void VolumeTrashes::remember(const platform::Trashing& trashing)

@@ -13,15 +13,16 @@
 namespace velmorane::execution {
 
 // The trashes of the volumes an execution deletes and replaces on. Whether a volume's trash can be
-// used is decided once, before its first entry goes there: where it cannot, entries go for good as
-// they always did, and the report says so once per volume. Where it can, a copy that finds no room
-// first removes old versions the program itself put in that trash, oldest first.
+// used is decided once, at its first entry: where it cannot, entries go for good as they always
+// did, and the report says so once per volume. Where it can, a copy that finds no room first
+// removes old versions the program itself put in that trash, oldest first.
 class VolumeTrashes {
 public:
     // The trash for the entries of this folder (absolute path); nothing when its volume has none.
     std::optional<std::string> trashFor(const platform::FolderHandle& folder, const std::string& folderPath);
-    // An entry about to be deleted or replaced for good, its volume having no trash.
-    void deletedForGood(const std::string& path);
+    // An entry of this folder that the trash did not take, about to be deleted or replaced for good
+    // as before: the report names its volume when that volume has no usable trash.
+    void goingForGood(const platform::FolderHandle& folder, const std::string& path);
     // What the execution put in a trash for good (a replacement done, a deletion).
     void remember(const platform::Trashing& trashing);
     // After a copy into this folder failed for want of room: removes the program's old versions from

@@ -288,10 +288,12 @@ Result<Trashing> putInTrash(const FolderHandle& folder, std::string_view name, c
         return Result<Trashing>::failure(lastError());
     }
     if (way == Way::Link && S_ISDIR(entry.st_mode)) return Result<Trashing>::failure(systemError(EISDIR));
-    // A volume mounted at the entry's place: neither trashed nor emptied.
-    if (S_ISDIR(entry.st_mode) && deviceOf(folder) != entry.st_dev) return Result<Trashing>::failure(systemError(EBUSY));
     const std::string parent = realFolderPath(parentFolder(absolutePath));
     const std::string path = joinPath(parent, name);
+    // A volume mounted at the entry's place, or the same one seen again: neither trashed nor emptied.
+    if (S_ISDIR(entry.st_mode) && (deviceOf(folder) != entry.st_dev || topFolderOf(path) == path)) {
+        return Result<Trashing>::failure(systemError(EBUSY));
+    }
     if (way == Way::Move && S_ISDIR(entry.st_mode) && folderRenameLosesContent(parent)) return noTrash();
     auto trash = trashOf(entry.st_dev, parent);
     if (!trash.ok()) return trash.error->number == ENOENT ? noTrash() : refused(*trash.error);
