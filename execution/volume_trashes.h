@@ -18,8 +18,6 @@ namespace velmorane::execution {
 // removes old versions the program itself put in that trash, oldest first.
 class VolumeTrashes {
 public:
-    // The trash for the entries of this folder (absolute path); nothing when its volume has none.
-    std::optional<std::string> trashFor(const platform::FolderHandle& folder, const std::string& folderPath);
     // An entry of this folder that the trash did not take, about to be deleted or replaced for good
     // as before: the report names its volume when that volume has no usable trash.
     void goingForGood(const platform::FolderHandle& folder, const std::string& path);
@@ -40,6 +38,8 @@ public:
     const std::set<std::string>& withoutTrash() const { return withoutTrash_; }
 
 private:
+    // The trash for the entries of this folder (absolute path); nothing when its volume has none.
+    std::optional<std::string> trashFor(const platform::FolderHandle& folder, const std::string& folderPath);
     platform::TrashLedger& ledger();
 
     std::map<std::uint64_t, std::optional<std::string>> trashes_;
