@@ -5,12 +5,14 @@
 #include "execution/folder_set.h"
 #include "execution/move_detection.h"
 #include "execution/progress_shares.h"
+#include "execution/volume_trashes.h"
 #include "platform/file_attributes.h"
 #include "platform/file_operations.h"
 #include "platform/letter_case.h"
 #include "platform/paths.h"
 #include "platform/trash.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <string_view>
@@ -55,6 +57,9 @@ public:
                         &Execution::deleteEntry);
         if (!flags.seulComparer && !report_.stopped) settleCommonFolders();
         if (!flags.seulComparer) removeLeftoverTemporaries();
+        trashes_.save();
+        report_.trashBytesFreed = trashes_.bytesFreed();
+        report_.volumesWithoutTrash = trashes_.withoutTrash();
         return report_;
     }
 
@@ -164,10 +169,11 @@ private:
             return !move.failure || failed(*move.failure);
         }
         if (!entry.isFolder()) {
-            const auto error = platform::copyFile(from.value.folder, from.value.name, to.value.folder, to.value.name,
-                                                  platform::CopyMode::Add, pump_);
+            const auto error = copyMakingRoom(from.value, to.value, platform::CopyMode::Add, entry);
             return !error || failed(*error);
         }
+        trashes_.makeRoomAhead(to.value.folder, platform::parentFolder(entry.destPath),
+                               static_cast<std::uint64_t>(std::max<std::int64_t>(entry.size, 0)));
         const auto copy = platform::copyFolder(from.value.folder, from.value.name, to.value.folder, to.value.name, pump_,
                                                moves_.movingEntriesIn(entry, leavesOut));
         if (copy.created) copiedFolders_.add(entry.destPath);
@@ -200,20 +206,34 @@ private:
             if (!updated.ok()) return failed(*updated.error);
             if (updated.value) return true;
         }
-        if (!found.ok()) return copyInto(from.value, to.value, platform::CopyMode::Replace);
-        return replaceKeepingTheOldInTrash(from.value, to.value, entry.destPath);
+        if (!found.ok()) return copyInto(from.value, to.value, entry);
+        return replaceKeepingTheOldInTrash(from.value, to.value, entry);
     }
 
-    bool copyInto(const Place& from, const Place& to, platform::CopyMode mode)
+    bool copyInto(const Place& from, const Place& to, const engine::TaskEntry& entry)
     {
-        const auto error = platform::copyFile(from.folder, from.name, to.folder, to.name, mode, pump_);
+        const auto error = copyMakingRoom(from, to, platform::CopyMode::Replace, entry);
         return !error || failed(*error);
+    }
+
+    // A copy that finds its volume full tries again once old versions the program put in that
+    // volume's trash have made room, as long as some are left; `kept` is the replaced one.
+    platform::MaybeError copyMakingRoom(const Place& from, const Place& to, platform::CopyMode mode,
+                                        const engine::TaskEntry& entry, const platform::Trashing* kept = nullptr)
+    {
+        for (;;) {
+            auto error = platform::copyFile(from.folder, from.name, to.folder, to.name, mode, pump_);
+            if (!error || !lacksRoom(error->number)) return error;
+            const auto bytes = static_cast<std::uint64_t>(std::max<std::int64_t>(entry.size, 0));
+            if (!trashes_.makeRoom(to.folder, platform::parentFolder(entry.destPath), bytes, kept)) return error;
+        }
     }
 
     // The old version goes to the trash of its volume and the new one takes its name; a failed copy
     // takes the trashing back, so the old version is where it was.
-    bool replaceKeepingTheOldInTrash(const Place& from, const Place& to, const std::string& destPath)
+    bool replaceKeepingTheOldInTrash(const Place& from, const Place& to, const engine::TaskEntry& entry)
     {
+        const std::string& destPath = entry.destPath;
         auto kept = platform::keepReplacedInTrash(to.folder, to.name, destPath);
         if (!kept.ok()) return failed(*kept.error);
         auto mode = platform::CopyMode::Replace;
@@ -223,9 +243,15 @@ private:
             if (!kept.ok()) return failed(*kept.error);
             mode = platform::CopyMode::Add;
         }
-        if (kept.value.outcome != platform::TrashOutcome::Trashed) return copyInto(from, to, platform::CopyMode::Replace);
-        const auto error = platform::copyFile(from.folder, from.name, to.folder, to.name, mode, pump_);
-        if (!error) return true;
+        if (kept.value.outcome != platform::TrashOutcome::Trashed) {
+            trashes_.goingForGood(to.folder, destPath);
+            return copyInto(from, to, entry);
+        }
+        const auto error = copyMakingRoom(from, to, mode, entry, &kept.value);
+        if (!error) {
+            trashes_.remember(kept.value);
+            return true;
+        }
         platform::undoTrashing(kept.value, to.folder, to.name);
         return failed(*error);
     }
@@ -238,7 +264,11 @@ private:
         if (entry.isFolder() && settings_.exclusions.leavesOutBelowTop()) return std::nullopt;
         const auto trashing = platform::moveToTrash(place.folder, place.name, entry.destPath);
         if (!trashing.ok()) return failed(*trashing.error);
-        if (trashing.value.outcome != platform::TrashOutcome::Trashed) return std::nullopt;
+        if (trashing.value.outcome != platform::TrashOutcome::Trashed) {
+            trashes_.goingForGood(place.folder, entry.destPath);
+            return std::nullopt;
+        }
+        trashes_.remember(trashing.value);
         if (entry.isFolder()) deletedFolders_.add(entry.destPath);
         return true;
     }
@@ -349,6 +379,7 @@ private:
     FolderSet copiedFolders_;
     FolderSet deletedFolders_;
     MoveDetection moves_;
+    VolumeTrashes trashes_;
     ExecutionReport report_;
     ExecutionProgress progress_;
 };
@@ -369,18 +400,35 @@ platform::Message failureQuestion(const EntryFailure& failure)
     return platform::question(text, "Erreur grave", platform::Icon::Critical);
 }
 
+std::vector<std::string> trashNotes(const ExecutionReport& report)
+{
+    std::vector<std::string> notes;
+    for (const std::string& volume : report.volumesWithoutTrash) {
+        notes.push_back("Pas de corbeille sur le volume " + volume + " : suppressions et remplacements définitifs");
+    }
+    if (report.trashBytesFreed > 0) {
+        constexpr std::uint64_t kMegabyte = std::uint64_t{1} << 20;
+        const std::uint64_t megabytes = std::max<std::uint64_t>((report.trashBytesFreed + kMegabyte / 2) / kMegabyte, 1);
+        notes.push_back("Corbeille du volume : " + std::to_string(megabytes) + " Mo libérés");
+    }
+    return notes;
+}
+
 std::optional<platform::Message> executionReport(const ExecutionReport& report, const engine::RunFlags& flags)
 {
+    std::string notes;
+    for (const std::string& note : trashNotes(report)) notes += "\r\n" + note;
     if (report.interrupted) {
         return platform::Message{"Exécution interrompue : " + std::to_string(report.entriesDone) +
-                                     " fichier(s) traité(s).",
+                                     " fichier(s) traité(s)." + notes,
                                  "Rapport d'activité", platform::Icon::Warning};
     }
     if (flags.seulComparer || !report.actionFaite || report.stopped) return std::nullopt;
     if (report.failures == 0) {
-        return platform::Message{"Exécution terminée correctement !", "Rapport d'activité", platform::Icon::Information};
+        return platform::Message{"Exécution terminée correctement !" + notes, "Rapport d'activité",
+                                 platform::Icon::Information};
     }
-    return platform::Message{"Exécution terminée avec " + std::to_string(report.failures) + " erreur(s).",
+    return platform::Message{"Exécution terminée avec " + std::to_string(report.failures) + " erreur(s)." + notes,
                              "Rapport d'activité", platform::Icon::Warning};
 }
 

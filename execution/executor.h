@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,9 @@ struct ExecutionReport {
     bool actionFaite = false;  // at least one entry was taken
     int failures = 0;          // failures answered Yes
     bool activeListHadEntries = false;  // a list that takes part had entries when execution began
+    std::uint64_t trashBytesFreed = 0;  // old versions removed from the trashes to make room
+    // The mount points of the volumes without a usable trash where entries went for good.
+    std::set<std::string> volumesWithoutTrash;
 };
 
 // Executes the add list, then the replace list, then the delete list, asking on each failure, and
@@ -84,6 +88,10 @@ ExecutionReport executeTasks(TaskLists& lists, const ExecutionSettings& settings
 
 // The "Erreur grave" question of a failure.
 platform::Message failureQuestion(const EntryFailure& failure);
+
+// What the trashes did, one line each, for the end of the report and standard error: the volumes
+// where no trash could be used, then the room made in them.
+std::vector<std::string> trashNotes(const ExecutionReport& report);
 
 // The report of an interactive execution: none for a comparison, when nothing was taken, or after
 // a stop answered No; what was done when the user stopped it.

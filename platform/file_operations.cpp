@@ -113,6 +113,13 @@ MaybeError finishCopy(MaybeError error, const FolderHandle& folder, const std::s
     return std::nullopt;
 }
 
+// fusefat answers EPERM when no cluster is left: writing to the file a copy made and holds open can
+// lack nothing but room.
+SystemError writeError()
+{
+    return errno == EPERM ? systemError(ENOSPC) : lastError();
+}
+
 // Copies one stretch of data at the same place; false in `ended` when the source ended before it.
 MaybeError copyStretch(int in, int out, off_t start, off_t length, EventPump& pump, bool& kernelCopy, bool& ended)
 {
@@ -134,7 +141,7 @@ MaybeError copyStretch(int in, int out, off_t start, off_t length, EventPump& pu
         }
         if (n < 0) {
             if (errno == EINTR) continue;
-            return lastError();
+            return writeError();
         }
         if (n == 0) {  // the source shrank while we copied
             ended = true;
@@ -173,7 +180,7 @@ MaybeError copyContent(int in, int out, std::int64_t size, EventPump& pump)
     if (ended || written == end) return std::nullopt;
     if (::ftruncate(out, end) == 0) return std::nullopt;
     const char zero = 0;
-    if (::pwrite(out, &zero, 1, end - 1) != 1) return lastError();
+    if (::pwrite(out, &zero, 1, end - 1) != 1) return writeError();
     return std::nullopt;
 }
 

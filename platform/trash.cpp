@@ -59,6 +59,7 @@ struct TrashFolders {
     FolderHandle files;
     FolderHandle info;
     std::string topFolder;  // empty for the home trash, whose Path= lines are absolute
+    std::string path;       // the trash folder itself
 };
 
 // A folder of a trash, made private when missing. A link, or a folder of another user, is refused:
@@ -75,13 +76,14 @@ Result<FolderHandle> openOwnFolder(const FolderHandle& parent, const std::string
     return folder;
 }
 
-Result<TrashFolders> filesAndInfo(const FolderHandle& trash, std::string topFolder)
+Result<TrashFolders> filesAndInfo(const FolderHandle& trash, std::string topFolder, std::string path)
 {
     auto files = openOwnFolder(trash, "files");
     if (!files.ok()) return failed<TrashFolders>(files.error);
     auto info = openOwnFolder(trash, "info");
     if (!info.ok()) return failed<TrashFolders>(info.error);
-    return {TrashFolders{std::move(files.value), std::move(info.value), std::move(topFolder)}, std::nullopt};
+    return {TrashFolders{std::move(files.value), std::move(info.value), std::move(topFolder), std::move(path)},
+            std::nullopt};
 }
 
 // $XDG_DATA_HOME, or ~/.local/share; empty when neither says where.
@@ -115,7 +117,7 @@ Result<TrashFolders> homeTrash(const std::string& home)
     if (!folder.ok()) return failed<TrashFolders>(folder.error);
     auto trash = openOwnFolder(folder.value, "Trash");
     if (!trash.ok()) return failed<TrashFolders>(trash.error);
-    return filesAndInfo(trash.value, "");
+    return filesAndInfo(trash.value, "", joinPath(home, "Trash"));
 }
 
 // $topdir/.Trash is made by an administrator for every user: it is used only as a real folder with
@@ -134,11 +136,12 @@ Result<TrashFolders> volumeTrash(const FolderHandle& top, const std::string& top
 {
     const std::string uid = std::to_string(::geteuid());
     if (auto shared = sharedTrash(top, uid); shared.ok()) {
-        if (auto folders = filesAndInfo(shared.value, topFolder); folders.ok()) return folders;
+        auto folders = filesAndInfo(shared.value, topFolder, joinPath(joinPath(topFolder, ".Trash"), uid));
+        if (folders.ok()) return folders;
     }
     auto own = openOwnFolder(top, ".Trash-" + uid);
     if (!own.ok()) return failed<TrashFolders>(own.error);
-    return filesAndInfo(own.value, topFolder);
+    return filesAndInfo(own.value, topFolder, joinPath(topFolder, ".Trash-" + uid));
 }
 
 std::optional<dev_t> deviceOf(const FolderHandle& folder)
@@ -148,16 +151,15 @@ std::optional<dev_t> deviceOf(const FolderHandle& folder)
     return info.st_dev;
 }
 
-Result<TrashFolders> trashOf(dev_t device, const std::string& path)
+// The trash of the volume that holds a folder, given by its real path.
+Result<TrashFolders> trashOf(dev_t device, const std::string& folder)
 {
     const std::string home = dataHome();
     Result<TrashFolders> found;
     if (!home.empty() && deviceOfNearest(joinPath(home, "Trash")) == device) {
         found = homeTrash(home);
     } else {
-        const std::string topFolder = topFolderOf(path);
-        // A volume mounted at the entry's place: neither trashed nor emptied.
-        if (topFolder == path) return Result<TrashFolders>::failure(systemError(EBUSY));
+        const std::string topFolder = topFolderOf(folder);
         auto top = FolderHandle::openStart(topFolder);
         if (!top.ok()) return failed<TrashFolders>(top.error);
         found = volumeTrash(top.value, topFolder);
@@ -167,13 +169,12 @@ Result<TrashFolders> trashOf(dev_t device, const std::string& path)
     return found;
 }
 
-// The entry's path with the links of its folders resolved, as a file manager restoring it sees it.
-std::string realPathOf(const std::string& absolutePath, std::string_view name)
+// A folder's path with its links resolved, as a file manager restoring an entry sees it.
+std::string realFolderPath(const std::string& folder)
 {
     char real[PATH_MAX];
-    const std::string parent = parentFolder(absolutePath);
-    if (parent.empty() || !::realpath(parent.c_str(), real)) return withoutTrailingSeparator(absolutePath);
-    return joinPath(real, name);
+    if (folder.empty() || !::realpath(folder.c_str(), real)) return withoutTrailingSeparator(folder);
+    return real;
 }
 
 // Every byte but "/" and the unreserved characters of RFC 2396 as %XX, as in a URL.
@@ -287,9 +288,14 @@ Result<Trashing> putInTrash(const FolderHandle& folder, std::string_view name, c
         return Result<Trashing>::failure(lastError());
     }
     if (way == Way::Link && S_ISDIR(entry.st_mode)) return Result<Trashing>::failure(systemError(EISDIR));
-    const std::string path = realPathOf(absolutePath, name);
-    if (way == Way::Move && S_ISDIR(entry.st_mode) && folderRenameLosesContent(parentFolder(path))) return noTrash();
-    auto trash = trashOf(entry.st_dev, path);
+    const std::string parent = realFolderPath(parentFolder(absolutePath));
+    const std::string path = joinPath(parent, name);
+    // A volume mounted at the entry's place, or the same one seen again: neither trashed nor emptied.
+    if (S_ISDIR(entry.st_mode) && (deviceOf(folder) != entry.st_dev || topFolderOf(path) == path)) {
+        return Result<Trashing>::failure(systemError(EBUSY));
+    }
+    if (way == Way::Move && S_ISDIR(entry.st_mode) && folderRenameLosesContent(parent)) return noTrash();
+    auto trash = trashOf(entry.st_dev, parent);
     if (!trash.ok()) return trash.error->number == ENOENT ? noTrash() : refused(*trash.error);
 
     const std::string text = infoText(path, trash.value.topFolder);
@@ -306,8 +312,9 @@ Result<Trashing> putInTrash(const FolderHandle& folder, std::string_view name, c
             error = lastError();
         }
         if (!error) {
-            auto& [files, info, topFolder] = trash.value;
-            return {Trashing{TrashOutcome::Trashed, std::move(files), std::move(info), trashName}, std::nullopt};
+            auto& [files, info, topFolder, trashPath] = trash.value;
+            return {Trashing{TrashOutcome::Trashed, std::move(files), std::move(info), trashName, trashPath, text},
+                    std::nullopt};
         }
         ::unlinkat(trash.value.info.fd(), infoName(trashName).c_str(), 0);
         if (error->number == EEXIST) continue;
@@ -318,12 +325,24 @@ Result<Trashing> putInTrash(const FolderHandle& folder, std::string_view name, c
             notLinked.outcome = TrashOutcome::NoHardLinks;
             return {std::move(notLinked), std::nullopt};
         }
-        return refused(*error);
+        // The trash is there and took the .trashinfo: an entry it refuses (an immutable folder) fails,
+        // since deleting it for good instead would lose what the user meant to keep.
+        if (error->number == EXDEV) return noTrash();
+        return Result<Trashing>::failure(*error);
     }
     return Result<Trashing>::failure(systemError(EEXIST));
 }
 
 }  // namespace
+
+std::optional<std::string> usableTrash(const FolderHandle& folder, const std::string& folderPath)
+{
+    const auto device = deviceOf(folder);
+    if (!device) return std::nullopt;
+    auto trash = trashOf(*device, realFolderPath(folderPath));
+    if (!trash.ok()) return std::nullopt;
+    return trash.value.path;
+}
 
 Result<Trashing> moveToTrash(const FolderHandle& folder, std::string_view name, const std::string& absolutePath)
 {

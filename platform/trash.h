@@ -3,6 +3,7 @@
 #include "platform/folder_handle.h"
 #include "platform/system_error.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,13 +33,20 @@ struct Trashing {
     FolderHandle files;
     FolderHandle info;
     std::string trashName;
+    std::string trash;     // the trash folder's path, which holds files/ and info/
+    std::string infoText;  // its .trashinfo as written
 };
 
+// The trash that entries of this folder (absolute path) would go to, found or made now; nothing
+// when no trash can be used on its volume, for the reasons NoTrash covers.
+std::optional<std::string> usableTrash(const FolderHandle& folder, const std::string& folderPath);
+
 // `absolutePath` may end with "/" for a folder. A failure (the Result's error: the entry vanished,
-// the volume is full, the folder holds the trash, a volume is mounted there) leaves the entry where
-// it was and the trash as it was. NoTrash covers a read-only volume, no permission, an unsafe or
-// foreign trash folder, a name the volume refuses, an entry on another volume than its trash, and
-// a folder on fusefat (whose driver leaves a renamed folder empty).
+// the volume is full, the folder holds the trash, a volume is mounted there, the trash refuses the
+// entry, as an immutable folder's) leaves the entry where it was and the trash as it was. NoTrash
+// covers a read-only volume, no permission, an unsafe or foreign trash folder, a name the volume
+// refuses, an entry on another volume than its trash, and a folder on fusefat (whose driver leaves
+// a renamed folder empty).
 Result<Trashing> moveToTrash(const FolderHandle& folder, std::string_view name, const std::string& absolutePath);
 
 // For a file or link about to be replaced: a hard link to it is kept in the trash, so its name

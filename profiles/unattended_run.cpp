@@ -40,6 +40,7 @@ int runUnattended(const CommandWords& words, std::ostream& err)
     if (!refusal) refusal = run.guardMassChange();
     if (!refusal) refusal = run.execute({}, ask, counters, pump);
     if (refusal) dialogs.show(refusal->message);
+    for (const std::string& note : execution::trashNotes(run.report())) err << note << '\n';
 
     const auto journalError = execution::writeJournalLines(execution::kJournalFileName,
                                                            run.journalLines(found->windowTitle, platform::currentTime()));

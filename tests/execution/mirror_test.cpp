@@ -1,4 +1,5 @@
 #include "tests/execution/execution_harness.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/mounted_volume.h"
 
 #include <gtest/gtest.h>
@@ -45,6 +46,8 @@ TEST(Mirror, ActionOneMakesTheArchiveEqualToTheWorkFolderAndASecondRunFindsNothi
     Mirror m;
     makeWorkAndArchive(m.tree);
     const auto outsideBefore = readTree(m.tree.path("outside"));
+    // A trash the ordinary user may make, as in a home folder.
+    const ScopedEnvironment dataHome({{"XDG_DATA_HOME", m.tree.path("share")}});
 
     const std::string outcome = asOrdinaryUser(m.tree, [&] {
         m.compare(1);

@@ -1,4 +1,5 @@
 #include "tests/execution/execution_harness.h"
+#include "tests/support/scoped_environment.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,8 @@ TEST(VolumeFolders, AMirrorOntoADiskRootLeavesTheVolumesOwnFoldersAsTheyWere)
     m.tree.makeFile("archive/.Trash-1000/files/vieux.txt", "trash");
     m.tree.makeFile("archive/System Volume Information/IndexerVolumeGuid", "guid");
     m.tree.makeFile("archive/$RECYCLE.BIN/S-1-5-21/desktop.ini", "bin");
+    // A trash the ordinary user may make, as in a home folder.
+    const ScopedEnvironment dataHome({{"XDG_DATA_HOME", m.tree.path("share")}});
 
     const std::string outcome = asOrdinaryUser(m.tree, [&] {
         // Only root may read an ext4 disk's lost+found.

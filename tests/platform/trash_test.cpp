@@ -1,4 +1,5 @@
 #include "platform/trash.h"
+#include "platform/trash_ledger.h"
 
 #include "platform/date_text.h"
 #include "platform/file_operations.h"
@@ -14,8 +15,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <optional>
 #include <sstream>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -278,12 +281,14 @@ TEST_F(TrashOnVolume, ATrashFolderThatIsALinkOrAnotherUsersIsNeverUsedAndSharedO
     EXPECT_EQ(outcomeText(moveToTrash(opened(tree_.root()), "ext4", top_)), "failed: " + systemError(EBUSY).reason);
 
     ASSERT_EQ(::symlink("ailleurs", onVolume(".Trash-0").c_str()), 0);
+    EXPECT_EQ(usableTrash(folder, archive), std::nullopt);
     EXPECT_EQ(trashA(), "no trash");
     EXPECT_EQ(namesIn(onVolume("ailleurs")), std::vector<std::string>{".garde"});
     ASSERT_EQ(::unlink(onVolume(".Trash-0").c_str()), 0);
 
     ASSERT_EQ(::mkdir(onVolume(".Trash-0").c_str(), 0700), 0);
     ASSERT_EQ(::chown(onVolume(".Trash-0").c_str(), kNobody, kNobody), 0);
+    EXPECT_EQ(usableTrash(folder, archive), std::nullopt);
     EXPECT_EQ(trashA(), "no trash");
     EXPECT_EQ(namesIn(onVolume(".Trash-0")), std::vector<std::string>{});
     EXPECT_EQ(readFileBytes(archive + "/a.txt"), "a");
@@ -292,6 +297,7 @@ TEST_F(TrashOnVolume, ATrashFolderThatIsALinkOrAnotherUsersIsNeverUsedAndSharedO
     // Without the sticky bit, any user could swap another's folder in .Trash: it is passed over.
     ASSERT_EQ(::mkdir(onVolume(".Trash").c_str(), 0777), 0);
     ASSERT_EQ(::chmod(onVolume(".Trash").c_str(), 0777), 0);
+    EXPECT_EQ(usableTrash(folder, archive), onVolume(".Trash-0"));
     EXPECT_EQ(trashA(), "trashed as a.txt");
     EXPECT_EQ(namesIn(onVolume(".Trash")), std::vector<std::string>{});
     EXPECT_EQ(readFileBytes(onVolume(".Trash-0/files/a.txt")), "a");
@@ -355,6 +361,61 @@ TEST_F(TrashOnVolume, WithoutPermissionRoomOrWritesNothingIsTrashedAndAReadOnlyF
     ASSERT_EQ(::mount(nullptr, top_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
     EXPECT_EQ(outcomeText(moveToTrash(folder, "b.txt", archive + "/b.txt")), "no trash");
     EXPECT_EQ(readFileBytes(archive + "/b.txt"), "b");
+}
+
+// Sets or clears the immutable flag of a folder, as `chattr +i` does.
+bool setImmutable(const std::string& folder, bool immutable)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = immutable ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
+}
+
+TEST_F(TrashOnVolume, AnEntryTheTrashRefusesFailsAndOnlyWhatTheProgramTrashedIsFreedOldestFirst)
+{
+    makeFile("archive/Verrou/f.txt", "f");
+    ASSERT_TRUE(setImmutable(onVolume("archive/Verrou"), true));
+    const auto refused = moveToTrash(opened(onVolume("archive/Verrou")), "f.txt", onVolume("archive/Verrou/f.txt"));
+    EXPECT_TRUE(setImmutable(onVolume("archive/Verrou"), false));
+    EXPECT_EQ(outcomeText(refused), "failed: " + systemError(EPERM).reason);
+    EXPECT_EQ(readFileBytes(onVolume("archive/Verrou/f.txt")), "f");
+    EXPECT_EQ(namesIn(onVolume(".Trash-0")), (std::vector<std::string>{"files/", "info/"}));
+
+    const std::string archive = onVolume("archive");
+    const FolderHandle folder = opened(archive);
+    const std::string ledgerFile = tree_.path("state/trashed");
+    TrashLedger ledger(ledgerFile);
+    std::vector<Trashing> trashings;
+    for (const auto& [name, size] : {std::pair{"a.txt", 1000}, {"b.txt", 2000}, {"c.txt", 3000}, {"d.txt", 4000}}) {
+        makeFile(std::string("archive/") + name, std::string(static_cast<std::size_t>(size), 'x'));
+        auto trashing = moveToTrash(folder, name, archive + "/" + name);
+        ASSERT_EQ(outcomeText(trashing), std::string("trashed as ") + name);
+        ledger.add(trashing.value);
+        trashings.push_back(std::move(trashing.value));
+    }
+    // The user put b.txt back and trashed another file of that name: it is the user's now.
+    const std::string trash = onVolume(".Trash-0");
+    const std::string usersInfo = "[Trash Info]\nPath=ailleurs/b.txt\nDeletionDate=2026-01-02T10:00:00\n";
+    makeFile(".Trash-0/info/b.txt.trashinfo", usersInfo);
+    makeFile("archive/autre.txt", "autre");
+
+    // c.txt is being replaced: it stays whatever room is wanted.
+    EXPECT_EQ(ledger.free(trash, 2500, &trashings[2]), 5000u);
+    EXPECT_EQ(namesIn(trash + "/files"), (std::vector<std::string>{"b.txt", "c.txt"}));
+    EXPECT_EQ(namesIn(trash + "/info"), (std::vector<std::string>{"b.txt.trashinfo", "c.txt.trashinfo"}));
+    EXPECT_EQ(readFileBytes(trash + "/info/b.txt.trashinfo"), usersInfo);
+    EXPECT_EQ(ledger.save(), std::nullopt);
+
+    // The list kept in the state folder knows c.txt alone; gone, it frees nothing more.
+    EXPECT_EQ(TrashLedger(ledgerFile).free(trash, 1), 3000u);
+    EXPECT_EQ(namesIn(trash + "/files"), (std::vector<std::string>{"b.txt"}));
+    EXPECT_EQ(TrashLedger(ledgerFile).free(trash, 1), 0u);
+    EXPECT_EQ(readFileBytes(trash + "/files/b.txt"), std::string(2000, 'x'));
 }
 
 TEST(TrashOnFat, WithoutHardLinksTheReplacedFileIsMovedToTheTrashAndPutBackWhenTheReplacementFailsAndNoFolderMoves)
