@@ -60,6 +60,20 @@ std::optional<Refusal> MirrorRun::prepare(VolumeCheck volumes)
     return std::nullopt;
 }
 
+std::optional<Refusal> MirrorRun::guardVolumeRoot(const VolumeRootQuestion& ask)
+{
+    auto message = engine::volumeRootMessage(plan_.dosSource, plan_.dosDest);
+    if (!message) return std::nullopt;
+    if (ask) {
+        platform::Message question =
+            platform::question(*message + " Continuer ?", platform::kApplicationTitle, platform::Icon::Warning);
+        question.defaultButton = platform::Answer::No;
+        if (ask(question)) return std::nullopt;
+    }
+    return refuse(RefusalKind::VolumeRoot,
+                  platform::Message{std::move(*message), platform::kApplicationTitle, platform::Icon::Warning});
+}
+
 std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress, platform::EventPump& pump,
                                           engine::LockHolding holding)
 {
@@ -112,7 +126,7 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
     outcome_ = report_.stopped       ? RunOutcome::Stopped
                : report_.interrupted ? RunOutcome::Interrupted
                                      : RunOutcome::Executed;
-    engine::recordVolumes({plan_.dosSource, plan_.dosDest});
+    engine::recordExecution(plan_.dosSource, plan_.dosDest);
     return std::nullopt;
 }
 

@@ -58,6 +58,12 @@ VolumeTraits traitsOfType(std::string_view type);
 // more than whole seconds.
 VolumeTraits volumeTraits(const std::string& folder);
 
+// Whether a volume comes and goes, so that its top folder may hold what the user keeps nowhere
+// else: a network share, a key's file system (FAT, exFAT, NTFS, optical discs, any user-space
+// driver), a device that the kernel calls removable or that hangs on USB (as `sysBlock`, the
+// kernel's folder of block devices, says), or whatever desktops mount under /media or /run/media.
+bool isRemovableOrNetwork(const Volume& volume, const std::string& sysBlock = "/sys/class/block");
+
 // The user-space FAT driver fusefat leaves a renamed folder empty and its content lost: whether a
 // folder lies on it, where no folder may be renamed.
 bool folderRenameLosesContent(const std::string& folder);

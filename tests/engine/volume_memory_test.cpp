@@ -46,9 +46,13 @@ TEST_F(VolumeMemory, AFolderNowHeldByAnotherMountPointOrUnderAnUnmountedFixedOne
     sources.mountsText = plugged;
     EXPECT_EQ(check(docs, sources), "-");  // nothing known yet
 
-    recordVolumes({docs, "/home", tree.path("cle/./mes docs")}, sources);
+    recordExecution(docs, "/home", sources);
+    recordExecution("/home", tree.path("cle/./mes docs"), sources);
     EXPECT_EQ(testing::readFileBytes(sources.stateFile),
-              "velmorane volumes 1\r\n/home /\r\n" + key + "/mes\\040docs " + key + "\r\n");
+              "velmorane volumes 2\r\nfolder /home / /dev/sda1\\040ext4\r\n"
+              "folder " + key + "/mes\\040docs " + key + " /dev/sdb1\\040vfat\r\n"
+              "mirror /home " + key + "/mes\\040docs /dev/sdb1\\040vfat\r\n"
+              "mirror " + key + "/mes\\040docs /home /dev/sda1\\040ext4\r\n");
 
     sources.mountsText = "/dev/sda1 / ext4 rw 0 0\n";
     EXPECT_EQ(check(docs, sources), pulled(docs, key));
@@ -82,15 +86,16 @@ TEST_F(VolumeMemory, AMemoryThatIsDamagedALinkOrAnotherUsersIsIgnoredAndOnlyTheU
         tree.makeFile("etat/velmorane/volumes", damaged);
         EXPECT_EQ(check(key, sources), "-") << damaged;
     }
-    recordVolumes({key}, sources);
-    EXPECT_EQ(testing::readFileBytes(sources.stateFile), "velmorane volumes 1\r\n" + key + " /\r\n");
+    recordExecution(key, "/", sources);
+    EXPECT_EQ(testing::readFileBytes(sources.stateFile),
+              "velmorane volumes 2\r\nfolder / / \\040\r\nfolder " + key + " / \\040\r\nmirror " + key + " / \\040\r\n");
 
     // A link to a memory of the user's own is not followed, and not written through.
     const std::string target = tree.makeFile("ailleurs", memory);
     ASSERT_EQ(::unlink(sources.stateFile.c_str()), 0);
     tree.makeLink("etat/velmorane/volumes", target);
     EXPECT_EQ(check(key, sources), "-");
-    recordVolumes({key}, sources);
+    recordExecution(key, "/", sources);
     EXPECT_EQ(testing::readFileBytes(target), memory);
 
     if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
@@ -98,7 +103,7 @@ TEST_F(VolumeMemory, AMemoryThatIsDamagedALinkOrAnotherUsersIsIgnoredAndOnlyTheU
     tree.makeFile("etat/velmorane/volumes", memory);
     ASSERT_EQ(::chown(sources.stateFile.c_str(), testing::kNobody, testing::kNobody), 0);
     EXPECT_EQ(check(key, sources), "-");
-    recordVolumes({key}, sources);
+    recordExecution(key, "/", sources);
     EXPECT_EQ(testing::readFileBytes(sources.stateFile), memory);
 }
 
@@ -127,7 +132,8 @@ TEST_F(VolumeMemory, AMountedTmpfsOrBoundFolderIsRememberedAndMissedOnceUnmounte
     testing::TemporaryMount bind(testing::TemporaryMount::Kind::Bind, bound, tree.path("vrai"));
     tree.makeFolder("cle/docs");
     sources.mountsText = platform::mountsTableText();
-    recordVolumes({key, tree.path("cle/docs"), bound + "/sous"}, sources);
+    recordExecution(key, tree.path("cle/docs"), sources);
+    recordExecution(bound + "/sous", key, sources);
     for (const std::string& folder : {key, tree.path("cle/docs"), bound + "/sous"}) {
         EXPECT_EQ(check(folder, sources), "-") << folder;
     }
