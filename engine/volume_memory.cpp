@@ -194,7 +194,8 @@ std::optional<std::string> volumeRootMessage(const std::string& source, const st
     if (memory && mirroredBefore(*memory, source, dest, volume, platform::volumeIdentity(volume, sources.devices))) {
         return std::nullopt;
     }
-    return "Le dossier de destination " + dest + " est la racine du volume : tout ce que la source n'a pas y sera supprimé.";
+    return "Le dossier de destination " + dest +
+           " est la racine du volume : tout ce que la source n'a pas y sera supprimé.";
 }
 
 void recordExecution(const std::string& source, const std::string& dest, const VolumeSources& sources)

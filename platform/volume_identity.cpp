@@ -70,9 +70,11 @@ std::optional<std::string> fromUuidLinks(dev_t number, const std::string& byUuid
     const Result<FolderHandle> folder = FolderHandle::openStart(byUuid);
     if (!folder.ok()) return std::nullopt;
     std::optional<std::string> found;
-    [[maybe_unused]] const MaybeError failure = forEachDirectoryEntry(folder.value, [&](std::string_view name, unsigned char) {
+    const auto visit = [&](std::string_view name, unsigned char) {
         if (!found && blockDeviceNumber(joinPath(byUuid, name)) == number) found = std::string(kUuid) + std::string(name);
-    });
+    };
+    // A folder read only in part still names the links it listed.
+    [[maybe_unused]] const MaybeError failure = forEachDirectoryEntry(folder.value, visit);
     return found;
 }
 
@@ -112,7 +114,8 @@ std::string volumeIdentity(const Volume& volume, const DeviceDatabase& database)
 bool comparableIdentities(std::string_view first, std::string_view second)
 {
     for (const std::string_view kind : {kUuid, kLabel}) {
-        if (first.starts_with(kind) || second.starts_with(kind)) return first.starts_with(kind) && second.starts_with(kind);
+        const bool firstIs = first.starts_with(kind), secondIs = second.starts_with(kind);
+        if (firstIs || secondIs) return firstIs && secondIs;
     }
     return true;
 }
