@@ -96,7 +96,10 @@ void writeMemory(const Memory& memory, const std::string& stateFile)
 {
     const auto line = [](std::initializer_list<std::string> fields) {
         std::string text;
-        for (const std::string& field : fields) text += (text.empty() ? "" : " ") + platform::encodeOctalEscapes(field);
+        for (const std::string& field : fields) {
+            if (!text.empty()) text += ' ';
+            text += platform::encodeOctalEscapes(field);
+        }
         return text;
     };
     std::vector<std::string> lines{kHeader};

@@ -52,8 +52,11 @@ std::string decodeHexEscapes(std::string_view text)
 // udev's record of a block device: its properties as "E:NAME=value" lines.
 std::optional<std::string> fromUdev(dev_t number, const std::string& udevData)
 {
-    std::ifstream record(joinPath(udevData, "b" + std::to_string(::major(number)) + ":" +
-                                                std::to_string(::minor(number))));
+    std::string name = "b";
+    name += std::to_string(::major(number));
+    name += ':';
+    name += std::to_string(::minor(number));
+    std::ifstream record(joinPath(udevData, name));
     std::string uuid, label;
     for (std::string line; std::getline(record, line);) {
         if (line.starts_with("E:ID_FS_UUID=")) uuid = line.substr(13);

@@ -141,7 +141,10 @@ TEST_F(VolumeMemory, AKeyIsKnownByTheUuidThatUdevOrElseItsSuperblockGives)
     const auto held = std::find_if(mounted.begin(), mounted.end(), [&](const auto& v) { return v.mountPoint == key; });
     ASSERT_NE(held, mounted.end());
     ASSERT_EQ(::stat(held->device.c_str(), &device), 0);
-    const std::string record = "udev/b" + std::to_string(major(device.st_rdev)) + ":" + std::to_string(minor(device.st_rdev));
+    std::string record = "udev/b";
+    record += std::to_string(major(device.st_rdev));
+    record += ':';
+    record += std::to_string(minor(device.st_rdev));
     tree.makeFile(record, "E:ID_FS_UUID=1111-AAAA\n");
     recordExecution(key, tree.makeFolder("copie"), sources);
     EXPECT_NE(testing::readFileBytes(sources.stateFile).find(key + " " + key + " UUID=1111-AAAA\r\n"), std::string::npos);

@@ -41,7 +41,10 @@ std::string udevRecordName(const std::string& device)
 {
     struct stat info{};
     if (::stat(device.c_str(), &info) != 0) return "absent";
-    return "b" + std::to_string(::major(info.st_rdev)) + ":" + std::to_string(::minor(info.st_rdev));
+    std::string name = "b";
+    name += std::to_string(::major(info.st_rdev));
+    name += ':';
+    return name + std::to_string(::minor(info.st_rdev));
 }
 
 // Test machines may run no udev: its database and links are the test's own folders here.
