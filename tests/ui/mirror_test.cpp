@@ -275,6 +275,35 @@ TEST_F(InteractiveMirror, TheTopFolderOfAKeyAsArchiveIsAskedAboutUntilMirroredOn
                                   "Dossier(s) et Fichier(s) à Supprimer ( 0 ) =>"}));
 }
 
+TEST_F(InteractiveMirror, AnotherKeyWhereTheArchivesKeyWasAsksWhetherToGoOnAndNoLeavesItAlone)
+{
+    if (const std::string why = whyNotMountable(VolumeKind::ExFat); !why.empty()) GTEST_SKIP() << why;
+    const ScopedEnvironment home({{"XDG_DATA_HOME", tree.path("donnees")}, {"XDG_STATE_HOME", tree.path("etat")}});
+    MountedVolume volume(VolumeKind::ExFat, tree.makeFolder("cles"));
+    const std::string archive = tree.makeFolder("cles/exFAT/Sauvegarde");
+    writeProfiles({profile("Clé", tree.path("travail"), archive)});
+    ui::Main& w = start("Clé");
+    click(w.Lance);
+    click(w.Selection);
+    ASSERT_EQ(shown(), Lines{"Rapport d'activité: Exécution terminée correctement !"});
+    click(w.Quitter2);
+
+    volume.mountAnother();
+    tree.makeFile("cles/exFAT/Sauvegarde/autre.txt", "une autre clé");
+    dialogs.clear();
+    click(w.Lance);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    const platform::Message& question = dialogs.shown()[0];
+    EXPECT_TRUE(question.text.starts_with("Le dossier " + archive + " n'est plus sur le volume " +
+                                          volume.mountPoint() + " (UUID=") &&
+                question.text.ends_with(") : le support est-il branché ?\r\nContinuer quand même ?"))
+        << question.text;
+    EXPECT_EQ(std::make_tuple(question.buttons, question.defaultButton),
+              std::make_tuple(platform::Buttons::YesNo, platform::Answer::No));
+    EXPECT_EQ(w.modeEcran(), 1);
+    EXPECT_EQ(namesIn(archive), Names{"autre.txt"});
+}
+
 TEST_F(InteractiveMirror, NoSecondExecutionOrRunStartsWhileOneIsInProgress)
 {
     for (int i = 0; i < 300; ++i) tree.makeFile("travail/lot/f" + std::to_string(i) + ".txt", "x");
