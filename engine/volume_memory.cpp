@@ -9,15 +9,28 @@
 #include <filesystem>
 #include <map>
 #include <sstream>
+#include <utility>
 
 namespace velmorane::engine {
 namespace {
 
-constexpr const char* kHeader = "velmorane volumes 1";
+// The first memories knew mount points only; they are still read, their folders with no identity.
+constexpr const char* kFirstHeader = "velmorane volumes 1";
+constexpr const char* kHeader = "velmorane volumes 2";
 
-// Remembered by the folder as the user names it, made absolute and plain: a link that no longer
-// leads anywhere (its volume gone) is still the same folder.
-using Memory = std::map<std::string, std::string>;
+// Where a start folder was at its last execution. An empty identity is unknown.
+struct Place {
+    std::string mountPoint;
+    std::string identity;
+};
+
+// Folders are remembered as the user names them, made absolute and plain: a link that no longer
+// leads anywhere (its volume gone) is still the same folder. A mirror is remembered by its two
+// start folders, with the identity of the destination's volume.
+struct Memory {
+    std::map<std::string, Place> folders;
+    std::map<std::pair<std::string, std::string>, std::string> mirrors;
+};
 
 std::string memoryKey(const std::string& folder)
 {
@@ -26,22 +39,49 @@ std::string memoryKey(const std::string& folder)
     return platform::withoutTrailingSeparator(std::filesystem::path(absolute).lexically_normal().string());
 }
 
-// One line per folder: the folder and its mount point, each escaped as the mounts table does.
-// Anything else makes the whole memory unusable.
+// The fields of a line, each unescaped as the mounts table escapes it.
+std::vector<std::string> fieldsOf(const std::string& line)
+{
+    std::istringstream stream(line);
+    std::vector<std::string> fields;
+    for (std::string field; stream >> field;) fields.push_back(platform::decodeOctalEscapes(field));
+    return fields;
+}
+
+bool absolute(const std::string& path)
+{
+    return path.starts_with(platform::kSeparator);
+}
+
+// First memories: "folder mountPoint". Now: "folder <folder> <mountPoint> <identity>" and
+// "mirror <source> <dest> <identity>". Anything else makes the whole memory unusable.
+bool addFirstLine(Memory& memory, const std::vector<std::string>& fields)
+{
+    if (fields.size() != 2 || !absolute(fields[0]) || !absolute(fields[1])) return false;
+    memory.folders[fields[0]] = {fields[1], {}};
+    return true;
+}
+
+bool addLine(Memory& memory, const std::vector<std::string>& fields)
+{
+    if (fields.size() != 4 || !absolute(fields[1]) || !absolute(fields[2])) return false;
+    if (fields[0] == "folder") {
+        memory.folders[fields[1]] = {fields[2], fields[3]};
+    } else if (fields[0] == "mirror") {
+        memory.mirrors[{fields[1], fields[2]}] = fields[3];
+    } else {
+        return false;
+    }
+    return true;
+}
+
 std::optional<Memory> parseMemory(const std::vector<std::string>& lines)
 {
-    if (lines.empty() || lines.front() != kHeader) return std::nullopt;
+    if (lines.empty() || (lines.front() != kHeader && lines.front() != kFirstHeader)) return std::nullopt;
+    const auto add = lines.front() == kHeader ? addLine : addFirstLine;
     Memory memory;
     for (auto line = lines.begin() + 1; line != lines.end(); ++line) {
-        std::istringstream fields(*line);
-        std::string folder, mountPoint, extra;
-        if (!(fields >> folder >> mountPoint) || fields >> extra) return std::nullopt;
-        folder = platform::decodeOctalEscapes(folder);
-        mountPoint = platform::decodeOctalEscapes(mountPoint);
-        if (!folder.starts_with(platform::kSeparator) || !mountPoint.starts_with(platform::kSeparator)) {
-            return std::nullopt;
-        }
-        memory[folder] = mountPoint;
+        if (!add(memory, fieldsOf(*line))) return std::nullopt;
     }
     return memory;
 }
@@ -50,6 +90,41 @@ std::optional<Memory> readMemory(const std::string& stateFile)
 {
     const auto lines = platform::readStateFile(stateFile);
     return lines ? parseMemory(*lines) : std::nullopt;
+}
+
+void writeMemory(const Memory& memory, const std::string& stateFile)
+{
+    const auto line = [](std::initializer_list<std::string> fields) {
+        std::string text;
+        for (const std::string& field : fields) {
+            if (!text.empty()) text += ' ';
+            text += platform::encodeOctalEscapes(field);
+        }
+        return text;
+    };
+    std::vector<std::string> lines{kHeader};
+    for (const auto& [folder, place] : memory.folders) {
+        lines.push_back(line({"folder", folder, place.mountPoint, place.identity}));
+    }
+    for (const auto& [folders, identity] : memory.mirrors) {
+        lines.push_back(line({"mirror", folders.first, folders.second, identity}));
+    }
+    // What cannot be written costs this protection only, for the runs to come.
+    [[maybe_unused]] const auto failure = platform::writeStateFile(stateFile, lines);
+}
+
+// The mounted volume that holds a path; the table always has the root.
+platform::Volume volumeHolding(const std::string& path, const std::vector<platform::Volume>& mounted)
+{
+    const std::string mountPoint = platform::volumeOf(path, mounted);
+    return *std::find_if(mounted.begin(), mounted.end(),
+                         [&](const platform::Volume& v) { return v.mountPoint == mountPoint; });
+}
+
+// Another volume only when both identities are known and can be compared.
+bool anotherVolume(const std::string& remembered, const std::string& now)
+{
+    return !remembered.empty() && platform::comparableIdentities(remembered, now) && remembered != now;
 }
 
 // The first mount point of the file-system table, from the root down, that should hold the path
@@ -68,9 +143,21 @@ std::optional<std::string> missingFixedMount(const std::string& path, const std:
     return missing == points.end() ? std::nullopt : std::optional(*missing);
 }
 
-std::string message(const std::string& folder, const std::string& mountPoint)
+std::string message(const std::string& folder, const std::string& volume)
 {
-    return "Le dossier " + folder + " n'est plus sur le volume " + mountPoint + " : le support est-il branché ?";
+    return "Le dossier " + folder + " n'est plus sur le volume " + volume + " : le support est-il branché ?";
+}
+
+// Whether this source was mirrored onto this volume at this place. A memory written before
+// mirrors were remembered knows only that the folder was a start folder on that mount point.
+bool mirroredBefore(const Memory& memory, const std::string& source, const std::string& dest,
+                    const platform::Volume& volume, const std::string& identity)
+{
+    const auto mirror = memory.mirrors.find({memoryKey(source), memoryKey(dest)});
+    if (mirror != memory.mirrors.end()) return !anotherVolume(mirror->second, identity);
+    const auto folder = memory.folders.find(memoryKey(dest));
+    return folder != memory.folders.end() && folder->second.identity.empty() &&
+           folder->second.mountPoint == volume.mountPoint;
 }
 
 }  // namespace
@@ -85,28 +172,48 @@ std::optional<std::string> volumeChangeMessage(const std::string& folder, const 
     const auto mounted = platform::parseMounts(sources.mountsText, platform::MountKinds::All);
     const std::string path = platform::resolvedPath(folder);
     if (const auto memory = readMemory(sources.stateFile)) {
-        const auto known = memory->find(memoryKey(folder));
-        if (known != memory->end() && known->second != platform::volumeOf(path, mounted)) {
-            return message(folder, known->second);
+        const auto known = memory->folders.find(memoryKey(folder));
+        if (known != memory->folders.end()) {
+            const Place& place = known->second;
+            const platform::Volume now = volumeHolding(path, mounted);
+            if (place.mountPoint != now.mountPoint) return message(folder, place.mountPoint);
+            if (anotherVolume(place.identity, platform::volumeIdentity(now, sources.devices))) {
+                return message(folder, place.mountPoint + " (" + place.identity + ")");
+            }
         }
     }
     if (const auto missing = missingFixedMount(path, mounted, sources.fstabPath)) return message(folder, *missing);
     return std::nullopt;
 }
 
-void recordVolumes(const std::vector<std::string>& folders, const VolumeSources& sources)
+std::optional<std::string> volumeRootMessage(const std::string& source, const std::string& dest,
+                                             const VolumeSources& sources)
 {
     const auto mounted = platform::parseMounts(sources.mountsText, platform::MountKinds::All);
+    const std::string path = platform::resolvedPath(dest);
+    const platform::Volume volume = volumeHolding(path, mounted);
+    if (volume.mountPoint != path || !platform::isRemovableOrNetwork(volume)) return std::nullopt;
+    const auto memory = readMemory(sources.stateFile);
+    if (memory && mirroredBefore(*memory, source, dest, volume, platform::volumeIdentity(volume, sources.devices))) {
+        return std::nullopt;
+    }
+    return "Le dossier de destination " + dest +
+           " est la racine du volume : tout ce que la source n'a pas y sera supprimé.";
+}
+
+void recordExecution(const std::string& source, const std::string& dest, const VolumeSources& sources)
+{
+    const auto mounted = platform::parseMounts(sources.mountsText, platform::MountKinds::All);
+    const auto placeOf = [&](const std::string& folder) {
+        const platform::Volume volume = volumeHolding(platform::resolvedPath(folder), mounted);
+        return Place{volume.mountPoint, platform::volumeIdentity(volume, sources.devices)};
+    };
     Memory memory = readMemory(sources.stateFile).value_or(Memory{});
-    for (const std::string& folder : folders) {
-        memory[memoryKey(folder)] = platform::volumeOf(platform::resolvedPath(folder), mounted);
-    }
-    std::vector<std::string> lines{kHeader};
-    for (const auto& [folder, mountPoint] : memory) {
-        lines.push_back(platform::encodeOctalEscapes(folder) + " " + platform::encodeOctalEscapes(mountPoint));
-    }
-    // What cannot be written costs this protection only, for the runs to come.
-    [[maybe_unused]] const auto failure = platform::writeStateFile(sources.stateFile, lines);
+    memory.folders[memoryKey(source)] = placeOf(source);
+    const Place destPlace = placeOf(dest);
+    memory.folders[memoryKey(dest)] = destPlace;
+    memory.mirrors[{memoryKey(source), memoryKey(dest)}] = destPlace.identity;
+    writeMemory(memory, sources.stateFile);
 }
 
 }  // namespace velmorane::engine

@@ -9,7 +9,7 @@
 #include "platform/file_status.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
-#include "platform/volumes.h"
+#include "platform/volume_identity.h"
 
 namespace velmorane::execution {
 namespace {
@@ -63,6 +63,20 @@ std::optional<Refusal> MirrorRun::prepare(VolumeCheck volumes)
         plan_.exclusions.leaveOutFolder(nested.relativePath);
     }
     return std::nullopt;
+}
+
+std::optional<Refusal> MirrorRun::guardVolumeRoot(const VolumeRootQuestion& ask)
+{
+    auto message = engine::volumeRootMessage(plan_.dosSource, plan_.dosDest);
+    if (!message) return std::nullopt;
+    if (ask) {
+        platform::Message question =
+            platform::question(*message + " Continuer ?", platform::kApplicationTitle, platform::Icon::Warning);
+        question.defaultButton = platform::Answer::No;
+        if (ask(question)) return std::nullopt;
+    }
+    return refuse(RefusalKind::VolumeRoot,
+                  platform::Message{std::move(*message), platform::kApplicationTitle, platform::Icon::Warning});
 }
 
 std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress, platform::EventPump& pump,
@@ -125,15 +139,15 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
     outcome_ = report_.stopped       ? RunOutcome::Stopped
                : report_.interrupted ? RunOutcome::Interrupted
                                      : RunOutcome::Executed;
-    engine::recordVolumes({plan_.dosSource, plan_.dosDest});
+    engine::recordExecution(plan_.dosSource, plan_.dosDest);
     if (outcome_ == RunOutcome::Executed) recordEqualFiles(changed);
     return std::nullopt;
 }
 
 RecordOwner MirrorRun::recordOwner() const
 {
-    return {plan_.dosSource, plan_.dosDest, platform::volumeIdentity(plan_.dosSource),
-            platform::volumeIdentity(plan_.dosDest)};
+    return {plan_.dosSource, plan_.dosDest, platform::identityOfVolumeHolding(plan_.dosSource),
+            platform::identityOfVolumeHolding(plan_.dosDest)};
 }
 
 const MovePlan& MirrorRun::provenMoves()

@@ -9,6 +9,7 @@
 #include "platform/progress.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,11 +25,23 @@ struct RunFilters {
 
 // Why a run stopped before executing, and what the user is told: a box in the window, a line on
 // standard error, the first line in the journal.
-enum class RefusalKind { Settings, Filters, VolumeChanged, SourceMissing, FolderUnreadable, FolderInUse, MassChange };
+enum class RefusalKind {
+    Settings,
+    Filters,
+    VolumeChanged,
+    VolumeRoot,
+    SourceMissing,
+    FolderUnreadable,
+    FolderInUse,
+    MassChange
+};
 
 // A start folder now held by another volume than at its last execution: an unattended run stops,
 // while a person may go on once, and the new volume is then remembered.
 enum class VolumeCheck { Refuse, Accept };
+
+// Shows the question and says whether the user answered Yes.
+using VolumeRootQuestion = std::function<bool(const platform::Message& question)>;
 
 struct Refusal {
     RefusalKind kind;
@@ -57,6 +70,10 @@ public:
     // The settings, the filters, then the volumes of the two start folders; the plan is made when
     // they are accepted. A start folder inside the other is left out of the outer tree.
     std::optional<Refusal> prepare(VolumeCheck volumes = VolumeCheck::Refuse);
+    // A destination that is the top folder of a removable or network volume, which this source was
+    // never mirrored onto: a person is asked, "Non" by default; an unattended run, which asks
+    // nobody, stops.
+    std::optional<Refusal> guardVolumeRoot(const VolumeRootQuestion& ask = {});
     // Locks both folders, reads and compares them. The locks stay held when asked, by a run that
     // executes at once; otherwise the review waits with the folders free.
     std::optional<Refusal> compare(platform::ProgressSink& progress, platform::EventPump& pump,
@@ -65,7 +82,8 @@ public:
     // a proven move counts as neither.
     std::optional<Refusal> guardMassChange();
     // Executes the chosen entries, taking the locks again when they were released, remembers the
-    // volumes that held the start folders, and records what it left equal for the next run's moves.
+    // volumes that held the start folders and that the source was mirrored onto that destination,
+    // and records what it left equal for the next run's moves.
     std::optional<Refusal> execute(const ExecutionChoice& choice, const FailureQuestion& ask, CounterSink& counters,
                                    platform::EventPump& pump);
 

@@ -1,6 +1,7 @@
 #include "platform/folder_identity.h"
 
 #include "platform/paths.h"
+#include "platform/stored_names.h"
 #include "platform/volumes.h"
 
 #include <algorithm>
@@ -13,13 +14,23 @@
 namespace velmorane::platform {
 namespace {
 
+// Links, "." and ".." resolved, and each name as its folder stores it: on a volume that folds
+// case, two spellings of one folder are one path.
 std::optional<std::string> realPath(const std::string& path)
 {
     char* resolved = ::realpath(path.c_str(), nullptr);
     if (!resolved) return std::nullopt;
     std::string out(resolved);
     std::free(resolved);
-    return out;
+    return storedSpelling(out);
+}
+
+// The identity of an existing path as it is spelt.
+std::optional<FolderIdentity> identityOf(const std::string& path)
+{
+    struct stat info{};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return FolderIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
 // One line of /proc/self/mountinfo: which file system, which of its folders is the root of the
@@ -58,9 +69,8 @@ std::string rebased(const std::string& path, const std::string& from, const std:
 
 std::optional<FolderIdentity> folderIdentity(const std::string& path)
 {
-    struct stat info{};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0) return std::nullopt;
-    return FolderIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    const auto real = path.empty() ? std::nullopt : realPath(path);
+    return real ? identityOf(*real) : std::nullopt;
 }
 
 bool sameFolder(const std::string& first, const std::string& second)
@@ -95,7 +105,7 @@ std::optional<std::string> pathBelow(const std::string& outer, const std::string
     if (!outerIdentity || !real) return std::nullopt;
     for (std::string folder = *real; folder != std::string(1, kSeparator);) {
         const std::string parent = parentFolder(folder);
-        if (folderIdentity(parent) == outerIdentity) return real->substr(withTrailingSeparator(parent).size());
+        if (identityOf(parent) == outerIdentity) return real->substr(withTrailingSeparator(parent).size());
         folder = parent;
     }
     return std::nullopt;
@@ -104,8 +114,8 @@ std::optional<std::string> pathBelow(const std::string& outer, const std::string
 std::vector<std::string> folderPlaces(const std::string& folder)
 {
     const auto real = realPath(folder);
-    const auto identity = folderIdentity(folder);
-    if (!real || !identity) return {};
+    const auto identity = real ? identityOf(*real) : std::nullopt;
+    if (!identity) return {};
     std::vector<std::string> places{*real};
     const std::vector<MountInfo> mounts = readMountInfo();
     // The mount that shows the folder at its real path: the last one listed over the longest prefix.
@@ -121,7 +131,7 @@ std::vector<std::string> folderPlaces(const std::string& folder)
         if (mount.device != holder->device || !liesIn(inFileSystem, mount.root)) continue;
         std::string place = rebased(inFileSystem, mount.root, mount.mountPoint);
         // A mount hidden by a later one over it shows something else there.
-        const bool same = folderIdentity(place) == identity;
+        const bool same = identityOf(place) == identity;
         if (same && std::find(places.begin(), places.end(), place) == places.end()) places.push_back(std::move(place));
     }
     return places;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -61,6 +62,28 @@ bool bootSectorNamesNtfs(const std::string& device)
     char start[11] = {};
     if (!file.read(start, sizeof start)) return false;
     return std::string_view(start + 3, 8) == "NTFS    ";
+}
+
+// File systems of keys, cards and discs, and of network shares.
+constexpr std::array<std::string_view, 15> kComingAndGoingTypes = {
+    "vfat", "msdos", "exfat", "ntfs", "ntfs3", "iso9660", "udf", "hfsplus",
+    "nfs",  "nfs4",  "cifs",  "smb3", "smbfs", "afs",     "ceph"};
+
+// The kernel's entry of a block device: its folder under the disk that holds it, for a partition.
+bool kernelCallsRemovable(const std::string& device, const std::string& sysBlock)
+{
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::canonical(device, error);
+    const std::string name = error ? lastComponent(device) : real.filename().string();
+    const std::filesystem::path entry = std::filesystem::canonical(joinPath(sysBlock, name), error);
+    if (error) return false;
+    if (entry.string().find("/usb") != std::string::npos) return true;
+    for (const auto& folder : {entry, entry.parent_path()}) {
+        std::ifstream flag(folder / "removable");
+        std::string value;
+        if (std::getline(flag, value) && value == "1") return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -170,10 +193,6 @@ VolumeTraits traitsOfType(std::string_view type)
     return {};
 }
 
-namespace {
-
-// The volume that holds a folder, as the mounts table names it: a file system in user space says
-// what it is only there.
 std::optional<Volume> mountHolding(const std::string& folder)
 {
     char real[PATH_MAX];
@@ -186,12 +205,13 @@ std::optional<Volume> mountHolding(const std::string& folder)
     return *volume;
 }
 
-}  // namespace
-
-std::string volumeIdentity(const std::string& folder)
+bool isRemovableOrNetwork(const Volume& volume, const std::string& sysBlock)
 {
-    const auto volume = mountHolding(folder);
-    return volume ? volume->type + " " + volume->device : std::string();
+    const bool comingAndGoingType =
+        volume.type.starts_with("fuse") ||
+        std::find(kComingAndGoingTypes.begin(), kComingAndGoingTypes.end(), volume.type) != kComingAndGoingTypes.end();
+    return comingAndGoingType || liesIn(volume.mountPoint, "/media") || liesIn(volume.mountPoint, "/run/media") ||
+           (volume.device.starts_with("/dev/") && kernelCallsRemovable(volume.device, sysBlock));
 }
 
 bool folderRenameLosesContent(const std::string& folder)

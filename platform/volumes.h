@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,10 @@ std::string volumeOf(const std::string& path, const std::vector<Volume>& volumes
 // prefix of it, memory file systems included, "/" at worst.
 std::string topFolderOf(const std::string& path);
 
+// The volume that holds a folder, as the mounts table names it: a file system in user space says
+// what it is only there. Nothing when the folder cannot be resolved.
+std::optional<Volume> mountHolding(const std::string& folder);
+
 // What a volume keeps of a file, by its file system.
 enum class TimePrecision { Nanoseconds, Seconds, TwoSeconds };
 struct VolumeTraits {
@@ -58,8 +63,11 @@ VolumeTraits traitsOfType(std::string_view type);
 // more than whole seconds.
 VolumeTraits volumeTraits(const std::string& folder);
 
-// What names the volume holding a folder, for what is remembered of it: its mount source and type.
-std::string volumeIdentity(const std::string& folder);
+// Whether a volume comes and goes, so that its top folder may hold what the user keeps nowhere
+// else: a network share, a key's file system (FAT, exFAT, NTFS, optical discs, any user-space
+// driver), a device that the kernel calls removable or that hangs on USB (as `sysBlock`, the
+// kernel's folder of block devices, says), or whatever desktops mount under /media or /run/media.
+bool isRemovableOrNetwork(const Volume& volume, const std::string& sysBlock = "/sys/class/block");
 
 // The user-space FAT driver fusefat leaves a renamed folder empty and its content lost: whether a
 // folder lies on it, where no folder may be renamed.

@@ -36,6 +36,7 @@ int runUnattended(const CommandWords& words, std::ostream& err)
         return dialogs.show(execution::failureQuestion(failure)) == platform::Answer::Yes;
     };
     auto refusal = run.prepare();
+    if (!refusal) refusal = run.guardVolumeRoot();
     if (!refusal) refusal = run.compare(progress, pump, engine::LockHolding::KeepInResult);
     if (!refusal) refusal = run.guardMassChange();
     if (!refusal) refusal = run.execute({}, ask, counters, pump);

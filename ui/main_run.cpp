@@ -98,6 +98,12 @@ void Main::Lance_Click()
         }
         refusal = run.prepare(execution::VolumeCheck::Accept);
     }
+    if (!refusal) refusal = run.guardVolumeRoot(volumeRootQuestion());
+    if (refusal && refusal->kind == execution::RefusalKind::VolumeRoot && !execAuto_) {
+        Environ(5);
+        Environ(1);
+        return;
+    }
     if (refusal) {
         if (refusal->kind == execution::RefusalKind::Settings) state_.txtMess = refusal->message.text;
         dialogs_.show(refusal->message);
@@ -131,6 +137,14 @@ bool Main::goOnOnAnotherVolume(const platform::Message& refusal)
                                                     platform::Icon::Warning);
     question.defaultButton = platform::Answer::No;
     return dialogs_.show(question) == platform::Answer::Yes;
+}
+
+// A person answers the question of a volume's top folder as destination; an unattended run is
+// not asked, and stops.
+execution::VolumeRootQuestion Main::volumeRootQuestion()
+{
+    if (execAuto_) return {};
+    return [this](const platform::Message& question) { return dialogs_.show(question) == platform::Answer::Yes; };
 }
 
 void Main::endRun(execution::MirrorRun run)

@@ -286,3 +286,143 @@ TEST_F(VelmoraneCommand, ADisplayThatCannotBeOpenedRunsAsWithoutOne)
 
 }  // namespace
 }  // namespace velmorane::testing
+
+namespace velmorane::testing {
+namespace {
+
+// The lines of a tree without permission bits, which keys do not keep, nor the folders of the
+// volume itself, which runs leave out.
+Names keyTree(const std::string& root)
+{
+    Names out;
+    for (const std::string& line : readTree(root, FolderTimes::Left)) {
+        if (line.starts_with(".Trash-") || line.starts_with("lost+found")) continue;
+        const std::size_t modeEnd = line.rfind('|');
+        const std::size_t modeStart = line.rfind('|', modeEnd - 1);
+        out.push_back(line.substr(0, modeStart) + line.substr(modeEnd));
+    }
+    return out;
+}
+
+// The lines of a tree, those below one of its folders left out.
+Names treeWithout(const Names& lines, const std::string& folder)
+{
+    Names out;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(out),
+                 [&](const std::string& line) { return !line.starts_with(folder + "/"); });
+    return out;
+}
+
+std::string keyFolder(VolumeKind kind)
+{
+    return "cles/" + std::string(volumeKindName(kind));
+}
+
+TEST_F(VelmoraneCommand, OnAKeyThatFoldsCaseTwoSpellingsOfOneFolderAreOneStartFolder)
+{
+    for (const VolumeKind kind : {VolumeKind::Fat32, VolumeKind::ExFat}) {
+        if (const std::string why = whyNotMountable(kind); !why.empty()) GTEST_SKIP() << why;
+        SCOPED_TRACE(volumeKindName(kind));
+        const MountedVolume volume(kind, tree.makeFolder(keyFolder(kind)));
+        const std::string key = volume.mountPoint();
+        const std::string onKey = keyFolder(kind) + "/" + std::string(volumeKindName(kind));
+        tree.makeFile(onKey + "/Data/Work/lettre.txt", "lettre");
+        tree.makeFile(onKey + "/Data/Work/Sous/note.txt", "note");
+        tree.makeFile(onKey + "/Data/ancien.txt", "ancien");
+        writeProfiles({profileRecord("Pareil", key + "/Data", key + "/DATA"),
+                       profileRecord("Dedans", key + "/Data/Work", key + "/DATA"),
+                       profileRecord("Autour", key + "/Data", key + "/DATA/Arch")});
+
+        const auto same = velmorane({"Pareil", "X"});
+        EXPECT_EQ(std::make_tuple(same.exitCode, same.err),
+                  std::make_tuple(2, std::string("Profil Incorrect : Travail et Archive doivent être différents.\n")));
+
+        // The work folder inside the archive is left out of it: never listed for deletion.
+        const Names work = keyTree(key + "/Data/Work");
+        for (int run = 0; run < 2; ++run) {
+            const auto inside = velmorane({"Dedans", "X"});
+            EXPECT_EQ(std::make_tuple(inside.exitCode, inside.err), std::make_tuple(0, std::string()));
+            EXPECT_EQ(lastEntry(), "\tExécution du Profil Dedans : OK\r\n");
+            EXPECT_EQ(keyTree(key + "/Data/Work"), work);
+            EXPECT_EQ(treeWithout(keyTree(key + "/Data"), "Work"), keyTree(key + "/Data/Work"));
+        }
+        EXPECT_EQ(namesIn(key + "/Data"), (Names{"Sous", "Work", "lettre.txt"}));
+
+        // The archive inside the work folder is left out of what is copied into it.
+        tree.makeFolder(onKey + "/Data/Arch");
+        for (int run = 0; run < 2; ++run) {
+            const auto around = velmorane({"Autour", "X"});
+            EXPECT_EQ(std::make_tuple(around.exitCode, around.err), std::make_tuple(0, std::string()));
+            EXPECT_EQ(lastEntry(), "\tExécution du Profil Autour : OK\r\n");
+        }
+        EXPECT_EQ(namesIn(key + "/Data/Arch"), (Names{"Sous", "Work", "lettre.txt"}));
+        EXPECT_EQ(keyTree(key + "/Data/Arch"), treeWithout(keyTree(key + "/Data"), "Arch"));
+    }
+}
+
+TEST_F(VelmoraneCommand, AnotherKeyMountedWhereTheSourcesKeyWasIsRefusedUntilItsOwnIsBack)
+{
+    for (const VolumeKind kind : {VolumeKind::ExFat, VolumeKind::Ext4}) {
+        if (const std::string why = whyNotMountable(kind); !why.empty()) GTEST_SKIP() << why;
+        SCOPED_TRACE(volumeKindName(kind));
+        MountedVolume volume(kind, tree.makeFolder(keyFolder(kind)));
+        const std::string key = volume.mountPoint();
+        const std::string onKey = keyFolder(kind) + "/" + std::string(volumeKindName(kind));
+        const std::string copy = tree.makeFolder("copies/" + std::string(volumeKindName(kind)));
+        for (int i = 1; i <= 5; ++i) tree.makeFile(onKey + "/Photos/p" + std::to_string(i) + ".jpg", std::string(100 * i, 'p'));
+        writeProfiles({profileRecord("Cle", key, copy)});
+        EXPECT_EQ(velmorane({"Cle", "X"}).exitCode, 0);
+        EXPECT_EQ(keyTree(copy), keyTree(key));
+        const Names copied = readTree(copy);
+
+        volume.mountAnother();
+        tree.makeFile(onKey + "/autre.txt", "une autre clé");
+        const auto refused = velmorane({"Cle", "X"});
+        const std::string start = "Le dossier " + key + " n'est plus sur le volume " + key + " (UUID=";
+        const std::string end = ") : le support est-il branché ?";
+        EXPECT_EQ(refused.exitCode, 2);
+        EXPECT_TRUE(refused.err.starts_with("Velmorane : " + start) && refused.err.ends_with(end + "\n")) << refused.err;
+        const std::string reason = refused.err.substr(12, refused.err.size() - 13);
+        EXPECT_EQ(lastEntry(), "\tExécution du Profil Cle : Non exécuté (" + reason + ")\r\n");
+        EXPECT_EQ(readTree(copy), copied);
+
+        volume.mountAnother();
+        EXPECT_EQ(velmorane({"Cle", "X"}).exitCode, 0);
+        EXPECT_EQ(lastEntry(), "\tExécution du Profil Cle : OK\r\n");
+        EXPECT_EQ(keyTree(copy), keyTree(key));
+    }
+}
+
+TEST_F(VelmoraneCommand, TheTopFolderOfAKeyAsArchiveIsRefusedUnattendedUnlikeAFolderOnItOrAFixedDisksTop)
+{
+    for (const VolumeKind kind : {VolumeKind::Fat32, VolumeKind::ExFat, VolumeKind::Ext4, VolumeKind::Tmpfs}) {
+        if (const std::string why = whyNotMountable(kind); !why.empty()) GTEST_SKIP() << why;
+        SCOPED_TRACE(volumeKindName(kind));
+        const MountedVolume volume(kind, tree.makeFolder(keyFolder(kind)));
+        const std::string key = volume.mountPoint();
+        const std::string onKey = keyFolder(kind) + "/" + std::string(volumeKindName(kind));
+        tree.makeFile(onKey + "/photo.jpg", "la seule copie");
+        tree.makeFolder(onKey + "/Sauvegarde");
+        writeProfiles({profileRecord("Racine", work, key), profileRecord("Dossier", work, key + "/Sauvegarde")});
+
+        const auto onFolder = velmorane({"Dossier", "X"});
+        EXPECT_EQ(std::make_tuple(onFolder.exitCode, onFolder.err), std::make_tuple(0, std::string()));
+        EXPECT_EQ(keyTree(key + "/Sauvegarde"), keyTree(work));
+
+        const auto onTop = velmorane({"Racine", "X"});
+        if (kind == VolumeKind::Ext4 || kind == VolumeKind::Tmpfs) {
+            EXPECT_EQ(std::make_tuple(onTop.exitCode, onTop.err), std::make_tuple(0, std::string()));
+            EXPECT_EQ(keyTree(key), keyTree(work));
+            continue;
+        }
+        const std::string refusal = "Le dossier de destination " + key +
+                                    " est la racine du volume : tout ce que la source n'a pas y sera supprimé.";
+        EXPECT_EQ(std::make_tuple(onTop.exitCode, onTop.err), std::make_tuple(2, "Velmorane : " + refusal + "\n"));
+        EXPECT_EQ(lastEntry(), "\tExécution du Profil Racine : Non exécuté (" + refusal + ")\r\n");
+        EXPECT_EQ(namesIn(key), (Names{"Sauvegarde", "photo.jpg"}));
+        EXPECT_EQ(readFileBytes(key + "/photo.jpg"), "la seule copie");
+    }
+}
+
+}  // namespace
+}  // namespace velmorane::testing

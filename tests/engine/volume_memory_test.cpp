@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace velmorane::engine {
@@ -42,15 +46,19 @@ TEST_F(VolumeMemory, AFolderNowHeldByAnotherMountPointOrUnderAnUnmountedFixedOne
 {
     const std::string key = tree.makeFolder("cle");
     const std::string docs = tree.makeFolder("cle/mes docs") + "/";
-    const std::string plugged = "/dev/sda1 / ext4 rw 0 0\n/dev/sdb1 " + key + " vfat rw 0 0\n";
+    const std::string plugged = "/dev/velmorane-sda1 / ext4 rw 0 0\n/dev/velmorane-sdb1 " + key + " vfat rw 0 0\n";
     sources.mountsText = plugged;
     EXPECT_EQ(check(docs, sources), "-");  // nothing known yet
 
-    recordVolumes({docs, "/home", tree.path("cle/./mes docs")}, sources);
+    recordExecution(docs, "/home", sources);
+    recordExecution("/home", tree.path("cle/./mes docs"), sources);
     EXPECT_EQ(testing::readFileBytes(sources.stateFile),
-              "velmorane volumes 1\r\n/home /\r\n" + key + "/mes\\040docs " + key + "\r\n");
+              "velmorane volumes 2\r\nfolder /home / /dev/velmorane-sda1\\040ext4\r\n"
+              "folder " + key + "/mes\\040docs " + key + " /dev/velmorane-sdb1\\040vfat\r\n"
+              "mirror /home " + key + "/mes\\040docs /dev/velmorane-sdb1\\040vfat\r\n"
+              "mirror " + key + "/mes\\040docs /home /dev/velmorane-sda1\\040ext4\r\n");
 
-    sources.mountsText = "/dev/sda1 / ext4 rw 0 0\n";
+    sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n";
     EXPECT_EQ(check(docs, sources), pulled(docs, key));
     EXPECT_EQ(check(key + "/../cle/mes docs", sources), pulled(key + "/../cle/mes docs", key));
     EXPECT_EQ(check("/home", sources), "-");
@@ -82,15 +90,16 @@ TEST_F(VolumeMemory, AMemoryThatIsDamagedALinkOrAnotherUsersIsIgnoredAndOnlyTheU
         tree.makeFile("etat/velmorane/volumes", damaged);
         EXPECT_EQ(check(key, sources), "-") << damaged;
     }
-    recordVolumes({key}, sources);
-    EXPECT_EQ(testing::readFileBytes(sources.stateFile), "velmorane volumes 1\r\n" + key + " /\r\n");
+    recordExecution(key, "/", sources);
+    EXPECT_EQ(testing::readFileBytes(sources.stateFile),
+              "velmorane volumes 2\r\nfolder / / \\040\r\nfolder " + key + " / \\040\r\nmirror " + key + " / \\040\r\n");
 
     // A link to a memory of the user's own is not followed, and not written through.
     const std::string target = tree.makeFile("ailleurs", memory);
     ASSERT_EQ(::unlink(sources.stateFile.c_str()), 0);
     tree.makeLink("etat/velmorane/volumes", target);
     EXPECT_EQ(check(key, sources), "-");
-    recordVolumes({key}, sources);
+    recordExecution(key, "/", sources);
     EXPECT_EQ(testing::readFileBytes(target), memory);
 
     if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
@@ -98,8 +107,83 @@ TEST_F(VolumeMemory, AMemoryThatIsDamagedALinkOrAnotherUsersIsIgnoredAndOnlyTheU
     tree.makeFile("etat/velmorane/volumes", memory);
     ASSERT_EQ(::chown(sources.stateFile.c_str(), testing::kNobody, testing::kNobody), 0);
     EXPECT_EQ(check(key, sources), "-");
-    recordVolumes({key}, sources);
+    recordExecution(key, "/", sources);
     EXPECT_EQ(testing::readFileBytes(sources.stateFile), memory);
+}
+
+TEST_F(VolumeMemory, AnotherVolumeAtTheRememberedMountPointIsNamedWithTheVolumeRemembered)
+{
+    const std::string key = tree.makeFolder("cle");
+    const std::string share = "/dev/velmorane-sda1 / ext4 rw 0 0\n//serveur/photos " + key + " cifs rw 0 0\n";
+    sources.mountsText = share;
+    recordExecution(key + "/docs", "/home", sources);
+    EXPECT_EQ(check(key + "/docs", sources), "-");
+    sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n//autre/photos " + key + " cifs rw 0 0\n";
+    EXPECT_EQ(check(key + "/docs", sources), pulled(key + "/docs", key + " (//serveur/photos cifs)"));
+
+    // What the first memories knew, the mount point, is still checked, and a run then records the rest.
+    tree.makeFile("etat/velmorane/volumes", "velmorane volumes 1\r\n" + key + "/docs " + key + "\r\n");
+    EXPECT_EQ(check(key + "/docs", sources), "-");
+    sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n";
+    EXPECT_EQ(check(key + "/docs", sources), pulled(key + "/docs", key));
+}
+
+// Test machines may run no udev: its database is the test's own folder here.
+TEST_F(VolumeMemory, AKeyIsKnownByTheUuidThatUdevOrElseItsSuperblockGives)
+{
+    if (const std::string why = testing::whyNotMountable(testing::VolumeKind::Ext4); !why.empty()) GTEST_SKIP() << why;
+    testing::MountedVolume volume(testing::VolumeKind::Ext4, tree.makeFolder("cles"));
+    const std::string key = volume.mountPoint();
+    sources.mountsText = platform::mountsTableText();
+    sources.devices = {tree.makeFolder("udev"), tree.makeFolder("par-uuid")};
+    struct stat device{};
+    const auto mounted = platform::parseMounts(sources.mountsText);
+    const auto held = std::find_if(mounted.begin(), mounted.end(), [&](const auto& v) { return v.mountPoint == key; });
+    ASSERT_NE(held, mounted.end());
+    ASSERT_EQ(::stat(held->device.c_str(), &device), 0);
+    std::string record = "udev/b";
+    record += std::to_string(major(device.st_rdev));
+    record += ':';
+    record += std::to_string(minor(device.st_rdev));
+    tree.makeFile(record, "E:ID_FS_UUID=1111-AAAA\n");
+    recordExecution(key, tree.makeFolder("copie"), sources);
+    EXPECT_NE(testing::readFileBytes(sources.stateFile).find(key + " " + key + " UUID=1111-AAAA\r\n"), std::string::npos);
+    EXPECT_EQ(check(key, sources), "-");
+
+    tree.makeFile(record, "E:ID_FS_UUID=2222-BBBB\n");
+    EXPECT_EQ(check(key, sources), pulled(key, key + " (UUID=1111-AAAA)"));
+    // Without udev, the superblock tells the same.
+    std::filesystem::remove(tree.path(record));
+    EXPECT_EQ(check(key, sources), pulled(key, key + " (UUID=1111-AAAA)"));
+}
+
+TEST_F(VolumeMemory, TheTopOfAVolumeThatComesAndGoesIsNamedUntilThisSourceWasMirroredOntoThatVolume)
+{
+    const std::string key = tree.makeFolder("cle");
+    const std::string work = tree.makeFolder("travail");
+    const std::string plugged = "/dev/velmorane-sda1 / ext4 rw 0 0\n/dev/velmorane-cle " + key + " vfat rw 0 0\n";
+    const auto root = [&](const std::string& source, const std::string& dest) {
+        return volumeRootMessage(source, dest, sources).value_or("-");
+    };
+    const std::string question =
+        "Le dossier de destination " + key + "/ est la racine du volume : tout ce que la source n'a pas y sera supprimé.";
+    sources.mountsText = plugged;
+    EXPECT_EQ(root(work, key + "/"), question);
+    EXPECT_EQ(root(work, tree.makeFolder("cle/sous")), "-");
+    EXPECT_EQ(root(key, work), "-");
+    sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n/dev/velmorane-disque " + key + " ext4 rw 0 0\n";
+    EXPECT_EQ(root(work, key + "/"), "-");
+
+    sources.mountsText = plugged;
+    recordExecution(work, key, sources);
+    EXPECT_EQ(root(work, key + "/"), "-");
+    EXPECT_EQ(root(tree.makeFolder("autre"), key + "/"), question);
+    sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n/dev/velmorane-autre-cle " + key + " vfat rw 0 0\n";
+    EXPECT_EQ(root(work, key + "/"), question);
+
+    // A memory written before mirrors were remembered knows the folder as a start folder there.
+    tree.makeFile("etat/velmorane/volumes", "velmorane volumes 1\r\n" + key + " " + key + "\r\n");
+    EXPECT_EQ(root(work, key + "/"), "-");
 }
 
 TEST(VolumeMemoryPlace, TheStateFolderOfTheDesktopStandardOrItsDefaultUnderHome)
@@ -127,7 +211,8 @@ TEST_F(VolumeMemory, AMountedTmpfsOrBoundFolderIsRememberedAndMissedOnceUnmounte
     testing::TemporaryMount bind(testing::TemporaryMount::Kind::Bind, bound, tree.path("vrai"));
     tree.makeFolder("cle/docs");
     sources.mountsText = platform::mountsTableText();
-    recordVolumes({key, tree.path("cle/docs"), bound + "/sous"}, sources);
+    recordExecution(key, tree.path("cle/docs"), sources);
+    recordExecution(bound + "/sous", key, sources);
     for (const std::string& folder : {key, tree.path("cle/docs"), bound + "/sous"}) {
         EXPECT_EQ(check(folder, sources), "-") << folder;
     }

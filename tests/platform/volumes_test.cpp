@@ -68,6 +68,36 @@ TEST(Volumes, EveryMountHoldsFoldersTheFixedMountsAreReadAndAnyPathFitsOneEscape
     EXPECT_EQ(decodeOctalEscapes(encodeOctalEscapes(odd)), odd);
 }
 
+// The kernel's folder of block devices is the test's own: a USB disk, a card reader's partition,
+// an internal disk.
+TEST(Volumes, KeysSharesAndWhatDesktopsMountUnderMediaComeAndGoUnlikeFixedDisks)
+{
+    testing::TempFolder sys;
+    sys.makeFile("devices/pci0000:00/0000:00:14.0/usb2/2-1/block/sdb/sdb1/partition", "1");
+    sys.makeFile("devices/pci0000:00/0000:00:1f.2/ata1/block/sdc/removable", "1\n");
+    sys.makeFile("devices/pci0000:00/0000:00:1f.2/ata1/block/sdc/sdc1/partition", "1");
+    sys.makeFile("devices/pci0000:00/0000:00:1f.2/ata2/block/sda/removable", "0\n");
+    sys.makeFile("devices/pci0000:00/0000:00:1f.2/ata2/block/sda/sda1/partition", "1");
+    sys.makeLink("class/block/sdb1", "../../devices/pci0000:00/0000:00:14.0/usb2/2-1/block/sdb/sdb1");
+    sys.makeLink("class/block/sdc1", "../../devices/pci0000:00/0000:00:1f.2/ata1/block/sdc/sdc1");
+    sys.makeLink("class/block/sda1", "../../devices/pci0000:00/0000:00:1f.2/ata2/block/sda/sda1");
+    const std::string block = sys.path("class/block");
+    const auto comesAndGoes = [&](const std::string& mountPoint, const std::string& device, const std::string& type) {
+        return isRemovableOrNetwork({mountPoint, device, type}, block);
+    };
+    EXPECT_TRUE(comesAndGoes("/mnt/usb", "/dev/sdb1", "ext4"));
+    EXPECT_TRUE(comesAndGoes("/mnt/carte", "/dev/sdc1", "ext4"));
+    EXPECT_FALSE(comesAndGoes("/mnt/disque", "/dev/sda1", "ext4"));
+    EXPECT_FALSE(comesAndGoes("/", "/dev/sda1", "ext4"));
+    EXPECT_FALSE(comesAndGoes("/srv/memoire", "tmpfs", "tmpfs"));
+    EXPECT_TRUE(comesAndGoes("/media/ana/CLE", "/dev/sda1", "ext4"));
+    EXPECT_TRUE(comesAndGoes("/run/media/ana/CLE", "/dev/sda1", "xfs"));
+    EXPECT_FALSE(comesAndGoes("/mediatheque", "/dev/sda1", "ext4"));
+    for (const char* type : {"vfat", "exfat", "ntfs3", "fuseblk", "fuse.fusefat", "fuse.sshfs", "cifs", "nfs4"}) {
+        EXPECT_TRUE(comesAndGoes("/mnt/x", "serveur:/x", type)) << type;
+    }
+}
+
 TEST(Volumes, WhatAVolumeKeepsComesFromItsFileSystem)
 {
     const auto describe = [](std::string_view type) {

@@ -117,9 +117,9 @@ std::string whyNotMountable(VolumeKind kind)
 }
 
 MountedVolume::MountedVolume(VolumeKind kind, const std::string& folder, const DriverEnvironment& environment)
-    : kind_(kind), mountPoint_(folder + "/" + std::string(volumeKindName(kind)))
+    : kind_(kind), mountPoint_(folder + "/" + std::string(volumeKindName(kind))), image_(mountPoint_ + ".img")
 {
-    if (kind != VolumeKind::Tmpfs) makeImage(kind, mountPoint_ + ".img");
+    if (kind != VolumeKind::Tmpfs) makeImage(kind, image_);
     if (::mkdir(mountPoint_.c_str(), 0755) != 0) throw std::runtime_error("cannot make the mount point " + mountPoint_);
     mount(environment);
 }
@@ -130,18 +130,27 @@ void MountedVolume::remount(const DriverEnvironment& environment)
     mount(environment);
 }
 
+void MountedVolume::mountAnother()
+{
+    if (kind_ == VolumeKind::Tmpfs) throw std::runtime_error("a tmpfs has no image to swap");
+    release();
+    const std::string first = mountPoint_ + ".img", second = mountPoint_ + ".autre.img";
+    if (image_ == first && ::access(second.c_str(), F_OK) != 0) makeImage(kind_, second);
+    image_ = image_ == first ? second : first;
+    mount({});
+}
+
 void MountedVolume::mount(const DriverEnvironment& environment)
 {
-    const std::string image = mountPoint_ + ".img";
     try {
         // Both drivers go to the background once the volume is mounted, their output closed.
         if (kind_ == VolumeKind::Fat32) {
-            runTool("fusefat", {"-o", "rw+", image, mountPoint_}, environment);  // without "rw+" it mounts read-only
+            runTool("fusefat", {"-o", "rw+", image_, mountPoint_}, environment);  // without "rw+" it mounts read-only
         } else if (kind_ == VolumeKind::Ext4) {
             // The kernel's driver: its loop device goes by itself when the volume is unmounted.
-            runTool("mount", {"-t", "ext4", "-o", "loop", image, mountPoint_});
+            runTool("mount", {"-t", "ext4", "-o", "loop", image_, mountPoint_});
         } else if (kind_ == VolumeKind::ExFat) {
-            loopDevice_ = runTool("losetup", {"--find", "--show", image});
+            loopDevice_ = runTool("losetup", {"--find", "--show", image_});
             while (!loopDevice_.empty() && loopDevice_.back() == '\n') loopDevice_.pop_back();
             runTool("mount.exfat-fuse", {loopDevice_, mountPoint_}, environment);
         } else {

@@ -37,6 +37,9 @@ public:
 
     // Unmounts the volume and mounts its image again, the driver started with these variables.
     void remount(const DriverEnvironment& environment);
+    // Unmounts the volume and mounts another key at the same place, as when a key is swapped for
+    // another: a fresh image the first time, then the two images in turn. Not for a tmpfs.
+    void mountAnother();
 
 private:
     void mount(const DriverEnvironment& environment);
@@ -45,6 +48,7 @@ private:
 
     VolumeKind kind_;
     std::string mountPoint_;
+    std::string image_;
     std::string loopDevice_;  // empty for FUSE drivers that read the image themselves
 };
 

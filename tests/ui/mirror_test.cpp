@@ -236,6 +236,74 @@ TEST_F(InteractiveMirror, AnArchiveOnAPulledKeyAsksWhetherToGoOnAndNoLeavesItsEm
     EXPECT_EQ(namesIn(key), Names{});
 }
 
+TEST_F(InteractiveMirror, TheTopFolderOfAKeyAsArchiveIsAskedAboutUntilMirroredOnceAndNoLeavesTheKeyAlone)
+{
+    if (const std::string why = whyNotMountable(VolumeKind::ExFat); !why.empty()) GTEST_SKIP() << why;
+    const ScopedEnvironment home({{"XDG_DATA_HOME", tree.path("donnees")}, {"XDG_STATE_HOME", tree.path("etat")}});
+    const MountedVolume volume(VolumeKind::ExFat, tree.makeFolder("cles"));
+    const std::string key = volume.mountPoint();
+    tree.makeFile("cles/exFAT/photo.jpg", "la seule copie");
+    writeProfiles({profile("Clé", tree.path("travail"), key)});
+    ui::Main& w = start("Clé");
+    click(w.Lance);
+    const std::string question = "Velmorane: Le dossier de destination " + key +
+                                 " est la racine du volume : tout ce que la source n'a pas y sera supprimé. Continuer ?";
+    ASSERT_EQ(shown(), Lines{question});
+    const platform::Message& asked = dialogs.shown()[0];
+    EXPECT_EQ(std::make_tuple(asked.buttons, asked.defaultButton, asked.icon),
+              std::make_tuple(platform::Buttons::YesNo, platform::Answer::No, platform::Icon::Warning));
+    EXPECT_EQ(w.modeEcran(), 1);
+    EXPECT_EQ(visible({w.Systeme, w.Infos, w.Panneau}), (Marks{true, true, false}));
+    EXPECT_EQ(namesIn(key), Names{"photo.jpg"});
+
+    // Yes: the review shows what the key would lose.
+    dialogs.queueAnswer(platform::Answer::Yes);
+    click(w.Lance);
+    EXPECT_EQ(w.modeEcran(), 4);
+    EXPECT_EQ(entries(w.fichSuppr), Lines{fileEntry(key + "/photo.jpg", 14)});
+    click(w.Selection);
+    EXPECT_EQ(shown(), (Lines{question, question, "Rapport d'activité: Exécution terminée correctement !"}));
+    EXPECT_EQ(namesIn(key), (Names{".Trash-0", "Neuf", "a.txt", "b.txt"}));
+    click(w.Quitter2);
+
+    // Mirrored onto this key once: not asked again.
+    dialogs.clear();
+    click(w.Lance);
+    EXPECT_EQ(shown(), Lines{});
+    EXPECT_EQ(w.modeEcran(), 4);
+    EXPECT_EQ(headings(w), (Lines{"Dossier(s) et Fichier(s) à Ajouter ( 0 ) =>", "Fichier(s) à Modifier ( 0) =>",
+                                  "Dossier(s) et Fichier(s) à Supprimer ( 0 ) =>"}));
+}
+
+TEST_F(InteractiveMirror, AnotherKeyWhereTheArchivesKeyWasAsksWhetherToGoOnAndNoLeavesItAlone)
+{
+    if (const std::string why = whyNotMountable(VolumeKind::ExFat); !why.empty()) GTEST_SKIP() << why;
+    const ScopedEnvironment home({{"XDG_DATA_HOME", tree.path("donnees")}, {"XDG_STATE_HOME", tree.path("etat")}});
+    MountedVolume volume(VolumeKind::ExFat, tree.makeFolder("cles"));
+    const std::string archive = tree.makeFolder("cles/exFAT/Sauvegarde");
+    writeProfiles({profile("Clé", tree.path("travail"), archive)});
+    ui::Main& w = start("Clé");
+    click(w.Lance);
+    click(w.Selection);
+    ASSERT_EQ(shown(), Lines{"Rapport d'activité: Exécution terminée correctement !"});
+    click(w.Quitter2);
+
+    volume.mountAnother();
+    tree.makeFile("cles/exFAT/Sauvegarde/autre.txt", "une autre clé");
+    dialogs.clear();
+    click(w.Lance);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    const platform::Message& question = dialogs.shown()[0];
+    EXPECT_TRUE(question.text.starts_with("Le dossier " + archive + " n'est plus sur le volume " +
+                                          volume.mountPoint() + " (UUID=") &&
+                question.text.ends_with(") : le support est-il branché ?\r\nContinuer quand même ?"))
+        << question.text;
+    EXPECT_EQ(std::make_tuple(question.buttons, question.defaultButton),
+              std::make_tuple(platform::Buttons::YesNo, platform::Answer::No));
+    EXPECT_EQ(w.modeEcran(), 1);
+    EXPECT_EQ(namesIn(archive), Names{"autre.txt"});
+}
+
 TEST_F(InteractiveMirror, NoSecondExecutionOrRunStartsWhileOneIsInProgress)
 {
     for (int i = 0; i < 300; ++i) tree.makeFile("travail/lot/f" + std::to_string(i) + ".txt", "x");
