@@ -93,6 +93,7 @@ public:
         compareSourceFolders();
         listDestinationOnlyFolders();
         progress_.setPanneau("Parcours des Dossiers Communs");
+        reserveUnchanged();
         for (const CommonPair& common : common_) compareFiles(common);
         listFoldersToSettle();
         return std::move(lists_);
@@ -103,6 +104,14 @@ private:
     {
         progress_.setCompteur(std::to_string(counter_++));
         pump_.processEvents();
+    }
+
+    // Most files of a run are found equal: room for all at once, rather than growing by halves.
+    void reserveUnchanged()
+    {
+        std::size_t files = 0;
+        for (const CommonPair& common : common_) files += source_.lines[common.source].files.size();
+        lists_.unchangedFiles.pairs.reserve(files);
     }
 
     // Phase A, name by name: a source folder is common when its parent is common and the
@@ -195,6 +204,7 @@ private:
         }
 
         const std::size_t entriesBefore = entryCount(lists_);
+        const std::size_t unchangedBefore = lists_.unchangedFiles.pairs.size();
         NameIndex destFiles;
         for (const auto& file : destFolder.files) destFiles.add(file.name);
         std::vector<std::string_view> names;
@@ -214,9 +224,7 @@ private:
                                      sameTime(rules_, file.modified, file.modifiedNanoseconds, destFile.modified,
                                               destFile.modifiedNanoseconds);
             if (sameContent && !permissionsDiffer(file.permissions, destFile.permissions, file.isLink)) {
-                lists_.unchangedFiles.push_back({static_cast<std::uint32_t>(common.source), static_cast<std::uint32_t>(i),
-                                                 static_cast<std::uint32_t>(common.dest),
-                                                 static_cast<std::uint32_t>(*match)});
+                lists_.unchangedFiles.pairs.emplace_back(static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(*match));
                 continue;
             }
             TaskEntry entry = fileEntry(file, sourcePath, destFolder.path + destFile.name);
@@ -233,6 +241,10 @@ private:
         }
         listSpecialFilesInTheWay(common);
         if (entryCount(lists_) != entriesBefore) settle(common.source);
+        if (lists_.unchangedFiles.pairs.size() != unchangedBefore) {
+            lists_.unchangedFiles.folders.push_back(
+                {static_cast<std::uint32_t>(common.source), static_cast<std::uint32_t>(common.dest), unchangedBefore});
+        }
     }
 
     // A socket, FIFO or device node of the destination is never mirrored, but one that holds the

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velmorane::engine {
@@ -50,13 +51,28 @@ struct CommonFolder {
     std::string destPath;
 };
 
-// A file the comparison found equal on both sides, by its folder line and its place in that line's
-// files in each tree the comparison read.
-struct UnchangedFile {
-    std::uint32_t sourceLine = 0;
-    std::uint32_t sourceFile = 0;
-    std::uint32_t destLine = 0;
-    std::uint32_t destFile = 0;
+// The files the comparison found equal on both sides: for each common folder that has some, its
+// lines in the two trees read and where its pairs start; each pair is the file's place in the files
+// of the source line and of the destination line. Eight bytes a file: a million fit in 8 MB.
+struct UnchangedFiles {
+    struct Folder {
+        std::uint32_t sourceLine = 0;
+        std::uint32_t destLine = 0;
+        std::size_t first = 0;  // into `pairs`
+    };
+    std::vector<Folder> folders;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs;
+
+    void clear()
+    {
+        folders.clear();
+        pairs.clear();
+    }
+    // The pairs of folder `index`: [first, end).
+    std::size_t end(std::size_t index) const
+    {
+        return index + 1 < folders.size() ? folders[index + 1].first : pairs.size();
+    }
 };
 
 // The lists to add (fichAjout), to replace (fichModif) and to delete (fichSuppr), indexed by kind.
@@ -81,7 +97,7 @@ public:
     }
 
     std::vector<CommonFolder> foldersToSettle;
-    std::vector<UnchangedFile> unchangedFiles;
+    UnchangedFiles unchangedFiles;
 
 private:
     std::array<TaskList, 3> lists_;

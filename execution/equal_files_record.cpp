@@ -52,17 +52,18 @@ public:
 private:
     void writeUnchanged()
     {
-        std::optional<std::uint32_t> folder;
-        for (const engine::UnchangedFile& equal : in_.unchanged) {
-            const FileRecord& source = source_.lines[equal.sourceLine].files[equal.sourceFile];
-            if (source.identity.born == 0) continue;
-            if (folder != equal.destLine) {
-                folder = equal.destLine;
-                writer_.enterFolder(dest_.lines[equal.destLine].relative);
+        const engine::UnchangedFiles& unchanged = in_.unchanged;
+        for (std::size_t folder = 0; folder < unchanged.folders.size(); ++folder) {
+            const engine::FolderLine& sourceLine = source_.lines[unchanged.folders[folder].sourceLine];
+            const engine::FolderLine& destLine = dest_.lines[unchanged.folders[folder].destLine];
+            writer_.enterFolder(destLine.relative);
+            for (std::size_t i = unchanged.folders[folder].first; i < unchanged.end(folder); ++i) {
+                const FileRecord& source = sourceLine.files[unchanged.pairs[i].first];
+                const FileRecord& dest = destLine.files[unchanged.pairs[i].second];
+                if (source.identity.born == 0) continue;
+                writer_.add(dest.name, recordedOf(source, dest.identity.inode, dest.identity.changed,
+                                                  platform::modifiedTimeOf(dest)));
             }
-            const FileRecord& dest = dest_.lines[equal.destLine].files[equal.destFile];
-            writer_.add(dest.name, recordedOf(source, dest.identity.inode, dest.identity.changed,
-                                              platform::modifiedTimeOf(dest)));
         }
     }
 
@@ -87,7 +88,10 @@ private:
                               static_cast<std::int32_t>(info.st_mtim.tv_nsec))) {
             return;
         }
-        writer_.enterFolder(destFolder.substr(in_.destRootPath.size()));
+        if (destFolder != lastFolder_) {
+            lastFolder_ = destFolder;
+            writer_.enterFolder(destFolder.substr(in_.destRootPath.size()));
+        }
         writer_.add(name, recordedOf(source, dest.value.identity.inode, dest.value.identity.changed,
                                      platform::nanosecondsOf(info.st_mtim)));
     }
@@ -97,6 +101,7 @@ private:
     const engine::FolderStructure& source_;
     const engine::FolderStructure& dest_;
     OpenFolderCache destFolders_;
+    std::string lastFolder_;
 };
 
 }  // namespace

@@ -16,7 +16,7 @@ struct EqualFilesInputs {
     RecordOwner owner;
     const engine::StructurePair& trees;
     // What the comparison found equal, in the trees it read.
-    const std::vector<engine::UnchangedFile>& unchanged;
+    const engine::UnchangedFiles& unchanged;
     // The adds and replacements as listed before the execution: those it left equal are kept.
     const std::vector<engine::TaskEntry>& changed;
     std::string destRootPath;  // with its trailing "/"

@@ -218,53 +218,57 @@ void MoveRecordWriter::put(std::string_view bytes)
     file_->write(bytes);
 }
 
-void MoveRecordWriter::putNumber(std::uint64_t number)
+void MoveRecordWriter::appendNumber(std::uint64_t number)
 {
-    scratch_.clear();
     while (number >= 0x80) {
         scratch_.push_back(static_cast<char>((number & 0x7f) | 0x80));
         number >>= 7;
     }
     scratch_.push_back(static_cast<char>(number));
-    put(scratch_);
 }
 
-void MoveRecordWriter::putSigned(std::int64_t number)
+void MoveRecordWriter::appendText(std::string_view text)
 {
-    putNumber(zigzag(number));
+    appendNumber(text.size());
+    scratch_.append(text);
 }
 
+// Each piece is gathered whole, then summed and written at once.
 void MoveRecordWriter::putText(std::string_view text)
 {
-    putNumber(text.size());
-    put(text);
+    scratch_.clear();
+    appendText(text);
+    put(scratch_);
 }
 
 void MoveRecordWriter::enterFolder(std::string_view folder)
 {
-    put(std::string_view(&kFolderTag, 1));
-    putText(folder);
+    scratch_.assign(1, kFolderTag);
+    appendText(folder);
+    put(scratch_);
 }
 
 void MoveRecordWriter::add(std::string_view name, const RecordedFile& file)
 {
-    put(std::string_view(&kFileTag, 1));
-    putText(name);
-    putNumber(file.sourceInode);
-    putSigned(file.sourceBorn);
-    putSigned(file.sourceChanged);
-    putSigned(file.size);
-    putSigned(file.sourceModified);
-    putNumber(file.destInode);
-    putSigned(file.destChanged);
-    putSigned(file.destModified - file.sourceModified);  // mostly 0: one byte
+    scratch_.assign(1, kFileTag);
+    appendText(name);
+    appendNumber(file.sourceInode);
+    appendNumber(zigzag(file.sourceBorn));
+    appendNumber(zigzag(file.sourceChanged));
+    appendNumber(zigzag(file.size));
+    appendNumber(zigzag(file.sourceModified));
+    appendNumber(file.destInode);
+    appendNumber(zigzag(file.destChanged));
+    appendNumber(zigzag(file.destModified - file.sourceModified));  // mostly 0: one byte
+    put(scratch_);
     ++files_;
 }
 
 platform::MaybeError MoveRecordWriter::commit()
 {
-    put(std::string_view(&kEndTag, 1));
-    putNumber(files_);
+    scratch_.assign(1, kEndTag);
+    appendNumber(files_);
+    put(scratch_);
     std::string word;
     for (unsigned shift = 0; shift < 64; shift += 8) word.push_back(static_cast<char>((checksum_ >> shift) & 0xff));
     file_->write(word);

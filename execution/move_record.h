@@ -65,9 +65,9 @@ public:
 private:
     explicit MoveRecordWriter(std::unique_ptr<platform::BinaryStateWriter> file);
     void put(std::string_view bytes);
-    void putNumber(std::uint64_t number);
-    void putSigned(std::int64_t number);
     void putText(std::string_view text);
+    void appendNumber(std::uint64_t number);
+    void appendText(std::string_view text);
 
     std::unique_ptr<platform::BinaryStateWriter> file_;
     std::uint64_t checksum_;
