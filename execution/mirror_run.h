@@ -22,11 +22,24 @@ struct RunFilters {
 
 // Why a run stopped before executing, and what the user is told: a box in the window, a line on
 // standard error, the first line in the journal.
-enum class RefusalKind { Settings, Filters, VolumeChanged, SourceMissing, FolderUnreadable, FolderInUse, MassChange };
+enum class RefusalKind {
+    Settings,
+    Filters,
+    VolumeChanged,
+    SourceMissing,
+    SourceWithoutFiles,
+    FolderUnreadable,
+    FolderInUse,
+    MassChange
+};
 
 // A start folder now held by another volume than at its last execution: an unattended run stops,
 // while a person may go on once, and the new volume is then remembered.
 enum class VolumeCheck { Refuse, Accept };
+
+// A source with folders but no file, against a destination that holds files, is a disk freshly
+// formatted or half mounted: an unattended run stops, while a person may go on.
+enum class NoFileCheck { Refuse, Accept };
 
 struct Refusal {
     RefusalKind kind;
@@ -58,7 +71,8 @@ public:
     // Locks both folders, reads and compares them. The locks stay held when asked, by a run that
     // executes at once; otherwise the review waits with the folders free.
     std::optional<Refusal> compare(platform::ProgressSink& progress, platform::EventPump& pump,
-                                   engine::LockHolding holding = engine::LockHolding::ReleaseAtEnd);
+                                   engine::LockHolding holding = engine::LockHolding::ReleaseAtEnd,
+                                   NoFileCheck noFile = NoFileCheck::Refuse);
     // An unattended run does not carry out lists that would delete or replace most of the destination.
     std::optional<Refusal> guardMassChange();
     // Executes the chosen entries, taking the locks again when they were released, and remembers
