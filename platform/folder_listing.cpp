@@ -47,6 +47,7 @@ Result<FolderContent> readFolder(const FolderHandle& folder)
     struct stat own{};
     if (::fstat(folder.fd(), &own) != 0) return Result<FolderContent>::failure(systemError(errno));
     content.permissions = permissionsOf(own);
+    const CopyingUser user = CopyingUser::current();
     int statError = 0;
     const auto listed = forEachDirectoryEntry(folder, [&](std::string_view name, unsigned char type) {
         if (statError != 0) return;
@@ -66,6 +67,7 @@ Result<FolderContent> readFolder(const FolderHandle& folder)
             content.specialFiles.push_back(recordOf(entry, info));
         } else if (!isTemporaryName(entry)) {
             content.files.push_back(recordOf(entry, info));
+            if (S_ISREG(info.st_mode)) content.files.back().hasAttributes = hasCopiedAttributes(user, folder, entry);
         }
     });
     if (listed) return Result<FolderContent>::failure(*listed);

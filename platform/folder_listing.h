@@ -19,6 +19,8 @@ struct FileRecord {
     bool isLink = false;
     std::int32_t modifiedNanoseconds = 0;  // within that second
     Permissions permissions;
+    // Extended attributes or ACLs that a copy carries: their values are compared only then.
+    bool hasAttributes = false;
 };
 
 // One folder read once: its sub-folders (links to folders are files, never descended) and its files.

@@ -10,6 +10,9 @@
 #include <filesystem>
 #include <optional>
 #include <regex>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <sys/xattr.h>
 #include <thread>
 #include <unistd.h>
 
@@ -56,6 +59,7 @@ protected:
     }
 
     void checkNoFileEmptiesTheArchive(const std::string& archiveFolder, const std::string& onArchive);
+    void checkAttributeValuesAreMirrored(const std::string& onVolume);
 
     TempFolder home;
     TempFolder tree;
@@ -382,6 +386,72 @@ TEST_F(VelmoraneCommand, AFileWrittenWhileItIsCopiedFailsItsEntryAndTheArchiveKe
     EXPECT_EQ(std::make_tuple(good.exitCode, good.err), std::make_tuple(0, std::string()));
     EXPECT_EQ(lastEntry(), "\tExécution du Profil Grand : OK\r\n");
     EXPECT_EQ(readTree(archiveFolder, FolderTimes::Left), readTree(tree.path("grand/travail"), FolderTimes::Left));
+}
+
+void setAttribute(const std::string& path, const std::string& name, const std::string& value)
+{
+    if (::setxattr(path.c_str(), name.c_str(), value.data(), value.size(), 0) != 0) {
+        throw std::runtime_error("setxattr " + path + ": " + std::to_string(errno));
+    }
+}
+
+std::string attribute(const std::string& path, const std::string& name)
+{
+    std::string value(256, '\0');
+    const ssize_t size = ::getxattr(path.c_str(), name.c_str(), value.data(), value.size());
+    return size < 0 ? "absent" : value.substr(0, static_cast<std::size_t>(size));
+}
+
+ino_t inodeOf(const std::string& path)
+{
+    struct stat info{};
+    return ::lstat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+// The same content and time on both sides, extended attributes that differ by value or by name only.
+void VelmoraneCommand::checkAttributeValuesAreMirrored(const std::string& onVolume)
+{
+    const std::string notes = tree.makeFile(onVolume + "travail/notes.txt", "annotée");
+    const std::string copy = tree.makeFile(onVolume + "archive/notes.txt", "annotée");
+    const std::string other = tree.makeFile(onVolume + "travail/autre.txt", "autre");
+    const std::string otherCopy = tree.makeFile(onVolume + "archive/autre.txt", "autre");
+    tree.makeFile(onVolume + "travail/garde.txt", "gardé");
+    tree.makeFile(onVolume + "archive/garde.txt", "gardé");
+    setAttribute(notes, "user.note", "changed");
+    setAttribute(copy, "user.note", "changed");
+    setAttribute(other, "user.a", "1");
+    setAttribute(otherCopy, "user.b", "1");
+    const std::string archiveFolder = tree.path(onVolume + "archive");
+    writeProfiles({profileRecord("Notes", tree.path(onVolume + "travail"), archiveFolder)});
+    const auto modifyList = [&] {
+        const std::string out = velmorane({"--liste", "Notes"}).out;
+        const auto start = out.find("Fichier(s) à Modifier");
+        return out.substr(start, out.find("Dossier(s) et Fichier(s) à Supprimer") - start);
+    };
+    EXPECT_EQ(modifyList(), "Fichier(s) à Modifier ( 1) =>\n" + fileEntry(otherCopy, 5) + "\n");
+
+    setAttribute(notes, "user.note", "third");
+    EXPECT_EQ(modifyList(),
+              "Fichier(s) à Modifier ( 2) =>\n" + fileEntry(otherCopy, 5) + "\n" + fileEntry(copy, 8) + "\n");
+    const ino_t inode = inodeOf(copy);
+    const auto run = velmorane({"Notes", "X"});
+    EXPECT_EQ(std::make_tuple(run.exitCode, run.err), std::make_tuple(0, std::string()));
+    EXPECT_EQ(attribute(copy, "user.note"), "third");
+    EXPECT_EQ(inodeOf(copy), inode) << "only the attribute was set";
+    EXPECT_EQ(attribute(otherCopy, "user.a") + " " + attribute(otherCopy, "user.b"), "1 absent");
+    EXPECT_EQ(modifyList(), "Fichier(s) à Modifier ( 0) =>\n");
+}
+
+TEST_F(VelmoraneCommand, AnExtendedAttributeChangedInValueAloneIsSetOnTheArchiveWithoutACopy)
+{
+    checkAttributeValuesAreMirrored("disque/");
+}
+
+TEST_F(VelmoraneCommand, AnExtendedAttributeChangedInValueAloneIsSetOnATmpfsArchiveWithoutACopy)
+{
+    if (const std::string why = whyNotMountable(VolumeKind::Tmpfs); !why.empty()) GTEST_SKIP() << why;
+    MountedVolume volume(VolumeKind::Tmpfs, tree.root());
+    checkAttributeValuesAreMirrored(std::string(volumeKindName(VolumeKind::Tmpfs)) + "/");
 }
 
 // A display number that no X server listens on here.
