@@ -115,7 +115,9 @@ bool keepsNoAttributes(int fd)
 // An open file descriptor, closed when it goes.
 class OpenFile {
 public:
-    explicit OpenFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK))
+    // Non-blocking, so that a FIFO put in the file's place since it was listed cannot hang the open.
+    explicit OpenFile(const std::string& path)
+        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK))
     {
     }
     ~OpenFile()
@@ -218,9 +220,12 @@ MaybeError copyAttributes(const CopyingUser& user, int from, const struct stat& 
 bool hasCopiedAttributes(const CopyingUser& user, const FolderHandle& folder, const std::string& name)
 {
     // Most files have no attribute at all, or a few short ones: one call answers.
+    const auto carried = [&](const char* names, ssize_t size) {
+        return size > 0 && !copiedNames(user, std::string_view(names, static_cast<std::size_t>(size))).empty();
+    };
     std::array<char, 1024> small{};
     ssize_t listed = listNamesAt(folder.fd(), name, small.data(), small.size());
-    if (listed >= 0) return !copiedNames(user, std::string_view(small.data(), static_cast<std::size_t>(listed))).empty();
+    if (listed >= 0) return carried(small.data(), listed);
     if (errno != ERANGE) return false;  // none where the volume keeps none
     std::vector<char> large;
     do {
@@ -229,7 +234,7 @@ bool hasCopiedAttributes(const CopyingUser& user, const FolderHandle& folder, co
         large.resize(static_cast<std::size_t>(size));
         listed = listNamesAt(folder.fd(), name, large.data(), large.size());
     } while (listed < 0 && errno == ERANGE);
-    return listed > 0 && !copiedNames(user, std::string_view(large.data(), static_cast<std::size_t>(listed))).empty();
+    return carried(large.data(), listed);
 }
 
 Result<bool> attributesDiffer(const CopyingUser& user, const std::string& pathA, const std::string& pathB)
