@@ -309,6 +309,9 @@ void VelmoraneCommand::checkNoFileEmptiesTheArchive(const std::string& archiveFo
     const std::string noFile = disk + " ne contient aucun fichier";
     EXPECT_EQ(std::make_tuple(refused.exitCode, refused.err), std::make_tuple(2, "Velmorane : " + noFile + "\n"));
     EXPECT_EQ(lastEntry(), journalAfter(noFile));
+    const auto listed = velmorane({"--liste", "Disque"});
+    EXPECT_EQ(std::make_tuple(listed.exitCode, listed.out, listed.err),
+              std::make_tuple(2, std::string(), "Velmorane : " + noFile + "\n"));
     EXPECT_EQ(readTree(archiveFolder), before);
 
     // However few the archive holds, an unattended run never deletes every one of its files.
