@@ -223,11 +223,13 @@ private:
             const bool sameContent = destFile.size == file.size && destFile.isLink == file.isLink &&
                                      sameTime(rules_, file.modified, file.modifiedNanoseconds, destFile.modified,
                                               destFile.modifiedNanoseconds);
-            if (sameContent && !permissionsDiffer(file.permissions, destFile.permissions, file.isLink)) {
+            const std::string destPath = destFolder.path + destFile.name;
+            if (sameContent && !permissionsDiffer(file.permissions, destFile.permissions, file.isLink) &&
+                !attributesDiffer(file, destFile, sourcePath, destPath)) {
                 lists_.unchangedFiles.pairs.emplace_back(static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(*match));
                 continue;
             }
-            TaskEntry entry = fileEntry(file, sourcePath, destFolder.path + destFile.name);
+            TaskEntry entry = fileEntry(file, sourcePath, destPath);
             entry.attributesOnly = sameContent;
             lists_.fichModif().add(std::move(entry));
         }
@@ -272,6 +274,17 @@ private:
         if (!rules_.permissions) return false;
         if (rules_.owners && (source.uid != dest.uid || source.gid != dest.gid)) return true;
         return !isLink && user_.modeOfCopy(source) != dest.mode;
+    }
+
+    // The listing says which files have attributes at all: most have none, and are not read again.
+    bool attributesDiffer(const platform::FileRecord& source, const platform::FileRecord& dest,
+                          const std::string& sourcePath, const std::string& destPath) const
+    {
+        if (!rules_.attributes || source.isLink || dest.isLink) return false;
+        if (!source.hasAttributes && !dest.hasAttributes) return false;
+        // A file that cannot be read now fails, if at all, when it is copied.
+        const auto differ = platform::attributesDiffer(user_, sourcePath, destPath);
+        return differ.ok() && differ.value;
     }
 
     void settle(std::size_t sourceLine)
@@ -336,6 +349,8 @@ ComparisonRules rulesFor(const platform::VolumeTraits& source, const platform::V
     rules.hourShift = source.localTimes || dest.localTimes;
     rules.permissions = source.keepsPermissions && dest.keepsPermissions;
     rules.owners = rules.permissions && keepsOwners;
+    // The volumes that keep no permission bits (FAT, exFAT, NTFS) keep no extended attributes either.
+    rules.attributes = rules.permissions;
     return rules;
 }
 

@@ -15,15 +15,17 @@ struct ComparisonRules {
     bool hourShift = false;
     bool permissions = false;  // both keep permission bits
     bool owners = false;       // both keep them and the copy can set owner and group
+    bool attributes = false;   // both keep extended attributes and ACLs
 };
 
 ComparisonRules rulesFor(const platform::VolumeTraits& source, const platform::VolumeTraits& dest, bool keepsOwners);
 
 // Compares the folders of both trees, then the files of every folder found on both sides.
 // A file differs when its size, its kind (file or link), its modification time or, where the rules
-// say so, its permission bits, owner or group differ. A special file of the destination that stands
-// where the source has a file or a folder is listed for deletion. A destination folder on the way to
-// a folder the run leaves out (`exclusions`) is never deleted whole: its files are listed instead.
+// say so, its permission bits, owner, group, extended attributes or ACLs differ. A special file of
+// the destination that stands where the source has a file or a folder is listed for deletion. A
+// destination folder on the way to a folder the run leaves out (`exclusions`) is never deleted
+// whole: its files are listed instead.
 TaskLists compareStructures(const FolderStructure& source, const FolderStructure& dest,
                             platform::ProgressSink& progress, platform::EventPump& pump,
                             const ComparisonRules& rules = {}, const Exclusions& exclusions = Exclusions());

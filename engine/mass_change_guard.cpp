@@ -10,7 +10,9 @@ constexpr std::int64_t kMostFilesUnguarded = 50;
 std::optional<std::string> massChangeRefusal(std::int64_t filesDeletedOrReplaced, std::int64_t filesInDestination,
                                              const std::string& destination)
 {
-    if (filesDeletedOrReplaced <= kMostFilesUnguarded || 2 * filesDeletedOrReplaced <= filesInDestination) {
+    const bool everyFile = filesInDestination > 0 && filesDeletedOrReplaced >= filesInDestination;
+    if (!everyFile &&
+        (filesDeletedOrReplaced <= kMostFilesUnguarded || 2 * filesDeletedOrReplaced <= filesInDestination)) {
         return std::nullopt;
     }
     return "Exécution refusée : " + std::to_string(filesDeletedOrReplaced) +

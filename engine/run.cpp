@@ -5,6 +5,7 @@
 #include "platform/folder_listing.h"
 #include "platform/volumes.h"
 
+#include <algorithm>
 #include <optional>
 #include <unordered_set>
 
@@ -30,6 +31,11 @@ RunResult unreadable(const ReadFailure& failure)
 RunResult sourceMissing(const std::string& source)
 {
     return refused(RunOutcome::SourceMissing, platform::Message{source + " est vide ou n'existe pas"});
+}
+
+RunResult sourceWithoutFiles(const std::string& source)
+{
+    return refused(RunOutcome::SourceWithoutFiles, platform::Message{source + " ne contient aucun fichier"});
 }
 
 DestinationChange changeOf(const FolderStructure& dest, const TaskLists& lists)
@@ -67,6 +73,12 @@ bool holdsNothing(const FolderStructure& structure)
     return structure.lines.size() == 1 && structure.lines[0].files.empty();
 }
 
+bool holdsNoFile(const FolderStructure& structure)
+{
+    return std::all_of(structure.lines.begin(), structure.lines.end(),
+                       [](const FolderLine& line) { return line.files.empty(); });
+}
+
 }  // namespace
 
 RunPlan planRun(const RunSettings& settings)
@@ -94,6 +106,11 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress, 
     // An unmounted key or share is an empty folder: mirroring it would empty the destination.
     if (holdsNothing(trees.source.structure) && !holdsNothing(trees.dest.structure)) {
         return sourceMissing(plan.dosSource);
+    }
+    // A freshly formatted or half-mounted disk holds folders at most: mirroring it would empty the
+    // destination of every file.
+    if (!plan.sourceWithoutFilesAccepted && holdsNoFile(trees.source.structure) && !holdsNoFile(trees.dest.structure)) {
+        return sourceWithoutFiles(plan.dosSource);
     }
     // What both volumes keep decides what is a difference: FAT's 2-second local times, bits or none.
     const ComparisonRules rules = rulesFor(platform::volumeTraits(plan.dosSource), platform::volumeTraits(plan.dosDest),

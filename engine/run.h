@@ -23,15 +23,18 @@ struct RunPlan {
     std::string dosDest;
     RunFlags flags;
     Exclusions exclusions;
+    // A person chose to go on with a source that holds folders but no file.
+    bool sourceWithoutFilesAccepted = false;
 };
 
 RunPlan planRun(const RunSettings& settings);
 
 enum class RunOutcome {
     Completed,
-    SourceMissing,     // "<source> est vide ou n'existe pas"
-    FolderUnreadable,  // the folder and the system's reason
-    FolderInUse,       // another run holds one of the folders
+    SourceMissing,       // "<source> est vide ou n'existe pas"
+    FolderUnreadable,    // the folder and the system's reason
+    FolderInUse,         // another run holds one of the folders
+    SourceWithoutFiles,  // "<source> ne contient aucun fichier"
 };
 
 // What the lists would do to the destination, counted in files: a folder deleted whole counts the
@@ -60,7 +63,8 @@ struct RunResult {
 };
 
 // Reads both trees and compares them into the three task lists. A missing source or a folder that
-// cannot be read stops the run, and the lists then stay empty.
+// cannot be read stops the run, and the lists then stay empty; so does a source with folders but no
+// file against a destination that holds files, unless the plan says a person accepted it.
 // The folders are locked while they are compared (shared on the source, exclusive on the
 // destination); a folder another run holds stops the run before anything is read.
 enum class LockHolding { ReleaseAtEnd, KeepInResult };

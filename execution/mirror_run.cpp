@@ -20,6 +20,7 @@ RefusalKind refusalOf(engine::RunOutcome outcome)
 {
     switch (outcome) {
     case engine::RunOutcome::SourceMissing: return RefusalKind::SourceMissing;
+    case engine::RunOutcome::SourceWithoutFiles: return RefusalKind::SourceWithoutFiles;
     case engine::RunOutcome::FolderUnreadable: return RefusalKind::FolderUnreadable;
     default: return RefusalKind::FolderInUse;
     }
@@ -80,8 +81,11 @@ std::optional<Refusal> MirrorRun::guardVolumeRoot(const VolumeRootQuestion& ask)
 }
 
 std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress, platform::EventPump& pump,
-                                          engine::LockHolding holding)
+                                          engine::LockHolding holding, NoFileCheck noFile)
 {
+    // Asked again after a person accepted what a first comparison refused.
+    refusal_.reset();
+    plan_.sourceWithoutFilesAccepted = noFile == NoFileCheck::Accept;
     engine::RunResult result = engine::compareFolders(plan_, progress, pump, holding);
     if (result.outcome != engine::RunOutcome::Completed) {
         return refuse(refusalOf(result.outcome), std::move(result.refusal));

@@ -31,6 +31,7 @@ enum class RefusalKind {
     VolumeChanged,
     VolumeRoot,
     SourceMissing,
+    SourceWithoutFiles,
     FolderUnreadable,
     FolderInUse,
     MassChange
@@ -42,6 +43,10 @@ enum class VolumeCheck { Refuse, Accept };
 
 // Shows the question and says whether the user answered Yes.
 using VolumeRootQuestion = std::function<bool(const platform::Message& question)>;
+
+// A source with folders but no file, against a destination that holds files, is a disk freshly
+// formatted or half mounted: an unattended run stops, while a person may go on.
+enum class NoFileCheck { Refuse, Accept };
 
 struct Refusal {
     RefusalKind kind;
@@ -77,7 +82,8 @@ public:
     // Locks both folders, reads and compares them. The locks stay held when asked, by a run that
     // executes at once; otherwise the review waits with the folders free.
     std::optional<Refusal> compare(platform::ProgressSink& progress, platform::EventPump& pump,
-                                   engine::LockHolding holding = engine::LockHolding::ReleaseAtEnd);
+                                   engine::LockHolding holding = engine::LockHolding::ReleaseAtEnd,
+                                   NoFileCheck noFile = NoFileCheck::Refuse);
     // An unattended run does not carry out lists that would delete or replace most of the destination;
     // a proven move counts as neither.
     std::optional<Refusal> guardMassChange();

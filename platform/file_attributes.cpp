@@ -1,9 +1,13 @@
 #include "platform/file_attributes.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
+#include <string_view>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
@@ -25,6 +29,19 @@ bool isCopiedAttribute(const CopyingUser& user, std::string_view name)
     return user.keepsOwners() && (name.starts_with("security.") || name.starts_with("trusted."));
 }
 
+// The names a copy carries, from a list the system gave: names ended by NULs.
+std::vector<std::string> copiedNames(const CopyingUser& user, std::string_view listed)
+{
+    std::vector<std::string> names;
+    for (std::size_t start = 0; start < listed.size();) {
+        const std::size_t end = std::min(listed.find('\0', start), listed.size());
+        const std::string_view name = listed.substr(start, end - start);
+        start = end + 1;
+        if (isCopiedAttribute(user, name)) names.emplace_back(name);
+    }
+    return names;
+}
+
 // The attribute names of an open file that a copy carries; none where the volume has none.
 Result<std::vector<std::string>> attributeNames(const CopyingUser& user, int fd)
 {
@@ -43,13 +60,25 @@ Result<std::vector<std::string>> attributeNames(const CopyingUser& user, int fd)
         }
         if (errno != ERANGE) return Result<std::vector<std::string>>::failure(systemError(errno));
     }
-    std::vector<std::string> names;
-    for (std::size_t start = 0; start < buffer.size();) {
-        const std::string name(buffer.data() + start);
-        start += name.size() + 1;
-        if (isCopiedAttribute(user, name)) names.push_back(name);
+    return {copiedNames(user, std::string_view(buffer.data(), buffer.size())), std::nullopt};
+}
+
+// listxattrat(2), Linux 6.13, has this number on every architecture.
+constexpr long kListAttributesAt = 465;
+
+// Lists the attribute names of a file in a folder without following a link, as llistxattr does
+// for a path. A kernel without listxattrat, or a sandbox that forbids it, is asked through the
+// folder's descriptor in /proc instead, which costs a longer lookup per file.
+ssize_t listNamesAt(int folder, const std::string& name, char* buffer, std::size_t size)
+{
+    static std::atomic<bool> kernelListsAt{true};
+    if (kernelListsAt.load(std::memory_order_relaxed)) {
+        const long listed = ::syscall(kListAttributesAt, folder, name.c_str(), AT_SYMLINK_NOFOLLOW, buffer, size);
+        if (listed >= 0 || (errno != ENOSYS && errno != EPERM)) return listed;
+        kernelListsAt.store(false, std::memory_order_relaxed);
     }
-    return {std::move(names), std::nullopt};
+    const std::string path = "/proc/self/fd/" + std::to_string(folder) + "/" + name;
+    return ::llistxattr(path.c_str(), buffer, size);
 }
 
 // A value that changes size between the two calls is read again.
@@ -67,6 +96,41 @@ Result<std::vector<char>> attributeValue(int fd, const std::string& name)
         if (errno != ERANGE) return Result<std::vector<char>>::failure(systemError(errno));
     }
 }
+
+bool sameValues(const std::vector<std::string>& names, int a, int b)
+{
+    for (const std::string& name : names) {
+        const auto valueA = attributeValue(a, name);
+        const auto valueB = attributeValue(b, name);
+        if (!valueA.ok() || !valueB.ok() || valueA.value != valueB.value) return false;
+    }
+    return true;
+}
+
+bool keepsNoAttributes(int fd)
+{
+    return ::flistxattr(fd, nullptr, 0) < 0 && (errno == ENOTSUP || errno == EOPNOTSUPP || errno == ENOSYS);
+}
+
+// An open file descriptor, closed when it goes.
+class OpenFile {
+public:
+    // Non-blocking, so that a FIFO put in the file's place since it was listed cannot hang the open.
+    explicit OpenFile(const std::string& path)
+        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK))
+    {
+    }
+    ~OpenFile()
+    {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
 
 MaybeError copyExtendedAttributes(const CopyingUser& user, int from, int to)
 {
@@ -151,6 +215,43 @@ MaybeError copyAttributes(const CopyingUser& user, int from, const struct stat& 
     if (!kept.group) mode &= ~std::uint32_t{S_ISGID};
     if (::fchmod(to, mode) != 0 && !volumeRefuses(errno)) return systemError(errno);
     return std::nullopt;
+}
+
+bool hasCopiedAttributes(const CopyingUser& user, const FolderHandle& folder, const std::string& name)
+{
+    // Most files have no attribute at all, or a few short ones: one call answers.
+    const auto carried = [&](const char* names, ssize_t size) {
+        return size > 0 && !copiedNames(user, std::string_view(names, static_cast<std::size_t>(size))).empty();
+    };
+    std::array<char, 1024> small{};
+    ssize_t listed = listNamesAt(folder.fd(), name, small.data(), small.size());
+    if (listed >= 0) return carried(small.data(), listed);
+    if (errno != ERANGE) return false;  // none where the volume keeps none
+    std::vector<char> large;
+    do {
+        const ssize_t size = listNamesAt(folder.fd(), name, nullptr, 0);
+        if (size < 0) return false;
+        large.resize(static_cast<std::size_t>(size));
+        listed = listNamesAt(folder.fd(), name, large.data(), large.size());
+    } while (listed < 0 && errno == ERANGE);
+    return carried(large.data(), listed);
+}
+
+Result<bool> attributesDiffer(const CopyingUser& user, const std::string& pathA, const std::string& pathB)
+{
+    const OpenFile a(pathA);
+    const OpenFile b(pathB);
+    if (a.fd() < 0 || b.fd() < 0) return Result<bool>::failure(systemError(errno));
+    // What one volume cannot keep is no difference.
+    if (keepsNoAttributes(a.fd()) || keepsNoAttributes(b.fd())) return {false, std::nullopt};
+    auto namesA = attributeNames(user, a.fd());
+    if (!namesA.ok()) return Result<bool>::failure(*namesA.error);
+    auto namesB = attributeNames(user, b.fd());
+    if (!namesB.ok()) return Result<bool>::failure(*namesB.error);
+    std::sort(namesA.value.begin(), namesA.value.end());
+    std::sort(namesB.value.begin(), namesB.value.end());
+    if (namesA.value != namesB.value) return {true, std::nullopt};
+    return {!sameValues(namesA.value, a.fd(), b.fd()), std::nullopt};
 }
 
 MaybeError copyLinkOwner(const CopyingUser& user, const FolderHandle& folder, std::string_view name,

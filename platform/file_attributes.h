@@ -4,6 +4,7 @@
 #include "platform/system_error.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <sys/stat.h>
 #include <vector>
@@ -45,6 +46,14 @@ private:
 // "trusted.*" are copied as root only. Attributes of `to` that the source lacks are removed.
 MaybeError copyAttributes(const CopyingUser& user, int from, const struct stat& source, int to,
                           std::uint32_t whileFilled = 0);
+
+// Whether the file `name` of a folder has extended attributes or ACLs that a copy made by `user`
+// carries, asked by name without opening it; none where the volume keeps none.
+bool hasCopiedAttributes(const CopyingUser& user, const FolderHandle& folder, const std::string& name);
+
+// Whether two regular files differ in the extended attributes and ACLs a copy carries: their names
+// first, their values only where the names are the same. A volume that keeps none differs in none.
+Result<bool> attributesDiffer(const CopyingUser& user, const std::string& pathA, const std::string& pathB);
 
 // A link's owner and group, as root; a link has no bits of its own.
 MaybeError copyLinkOwner(const CopyingUser& user, const FolderHandle& folder, std::string_view name,

@@ -206,6 +206,23 @@ MaybeError copyLink(const CopyingUser& user, const FolderHandle& fromFolder, std
     return finishCopy(std::move(error), toFolder, temporary, toName, mode, times, timesAgain);
 }
 
+bool sameTime(const timespec& a, const timespec& b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// A file written while it was read would be archived torn under its old time, and stay so until it
+// changes again: its size, time or change time since it was opened say so.
+MaybeError checkUnchanged(int in, const struct stat& source)
+{
+    struct stat now{};
+    if (::fstat(in, &now) != 0) return lastError();
+    const bool unchanged = now.st_size == source.st_size && sameTime(now.st_mtim, source.st_mtim) &&
+                           sameTime(now.st_ctim, source.st_ctim);
+    if (unchanged) return std::nullopt;
+    return changedWhileCopied();
+}
+
 // `in` is open on a regular file whose status is `source`.
 MaybeError copyOpenFile(const CopyingUser& user, int in, const struct stat& source, const FolderHandle& toFolder,
                         std::string_view toName, CopyMode mode, EventPump& pump, bool timesAgain)
@@ -215,6 +232,7 @@ MaybeError copyOpenFile(const CopyingUser& user, int in, const struct stat& sour
     const int out = temporary.value.fd;
     MaybeError error = copyContent(in, out, source.st_size, pump);
     if (!error) error = copyAttributes(user, in, source, out);
+    if (!error) error = checkUnchanged(in, source);
     const timespec times[2] = {source.st_atim, source.st_mtim};
     if (!error && ::futimens(out, times) != 0) error = lastError();
     if (::close(out) != 0 && !error) error = lastError();

@@ -36,6 +36,7 @@ FileRecord recordOf(const std::string& name, const FileStatus& status)
             static_cast<std::int64_t>(info.st_size),
             static_cast<std::int64_t>(info.st_mtim.tv_sec),
             S_ISLNK(info.st_mode),
+            false,
             static_cast<std::int32_t>(info.st_mtim.tv_nsec),
             permissionsOf(info),
             status.identity};
@@ -49,6 +50,7 @@ Result<FolderContent> readFolder(const FolderHandle& folder)
     struct stat own{};
     if (::fstat(folder.fd(), &own) != 0) return Result<FolderContent>::failure(systemError(errno));
     content.permissions = permissionsOf(own);
+    const CopyingUser user = CopyingUser::current();
     int statError = 0;
     const auto listed = forEachDirectoryEntry(folder, [&](std::string_view name, unsigned char type) {
         if (statError != 0) return;
@@ -69,6 +71,7 @@ Result<FolderContent> readFolder(const FolderHandle& folder)
             content.specialFiles.push_back(recordOf(entry, status.value));
         } else if (!isTemporaryName(entry)) {
             content.files.push_back(recordOf(entry, status.value));
+            if (S_ISREG(mode)) content.files.back().hasAttributes = hasCopiedAttributes(user, folder, entry);
         }
     });
     if (listed) return Result<FolderContent>::failure(*listed);

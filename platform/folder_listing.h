@@ -18,6 +18,8 @@ struct FileRecord {
     std::int64_t size = 0;
     std::int64_t modified = 0;  // whole seconds since the epoch
     bool isLink = false;
+    // Extended attributes or ACLs that a copy carries: their values are compared only then.
+    bool hasAttributes = false;
     std::int32_t modifiedNanoseconds = 0;  // within that second
     Permissions permissions;
     FileIdentity identity;  // what the record of moves knows the file by

@@ -1,5 +1,6 @@
 #include "platform/system_error.h"
 
+#include <cerrno>
 #include <cstring>
 #include <locale.h>
 
@@ -20,6 +21,11 @@ std::string systemReason(int errorNumber, const char* localeName)
 SystemError systemError(int errorNumber)
 {
     return SystemError{errorNumber, systemReason(errorNumber, kReasonLocale)};
+}
+
+SystemError changedWhileCopied()
+{
+    return SystemError{EAGAIN, "le fichier a changé pendant la copie"};
 }
 
 }  // namespace velmorane::platform

@@ -22,6 +22,10 @@ std::string systemReason(int errorNumber, const char* localeName);
 
 SystemError systemError(int errorNumber);
 
+// A source file written while it was copied. No call of the system failed: it takes the number
+// of "try again", since the next run copies the file again, and gives its own reason.
+SystemError changedWhileCopied();
+
 // Empty on success.
 using MaybeError = std::optional<SystemError>;
 

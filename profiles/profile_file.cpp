@@ -60,6 +60,14 @@ std::string absolutePath(const std::string& path)
     return path.starts_with(platform::kSeparator) ? path : platform::joinPath(platform::currentDirectory(), path);
 }
 
+bool holdsMoreThanCounted(const std::vector<std::string>& lines, std::size_t counted)
+{
+    for (std::size_t i = counted; i < lines.size(); ++i) {
+        if (!platform::trimmedSpaces(lines[i]).empty()) return true;
+    }
+    return false;
+}
+
 platform::Message replaceQuestion(const std::string& path)
 {
     platform::Message box = platform::question("Le fichier de Profils " + absolutePath(path) +
@@ -97,7 +105,11 @@ LoadResult loadProfileFile(const std::string& path)
     const auto lines = platform::readTextLines(path);
     if (!lines.ok() || lines.value.empty()) return incorrect();
     const auto count = wholeNumber(lines.value[0]);
-    if (count && *count == 0) return {{}, LoadFailure::Empty};
+    if (count && *count == 0) {
+        LoadResult empty{{}, LoadFailure::Empty};
+        empty.table.incorrectFile = holdsMoreThanCounted(lines.value, 1);
+        return empty;
+    }
     if (!count || *count < 0) return incorrect();
 
     LoadResult result;
@@ -116,6 +128,7 @@ LoadResult loadProfileFile(const std::string& path)
         profile.fields[kActionField] = std::to_string(*action);
         result.table.profiles.push_back(std::move(profile));
     }
+    result.table.incorrectFile = holdsMoreThanCounted(lines.value, 1 + static_cast<std::size_t>(*count) * kFieldCount);
     return result;
 }
 
@@ -137,18 +150,20 @@ ProfileTable lireProfils(const std::string& path, platform::Dialogs& dialogs)
     const char* text = empty ? "Fichier de Profils Vide" : "Fichier de Profils Incorrect";
     dialogs.show(platform::stopMessage(text, "Attention"));
     // A file that holds no profile is the program's own, and loses nothing when replaced.
-    failed.incorrectFile = !empty;
+    failed.incorrectFile = !empty || result.table.incorrectFile;
     return failed;
 }
 
 bool rereadWhenChanged(const std::string& path, ProfileTable& table, platform::Dialogs& dialogs)
 {
     if (platform::fileStamp(path) == table.fileStamp) return false;
+    const bool backupKept = table.backupKept;
     table = lireProfils(path, dialogs);
+    table.backupKept = backupKept;
     return true;
 }
 
-platform::MaybeError writeProfileFile(const std::string& path, const ProfileTable& table)
+platform::MaybeError writeProfileFile(const std::string& path, const ProfileTable& table, Backup backup)
 {
     std::vector<std::string> lines;
     lines.reserve(1 + table.profiles.size() * kFieldCount);
@@ -156,7 +171,7 @@ platform::MaybeError writeProfileFile(const std::string& path, const ProfileTabl
     count += std::to_string(table.nbProfils());
     lines.push_back(count + " ");
     for (const Profile& profile : table.profiles) lines.insert(lines.end(), profile.fields.begin(), profile.fields.end());
-    return platform::writeTextFileAtomically(path, lines, kBackupSuffix);
+    return platform::writeTextFileAtomically(path, lines, backup == Backup::Keep ? kBackupSuffix : "");
 }
 
 bool ecrireProfils(const std::string& path, ProfileTable& table, platform::Dialogs& dialogs)
@@ -164,14 +179,13 @@ bool ecrireProfils(const std::string& path, ProfileTable& table, platform::Dialo
     // Writing over a planted file or link would hand its owner the user's profiles.
     std::optional<std::string> reason = refusalReason(path);
     if (!reason) {
-        if (table.incorrectFile && platform::fileStamp(path).exists &&
-            dialogs.show(replaceQuestion(path)) != platform::Answer::Yes) {
-            return false;
-        }
-        const auto error = writeProfileFile(path, table);
+        const bool asked = table.incorrectFile && platform::fileStamp(path).exists;
+        if (asked && dialogs.show(replaceQuestion(path)) != platform::Answer::Yes) return false;
+        const auto error = writeProfileFile(path, table, asked || !table.backupKept ? Backup::Keep : Backup::Skip);
         if (!error) {
             table.fileStamp = platform::fileStamp(path);
             table.incorrectFile = false;
+            table.backupKept = true;
             return true;
         }
         reason = error->reason;

@@ -13,7 +13,8 @@
 namespace velmorane::profiles {
 
 inline constexpr const char* kProfileFileName = "ArchProfils.vlr";
-// Each rewrite keeps the file it replaces under its name followed by this.
+// The first rewrite of a session keeps the file it replaces under its name followed by this; later
+// rewrites keep it there, so that it still holds the file as the session first found it.
 inline constexpr const char* kBackupSuffix = ".bak";
 
 // A saved set of settings: name, work folder, archive folder, direction code and text, action code
@@ -38,8 +39,11 @@ struct ProfileTable {
     // The file as it was when the table was read from it or written to it. A file that no longer
     // matches was changed by someone else, and is read again before a change is applied to it.
     platform::FileStamp fileStamp;
-    // The file failed to load: it is replaced only after a question that names it.
+    // The file failed to load, or holds more than the profiles its count says: it is replaced only
+    // after a question that names it.
     bool incorrectFile = false;
+    // This session has already kept the file it first replaced as the backup.
+    bool backupKept = false;
 
     int nbProfils() const { return static_cast<int>(profiles.size()); }
     const Profile& at(int number) const { return profiles.at(static_cast<std::size_t>(number - 1)); }
@@ -54,20 +58,25 @@ struct LoadResult {
 };
 
 // No file is no failure: there are just no profiles. A folder holding a control character (a
-// line break, a NUL) makes the file incorrect: no folder is named so.
+// line break, a NUL) makes the file incorrect: no folder is named so. Only the profiles the count
+// says are loaded; anything but blank lines after them marks the table's file incorrect without a
+// box, so that what follows is not dropped unasked.
 LoadResult loadProfileFile(const std::string& path);
 // Loads and reports a failure in its box; a failed load leaves no profile, and marks an incorrect
 // file so that it is not replaced unasked.
 ProfileTable lireProfils(const std::string& path, platform::Dialogs& dialogs);
 // Loads the file again, as lireProfils, when it changed on disk since the table was read or
-// written, so that a change made by hand is kept. Returns whether it was read again.
+// written, so that a change made by hand is kept; the session's backup stays. Returns whether it
+// was read again.
 bool rereadWhenChanged(const std::string& path, ProfileTable& table, platform::Dialogs& dialogs);
 
-// Writes the file whole, the previous one kept under its name and ".bak".
-platform::MaybeError writeProfileFile(const std::string& path, const ProfileTable& table);
+// Writes the file whole, the previous one kept under its name and ".bak" when asked.
+enum class Backup { Keep, Skip };
+platform::MaybeError writeProfileFile(const std::string& path, const ProfileTable& table, Backup backup = Backup::Keep);
 // Writes the file and reports a failure in its box; the profiles of the table stay as they are
-// either way. The file of a failed load is replaced only when the user says so. When written, the
-// table's stamp is the new file's.
+// either way. The file of a failed load is replaced only when the user says so, and is then kept
+// as the backup, as the question promises; otherwise only the session's first rewrite keeps one.
+// When written, the table's stamp is the new file's.
 bool ecrireProfils(const std::string& path, ProfileTable& table, platform::Dialogs& dialogs);
 
 }  // namespace velmorane::profiles

@@ -91,7 +91,7 @@ void Main::Lance_Click()
     execution::MirrorRun run(state_.settings, profiles::loadRunFilters(state_));
     auto refusal = run.prepare();
     if (refusal && refusal->kind == execution::RefusalKind::VolumeChanged && !execAuto_) {
-        if (!goOnOnAnotherVolume(refusal->message)) {
+        if (!goOnAnyway(refusal->message)) {
             Environ(5);
             Environ(1);
             return;
@@ -118,8 +118,17 @@ void Main::Lance_Click()
 
     // An unattended run executes before this returns and keeps its folders locked until then;
     // the review waits for the user with the folders free.
-    if (const auto refusal = run.compare(
-            *progress_, pump_, execAuto_ ? engine::LockHolding::KeepInResult : engine::LockHolding::ReleaseAtEnd)) {
+    const auto holding = execAuto_ ? engine::LockHolding::KeepInResult : engine::LockHolding::ReleaseAtEnd;
+    refusal = run.compare(*progress_, pump_, holding);
+    if (refusal && refusal->kind == execution::RefusalKind::SourceWithoutFiles && !execAuto_) {
+        if (!goOnAnyway(refusal->message)) {
+            Environ(5);
+            Environ(1);
+            return;
+        }
+        refusal = run.compare(*progress_, pump_, holding, execution::NoFileCheck::Accept);
+    }
+    if (refusal) {
         dialogs_.show(refusal->message);
         Environ(5);
         Environ(1);
@@ -129,9 +138,9 @@ void Main::Lance_Click()
     endRun(std::move(run));
 }
 
-// A person may mirror onto a folder that really moved to another disk; its new volume is then
-// remembered by the execution.
-bool Main::goOnOnAnotherVolume(const platform::Message& refusal)
+// A person may mirror onto a folder that really moved to another disk, whose new volume is then
+// remembered by the execution, or from a source that holds no file, and then reviews the lists.
+bool Main::goOnAnyway(const platform::Message& refusal)
 {
     platform::Message question = platform::question(refusal.text + "\r\nContinuer quand même ?", refusal.title,
                                                     platform::Icon::Warning);

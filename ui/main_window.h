@@ -225,8 +225,8 @@ private:
     void stopUnattended();
     void stopBeforeExecution(const execution::MirrorRun& run);
     void journalProfileNotFound(const std::string& name);
-    bool goOnOnAnotherVolume(const platform::Message& refusal);
     execution::VolumeRootQuestion volumeRootQuestion();
+    bool goOnAnyway(const platform::Message& refusal);
     bool executeRun(const execution::ExecutionChoice& choice);
     // Closing or quitting during an execution: the user is asked, and Oui stops it between two files.
     enum class AfterExecution { Stay, Close, Quit };

@@ -4,8 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <regex>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <thread>
+#include <unistd.h>
 
 namespace velmorane::testing {
 namespace {
@@ -48,6 +57,9 @@ protected:
     {
         return std::filesystem::exists(tree.path("ArchJournal.vlr")) ? readFileBytes(tree.path("ArchJournal.vlr")) : "";
     }
+
+    void checkNoFileEmptiesTheArchive(const std::string& archiveFolder, const std::string& onArchive);
+    void checkAttributeValuesAreMirrored(const std::string& onVolume);
 
     TempFolder home;
     TempFolder tree;
@@ -176,6 +188,11 @@ TEST_F(VelmoraneCommand, AStartFolderInsideTheOtherIsLeftAloneEitherWayAndTheSec
     tree.makeFile("autour/a/b/autre.txt", "o");
     tree.makeFile("autour/a/b/w2/f.txt", "f");
     tree.makeFile("autour/a/b/w2/sous/g.txt", "g");
+    // A file both sides hold alike: an unattended run never deletes or replaces every file.
+    for (const char* both : {"dedans/w/commun.txt", "dedans/w/arch/commun.txt", "autour/a/commun.txt",
+                             "autour/a/b/w2/commun.txt"}) {
+        tree.makeFile(both, "commun");
+    }
     const std::string w = tree.path("dedans/w"), arch = tree.path("dedans/w/arch");
     const std::string a = tree.path("autour/a"), w2 = tree.path("autour/a/b/w2");
     writeProfiles({profileRecord("Dedans", w, arch), profileRecord("Autour", w2, a)});
@@ -190,7 +207,7 @@ TEST_F(VelmoraneCommand, AStartFolderInsideTheOtherIsLeftAloneEitherWayAndTheSec
             << profile;
     }
     EXPECT_EQ(readTree(arch, FolderTimes::Left), outside(w, "arch/"));
-    EXPECT_EQ(namesIn(arch), (Names{"doc.txt", "sous"}));
+    EXPECT_EQ(namesIn(arch), (Names{"commun.txt", "doc.txt", "sous"}));
     EXPECT_EQ(outside(a, "b/w2/"), readTree(w2, FolderTimes::Left));
     EXPECT_EQ(namesIn(a + "/b"), Names{"w2"});
     EXPECT_EQ(readTree(w2), innerWork);
@@ -225,7 +242,7 @@ TEST_F(VelmoraneCommand, AnArchiveOnAPulledKeyIsRefusedAndNothingIsWrittenUnderI
     {
         TemporaryMount mounted(TemporaryMount::Kind::Tmpfs, key);
         EXPECT_EQ(velmorane({"Cle", "X"}).exitCode, 0);
-        EXPECT_EQ(namesIn(key), (Names{"Neuf", "a.txt", "b.txt"}));
+        EXPECT_EQ(namesIn(key), (Names{"Neuf", "a.txt", "b.txt", "garde.txt"}));
     }
 
     const std::string refusal =
@@ -252,6 +269,192 @@ TEST_F(VelmoraneCommand, AnUnattendedRunThatWouldDeleteMostOfTheDestinationChang
     EXPECT_EQ(std::make_tuple(run.exitCode, run.err), std::make_tuple(2, "Attention : " + refusal + "\n"));
     EXPECT_EQ(lastEntry(), "\tExécution du Profil Gros : Non exécuté (" + refusal + ")\r\n");
     EXPECT_EQ(readTree(archiveFolder), before);
+}
+
+// The tree lines without permission bits, which a FAT key does not keep, nor the disk's own folders
+// at its top, which runs leave out.
+Names withoutModesNorTrash(const Names& lines)
+{
+    Names out;
+    for (const auto& line : lines) {
+        if (line.starts_with(".Trash") || line.starts_with("lost+found/")) continue;
+        const std::size_t modeEnd = line.rfind('|');
+        const std::size_t modeStart = line.rfind('|', modeEnd - 1);
+        out.push_back(line.substr(0, modeStart) + line.substr(modeEnd));
+    }
+    return out;
+}
+
+std::string fileNumber(int i)
+{
+    return (i < 20 ? "Photos/f" : "f") + std::to_string(10 + i) + ".txt";
+}
+
+// A freshly formatted disk as the work folder: folders, no file. Then a work folder left with one
+// file of its own. Neither empties the archive of its 40 files; the work folder restored does.
+void VelmoraneCommand::checkNoFileEmptiesTheArchive(const std::string& archiveFolder, const std::string& onArchive)
+{
+    tree.makeFolder("disque/lost+found");
+    tree.makeFolder("disque/Photos/2026");
+    const std::string disk = tree.path("disque");
+    for (int i = 0; i < 40; ++i) {
+        tree.makeFile(onArchive + fileNumber(i), "précieux");
+    }
+    const Names before = readTree(archiveFolder);
+    const auto journalAfter = [&](const std::string& reason) {
+        return "\tExécution du Profil Disque : Non exécuté (" + reason + ")\r\n";
+    };
+
+    const auto refused = velmorane({"Disque", "X"});
+    const std::string noFile = disk + " ne contient aucun fichier";
+    EXPECT_EQ(std::make_tuple(refused.exitCode, refused.err), std::make_tuple(2, "Velmorane : " + noFile + "\n"));
+    EXPECT_EQ(lastEntry(), journalAfter(noFile));
+    const auto listed = velmorane({"--liste", "Disque"});
+    EXPECT_EQ(std::make_tuple(listed.exitCode, listed.out, listed.err),
+              std::make_tuple(2, std::string(), "Velmorane : " + noFile + "\n"));
+    EXPECT_EQ(readTree(archiveFolder), before);
+
+    // However few the archive holds, an unattended run never deletes every one of its files.
+    tree.makeFile("disque/seul.txt", "seul");
+    const auto guarded = velmorane({"Disque", "X"});
+    const std::string every = "Exécution refusée : 40 fichier(s) à supprimer ou remplacer sur 40 dans " + archiveFolder;
+    EXPECT_EQ(std::make_tuple(guarded.exitCode, guarded.err), std::make_tuple(2, "Attention : " + every + "\n"));
+    EXPECT_EQ(lastEntry(), journalAfter(every));
+    EXPECT_EQ(readTree(archiveFolder), before);
+
+    for (int i = 0; i < 40; ++i) tree.makeFile("disque/" + fileNumber(i), "précieux");
+    tree.makeFile("disque/" + fileNumber(0), "précieux, revu", kTestTime + 2);
+    const auto good = velmorane({"Disque", "X"});
+    EXPECT_EQ(std::make_tuple(good.exitCode, good.err), std::make_tuple(0, std::string()));
+    EXPECT_EQ(lastEntry(), "\tExécution du Profil Disque : OK\r\n");
+    EXPECT_EQ(withoutModesNorTrash(readTree(archiveFolder, FolderTimes::Left)),
+              withoutModesNorTrash(readTree(disk, FolderTimes::Left)));
+}
+
+TEST_F(VelmoraneCommand, ASourceWithFoldersButNoFileIsRefusedAndNeverEmptiesTheArchive)
+{
+    writeProfiles({profileRecord("Disque", tree.path("disque"), archive)});
+    std::filesystem::remove_all(archive);
+    checkNoFileEmptiesTheArchive(archive, "archive/");
+}
+
+TEST_F(VelmoraneCommand, ASourceWithFoldersButNoFileNeverEmptiesAFatKey)
+{
+    if (const std::string why = whyNotMountable(VolumeKind::Fat32); !why.empty()) GTEST_SKIP() << why;
+    MountedVolume key(VolumeKind::Fat32, tree.root());
+    writeProfiles({profileRecord("Disque", tree.path("disque"), key.mountPoint())});
+    checkNoFileEmptiesTheArchive(key.mountPoint(), std::string(volumeKindName(VolumeKind::Fat32)) + "/");
+}
+
+TEST_F(VelmoraneCommand, AFileWrittenWhileItIsCopiedFailsItsEntryAndTheArchiveKeepsItsPreviousVersion)
+{
+    const std::string big = tree.makeFile("grand/travail/video.bin", std::string(std::size_t{16} << 20, 'v'));
+    tree.makeFile("grand/archive/video.bin", "version d'hier");
+    tree.makeFile("grand/travail/garde.txt", "gardé");
+    tree.makeFile("grand/archive/garde.txt", "gardé");
+    tree.makeFile("grand/travail/lettre.txt", "lettre");
+    const std::string archiveFolder = tree.path("grand/archive");
+    writeProfiles({profileRecord("Grand", tree.path("grand/travail"), archiveFolder)});
+
+    // Another program keeps cutting the file short and lengthening it again, as a recorder would.
+    std::atomic<bool> writing = true;
+    std::thread writer([&] {
+        const int fd = ::open(big.c_str(), O_WRONLY);
+        for (off_t size = 8 << 20; writing; size = (24 << 20) - size) {
+            if (::ftruncate(fd, size) != 0) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ::close(fd);
+    });
+    std::optional<ProgramRun> failed;
+    for (int attempt = 0; attempt < 20 && !failed; ++attempt) {
+        const std::string previous = readFileBytes(archiveFolder + "/video.bin");
+        const auto run = velmorane({"Grand", "X"});
+        if (run.exitCode == 0) continue;  // the copy fell between two changes
+        failed = run;
+        EXPECT_EQ(readFileBytes(archiveFolder + "/video.bin"), previous);
+        EXPECT_EQ(namesIn(archiveFolder), (Names{"garde.txt", "lettre.txt", "video.bin"})) << "no temporary file";
+    }
+    writing = false;
+    writer.join();
+
+    ASSERT_TRUE(failed) << "no run saw the file change in 20";
+    EXPECT_EQ(failed->exitCode, 1);
+    EXPECT_EQ(failed->err, "Erreur grave : Erreur : 11 - le fichier a changé pendant la copie\nSur le fichier : " +
+                               big + " ou " + archiveFolder + "/video.bin\nFaut-il continuer ?\n");
+    EXPECT_EQ(lastEntry(), "\tExécution du Profil Grand : 1 erreur(s)\r\n");
+    EXPECT_EQ(readFileBytes(archiveFolder + "/lettre.txt"), "lettre");
+
+    const auto good = velmorane({"Grand", "X"});
+    EXPECT_EQ(std::make_tuple(good.exitCode, good.err), std::make_tuple(0, std::string()));
+    EXPECT_EQ(lastEntry(), "\tExécution du Profil Grand : OK\r\n");
+    EXPECT_EQ(readTree(archiveFolder, FolderTimes::Left), readTree(tree.path("grand/travail"), FolderTimes::Left));
+}
+
+void setAttribute(const std::string& path, const std::string& name, const std::string& value)
+{
+    if (::setxattr(path.c_str(), name.c_str(), value.data(), value.size(), 0) != 0) {
+        throw std::runtime_error("setxattr " + path + ": " + std::to_string(errno));
+    }
+}
+
+std::string attribute(const std::string& path, const std::string& name)
+{
+    std::string value(256, '\0');
+    const ssize_t size = ::getxattr(path.c_str(), name.c_str(), value.data(), value.size());
+    return size < 0 ? "absent" : value.substr(0, static_cast<std::size_t>(size));
+}
+
+ino_t inodeOf(const std::string& path)
+{
+    struct stat info{};
+    return ::lstat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+// The same content and time on both sides, extended attributes that differ by value or by name only.
+void VelmoraneCommand::checkAttributeValuesAreMirrored(const std::string& onVolume)
+{
+    const std::string notes = tree.makeFile(onVolume + "travail/notes.txt", "annotée");
+    const std::string copy = tree.makeFile(onVolume + "archive/notes.txt", "annotée");
+    const std::string other = tree.makeFile(onVolume + "travail/autre.txt", "autre");
+    const std::string otherCopy = tree.makeFile(onVolume + "archive/autre.txt", "autre");
+    tree.makeFile(onVolume + "travail/garde.txt", "gardé");
+    tree.makeFile(onVolume + "archive/garde.txt", "gardé");
+    setAttribute(notes, "user.note", "changed");
+    setAttribute(copy, "user.note", "changed");
+    setAttribute(other, "user.a", "1");
+    setAttribute(otherCopy, "user.b", "1");
+    const std::string archiveFolder = tree.path(onVolume + "archive");
+    writeProfiles({profileRecord("Notes", tree.path(onVolume + "travail"), archiveFolder)});
+    const auto modifyList = [&] {
+        const std::string out = velmorane({"--liste", "Notes"}).out;
+        const auto start = out.find("Fichier(s) à Modifier");
+        return out.substr(start, out.find("Dossier(s) et Fichier(s) à Supprimer") - start);
+    };
+    EXPECT_EQ(modifyList(), "Fichier(s) à Modifier ( 1) =>\n" + fileEntry(otherCopy, 5) + "\n");
+
+    setAttribute(notes, "user.note", "third");
+    EXPECT_EQ(modifyList(),
+              "Fichier(s) à Modifier ( 2) =>\n" + fileEntry(otherCopy, 5) + "\n" + fileEntry(copy, 8) + "\n");
+    const ino_t inode = inodeOf(copy);
+    const auto run = velmorane({"Notes", "X"});
+    EXPECT_EQ(std::make_tuple(run.exitCode, run.err), std::make_tuple(0, std::string()));
+    EXPECT_EQ(attribute(copy, "user.note"), "third");
+    EXPECT_EQ(inodeOf(copy), inode) << "only the attribute was set";
+    EXPECT_EQ(attribute(otherCopy, "user.a") + " " + attribute(otherCopy, "user.b"), "1 absent");
+    EXPECT_EQ(modifyList(), "Fichier(s) à Modifier ( 0) =>\n");
+}
+
+TEST_F(VelmoraneCommand, AnExtendedAttributeChangedInValueAloneIsSetOnTheArchiveWithoutACopy)
+{
+    checkAttributeValuesAreMirrored("disque/");
+}
+
+TEST_F(VelmoraneCommand, AnExtendedAttributeChangedInValueAloneIsSetOnATmpfsArchiveWithoutACopy)
+{
+    if (const std::string why = whyNotMountable(VolumeKind::Tmpfs); !why.empty()) GTEST_SKIP() << why;
+    MountedVolume volume(VolumeKind::Tmpfs, tree.root());
+    checkAttributeValuesAreMirrored(std::string(volumeKindName(VolumeKind::Tmpfs)) + "/");
 }
 
 // A display number that no X server listens on here.

@@ -21,6 +21,9 @@ protected:
         for (const char* file : {"old.TMP", "gone.txt", "cache/x.txt", "tmpdir/z.txt"}) {
             tree.makeFile(std::string("archive/") + file, "a");
         }
+        // Alike on both sides: an unattended run never deletes or replaces every file.
+        tree.makeFile("travail/garde.txt", "g");
+        tree.makeFile("archive/garde.txt", "g");
         tree.makeFolder("archive/docs");
         tree.makeFolder("archive/sub");
         tree.makeFile("ArchProfils.vlr", " 3 \r\n" + profileRecord("Un", work, archive) +
@@ -79,7 +82,7 @@ TEST_F(FilteredRuns, EachProfileLeavesOutItsOwnPatternsAndTheGlobalOnesOnBothSid
         names.push_back(line.substr(0, line.find('|')));
     }
     EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "cache/", "cache/x.txt", "docs/", "docs/draft.md",
-                                               "docs/final.md", "old.TMP", "sub/", "sub/tmpdir"}));
+                                               "docs/final.md", "garde.txt", "old.TMP", "sub/", "sub/tmpdir"}));
 }
 
 TEST_F(FilteredRuns, AFilterFileThatCannotBeUsedStopsEveryKindOfRunBeforeItReadsAFolder)

@@ -13,8 +13,16 @@ TEST(MassChangeGuard, MoreThanHalfOfTheDestinationAndMoreThanFiftyFilesAreRefuse
               "Exécution refusée : 51 fichier(s) à supprimer ou remplacer sur 101 dans /a");
     // Exactly half, or fifty files however few the destination holds, still go through.
     EXPECT_EQ(massChangeRefusal(500, 1000, "/a"), std::nullopt);
-    EXPECT_EQ(massChangeRefusal(50, 50, "/a"), std::nullopt);
+    EXPECT_EQ(massChangeRefusal(50, 51, "/a"), std::nullopt);
     EXPECT_EQ(massChangeRefusal(0, 0, "/a"), std::nullopt);
+}
+
+TEST(MassChangeGuard, EveryFileOfADestinationIsNeverDeletedOrReplacedHoweverFewItHolds)
+{
+    EXPECT_EQ(massChangeRefusal(40, 40, "/media/ana/CLÉ"),
+              "Exécution refusée : 40 fichier(s) à supprimer ou remplacer sur 40 dans /media/ana/CLÉ");
+    EXPECT_EQ(massChangeRefusal(1, 1, "/a"), "Exécution refusée : 1 fichier(s) à supprimer ou remplacer sur 1 dans /a");
+    EXPECT_EQ(massChangeRefusal(39, 40, "/a"), std::nullopt);
 }
 
 }  // namespace

@@ -134,6 +134,36 @@ TEST_F(Run, DirectionOneTakesTheArchiveAsSourceAndAnEmptySourceIsRefusedLikeAMis
                                             "suppr: " + fileEntry("src/f1", 10) + " [ > src/f1]\n");
 }
 
+TEST_F(Run, ASourceWithFoldersButNoFileIsRefusedAgainstADestinationWithFilesUnlessAccepted)
+{
+    tree.makeFolder("disque/lost+found");
+    tree.makeFolder("disque/Vide/Sous");
+    const std::string disk = tree.path("disque");
+    makeFiles({{"dst/Vide/a.txt", 1}});
+    tree.makeFolder("dossiers/Vieux");
+
+    const RunResult refused = run(0, disk);
+    const RunResult onlyFolders = run(0, disk, tree.path("dossiers"));
+
+    EXPECT_EQ(refused.outcome, RunOutcome::SourceWithoutFiles);
+    EXPECT_EQ(describe(refused.lists), "");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(box(dialogs.shown()[0]), "Velmorane|0|0|" + disk + " ne contient aucun fichier");
+    // Folders alone lose nothing: the run goes on.
+    EXPECT_EQ(onlyFolders.outcome, RunOutcome::Completed);
+    EXPECT_EQ(describe(onlyFolders.lists, root),
+              "ajout: disque/Vide/ **Dossier [disque/Vide/ > dossiers/Vide/]\n"
+              "ajout: disque/Vide/Sous/ **Dossier [disque/Vide/Sous/ > dossiers/Vide/Sous/]\n"
+              "suppr: dossiers/Vieux/ **Dossier [ > dossiers/Vieux/]\n");
+
+    RunPlan accepted = planRun({disk, dst, 0, 1, {}, {}});
+    accepted.sourceWithoutFilesAccepted = true;
+    const RunResult goneOn = compareFolders(accepted, progress, pump);
+    EXPECT_EQ(goneOn.outcome, RunOutcome::Completed);
+    EXPECT_EQ(describe(goneOn.lists, root), "ajout: disque/Vide/Sous/ **Dossier [disque/Vide/Sous/ > dst/Vide/Sous/]\n"
+                                            "suppr: " + fileEntry("dst/Vide/a.txt", 1) + " [ > dst/Vide/a.txt]\n");
+}
+
 TEST_F(Run, AMissingSourceOrDestinationIsReportedAndLeavesTheListsEmpty)
 {
     makeFiles({{"src/a.txt", 1}});

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace velmorane::testing {
 namespace {
@@ -97,6 +99,56 @@ TEST(CopyFile, ALargeFileIsCopiedInPiecesWithThePumpRunningBetweenThemAndHolesSt
         ASSERT_EQ(::stat(t.path(std::string("b/") + name).c_str(), &copy), 0);
         EXPECT_LE(copy.st_blocks, source.st_blocks) << name;
     }
+}
+
+// Changes the source file once, between two pieces of its copy, as another program writing it would.
+struct WritingPump : EventPump {
+    explicit WritingPump(std::function<void()> change) : change_(std::move(change)) {}
+    void processEvents() override
+    {
+        if (change_) std::exchange(change_, nullptr)();
+    }
+    std::function<void()> change_;
+};
+
+TEST(CopyFile, ASourceChangedWhileCopiedFailsAndLeavesThePreviousVersionUnderItsName)
+{
+    TempFolder t;
+    const std::string source = t.makeFile("a/grand.bin", std::string(std::size_t{8} << 20, 'x'));
+    t.makeFile("b/grand.bin", "ancien");
+    t.makeFolder("c");
+    const auto changeOnce = [&](const std::function<void(int)>& change) {
+        return WritingPump([source, change] {
+            const int fd = ::open(source.c_str(), O_WRONLY);
+            change(fd);
+            ::close(fd);
+        });
+    };
+    const std::string changed = "11 le fichier a changé pendant la copie";
+    WritingPump truncated = changeOnce([](int fd) { ASSERT_EQ(::ftruncate(fd, 1 << 20), 0); });
+    EXPECT_EQ(outcome(copyFile(openFolder(t, "a"), "grand.bin", openFolder(t, "b"), "grand.bin", CopyMode::Replace,
+                               truncated)),
+              changed);
+    EXPECT_EQ(readFileBytes(t.path("b/grand.bin")), "ancien");
+    EXPECT_EQ(namesIn(t.path("b")), Names{"grand.bin"}) << "no temporary file left";
+
+    // Written over in place, its size and time put back: only its change time tells.
+    t.makeFile("a/grand.bin", std::string(std::size_t{8} << 20, 'x'));
+    WritingPump rewritten = changeOnce([&](int fd) {
+        ASSERT_EQ(::pwrite(fd, "yyyy", 4, 6 << 20), 4);
+        t.setMtime("a/grand.bin", kTestTime);
+    });
+    EXPECT_EQ(outcome(copyFile(openFolder(t, "a"), "grand.bin", openFolder(t, "c"), "grand.bin", CopyMode::Add,
+                               rewritten)),
+              changed);
+    EXPECT_EQ(namesIn(t.path("c")), Names{});
+
+    // Left alone, it is copied.
+    NullEventPump pump;
+    EXPECT_EQ(outcome(copyFile(openFolder(t, "a"), "grand.bin", openFolder(t, "b"), "grand.bin", CopyMode::Replace,
+                               pump)),
+              "ok");
+    EXPECT_EQ(readTree(t.path("b")), readTree(t.path("a")));
 }
 
 TEST(CopyFolder, AFolderCopiedIntoItsOwnSubFolderIsNotCopiedIntoItselfAgain)

@@ -130,7 +130,7 @@ TEST_F(ProfileFile, AFolderWithoutWriteRightIsReportedAndTheOldFileStays)
     EXPECT_EQ(testing::readFileBytes(file), before);
 }
 
-TEST_F(ProfileFile, EachRewriteKeepsThePreviousFileAndAnIncorrectOneIsReplacedOnlyWhenTheUserSaysSo)
+TEST_F(ProfileFile, TheFirstRewriteOfASessionKeepsThePreviousFileAndAnIncorrectOneIsReplacedOnlyWhenTheUserSaysSo)
 {
     const std::string backup = tree.path("ArchProfils.vlr.bak");
     ProfileTable table{{kMaison}};
@@ -140,10 +140,20 @@ TEST_F(ProfileFile, EachRewriteKeepsThePreviousFileAndAnIncorrectOneIsReplacedOn
     // A link at the backup's name is replaced, never written through.
     const std::string elsewhere = tree.makeFile("ailleurs.txt", "intact");
     tree.makeLink("ArchProfils.vlr.bak", elsewhere);
-    table.profiles.push_back(kMaison);
-    ASSERT_TRUE(ecrireProfils(file, table, dialogs));
+    ProfileTable session = lireProfils(file, dialogs);
+    session.profiles.push_back(kMaison);
+    ASSERT_TRUE(ecrireProfils(file, session, dialogs));
     EXPECT_EQ(testing::readFileBytes(backup), first);
     EXPECT_EQ(testing::readFileBytes(elsewhere), "intact");
+    // Later rewrites of the session leave the file as the session found it, even after a reading
+    // again of a file changed by hand.
+    session.profiles.push_back(kMaison);
+    ASSERT_TRUE(ecrireProfils(file, session, dialogs));
+    tree.makeFile("ArchProfils.vlr", " 1 \r\nMain\r\n/a\r\n/b\r\n0\r\nx\r\n1\r\ny\r\n");
+    EXPECT_TRUE(rereadWhenChanged(file, session, dialogs));
+    ASSERT_TRUE(ecrireProfils(file, session, dialogs));
+    EXPECT_EQ(testing::readFileBytes(backup), first);
+    EXPECT_TRUE(dialogs.shown().empty());
 
     const std::string damaged = " 2 \r\nMaison\r\n/a\r\n";
     ProfileTable loaded = load(damaged);
@@ -181,6 +191,47 @@ TEST_F(ProfileFile, EachRewriteKeepsThePreviousFileAndAnIncorrectOneIsReplacedOn
                          " est incorrect : le remplacer ? Il sera gardé sous ArchProfils.vlr.bak");
 }
 
+TEST_F(ProfileFile, ProfilesBeyondTheCountAreNotLoadedButAreKeptAsTheBackupWhenTheUserSaysSo)
+{
+    const std::string record = "Un\r\n/a\r\n/b\r\n0\r\nx\r\n1\r\ny\r\n";
+    const std::string second = "Deux\r\n/c\r\n/d\r\n1\r\nx\r\n2\r\ny\r\n";
+    const std::string backup = tree.path("ArchProfils.vlr.bak");
+
+    // Blank lines after the counted profiles are nothing to lose.
+    ProfileTable blank = load(" 1 \r\n" + record + "\r\n  \r\n");
+    ASSERT_EQ(blank.nbProfils(), 1);
+    EXPECT_TRUE(ecrireProfils(file, blank, dialogs));
+    EXPECT_TRUE(dialogs.shown().empty());
+
+    const std::string both = " 1 \r\n" + record + "\r\n" + second;
+    ProfileTable table = load(both);
+    ASSERT_EQ(table.nbProfils(), 1);
+    EXPECT_TRUE(dialogs.shown().empty()) << "loaded as the count says, without a box";
+    table.profiles.push_back(kMaison);
+    EXPECT_FALSE(ecrireProfils(file, table, dialogs));  // No, the default answer
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text, "Le fichier de Profils " + file +
+                                           " est incorrect : le remplacer ? Il sera gardé sous ArchProfils.vlr.bak");
+    EXPECT_EQ(testing::readFileBytes(file), both);
+
+    dialogs.queueAnswer(platform::Answer::Yes);
+    EXPECT_TRUE(ecrireProfils(file, table, dialogs));
+    EXPECT_EQ(testing::readFileBytes(backup), both);
+    EXPECT_EQ(loadProfileFile(file).table.nbProfils(), 2);
+    table.profiles.pop_back();
+    EXPECT_TRUE(ecrireProfils(file, table, dialogs));
+    EXPECT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(testing::readFileBytes(backup), both) << "two saves later the second profile is still there";
+
+    // A count of 0 followed by a profile is asked about too.
+    dialogs.clear();
+    ProfileTable none = load(" 0 \r\n" + second);
+    dialogs.clear();
+    none.profiles.push_back(kMaison);
+    EXPECT_FALSE(ecrireProfils(file, none, dialogs));
+    EXPECT_EQ(dialogs.shown().size(), 1u);
+}
+
 TEST(ProfileFileOnFat, WhereAVolumeHasNoHardLinksTheBackupIsACopy)
 {
     const std::string why = testing::whyNotMountable(testing::VolumeKind::Fat32);
@@ -192,8 +243,9 @@ TEST(ProfileFileOnFat, WhereAVolumeHasNoHardLinksTheBackupIsACopy)
     ProfileTable table{{kMaison}};
     ASSERT_TRUE(ecrireProfils(file, table, dialogs)) << dialogs.shown().at(0).text;
     const std::string first = testing::readFileBytes(file);
-    table.profiles.push_back(kMaison);
-    ASSERT_TRUE(ecrireProfils(file, table, dialogs)) << dialogs.shown().at(0).text;
+    ProfileTable session = lireProfils(file, dialogs);
+    session.profiles.push_back(kMaison);
+    ASSERT_TRUE(ecrireProfils(file, session, dialogs)) << dialogs.shown().at(0).text;
     EXPECT_EQ(testing::readFileBytes(file + ".bak"), first);
     EXPECT_EQ(loadProfileFile(file).table.nbProfils(), 2);
     EXPECT_TRUE(dialogs.shown().empty());

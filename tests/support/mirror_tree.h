@@ -6,8 +6,11 @@ namespace velmorane::testing {
 
 // Work and archive folders that differ in every way a run finds: to add "Neuf/" and "b.txt" (3
 // bytes), to replace "a.txt" (16 bytes in the work folder), to delete "Vieux/" and "vieux.txt" (2 bytes).
+// Both hold "garde.txt" alike, since an unattended run never deletes or replaces every file.
 inline void makeMirrorTree(TempFolder& tree)
 {
+    tree.makeFile("travail/garde.txt", "gardé");
+    tree.makeFile("archive/garde.txt", "gardé");
     tree.makeFile("travail/a.txt", "nouvelle version");
     tree.makeFile("travail/b.txt", "bbb");
     tree.makeFile("travail/Neuf/n.txt", "n");

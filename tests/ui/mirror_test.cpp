@@ -232,8 +232,36 @@ TEST_F(InteractiveMirror, AnArchiveOnAPulledKeyAsksWhetherToGoOnAndNoLeavesItsEm
     dialogs.queueAnswer(platform::Answer::Yes);
     click(w.Lance);
     EXPECT_EQ(w.modeEcran(), 4);
-    EXPECT_EQ(entries(w.fichAjout).size(), 3u);
+    EXPECT_EQ(entries(w.fichAjout).size(), 4u);
     EXPECT_EQ(namesIn(key), Names{});
+}
+
+TEST_F(InteractiveMirror, ASourceWithFoldersButNoFileAsksWhetherToGoOnAndNoLeavesTheArchiveAlone)
+{
+    tree.makeFolder("disque/lost+found");
+    tree.makeFolder("disque/Neuf");
+    const std::string disk = tree.path("disque");
+    writeProfiles({profile("Disque", disk, tree.path("archive"))});
+    ui::Main& w = start("Disque");
+    click(w.Lance);
+    ASSERT_EQ(shown(), Lines{"Velmorane: " + disk + " ne contient aucun fichier\r\nContinuer quand même ?"});
+    const platform::Message& question = dialogs.shown()[0];
+    EXPECT_EQ(std::make_tuple(question.buttons, question.defaultButton, question.icon),
+              std::make_tuple(platform::Buttons::YesNo, platform::Answer::No, platform::Icon::Warning));
+    EXPECT_EQ(w.modeEcran(), 1);
+    EXPECT_FALSE(w.resultatsAffiches());
+    EXPECT_EQ(visible({w.Systeme, w.Infos, w.Panneau}), (Marks{true, true, false}));
+
+    // Yes: the person reviews what the mirror of an empty disk would do.
+    dialogs.clear();
+    dialogs.queueAnswer(platform::Answer::Yes);
+    click(w.Lance);
+    EXPECT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(w.modeEcran(), 4);
+    EXPECT_EQ(entries(w.fichSuppr),
+              (Lines{tree.path("archive/Vieux/") + " **Dossier", fileEntry(tree.path("archive/a.txt"), 8),
+                     fileEntry(tree.path("archive/garde.txt"), 6), fileEntry(tree.path("archive/vieux.txt"), 2)}));
+    EXPECT_EQ(namesIn(tree.path("archive")), (Names{"Vieux", "a.txt", "garde.txt", "vieux.txt"}));
 }
 
 TEST_F(InteractiveMirror, TheTopFolderOfAKeyAsArchiveIsAskedAboutUntilMirroredOnceAndNoLeavesTheKeyAlone)

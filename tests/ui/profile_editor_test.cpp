@@ -149,6 +149,34 @@ TEST_F(ProfileEditor, AProfileAddedByHandShowsWhenTheEditorOpensAndADamagedFileI
     EXPECT_EQ(menuCaptions(), std::vector<std::string>{"Neuf"});
 }
 
+TEST_F(ProfileEditor, ProfilesBeyondTheCountAreAskedAboutAtTheFirstSaveAndKeptAsTheBackup)
+{
+    const std::string file = " 1 \r\n" + profileRecord("Maison", "/w/maison", "/a/maison") +
+                             profileRecord("Perdu", "/w/perdu", "/a/perdu");
+    tree.makeFile("ArchProfils.vlr", file);
+    ui::Main& w = start();
+    EXPECT_EQ(menuCaptions(), std::vector<std::string>{"Maison"});
+    EXPECT_EQ(shown(), std::vector<std::string>{});
+
+    state.settings = {"/w/neuf", "/a/neuf", 0, 1, "&Travail => Archive", "&Personnaliser la Mise à Jour"};
+    const auto addProfile = [&](const char* name) {
+        whileEditorOpen([&] { w.ProfNouv_Click(); }, [&](ui::Profil& editor) {
+            QTest::keyClicks(editor.infProf, name);
+            QTest::keyClick(editor.infProf, Qt::Key_Return);
+        });
+    };
+    dialogs.queueAnswer(platform::Answer::Yes);
+    addProfile("Neuf");
+    EXPECT_EQ(shown(), std::vector<std::string>{"Attention: Le fichier de Profils " + tree.path("ArchProfils.vlr") +
+                                                " est incorrect : le remplacer ? Il sera gardé sous ArchProfils.vlr.bak"});
+    EXPECT_EQ(readFileBytes(tree.path("ArchProfils.vlr.bak")), file);
+
+    addProfile("Autre");
+    EXPECT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(menuCaptions(), (std::vector<std::string>{"Maison", "Neuf", "Autre"}));
+    EXPECT_EQ(readFileBytes(tree.path("ArchProfils.vlr.bak")), file) << "the session's first backup stays";
+}
+
 TEST_F(ProfileEditor, OrderingRenamesTheMenuEntriesAndKeepsTheCheckOnTheActiveProfile)
 {
     writeProfiles({profile("beta", "/w/b", "/a/b"), profile("Gamma", "/w/g", "/a/g"), profile("Alpha", "/w/a", "/a/a")});
