@@ -342,8 +342,10 @@ TEST_F(VelmoraneCommand, ASourceWithFoldersButNoFileNeverEmptiesAFatKey)
 {
     if (const std::string why = whyNotMountable(VolumeKind::Fat32); !why.empty()) GTEST_SKIP() << why;
     MountedVolume key(VolumeKind::Fat32, tree.root());
-    writeProfiles({profileRecord("Disque", tree.path("disque"), key.mountPoint())});
-    checkNoFileEmptiesTheArchive(key.mountPoint(), std::string(volumeKindName(VolumeKind::Fat32)) + "/");
+    // A folder on the key, as people are told to use: the key's top folder is refused for itself.
+    const std::string archive = tree.makeFolder(std::string(volumeKindName(VolumeKind::Fat32)) + "/Archive");
+    writeProfiles({profileRecord("Disque", tree.path("disque"), archive)});
+    checkNoFileEmptiesTheArchive(archive, std::string(volumeKindName(VolumeKind::Fat32)) + "/Archive/");
 }
 
 TEST_F(VelmoraneCommand, AFileWrittenWhileItIsCopiedFailsItsEntryAndTheArchiveKeepsItsPreviousVersion)
@@ -532,6 +534,9 @@ TEST_F(VelmoraneCommand, OnAKeyThatFoldsCaseTwoSpellingsOfOneFolderAreOneStartFo
         tree.makeFile(onKey + "/Data/Work/lettre.txt", "lettre");
         tree.makeFile(onKey + "/Data/Work/Sous/note.txt", "note");
         tree.makeFile(onKey + "/Data/ancien.txt", "ancien");
+        // Alike on both sides: an unattended run never deletes every file of its archive.
+        tree.makeFile(onKey + "/Data/Work/garde.txt", "gardé");
+        tree.makeFile(onKey + "/Data/garde.txt", "gardé");
         writeProfiles({profileRecord("Pareil", key + "/Data", key + "/DATA"),
                        profileRecord("Dedans", key + "/Data/Work", key + "/DATA"),
                        profileRecord("Autour", key + "/Data", key + "/DATA/Arch")});
@@ -549,7 +554,7 @@ TEST_F(VelmoraneCommand, OnAKeyThatFoldsCaseTwoSpellingsOfOneFolderAreOneStartFo
             EXPECT_EQ(keyTree(key + "/Data/Work"), work);
             EXPECT_EQ(treeWithout(keyTree(key + "/Data"), "Work"), keyTree(key + "/Data/Work"));
         }
-        EXPECT_EQ(namesIn(key + "/Data"), (Names{"Sous", "Work", "lettre.txt"}));
+        EXPECT_EQ(namesIn(key + "/Data"), (Names{"Sous", "Work", "garde.txt", "lettre.txt"}));
 
         // The archive inside the work folder is left out of what is copied into it.
         tree.makeFolder(onKey + "/Data/Arch");
@@ -558,7 +563,7 @@ TEST_F(VelmoraneCommand, OnAKeyThatFoldsCaseTwoSpellingsOfOneFolderAreOneStartFo
             EXPECT_EQ(std::make_tuple(around.exitCode, around.err), std::make_tuple(0, std::string()));
             EXPECT_EQ(lastEntry(), "\tExécution du Profil Autour : OK\r\n");
         }
-        EXPECT_EQ(namesIn(key + "/Data/Arch"), (Names{"Sous", "Work", "lettre.txt"}));
+        EXPECT_EQ(namesIn(key + "/Data/Arch"), (Names{"Sous", "Work", "garde.txt", "lettre.txt"}));
         EXPECT_EQ(keyTree(key + "/Data/Arch"), treeWithout(keyTree(key + "/Data"), "Arch"));
     }
 }

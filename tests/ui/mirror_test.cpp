@@ -291,7 +291,7 @@ TEST_F(InteractiveMirror, TheTopFolderOfAKeyAsArchiveIsAskedAboutUntilMirroredOn
     EXPECT_EQ(entries(w.fichSuppr), Lines{fileEntry(key + "/photo.jpg", 14)});
     click(w.Selection);
     EXPECT_EQ(shown(), (Lines{question, question, "Rapport d'activité: Exécution terminée correctement !"}));
-    EXPECT_EQ(namesIn(key), (Names{".Trash-0", "Neuf", "a.txt", "b.txt"}));
+    EXPECT_EQ(namesIn(key), (Names{".Trash-0", "Neuf", "a.txt", "b.txt", "garde.txt"}));
     click(w.Quitter2);
 
     // Mirrored onto this key once: not asked again.
