@@ -1,5 +1,7 @@
 #include "platform/file_attributes.h"
 
+#include "platform/open_file.h"
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -112,25 +114,11 @@ bool keepsNoAttributes(int fd)
     return ::flistxattr(fd, nullptr, 0) < 0 && (errno == ENOTSUP || errno == EOPNOTSUPP || errno == ENOSYS);
 }
 
-// An open file descriptor, closed when it goes.
-class OpenFile {
-public:
-    // Non-blocking, so that a FIFO put in the file's place since it was listed cannot hang the open.
-    explicit OpenFile(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK))
-    {
-    }
-    ~OpenFile()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
+// Non-blocking, so that a FIFO put in the file's place since it was listed cannot hang the open.
+int openForAttributes(const std::string& path)
+{
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+}
 
 MaybeError copyExtendedAttributes(const CopyingUser& user, int from, int to)
 {
@@ -239,8 +227,8 @@ bool hasCopiedAttributes(const CopyingUser& user, const FolderHandle& folder, co
 
 Result<bool> attributesDiffer(const CopyingUser& user, const std::string& pathA, const std::string& pathB)
 {
-    const OpenFile a(pathA);
-    const OpenFile b(pathB);
+    const OpenFile a(openForAttributes(pathA));
+    const OpenFile b(openForAttributes(pathB));
     if (a.fd() < 0 || b.fd() < 0) return Result<bool>::failure(systemError(errno));
     // What one volume cannot keep is no difference.
     if (keepsNoAttributes(a.fd()) || keepsNoAttributes(b.fd())) return {false, std::nullopt};

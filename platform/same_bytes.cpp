@@ -1,6 +1,7 @@
 #include "platform/same_bytes.h"
 
 #include "platform/file_status.h"
+#include "platform/open_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,21 +17,6 @@ namespace {
 // Most files that are not the same differ early: the first read is small, the next ones grow.
 constexpr std::size_t kFirstBlock = 64 * 1024;
 constexpr std::size_t kLargestBlock = 1024 * 1024;
-
-class OpenFile {
-public:
-    explicit OpenFile(int fd) : fd_(fd) {}
-    ~OpenFile()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 Result<bool> failure()
 {

@@ -127,19 +127,6 @@ INSTANTIATE_TEST_SUITE_P(Images, TrashRoomOnKey, ::testing::Values(VolumeKind::F
                              return std::string(volumeKindName(info.param));
                          });
 
-// Sets or clears the immutable flag of a folder, as `chattr +i` does.
-bool setImmutable(const std::string& folder, bool immutable)
-{
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    int flags = 0;
-    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = immutable ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    ::close(fd);
-    return done;
-}
-
 TEST_F(TrashRoom, AFolderTheTrashRefusesFailsItsEntryAndNothingIsDeletedForGood)
 {
     if (const std::string why = whyNotMountable(VolumeKind::Ext4); !why.empty()) GTEST_SKIP() << why;

@@ -363,25 +363,12 @@ TEST_F(TrashOnVolume, WithoutPermissionRoomOrWritesNothingIsTrashedAndAReadOnlyF
     EXPECT_EQ(readFileBytes(archive + "/b.txt"), "b");
 }
 
-// Sets or clears the immutable flag of a folder, as `chattr +i` does.
-bool setImmutable(const std::string& folder, bool immutable)
-{
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    int flags = 0;
-    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = immutable ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    ::close(fd);
-    return done;
-}
-
 TEST_F(TrashOnVolume, AnEntryTheTrashRefusesFailsAndOnlyWhatTheProgramTrashedIsFreedOldestFirst)
 {
     makeFile("archive/Verrou/f.txt", "f");
-    ASSERT_TRUE(setImmutable(onVolume("archive/Verrou"), true));
+    ASSERT_TRUE(testing::setImmutable(onVolume("archive/Verrou"), true));
     const auto refused = moveToTrash(opened(onVolume("archive/Verrou")), "f.txt", onVolume("archive/Verrou/f.txt"));
-    EXPECT_TRUE(setImmutable(onVolume("archive/Verrou"), false));
+    EXPECT_TRUE(testing::setImmutable(onVolume("archive/Verrou"), false));
     EXPECT_EQ(outcomeText(refused), "failed: " + systemError(EPERM).reason);
     EXPECT_EQ(readFileBytes(onVolume("archive/Verrou/f.txt")), "f");
     EXPECT_EQ(namesIn(onVolume(".Trash-0")), (std::vector<std::string>{"files/", "info/"}));

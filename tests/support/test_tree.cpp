@@ -12,7 +12,9 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <linux/fs.h>
 #include <stdexcept>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -201,6 +203,18 @@ Names namesIn(const std::string& folder)
     for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+bool setImmutable(const std::string& folder, bool immutable)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = immutable ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
 }
 
 void setMode(const std::string& path, unsigned mode)

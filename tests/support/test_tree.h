@@ -56,6 +56,8 @@ using Names = std::vector<std::string>;
 // The names in a folder, sorted.
 Names namesIn(const std::string& folder);
 void setMode(const std::string& path, unsigned mode);
+// Sets or clears the immutable flag of a folder, as `chattr +i` does; false when refused.
+bool setImmutable(const std::string& folder, bool immutable);
 
 // A file's entry in a task list: "path *-* size *-* date".
 std::string fileEntry(const std::string& path, std::int64_t size, std::int64_t mtime = kTestTime);
