@@ -291,19 +291,19 @@ private:
             const auto fingerprint = in_.fingerprints.added.find(entry.sourcePath);
             if (fingerprint == in_.fingerprints.added.end()) continue;
             const auto candidates = deletedByFingerprint.find(fingerprint->second);
-            if (candidates == deletedByFingerprint.end()) continue;
-            const std::size_t sourceLine = addedFolderLines_.at(entry.destPath);
+            const auto sourceLine = addedFolderLines_.find(entry.destPath);
+            if (candidates == deletedByFingerprint.end() || sourceLine == addedFolderLines_.end()) continue;
             for (const std::string& oldPath : rankedFolders(candidates->second, entry.destPath, taken)) {
                 const auto destLine = destLines.find(oldPath);
                 if (destLine == destLines.end()) continue;
                 ProvenFolderMove folder{oldPath, {}};
                 std::vector<ProvenInside> files;
-                if (!proveFolder(sourceLine, destLine->second, entry.destPath, files)) continue;
+                if (!proveFolder(sourceLine->second, destLine->second, entry.destPath, files)) continue;
                 for (const ProvenInside& inside : files) {
                     takeMove(inside.added, inside.deleted, inside.proof);
                     folder.files.push_back(inside.added.destPath);
                 }
-                markMovedLines(sourceLine);
+                markMovedLines(sourceLine->second);
                 moved.add(entry.destPath);
                 taken.add(oldPath);
                 plan_.folders.emplace(entry.destPath, std::move(folder));
@@ -318,7 +318,7 @@ private:
         const std::string name = platform::lastComponent(platform::withoutTrailingSeparator(newPath));
         std::vector<std::string> ranked;
         for (const std::string& path : candidates) {
-            if (taken.contains(path)) continue;
+            if (taken.contains(path + "/")) continue;  // the folder itself, or one above it, is taken
             if (platform::lastComponent(platform::withoutTrailingSeparator(path)) == name) {
                 ranked.insert(ranked.begin(), path);
             } else {
