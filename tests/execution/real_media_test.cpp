@@ -291,6 +291,26 @@ TEST_P(RealMedia, AFolderRenamedAfterAMirrorIsProvenByTheRecordAndRenamedOnTheKe
     }
 }
 
+// The key as the source: its driver keeps no inode from one mount to the next, so the record is never
+// trusted there and the bytes prove the move.
+TEST_P(RealMedia, AFileRenamedOnTheKeyAsSourceIsProvenByItsBytes)
+{
+    m.tree.makeFile(onKey("Notes/brouillon.txt"), std::string(5000, 'n'), kTestTime - 2);
+    m.compare(1, 1);
+    m.execute();
+    const ino_t copied = inodeOf(m.work + "/Notes/brouillon.txt");
+    std::filesystem::rename(m.archive + "/Notes/brouillon.txt", m.archive + "/Notes/rapport.txt");
+
+    m.compare(1, 1);
+    const execution::MovePlan& plan = m.run.provenMoves();
+    ASSERT_EQ(plan.files.size(), 1u);
+    EXPECT_EQ(plan.files.begin()->second.proof, execution::MoveProof::Bytes);
+    m.execute();
+    EXPECT_EQ(inodeOf(m.work + "/Notes/rapport.txt"), copied);
+    EXPECT_EQ(m.messages(), kReportOk + std::string(kReportOk));
+    EXPECT_EQ(withoutModes(readTree(m.work, FolderTimes::Left)), withoutModes(readTree(m.archive, FolderTimes::Left)));
+}
+
 TEST_P(RealMedia, AKeyMirroredUnderOneUtcOffsetAndReadUnderAnotherNeedsNoCopy)
 {
     m.tree.makeFile("work/hiver.txt", "écrit en hiver", kTestTime + 61);
