@@ -221,7 +221,9 @@ std::vector<std::string> listedByFileManager(const std::string& home)
     std::vector<std::string> paths;
     std::istringstream lines(run.out);
     for (std::string line; std::getline(lines, line);) {
-        paths.push_back(withoutEscapes(line.substr(line.find('\t') + 1)));
+        // Trashes of other volumes mounted meanwhile, by tests running beside this one, are not ours.
+        std::string path = withoutEscapes(line.substr(line.find('\t') + 1));
+        if (path.starts_with(home + "/")) paths.push_back(std::move(path));
     }
     std::sort(paths.begin(), paths.end());
     if (run.exitCode != 0) paths.push_back("gio failed: " + run.err);
