@@ -5,7 +5,10 @@
 #include "platform/state_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <filesystem>
 #include <system_error>
 
@@ -63,6 +66,23 @@ void removeOldest(const std::vector<std::string>& reports, std::size_t kept)
     }
 }
 
+// A report is read in the desktop's text viewer: UTF-8 with LF, whatever a path holds. It is a new
+// file, made without following a link.
+platform::MaybeError writeReportFile(const std::string& path, const std::vector<std::string>& lines)
+{
+    if (auto error = platform::prepareStateFile(path)) return error;
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return platform::systemError(errno);
+    const bool whole = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    const int writeError = errno;
+    ::close(fd);
+    if (whole) return std::nullopt;
+    std::remove(path.c_str());
+    return platform::systemError(writeError ? writeError : EIO);
+}
+
 }  // namespace
 
 std::string reportFolder()
@@ -85,7 +105,7 @@ platform::Result<std::string> writeRunReport(const std::string& profileKey, cons
     std::vector<std::string> lines{"Le " + platform::shortDateText(time) + " à " + platform::longTimeText(time),
                                    "Exécution du " + windowTitle + " : " + outcome};
     for (const EntryFailure& failure : failures) lines.push_back(reportLine(failure));
-    if (auto error = platform::writeStateFile(path, lines)) return platform::Result<std::string>::failure(*error);
+    if (auto error = writeReportFile(path, lines)) return platform::Result<std::string>::failure(*error);
     removeOldest(before, kReportsKept - 1);
     return {path, std::nullopt};
 }

@@ -108,6 +108,7 @@ std::optional<std::string> readUserUnit(const std::string& name)
 
 MaybeError installUserUnits(const std::vector<UnitFile>& units, const std::string& enabled, bool startNow)
 {
+    if (!userManagerRuns()) return SystemError{ENOTCONN, "le gestionnaire systemd de l'utilisateur ne fonctionne pas"};
     const std::string folder = userUnitFolder();
     std::error_code made;
     std::filesystem::create_directories(folder, made);

@@ -103,6 +103,14 @@ std::string asOrdinaryUser(TempFolder& tree, const std::function<std::string()>&
     return inChild([&] { return becomeNobody() ? body() : std::string("could not become nobody"); });
 }
 
+std::string withoutReportLine(const std::string& err)
+{
+    const std::string start = "Rapport : ";
+    const auto line = err.starts_with(start) ? 0 : err.rfind("\n" + start);
+    if (line == std::string::npos || !err.ends_with(".txt\n")) return err;
+    return err.substr(0, line == 0 ? 0 : line + 1);
+}
+
 std::string tool(const std::string& name, const std::vector<std::string>& arguments)
 {
     const ProgramRun run = runProgram("/usr/bin/" + name, arguments, "/");

@@ -31,6 +31,10 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
                       const std::string& workingDirectory,
                       const std::vector<std::pair<std::string, std::string>>& environment = {});
 
+// Standard error of an unattended run without the line naming its report ("Rapport : …"), for the
+// tests of what else it says; the tests of reports check that line themselves.
+std::string withoutReportLine(const std::string& err);
+
 // What a tool of the system (/usr/bin/NAME) prints, or why it failed.
 std::string tool(const std::string& name, const std::vector<std::string>& arguments);
 
