@@ -1,5 +1,8 @@
 #include "profiles/planned_runs.h"
 
+#include "platform/paths.h"
+#include "platform/volumes.h"
+
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -136,6 +139,24 @@ Plan planOfCalendar(const std::string& expression)
 }
 
 }  // namespace
+
+std::string profileFileFolder(const std::string& profileFilePath)
+{
+    const std::string path = profileFilePath.starts_with(platform::kSeparator)
+                                 ? profileFilePath
+                                 : platform::joinPath(platform::currentDirectory(), profileFilePath);
+    return platform::parentFolder(path);
+}
+
+std::string profileVolume(const std::string& work, const std::string& archive, const std::string& profileFolder)
+{
+    const std::string own = platform::topFolderOf(profileFolder);
+    for (const std::string* folder : {&archive, &work}) {
+        const std::string top = platform::topFolderOf(*folder);
+        if (top != std::string(1, platform::kSeparator) && top != own) return top;
+    }
+    return {};
+}
 
 std::string profileKey(const std::string& profileName, const std::string& profileFolder)
 {

@@ -30,6 +30,12 @@ struct PlannedProfile {
     std::string program;
 };
 
+// The folder of the profile file, the working folder of its planned runs.
+std::string profileFileFolder(const std::string& profileFilePath);
+// The folder where the volume of a profile is mounted: that of its archive, else of its work
+// folder, when it is not the volume of the profile file itself; empty when there is none.
+std::string profileVolume(const std::string& work, const std::string& archive, const std::string& profileFolder);
+
 // The name shared by a profile's units and reports: the profile's name escaped for systemd and a
 // short hash of its folder, so that two profile files never share one.
 std::string profileKey(const std::string& profileName, const std::string& profileFolder);

@@ -156,8 +156,7 @@ public:
         for (int tries = 0; tries < 50 && !std::filesystem::exists(socket); ++tries) {
             int status = 0;
             if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                why_ = "systemd --user ended at once with status " + std::to_string(WEXITSTATUS(status)) +
-                       " (no user manager can run here, e.g. without systemd as the first process)";
+                why_ = "systemd --user ended at once with status " + std::to_string(WEXITSTATUS(status));
                 pid_ = -1;
                 return;
             }
@@ -184,6 +183,11 @@ private:
 TEST_F(PlannedRuns, APlanIsEnabledAndRemovedAgainstAUserManager)
 {
     if (::access("/usr/lib/systemd/systemd", X_OK) != 0) GTEST_SKIP() << "systemd is not installed";
+    // systemd --user refuses to start on a system that systemd did not boot, as in most containers.
+    if (!std::filesystem::exists("/run/systemd/system")) {
+        GTEST_SKIP() << "no user manager can run here: the system was not booted with systemd (/run/systemd/system "
+                        "is missing)";
+    }
     const UserManager manager(home.path("run"));
     if (!manager.whyNot().empty()) GTEST_SKIP() << manager.whyNot();
     const std::string key = profileKey(kOddName, profile.folder);
