@@ -29,9 +29,14 @@ std::string reportName(const std::string& profileKey, std::int64_t time, unsigne
 
 bool isReportOf(const std::string& name, const std::string& profileKey)
 {
-    const std::size_t length = profileKey.size() + 1 + kTimeWidth + 1 + kSequenceWidth + kExtension.size();
-    return name.size() == length && name.starts_with(profileKey + "_") && name.ends_with(kExtension) &&
-           name[profileKey.size() + 1 + kTimeWidth] == '_';
+    const std::size_t sequence = profileKey.size() + 1 + kTimeWidth + 1;
+    if (name.size() != sequence + kSequenceWidth + kExtension.size() || !name.starts_with(profileKey + "_") ||
+        !name.ends_with(kExtension) || name[sequence - 1] != '_') {
+        return false;
+    }
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(sequence),
+                       name.begin() + static_cast<std::ptrdiff_t>(sequence + kSequenceWidth),
+                       [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // The profile's reports, oldest first: their names sort as their times and sequences do.

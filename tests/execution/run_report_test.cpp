@@ -71,12 +71,15 @@ TEST_F(RunReport, TenThousandReportsLeaveTheLastThirtyOfTheProfileAndNoneOfAnoth
     }
     state.makeFile("velmorane/rapports/" + reportName("Bureau-0123abcd", kRunTime - kDay * 20'000), "autre profil");
     state.makeFile("velmorane/rapports/notes.txt", "à garder");
+    const std::string notAReport = "Maison-0123abcd_" + platform::isoDateText(kRunTime) + "_copie1.txt";
+    state.makeFile("velmorane/rapports/" + notAReport, "pas un rapport");
     const auto last = writeRunReport("Maison-0123abcd", "Profil Maison", "1 erreur(s)", {}, kRunTime);
     ASSERT_TRUE(last.ok());
     Names expected{reportName("Bureau-0123abcd", kRunTime - kDay * 20'000)};
     for (int day = static_cast<int>(kReportsKept) - 1; day >= 0; --day) {
         expected.push_back(reportName("Maison-0123abcd", kRunTime - kDay * day));
     }
+    expected.push_back(notAReport);
     expected.push_back("notes.txt");
     EXPECT_EQ(namesIn(folder), expected);
     EXPECT_EQ(lastRunReport("Maison-0123abcd"), last.value);
