@@ -97,7 +97,8 @@ std::string serviceText(const PlannedProfile& profile, const Plan& plan)
 {
     const bool onMount = plan.kind == PlanKind::VolumeAppears;
     std::string text = "[Unit]\nDescription=" + withoutSpecifiers("Velmorane : profil " + profile.name) + "\n";
-    if (onMount) text += "After=" + plan.mountUnit + "\n";
+    // Bound to the mount: the key's mount going away stops the run between two files, as interrupted.
+    if (onMount) text += "BindsTo=" + plan.mountUnit + "\nAfter=" + plan.mountUnit + "\n";
     // Without a display the run asks nobody: a refused or failed run is told by its notice.
     text += "\n[Service]\nType=oneshot\nWorkingDirectory=" + withoutSpecifiers(profile.folder) +
             "\nUnsetEnvironment=DISPLAY WAYLAND_DISPLAY\nExecStart=" + unitWord(profile.program) + " " +

@@ -3,6 +3,7 @@
 #include "execution/journal.h"
 #include "platform/date_text.h"
 #include "platform/headless_dialogs.h"
+#include "platform/termination_requests.h"
 #include "profiles/profile_run.h"
 #include "profiles/unattended_outcome.h"
 
@@ -32,7 +33,7 @@ int runUnattended(const CommandWords& words, std::ostream& err)
     }
     execution::MirrorRun& run = found->run;
     platform::NullProgress progress;
-    platform::NullEventPump pump;
+    platform::TerminationRequests pump;
     NoCounters counters;
     std::vector<execution::EntryFailure> failures;
     const execution::FailureQuestion ask = [&](const execution::EntryFailure& failure) {

@@ -8,7 +8,12 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 #include <filesystem>
 #include <regex>
@@ -160,6 +165,48 @@ TEST_F(UnattendedOutcome, NoBusOrADaemonThatNeverAnswersChangesNothingOfTheRun)
     const std::string lines = std::string(kDate) + "\r\n\tExécution du Profil L'été \"2026\" / clé : 2 erreur\\(s\\)\r\n";
     EXPECT_TRUE(std::regex_match(journal(), std::regex(lines + lines + lines))) << journal();
     EXPECT_EQ(reports().size(), 3u);
+}
+
+// `systemctl --user stop`, or the mount of a plug-in plan going away, ends the service with SIGTERM:
+// the run stops between two files and says so as an interrupted run.
+TEST(UnattendedRunEnded, ASignalToEndMakesAnInterruptedRunThatIsNoticed)
+{
+    if (const std::string why = PrivateSessionBus::whyNotAvailable(); !why.empty()) GTEST_SKIP() << why;
+    TempFolder home;
+    TempFolder tree;
+    for (int file = 0; file < 20'000; ++file) tree.makeFile("travail/" + std::to_string(file % 100) + "/" + std::to_string(file), "x");
+    tree.makeFolder("archive");
+    tree.makeFile("ArchProfils.vlr", " 1 \r\n" + profileRecord("Long", tree.path("travail"), tree.path("archive")));
+    PrivateSessionBus bus;
+    const NotificationServer daemon(bus.address(), NotificationServer::Answers::Yes);
+
+    const pid_t run = ::fork();
+    if (run == 0) {
+        ::setenv("XDG_STATE_HOME", home.path("state").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", home.path("data").c_str(), 1);
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().c_str(), 1);
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) ::unsetenv(name);
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        ::dup2(quiet, STDERR_FILENO);
+        if (::chdir(tree.root().c_str()) == 0) ::execl(VELMORANE_BINARY, VELMORANE_BINARY, "Long", "X", nullptr);
+        ::_exit(127);
+    }
+    // Once the execution has begun: some folders are already in the archive.
+    for (int tries = 0; tries < 600 && namesIn(tree.path("archive")).size() < 3; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ::kill(run, SIGTERM);
+    int status = 0;
+    ::waitpid(run, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal rather than between two files";
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const std::string journal = readFileBytes(tree.path("ArchJournal.vlr"));
+    EXPECT_TRUE(std::regex_match(journal, std::regex(std::string(kDate) + "\r\n\tExécution du Profil Long : Interrompue \\([0-9]+ fichier\\(s\\) traité\\(s\\)\\)\r\n")))
+        << journal;
+    const auto notices = daemon.notices();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].title, "Velmorane : profil Long");
+    EXPECT_TRUE(notices[0].body.starts_with("Interrompue (")) << notices[0].body;
 }
 
 }  // namespace

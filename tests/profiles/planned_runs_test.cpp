@@ -59,6 +59,11 @@ TEST_F(PlannedRuns, TheUnitsOfEachKindPassSystemdsChecksAndSayWhatTheyRun)
         ASSERT_TRUE(units.ok());
         std::vector<std::string> arguments{"--user", "verify"};
         for (const auto& unit : units.value) arguments.push_back(home.makeFile("verify/" + unit.name, unit.text));
+        // The mount unit that systemd makes of the key while it is mounted.
+        if (plan.kind == PlanKind::VolumeAppears) {
+            arguments.push_back(home.makeFile("verify/" + plan.mountUnit,
+                                              "[Mount]\nWhat=/dev/disk/by-label/CLE\nWhere=/media/ana/MA CLÉ\n"));
+        }
         const ProgramRun verified = runProgram("/usr/bin/systemd-analyze", arguments, home.root(),
                                                {{"XDG_RUNTIME_DIR", home.path("run")}});
         EXPECT_EQ(std::make_tuple(verified.exitCode, verified.err), std::make_tuple(0, std::string())) << planText(plan);
@@ -87,7 +92,8 @@ TEST_F(PlannedRuns, TheUnitsOfEachKindPassSystemdsChecksAndSayWhatTheyRun)
               "OnCalendar=Mon *-*-* 18:00:00\nPersistent=true\nUnit=velmorane-" + key + ".service\n\n"
               "[Install]\nWantedBy=timers.target\n");
     const auto mounted = planUnits(profile, everyKind()[3]);
-    EXPECT_NE(mounted.value[0].text.find("After=media-ana-MA\\x20CL\\xc3\\x89.mount\n"), std::string::npos);
+    EXPECT_NE(mounted.value[0].text.find("BindsTo=media-ana-MA\\x20CL\\xc3\\x89.mount\nAfter=media-ana-MA\\x20CL\\xc3\\x89.mount\n"),
+              std::string::npos);
     EXPECT_TRUE(mounted.value[0].text.ends_with("[Install]\nWantedBy=media-ana-MA\\x20CL\\xc3\\x89.mount\n"));
 }
 

@@ -83,7 +83,10 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
         [&](int out, int err) {
             ::dup2(out, STDOUT_FILENO);
             ::dup2(err, STDERR_FILENO);
-            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) ::unsetenv(name);
+            // Nor the tester's session bus: a refused run would show its notice on the tester's desktop.
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "DBUS_SESSION_BUS_ADDRESS"}) {
+                ::unsetenv(name);
+            }
             for (const auto& [name, value] : environment) ::setenv(name.c_str(), value.c_str(), 1);
             std::vector<char*> argv{const_cast<char*>(program.c_str())};
             for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));

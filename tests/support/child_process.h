@@ -25,7 +25,7 @@ struct ProgramRun {
 };
 
 // Starts a program in a working directory as on a machine without display (neither DISPLAY nor
-// WAYLAND_DISPLAY, and no QT_QPA_PLATFORM chosen for it) but for the variables given, waits for it
+// WAYLAND_DISPLAY, no QT_QPA_PLATFORM chosen for it, no session bus) but for the variables given, waits for it
 // and collects both its output streams.
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& workingDirectory,
