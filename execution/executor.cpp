@@ -392,11 +392,19 @@ ExecutionReport executeTasks(TaskLists& lists, const ExecutionSettings& settings
     return Execution(lists, settings, ask, counters, pump).run();
 }
 
+std::string failureReasonText(const EntryFailure& failure)
+{
+    return "Erreur : " + std::to_string(failure.error.number) + " - " + failure.error.reason;
+}
+
+std::string failureFilesText(const EntryFailure& failure)
+{
+    return "Sur le fichier : " + failure.currentFile + " ou " + failure.target;
+}
+
 platform::Message failureQuestion(const EntryFailure& failure)
 {
-    const std::string text = "Erreur : " + std::to_string(failure.error.number) + " - " + failure.error.reason +
-                             "\r\nSur le fichier : " + failure.currentFile + " ou " + failure.target +
-                             "\r\nFaut-il continuer ?";
+    const std::string text = failureReasonText(failure) + "\r\n" + failureFilesText(failure) + "\r\nFaut-il continuer ?";
     return platform::question(text, "Erreur grave", platform::Icon::Critical);
 }
 

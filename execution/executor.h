@@ -86,8 +86,10 @@ struct ExecutionReport {
 ExecutionReport executeTasks(TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask,
                              CounterSink& counters, platform::EventPump& pump);
 
-// The "Erreur grave" question of a failure.
+// The "Erreur grave" question of a failure: its reason, then the files it concerns.
 platform::Message failureQuestion(const EntryFailure& failure);
+std::string failureReasonText(const EntryFailure& failure);
+std::string failureFilesText(const EntryFailure& failure);
 
 // What the trashes did, one line each, for the end of the report and standard error: the volumes
 // where no trash could be used, then the room made in them.

@@ -7,17 +7,29 @@ namespace velmorane::execution {
 
 namespace {
 
+std::string profileLineStart(const std::string& windowTitle)
+{
+    return "\tExécution du " + windowTitle + " : ";
+}
+
 std::vector<std::string> entryLines(const std::string& windowTitle, const std::string& outcome, std::int64_t time)
 {
     return {"Le " + platform::shortDateText(time) + " à " + platform::longTimeText(time),
-            "\tExécution du " + windowTitle + " : " + outcome};
+            profileLineStart(windowTitle) + outcome};
 }
 
 }  // namespace
 
 std::vector<std::string> journalLines(const std::string& windowTitle, int failures, std::int64_t time)
 {
-    return entryLines(windowTitle, failures == 0 ? "OK" : std::to_string(failures) + " erreur(s)", time);
+    return entryLines(windowTitle, failures == 0 ? kGoodOutcome : std::to_string(failures) + " erreur(s)", time);
+}
+
+std::string journalOutcome(const std::vector<std::string>& lines, const std::string& windowTitle)
+{
+    const std::string start = profileLineStart(windowTitle);
+    if (lines.size() < 2 || !lines[1].starts_with(start)) return {};
+    return lines[1].substr(start.size());
 }
 
 std::vector<std::string> notExecutedLines(const std::string& windowTitle, const std::string& message,

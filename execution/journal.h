@@ -21,6 +21,10 @@ std::vector<std::string> notExecutedLines(const std::string& windowTitle, const 
 // The lines of an unattended execution the user stopped: " : Interrompue (N fichier(s) traité(s))".
 std::vector<std::string> interruptedLines(const std::string& windowTitle, std::size_t entriesDone, std::int64_t time);
 
+// What the second line says after the profile: "OK", "3 erreur(s)", "Non exécuté (…)", "Interrompue (…)".
+std::string journalOutcome(const std::vector<std::string>& lines, const std::string& windowTitle);
+inline constexpr const char* kGoodOutcome = "OK";
+
 platform::MaybeError writeJournalEntry(const std::string& path, const std::string& windowTitle, int failures,
                                        std::int64_t time);
 platform::MaybeError writeJournalLines(const std::string& path, const std::vector<std::string>& lines);

@@ -10,8 +10,6 @@
 #include <unistd.h>
 
 namespace velmorane::platform {
-namespace {
-
 std::string homeFolder()
 {
     const char* home = std::getenv("HOME");
@@ -19,6 +17,8 @@ std::string homeFolder()
     const passwd* user = ::getpwuid(::geteuid());
     return user && user->pw_dir ? user->pw_dir : std::string(1, kSeparator);
 }
+
+namespace {
 
 // A plain file of the user's own (or of nobody yet): what may be read and replaced.
 MaybeError untrusted(const std::string& path)

@@ -8,6 +8,9 @@
 
 namespace velmorane::platform {
 
+// $HOME, or the user's home folder in the password database when it is unset.
+std::string homeFolder();
+
 // The folder where the program keeps what it remembers between runs: $XDG_STATE_HOME/velmorane,
 // or ~/.local/state/velmorane when that variable is unset or not an absolute path.
 std::string stateFolder();

@@ -3,6 +3,7 @@
 #include "platform/letter_case.h"
 #include "platform/spaces.h"
 #include "platform/text_encoding.h"
+#include "profiles/planned_runs.h"
 
 #include <optional>
 
@@ -88,7 +89,14 @@ bool deleteProfile(SharedState& state, int number, platform::Dialogs& dialogs)
         if (number == 0) return true;
     }
     auto& profiles = state.tabProfils.profiles;
+    const std::string name = state.tabProfils.at(number).name();
     profiles.erase(profiles.begin() + (number - 1));
+    // A planned run of a profile that is gone would only ever be refused.
+    if (const auto error = removePlan(name, profileFileFolder(state.profileFilePath))) {
+        dialogs.show(platform::stopMessage("Impossible de retirer la planification du Profil " + name + "\r\n" +
+                                               error->reason,
+                                           "Attention"));
+    }
     if (state.profActif == number) {
         state.profActif = -1;
     } else if (state.profActif > number) {

@@ -12,6 +12,7 @@ namespace velmorane::profiles {
 // unattended run start it, and the window caption its journal entry names.
 struct ProfileRun {
     std::string windowTitle;
+    std::string profileName;  // as the profile file spells it
     execution::MirrorRun run;
 };
 

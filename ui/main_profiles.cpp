@@ -1,9 +1,16 @@
 #include "engine/validation.h"
 #include "execution/file_edit.h"
+#include "execution/run_report.h"
+#include "platform/systemd_units.h"
+#include "profiles/planned_runs.h"
 #include "profiles/profile_editing.h"
 #include "profiles/profile_ordering.h"
 #include "ui/main_window.h"
+#include "ui/plan_dialog.h"
 #include "ui/profile_window.h"
+#include "ui/report_viewer.h"
+
+#include <QCoreApplication>
 
 namespace velmorane::ui {
 
@@ -49,6 +56,39 @@ void Main::TriProf_Click()
     loadProfileMenu();
     chkProfil(state_.profActif);
     refreshBrowsing();
+}
+
+void Main::Planifier_Click()
+{
+    if (state_.profActif < 1 || state_.profActif > state_.tabProfils.nbProfils()) {
+        dialogs_.show({"Aucun Profil choisi"});
+        return;
+    }
+    const profiles::Profile& profile = state_.tabProfils.at(state_.profActif);
+    const std::string folder = profiles::profileFileFolder(state_.profileFilePath);
+    const profiles::PlannedProfile planned{profile.name(), folder,
+                                           QCoreApplication::applicationFilePath().toStdString()};
+    PlanDialog dialog(planned, profiles::readPlan(profile.name(), folder),
+                      profiles::profileVolume(profile.fields[1], profile.fields[2], folder),
+                      platform::userManagerRuns(), dialogs_, this);
+    dialog.exec();
+}
+
+void Main::Rapport_Click()
+{
+    if (state_.profActif < 1 || state_.profActif > state_.tabProfils.nbProfils()) {
+        dialogs_.show({"Aucun Profil choisi"});
+        return;
+    }
+    const std::string name = state_.tabProfils.at(state_.profActif).name();
+    const auto report =
+        execution::lastRunReport(profiles::profileKey(name, profiles::profileFileFolder(state_.profileFilePath)));
+    if (!report) {
+        dialogs_.show({"Aucun rapport pour le Profil " + name});
+        return;
+    }
+    ReportViewer viewer(name, *report, this);
+    viewer.exec();
 }
 
 void Main::Edite_Click(int index)

@@ -298,6 +298,8 @@ void Main::buildMenus()
     ProfNouv = menuItem(menProf, "ProfNouv", "&Ajouter");
     Efface = menuItem(menProf, "Efface", "&Supprimer");
     TriProf = menuItem(menProf, "TriProf", "&Ordonner");
+    Planifier = menuItem(menProf, "Planifier", "&Planifier…");
+    Rapport = menuItem(menProf, "Rapport", "Dernier &rapport…");
     newProf.push_back(menProf->addSeparator());
     newProf[0]->setObjectName(QStringLiteral("newProf(0)"));
 
@@ -377,6 +379,8 @@ void Main::connectHandlers()
     connect(ProfNouv, &QAction::triggered, this, &Main::ProfNouv_Click);
     connect(Efface, &QAction::triggered, this, &Main::Efface_Click);
     connect(TriProf, &QAction::triggered, this, &Main::TriProf_Click);
+    connect(Planifier, &QAction::triggered, this, &Main::Planifier_Click);
+    connect(Rapport, &QAction::triggered, this, &Main::Rapport_Click);
     connect(Edite[0], &QAction::triggered, this, [this] { Edite_Click(0); });
     connect(Edite[1], &QAction::triggered, this, [this] { Edite_Click(1); });
     connect(Fichier, &QListView::clicked, this, &Main::Fichier_Click);

@@ -101,6 +101,9 @@ public:
     void ProfNouv_Click();
     void Efface_Click();
     void TriProf_Click();
+    // The chosen profile's plan, and its last report.
+    void Planifier_Click();
+    void Rapport_Click();
     void Edite_Click(int index);
     void Fichier_Click();
 
@@ -177,6 +180,8 @@ public:
     QAction* ProfNouv = nullptr;
     QAction* Efface = nullptr;
     QAction* TriProf = nullptr;
+    QAction* Planifier = nullptr;
+    QAction* Rapport = nullptr;
     std::vector<QAction*> newProf;
     QMenu* menEdit = nullptr;
     std::array<QAction*, 2> Edite{};

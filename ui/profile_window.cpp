@@ -1,5 +1,6 @@
 #include "ui/profile_window.h"
 
+#include "profiles/planned_runs.h"
 #include "profiles/profile_editing.h"
 #include "ui/cut_text.h"
 #include "ui/form_builders.h"
@@ -76,6 +77,10 @@ void Profil::buildControls()
     affAct = heading(this, "affAct", "Type d'Action", {60, 2505, 1245, 240});
     infAct = value(this, "infAct", kActPlaceholder, {60, 2765, 1035, 255});
     affFich = heading(this, "affFich", "Nom du Profil", {4300, 810, 1200, 240});
+    // Between the details and the list, where neither mode puts anything.
+    infPlan = plainLabel(this, "infPlan", {}, {2685, 2205, 1560, 800}, kValueBlue, false);
+    infPlan->setWordWrap(true);
+    infPlan->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     infProf = new QLineEdit(QStringLiteral("Nom du profil"), this);
     infProf->setObjectName(QStringLiteral("infProf"));
@@ -146,6 +151,8 @@ void Profil::listProf_Click(int row)
     const profiles::Profile& profile = state_.tabProfils.at(numProfil_);
     nomProfil_ = profile.name();
     showSettings(profile.fields[1], profile.fields[2], profile.fields[4], profile.fields[6]);
+    const std::string folder = profiles::profileFileFolder(state_.profileFilePath);
+    infPlan->setText(qt(profiles::planText(profiles::readPlan(nomProfil_, folder))));
 }
 
 void Profil::forgetChoice()
@@ -153,6 +160,7 @@ void Profil::forgetChoice()
     numProfil_ = 0;
     nomProfil_.clear();
     showSettings(kSourcePlaceholder, kButPlaceholder, kSensPlaceholder, kActPlaceholder);
+    infPlan->clear();
 }
 
 void Profil::Exec_Click()

@@ -40,6 +40,7 @@ public:
     QLabel* affAct = nullptr;
     QLabel* infAct = nullptr;
     QLabel* affFich = nullptr;
+    QLabel* infPlan = nullptr;  // the chosen profile's plan
     QLineEdit* infProf = nullptr;
     QListWidget* listProf = nullptr;
 

@@ -187,7 +187,7 @@ TEST_F(ManualPage, RendersWithoutWarningsInItsSections)
     std::vector<std::string> headings;
     std::copy_if(page.begin() + 1, page.end() - 1, std::back_inserter(headings), isHeading);
     EXPECT_EQ(headings, (std::vector<std::string>{"NOM", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "SANS AFFICHAGE",
-                                                  "DOSSIERS REFUSÉS", "CORBEILLE", "FICHIERS", "FILTRES",
+                                                  "DOSSIERS REFUSÉS", "CORBEILLE", "PLANIFICATION", "FICHIERS", "FILTRES",
                                                   "CODE DE RETOUR", "ENVIRONNEMENT", "EXEMPLES", "VOIR AUSSI"}));
 }
 

@@ -25,11 +25,15 @@ struct ProgramRun {
 };
 
 // Starts a program in a working directory as on a machine without display (neither DISPLAY nor
-// WAYLAND_DISPLAY, and no QT_QPA_PLATFORM chosen for it) but for the variables given, waits for it
+// WAYLAND_DISPLAY, no QT_QPA_PLATFORM chosen for it, no session bus) but for the variables given, waits for it
 // and collects both its output streams.
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& workingDirectory,
                       const std::vector<std::pair<std::string, std::string>>& environment = {});
+
+// Standard error of an unattended run without the line naming its report ("Rapport : …"), for the
+// tests of what else it says; the tests of reports check that line themselves.
+std::string withoutReportLine(const std::string& err);
 
 // What a tool of the system (/usr/bin/NAME) prints, or why it failed.
 std::string tool(const std::string& name, const std::vector<std::string>& arguments);
