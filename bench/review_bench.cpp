@@ -3,7 +3,7 @@
 //   review_bench [FOLDER]   (default /tmp/velmorane-review-bench; the trees are kept for next time)
 // Prints the comparison's own time beside it, and the whole "Exécuter" for reference; best and
 // median of 5 rounds, offscreen.
-#include "execution/mirror_run.h"
+#include "execution/run_driver.h"
 #include "tests/support/scripted_dialogs.h"
 #include "profiles/shared_state.h"
 #include "ui/main_window.h"
@@ -97,11 +97,9 @@ int main(int argc, char** argv)
         ui::Main main(state, dialogs);
         main.show();
         QCoreApplication::processEvents();
-        platform::NullProgress progress;
-        platform::NullEventPump pump;
         execution::MirrorRun run(state.settings, {});
-        run.prepare();
-        compare.push_back(timed([&] { run.compare(progress, pump); }));
+        execution::RunObserver nobody;
+        compare.push_back(timed([&] { (void)execution::RunDriver(run, nobody).compare(); }));
         differences = run.lists().fichAjout().count() + run.lists().fichModif().count() + run.lists().fichSuppr().count();
         // The window takes the lists as the run leaves them, lays out the review and paints it.
         main.Environ(3);

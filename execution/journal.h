@@ -21,8 +21,8 @@ std::vector<std::string> notExecutedLines(const std::string& windowTitle, const 
 // The lines of an unattended execution the user stopped: " : Interrompue (N fichier(s) traité(s))".
 std::vector<std::string> interruptedLines(const std::string& windowTitle, std::size_t entriesDone, std::int64_t time);
 
-platform::MaybeError writeJournalEntry(const std::string& path, const std::string& windowTitle, int failures,
+[[nodiscard]] platform::MaybeError writeJournalEntry(const std::string& path, const std::string& windowTitle, int failures,
                                        std::int64_t time);
-platform::MaybeError writeJournalLines(const std::string& path, const std::vector<std::string>& lines);
+[[nodiscard]] platform::MaybeError writeJournalLines(const std::string& path, const std::vector<std::string>& lines);
 
 }  // namespace velmorane::execution

@@ -14,8 +14,6 @@
 namespace velmorane::execution {
 namespace {
 
-constexpr int kNothingExecuted = 2;
-
 RefusalKind refusalOf(engine::RunOutcome outcome)
 {
     switch (outcome) {
@@ -120,7 +118,7 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
     locks_.reset();
     if (!locks) {
         engine::LockedFolders taken = engine::lockRunFolders(plan_.dosSource, plan_.dosDest);
-        if (!taken.locks) return Refusal{RefusalKind::FolderInUse, std::move(taken.refusal)};
+        if (!taken.locks) return refuse(RefusalKind::FolderInUse, std::move(taken.refusal));
         locks = std::move(taken.locks);
     }
     ExecutionSettings settings{plan_.dosSource,
@@ -183,14 +181,20 @@ std::vector<std::string> MirrorRun::journalLines(const std::string& windowTitle,
 {
     if (refusal_) return notExecutedLines(windowTitle, refusal_->message.text, time);
     if (outcome_ == RunOutcome::Interrupted) return interruptedLines(windowTitle, report_.entriesDone, time);
-    return execution::journalLines(windowTitle, report_.failures, time);
+    return execution::journalLines(windowTitle, failures(), time);
+}
+
+// The failure answered "Non" is a failure too: a stopped execution never reads as OK.
+int MirrorRun::failures() const
+{
+    return report_.failures + (outcome_ == RunOutcome::Stopped ? 1 : 0);
 }
 
 int MirrorRun::exitStatus() const
 {
-    if (outcome_ == RunOutcome::Interrupted) return 1;
-    if (outcome_ != RunOutcome::Executed) return kNothingExecuted;
-    return report_.failures > 0 ? 1 : 0;
+    if (outcome_ == RunOutcome::Interrupted) return kExitWithFailures;
+    if (outcome_ != RunOutcome::Executed && outcome_ != RunOutcome::Stopped) return kExitNothingExecuted;
+    return failures() > 0 ? kExitWithFailures : kExitDone;
 }
 
 }  // namespace velmorane::execution

@@ -17,6 +17,11 @@
 
 namespace velmorane::execution {
 
+// Exit statuses of a run: executed without failure, with failures or interrupted, nothing executed.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitWithFailures = 1;
+inline constexpr int kExitNothingExecuted = 2;
+
 // The filters of a run as the filter file gave them, or why that file cannot be used.
 struct RunFilters {
     std::vector<std::string> patterns;
@@ -105,11 +110,11 @@ public:
 
     // The two journal lines of an unattended run under the window title given ("Profil NAME").
     std::vector<std::string> journalLines(const std::string& windowTitle, std::int64_t time) const;
-    // 0 executed without failure, 1 with failures or interrupted, 2 nothing executed.
     int exitStatus() const;
 
 private:
     std::optional<Refusal> refuse(RefusalKind kind, platform::Message message);
+    int failures() const;
     RecordOwner recordOwner() const;
     void recordEqualFiles(const std::vector<engine::TaskEntry>& changed);
 

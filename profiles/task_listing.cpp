@@ -1,15 +1,25 @@
 #include "profiles/task_listing.h"
 
 #include "execution/review_headings.h"
+#include "execution/run_driver.h"
 #include "platform/headless_dialogs.h"
-#include "platform/progress.h"
 #include "profiles/command_line.h"
 #include "profiles/profile_run.h"
 
 namespace velmorane::profiles {
 namespace {
 
-constexpr int kNotListed = 2;
+constexpr int kNotListed = execution::kExitNothingExecuted;
+
+// Standard error says why the lists could not be made.
+class RefusalPrinter : public execution::RunObserver {
+public:
+    explicit RefusalPrinter(platform::Dialogs& dialogs) : dialogs_(dialogs) {}
+    void refused(const execution::Refusal& refusal) override { dialogs_.show(refusal.message); }
+
+private:
+    platform::Dialogs& dialogs_;
+};
 
 // A control character of a name is written as "\#" and three octal digits, so that one entry
 // stays one line.
@@ -45,16 +55,9 @@ int printTaskLists(const std::string& profileName, std::ostream& out, std::ostre
         err << profileNotFound(profileName) << '\n';
         return kNotListed;
     }
-    execution::MirrorRun& run = found->run;
-    platform::NullProgress progress;
-    platform::NullEventPump pump;
-    auto refusal = run.prepare();
-    if (!refusal) refusal = run.compare(progress, pump);
-    if (refusal) {
-        dialogs.show(refusal->message);
-        return kNotListed;
-    }
-    for (const engine::ListKind kind : engine::kListKinds) printList(out, run.lists()[kind]);
+    RefusalPrinter observer(dialogs);
+    if (execution::RunDriver(found->run, observer).compare()) return kNotListed;
+    for (const engine::ListKind kind : engine::kListKinds) printList(out, found->run.lists()[kind]);
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "profiles/unattended_run.h"
 
 #include "execution/journal.h"
+#include "execution/run_driver.h"
 #include "platform/date_text.h"
 #include "platform/headless_dialogs.h"
 #include "profiles/profile_run.h"
@@ -8,11 +9,24 @@
 namespace velmorane::profiles {
 namespace {
 
-constexpr int kNothingExecuted = 2;
-
-class NoCounters : public execution::CounterSink {
+// Standard error observes the run: its refusal, the failures (answered with the box's default,
+// which goes on) and what the trashes did.
+class ErrorStreamObserver : public execution::RunObserver {
 public:
-    void setCounter(execution::ListKind, const std::string&) override {}
+    ErrorStreamObserver(platform::Dialogs& dialogs, std::ostream& err) : dialogs_(dialogs), err_(err) {}
+    void refused(const execution::Refusal& refusal) override { dialogs_.show(refusal.message); }
+    bool continueAfterFailure(const execution::EntryFailure& failure) override
+    {
+        return dialogs_.show(execution::failureQuestion(failure)) == platform::Answer::Yes;
+    }
+    void executed(const execution::ExecutionReport& report) override
+    {
+        for (const std::string& note : execution::trashNotes(report)) err_ << note << '\n';
+    }
+
+private:
+    platform::Dialogs& dialogs_;
+    std::ostream& err_;
 };
 
 }  // namespace
@@ -23,34 +37,16 @@ int runUnattended(const CommandWords& words, std::ostream& err)
     auto found = profileRun(words.first, dialogs);
     if (!found) {
         err << profileNotFound(words.first) << '\n';
-        execution::writeJournalLines(execution::kJournalFileName,
-                                     execution::notExecutedLines("Profil " + words.first, "Profil introuvable",
-                                                                 platform::currentTime()));
-        return kNothingExecuted;
+        // Nothing was executed whether or not the journal takes the line.
+        (void)execution::writeJournalLines(execution::kJournalFileName,
+                                           execution::notExecutedLines("Profil " + words.first, "Profil introuvable",
+                                                                       platform::currentTime()));
+        return execution::kExitNothingExecuted;
     }
-    execution::MirrorRun& run = found->run;
-    platform::NullProgress progress;
-    platform::NullEventPump pump;
-    NoCounters counters;
-    const execution::FailureQuestion ask = [&](const execution::EntryFailure& failure) {
-        return dialogs.show(execution::failureQuestion(failure)) == platform::Answer::Yes;
-    };
-    auto refusal = run.prepare();
-    if (!refusal) refusal = run.guardVolumeRoot();
-    if (!refusal) refusal = run.compare(progress, pump, engine::LockHolding::KeepInResult);
-    if (!refusal) refusal = run.guardMassChange();
-    if (!refusal) refusal = run.execute({}, ask, counters, pump);
-    if (refusal) dialogs.show(refusal->message);
-    for (const std::string& note : execution::trashNotes(run.report())) err << note << '\n';
-
-    const auto journalError = execution::writeJournalLines(execution::kJournalFileName,
-                                                           run.journalLines(found->windowTitle, platform::currentTime()));
-    if (refusal) return kNothingExecuted;
-    if (journalError) {
-        ask({*journalError, execution::kJournalFileName, {}});
-        return 1;
-    }
-    return run.exitStatus();
+    ErrorStreamObserver observer(dialogs, err);
+    return execution::RunDriver(found->run, observer)
+        .runUnattended(found->windowTitle, execution::kJournalFileName)
+        .exitStatus;
 }
 
 }  // namespace velmorane::profiles

@@ -1,5 +1,6 @@
 #include "ui/application.h"
 
+#include "execution/run_driver.h"
 #include "profiles/command_line.h"
 #include "profiles/shared_state.h"
 #include "profiles/unattended_run.h"
@@ -18,9 +19,6 @@
 
 namespace velmorane::ui {
 namespace {
-
-// Nothing was executed: profile not found, settings refused, source missing or unreadable.
-constexpr int kNothingExecuted = 2;
 
 constexpr const char* kOffscreen = "offscreen";
 
@@ -87,7 +85,8 @@ int runWindows(const profiles::CommandWords& words)
     main.Form_Load(words);
     if (const auto status = main.exitStatus()) return *status;
     main.show();
-    return QApplication::exec();
+    const int closed = QApplication::exec();
+    return main.unattendedStatus().value_or(closed);
 }
 
 }  // namespace
@@ -109,7 +108,7 @@ int runApplication(int argc, char** argv)
         // An unattended run needs no screen: it builds no window and loads no display plugin.
         if (unattended) return profiles::runUnattended(words, std::cerr);
         printNoDisplay("Velmorane a besoin d'un affichage (DISPLAY ou WAYLAND_DISPLAY) pour ouvrir ses fenêtres");
-        return kNothingExecuted;
+        return execution::kExitNothingExecuted;
     }
     qputenv("QT_QPA_PLATFORM", platformsToTry());
     // Qt's notes on the displays it could not open are no business of the error stream.
@@ -121,7 +120,7 @@ int runApplication(int argc, char** argv)
     if (headless) {
         if (unattended) return profiles::runUnattended(words, std::cerr);
         printNoDisplay("impossible d'ouvrir l'affichage " + namedDisplays());
-        return kNothingExecuted;
+        return execution::kExitNothingExecuted;
     }
     qInstallMessageHandler(previousHandler);
     return runWindows(words);

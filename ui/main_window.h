@@ -50,6 +50,9 @@ public:
     void Form_Load(const profiles::CommandWords& words);
     // Set when an unattended execution has ended the program: its exit status.
     std::optional<int> exitStatus() const { return exitStatus_; }
+    // The status of the unattended run asked for, which the program exits with once its windows
+    // are closed when the run left them open.
+    std::optional<int> unattendedStatus() const { return unattendedStatus_; }
 
     void Environ(int mode);
     void affMess();
@@ -189,6 +192,7 @@ protected:
 private:
     class ProgressLabels;
     class CounterLabels;
+    class RunWatch;
 
     void createSinks();
     void buildTopBand(QWidget* form);
@@ -220,12 +224,12 @@ private:
     void storeSelections();
     void pairClicked(execution::CheckBoxPair& pair, const std::array<QCheckBox*, 2>& boxes, int index);
     execution::ExecutionChoice executionChoice() const;
-    execution::FailureQuestion failureQuestion();
-    void executeUnattended();
+    void runUnattended(const std::string& name);
     void stopUnattended();
-    void stopBeforeExecution(const execution::MirrorRun& run);
     void journalProfileNotFound(const std::string& name);
-    execution::VolumeRootQuestion volumeRootQuestion();
+    void showComparing();
+    void showExecuting();
+    void showRefusal(const execution::Refusal& refusal, bool whileComparing);
     bool goOnAnyway(const platform::Message& refusal);
     bool executeRun(const execution::ExecutionChoice& choice);
     // Closing or quitting during an execution: the user is asked, and Oui stops it between two files.
@@ -242,6 +246,7 @@ private:
     QtEventPump pump_;
     std::unique_ptr<ProgressLabels> progress_;
     std::unique_ptr<CounterLabels> counters_;
+    std::unique_ptr<RunWatch> runWatch_;
     std::unique_ptr<Auto> auto_;
     QWidget* form_ = nullptr;
     // The menu commands disabled while running. Each keeps the state the screen states give it
@@ -273,6 +278,7 @@ private:
     // A run or an execution is in progress: the commands that would start another do nothing.
     bool busy_ = false;
     std::optional<int> exitStatus_;
+    std::optional<int> unattendedStatus_;
     bool executing_ = false;
     AfterExecution afterExecution_ = AfterExecution::Stay;
 };
