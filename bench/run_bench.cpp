@@ -193,9 +193,8 @@ void compareWithFind(const std::string& source, const std::string& dest)
 void recordLarge(const std::string& source, const std::string& dest, double runSeconds)
 {
     platform::NullProgress progress;
-    platform::NullEventPump pump;
     const engine::RunPlan plan = engine::planRun({source, dest, 0, 1, {}, {}});
-    const engine::RunResult compared = engine::compareFolders(plan, progress, pump);
+    const engine::RunResult compared = engine::compareFolders(plan, progress);
     if (compared.outcome != engine::RunOutcome::Completed || !compared.trees) std::exit(1);
     const execution::RecordOwner owner{source, dest, {}, {}};
     const std::vector<engine::TaskEntry> changed;

@@ -52,7 +52,7 @@ inline constexpr const char* kDestReadingCaption = "Lecture de la Structure du D
 // name is left out. The result is the same whatever the number of threads and their timing. The
 // progress shows the source caption, then the destination caption once the source is read.
 StructurePair lireDossiers(const std::string& sourceFolder, const std::string& destFolder,
-                           const Exclusions& exclusions, platform::ProgressSink& progress, platform::EventPump& pump,
+                           const Exclusions& exclusions, platform::ProgressSink& progress,
                            unsigned threadCount = kReadingThreads);
 
 }  // namespace velmorane::engine

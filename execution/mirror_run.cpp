@@ -78,13 +78,13 @@ std::optional<Refusal> MirrorRun::guardVolumeRoot(const VolumeRootQuestion& ask)
                   platform::Message{std::move(*message), platform::kApplicationTitle, platform::Icon::Warning});
 }
 
-std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress, platform::EventPump& pump,
+std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress,
                                           engine::LockHolding holding, NoFileCheck noFile)
 {
     // Asked again after a person accepted what a first comparison refused.
     refusal_.reset();
     plan_.sourceWithoutFilesAccepted = noFile == NoFileCheck::Accept;
-    engine::RunResult result = engine::compareFolders(plan_, progress, pump, holding);
+    engine::RunResult result = engine::compareFolders(plan_, progress, holding);
     if (result.outcome != engine::RunOutcome::Completed) {
         return refuse(refusalOf(result.outcome), std::move(result.refusal));
     }
@@ -112,7 +112,7 @@ std::optional<Refusal> MirrorRun::guardMassChange()
 }
 
 std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const FailureQuestion& ask,
-                                          CounterSink& counters, platform::EventPump& pump)
+                                          CounterSink& counters, platform::RunControl& control)
 {
     std::optional<engine::RunLocks> locks = std::move(locks_);
     locks_.reset();
@@ -137,7 +137,7 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
     for (const ListKind kind : {ListKind::Ajout, ListKind::Modif}) {
         changed.insert(changed.end(), lists_[kind].entries().begin(), lists_[kind].entries().end());
     }
-    report_ = executeTasks(lists_, settings, ask, counters, pump);
+    report_ = executeTasks(lists_, settings, ask, counters, control);
     outcome_ = report_.stopped       ? RunOutcome::Stopped
                : report_.interrupted ? RunOutcome::Interrupted
                                      : RunOutcome::Executed;

@@ -86,7 +86,7 @@ public:
     std::optional<Refusal> guardVolumeRoot(const VolumeRootQuestion& ask = {});
     // Locks both folders, reads and compares them. The locks stay held when asked, by a run that
     // executes at once; otherwise the review waits with the folders free.
-    std::optional<Refusal> compare(platform::ProgressSink& progress, platform::EventPump& pump,
+    std::optional<Refusal> compare(platform::ProgressSink& progress,
                                    engine::LockHolding holding = engine::LockHolding::ReleaseAtEnd,
                                    NoFileCheck noFile = NoFileCheck::Refuse);
     // An unattended run does not carry out lists that would delete or replace most of the destination;
@@ -96,7 +96,7 @@ public:
     // volumes that held the start folders and that the source was mirrored onto that destination,
     // and records what it left equal for the next run's moves.
     std::optional<Refusal> execute(const ExecutionChoice& choice, const FailureQuestion& ask, CounterSink& counters,
-                                   platform::EventPump& pump);
+                                   platform::RunControl& control);
 
     // The adds proven to be deletes moved, proven once while the folders are locked: before the
     // mass-change guard counts, or at execution.

@@ -18,7 +18,7 @@ UnattendedEnd RunDriver::runUnattended(const std::string& windowTitle, const std
     if (!refusal) {
         observer_.phaseStarted(RunPhase::Comparing);
         // The folders stay locked from the comparison to the end of the execution.
-        refusal = run_.compare(observer_.progress(), observer_.pump(), engine::LockHolding::KeepInResult);
+        refusal = run_.compare(observer_.progress(), engine::LockHolding::KeepInResult);
     }
     if (!refusal) refusal = run_.guardMassChange();
     UnattendedEnd end;
@@ -27,7 +27,7 @@ UnattendedEnd RunDriver::runUnattended(const std::string& windowTitle, const std
         const FailureQuestion ask = [this](const EntryFailure& failure) {
             return observer_.continueAfterFailure(failure);
         };
-        refused(run_.execute({}, ask, observer_.counters(), observer_.pump()));
+        refused(run_.execute({}, ask, observer_.counters(), observer_.control()));
         observer_.executed(run_.report());
         end.stoppedByPerson = run_.outcome() == RunOutcome::Stopped;
     }
@@ -51,7 +51,7 @@ std::optional<Refusal> RunDriver::compare()
     auto refusal = run_.prepare();
     if (!refusal) {
         observer_.phaseStarted(RunPhase::Comparing);
-        refusal = run_.compare(observer_.progress(), observer_.pump());
+        refusal = run_.compare(observer_.progress());
     }
     return refused(std::move(refusal));
 }
@@ -77,10 +77,10 @@ ReviewStart RunDriver::compareForReview()
     ReviewStart start = checkForReview();
     if (start.refusal) return start;
     observer_.phaseStarted(RunPhase::Comparing);
-    auto refusal = run_.compare(observer_.progress(), observer_.pump());
+    auto refusal = run_.compare(observer_.progress());
     if (refusal && refusal->kind == RefusalKind::SourceWithoutFiles) {
         if (!observer_.goOnAnyway(*refusal)) return {std::move(refusal), true};
-        refusal = run_.compare(observer_.progress(), observer_.pump(), engine::LockHolding::ReleaseAtEnd,
+        refusal = run_.compare(observer_.progress(), engine::LockHolding::ReleaseAtEnd,
                                NoFileCheck::Accept);
     }
     return {refused(std::move(refusal)), false};
@@ -90,7 +90,7 @@ std::optional<Refusal> RunDriver::executeChosen(const ExecutionChoice& choice)
 {
     observer_.phaseStarted(RunPhase::Executing);
     const FailureQuestion ask = [this](const EntryFailure& failure) { return observer_.continueAfterFailure(failure); };
-    auto refusal = refused(run_.execute(choice, ask, observer_.counters(), observer_.pump()));
+    auto refusal = refused(run_.execute(choice, ask, observer_.counters(), observer_.control()));
     if (!refusal) observer_.executed(run_.report());
     return refusal;
 }

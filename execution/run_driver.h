@@ -15,7 +15,7 @@ public:
     virtual ~RunObserver() = default;
     virtual platform::ProgressSink& progress() { return noProgress_; }
     virtual CounterSink& counters() { return noCounters_; }
-    virtual platform::EventPump& pump() { return noPump_; }
+    virtual platform::RunControl& control() { return noControl_; }
     virtual void phaseStarted(RunPhase) {}
     virtual void refused(const Refusal&) {}
     // A person may go on onto a moved volume or from a source without files.
@@ -31,7 +31,7 @@ private:
     };
     platform::NullProgress noProgress_;
     NoCounters noCounters_;
-    platform::NullEventPump noPump_;
+    platform::RunControl noControl_;
 };
 
 // How a review's comparison ended: compared, refused, or declined by the person asked.

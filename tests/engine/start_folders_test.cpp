@@ -30,14 +30,13 @@ std::vector<std::string> walked(const std::string& source, const std::string& de
         exclusions.leaveOutFolder(folder.relativePath);
     }
     platform::NullProgress progress;
-    platform::NullEventPump pump;
-    const StructurePair pair = lireDossiers(source, dest, exclusions, progress, pump);
+    const StructurePair pair = lireDossiers(source, dest, exclusions, progress);
     std::vector<std::string> out;
     for (const auto* side : {&pair.source, &pair.dest}) {
         for (const FolderLine& line : side->structure.lines) out.push_back(line.path);
     }
     const TaskLists lists =
-        compareStructures(pair.source.structure, pair.dest.structure, progress, pump, {}, exclusions);
+        compareStructures(pair.source.structure, pair.dest.structure, progress, {}, exclusions);
     for (const ListKind kind : kListKinds) {
         for (std::size_t i = 0; i < lists[kind].count(); ++i) out.push_back(lists[kind].text(i));
     }

@@ -61,7 +61,6 @@ struct Mirror {
     platform::ScriptedDialogs dialogs;
     RecordingCounters counters;
     ScriptedObserver observer{dialogs, counters};
-    platform::NullEventPump pump;
     std::vector<std::string> filters;  // the patterns of the filter file
     std::string journal = tree.path("ArchJournal.vlr");
 
