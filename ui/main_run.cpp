@@ -8,6 +8,7 @@
 #include "ui/qt_text.h"
 #include "ui/main_sinks.h"
 #include "ui/main_window.h"
+#include "ui/run_thread.h"
 
 namespace velmorane::ui {
 namespace {
@@ -92,10 +93,14 @@ void Main::runUnattended(const std::string& name)
     auto_->setWindowTitle(qt("Profil " + name + " en cours d'exécution"));
     auto_->setAffiche("Recherche\r\ndes\r\ndossiers");
     auto_->show();
-    run_ = execution::MirrorRun(state_.settings, profiles::loadRunFilters(state_));
-    const execution::UnattendedEnd end = execution::RunDriver(run_, *runWatch_)
-                                             .runUnattended(windowTitle().toStdString(), execution::kJournalFileName);
+    execution::MirrorRun run(state_.settings, profiles::loadRunFilters(state_));
+    const std::string title = windowTitle().toStdString();
+    const execution::UnattendedEnd end =
+        runOnWorker(*this, *runWatch_, runThread_, [&](execution::RunObserver& observer) {
+            return execution::RunDriver(run, observer).runUnattended(title, execution::kJournalFileName);
+        });
     executing_ = false;
+    run_ = std::move(run);
     reloadLists();
     unattendedStatus_ = end.exitStatus;
     if (end.exitStatus == execution::kExitNothingExecuted || end.stoppedByPerson) {
@@ -111,7 +116,10 @@ void Main::Lance_Click()
     if (busy_) return;
     BusyScope busy(*this, busy_);
     execution::MirrorRun run(state_.settings, profiles::loadRunFilters(state_));
-    const execution::ReviewStart start = execution::RunDriver(run, *runWatch_).compareForReview();
+    const execution::ReviewStart start =
+        runOnWorker(*this, *runWatch_, runThread_, [&](execution::RunObserver& observer) {
+            return execution::RunDriver(run, observer).compareForReview();
+        });
     if (start.declined) {
         Environ(5);
         Environ(1);
@@ -133,7 +141,7 @@ void Main::showComparing()
 // An unattended execution shows its progress window, whose closing asks to stop it.
 void Main::showExecuting()
 {
-    pump_.clearStop();
+    control_.clearStop();
     afterExecution_ = AfterExecution::Stay;
     executing_ = true;
     if (!execAuto_) return;
@@ -195,14 +203,19 @@ void Main::Selection_Click()
     if (!activeListHadEntries && run_.outcome() != execution::RunOutcome::Stopped) Retour_Click();
 }
 
-// False when the run could not take its folders again.
+// False when the run could not take its folders again. The worker has the run to itself: the
+// lists show nothing meanwhile.
 bool Main::executeRun(const execution::ExecutionChoice& choice)
 {
-    const auto refusal = execution::RunDriver(run_, *runWatch_).executeChosen(choice);
-    executing_ = false;
-    if (refusal) return false;
+    execution::MirrorRun run = std::exchange(run_, execution::MirrorRun({}, {}));
     reloadLists();
-    return true;
+    const auto refusal = runOnWorker(*this, *runWatch_, runThread_, [&](execution::RunObserver& observer) {
+        return execution::RunDriver(run, observer).executeChosen(choice);
+    });
+    run_ = std::move(run);
+    executing_ = false;
+    reloadLists();
+    return !refusal;
 }
 
 bool Main::askToStopExecution(AfterExecution after)
@@ -212,7 +225,7 @@ bool Main::askToStopExecution(AfterExecution after)
     question.defaultButton = platform::Answer::No;
     if (dialogs_.show(question) != platform::Answer::Yes) return false;
     afterExecution_ = after;
-    pump_.requestStop();
+    control_.requestStop();
     return true;
 }
 

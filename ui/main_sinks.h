@@ -14,17 +14,14 @@ public:
     void setPanneau(const std::string& caption) override
     {
         main_.Panneau->setTitle(QString::fromStdString(caption));
-        main_.pump_.processEvents();
     }
     void setEtape(const std::string& text) override
     {
         main_.Etape->setText(QString::fromStdString(text));
-        main_.pump_.processEvents();
     }
     void setCompteur(const std::string& text) override
     {
         main_.Compteur->setText(QString::fromStdString(text));
-        main_.pump_.processEvents();
     }
 
 private:
@@ -41,7 +38,6 @@ public:
                           : list == execution::ListKind::Modif ? main_.cptModif
                                                                : main_.cptSuppr;
         counter->setText(QString::fromStdString(text));
-        main_.pump_.processEvents();
     }
 
     // At most every 50 ms, and always the last step, so a long list of small files costs no time.
@@ -66,7 +62,7 @@ public:
     explicit RunWatch(Main& main) : main_(main) {}
     platform::ProgressSink& progress() override { return *main_.progress_; }
     execution::CounterSink& counters() override { return *main_.counters_; }
-    platform::RunControl& control() override { return main_.pump_; }
+    platform::RunControl& control() override { return main_.control_; }
     void phaseStarted(execution::RunPhase phase) override
     {
         comparing_ = phase == execution::RunPhase::Comparing;

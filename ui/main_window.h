@@ -11,7 +11,6 @@
 #include "profiles/shared_state.h"
 #include "ui/auto_window.h"
 #include "ui/controls.h"
-#include "ui/qt_event_pump.h"
 #include "ui/task_list_model.h"
 
 #include <QAction>
@@ -29,6 +28,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace velmorane::ui {
@@ -53,6 +53,8 @@ public:
     // The status of the unattended run asked for, which the program exits with once its windows
     // are closed when the run left them open.
     std::optional<int> unattendedStatus() const { return unattendedStatus_; }
+    // The thread the last run worked on, never the window's own.
+    std::thread::id lastRunThread() const { return runThread_; }
 
     void Environ(int mode);
     void affMess();
@@ -243,7 +245,7 @@ private:
 
     profiles::SharedState& state_;
     platform::Dialogs& dialogs_;
-    QtEventPump pump_;
+    platform::RunControl control_;
     std::unique_ptr<ProgressLabels> progress_;
     std::unique_ptr<CounterLabels> counters_;
     std::unique_ptr<RunWatch> runWatch_;
@@ -279,6 +281,7 @@ private:
     bool busy_ = false;
     std::optional<int> exitStatus_;
     std::optional<int> unattendedStatus_;
+    std::thread::id runThread_;
     bool executing_ = false;
     AfterExecution afterExecution_ = AfterExecution::Stay;
 };

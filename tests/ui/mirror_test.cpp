@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <thread>
 
 namespace velmorane::testing {
 namespace {
@@ -347,6 +348,9 @@ TEST_F(InteractiveMirror, NoSecondExecutionOrRunStartsWhileOneIsInProgress)
     });
     click(w.Selection);
     EXPECT_TRUE(triedDuringExecution);
+    // The run worked on a thread of its own while the window answered.
+    EXPECT_NE(w.lastRunThread(), std::thread::id());
+    EXPECT_NE(w.lastRunThread(), std::this_thread::get_id());
     EXPECT_EQ(shown(), Lines{"Rapport d'activité: Exécution terminée correctement !"});
     EXPECT_EQ(w.modeEcran(), 4);
     EXPECT_EQ(std::distance(fs::directory_iterator(tree.path("archive/lot")), fs::directory_iterator()), 300);
