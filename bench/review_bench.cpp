@@ -121,7 +121,7 @@ int main(int argc, char** argv)
     }
     const Figures c = summary(compare), r = summary(review), w = summary(whole);
     std::printf("differences: %zu\n", differences);
-    std::printf("comparison (execution::MirrorRun::compare):      best %.3f s, median %.3f s\n", c.best, c.median);
+    std::printf("comparison (execution::RunDriver::compare):       best %.3f s, median %.3f s\n", c.best, c.median);
     std::printf("end of comparison -> review shown:        best %.3f s, median %.3f s\n", r.best, r.median);
     std::printf("whole run from Exécuter to review shown:  best %.3f s, median %.3f s\n", w.best, w.median);
     return differences == 100'000 ? 0 : 1;
