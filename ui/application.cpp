@@ -3,7 +3,7 @@
 #include "execution/run_driver.h"
 #include "profiles/command_line.h"
 #include "profiles/shared_state.h"
-#include "profiles/unattended_run.h"
+#include "cli/unattended_run.h"
 #include "ui/main_window.h"
 #include "ui/pictures.h"
 #include "ui/qt_dialogs.h"
@@ -106,7 +106,7 @@ int runApplication(int argc, char** argv)
     const bool unattended = profiles::asksUnattendedRun(words);
     if (!hasDisplay()) {
         // An unattended run needs no screen: it builds no window and loads no display plugin.
-        if (unattended) return profiles::runUnattended(words, std::cerr);
+        if (unattended) return cli::runUnattended(words, std::cerr);
         printNoDisplay("Velmorane a besoin d'un affichage (DISPLAY ou WAYLAND_DISPLAY) pour ouvrir ses fenêtres");
         return execution::kExitNothingExecuted;
     }
@@ -118,7 +118,7 @@ int runApplication(int argc, char** argv)
     setUpApplication(application);
     const bool headless = QGuiApplication::platformName() == QLatin1String(kOffscreen);
     if (headless) {
-        if (unattended) return profiles::runUnattended(words, std::cerr);
+        if (unattended) return cli::runUnattended(words, std::cerr);
         printNoDisplay("impossible d'ouvrir l'affichage " + namedDisplays());
         return execution::kExitNothingExecuted;
     }

@@ -1,4 +1,4 @@
-#include "profiles/unattended_run.h"
+#include "cli/unattended_run.h"
 
 #include "execution/journal.h"
 #include "execution/run_driver.h"
@@ -6,7 +6,7 @@
 #include "platform/headless_dialogs.h"
 #include "profiles/profile_run.h"
 
-namespace velmorane::profiles {
+namespace velmorane::cli {
 namespace {
 
 // Standard error observes the run: its refusal, the failures (answered with the box's default,
@@ -31,12 +31,12 @@ private:
 
 }  // namespace
 
-int runUnattended(const CommandWords& words, std::ostream& err)
+int runUnattended(const profiles::CommandWords& words, std::ostream& err)
 {
     platform::HeadlessDialogs dialogs(err);
-    auto found = profileRun(words.first, dialogs);
+    auto found = profiles::profileRun(words.first, dialogs);
     if (!found) {
-        err << profileNotFound(words.first) << '\n';
+        err << profiles::profileNotFound(words.first) << '\n';
         // Nothing was executed whether or not the journal takes the line.
         (void)execution::writeJournalLines(execution::kJournalFileName,
                                            execution::notExecutedLines("Profil " + words.first, "Profil introuvable",
@@ -49,4 +49,4 @@ int runUnattended(const CommandWords& words, std::ostream& err)
         .exitStatus;
 }
 
-}  // namespace velmorane::profiles
+}  // namespace velmorane::cli

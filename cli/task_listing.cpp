@@ -1,4 +1,4 @@
-#include "profiles/task_listing.h"
+#include "cli/task_listing.h"
 
 #include "execution/review_headings.h"
 #include "execution/run_driver.h"
@@ -6,7 +6,7 @@
 #include "profiles/command_line.h"
 #include "profiles/profile_run.h"
 
-namespace velmorane::profiles {
+namespace velmorane::cli {
 namespace {
 
 constexpr int kNotListed = execution::kExitNothingExecuted;
@@ -50,9 +50,9 @@ void printList(std::ostream& out, const engine::TaskList& list)
 int printTaskLists(const std::string& profileName, std::ostream& out, std::ostream& err)
 {
     platform::HeadlessDialogs dialogs(err);
-    auto found = profileRun(profileName, dialogs);
+    auto found = profiles::profileRun(profileName, dialogs);
     if (!found) {
-        err << profileNotFound(profileName) << '\n';
+        err << profiles::profileNotFound(profileName) << '\n';
         return kNotListed;
     }
     RefusalPrinter observer(dialogs);
@@ -63,7 +63,7 @@ int printTaskLists(const std::string& profileName, std::ostream& out, std::ostre
 
 std::string usageText()
 {
-    return platform::withLineFeeds(helpText()) +
+    return platform::withLineFeeds(profiles::helpText()) +
            "\n\tVelmorane --liste Profil => affiche les listes de tâches du profil indiqué sans rien modifier"
            "\n\tVelmorane --help => affiche cette aide (-h de même)"
            "\n\tVelmorane --version => affiche le numéro de version (-V de même)\n"
@@ -81,4 +81,4 @@ std::string usageText()
            "et $RECYCLE.BIN sont toujours ignorés\n";
 }
 
-}  // namespace velmorane::profiles
+}  // namespace velmorane::cli
