@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <thread>
 
 namespace velmorane::testing {
 namespace {
@@ -185,6 +186,21 @@ TEST(UnattendedFailure, TheJournalAndTheStatusSayEachEnd)
     m.work = m.archive;
     EXPECT_EQ(m.runUnattended(1).exitStatus, execution::kExitNothingExecuted);
     EXPECT_EQ(m.messages(), "Profil Incorrect|Travail et Archive doivent être différents.\n");
+}
+
+// A stop asked from another thread, as the window asks it, ends the execution between two files;
+// the journal says how many were done.
+TEST(UnattendedStop, AStopFromAnotherThreadEndsBetweenTwoFilesAndIsJournalled)
+{
+    Mirror m;
+    for (int i = 0; i < 5; ++i) m.tree.makeFile("work/f" + std::to_string(i), "neuf");
+    m.counters.onShow = [&](const std::string& text) {
+        if (text == "3") std::thread([&] { m.observer.control().requestStop(); }).join();
+    };
+    const execution::UnattendedEnd end = m.runUnattended(1);
+    EXPECT_EQ(std::make_tuple(end.exitStatus, end.stoppedByPerson), std::make_tuple(execution::kExitWithFailures, false));
+    EXPECT_EQ(m.journalOutcomes(), "Exécution du Profil Essai : Interrompue (2 fichier(s) traité(s))\n");
+    EXPECT_EQ(namesIn(m.archive), (Names{"f0", "f1"}));
 }
 
 }  // namespace
