@@ -102,8 +102,8 @@ int main(int argc, char** argv)
         compare.push_back(timed([&] { (void)execution::RunDriver(run, nobody).compare(); }));
         differences = run.lists().fichAjout().count() + run.lists().fichModif().count() + run.lists().fichSuppr().count();
         // The window takes the lists as the run leaves them, lays out the review and paints it.
-        main.Environ(3);
-        main.Environ(0);
+        main.setScreenState(3);
+        main.setScreenState(0);
         review.push_back(timed([&] {
             main.endRun(std::move(run));
             main.grab();

@@ -82,7 +82,9 @@ int main(int argc, char** argv)
     makeSource(root / "source");
     // The destination has the folders, so each file is an entry of its own: 100 000 of them.
     fs::remove_all(root / "dest");
-    for (int folder = 0; folder < kFolders; ++folder) fs::create_directories(root / "dest" / ("dossier" + std::to_string(folder)));
+    for (int folder = 0; folder < kFolders; ++folder) {
+        fs::create_directories(root / "dest" / ("dossier" + std::to_string(folder)));
+    }
 
     platform::ScriptedDialogs dialogs;
     profiles::SharedState state;

@@ -72,7 +72,7 @@ private:
 
 }  // namespace
 
-StructurePair lireDossiers(const std::string& sourceFolder, const std::string& destFolder,
+StructurePair readStartFolderTrees(const std::string& sourceFolder, const std::string& destFolder,
                            const Exclusions& exclusions, platform::ProgressSink& progress,
                            unsigned threadCount)
 {

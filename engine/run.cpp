@@ -98,7 +98,7 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress,
     LockedFolders locks = lockRunFolders(plan.dosSource, plan.dosDest);
     if (!locks.locks) return refused(RunOutcome::FolderInUse, std::move(locks.refusal));
     const auto read = std::make_shared<const StructurePair>(
-        lireDossiers(plan.dosSource, plan.dosDest, plan.exclusions, progress));
+        readStartFolderTrees(plan.dosSource, plan.dosDest, plan.exclusions, progress));
     const StructurePair& trees = *read;
     for (const StructureResult* tree : {&trees.source, &trees.dest}) {
         if (tree->failure) return unreadable(*tree->failure);

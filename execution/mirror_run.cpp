@@ -41,7 +41,9 @@ std::optional<Refusal> MirrorRun::refuse(RefusalKind kind, platform::Message mes
 std::optional<Refusal> MirrorRun::prepare(VolumeCheck volumes)
 {
     std::string txtMess;
-    if (!engine::TesteOK(settings_, txtMess)) return refuse(RefusalKind::Settings, engine::settingsRefusal(txtMess));
+    if (!engine::settingsAreValid(settings_, txtMess)) {
+        return refuse(RefusalKind::Settings, engine::settingsRefusal(txtMess));
+    }
     if (filters_.failure) {
         // Running without the user's filters could delete what they meant to keep.
         return refuse(RefusalKind::Filters,

@@ -82,7 +82,7 @@ int runWindows(const profiles::CommandWords& words)
     QtDialogs dialogs;
     profiles::SharedState state;
     Main main(state, dialogs);
-    main.Form_Load(words);
+    main.loadAtStart(words);
     if (const auto status = main.exitStatus()) return *status;
     main.show();
     const int closed = QApplication::exec();

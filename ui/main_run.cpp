@@ -44,7 +44,7 @@ void Main::createSinks()
     runWatch_ = std::make_unique<RunWatch>(*this);
 }
 
-void Main::Form_Load(const profiles::CommandWords& words)
+void Main::loadAtStart(const profiles::CommandWords& words)
 {
     // modeEcran is still 0: opening the working directory chooses no folder.
     const std::string here = platform::currentDirectory();
@@ -54,7 +54,7 @@ void Main::Form_Load(const profiles::CommandWords& words)
     Dossier->setRoot(drive);
     Dossier->setPath(here);
 
-    state_.tabProfils = profiles::lireProfils(state_.profileFilePath, dialogs_);
+    state_.tabProfils = profiles::readProfiles(state_.profileFilePath, dialogs_);
     loadProfileMenu();
     const int number = words.first.empty() ? 0 : profiles::findProfile(state_.tabProfils, words.first);
 
@@ -121,8 +121,8 @@ void Main::Lance_Click()
             return execution::RunDriver(run, observer).compareForReview();
         });
     if (start.declined) {
-        Environ(5);
-        Environ(1);
+        setScreenState(5);
+        setScreenState(1);
         return;
     }
     if (!start.refusal) endRun(std::move(run));
@@ -131,8 +131,8 @@ void Main::Lance_Click()
 // Before a run compares, the screen shows its progress over emptied lists.
 void Main::showComparing()
 {
-    Environ(3);
-    Environ(0);
+    setScreenState(3);
+    setScreenState(0);
     resultatsAffiches_ = true;
     run_.lists().clear();
     reloadLists();
@@ -160,8 +160,8 @@ void Main::showRefusal(const execution::Refusal& refusal, bool whileComparing)
     dialogs_.show(refusal.message);
     if (!whileComparing) return;
     reloadLists();
-    Environ(5);
-    Environ(1);
+    setScreenState(5);
+    setScreenState(1);
 }
 
 // A person may mirror onto a folder that really moved to another disk, whose new volume is then
@@ -178,7 +178,7 @@ void Main::endRun(execution::MirrorRun run)
 {
     run_ = std::move(run);
     reloadLists();
-    Environ(4);
+    setScreenState(4);
     Init->setEnabled(true);
 }
 
@@ -192,7 +192,7 @@ void Main::Selection_Click()
         if (!executeRun(executionChoice())) return;
         if (run_.outcome() != execution::RunOutcome::Stopped) {
             if (const auto report = execution::executionReport(run_.report(), run_.plan().flags)) dialogs_.show(*report);
-            Environ(4);
+            setScreenState(4);
         }
         activeListHadEntries = run_.report().activeListHadEntries;
     }

@@ -47,7 +47,7 @@ public:
 
     // Start-up: the folder browser at the working directory, the profiles, the profile named by the
     // first word opened, and run unattended when the second word is "X".
-    void Form_Load(const profiles::CommandWords& words);
+    void loadAtStart(const profiles::CommandWords& words);
     // Set when an unattended execution has ended the program: its exit status.
     std::optional<int> exitStatus() const { return exitStatus_; }
     // The status of the unattended run asked for, which the program exits with once its windows
@@ -56,7 +56,7 @@ public:
     // The thread the last run worked on, never the window's own.
     std::thread::id lastRunThread() const { return runThread_; }
 
-    void Environ(int mode);
+    void setScreenState(int mode);
     void affMess();
     void chkSens(int reste);
     void chkAction(int reste);

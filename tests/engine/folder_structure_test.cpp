@@ -31,7 +31,7 @@ std::string describe(const StructureResult& result)
 std::string walk(const testing::TempFolder& tree, unsigned threads)
 {
     testing::RecordingProgress progress;
-    const StructurePair pair = lireDossiers(tree.path("src"), tree.path("dst"), Exclusions(), progress, threads);
+    const StructurePair pair = readStartFolderTrees(tree.path("src"), tree.path("dst"), Exclusions(), progress, threads);
     const auto& events = progress.events;
     const std::string ends = events[events.size() - 2] + "\n" + events.back() + "\n";
     const TaskLists lists = compareStructures(pair.source.structure, pair.dest.structure, progress);
@@ -106,7 +106,7 @@ TEST(FolderWalk, PathsOfAnyLengthAreRead)
     tree.makeDeepFile("src", name, 25, "au fond");
 
     testing::RecordingProgress progress;
-    const StructurePair pair = lireDossiers(tree.path("src"), tree.path("dst"), Exclusions(), progress);
+    const StructurePair pair = readStartFolderTrees(tree.path("src"), tree.path("dst"), Exclusions(), progress);
 
     ASSERT_FALSE(pair.source.failure);
     const auto& lines = pair.source.structure.lines;

@@ -303,7 +303,7 @@ TEST_F(Run, TimesCountToTheNanosecondOrAsFinelyAsBothVolumesKeepThem)
         const timespec times[2] = {time, time};
         ASSERT_EQ(::utimensat(AT_FDCWD, tree.path(std::string("src/") + name).c_str(), times, 0), 0);
     }
-    const StructurePair trees = lireDossiers(src, dst, Exclusions(), progress);
+    const StructurePair trees = readStartFolderTrees(src, dst, Exclusions(), progress);
     const auto differing = [&](platform::VolumeTraits one, platform::VolumeTraits other) {
         const TaskLists lists = compareStructures(trees.source.structure, trees.dest.structure, progress,
                                                   rulesFor(one, other, false));
