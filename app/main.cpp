@@ -1,4 +1,4 @@
-#include "profiles/task_listing.h"
+#include "cli/task_listing.h"
 #include "ui/application.h"
 
 #include <iostream>
@@ -8,7 +8,7 @@ int main(int argc, char** argv)
 {
     const std::string first = argc > 1 ? argv[1] : "";
     if (first == "--help" || first == "-h") {
-        std::cout << velmorane::profiles::usageText();
+        std::cout << velmorane::cli::usageText();
         return 0;
     }
     if (first == "--version" || first == "-V") {
@@ -17,10 +17,10 @@ int main(int argc, char** argv)
     }
     if (first == "--liste") {
         if (argc != 3) {
-            std::cerr << velmorane::profiles::usageText();
+            std::cerr << velmorane::cli::usageText();
             return 2;
         }
-        return velmorane::profiles::printTaskLists(argv[2], std::cout, std::cerr);
+        return velmorane::cli::printTaskLists(argv[2], std::cout, std::cerr);
     }
     return velmorane::ui::runApplication(argc, argv);
 }

@@ -3,7 +3,7 @@
 // copies that (a) made. Every copy of (a) goes to a fresh folder and nothing is deleted before the
 // end: creating files right after a large deletion runs several times slower on these machines.
 #include "bench/bench_files.h"
-#include "execution/mirror_run.h"
+#include "bench/run_watch.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -147,11 +147,6 @@ Cost run(const std::vector<std::string>& command, const std::string& folder = ".
     return {seconds(Clock::now() - start), cpuSeconds(usage)};
 }
 
-class NoCounters : public execution::CounterSink {
-public:
-    void setCounter(execution::ListKind, const std::string&) override {}
-};
-
 struct VelmoraneCost {
     Cost compare;
     Cost execute;
@@ -162,21 +157,13 @@ struct VelmoraneCost {
 VelmoraneCost velmoraneRun(const std::string& source, const std::string& dest, std::int16_t typeAction)
 {
     execution::MirrorRun run({source, dest, 0, typeAction, {}, {}}, {});
-    platform::NullProgress progress;
-    platform::NullEventPump pump;
-    NoCounters counters;
+    bench::RunWatch watch;
+    execution::RunDriver driver(run, watch);
     std::optional<execution::Refusal> refusal;
-    std::optional<execution::EntryFailure> failure;
-    const execution::FailureQuestion ask = [&](const execution::EntryFailure& f) {
-        failure = f;
-        return true;
-    };
     VelmoraneCost cost;
-    cost.compare = measured([&] {
-        refusal = run.prepare();
-        if (!refusal) refusal = run.compare(progress, pump);
-    });
-    if (!refusal) cost.execute = measured([&] { refusal = run.execute({}, ask, counters, pump); });
+    cost.compare = measured([&] { refusal = driver.compare(); });
+    if (!refusal) cost.execute = measured([&] { refusal = driver.executeChosen({}); });
+    const std::optional<execution::EntryFailure>& failure = watch.firstFailure;
     const execution::TaskLists& lists = run.lists();
     if (refusal || failure || lists.fichAjout().count() + lists.fichModif().count() != 0) {
         std::fprintf(stderr, "Velmorane run into %s did not complete: %s\n", dest.c_str(),

@@ -4,7 +4,7 @@
 // Velmorane as it runs, by Velmorane with moves turned off (a copy and a delete), and by
 // `rsync -a --delete`. The archives start as `cp -a` copies of the work folder.
 #include "bench/bench_files.h"
-#include "execution/mirror_run.h"
+#include "bench/run_watch.h"
 #include "execution/move_record.h"
 
 #include <cerrno>
@@ -102,11 +102,6 @@ void run(const std::vector<std::string>& command)
     }
 }
 
-class NoCounters : public execution::CounterSink {
-public:
-    void setCounter(execution::ListKind, const std::string&) override {}
-};
-
 struct VelmoraneCost {
     double compare = 0;
     double execute = 0;
@@ -132,24 +127,16 @@ long long bytesReadSoFar(const std::string& field = "rchar")
 VelmoraneCost velmoraneRun(const std::string& work, const std::string& archive, bool detectMoves)
 {
     execution::MirrorRun mirror({work, archive, 0, 1, {}, {}}, {});
-    platform::NullProgress progress;
-    platform::NullEventPump pump;
-    NoCounters counters;
-    bool failed = false;
-    const execution::FailureQuestion ask = [&](const execution::EntryFailure&) {
-        failed = true;
-        return true;
-    };
+    bench::RunWatch watch;
+    execution::RunDriver driver(mirror, watch);
     VelmoraneCost cost;
     const long long readBefore = bytesReadSoFar();
     std::optional<execution::Refusal> refusal;
-    cost.compare = measured([&] {
-        refusal = mirror.prepare();
-        if (!refusal) refusal = mirror.compare(progress, pump);
-    });
+    cost.compare = measured([&] { refusal = driver.compare(); });
     execution::ExecutionChoice choice;
     choice.detectMoves = detectMoves;
-    if (!refusal) cost.execute = measured([&] { refusal = mirror.execute(choice, ask, counters, pump); });
+    if (!refusal) cost.execute = measured([&] { refusal = driver.executeChosen(choice); });
+    const bool failed = watch.firstFailure.has_value();
     cost.bytesRead = bytesReadSoFar() - readBefore;
     const auto& lists = mirror.lists();
     if (refusal || failed || lists.fichAjout().count() + lists.fichModif().count() + lists.fichSuppr().count()) {

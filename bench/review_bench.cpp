@@ -3,7 +3,7 @@
 //   review_bench [FOLDER]   (default /tmp/velmorane-review-bench; the trees are kept for next time)
 // Prints the comparison's own time beside it, and the whole "Exécuter" for reference; best and
 // median of 5 rounds, offscreen.
-#include "execution/mirror_run.h"
+#include "execution/run_driver.h"
 #include "tests/support/scripted_dialogs.h"
 #include "profiles/shared_state.h"
 #include "ui/main_window.h"
@@ -97,15 +97,13 @@ int main(int argc, char** argv)
         ui::Main main(state, dialogs);
         main.show();
         QCoreApplication::processEvents();
-        platform::NullProgress progress;
-        platform::NullEventPump pump;
         execution::MirrorRun run(state.settings, {});
-        run.prepare();
-        compare.push_back(timed([&] { run.compare(progress, pump); }));
+        execution::RunObserver nobody;
+        compare.push_back(timed([&] { (void)execution::RunDriver(run, nobody).compare(); }));
         differences = run.lists().fichAjout().count() + run.lists().fichModif().count() + run.lists().fichSuppr().count();
         // The window takes the lists as the run leaves them, lays out the review and paints it.
-        main.Environ(3);
-        main.Environ(0);
+        main.setScreenState(3);
+        main.setScreenState(0);
         review.push_back(timed([&] {
             main.endRun(std::move(run));
             main.grab();
@@ -123,7 +121,7 @@ int main(int argc, char** argv)
     }
     const Figures c = summary(compare), r = summary(review), w = summary(whole);
     std::printf("differences: %zu\n", differences);
-    std::printf("comparison (execution::MirrorRun::compare):      best %.3f s, median %.3f s\n", c.best, c.median);
+    std::printf("comparison (execution::RunDriver::compare):       best %.3f s, median %.3f s\n", c.best, c.median);
     std::printf("end of comparison -> review shown:        best %.3f s, median %.3f s\n", r.best, r.median);
     std::printf("whole run from Exécuter to review shown:  best %.3f s, median %.3f s\n", w.best, w.median);
     return differences == 100'000 ? 0 : 1;

@@ -5,7 +5,7 @@
 //                              the run with an empty filter file and with 50 patterns;
 //   run_bench FOLDER large     times the run on 1 000 000 files after a warm-up pass and prints
 //                              its peak memory.
-#include "execution/mirror_run.h"
+#include "execution/run_driver.h"
 #include "execution/equal_files_record.h"
 #include "execution/move_record.h"
 #include "profiles/filter_file.h"
@@ -37,12 +37,10 @@ struct Timed {
 
 Timed timeRun(const std::string& source, const std::string& dest, const std::vector<std::string>& patterns = {})
 {
-    platform::NullProgress progress;
-    platform::NullEventPump pump;
     execution::MirrorRun run({source, dest, 0, 1, {}, {}}, {patterns, std::nullopt});
+    execution::RunObserver nobody;
     const auto start = Clock::now();
-    auto refusal = run.prepare();
-    if (!refusal) refusal = run.compare(progress, pump);
+    const auto refusal = execution::RunDriver(run, nobody).compare();
     const std::chrono::duration<double> elapsed = Clock::now() - start;
     if (refusal) {
         std::cerr << refusal->message.text << '\n';
@@ -195,9 +193,8 @@ void compareWithFind(const std::string& source, const std::string& dest)
 void recordLarge(const std::string& source, const std::string& dest, double runSeconds)
 {
     platform::NullProgress progress;
-    platform::NullEventPump pump;
     const engine::RunPlan plan = engine::planRun({source, dest, 0, 1, {}, {}});
-    const engine::RunResult compared = engine::compareFolders(plan, progress, pump);
+    const engine::RunResult compared = engine::compareFolders(plan, progress);
     if (compared.outcome != engine::RunOutcome::Completed || !compared.trees) std::exit(1);
     const execution::RecordOwner owner{source, dest, {}, {}};
     const std::vector<engine::TaskEntry> changed;

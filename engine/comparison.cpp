@@ -81,8 +81,8 @@ std::size_t entryCount(const TaskLists& lists)
 class Comparison {
 public:
     Comparison(const FolderStructure& source, const FolderStructure& dest, platform::ProgressSink& progress,
-               platform::EventPump& pump, const ComparisonRules& rules, const Exclusions& exclusions)
-        : source_(source), dest_(dest), progress_(progress), pump_(pump), rules_(rules), exclusions_(exclusions),
+               const ComparisonRules& rules, const Exclusions& exclusions)
+        : source_(source), dest_(dest), progress_(progress), rules_(rules), exclusions_(exclusions),
           user_(platform::CopyingUser::current())
     {
     }
@@ -100,11 +100,7 @@ public:
     }
 
 private:
-    void showCount()
-    {
-        progress_.setCompteur(std::to_string(counter_++));
-        pump_.processEvents();
-    }
+    void showCount() { progress_.setCompteur(std::to_string(counter_++)); }
 
     // Most files of a run are found equal: room for all at once, rather than growing by halves.
     void reserveUnchanged()
@@ -126,7 +122,6 @@ private:
             const FolderLine& line = source_.lines[i];
             showCount();
             progress_.setEtape(line.path);
-            pump_.processEvents();
             if (const auto match = destMatchOf_[i]) {
                 destPathOf_[i] = dest_.lines[*match].path;
                 commonOf_[i] = common_.size();
@@ -197,10 +192,8 @@ private:
         const FolderLine& sourceFolder = source_.lines[common.source];
         const FolderLine& destFolder = dest_.lines[common.dest];
         progress_.setEtape(sourceFolder.path);
-        pump_.processEvents();
         for (const char* step : {"1", "2", "3"}) {
             progress_.setCompteur(step);
-            pump_.processEvents();
         }
 
         const std::size_t entriesBefore = entryCount(lists_);
@@ -235,7 +228,6 @@ private:
         }
 
         progress_.setCompteur("4");
-        pump_.processEvents();
         for (std::size_t i = 0; i < destFolder.files.size(); ++i) {
             if (destFiles.taken(i)) continue;
             const platform::FileRecord& destFile = destFolder.files[i];
@@ -307,7 +299,6 @@ private:
     const FolderStructure& source_;
     const FolderStructure& dest_;
     platform::ProgressSink& progress_;
-    platform::EventPump& pump_;
     const ComparisonRules rules_;
     const Exclusions& exclusions_;
     const platform::CopyingUser user_;
@@ -326,10 +317,10 @@ private:
 }  // namespace
 
 TaskLists compareStructures(const FolderStructure& source, const FolderStructure& dest,
-                            platform::ProgressSink& progress, platform::EventPump& pump, const ComparisonRules& rules,
+                            platform::ProgressSink& progress, const ComparisonRules& rules,
                             const Exclusions& exclusions)
 {
-    return Comparison(source, dest, progress, pump, rules, exclusions).run();
+    return Comparison(source, dest, progress, rules, exclusions).run();
 }
 
 bool sameTime(const ComparisonRules& rules, std::int64_t secondsA, std::int32_t nanosecondsA, std::int64_t secondsB,

@@ -27,7 +27,7 @@ ComparisonRules rulesFor(const platform::VolumeTraits& source, const platform::V
 // destination folder on the way to a folder the run leaves out (`exclusions`) is never deleted
 // whole: its files are listed instead.
 TaskLists compareStructures(const FolderStructure& source, const FolderStructure& dest,
-                            platform::ProgressSink& progress, platform::EventPump& pump,
+                            platform::ProgressSink& progress,
                             const ComparisonRules& rules = {}, const Exclusions& exclusions = Exclusions());
 
 // Whether two modification times are one under the rules: the comparison and the moves ask alike.

@@ -72,18 +72,15 @@ private:
 
 }  // namespace
 
-StructurePair lireDossiers(const std::string& sourceFolder, const std::string& destFolder,
-                           const Exclusions& exclusions, platform::ProgressSink& progress, platform::EventPump& pump,
+StructurePair readStartFolderTrees(const std::string& sourceFolder, const std::string& destFolder,
+                           const Exclusions& exclusions, platform::ProgressSink& progress,
                            unsigned threadCount)
 {
     ReadingProgress shown(progress);
     std::vector<WalkedTree> trees;
     {
         ConcurrentWalk walk({sourceFolder, destFolder}, exclusions, threadCount);
-        while (!walk.waitFor(kProgressInterval)) {
-            shown.show(walk.progress());
-            pump.processEvents();
-        }
+        while (!walk.waitFor(kProgressInterval)) shown.show(walk.progress());
         trees = walk.takeTrees();
     }
     StructurePair pair{layOut(trees[0]), layOut(trees[1])};

@@ -51,8 +51,8 @@ inline constexpr const char* kDestReadingCaption = "Lecture de la Structure du D
 // Reads both trees at once, each folder once; links are never entered and what the exclusions
 // name is left out. The result is the same whatever the number of threads and their timing. The
 // progress shows the source caption, then the destination caption once the source is read.
-StructurePair lireDossiers(const std::string& sourceFolder, const std::string& destFolder,
-                           const Exclusions& exclusions, platform::ProgressSink& progress, platform::EventPump& pump,
+StructurePair readStartFolderTrees(const std::string& sourceFolder, const std::string& destFolder,
+                           const Exclusions& exclusions, platform::ProgressSink& progress,
                            unsigned threadCount = kReadingThreads);
 
 }  // namespace velmorane::engine

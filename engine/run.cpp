@@ -90,7 +90,7 @@ RunPlan planRun(const RunSettings& settings)
     return plan;
 }
 
-RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress, platform::EventPump& pump,
+RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress,
                          LockHolding holding)
 {
     progress.setPanneau(kSourceReadingCaption);
@@ -98,7 +98,7 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress, 
     LockedFolders locks = lockRunFolders(plan.dosSource, plan.dosDest);
     if (!locks.locks) return refused(RunOutcome::FolderInUse, std::move(locks.refusal));
     const auto read = std::make_shared<const StructurePair>(
-        lireDossiers(plan.dosSource, plan.dosDest, plan.exclusions, progress, pump));
+        readStartFolderTrees(plan.dosSource, plan.dosDest, plan.exclusions, progress));
     const StructurePair& trees = *read;
     for (const StructureResult* tree : {&trees.source, &trees.dest}) {
         if (tree->failure) return unreadable(*tree->failure);
@@ -118,7 +118,7 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress, 
     RunResult result;
     result.rules = rules;
     result.lists =
-        compareStructures(trees.source.structure, trees.dest.structure, progress, pump, rules, plan.exclusions);
+        compareStructures(trees.source.structure, trees.dest.structure, progress, rules, plan.exclusions);
     result.fingerprints = fingerprintListedFolders(trees.source.structure, trees.dest.structure, result.lists);
     result.change = changeOf(trees.dest.structure, result.lists);
     result.destinationFolders = foldersOf(trees.dest.structure);

@@ -69,7 +69,7 @@ struct RunResult {
 // destination); a folder another run holds stops the run before anything is read.
 enum class LockHolding { ReleaseAtEnd, KeepInResult };
 
-RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress, platform::EventPump& pump,
+RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress,
                          LockHolding holding = LockHolding::ReleaseAtEnd);
 
 }  // namespace velmorane::engine

@@ -4,7 +4,7 @@
 
 namespace velmorane::engine {
 
-bool TesteOK(const RunSettings& settings, std::string& txtMess)
+bool settingsAreValid(const RunSettings& settings, std::string& txtMess)
 {
     bool ok = true;
     const auto refuse = [&](const char* message) {

@@ -35,8 +35,8 @@ bool hasDotDotComponent(std::string_view path)
 class Execution {
 public:
     Execution(TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask, CounterSink& counters,
-              platform::EventPump& pump)
-        : lists_(lists), settings_(settings), ask_(ask), counters_(counters), pump_(pump),
+              platform::RunControl& control)
+        : lists_(lists), settings_(settings), ask_(ask), counters_(counters), control_(control),
           sourceRootPath_(platform::withTrailingSeparator(settings.dosSource)),
           destRootPath_(platform::withTrailingSeparator(settings.dosDest)),
           sourceRoot_(platform::FolderHandle::openStart(settings.dosSource)),
@@ -76,7 +76,7 @@ private:
         ProgressShares shares;
         for (std::size_t i = 0; i < list.count(); ++i) {
             showCounter(list.kind(), i);
-            if (pump_.stopRequested()) return interrupt(list, i, choice);
+            if (control_.stopRequested()) return interrupt(list, i, choice);
             const auto share = shares.of(list, i, choice);
             if ((handledFolders && handledFolders->contains(list.entry(i).destPath)) || movedAway(list, i)) {
                 report_.actionFaite = true;
@@ -92,7 +92,7 @@ private:
             const engine::TaskEntry& entry = list.entry(i);
             if (!(this->*execute)(entry)) return false;
             // A folder copy stopped part-way stays listed; any other entry is whole.
-            if (pump_.stopRequested() && entry.isFolder() && list.kind() == ListKind::Ajout) {
+            if (control_.stopRequested() && entry.isFolder() && list.kind() == ListKind::Ajout) {
                 return interrupt(list, i, choice);
             }
             entryDone(share);
@@ -174,7 +174,7 @@ private:
         }
         trashes_.makeRoomAhead(to.value.folder, platform::parentFolder(entry.destPath),
                                static_cast<std::uint64_t>(std::max<std::int64_t>(entry.size, 0)));
-        const auto copy = platform::copyFolder(from.value.folder, from.value.name, to.value.folder, to.value.name, pump_,
+        const auto copy = platform::copyFolder(from.value.folder, from.value.name, to.value.folder, to.value.name, control_,
                                                moves_.movingEntriesIn(entry, leavesOut));
         if (copy.created) copiedFolders_.add(entry.destPath);
         if (copy.failure && !failed(*copy.failure)) return false;
@@ -222,7 +222,7 @@ private:
                                         const engine::TaskEntry& entry, const platform::Trashing* kept = nullptr)
     {
         for (;;) {
-            auto error = platform::copyFile(from.folder, from.name, to.folder, to.name, mode, pump_);
+            auto error = platform::copyFile(from.folder, from.name, to.folder, to.name, mode, control_);
             if (!error || !lacksRoom(error->number)) return error;
             const auto bytes = static_cast<std::uint64_t>(std::max<std::int64_t>(entry.size, 0));
             if (!trashes_.makeRoom(to.folder, platform::parentFolder(entry.destPath), bytes, kept)) return error;
@@ -351,7 +351,6 @@ private:
     void showCounter(ListKind list, std::size_t index)
     {
         counters_.setCounter(list, std::to_string(index + 1));
-        pump_.processEvents();
     }
 
     // Puts the failure to the user; false when the execution must stop.
@@ -369,7 +368,7 @@ private:
     const ExecutionSettings& settings_;
     const FailureQuestion& ask_;
     CounterSink& counters_;
-    platform::EventPump& pump_;
+    platform::RunControl& control_;
     const std::string sourceRootPath_;
     const std::string destRootPath_;
     const platform::Result<platform::FolderHandle> sourceRoot_;
@@ -387,9 +386,9 @@ private:
 }  // namespace
 
 ExecutionReport executeTasks(TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask,
-                             CounterSink& counters, platform::EventPump& pump)
+                             CounterSink& counters, platform::RunControl& control)
 {
-    return Execution(lists, settings, ask, counters, pump).run();
+    return Execution(lists, settings, ask, counters, control).run();
 }
 
 std::string failureReasonText(const EntryFailure& failure)

@@ -84,7 +84,7 @@ struct ExecutionReport {
 // Executes the add list, then the replace list, then the delete list, asking on each failure, and
 // removes the executed entries. Never writes outside the destination root.
 ExecutionReport executeTasks(TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask,
-                             CounterSink& counters, platform::EventPump& pump);
+                             CounterSink& counters, platform::RunControl& control);
 
 // The "Erreur grave" question of a failure: its reason, then the files it concerns.
 platform::Message failureQuestion(const EntryFailure& failure);

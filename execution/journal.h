@@ -25,8 +25,8 @@ std::vector<std::string> interruptedLines(const std::string& windowTitle, std::s
 std::string journalOutcome(const std::vector<std::string>& lines, const std::string& windowTitle);
 inline constexpr const char* kGoodOutcome = "OK";
 
-platform::MaybeError writeJournalEntry(const std::string& path, const std::string& windowTitle, int failures,
+[[nodiscard]] platform::MaybeError writeJournalEntry(const std::string& path, const std::string& windowTitle, int failures,
                                        std::int64_t time);
-platform::MaybeError writeJournalLines(const std::string& path, const std::vector<std::string>& lines);
+[[nodiscard]] platform::MaybeError writeJournalLines(const std::string& path, const std::vector<std::string>& lines);
 
 }  // namespace velmorane::execution

@@ -14,8 +14,6 @@
 namespace velmorane::execution {
 namespace {
 
-constexpr int kNothingExecuted = 2;
-
 RefusalKind refusalOf(engine::RunOutcome outcome)
 {
     switch (outcome) {
@@ -43,7 +41,9 @@ std::optional<Refusal> MirrorRun::refuse(RefusalKind kind, platform::Message mes
 std::optional<Refusal> MirrorRun::prepare(VolumeCheck volumes)
 {
     std::string txtMess;
-    if (!engine::TesteOK(settings_, txtMess)) return refuse(RefusalKind::Settings, engine::settingsRefusal(txtMess));
+    if (!engine::settingsAreValid(settings_, txtMess)) {
+        return refuse(RefusalKind::Settings, engine::settingsRefusal(txtMess));
+    }
     if (filters_.failure) {
         // Running without the user's filters could delete what they meant to keep.
         return refuse(RefusalKind::Filters,
@@ -80,13 +80,13 @@ std::optional<Refusal> MirrorRun::guardVolumeRoot(const VolumeRootQuestion& ask)
                   platform::Message{std::move(*message), platform::kApplicationTitle, platform::Icon::Warning});
 }
 
-std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress, platform::EventPump& pump,
+std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress,
                                           engine::LockHolding holding, NoFileCheck noFile)
 {
     // Asked again after a person accepted what a first comparison refused.
     refusal_.reset();
     plan_.sourceWithoutFilesAccepted = noFile == NoFileCheck::Accept;
-    engine::RunResult result = engine::compareFolders(plan_, progress, pump, holding);
+    engine::RunResult result = engine::compareFolders(plan_, progress, holding);
     if (result.outcome != engine::RunOutcome::Completed) {
         return refuse(refusalOf(result.outcome), std::move(result.refusal));
     }
@@ -114,13 +114,13 @@ std::optional<Refusal> MirrorRun::guardMassChange()
 }
 
 std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const FailureQuestion& ask,
-                                          CounterSink& counters, platform::EventPump& pump)
+                                          CounterSink& counters, platform::RunControl& control)
 {
     std::optional<engine::RunLocks> locks = std::move(locks_);
     locks_.reset();
     if (!locks) {
         engine::LockedFolders taken = engine::lockRunFolders(plan_.dosSource, plan_.dosDest);
-        if (!taken.locks) return Refusal{RefusalKind::FolderInUse, std::move(taken.refusal)};
+        if (!taken.locks) return refuse(RefusalKind::FolderInUse, std::move(taken.refusal));
         locks = std::move(taken.locks);
     }
     ExecutionSettings settings{plan_.dosSource,
@@ -139,7 +139,7 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
     for (const ListKind kind : {ListKind::Ajout, ListKind::Modif}) {
         changed.insert(changed.end(), lists_[kind].entries().begin(), lists_[kind].entries().end());
     }
-    report_ = executeTasks(lists_, settings, ask, counters, pump);
+    report_ = executeTasks(lists_, settings, ask, counters, control);
     outcome_ = report_.stopped       ? RunOutcome::Stopped
                : report_.interrupted ? RunOutcome::Interrupted
                                      : RunOutcome::Executed;
@@ -183,14 +183,20 @@ std::vector<std::string> MirrorRun::journalLines(const std::string& windowTitle,
 {
     if (refusal_) return notExecutedLines(windowTitle, refusal_->message.text, time);
     if (outcome_ == RunOutcome::Interrupted) return interruptedLines(windowTitle, report_.entriesDone, time);
-    return execution::journalLines(windowTitle, report_.failures, time);
+    return execution::journalLines(windowTitle, failures(), time);
+}
+
+// The failure answered "Non" is a failure too: a stopped execution never reads as OK.
+int MirrorRun::failures() const
+{
+    return report_.failures + (outcome_ == RunOutcome::Stopped ? 1 : 0);
 }
 
 int MirrorRun::exitStatus() const
 {
-    if (outcome_ == RunOutcome::Interrupted) return 1;
-    if (outcome_ != RunOutcome::Executed) return kNothingExecuted;
-    return report_.failures > 0 ? 1 : 0;
+    if (outcome_ == RunOutcome::Interrupted) return kExitWithFailures;
+    if (outcome_ != RunOutcome::Executed && outcome_ != RunOutcome::Stopped) return kExitNothingExecuted;
+    return failures() > 0 ? kExitWithFailures : kExitDone;
 }
 
 }  // namespace velmorane::execution

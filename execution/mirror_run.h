@@ -17,6 +17,11 @@
 
 namespace velmorane::execution {
 
+// Exit statuses of a run: executed without failure, with failures or interrupted, nothing executed.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitWithFailures = 1;
+inline constexpr int kExitNothingExecuted = 2;
+
 // The filters of a run as the filter file gave them, or why that file cannot be used.
 struct RunFilters {
     std::vector<std::string> patterns;
@@ -81,7 +86,7 @@ public:
     std::optional<Refusal> guardVolumeRoot(const VolumeRootQuestion& ask = {});
     // Locks both folders, reads and compares them. The locks stay held when asked, by a run that
     // executes at once; otherwise the review waits with the folders free.
-    std::optional<Refusal> compare(platform::ProgressSink& progress, platform::EventPump& pump,
+    std::optional<Refusal> compare(platform::ProgressSink& progress,
                                    engine::LockHolding holding = engine::LockHolding::ReleaseAtEnd,
                                    NoFileCheck noFile = NoFileCheck::Refuse);
     // An unattended run does not carry out lists that would delete or replace most of the destination;
@@ -91,7 +96,7 @@ public:
     // volumes that held the start folders and that the source was mirrored onto that destination,
     // and records what it left equal for the next run's moves.
     std::optional<Refusal> execute(const ExecutionChoice& choice, const FailureQuestion& ask, CounterSink& counters,
-                                   platform::EventPump& pump);
+                                   platform::RunControl& control);
 
     // The adds proven to be deletes moved, proven once while the folders are locked: before the
     // mass-change guard counts, or at execution.
@@ -105,11 +110,11 @@ public:
 
     // The two journal lines of an unattended run under the window title given ("Profil NAME").
     std::vector<std::string> journalLines(const std::string& windowTitle, std::int64_t time) const;
-    // 0 executed without failure, 1 with failures or interrupted, 2 nothing executed.
     int exitStatus() const;
 
 private:
     std::optional<Refusal> refuse(RefusalKind kind, platform::Message message);
+    int failures() const;
     RecordOwner recordOwner() const;
     void recordEqualFiles(const std::vector<engine::TaskEntry>& changed);
 

@@ -21,7 +21,7 @@
 namespace velmorane::platform {
 namespace {
 
-// Small enough that the window is pumped every few tens of milliseconds even on a slow key.
+// Small enough that the front end hears of a piece every few tens of milliseconds even on a slow key.
 constexpr std::size_t kPiece = std::size_t{1} << 20;
 
 SystemError lastError()
@@ -121,7 +121,7 @@ SystemError writeError()
 }
 
 // Copies one stretch of data at the same place; false in `ended` when the source ended before it.
-MaybeError copyStretch(int in, int out, off_t start, off_t length, EventPump& pump, bool& kernelCopy, bool& ended)
+MaybeError copyStretch(int in, int out, off_t start, off_t length, RunControl& control, bool& kernelCopy, bool& ended)
 {
     loff_t from = start;
     loff_t to = start;
@@ -148,13 +148,13 @@ MaybeError copyStretch(int in, int out, off_t start, off_t length, EventPump& pu
             return std::nullopt;
         }
         length -= n;
-        pump.processEvents();
+        control.pieceCopied();
     }
     return std::nullopt;
 }
 
 // Copies the data of a file and leaves its holes as holes, on every volume that has them.
-MaybeError copyContent(int in, int out, std::int64_t size, EventPump& pump)
+MaybeError copyContent(int in, int out, std::int64_t size, RunControl& control)
 {
     const auto end = static_cast<off_t>(size);
     off_t position = 0;
@@ -171,7 +171,7 @@ MaybeError copyContent(int in, int out, std::int64_t size, EventPump& pump)
         if (data >= end) break;
         off_t hole = ::lseek(in, data, SEEK_HOLE);
         if (hole < 0 || hole > end) hole = end;
-        if (const auto error = copyStretch(in, out, data, hole - data, pump, kernelCopy, ended)) return error;
+        if (const auto error = copyStretch(in, out, data, hole - data, control, kernelCopy, ended)) return error;
         position = hole;
         written = hole;
     }
@@ -225,12 +225,12 @@ MaybeError checkUnchanged(int in, const struct stat& source)
 
 // `in` is open on a regular file whose status is `source`.
 MaybeError copyOpenFile(const CopyingUser& user, int in, const struct stat& source, const FolderHandle& toFolder,
-                        std::string_view toName, CopyMode mode, EventPump& pump, bool timesAgain)
+                        std::string_view toName, CopyMode mode, RunControl& control, bool timesAgain)
 {
     auto temporary = createTemporary(toFolder);
     if (!temporary.ok()) return temporary.error;
     const int out = temporary.value.fd;
-    MaybeError error = copyContent(in, out, source.st_size, pump);
+    MaybeError error = copyContent(in, out, source.st_size, control);
     if (!error) error = copyAttributes(user, in, source, out);
     if (!error) error = checkUnchanged(in, source);
     const timespec times[2] = {source.st_atim, source.st_mtim};
@@ -240,7 +240,7 @@ MaybeError copyOpenFile(const CopyingUser& user, int in, const struct stat& sour
 }
 
 MaybeError copyRegularFile(const CopyingUser& user, const FolderHandle& fromFolder, std::string_view fromName,
-                           const FolderHandle& toFolder, std::string_view toName, CopyMode mode, EventPump& pump,
+                           const FolderHandle& toFolder, std::string_view toName, CopyMode mode, RunControl& control,
                            bool timesAgain)
 {
     // Non-blocking, so that a FIFO put in the file's place since it was listed cannot hang the open.
@@ -253,7 +253,7 @@ MaybeError copyRegularFile(const CopyingUser& user, const FolderHandle& fromFold
     } else if (!S_ISREG(source.st_mode)) {
         error = systemError(S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
     } else {
-        error = copyOpenFile(user, in, source, toFolder, toName, mode, pump, timesAgain);
+        error = copyOpenFile(user, in, source, toFolder, toName, mode, control, timesAgain);
     }
     ::close(in);
     return error;
@@ -328,8 +328,8 @@ bool isLeftOut(const EntryFilter& leavesOut, const std::string& path, bool isFol
 // out and the temporary files of other copies are not copied.
 class FolderCopy {
 public:
-    FolderCopy(EventPump& pump, const EntryFilter& leavesOut)
-        : pump_(pump), leavesOut_(leavesOut), user_(CopyingUser::current())
+    FolderCopy(RunControl& control, const EntryFilter& leavesOut)
+        : control_(control), leavesOut_(leavesOut), user_(CopyingUser::current())
     {
     }
 
@@ -377,18 +377,18 @@ private:
 
     void copyEntry(const FolderHandle& from, const FolderHandle& to, const FolderEntry& entry, const std::string& path)
     {
-        if (pump_.stopRequested() || isLeftOut(leavesOut_, path, entry.kind == EntryKind::Folder)) return;
+        if (control_.stopRequested() || isLeftOut(leavesOut_, path, entry.kind == EntryKind::Folder)) return;
         if (entry.kind != EntryKind::Folder && isTemporaryName(entry.name)) return;
         switch (entry.kind) {
         case EntryKind::Folder: return copySubFolder(from, to, entry.name, path);
         case EntryKind::File:
             if (const auto error =
-                    copyRegularFile(user_, from, entry.name, to, entry.name, CopyMode::Add, pump_, timesAgain_)) {
+                    copyRegularFile(user_, from, entry.name, to, entry.name, CopyMode::Add, control_, timesAgain_)) {
                 note(*error, path);
             }
             return;
         case EntryKind::Link:
-            if (const auto error = copyFile(from, entry.name, to, entry.name, CopyMode::Add, pump_)) note(*error, path);
+            if (const auto error = copyFile(from, entry.name, to, entry.name, CopyMode::Add, control_)) note(*error, path);
             return;
         default: return;  // sockets, FIFOs and devices are not copied
         }
@@ -411,7 +411,7 @@ private:
 
     void note(SystemError error, const std::string& path) { failures_.note(std::move(error), path); }
 
-    EventPump& pump_;
+    RunControl& control_;
     const EntryFilter& leavesOut_;
     std::optional<DeviceAndInode> copyRoot_;
     bool timesAgain_ = true;
@@ -513,7 +513,7 @@ Result<EntryKind> lookUp(const std::string& path)
 }
 
 MaybeError copyFile(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
-                    std::string_view toName, CopyMode mode, EventPump& pump)
+                    std::string_view toName, CopyMode mode, RunControl& control)
 {
     ignoreFileSizeSignal();
     if (!isPlainName(fromName) || !isPlainName(toName)) return systemError(EINVAL);
@@ -523,15 +523,15 @@ MaybeError copyFile(const FolderHandle& fromFolder, std::string_view fromName, c
     const CopyingUser user = CopyingUser::current();
     if (S_ISLNK(source.st_mode)) return copyLink(user, fromFolder, fromName, source, toFolder, toName, mode, timesAgain);
     if (!S_ISREG(source.st_mode)) return systemError(S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
-    return copyRegularFile(user, fromFolder, fromName, toFolder, toName, mode, pump, timesAgain);
+    return copyRegularFile(user, fromFolder, fromName, toFolder, toName, mode, control, timesAgain);
 }
 
 FolderCopyOutcome copyFolder(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
-                             std::string_view toName, EventPump& pump, const EntryFilter& leavesOut)
+                             std::string_view toName, RunControl& control, const EntryFilter& leavesOut)
 {
     ignoreFileSizeSignal();
     if (!isPlainName(toName)) return {false, systemError(EINVAL)};
-    return FolderCopy(pump, leavesOut).copy(fromFolder, fromName, toFolder, toName);
+    return FolderCopy(control, leavesOut).copy(fromFolder, fromName, toFolder, toName);
 }
 
 MaybeError clearReadOnly(const FolderHandle& folder, std::string_view name)

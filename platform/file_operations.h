@@ -29,14 +29,14 @@ enum class CopyMode { Add, Replace };
 
 // Copies a regular file, or a link as a link, keeping content, modification time and the
 // permission bits the volume can keep. The copy is written to a temporary file in the destination
-// folder and put in place only when whole. The pump runs between pieces of a large file.
+// folder and put in place only when whole. The control hears of each piece of a large file.
 MaybeError copyFile(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
-                    std::string_view toName, CopyMode mode, EventPump& pump);
+                    std::string_view toName, CopyMode mode, RunControl& control);
 
 // Creates the folder `toName` (a taken name fails) and copies the source folder's whole content
 // into it; folder times and permission bits are set after their content, failure or not. A failure
 // part-way does not stop the rest: the first one is returned, naming the file inside the folder.
-// A stop asked through the pump ends the copy between two files, the folders made keeping their
+// A stop asked through the control ends the copy between two files, the folders made keeping their
 // bits and times.
 // Says whether an entry inside a folder being copied or deleted is left alone, by its path inside
 // that folder ("sub/name", no trailing "/").
@@ -47,7 +47,7 @@ struct FolderCopyOutcome {
     MaybeError failure;
 };
 FolderCopyOutcome copyFolder(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
-                             std::string_view toName, EventPump& pump, const EntryFilter& leavesOut = {});
+                             std::string_view toName, RunControl& control, const EntryFilter& leavesOut = {});
 
 // Grants the owner write permission and leaves every other bit; a link is left as it is.
 MaybeError clearReadOnly(const FolderHandle& folder, std::string_view name);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 
 namespace velmorane::platform {
@@ -13,13 +14,18 @@ public:
     virtual void setCompteur(const std::string& text) = 0;
 };
 
-// Lets pending window events be processed from inside a long loop, and tells it when the user,
-// through one of those events, asked it to stop: it then ends between two files.
-class EventPump {
+// How a front end follows and stops a run's long work: it asks the run to stop between two
+// files, from its own events or from another thread, and hears of each piece of a large copy.
+class RunControl {
 public:
-    virtual ~EventPump() = default;
-    virtual void processEvents() = 0;
-    virtual bool stopRequested() const { return false; }
+    virtual ~RunControl() = default;
+    void requestStop() { stopRequested_.store(true); }
+    void clearStop() { stopRequested_.store(false); }
+    bool stopRequested() const { return stopRequested_.load(); }
+    virtual void pieceCopied() {}
+
+private:
+    std::atomic<bool> stopRequested_{false};
 };
 
 class NullProgress : public ProgressSink {
@@ -27,11 +33,6 @@ public:
     void setPanneau(const std::string&) override {}
     void setEtape(const std::string&) override {}
     void setCompteur(const std::string&) override {}
-};
-
-class NullEventPump : public EventPump {
-public:
-    void processEvents() override {}
 };
 
 }  // namespace velmorane::platform

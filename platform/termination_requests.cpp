@@ -1,23 +1,25 @@
 #include "platform/termination_requests.h"
 
 #include <array>
+#include <atomic>
 
 namespace velmorane::platform {
 namespace {
 
 constexpr std::array<int, 3> kSignals{SIGTERM, SIGINT, SIGHUP};
-volatile std::sig_atomic_t terminationAsked = 0;
+// The control a signal stops; a lock-free atomic store is safe in a signal handler.
+std::atomic<RunControl*> stoppedBySignal{nullptr};
 
 extern "C" void askTermination(int)
 {
-    terminationAsked = 1;
+    if (RunControl* control = stoppedBySignal.load()) control->requestStop();
 }
 
 }  // namespace
 
 TerminationRequests::TerminationRequests()
 {
-    terminationAsked = 0;
+    stoppedBySignal.store(this);
     struct sigaction action{};
     action.sa_handler = askTermination;
     sigemptyset(&action.sa_mask);
@@ -27,11 +29,7 @@ TerminationRequests::TerminationRequests()
 TerminationRequests::~TerminationRequests()
 {
     for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &previous_[i], nullptr);
-}
-
-bool TerminationRequests::stopRequested() const
-{
-    return terminationAsked != 0;
+    stoppedBySignal.store(nullptr);
 }
 
 }  // namespace velmorane::platform

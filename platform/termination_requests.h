@@ -10,15 +10,12 @@ namespace velmorane::platform {
 // `systemctl --user stop` or from a key's mount going away, SIGINT, SIGHUP), so that it ends as an
 // interrupted run with its journal entry, report and notice instead of being killed mid-file.
 // The previous handlers come back with the object's end.
-class TerminationRequests : public EventPump {
+class TerminationRequests : public RunControl {
 public:
     TerminationRequests();
     ~TerminationRequests() override;
     TerminationRequests(const TerminationRequests&) = delete;
     TerminationRequests& operator=(const TerminationRequests&) = delete;
-
-    void processEvents() override {}
-    bool stopRequested() const override;
 
 private:
     struct sigaction previous_[3];

@@ -132,7 +132,7 @@ LoadResult loadProfileFile(const std::string& path)
     return result;
 }
 
-ProfileTable lireProfils(const std::string& path, platform::Dialogs& dialogs)
+ProfileTable readProfiles(const std::string& path, platform::Dialogs& dialogs)
 {
     // Taken before reading: a change made meanwhile only costs one more reading later.
     const platform::FileStamp stamp = platform::fileStamp(path);
@@ -158,7 +158,7 @@ bool rereadWhenChanged(const std::string& path, ProfileTable& table, platform::D
 {
     if (platform::fileStamp(path) == table.fileStamp) return false;
     const bool backupKept = table.backupKept;
-    table = lireProfils(path, dialogs);
+    table = readProfiles(path, dialogs);
     table.backupKept = backupKept;
     return true;
 }

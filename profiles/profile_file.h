@@ -64,8 +64,8 @@ struct LoadResult {
 LoadResult loadProfileFile(const std::string& path);
 // Loads and reports a failure in its box; a failed load leaves no profile, and marks an incorrect
 // file so that it is not replaced unasked.
-ProfileTable lireProfils(const std::string& path, platform::Dialogs& dialogs);
-// Loads the file again, as lireProfils, when it changed on disk since the table was read or
+ProfileTable readProfiles(const std::string& path, platform::Dialogs& dialogs);
+// Loads the file again, as readProfiles, when it changed on disk since the table was read or
 // written, so that a change made by hand is kept; the session's backup stays. Returns whether it
 // was read again.
 bool rereadWhenChanged(const std::string& path, ProfileTable& table, platform::Dialogs& dialogs);

@@ -9,7 +9,7 @@ namespace velmorane::profiles {
 
 std::optional<ProfileRun> profileRun(const std::string& profileName, platform::Dialogs& dialogs)
 {
-    const ProfileTable table = lireProfils(kProfileFileName, dialogs);
+    const ProfileTable table = readProfiles(kProfileFileName, dialogs);
     const int number = findProfile(table, profileName);
     if (number == 0) return std::nullopt;
     const Profile& profile = table.at(number);

@@ -137,7 +137,7 @@ int main(int argc, char** argv)
     platform::ScriptedDialogs dialogs;
     profiles::SharedState state;
     ui::Main main(state, dialogs);
-    main.Form_Load(profiles::takeWords("Documents"));
+    main.loadAtStart(profiles::takeWords("Documents"));
     main.show();
     bool ok = save(&main, folder, "home.png");
     main.But_Click();
@@ -149,14 +149,14 @@ int main(int argc, char** argv)
     ok = saveMenu(main.menProf, &main, folder, "menu_profils.png") && ok;
     ok = saveMenu(main.menEdit, &main, folder, "menu_edition.png") && ok;
 
-    main.Environ(3);
-    main.Environ(0);
+    main.setScreenState(3);
+    main.setScreenState(0);
     main.Panneau->setTitle(QStringLiteral("Parcours des Dossiers Communs"));
     main.Etape->setText(QString::fromStdString(work + "/Photos/Été 2026/"));
     main.Compteur->setText(QStringLiteral("3"));
     ok = save(&main, folder, "progress.png") && ok;
-    main.Environ(5);
-    main.Environ(1);
+    main.setScreenState(5);
+    main.setScreenState(1);
 
     main.Lance_Click();
     main.fichAjout->selectionModel()->select(main.fichAjout->model()->index(1, 0), QItemSelectionModel::Select);
@@ -171,7 +171,7 @@ int main(int argc, char** argv)
     main.showMaximized();
     ok = saveReview(main, folder, "review_maximised.png") && ok;
     main.showNormal();
-    main.Environ(4);
+    main.setScreenState(4);
 
     main.Init_Click();
     main.Action_Click(0);

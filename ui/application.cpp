@@ -1,8 +1,9 @@
 #include "ui/application.h"
 
+#include "execution/run_driver.h"
 #include "profiles/command_line.h"
 #include "profiles/shared_state.h"
-#include "profiles/unattended_run.h"
+#include "cli/unattended_run.h"
 #include "ui/main_window.h"
 #include "ui/pictures.h"
 #include "ui/qt_dialogs.h"
@@ -18,9 +19,6 @@
 
 namespace velmorane::ui {
 namespace {
-
-// Nothing was executed: profile not found, settings refused, source missing or unreadable.
-constexpr int kNothingExecuted = 2;
 
 constexpr const char* kOffscreen = "offscreen";
 
@@ -84,10 +82,11 @@ int runWindows(const profiles::CommandWords& words)
     QtDialogs dialogs;
     profiles::SharedState state;
     Main main(state, dialogs);
-    main.Form_Load(words);
+    main.loadAtStart(words);
     if (const auto status = main.exitStatus()) return *status;
     main.show();
-    return QApplication::exec();
+    const int closed = QApplication::exec();
+    return main.unattendedStatus().value_or(closed);
 }
 
 }  // namespace
@@ -107,9 +106,9 @@ int runApplication(int argc, char** argv)
     const bool unattended = profiles::asksUnattendedRun(words);
     if (!hasDisplay()) {
         // An unattended run needs no screen: it builds no window and loads no display plugin.
-        if (unattended) return profiles::runUnattended(words, std::cerr);
+        if (unattended) return cli::runUnattended(words, std::cerr);
         printNoDisplay("Velmorane a besoin d'un affichage (DISPLAY ou WAYLAND_DISPLAY) pour ouvrir ses fenêtres");
-        return kNothingExecuted;
+        return execution::kExitNothingExecuted;
     }
     qputenv("QT_QPA_PLATFORM", platformsToTry());
     // Qt's notes on the displays it could not open are no business of the error stream.
@@ -119,9 +118,9 @@ int runApplication(int argc, char** argv)
     setUpApplication(application);
     const bool headless = QGuiApplication::platformName() == QLatin1String(kOffscreen);
     if (headless) {
-        if (unattended) return profiles::runUnattended(words, std::cerr);
+        if (unattended) return cli::runUnattended(words, std::cerr);
         printNoDisplay("impossible d'ouvrir l'affichage " + namedDisplays());
-        return kNothingExecuted;
+        return execution::kExitNothingExecuted;
     }
     qInstallMessageHandler(previousHandler);
     return runWindows(words);

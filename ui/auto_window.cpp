@@ -8,7 +8,7 @@ namespace velmorane::ui {
 Auto::Auto(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("Auto"));
-    setWindowTitle(QStringLiteral("Form1"));
+    setWindowTitle(QString::fromUtf8(platform::kApplicationTitle));
     setFixedSize(toPixels(4680), toPixels(3195));
     setBackground(this, QColor(0, 0, 0));
 

@@ -26,7 +26,7 @@ void setMenusEnabled(std::initializer_list<QAction*> items, bool enabled)
 }  // namespace
 
 // The one place that shows, hides, moves and recolours the controls of a screen state.
-void Main::Environ(int mode)
+void Main::setScreenState(int mode)
 {
     modeEcran_ = mode;
     switch (mode) {

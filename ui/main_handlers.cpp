@@ -112,7 +112,7 @@ void Main::refreshBrowsing()
 
 void Main::Source_Click()
 {
-    if (!resultatsAffiches_) Environ(1);
+    if (!resultatsAffiches_) setScreenState(1);
 }
 
 void Main::affSource_Click()
@@ -122,7 +122,7 @@ void Main::affSource_Click()
 
 void Main::But_Click()
 {
-    if (!resultatsAffiches_) Environ(2);
+    if (!resultatsAffiches_) setScreenState(2);
 }
 
 void Main::affBut_Click()
@@ -132,12 +132,12 @@ void Main::affBut_Click()
 
 void Main::Source1_Click()
 {
-    Environ(1);
+    setScreenState(1);
 }
 
 void Main::But1_Click()
 {
-    Environ(2);
+    setScreenState(2);
 }
 
 void Main::chooseSens(int index)
@@ -256,8 +256,8 @@ void Main::menAide_Click()
 void Main::Retour_Click()
 {
     if (busy_) return;
-    Environ(5);
-    Environ(1);
+    setScreenState(5);
+    setScreenState(1);
     resultatsAffiches_ = false;
 }
 
@@ -269,8 +269,8 @@ void Main::Quitter2_Click()
 void Main::Init_Click()
 {
     if (busy_) return;
-    Environ(5);
-    Environ(1);
+    setScreenState(5);
+    setScreenState(1);
     chkAction(-1);
     chkSens(-1);
     chkProfil(-1);

@@ -16,7 +16,7 @@ namespace velmorane::ui {
 
 void Main::ProfNouv_Click()
 {
-    if (!engine::TesteOK(state_.settings, state_.txtMess)) {
+    if (!engine::settingsAreValid(state_.settings, state_.txtMess)) {
         dialogs_.show(engine::settingsRefusal(state_.txtMess));
         return;
     }

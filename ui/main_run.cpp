@@ -1,4 +1,5 @@
 #include "execution/journal.h"
+#include "execution/run_driver.h"
 #include "platform/date_text.h"
 #include "platform/paths.h"
 #include "platform/volumes.h"
@@ -7,6 +8,7 @@
 #include "ui/qt_text.h"
 #include "ui/main_sinks.h"
 #include "ui/main_window.h"
+#include "ui/run_thread.h"
 
 namespace velmorane::ui {
 namespace {
@@ -39,9 +41,10 @@ void Main::createSinks()
 {
     progress_ = std::make_unique<ProgressLabels>(*this);
     counters_ = std::make_unique<CounterLabels>(*this);
+    runWatch_ = std::make_unique<RunWatch>(*this);
 }
 
-void Main::Form_Load(const profiles::CommandWords& words)
+void Main::loadAtStart(const profiles::CommandWords& words)
 {
     // modeEcran is still 0: opening the working directory chooses no folder.
     const std::string here = platform::currentDirectory();
@@ -51,7 +54,7 @@ void Main::Form_Load(const profiles::CommandWords& words)
     Dossier->setRoot(drive);
     Dossier->setPath(here);
 
-    state_.tabProfils = profiles::lireProfils(state_.profileFilePath, dialogs_);
+    state_.tabProfils = profiles::readProfiles(state_.profileFilePath, dialogs_);
     loadProfileMenu();
     const int number = words.first.empty() ? 0 : profiles::findProfile(state_.tabProfils, words.first);
 
@@ -67,21 +70,45 @@ void Main::Form_Load(const profiles::CommandWords& words)
         return;
     }
     newProf_Click(number);
-    if (!profiles::asksUnattendedRun(words)) return;
-    execAuto_ = true;
-    if (!auto_) auto_ = std::make_unique<Auto>();
-    auto_->setWindowTitle(qt("Profil " + words.first + " en cours d'exécution"));
-    auto_->setAffiche("Recherche\r\ndes\r\ndossiers");
-    auto_->show();
-    Lance_Click();
+    if (profiles::asksUnattendedRun(words)) runUnattended(words.first);
 }
 
 // A scheduled run of a profile that is not there leaves a trace too.
 void Main::journalProfileNotFound(const std::string& name)
 {
-    execution::writeJournalLines(execution::kJournalFileName,
-                                 execution::notExecutedLines("Profil " + name, "Profil introuvable",
-                                                             platform::currentTime()));
+    unattendedStatus_ = execution::kExitNothingExecuted;
+    // Nothing was executed whether or not the journal takes the line.
+    (void)execution::writeJournalLines(execution::kJournalFileName,
+                                       execution::notExecutedLines("Profil " + name, "Profil introuvable",
+                                                                   platform::currentTime()));
+}
+
+// The progress window observes the run. A run that stops before executing, or that a person
+// stops, leaves an ordinary window; the program then exits with the run's status once closed.
+void Main::runUnattended(const std::string& name)
+{
+    BusyScope busy(*this, busy_);
+    execAuto_ = true;
+    if (!auto_) auto_ = std::make_unique<Auto>();
+    auto_->setWindowTitle(qt("Profil " + name + " en cours d'exécution"));
+    auto_->setAffiche("Recherche\r\ndes\r\ndossiers");
+    auto_->show();
+    execution::MirrorRun run(state_.settings, profiles::loadRunFilters(state_));
+    const std::string title = windowTitle().toStdString();
+    const execution::UnattendedEnd end =
+        runOnWorker(*this, *runWatch_, runThread_, [&](execution::RunObserver& observer) {
+            return execution::RunDriver(run, observer).runUnattended(title, execution::kJournalFileName);
+        });
+    executing_ = false;
+    run_ = std::move(run);
+    reloadLists();
+    unattendedStatus_ = end.exitStatus;
+    if (end.exitStatus == execution::kExitNothingExecuted || end.stoppedByPerson) {
+        stopUnattended();
+        return;
+    }
+    auto_->hide();
+    exitStatus_ = end.exitStatus;
 }
 
 void Main::Lance_Click()
@@ -89,53 +116,52 @@ void Main::Lance_Click()
     if (busy_) return;
     BusyScope busy(*this, busy_);
     execution::MirrorRun run(state_.settings, profiles::loadRunFilters(state_));
-    auto refusal = run.prepare();
-    if (refusal && refusal->kind == execution::RefusalKind::VolumeChanged && !execAuto_) {
-        if (!goOnAnyway(refusal->message)) {
-            Environ(5);
-            Environ(1);
-            return;
-        }
-        refusal = run.prepare(execution::VolumeCheck::Accept);
-    }
-    if (!refusal) refusal = run.guardVolumeRoot(volumeRootQuestion());
-    if (refusal && refusal->kind == execution::RefusalKind::VolumeRoot && !execAuto_) {
-        Environ(5);
-        Environ(1);
+    const execution::ReviewStart start =
+        runOnWorker(*this, *runWatch_, runThread_, [&](execution::RunObserver& observer) {
+            return execution::RunDriver(run, observer).compareForReview();
+        });
+    if (start.declined) {
+        setScreenState(5);
+        setScreenState(1);
         return;
     }
-    if (refusal) {
-        if (refusal->kind == execution::RefusalKind::Settings) state_.txtMess = refusal->message.text;
-        dialogs_.show(refusal->message);
-        if (execAuto_) stopBeforeExecution(run);
-        return;
-    }
-    Environ(3);
-    Environ(0);
+    if (!start.refusal) endRun(std::move(run));
+}
+
+// Before a run compares, the screen shows its progress over emptied lists.
+void Main::showComparing()
+{
+    setScreenState(3);
+    setScreenState(0);
     resultatsAffiches_ = true;
     run_.lists().clear();
     reloadLists();
+}
 
-    // An unattended run executes before this returns and keeps its folders locked until then;
-    // the review waits for the user with the folders free.
-    const auto holding = execAuto_ ? engine::LockHolding::KeepInResult : engine::LockHolding::ReleaseAtEnd;
-    refusal = run.compare(*progress_, pump_, holding);
-    if (refusal && refusal->kind == execution::RefusalKind::SourceWithoutFiles && !execAuto_) {
-        if (!goOnAnyway(refusal->message)) {
-            Environ(5);
-            Environ(1);
-            return;
-        }
-        refusal = run.compare(*progress_, pump_, holding, execution::NoFileCheck::Accept);
-    }
-    if (refusal) {
-        dialogs_.show(refusal->message);
-        Environ(5);
-        Environ(1);
-        if (execAuto_) stopBeforeExecution(run);
-        return;
-    }
-    endRun(std::move(run));
+// An unattended execution shows its progress window, whose closing asks to stop it.
+void Main::showExecuting()
+{
+    control_.clearStop();
+    afterExecution_ = AfterExecution::Stay;
+    executing_ = true;
+    if (!execAuto_) return;
+    reloadLists();
+    auto_->setAffiche("Exécution\r\ndes\r\ntâches");
+    auto_->setCloseQuestion([this] {
+        if (executing_) askToStopExecution(AfterExecution::Stay);
+        return false;
+    });
+}
+
+// A refusal is shown in its box; one met while comparing takes the screen back to the start.
+void Main::showRefusal(const execution::Refusal& refusal, bool whileComparing)
+{
+    if (refusal.kind == execution::RefusalKind::Settings) state_.txtMess = refusal.message.text;
+    dialogs_.show(refusal.message);
+    if (!whileComparing) return;
+    reloadLists();
+    setScreenState(5);
+    setScreenState(1);
 }
 
 // A person may mirror onto a folder that really moved to another disk, whose new volume is then
@@ -148,30 +174,11 @@ bool Main::goOnAnyway(const platform::Message& refusal)
     return dialogs_.show(question) == platform::Answer::Yes;
 }
 
-// A person answers the question of a volume's top folder as destination; an unattended run is
-// not asked, and stops.
-execution::VolumeRootQuestion Main::volumeRootQuestion()
-{
-    if (execAuto_) return {};
-    return [this](const platform::Message& question) { return dialogs_.show(question) == platform::Answer::Yes; };
-}
-
 void Main::endRun(execution::MirrorRun run)
 {
     run_ = std::move(run);
     reloadLists();
-    if (execAuto_) {
-        if (const auto refusal = run_.guardMassChange()) {
-            dialogs_.show(refusal->message);
-            stopBeforeExecution(run_);
-            return;
-        }
-        if (!auto_) auto_ = std::make_unique<Auto>();
-        auto_->setAffiche("Exécution\r\ndes\r\ntâches");
-        executeUnattended();
-        return;
-    }
-    Environ(4);
+    setScreenState(4);
     Init->setEnabled(true);
 }
 
@@ -185,7 +192,7 @@ void Main::Selection_Click()
         if (!executeRun(executionChoice())) return;
         if (run_.outcome() != execution::RunOutcome::Stopped) {
             if (const auto report = execution::executionReport(run_.report(), run_.plan().flags)) dialogs_.show(*report);
-            Environ(4);
+            setScreenState(4);
         }
         activeListHadEntries = run_.report().activeListHadEntries;
     }
@@ -196,20 +203,19 @@ void Main::Selection_Click()
     if (!activeListHadEntries && run_.outcome() != execution::RunOutcome::Stopped) Retour_Click();
 }
 
-// False when the run could not take its folders again.
+// False when the run could not take its folders again. The worker has the run to itself: the
+// lists show nothing meanwhile.
 bool Main::executeRun(const execution::ExecutionChoice& choice)
 {
-    pump_.clearStop();
-    afterExecution_ = AfterExecution::Stay;
-    executing_ = true;
-    const auto refusal = run_.execute(choice, failureQuestion(), *counters_, pump_);
-    executing_ = false;
-    if (refusal) {
-        dialogs_.show(refusal->message);
-        return false;
-    }
+    execution::MirrorRun run = std::exchange(run_, execution::MirrorRun({}, {}));
     reloadLists();
-    return true;
+    const auto refusal = runOnWorker(*this, *runWatch_, runThread_, [&](execution::RunObserver& observer) {
+        return execution::RunDriver(run, observer).executeChosen(choice);
+    });
+    run_ = std::move(run);
+    executing_ = false;
+    reloadLists();
+    return !refusal;
 }
 
 bool Main::askToStopExecution(AfterExecution after)
@@ -219,7 +225,7 @@ bool Main::askToStopExecution(AfterExecution after)
     question.defaultButton = platform::Answer::No;
     if (dialogs_.show(question) != platform::Answer::Yes) return false;
     afterExecution_ = after;
-    pump_.requestStop();
+    control_.requestStop();
     return true;
 }
 
@@ -244,35 +250,6 @@ void Main::closeEvent(QCloseEvent* event)
         return;
     }
     QMainWindow::closeEvent(event);
-}
-
-void Main::executeUnattended()
-{
-    auto_->setCloseQuestion([this] {
-        if (executing_) askToStopExecution(AfterExecution::Stay);
-        return false;
-    });
-    executeRun({});
-    if (run_.outcome() == execution::RunOutcome::Stopped) {
-        stopUnattended();
-        return;
-    }
-    const auto journalError = execution::writeJournalLines(
-        execution::kJournalFileName, run_.journalLines(windowTitle().toStdString(), platform::currentTime()));
-    if (journalError && !failureQuestion()({*journalError, execution::kJournalFileName, {}})) {
-        stopUnattended();
-        return;
-    }
-    auto_->hide();
-    exitStatus_ = journalError ? 1 : run_.exitStatus();
-}
-
-// A scheduled run leaves a trace even when it did not execute: why, in the journal.
-void Main::stopBeforeExecution(const execution::MirrorRun& run)
-{
-    execution::writeJournalLines(execution::kJournalFileName,
-                                 run.journalLines(windowTitle().toStdString(), platform::currentTime()));
-    stopUnattended();
 }
 
 // An unattended run that does not end the program leaves the user an ordinary window: the next
@@ -308,14 +285,6 @@ void Main::pairClicked(execution::CheckBoxPair& pair, const std::array<QCheckBox
 execution::ExecutionChoice Main::executionChoice() const
 {
     return {pairs_[0].selectedChosen(), pairs_[1].selectedChosen(), pairs_[2].selectedChosen()};
-}
-
-// The "Erreur grave" question, in a box.
-execution::FailureQuestion Main::failureQuestion()
-{
-    return [this](const execution::EntryFailure& failure) {
-        return dialogs_.show(execution::failureQuestion(failure)) == platform::Answer::Yes;
-    };
 }
 
 void Main::storeSelections()

@@ -11,7 +11,6 @@
 #include "profiles/shared_state.h"
 #include "ui/auto_window.h"
 #include "ui/controls.h"
-#include "ui/qt_event_pump.h"
 #include "ui/task_list_model.h"
 
 #include <QAction>
@@ -29,6 +28,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace velmorane::ui {
@@ -47,11 +47,16 @@ public:
 
     // Start-up: the folder browser at the working directory, the profiles, the profile named by the
     // first word opened, and run unattended when the second word is "X".
-    void Form_Load(const profiles::CommandWords& words);
+    void loadAtStart(const profiles::CommandWords& words);
     // Set when an unattended execution has ended the program: its exit status.
     std::optional<int> exitStatus() const { return exitStatus_; }
+    // The status of the unattended run asked for, which the program exits with once its windows
+    // are closed when the run left them open.
+    std::optional<int> unattendedStatus() const { return unattendedStatus_; }
+    // The thread the last run worked on, never the window's own.
+    std::thread::id lastRunThread() const { return runThread_; }
 
-    void Environ(int mode);
+    void setScreenState(int mode);
     void affMess();
     void chkSens(int reste);
     void chkAction(int reste);
@@ -194,6 +199,7 @@ protected:
 private:
     class ProgressLabels;
     class CounterLabels;
+    class RunWatch;
 
     void createSinks();
     void buildTopBand(QWidget* form);
@@ -225,12 +231,12 @@ private:
     void storeSelections();
     void pairClicked(execution::CheckBoxPair& pair, const std::array<QCheckBox*, 2>& boxes, int index);
     execution::ExecutionChoice executionChoice() const;
-    execution::FailureQuestion failureQuestion();
-    void executeUnattended();
+    void runUnattended(const std::string& name);
     void stopUnattended();
-    void stopBeforeExecution(const execution::MirrorRun& run);
     void journalProfileNotFound(const std::string& name);
-    execution::VolumeRootQuestion volumeRootQuestion();
+    void showComparing();
+    void showExecuting();
+    void showRefusal(const execution::Refusal& refusal, bool whileComparing);
     bool goOnAnyway(const platform::Message& refusal);
     bool executeRun(const execution::ExecutionChoice& choice);
     // Closing or quitting during an execution: the user is asked, and Oui stops it between two files.
@@ -244,9 +250,10 @@ private:
 
     profiles::SharedState& state_;
     platform::Dialogs& dialogs_;
-    QtEventPump pump_;
+    platform::RunControl control_;
     std::unique_ptr<ProgressLabels> progress_;
     std::unique_ptr<CounterLabels> counters_;
+    std::unique_ptr<RunWatch> runWatch_;
     std::unique_ptr<Auto> auto_;
     QWidget* form_ = nullptr;
     // The menu commands disabled while running. Each keeps the state the screen states give it
@@ -278,6 +285,8 @@ private:
     // A run or an execution is in progress: the commands that would start another do nothing.
     bool busy_ = false;
     std::optional<int> exitStatus_;
+    std::optional<int> unattendedStatus_;
+    std::thread::id runThread_;
     bool executing_ = false;
     AfterExecution afterExecution_ = AfterExecution::Stay;
 };

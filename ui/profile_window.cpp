@@ -58,7 +58,7 @@ Profil::Profil(profiles::SharedState& state, platform::Dialogs& dialogs, QWidget
     setModal(true);
     setFixedSize(toPixels(kClientWidth), toPixels(kClientHeight));
     buildControls();
-    Form_Load(mainWindow);
+    loadAtStart(mainWindow);
 }
 
 void Profil::buildControls()
@@ -113,7 +113,7 @@ void Profil::buildControls()
     });
 }
 
-void Profil::Form_Load(QWidget* mainWindow)
+void Profil::loadAtStart(QWidget* mainWindow)
 {
     if (mainWindow) move(mainWindow->pos());
     const bool adding = state_.modeProfil == 1;

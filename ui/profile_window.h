@@ -49,7 +49,7 @@ protected:
 
 private:
     void buildControls();
-    void Form_Load(QWidget* mainWindow);
+    void loadAtStart(QWidget* mainWindow);
     // No line chosen: the details show their placeholders again.
     void forgetChoice();
     void showSettings(const std::string& source, const std::string& but, const std::string& sens,

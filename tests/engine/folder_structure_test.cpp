@@ -31,11 +31,10 @@ std::string describe(const StructureResult& result)
 std::string walk(const testing::TempFolder& tree, unsigned threads)
 {
     testing::RecordingProgress progress;
-    platform::NullEventPump pump;
-    const StructurePair pair = lireDossiers(tree.path("src"), tree.path("dst"), Exclusions(), progress, pump, threads);
+    const StructurePair pair = readStartFolderTrees(tree.path("src"), tree.path("dst"), Exclusions(), progress, threads);
     const auto& events = progress.events;
     const std::string ends = events[events.size() - 2] + "\n" + events.back() + "\n";
-    const TaskLists lists = compareStructures(pair.source.structure, pair.dest.structure, progress, pump);
+    const TaskLists lists = compareStructures(pair.source.structure, pair.dest.structure, progress);
     std::string entries;
     for (const ListKind kind : kListKinds) {
         for (std::size_t i = 0; i < lists[kind].count(); ++i) entries += lists[kind].text(i) + "\n";
@@ -107,8 +106,7 @@ TEST(FolderWalk, PathsOfAnyLengthAreRead)
     tree.makeDeepFile("src", name, 25, "au fond");
 
     testing::RecordingProgress progress;
-    platform::NullEventPump pump;
-    const StructurePair pair = lireDossiers(tree.path("src"), tree.path("dst"), Exclusions(), progress, pump);
+    const StructurePair pair = readStartFolderTrees(tree.path("src"), tree.path("dst"), Exclusions(), progress);
 
     ASSERT_FALSE(pair.source.failure);
     const auto& lines = pair.source.structure.lines;

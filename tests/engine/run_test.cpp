@@ -49,7 +49,7 @@ protected:
     RunResult run(std::int16_t sensTransfert = 0, std::string work = {}, std::string archive = {})
     {
         RunSettings settings{work.empty() ? src : work, archive.empty() ? dst : archive, sensTransfert, 1, {}, {}};
-        return shown(compareFolders(planRun(settings), progress, pump));
+        return shown(compareFolders(planRun(settings), progress));
     }
 
     // A refused run's message, shown as the window shows it.
@@ -70,7 +70,6 @@ protected:
     std::string dst = tree.makeFolder("dst");
     platform::ScriptedDialogs dialogs;
     testing::RecordingProgress progress;
-    platform::NullEventPump pump;
 };
 
 TEST_F(Run, ListsOneSidedFoldersLevelByLevelThenFilesWithTheRealDestinationNamesAndTheSourceValues)
@@ -158,7 +157,7 @@ TEST_F(Run, ASourceWithFoldersButNoFileIsRefusedAgainstADestinationWithFilesUnle
 
     RunPlan accepted = planRun({disk, dst, 0, 1, {}, {}});
     accepted.sourceWithoutFilesAccepted = true;
-    const RunResult goneOn = compareFolders(accepted, progress, pump);
+    const RunResult goneOn = compareFolders(accepted, progress);
     EXPECT_EQ(goneOn.outcome, RunOutcome::Completed);
     EXPECT_EQ(describe(goneOn.lists, root), "ajout: disque/Vide/Sous/ **Dossier [disque/Vide/Sous/ > dst/Vide/Sous/]\n"
                                             "suppr: " + fileEntry("dst/Vide/a.txt", 1) + " [ > dst/Vide/a.txt]\n");
@@ -283,7 +282,7 @@ TEST_F(Run, AFolderInUseByAnotherRunIsReportedAndTheLocksGoWithTheRun)
     }
     // Another run reading the same source does not stop this one.
     RunSettings settings{src, dst, 0, 1, {}, {}};
-    RunResult result = shown(compareFolders(planRun(settings), progress, pump, LockHolding::KeepInResult));
+    RunResult result = shown(compareFolders(planRun(settings), progress, LockHolding::KeepInResult));
     EXPECT_EQ(result.outcome, RunOutcome::Completed);
     EXPECT_FALSE(platform::FolderLock::take(dst, platform::LockKind::Shared).ok()) << "kept in the result";
     result.locks.reset();
@@ -304,9 +303,9 @@ TEST_F(Run, TimesCountToTheNanosecondOrAsFinelyAsBothVolumesKeepThem)
         const timespec times[2] = {time, time};
         ASSERT_EQ(::utimensat(AT_FDCWD, tree.path(std::string("src/") + name).c_str(), times, 0), 0);
     }
-    const StructurePair trees = lireDossiers(src, dst, Exclusions(), progress, pump);
+    const StructurePair trees = readStartFolderTrees(src, dst, Exclusions(), progress);
     const auto differing = [&](platform::VolumeTraits one, platform::VolumeTraits other) {
-        const TaskLists lists = compareStructures(trees.source.structure, trees.dest.structure, progress, pump,
+        const TaskLists lists = compareStructures(trees.source.structure, trees.dest.structure, progress,
                                                   rulesFor(one, other, false));
         std::string names;
         for (std::size_t i = 0; i < lists.fichModif().count(); ++i) {
@@ -321,7 +320,7 @@ TEST_F(Run, TimesCountToTheNanosecondOrAsFinelyAsBothVolumesKeepThem)
     EXPECT_EQ(differing(platform::traitsOfType("exfat"), ext4), "heure-fat.txt heure-taille.txt impair.txt loin.txt ");
     EXPECT_EQ(differing(ext4, platform::traitsOfType("vfat")), "heure-taille.txt loin.txt ");
     // The date text stays in whole seconds.
-    const TaskLists lists = compareStructures(trees.source.structure, trees.dest.structure, progress, pump);
+    const TaskLists lists = compareStructures(trees.source.structure, trees.dest.structure, progress);
     EXPECT_EQ(lists.fichModif().text(5), dst + "/nano.txt *-* 1 *-* " + platform::dateText(kTestTime));
 }
 

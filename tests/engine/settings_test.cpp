@@ -34,7 +34,7 @@ TEST(AffMess, EachPartIsInconnuOrItsTitleAndValue)
     for (const auto& [given, text] : cases) EXPECT_EQ(affMess(given), text);
 }
 
-TEST(TesteOK, RefusesWithTheFirstMissingPartInTheProfilIncorrectBoxAndAcceptsNestedFolders)
+TEST(SettingsAreValid, RefusesWithTheFirstMissingPartInTheProfilIncorrectBoxAndAcceptsNestedFolders)
 {
     const std::pair<RunSettings, std::string> refusals[] = {
         {settings("", "", -1, -1), "Il faut définir un Fichier de Travail."},
@@ -45,7 +45,7 @@ TEST(TesteOK, RefusesWithTheFirstMissingPartInTheProfilIncorrectBoxAndAcceptsNes
     };
     for (const auto& [given, message] : refusals) {
         std::string txtMess = "avant";
-        EXPECT_FALSE(TesteOK(given, txtMess));
+        EXPECT_FALSE(settingsAreValid(given, txtMess));
         EXPECT_EQ(txtMess, message);
         const platform::Message box = settingsRefusal(txtMess);
         EXPECT_EQ(box.text + "|" + box.title, message + "|Profil Incorrect");
@@ -53,7 +53,7 @@ TEST(TesteOK, RefusesWithTheFirstMissingPartInTheProfilIncorrectBoxAndAcceptsNes
     }
 
     std::string txtMess = "avant";
-    EXPECT_TRUE(TesteOK(settings("/home/ana", "/home/ana/Archive", 0, 0), txtMess));
+    EXPECT_TRUE(settingsAreValid(settings("/home/ana", "/home/ana/Archive", 0, 0), txtMess));
     EXPECT_EQ(txtMess, "avant");
 }
 

@@ -14,11 +14,11 @@ namespace {
 
 using testing::TempFolder;
 
-// The message of TesteOK for two folders, or "OK".
+// The message of settingsAreValid for two folders, or "OK".
 std::string validation(const std::string& work, const std::string& archive)
 {
     std::string txtMess;
-    return TesteOK(RunSettings{work, archive, 0, 1, {}, {}}, txtMess) ? "OK" : txtMess;
+    return settingsAreValid(RunSettings{work, archive, 0, 1, {}, {}}, txtMess) ? "OK" : txtMess;
 }
 
 // Every folder line of both trees, then every entry of the three lists, as a run would see them
@@ -30,14 +30,13 @@ std::vector<std::string> walked(const std::string& source, const std::string& de
         exclusions.leaveOutFolder(folder.relativePath);
     }
     platform::NullProgress progress;
-    platform::NullEventPump pump;
-    const StructurePair pair = lireDossiers(source, dest, exclusions, progress, pump);
+    const StructurePair pair = readStartFolderTrees(source, dest, exclusions, progress);
     std::vector<std::string> out;
     for (const auto* side : {&pair.source, &pair.dest}) {
         for (const FolderLine& line : side->structure.lines) out.push_back(line.path);
     }
     const TaskLists lists =
-        compareStructures(pair.source.structure, pair.dest.structure, progress, pump, {}, exclusions);
+        compareStructures(pair.source.structure, pair.dest.structure, progress, {}, exclusions);
     for (const ListKind kind : kListKinds) {
         for (std::size_t i = 0; i < lists[kind].count(); ++i) out.push_back(lists[kind].text(i));
     }

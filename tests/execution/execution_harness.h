@@ -1,6 +1,6 @@
 #pragma once
 
-#include "execution/mirror_run.h"
+#include "execution/run_driver.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/child_process.h"
 #include "tests/support/test_tree.h"
@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,9 +29,28 @@ public:
     std::function<void(const std::string&)> onShow;
 };
 
-// A work folder and an archive folder in a fresh temporary folder, and the run object that
-// compares and executes them as a run does: scripted dialogs answer its questions and show its
-// refusals and reports, the counters are recorded.
+// Observes a run for the tests: scripted dialogs show its refusals and answer its failures, the
+// counters are recorded.
+class ScriptedObserver : public execution::RunObserver {
+public:
+    ScriptedObserver(platform::ScriptedDialogs& dialogs, RecordingCounters& counters)
+        : dialogs_(dialogs), counters_(counters)
+    {
+    }
+    execution::CounterSink& counters() override { return counters_; }
+    void refused(const execution::Refusal& refusal) override { dialogs_.show(refusal.message); }
+    bool continueAfterFailure(const execution::EntryFailure& failure) override
+    {
+        return dialogs_.show(execution::failureQuestion(failure)) == platform::Answer::Yes;
+    }
+
+private:
+    platform::ScriptedDialogs& dialogs_;
+    RecordingCounters& counters_;
+};
+
+// A work folder and an archive folder in a fresh temporary folder, and the run that compares and
+// executes them as the window does.
 struct Mirror {
     TempFolder tree;
     std::string work = tree.makeFolder("work");
@@ -40,25 +60,39 @@ struct Mirror {
     execution::ExecutionChoice choice;
     platform::ScriptedDialogs dialogs;
     RecordingCounters counters;
-    platform::NullEventPump pump;
+    ScriptedObserver observer{dialogs, counters};
     std::vector<std::string> filters;  // the patterns of the filter file
+    std::string journal = tree.path("ArchJournal.vlr");
 
     void compare(std::int16_t typeAction, std::int16_t sensTransfert = 0)
     {
         run = execution::MirrorRun({work, archive, sensTransfert, typeAction, {}, {}}, {filters, std::nullopt});
-        platform::NullProgress progress;
-        auto refusal = run.prepare();
-        if (!refusal) refusal = run.compare(progress, pump);
-        if (refusal) dialogs.show(refusal->message);
+        (void)execution::RunDriver(run, observer).compare();
+    }
+
+    // Runs the comparison and execution unattended, as `velmorane P X` does, journalling beside the
+    // two folders.
+    execution::UnattendedEnd runUnattended(std::int16_t typeAction)
+    {
+        run = execution::MirrorRun({work, archive, 0, typeAction, {}, {}}, {filters, std::nullopt});
+        return execution::RunDriver(run, observer).runUnattended("Profil Essai", journal);
+    }
+
+    // The journal's second line of each entry, without the date line.
+    std::string journalOutcomes() const
+    {
+        std::string out;
+        std::istringstream lines(std::filesystem::exists(journal) ? readFileBytes(journal) : "");
+        for (std::string line; std::getline(lines, line);) {
+            if (line.starts_with("\t")) out += line.substr(1, line.size() - 2) + "\n";
+        }
+        return out;
     }
 
     // Executes, then shows the report as an interactive run does.
     execution::ExecutionReport execute()
     {
-        const execution::FailureQuestion ask = [this](const execution::EntryFailure& failure) {
-            return dialogs.show(execution::failureQuestion(failure)) == platform::Answer::Yes;
-        };
-        if (const auto refusal = run.execute(choice, ask, counters, pump)) dialogs.show(refusal->message);
+        (void)execution::RunDriver(run, observer).executeChosen(choice);
         if (const auto report = execution::executionReport(run.report(), run.plan().flags)) dialogs.show(*report);
         return run.report();
     }

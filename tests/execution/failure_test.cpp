@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <thread>
 
 namespace velmorane::testing {
 namespace {
@@ -137,6 +138,69 @@ TEST(DestinationRoot, RefusesAnEntryThatDoesNotLieStrictlyBelowIt)
                                     reportFailures(1));
         EXPECT_EQ(readTree(m.tree.root()), before);
     }
+}
+
+// An unattended run journals how its execution ended and exits with the same status, whatever
+// the answer to a failure; a journal that cannot be written is asked about like a failure.
+TEST(UnattendedFailure, TheJournalAndTheStatusSayEachEnd)
+{
+    struct Case {
+        Answer answer;
+        const char* journal;
+        bool stoppedByPerson;
+        const char* c3;  // the replacement after the failed one
+    };
+    for (const Case& c : {Case{Answer::Yes, "Exécution du Profil Essai : 1 erreur(s)\n", false, "neuf"},
+                          Case{Answer::No, "Exécution du Profil Essai : 1 erreur(s)\n", true, "vieux"}}) {
+        SCOPED_TRACE(c.answer == Answer::Yes ? "Oui" : "Non");
+        Mirror m;
+        for (const char* name : {"c1", "c2", "c3"}) {
+            m.tree.makeFile(std::string("work/") + name, "neuf", kTestTime + 1);
+            m.tree.makeFile(std::string("archive/") + name, "vieux");
+        }
+        for (const char* side : {"work/garde", "archive/garde"}) m.tree.makeFile(side, "pareil");
+        // c2 vanishes from the archive while c1 is replaced.
+        m.counters.onShow = [&](const std::string&) { std::remove((m.archive + "/c2").c_str()); };
+        m.dialogs.queueAnswer(c.answer);
+        const execution::UnattendedEnd end = m.runUnattended(4);
+        EXPECT_EQ(end.exitStatus, execution::kExitWithFailures);
+        EXPECT_EQ(end.stoppedByPerson, c.stoppedByPerson);
+        EXPECT_EQ(m.journalOutcomes(), c.journal);
+        EXPECT_EQ(readFileBytes(m.archive + "/c3"), c.c3);
+    }
+
+    Mirror m;
+    m.tree.makeFile("work/a.txt", "a");
+    m.tree.makeFolder("ArchJournal.vlr");  // a folder where the journal file should be
+    m.dialogs.queueAnswer(Answer::No);
+    const execution::UnattendedEnd end = m.runUnattended(1);
+    EXPECT_EQ(std::make_tuple(end.exitStatus, end.stoppedByPerson),
+              std::make_tuple(execution::kExitWithFailures, true));
+    ASSERT_EQ(m.dialogs.shown().size(), 1u);
+    EXPECT_NE(m.dialogs.shown()[0].text.find("Sur le fichier : " + m.journal), std::string::npos);
+    EXPECT_EQ(readFileBytes(m.archive + "/a.txt"), "a");
+
+    // A run that executed nothing says so with its own status, asking nothing.
+    m.tree.makeFile("work/b.txt", "b");
+    m.dialogs.clear();
+    m.work = m.archive;
+    EXPECT_EQ(m.runUnattended(1).exitStatus, execution::kExitNothingExecuted);
+    EXPECT_EQ(m.messages(), "Profil Incorrect|Travail et Archive doivent être différents.\n");
+}
+
+// A stop asked from another thread, as the window asks it, ends the execution between two files;
+// the journal says how many were done.
+TEST(UnattendedStop, AStopFromAnotherThreadEndsBetweenTwoFilesAndIsJournalled)
+{
+    Mirror m;
+    for (int i = 0; i < 5; ++i) m.tree.makeFile("work/f" + std::to_string(i), "neuf");
+    m.counters.onShow = [&](const std::string& text) {
+        if (text == "3") std::thread([&] { m.observer.control().requestStop(); }).join();
+    };
+    const execution::UnattendedEnd end = m.runUnattended(1);
+    EXPECT_EQ(std::make_tuple(end.exitStatus, end.stoppedByPerson), std::make_tuple(execution::kExitWithFailures, false));
+    EXPECT_EQ(m.journalOutcomes(), "Exécution du Profil Essai : Interrompue (2 fichier(s) traité(s))\n");
+    EXPECT_EQ(namesIn(m.archive), (Names{"f0", "f1"}));
 }
 
 }  // namespace

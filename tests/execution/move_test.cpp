@@ -254,28 +254,25 @@ TEST(Moves, AFolderMovedWithAnEditedFileMovesTheOthersAndCopiesThatOne)
     }
 }
 
-// Renaming the one folder that holds a whole source is a move, not a mass deletion.
+// Renaming the one folder that holds a whole source is a move, not a mass deletion: the
+// unattended run executes it.
 TEST(Moves, TheMassChangeGuardCountsAProvenMoveAsAMove)
 {
     Mirror m;
     for (int i = 0; i < 200; ++i) makeOnBothSides(m.tree, "Photos/2025/p" + std::to_string(i) + ".jpg", "photo " + std::to_string(i));
     renameInWork(m.tree, "Photos/2025", "Photos/Voyages");
-    m.run = execution::MirrorRun({m.work, m.archive, 0, 1, {}, {}}, {{}, std::nullopt});
-    platform::NullProgress progress;
-    ASSERT_FALSE(m.run.prepare());
-    ASSERT_FALSE(m.run.compare(progress, m.pump, engine::LockHolding::KeepInResult));
-    EXPECT_FALSE(m.run.guardMassChange());
-    m.execute();
+    const execution::UnattendedEnd end = m.runUnattended(1);
+    EXPECT_EQ(end.exitStatus, execution::kExitDone);
+    EXPECT_EQ(m.journalOutcomes(), "Exécution du Profil Essai : OK\n");
     EXPECT_EQ(checksumDifferences(m), "");
 
-    // The same with different bytes is what the guard is for.
+    // The same with different bytes is what the guard is for: nothing is touched.
     Mirror lost;
     for (int i = 0; i < 200; ++i) lost.tree.makeFile("archive/Photos/p" + std::to_string(i) + ".jpg", "photo");
     lost.tree.makeFile("work/Photos/autre.jpg", "autre");
-    lost.run = execution::MirrorRun({lost.work, lost.archive, 0, 1, {}, {}}, {{}, std::nullopt});
-    ASSERT_FALSE(lost.run.prepare());
-    ASSERT_FALSE(lost.run.compare(progress, lost.pump, engine::LockHolding::KeepInResult));
-    EXPECT_TRUE(lost.run.guardMassChange());
+    EXPECT_EQ(lost.runUnattended(1).exitStatus, execution::kExitNothingExecuted);
+    EXPECT_TRUE(lost.journalOutcomes().starts_with("Exécution du Profil Essai : Non exécuté (")) << lost.journalOutcomes();
+    EXPECT_TRUE(std::filesystem::exists(lost.archive + "/Photos/p0.jpg"));
 }
 
 }  // namespace

@@ -136,7 +136,7 @@ std::set<std::string> windowCaptions(const std::string& folder)
     platform::ScriptedDialogs dialogs;
     profiles::SharedState state;
     ui::Main main(state, dialogs);
-    main.Form_Load(profiles::takeWords(std::vector<std::string>{}));
+    main.loadAtStart(profiles::takeWords(std::vector<std::string>{}));
     std::set<std::string> captions;
     addCaptions(main, captions);
     for (const int mode : {1, 2}) {

@@ -37,10 +37,10 @@ TEST(CopyFile, KeepsContentTimeAndModeAndCopiesALinkAsALink)
     const auto target = readTree(t.path("c"));
     const FolderHandle a = openFolder(t, "a");
     const FolderHandle b = openFolder(t, "b");
-    NullEventPump pump;
+    RunControl control;
 
-    EXPECT_EQ(outcome(copyFile(a, "lettre.txt", b, "lettre.txt", CopyMode::Add, pump)), "ok");
-    EXPECT_EQ(outcome(copyFile(a, "lien", b, "lien", CopyMode::Add, pump)), "ok");
+    EXPECT_EQ(outcome(copyFile(a, "lettre.txt", b, "lettre.txt", CopyMode::Add, control)), "ok");
+    EXPECT_EQ(outcome(copyFile(a, "lien", b, "lien", CopyMode::Add, control)), "ok");
     EXPECT_EQ(readTree(t.path("b")), readTree(t.path("a")));
     EXPECT_EQ(readTree(t.path("c")), target);
 }
@@ -54,26 +54,26 @@ TEST(CopyFile, AnAddNeverReplacesAndAReplacementNeverWritesThroughALink)
     t.makeLink("b/lien.txt", t.path("dehors/f.txt"));
     const FolderHandle a = openFolder(t, "a");
     const FolderHandle b = openFolder(t, "b");
-    NullEventPump pump;
+    RunControl control;
 
-    EXPECT_EQ(outcome(copyFile(a, "f.txt", b, "f.txt", CopyMode::Add, pump)), "17 Le fichier existe");
-    EXPECT_EQ(outcome(copyFile(a, "f.txt", b, "lien.txt", CopyMode::Add, pump)), "17 Le fichier existe");
+    EXPECT_EQ(outcome(copyFile(a, "f.txt", b, "f.txt", CopyMode::Add, control)), "17 Le fichier existe");
+    EXPECT_EQ(outcome(copyFile(a, "f.txt", b, "lien.txt", CopyMode::Add, control)), "17 Le fichier existe");
     EXPECT_EQ(readFileBytes(t.path("b/f.txt")), "ancien");
 
-    EXPECT_EQ(outcome(copyFile(a, "f.txt", b, "lien.txt", CopyMode::Replace, pump)), "ok");
+    EXPECT_EQ(outcome(copyFile(a, "f.txt", b, "lien.txt", CopyMode::Replace, control)), "ok");
     EXPECT_EQ(lookUp(t.path("b/lien.txt")).value, EntryKind::File);
     EXPECT_EQ(readFileBytes(t.path("b/lien.txt")), "nouveau");
     EXPECT_EQ(readFileBytes(t.path("dehors/f.txt")), "dehors");
     EXPECT_EQ(namesIn(t.path("b")), (Names{"f.txt", "lien.txt"}));  // no temporary file left
 }
 
-// Counts the pump's turns, to show that a long copy lets the window breathe.
-struct CountingPump : EventPump {
-    void processEvents() override { ++turns; }
-    int turns = 0;
+// Counts the pieces a long copy reports, which let the window breathe.
+struct CountingControl : RunControl {
+    void pieceCopied() override { ++pieces; }
+    int pieces = 0;
 };
 
-TEST(CopyFile, ALargeFileIsCopiedInPiecesWithThePumpRunningBetweenThemAndHolesStayHoles)
+TEST(CopyFile, ALargeFileIsCopiedInPiecesReportedOneByOneAndHolesStayHoles)
 {
     TempFolder t;
     t.makeFile("a/grand.bin", std::string(std::size_t{8} << 20, 'x'));
@@ -85,12 +85,12 @@ TEST(CopyFile, ALargeFileIsCopiedInPiecesWithThePumpRunningBetweenThemAndHolesSt
     t.setMtime("a/creux.bin", kTestTime);
     t.makeFile("a/vide.bin", std::int64_t{1} << 30);
     t.makeFolder("b");
-    CountingPump pump;
+    CountingControl control;
 
     for (const char* name : {"grand.bin", "creux.bin", "vide.bin"}) {
-        EXPECT_EQ(outcome(copyFile(openFolder(t, "a"), name, openFolder(t, "b"), name, CopyMode::Add, pump)), "ok");
+        EXPECT_EQ(outcome(copyFile(openFolder(t, "a"), name, openFolder(t, "b"), name, CopyMode::Add, control)), "ok");
     }
-    EXPECT_GE(pump.turns, 7);
+    EXPECT_GE(control.pieces, 7);
     EXPECT_EQ(readTree(t.path("b")), readTree(t.path("a")));
     for (const char* name : {"creux.bin", "vide.bin"}) {
         struct stat source{};
@@ -102,9 +102,9 @@ TEST(CopyFile, ALargeFileIsCopiedInPiecesWithThePumpRunningBetweenThemAndHolesSt
 }
 
 // Changes the source file once, between two pieces of its copy, as another program writing it would.
-struct WritingPump : EventPump {
-    explicit WritingPump(std::function<void()> change) : change_(std::move(change)) {}
-    void processEvents() override
+struct WritingControl : RunControl {
+    explicit WritingControl(std::function<void()> change) : change_(std::move(change)) {}
+    void pieceCopied() override
     {
         if (change_) std::exchange(change_, nullptr)();
     }
@@ -118,14 +118,14 @@ TEST(CopyFile, ASourceChangedWhileCopiedFailsAndLeavesThePreviousVersionUnderIts
     t.makeFile("b/grand.bin", "ancien");
     t.makeFolder("c");
     const auto changeOnce = [&](const std::function<void(int)>& change) {
-        return WritingPump([source, change] {
+        return WritingControl([source, change] {
             const int fd = ::open(source.c_str(), O_WRONLY);
             change(fd);
             ::close(fd);
         });
     };
     const std::string changed = "11 le fichier a changé pendant la copie";
-    WritingPump truncated = changeOnce([](int fd) { ASSERT_EQ(::ftruncate(fd, 1 << 20), 0); });
+    WritingControl truncated = changeOnce([](int fd) { ASSERT_EQ(::ftruncate(fd, 1 << 20), 0); });
     EXPECT_EQ(outcome(copyFile(openFolder(t, "a"), "grand.bin", openFolder(t, "b"), "grand.bin", CopyMode::Replace,
                                truncated)),
               changed);
@@ -134,7 +134,7 @@ TEST(CopyFile, ASourceChangedWhileCopiedFailsAndLeavesThePreviousVersionUnderIts
 
     // Written over in place, its size and time put back: only its change time tells.
     t.makeFile("a/grand.bin", std::string(std::size_t{8} << 20, 'x'));
-    WritingPump rewritten = changeOnce([&](int fd) {
+    WritingControl rewritten = changeOnce([&](int fd) {
         ASSERT_EQ(::pwrite(fd, "yyyy", 4, 6 << 20), 4);
         t.setMtime("a/grand.bin", kTestTime);
     });
@@ -144,9 +144,9 @@ TEST(CopyFile, ASourceChangedWhileCopiedFailsAndLeavesThePreviousVersionUnderIts
     EXPECT_EQ(namesIn(t.path("c")), Names{});
 
     // Left alone, it is copied.
-    NullEventPump pump;
+    RunControl control;
     EXPECT_EQ(outcome(copyFile(openFolder(t, "a"), "grand.bin", openFolder(t, "b"), "grand.bin", CopyMode::Replace,
-                               pump)),
+                               control)),
               "ok");
     EXPECT_EQ(readTree(t.path("b")), readTree(t.path("a")));
 }
@@ -156,9 +156,9 @@ TEST(CopyFolder, AFolderCopiedIntoItsOwnSubFolderIsNotCopiedIntoItselfAgain)
     TempFolder t;
     t.makeFile("travail/lettre.txt", "x");
     t.makeFolder("travail/archive");
-    NullEventPump pump;
+    RunControl control;
 
-    const auto copy = copyFolder(openFolder(t, ""), "travail", openFolder(t, "travail/archive"), "travail", pump);
+    const auto copy = copyFolder(openFolder(t, ""), "travail", openFolder(t, "travail/archive"), "travail", control);
     EXPECT_TRUE(copy.created);
     EXPECT_EQ(outcome(copy.failure), "ok");
     EXPECT_EQ(namesIn(t.path("travail/archive/travail")), (Names{"archive", "lettre.txt"}));
@@ -178,11 +178,11 @@ TEST(CopyFolder, ATakenNameFailsAndAFailurePartWayLeavesEveryFolderWithItsBitsAn
     t.makeFolder("dehors");
 
     const std::string result = asOrdinaryUser(t, [&] {
-        NullEventPump pump;
+        RunControl control;
         const FolderHandle src = openFolder(t, "src");
         const FolderHandle dst = openFolder(t, "dst");
-        const auto taken = copyFolder(src, "A", dst, "A", pump);
-        const auto copy = copyFolder(src, "A", dst, "Copie", pump);
+        const auto taken = copyFolder(src, "A", dst, "A", control);
+        const auto copy = copyFolder(src, "A", dst, "Copie", control);
         return std::string(taken.created ? "made " : "refused ") + outcome(taken.failure) + "\n" +
                (copy.created ? "made " : "refused ") + outcome(copy.failure);
     });

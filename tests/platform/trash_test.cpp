@@ -432,16 +432,16 @@ TEST(TrashOnFat, WithoutHardLinksTheReplacedFileIsMovedToTheTrashAndPutBackWhenT
     // The replacement fails (its source is gone): the old file comes back.
     const auto moved = moveToTrash(folder, "notes.txt", archive + "/notes.txt");
     EXPECT_EQ(outcomeText(moved), "trashed as notes.txt");
-    NullEventPump pump;
+    RunControl control;
     const FolderHandle source = opened(tree.path("source"));
-    EXPECT_NE(copyFile(source, "absent.txt", folder, "notes.txt", CopyMode::Add, pump), std::nullopt);
+    EXPECT_NE(copyFile(source, "absent.txt", folder, "notes.txt", CopyMode::Add, control), std::nullopt);
     EXPECT_EQ(undoTrashing(moved.value, folder, "notes.txt"), std::nullopt);
     EXPECT_EQ(readFileBytes(archive + "/notes.txt"), "ancien");
     EXPECT_EQ(namesIn(trash), (std::vector<std::string>{"files/", "info/"}));
 
     const std::int64_t start = currentTime();
     EXPECT_EQ(outcomeText(moveToTrash(folder, "notes.txt", archive + "/notes.txt")), "trashed as notes.txt");
-    EXPECT_EQ(copyFile(source, "notes.txt", folder, "notes.txt", CopyMode::Add, pump), std::nullopt);
+    EXPECT_EQ(copyFile(source, "notes.txt", folder, "notes.txt", CopyMode::Add, control), std::nullopt);
     EXPECT_EQ(readFileBytes(archive + "/notes.txt"), "nouveau");
     EXPECT_EQ(readFileBytes(trash + "/files/notes.txt"), "ancien");
     EXPECT_EQ(infoText(trash + "/info/notes.txt.trashinfo", start),

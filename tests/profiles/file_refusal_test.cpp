@@ -20,7 +20,7 @@ const std::string kOthers = "Le fichier appartient à un autre utilisateur";
 std::string loadedProfiles(const std::string& path)
 {
     platform::ScriptedDialogs dialogs;
-    const int count = lireProfils(path, dialogs).nbProfils();
+    const int count = readProfiles(path, dialogs).nbProfils();
     std::string out;
     for (const auto& box : dialogs.shown()) out += box.title + "|" + box.text + "|";
     return out + std::to_string(count);

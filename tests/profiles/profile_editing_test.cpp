@@ -129,7 +129,7 @@ TEST_F(ProfileEditing, DeletingMovesTheFollowingProfilesUpTheActiveOneFollowsAnd
 
     EXPECT_TRUE(deleteProfile(state, 1, dialogs));
     EXPECT_EQ(readFileBytes(state.profileFilePath), " 0 \r\n");
-    EXPECT_EQ(lireProfils(state.profileFilePath, dialogs).nbProfils(), 0);
+    EXPECT_EQ(readProfiles(state.profileFilePath, dialogs).nbProfils(), 0);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, "Fichier de Profils Vide");
 }

@@ -23,7 +23,7 @@ protected:
     ProfileTable load(const std::string& bytes)
     {
         tree.makeFile("ArchProfils.vlr", bytes);
-        return lireProfils(file, dialogs);
+        return readProfiles(file, dialogs);
     }
 
     testing::TempFolder tree;
@@ -56,7 +56,7 @@ TEST_F(ProfileFile, EachLoadFailureShowsItsBoxAndLeavesNoProfileAndNoFileShowsNo
     }
 
     dialogs.clear();
-    EXPECT_TRUE(lireProfils(tree.path("absent.vlr"), dialogs).profiles.empty());
+    EXPECT_TRUE(readProfiles(tree.path("absent.vlr"), dialogs).profiles.empty());
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
@@ -82,10 +82,10 @@ TEST_F(ProfileFile, WritesEightWindowsLinesPerProfileOrUtf8WhenNeededAndReadsEve
     Profile odd{{"007", "/home/a, \"b\"", "/Été/Ωmega", " 01", "&Travail => Archive", "+4", "Ç'est"}};
     ProfileTable both{{odd, kMaison}};
     ASSERT_TRUE(ecrireProfils(file, both, dialogs));
-    ProfileTable read = lireProfils(file, dialogs);
+    ProfileTable read = readProfiles(file, dialogs);
     ASSERT_TRUE(ecrireProfils(file, read, dialogs));
     EXPECT_NE(testing::readFileBytes(file).find("/\xC3\x89t\xC3\xA9/\xCE\xA9mega\r\n"), std::string::npos);
-    const ProfileTable twice = lireProfils(file, dialogs);
+    const ProfileTable twice = readProfiles(file, dialogs);
     odd.fields[3] = "1";  // the codes come back as plain numbers
     odd.fields[5] = "4";
     ASSERT_EQ(twice.nbProfils(), 2);
@@ -103,7 +103,7 @@ TEST_F(ProfileFile, NoCountLimitsTheProfilesThatAreWrittenAndReadBack)
     }
     ASSERT_TRUE(ecrireProfils(file, many, dialogs));
     EXPECT_EQ(testing::readFileBytes(file).substr(0, 18), " 32768 \r\nP1\r\n/home");
-    const ProfileTable loaded = lireProfils(file, dialogs);
+    const ProfileTable loaded = readProfiles(file, dialogs);
     EXPECT_TRUE(dialogs.shown().empty());
     ASSERT_EQ(loaded.nbProfils(), 32768);
     EXPECT_EQ(loaded.at(32768).fields[0], "P32768");
@@ -140,7 +140,7 @@ TEST_F(ProfileFile, TheFirstRewriteOfASessionKeepsThePreviousFileAndAnIncorrectO
     // A link at the backup's name is replaced, never written through.
     const std::string elsewhere = tree.makeFile("ailleurs.txt", "intact");
     tree.makeLink("ArchProfils.vlr.bak", elsewhere);
-    ProfileTable session = lireProfils(file, dialogs);
+    ProfileTable session = readProfiles(file, dialogs);
     session.profiles.push_back(kMaison);
     ASSERT_TRUE(ecrireProfils(file, session, dialogs));
     EXPECT_EQ(testing::readFileBytes(backup), first);
@@ -181,7 +181,7 @@ TEST_F(ProfileFile, TheFirstRewriteOfASessionKeepsThePreviousFileAndAnIncorrectO
     const std::string asked = testing::inChild([&] {
         if (::chdir(tree.root().c_str()) != 0) return std::string("cannot enter the folder");
         platform::ScriptedDialogs own;
-        ProfileTable relative = lireProfils(kProfileFileName, own);
+        ProfileTable relative = readProfiles(kProfileFileName, own);
         const bool written = ecrireProfils(kProfileFileName, relative, own);
         std::string out = std::to_string(written);
         for (const auto& b : own.shown()) out += "|" + b.text;
@@ -243,7 +243,7 @@ TEST(ProfileFileOnFat, WhereAVolumeHasNoHardLinksTheBackupIsACopy)
     ProfileTable table{{kMaison}};
     ASSERT_TRUE(ecrireProfils(file, table, dialogs)) << dialogs.shown().at(0).text;
     const std::string first = testing::readFileBytes(file);
-    ProfileTable session = lireProfils(file, dialogs);
+    ProfileTable session = readProfiles(file, dialogs);
     session.profiles.push_back(kMaison);
     ASSERT_TRUE(ecrireProfils(file, session, dialogs)) << dialogs.shown().at(0).text;
     EXPECT_EQ(testing::readFileBytes(file + ".bak"), first);

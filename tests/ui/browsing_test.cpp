@@ -65,7 +65,7 @@ TEST_F(Browsing, DoubleClicksChooseTheTargetedFolderAndSingleClicksReapplyTheOpe
     EXPECT_EQ(w.modeEcran(), 1);
 
     // Outside states 1 and 2 a folder choice sets neither label.
-    w.Environ(7);
+    w.setScreenState(7);
     openFolder(tree.path("travail"));
     EXPECT_EQ(text(w.Source), tree.path("archive"));
     EXPECT_EQ(text(w.But), tree.path("archive"));

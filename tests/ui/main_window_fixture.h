@@ -64,7 +64,7 @@ protected:
     ui::Main& start(const std::string& commandLine = {})
     {
         main = std::make_unique<ui::Main>(state, dialogs);
-        main->Form_Load(profiles::takeWords(commandLine));
+        main->loadAtStart(profiles::takeWords(commandLine));
         main->show();
         return *main;
     }

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <thread>
 
 namespace velmorane::testing {
 namespace {
@@ -347,6 +348,9 @@ TEST_F(InteractiveMirror, NoSecondExecutionOrRunStartsWhileOneIsInProgress)
     });
     click(w.Selection);
     EXPECT_TRUE(triedDuringExecution);
+    // The run worked on a thread of its own while the window answered.
+    EXPECT_NE(w.lastRunThread(), std::thread::id());
+    EXPECT_NE(w.lastRunThread(), std::this_thread::get_id());
     EXPECT_EQ(shown(), Lines{"Rapport d'activité: Exécution terminée correctement !"});
     EXPECT_EQ(w.modeEcran(), 4);
     EXPECT_EQ(std::distance(fs::directory_iterator(tree.path("archive/lot")), fs::directory_iterator()), 300);
@@ -385,11 +389,12 @@ TEST_F(InteractiveMirror, ClosingDuringAnExecutionAsksThenStopsBetweenTwoFilesAn
     click(w.Lance);
     ASSERT_EQ(w.taskLists().fichAjout().count(), 2u + kFiles);
 
-    // The window is closed as soon as the progress bar first moves; Oui answers the question.
+    // The window is closed as soon as the progress bar first moves past its start; Oui answers the
+    // question. The execution works on its own thread meanwhile.
     QString progressShown;
     bool closing = false;
-    QObject::connect(w.Progression, &QProgressBar::valueChanged, &w, [&] {
-        if (std::exchange(closing, true)) return;
+    QObject::connect(w.Progression, &QProgressBar::valueChanged, &w, [&](int value) {
+        if (value == 0 || std::exchange(closing, true)) return;
         QTimer::singleShot(0, &w, [&] {
             progressShown = w.Progression->format();
             w.close();

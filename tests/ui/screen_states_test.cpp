@@ -52,10 +52,10 @@ TEST_F(ScreenStates, FromTheHomeScreenAtStartThroughProgressArchiveAndUnknownSta
     EXPECT_EQ(w.Systeme->title().toStdString(), "Double Clic pour Sélectionner le Dossier de Travail");
     EXPECT_EQ(std::make_pair(ui::background(w.Source), ui::background(w.But)), std::make_pair(kWhite, kGrey));
 
-    w.Environ(3);
+    w.setScreenState(3);
     EXPECT_EQ(w.modeEcran(), -1);
     EXPECT_EQ(std::make_pair(ui::background(w.Source), ui::background(w.But)), std::make_pair(kGrey, kGrey));
-    w.Environ(0);
+    w.setScreenState(0);
     EXPECT_EQ(w.modeEcran(), 0);
     EXPECT_EQ(menusEnabled(w), Marks(6, false));
     EXPECT_EQ(enabled({w.Init, w.Fin}), (Marks{false, true}));
@@ -63,15 +63,15 @@ TEST_F(ScreenStates, FromTheHomeScreenAtStartThroughProgressArchiveAndUnknownSta
     EXPECT_EQ(twips(w.Panneau), (Twips{60, 1100, 9780, 600}));  // moved to the top
 
     // State 2 never brings back a hidden frame; an unknown state is only stored.
-    w.Environ(2);
+    w.setScreenState(2);
     EXPECT_EQ(w.Systeme->title().toStdString(), "Double Clic pour Sélectionner le Dossier d'Archive");
     EXPECT_EQ(std::make_pair(ui::background(w.Source), ui::background(w.But)), std::make_pair(kGrey, kWhite));
     EXPECT_FALSE(w.Systeme->isVisible());
-    w.Environ(7);
+    w.setScreenState(7);
     EXPECT_EQ(w.modeEcran(), 7);
     EXPECT_TRUE(w.Panneau->isVisible());
-    w.Environ(5);
-    w.Environ(1);
+    w.setScreenState(5);
+    w.setScreenState(1);
     EXPECT_EQ(visible({w.Systeme, w.Infos, w.Panneau}), (Marks{true, true, false}));
     EXPECT_EQ(menusEnabled(w), Marks(6, true));
 }
@@ -99,7 +99,7 @@ TEST_F(ScreenStates, TheReviewLaysTheThreeGroupsOutAndLeavingItHidesThem)
     EXPECT_TRUE(w.Retour->isEnabled());
     EXPECT_EQ(menusEnabled(w), Marks(6, false));
 
-    w.Environ(5);
+    w.setScreenState(5);
     EXPECT_FALSE(w.resultatsAffiches());
     for (const auto& [control, place] : places) EXPECT_FALSE(control->isVisible()) << control->objectName().toStdString();
     EXPECT_EQ(enabled({w.Retour, w.Init}), (Marks{false, true}));
@@ -166,7 +166,7 @@ TEST_F(ScreenStates, AtAnySizeNoControlIsOutsideTheWindowOrUnderAnotherAndTheLis
     w.setProgress(3, 4, 0, 0);  // nothing to copy: the share done follows the entries
     EXPECT_EQ(std::make_pair(w.Progression->text().toStdString(), w.Progression->value()),
               std::make_pair(std::string("3 / 4 éléments"), 750));
-    w.Environ(4);
+    w.setScreenState(4);
     EXPECT_FALSE(w.Progression->isVisible());
 
     // The home screen keeps the places of its design: a window smaller than it scrolls to them.
@@ -199,8 +199,8 @@ TEST_F(ScreenStates, WhileRunningTheCommandsThatWouldStartAnotherAreDisabledThen
 
     // What the screen states set meanwhile shows once the run is over.
     w.setRunning(true);
-    w.Environ(5);
-    w.Environ(1);
+    w.setScreenState(5);
+    w.setScreenState(1);
     EXPECT_EQ(commands(), (Marks{false, false, false, false, false, false, false, true}));
     w.setRunning(false);
     EXPECT_EQ(commands(), (Marks{true, true, true, false, true, true, true, true}));

@@ -71,6 +71,7 @@ TEST_F(StartUp, AnUnattendedRunThatStopsBeforeExecutingLeavesAnOrdinaryWindow)
     ui::Main& w = start("Pareil X");
     EXPECT_EQ(shown(), std::vector<std::string>{"Profil Incorrect: Travail et Archive doivent être différents."});
     EXPECT_FALSE(w.exitStatus());
+    EXPECT_EQ(w.unattendedStatus(), std::optional<int>(2));  // once the window is closed
     EXPECT_FALSE(w.execAuto());
     // The journal says why nothing was executed.
     EXPECT_TRUE(journal().ends_with("\tExécution du Profil Pareil : Non exécuté (Travail et Archive "
@@ -95,6 +96,7 @@ TEST_F(StartUp, AnUnattendedRunThatWouldDeleteMostOfTheArchiveIsRefusedAndTheRev
     const std::string refusal = "Exécution refusée : 600 fichier(s) à supprimer ou remplacer sur 1000 dans " + archive;
     EXPECT_EQ(shown(), std::vector<std::string>{"Attention: " + refusal});
     EXPECT_FALSE(w.exitStatus());
+    EXPECT_EQ(w.unattendedStatus(), std::optional<int>(2));
     EXPECT_TRUE(journal().ends_with("\tExécution du Profil Gros : Non exécuté (" + refusal + ")\r\n")) << journal();
     EXPECT_EQ(readTree(archive), before);
 
@@ -118,6 +120,7 @@ TEST_F(StartUp, AJournalThatCannotBeWrittenIsAskedAboutAndYesEndsWithStatusOne)
     EXPECT_EQ(dialogs.shown()[0].buttons, platform::Buttons::YesNo);
     EXPECT_NE(dialogs.shown()[0].text.find("Sur le fichier : ArchJournal.vlr"), std::string::npos) << shown()[0];
     EXPECT_FALSE(w.exitStatus());  // No leaves the program open
+    EXPECT_EQ(w.unattendedStatus(), std::optional<int>(1));
     EXPECT_FALSE(w.execAuto());
     EXPECT_TRUE(fs::exists(tree.path("archive/b.txt")));
 

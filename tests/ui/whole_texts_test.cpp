@@ -48,11 +48,11 @@ TEST_F(WholeTexts, NoWindowCutsACaptionInAnyState)
     collectCut("home", &w);
     click(w.affBut);
     collectCut("archive-targeted", &w);
-    w.Environ(3);
-    w.Environ(0);
+    w.setScreenState(3);
+    w.setScreenState(0);
     collectCut("progress", &w);
-    w.Environ(5);
-    w.Environ(1);
+    w.setScreenState(5);
+    w.setScreenState(1);
     w.Lance_Click();
     collectCut("review", &w);
     w.Action_Click(0);

@@ -1,15 +1,25 @@
-#include "profiles/task_listing.h"
+#include "cli/task_listing.h"
 
 #include "execution/review_headings.h"
+#include "execution/run_driver.h"
 #include "platform/headless_dialogs.h"
-#include "platform/progress.h"
 #include "profiles/command_line.h"
 #include "profiles/profile_run.h"
 
-namespace velmorane::profiles {
+namespace velmorane::cli {
 namespace {
 
-constexpr int kNotListed = 2;
+constexpr int kNotListed = execution::kExitNothingExecuted;
+
+// Standard error says why the lists could not be made.
+class RefusalPrinter : public execution::RunObserver {
+public:
+    explicit RefusalPrinter(platform::Dialogs& dialogs) : dialogs_(dialogs) {}
+    void refused(const execution::Refusal& refusal) override { dialogs_.show(refusal.message); }
+
+private:
+    platform::Dialogs& dialogs_;
+};
 
 // A control character of a name is written as "\#" and three octal digits, so that one entry
 // stays one line.
@@ -40,27 +50,20 @@ void printList(std::ostream& out, const engine::TaskList& list)
 int printTaskLists(const std::string& profileName, std::ostream& out, std::ostream& err)
 {
     platform::HeadlessDialogs dialogs(err);
-    auto found = profileRun(profileName, dialogs);
+    auto found = profiles::profileRun(profileName, dialogs);
     if (!found) {
-        err << profileNotFound(profileName) << '\n';
+        err << profiles::profileNotFound(profileName) << '\n';
         return kNotListed;
     }
-    execution::MirrorRun& run = found->run;
-    platform::NullProgress progress;
-    platform::NullEventPump pump;
-    auto refusal = run.prepare();
-    if (!refusal) refusal = run.compare(progress, pump);
-    if (refusal) {
-        dialogs.show(refusal->message);
-        return kNotListed;
-    }
-    for (const engine::ListKind kind : engine::kListKinds) printList(out, run.lists()[kind]);
+    RefusalPrinter observer(dialogs);
+    if (execution::RunDriver(found->run, observer).compare()) return kNotListed;
+    for (const engine::ListKind kind : engine::kListKinds) printList(out, found->run.lists()[kind]);
     return 0;
 }
 
 std::string usageText()
 {
-    return platform::withLineFeeds(helpText()) +
+    return platform::withLineFeeds(profiles::helpText()) +
            "\n\tVelmorane --liste Profil => affiche les listes de tâches du profil indiqué sans rien modifier"
            "\n\tVelmorane --help => affiche cette aide (-h de même)"
            "\n\tVelmorane --version => affiche le numéro de version (-V de même)\n"
@@ -78,4 +81,4 @@ std::string usageText()
            "et $RECYCLE.BIN sont toujours ignorés\n";
 }
 
-}  // namespace velmorane::profiles
+}  // namespace velmorane::cli

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace velmorane::profiles {
+namespace velmorane::cli {
 
 // What an unattended run leaves for its user once it has ended: a report naming each failed entry,
 // and, when the run did not do its job (failures, refused, interrupted), a line on standard error
@@ -14,4 +14,4 @@ namespace velmorane::profiles {
 void tellUnattendedOutcome(const std::string& profileName, const std::string& outcome,
                            const std::vector<execution::EntryFailure>& failures, std::ostream& err);
 
-}  // namespace velmorane::profiles
+}  // namespace velmorane::cli

@@ -3,7 +3,7 @@
 #include <ostream>
 #include <string>
 
-namespace velmorane::profiles {
+namespace velmorane::cli {
 
 // `velmorane --liste PROFIL`: builds the task lists of a profile of the profile file in the working
 // directory and prints them as the review screen shows them. Changes nothing on disk.
@@ -13,4 +13,4 @@ int printTaskLists(const std::string& profileName, std::ostream& out, std::ostre
 // `velmorane --help`.
 std::string usageText();
 
-}  // namespace velmorane::profiles
+}  // namespace velmorane::cli

@@ -1,4 +1,4 @@
-#include "profiles/unattended_outcome.h"
+#include "cli/unattended_outcome.h"
 
 #include "execution/journal.h"
 #include "execution/run_report.h"
@@ -7,12 +7,12 @@
 #include "platform/paths.h"
 #include "profiles/planned_runs.h"
 
-namespace velmorane::profiles {
+namespace velmorane::cli {
 
 void tellUnattendedOutcome(const std::string& profileName, const std::string& outcome,
                            const std::vector<execution::EntryFailure>& failures, std::ostream& err)
 {
-    const std::string key = profileKey(profileName, platform::currentDirectory());
+    const std::string key = profiles::profileKey(profileName, platform::currentDirectory());
     const auto report =
         execution::writeRunReport(key, "Profil " + profileName, outcome, failures, platform::currentTime());
     // A good run stays silent: cron mails whatever a job writes.
@@ -28,4 +28,4 @@ void tellUnattendedOutcome(const std::string& profileName, const std::string& ou
     (void)platform::sendDesktopNotice("Velmorane : profil " + profileName, body);
 }
 
-}  // namespace velmorane::profiles
+}  // namespace velmorane::cli

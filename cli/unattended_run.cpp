@@ -1,0 +1,67 @@
+#include "cli/unattended_run.h"
+
+#include "execution/journal.h"
+#include "execution/run_driver.h"
+#include "platform/date_text.h"
+#include "cli/unattended_outcome.h"
+#include "platform/headless_dialogs.h"
+#include "platform/termination_requests.h"
+#include "profiles/profile_run.h"
+
+#include <vector>
+
+namespace velmorane::cli {
+namespace {
+
+// Standard error observes the run: its refusal, the failures (answered with the box's default,
+// which goes on; kept for the run's report) and what the trashes did. A signal to end stops it
+// between two files.
+class ErrorStreamObserver : public execution::RunObserver {
+public:
+    ErrorStreamObserver(platform::Dialogs& dialogs, std::ostream& err) : dialogs_(dialogs), err_(err) {}
+    platform::RunControl& control() override { return termination_; }
+    void refused(const execution::Refusal& refusal) override { dialogs_.show(refusal.message); }
+    bool continueAfterFailure(const execution::EntryFailure& failure) override
+    {
+        failures_.push_back(failure);
+        return dialogs_.show(execution::failureQuestion(failure)) == platform::Answer::Yes;
+    }
+    const std::vector<execution::EntryFailure>& failures() const { return failures_; }
+    void executed(const execution::ExecutionReport& report) override
+    {
+        for (const std::string& note : execution::trashNotes(report)) err_ << note << '\n';
+    }
+
+private:
+    platform::Dialogs& dialogs_;
+    std::ostream& err_;
+    platform::TerminationRequests termination_;
+    std::vector<execution::EntryFailure> failures_;
+};
+
+}  // namespace
+
+int runUnattended(const profiles::CommandWords& words, std::ostream& err)
+{
+    platform::HeadlessDialogs dialogs(err);
+    auto found = profiles::profileRun(words.first, dialogs);
+    if (!found) {
+        err << profiles::profileNotFound(words.first) << '\n';
+        const std::string windowTitle = "Profil " + words.first;
+        const auto lines = execution::notExecutedLines(windowTitle, "Profil introuvable", platform::currentTime());
+        // Nothing was executed whether or not the journal takes the line.
+        (void)execution::writeJournalLines(execution::kJournalFileName, lines);
+        tellUnattendedOutcome(words.first, execution::journalOutcome(lines, windowTitle), {}, err);
+        return execution::kExitNothingExecuted;
+    }
+    ErrorStreamObserver observer(dialogs, err);
+    const int exitStatus = execution::RunDriver(found->run, observer)
+                               .runUnattended(found->windowTitle, execution::kJournalFileName)
+                               .exitStatus;
+    const auto lines = found->run.journalLines(found->windowTitle, platform::currentTime());
+    tellUnattendedOutcome(found->profileName, execution::journalOutcome(lines, found->windowTitle),
+                          observer.failures(), err);
+    return exitStatus;
+}
+
+}  // namespace velmorane::cli

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "execution/run_driver.h"
+
+#include <QEventLoop>
+#include <QObject>
+
+#include <optional>
+#include <thread>
+
+namespace velmorane::ui {
+
+// Carries the calls of a run on its worker thread over to the window's thread, in their order:
+// labels and counters without waiting, the questions and the changes of screen waiting for the
+// window. Only the stop request is read across threads.
+class QueuedObserver : public execution::RunObserver {
+public:
+    QueuedObserver(QObject& window, execution::RunObserver& shown);
+
+    platform::ProgressSink& progress() override { return progress_; }
+    execution::CounterSink& counters() override { return counters_; }
+    platform::RunControl& control() override { return shown_.control(); }
+    void phaseStarted(execution::RunPhase phase) override;
+    void refused(const execution::Refusal& refusal) override;
+    bool goOnAnyway(const execution::Refusal& refusal) override;
+    bool acceptVolumeRoot(const platform::Message& question) override;
+    bool continueAfterFailure(const execution::EntryFailure& failure) override;
+    void executed(const execution::ExecutionReport& report) override;
+
+private:
+    class QueuedProgress : public platform::ProgressSink {
+    public:
+        QueuedProgress(QObject& window, platform::ProgressSink& shown) : window_(window), shown_(shown) {}
+        void setPanneau(const std::string& caption) override;
+        void setEtape(const std::string& text) override;
+        void setCompteur(const std::string& text) override;
+
+    private:
+        QObject& window_;
+        platform::ProgressSink& shown_;
+    };
+    class QueuedCounters : public execution::CounterSink {
+    public:
+        QueuedCounters(QObject& window, execution::CounterSink& shown) : window_(window), shown_(shown) {}
+        void setCounter(execution::ListKind list, const std::string& text) override;
+        void setProgress(const execution::ExecutionProgress& progress) override;
+
+    private:
+        QObject& window_;
+        execution::CounterSink& shown_;
+    };
+
+    template <typename Call>
+    void inWindow(Call call)
+    {
+        QMetaObject::invokeMethod(&window_, call, Qt::BlockingQueuedConnection);
+    }
+
+    QObject& window_;
+    execution::RunObserver& shown_;
+    QueuedProgress progress_;
+    QueuedCounters counters_;
+};
+
+// Runs `work` with a driver's observer on a worker thread while the window goes on answering its
+// events, and returns what it returned once it is over; `worker` names the thread it ran on.
+template <typename Work>
+auto runOnWorker(QObject& window, execution::RunObserver& shown, std::thread::id& worker, Work work)
+{
+    QueuedObserver queued(window, shown);
+    QEventLoop loop;
+    std::optional<decltype(work(queued))> result;
+    std::thread thread([&] {
+        result.emplace(work(queued));
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    worker = thread.get_id();
+    loop.exec();
+    thread.join();
+    return std::move(*result);
+}
+
+}  // namespace velmorane::ui
