@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,19 +20,6 @@ namespace velmorane::testing {
 namespace {
 
 constexpr const char* kDate = "Le [0-9]{2}/[0-9]{2}/[0-9]{4} à [0-9]{2}:[0-9]{2}:[0-9]{2}";
-
-// Sets or clears the immutable flag of a folder, as `chattr +i` does: nothing can be added to it.
-bool setImmutable(const std::string& folder, bool immutable)
-{
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    int flags = 0;
-    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = immutable ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    ::close(fd);
-    return done;
-}
 
 // Planned runs without a display: a profile that goes well, one whose archive refuses two new
 // files (a folder nothing can be added to, on a tmpfs of its own), one whose work folder is missing.
