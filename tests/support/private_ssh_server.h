@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/sftp_session.h"
+#include "tests/support/scoped_environment.h"
+#include "tests/support/test_tree.h"
+
+#include <memory>
+#include <string>
+#include <sys/types.h>
+
+namespace velmorane::testing {
+
+// What the client knows when it connects: the server's host key and a key the server accepts, a
+// known_hosts without the server, or a key the server does not accept.
+enum class SshClientKnowledge { Everything, UnknownHost, WrongKey };
+
+// An sshd of the test's own on a free port of 127.0.0.1, with a temporary host key, a temporary
+// user key and a temporary HOME whose .ssh/config names it "velmorane-test". Never the system's
+// sshd nor ~/.ssh. sshd needs root for its privilege separation: elsewhere ready() is false and
+// skipReason() says why. Stopped and reaped in the destructor.
+class PrivateSshServer {
+public:
+    // sftpOptions: options of the server's SFTP subsystem, such as "-P posix-rename@openssh.com".
+    explicit PrivateSshServer(const std::string& sftpOptions = "");
+    ~PrivateSshServer();
+    PrivateSshServer(const PrivateSshServer&) = delete;
+    PrivateSshServer& operator=(const PrivateSshServer&) = delete;
+
+    bool ready() const { return skipReason_.empty(); }
+    const std::string& skipReason() const { return skipReason_; }
+    unsigned port() const { return port_; }
+    // The ssh configuration the client is given, as the user's own.
+    std::string configFile(SshClientKnowledge knowledge = SshClientKnowledge::Everything);
+    platform::SshConnection connection(SshClientKnowledge knowledge = SshClientKnowledge::Everything);
+    // Kills the server's side of every open connection, as a server that goes away does.
+    void dropConnections();
+
+private:
+    void prepare(const std::string& sftpOptions);
+    void start();
+    void stop();
+
+    TempFolder folder_;
+    std::unique_ptr<ScopedEnvironment> home_;
+    std::string skipReason_;
+    unsigned port_ = 0;
+    pid_t sshd_ = -1;
+};
+
+}  // namespace velmorane::testing
