@@ -20,8 +20,10 @@ SftpError badAnswer(std::string what)
     return SftpError{SftpFailure::BadAnswer, SftpStatus::BadMessage, std::move(what)};
 }
 
+// ssh ends its lines with "\r\n" when it writes to standard error.
 std::string trimmed(std::string text)
 {
+    for (std::size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', at)) text.erase(at, 1);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
     return text;
 }
