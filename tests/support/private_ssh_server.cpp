@@ -23,7 +23,6 @@ namespace velmorane::testing {
 namespace {
 
 constexpr const char* kSshd = "/usr/sbin/sshd";
-constexpr const char* kHostAlias = "velmorane-test";
 constexpr int kStartMilliseconds = 10'000;
 
 unsigned freePort()
@@ -151,12 +150,12 @@ void PrivateSshServer::prepare(const std::string& sftpOptions)
                   "PermitRootLogin prohibit-password\nLogLevel ERROR\nSubsystem sftp internal-sftp " +
                   sftpOptions + "\n");
     writeText(folder_.path("home/.ssh/known_hosts"),
-              "[127.0.0.1]:" + std::to_string(port_) + " " + readText(folder_.path("host_key.pub")));
+              std::string(kHostAlias) + " " + readText(folder_.path("host_key.pub")));
     writeText(folder_.path("empty_known_hosts"), "");
     home_ = std::make_unique<ScopedEnvironment>(std::vector<std::pair<std::string, std::string>>{{"HOME", home}});
 }
 
-std::string PrivateSshServer::configFile(SshClientKnowledge knowledge)
+std::string PrivateSshServer::configFile(SshClientKnowledge knowledge, unsigned port)
 {
     const bool everything = knowledge == SshClientKnowledge::Everything;
     const std::string path = everything ? folder_.path("home/.ssh/config")
@@ -165,7 +164,8 @@ std::string PrivateSshServer::configFile(SshClientKnowledge knowledge)
     const std::string knownHosts = knowledge == SshClientKnowledge::UnknownHost ? folder_.path("empty_known_hosts")
                                                                                  : folder_.path("home/.ssh/known_hosts");
     const std::string key = knowledge == SshClientKnowledge::WrongKey ? folder_.path("other_key") : folder_.path("user_key");
-    writeText(path, std::string("Host ") + kHostAlias + "\n  HostName 127.0.0.1\n  Port " + std::to_string(port_) +
+    writeText(path, std::string("Host ") + kHostAlias + "\n  HostName 127.0.0.1\n  Port " + std::to_string(port == 0 ? port_ : port) +
+                        "\n  HostKeyAlias " + kHostAlias +
                         "\n  User " + userName() + "\n  IdentityFile " + key +
                         "\n  IdentitiesOnly yes\n  IdentityAgent none\n  UserKnownHostsFile " + knownHosts +
                         "\n  GlobalKnownHostsFile /dev/null\n  StrictHostKeyChecking yes\n  LogLevel ERROR\n");

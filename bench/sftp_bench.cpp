@@ -1,0 +1,137 @@
+// Speed of a folder walk over SFTP against rsync over ssh, both to the same private sshd on this
+// machine (tests/support/private_ssh_server.h; needs root): `sftp_bench FOLDER`. Makes once, under
+// FOLDER, a tree of 20 000 files in 1 100 folders on two levels and its copy; then times, best of
+// 3, what a run with nothing to do costs: connecting, walking the local tree and the copy through
+// the server; against `rsync -a -n --delete` from the tree to the copy over ssh. Then the same
+// through a relay adding 10 ms each way.
+#include "bench/bench_files.h"
+#include "platform/sftp_session.h"
+#include "platform/sftp_tree_walk.h"
+#include "tests/support/child_process.h"
+#include "tests/support/latency_relay.h"
+#include "tests/support/private_ssh_server.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <fcntl.h>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace velmorane;
+using Clock = std::chrono::steady_clock;
+using velmorane::bench::die;
+using velmorane::bench::makeFolder;
+
+constexpr int kRounds = 3;
+constexpr int kTopFolders = 100;
+constexpr int kSubFolders = 10;
+constexpr int kFilesPerFolder = 20;
+constexpr const char* kMarker = ".velmorane-sftp-tree-1";
+
+void makeFile(const std::string& path, std::int64_t size, std::int64_t mtime)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const timespec times[2] = {{static_cast<time_t>(mtime), 0}, {static_cast<time_t>(mtime), 0}};
+    if (fd < 0 || ::ftruncate(fd, static_cast<off_t>(size)) != 0 || ::futimens(fd, times) != 0) die(path);
+    ::close(fd);
+}
+
+void makeTrees(const std::string& folder)
+{
+    if (::access((folder + "/" + kMarker).c_str(), F_OK) == 0) return;
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder + "/travail");
+    for (int top = 0; top < kTopFolders; ++top) {
+        const std::string topPath = folder + "/travail/dossier " + std::to_string(top);
+        makeFolder(topPath);
+        for (int sub = 0; sub < kSubFolders; ++sub) {
+            const std::string subPath = topPath + "/sous-dossier " + std::to_string(sub);
+            makeFolder(subPath);
+            for (int file = 0; file < kFilesPerFolder; ++file) {
+                makeFile(subPath + "/fichier " + std::to_string(file) + ".dat", (top * 7 + sub * 3 + file) * 97,
+                         1'700'000'000 + top * 1000 + file);
+            }
+        }
+    }
+    if (std::system(("cp -a '" + folder + "/travail' '" + folder + "/archive'").c_str()) != 0) die("cp -a");
+    makeFile(folder + "/" + kMarker, 0, 1'700'000'000);
+}
+
+std::size_t walkLocal(const std::string& root)
+{
+    std::size_t count = 0;
+    for (auto it = std::filesystem::recursive_directory_iterator(root); it != std::filesystem::recursive_directory_iterator(); ++it) {
+        struct stat status {};
+        ::lstat(it->path().c_str(), &status);
+        ++count;
+    }
+    return count;
+}
+
+double timeClient(testing::PrivateSshServer& server, unsigned port, const std::string& folder)
+{
+    const auto start = Clock::now();
+    platform::SshConnection connection = server.connection();
+    connection.configFile = server.configFile(testing::SshClientKnowledge::Everything, port);
+    auto session = platform::SftpSession::open(connection);
+    if (!session.ok()) die("connection: " + session.error->message);
+    const std::size_t local = walkLocal(folder + "/travail");
+    const auto remote = platform::walkTree(*session.value, folder + "/archive");
+    if (!remote.ok() || remote.value.size() != local) die("walk: " + (remote.ok() ? std::string("counts differ") : remote.error->message));
+    session.value.reset();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double timeRsync(testing::PrivateSshServer& server, unsigned port, const std::string& folder)
+{
+    const std::string ssh = "ssh -F " + server.configFile(testing::SshClientKnowledge::Everything, port);
+    const auto start = Clock::now();
+    const testing::ProgramRun run = testing::runProgram(
+        "/usr/bin/rsync", {"-a", "-n", "--delete", "-e", ssh, folder + "/travail/", std::string(testing::PrivateSshServer::kHostAlias) + ":" + folder + "/archive/"}, "/");
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (run.exitCode != 0) die("rsync: " + run.err);
+    return seconds;
+}
+
+template <typename Timer>
+double best(Timer timer)
+{
+    double fastest = timer();  // warm-up
+    for (int round = 0; round < kRounds; ++round) fastest = std::min(fastest, timer());
+    return fastest;
+}
+
+void compare(testing::PrivateSshServer& server, unsigned port, const std::string& folder, const char* link)
+{
+    const double client = best([&] { return timeClient(server, port, folder); });
+    const double rsync = best([&] { return timeRsync(server, port, folder); });
+    std::cout << link << ": walk through the SFTP client " << client << " s, rsync -a -n --delete over ssh " << rsync
+              << " s, ratio " << client / rsync << '\n';
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::cerr << "usage: sftp_bench FOLDER\n";
+        return 2;
+    }
+    const std::string folder = std::filesystem::absolute(argv[1]).string();
+    testing::PrivateSshServer server;
+    if (!server.ready()) {
+        std::cerr << "sftp_bench: " << server.skipReason() << '\n';
+        return 1;
+    }
+    makeTrees(folder);
+    compare(server, server.port(), folder, "local link");
+    const testing::LatencyRelay relay(server.port(), std::chrono::milliseconds(10));
+    compare(server, relay.port(), folder, "20 ms round trip");
+    return 0;
+}
