@@ -1,12 +1,13 @@
 #include "platform/sftp_tree_walk.h"
 
 #include <deque>
+#include <memory>
 
 namespace velmorane::platform {
 namespace {
 
 // Folders open at once: enough to keep the channel busy, few enough for the server's handle limit.
-constexpr std::size_t kFoldersInFlight = 64;
+constexpr std::size_t kFoldersInFlight = 256;
 
 class TreeWalk {
 public:
@@ -41,14 +42,34 @@ private:
         }
     }
 
+    // Two READDIRs stay in flight on each folder: a folder of up to a hundred names then costs a
+    // single round trip, its names and its end arriving together. The server answers them in order.
+    struct FolderRead {
+        std::string folder;
+        std::string handle;
+        int inFlight = 0;
+        bool ended = false;
+    };
+
     void readFolder(const std::string& folder, const std::string& handle)
     {
-        session_.submit(folderReadingRequest(handle), [this, folder, handle](SftpResult<SftpAnswer> answer) {
-            if (!answer.ok()) return fail(*answer.error);
-            if (answer.value.type == SftpPacketType::Status) return closeFolder(handle);
-            for (SftpNamedEntry& named : answer.value.names) take(folder, std::move(named));
-            if (failure_) return closeFolder(handle);
-            readFolder(folder, handle);
+        auto read = std::make_shared<FolderRead>(FolderRead{folder, handle});
+        askNames(read);
+        askNames(read);
+    }
+
+    void askNames(const std::shared_ptr<FolderRead>& read)
+    {
+        ++read->inFlight;
+        session_.submit(folderReadingRequest(read->handle), [this, read](SftpResult<SftpAnswer> answer) {
+            --read->inFlight;
+            if (!answer.ok()) fail(*answer.error);
+            if (!answer.ok() || answer.value.type == SftpPacketType::Status || failure_) read->ended = true;
+            if (!read->ended) {
+                for (SftpNamedEntry& named : answer.value.names) take(read->folder, std::move(named));
+                askNames(read);
+            }
+            if (read->ended && read->inFlight == 0) closeFolder(read->handle);
         });
     }
 
@@ -60,12 +81,12 @@ private:
         entries_.push_back({std::move(path), named.attributes});
     }
 
+    // The next folder opens as soon as this one is read; its CLOSE needs no answer to wait for.
     void closeFolder(const std::string& handle)
     {
-        session_.submit(closingRequest(handle), [this](const SftpResult<SftpAnswer>&) {
-            --open_;
-            openWaitingFolders();
-        });
+        session_.submit(closingRequest(handle), [](const SftpResult<SftpAnswer>&) {});
+        --open_;
+        openWaitingFolders();
     }
 
     void fail(const SftpError& error)
