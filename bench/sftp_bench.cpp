@@ -3,10 +3,13 @@
 // FOLDER, a tree of 20 000 files in 1 100 folders on two levels and its copy; then times, best of
 // 3, what a run with nothing to do costs: connecting, walking the local tree and the copy through
 // the server; against `rsync -a -n --delete` from the tree to the copy over ssh. Then the same
-// through a relay adding 10 ms each way.
+// through a relay adding 10 ms each way. Last, adding 2 000 files of 100 KiB to an empty folder of
+// the server, each written under a temporary name, made durable and renamed, against
+// `rsync -a --fsync` over ssh, on the local link.
 #include "bench/bench_files.h"
 #include "platform/sftp_session.h"
 #include "platform/sftp_tree_walk.h"
+#include "platform/sftp_upload.h"
 #include "tests/support/child_process.h"
 #include "tests/support/latency_relay.h"
 #include "tests/support/private_ssh_server.h"
@@ -15,6 +18,7 @@
 #include <chrono>
 #include <cstdint>
 #include <fcntl.h>
+#include <fstream>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -32,7 +36,9 @@ constexpr int kRounds = 3;
 constexpr int kTopFolders = 100;
 constexpr int kSubFolders = 10;
 constexpr int kFilesPerFolder = 20;
-constexpr const char* kMarker = ".velmorane-sftp-tree-1";
+constexpr int kAddedFiles = 2000;
+constexpr std::size_t kAddedSize = 100 * 1024;
+constexpr const char* kMarker = ".velmorane-sftp-tree-2";
 
 void makeFile(const std::string& path, std::int64_t size, std::int64_t mtime)
 {
@@ -60,6 +66,12 @@ void makeTrees(const std::string& folder)
         }
     }
     if (std::system(("cp -a '" + folder + "/travail' '" + folder + "/archive'").c_str()) != 0) die("cp -a");
+    makeFolder(folder + "/ajouts");
+    for (int file = 0; file < kAddedFiles; ++file) {
+        std::string content(kAddedSize, '\0');
+        for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>((i * 31 + static_cast<std::size_t>(file)) % 251);
+        std::ofstream(folder + "/ajouts/fichier " + std::to_string(file) + ".bin", std::ios::binary) << content;
+    }
     makeFile(folder + "/" + kMarker, 0, 1'700'000'000);
 }
 
@@ -99,6 +111,44 @@ double timeRsync(testing::PrivateSshServer& server, unsigned port, const std::st
     return seconds;
 }
 
+void emptyFolder(const std::string& path)
+{
+    std::filesystem::remove_all(path);
+    std::filesystem::create_directories(path);
+    ::sync();
+}
+
+double timeClientAdding(testing::PrivateSshServer& server, const std::string& folder)
+{
+    emptyFolder(folder + "/ajouts-copie");
+    const auto start = Clock::now();
+    auto session = platform::SftpSession::open(server.connection());
+    if (!session.ok()) die("connection: " + session.error->message);
+    for (const auto& entry : std::filesystem::directory_iterator(folder + "/ajouts")) {
+        const std::string name = entry.path().filename().string();
+        const std::string target = folder + "/ajouts-copie/" + name;
+        const std::string temporary = folder + "/ajouts-copie/." + name + ".velmorane";
+        if (!platform::uploadFile(*session.value, entry.path().string(), temporary).ok() ||
+            !session.value->rename(temporary, target).ok()) {
+            die("upload " + name);
+        }
+    }
+    session.value.reset();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double timeRsyncAdding(testing::PrivateSshServer& server, const std::string& folder)
+{
+    emptyFolder(folder + "/ajouts-copie");
+    const std::string ssh = "ssh -F " + server.configFile();
+    const auto start = Clock::now();
+    const testing::ProgramRun run = testing::runProgram(
+        "/usr/bin/rsync", {"-a", "--fsync", "-e", ssh, folder + "/ajouts/", std::string(testing::PrivateSshServer::kHostAlias) + ":" + folder + "/ajouts-copie/"}, "/");
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (run.exitCode != 0) die("rsync: " + run.err);
+    return seconds;
+}
+
 template <typename Timer>
 double best(Timer timer)
 {
@@ -133,5 +183,9 @@ int main(int argc, char** argv)
     compare(server, server.port(), folder, "local link");
     const testing::LatencyRelay relay(server.port(), std::chrono::milliseconds(10));
     compare(server, relay.port(), folder, "20 ms round trip");
+    const double client = best([&] { return timeClientAdding(server, folder); });
+    const double rsync = best([&] { return timeRsyncAdding(server, folder); });
+    std::cout << "adding 2 000 files of 100 KiB: SFTP client " << client << " s, rsync -a --fsync over ssh " << rsync
+              << " s, ratio " << client / rsync << '\n';
     return 0;
 }

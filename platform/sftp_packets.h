@@ -56,7 +56,6 @@ enum class SftpStatus : std::uint32_t {
 inline constexpr std::uint32_t kSftpOpenRead = 0x01;
 inline constexpr std::uint32_t kSftpOpenWrite = 0x02;
 inline constexpr std::uint32_t kSftpOpenCreate = 0x08;
-inline constexpr std::uint32_t kSftpOpenTruncate = 0x10;
 inline constexpr std::uint32_t kSftpOpenExclusive = 0x20;
 
 // What a server tells or is told of an entry; each part is there only when sent. Times are whole

@@ -1,3 +1,4 @@
+#include "platform/sftp_download.h"
 #include "platform/sftp_session.h"
 #include "platform/sftp_tree_walk.h"
 #include "platform/sftp_upload.h"
@@ -115,7 +116,7 @@ TEST(SftpSession, AWalkWithManyFoldersInFlightListsWhatIsOnTheServerWithItsAttri
     EXPECT_TRUE(session->connected());
 }
 
-TEST(SftpSession, AFileIsWrittenUnderATemporaryNameThenRenamedAndOnlyTheReplacingRenameReplaces)
+TEST(SftpSession, FilesGoUpUnderATemporaryNameThenRenamedComeBackWholeAndOnlyTheReplacingRenameReplaces)
 {
     PrivateSshServer server;
     SKIP_WITHOUT(server);
@@ -146,6 +147,19 @@ TEST(SftpSession, AFileIsWrittenUnderATemporaryNameThenRenamedAndOnlyTheReplacin
     ASSERT_TRUE(session->replacingRename(tree.path("archive/grand.bin"), tree.path("archive/ancien.txt")).ok());
     EXPECT_EQ(testing::readFileBytes(tree.path("archive/ancien.txt")), content);
     EXPECT_EQ(testing::namesIn(tree.path("archive")), testing::Names{"ancien.txt"});
+
+    // Back from the server, whole, to a new local file only.
+    ASSERT_TRUE(downloadFile(*session, tree.path("archive/ancien.txt"), tree.path("source/retour.bin")).ok());
+    EXPECT_EQ(testing::readFileBytes(tree.path("source/retour.bin")), content);
+    const SftpResult<bool> overLocal = downloadFile(*session, tree.path("archive/ancien.txt"), source);
+    ASSERT_FALSE(overLocal.ok());
+    EXPECT_EQ(overLocal.error->kind, SftpFailure::LocalFile);
+    EXPECT_EQ(overLocal.error->message, "Le fichier existe");
+    EXPECT_EQ(testing::readFileBytes(source), content);
+    const SftpResult<bool> missing = downloadFile(*session, tree.path("archive/absent"), tree.path("source/absent"));
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error->status, SftpStatus::NoSuchFile);
+    EXPECT_EQ(testing::namesIn(tree.path("source")), (testing::Names{"grand.bin", "retour.bin"}));
 
     // A source that cannot be read leaves nothing on the server.
     const SftpResult<bool> unreadable = uploadFile(*session, tree.path("source/absent"), tree.path("archive/x"));
