@@ -124,14 +124,13 @@ double timeClientAdding(testing::PrivateSshServer& server, const std::string& fo
     const auto start = Clock::now();
     auto session = platform::SftpSession::open(server.connection());
     if (!session.ok()) die("connection: " + session.error->message);
+    std::vector<platform::SftpUpload> uploads;
     for (const auto& entry : std::filesystem::directory_iterator(folder + "/ajouts")) {
         const std::string name = entry.path().filename().string();
-        const std::string target = folder + "/ajouts-copie/" + name;
-        const std::string temporary = folder + "/ajouts-copie/." + name + ".velmorane";
-        if (!platform::uploadFile(*session.value, entry.path().string(), temporary).ok() ||
-            !session.value->rename(temporary, target).ok()) {
-            die("upload " + name);
-        }
+        uploads.push_back({entry.path().string(), folder + "/ajouts-copie/." + name + ".velmorane", folder + "/ajouts-copie/" + name});
+    }
+    for (const auto& result : platform::uploadFiles(*session.value, uploads)) {
+        if (!result.ok()) die("upload: " + result.error->message);
     }
     session.value.reset();
     return std::chrono::duration<double>(Clock::now() - start).count();

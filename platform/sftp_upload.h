@@ -3,13 +3,24 @@
 #include "platform/sftp_session.h"
 
 #include <string>
+#include <vector>
 
 namespace velmorane::platform {
 
-// Copies a local file to a new file of the server, which must not exist yet (callers write to a
-// temporary name and rename it). Blocks are written many at once; the file is made durable with
-// fsync@openssh.com where the server offers it. On failure the new file is removed when the
-// connection still allows it.
+// One local file to write to the server: to `remotePath`, which must not exist yet, then renamed
+// to `finalPath` with the rename that never replaces, when one is given.
+struct SftpUpload {
+    std::string localPath;
+    std::string remotePath;
+    std::string finalPath;
+};
+
+// Writes files to the server, many at once and the blocks of each many at once; each is made
+// durable with fsync@openssh.com where the server offers it before it is closed and renamed. A file
+// that fails is removed from the server when the connection still allows it, so no partial file
+// stays behind. One result per upload, in their order.
+[[nodiscard]] std::vector<SftpResult<bool>> uploadFiles(SftpSession& session, const std::vector<SftpUpload>& uploads);
+
 [[nodiscard]] SftpResult<bool> uploadFile(SftpSession& session, const std::string& localPath, const std::string& remotePath);
 
 }  // namespace velmorane::platform

@@ -161,6 +161,24 @@ TEST(SftpSession, FilesGoUpUnderATemporaryNameThenRenamedComeBackWholeAndOnlyThe
     EXPECT_EQ(missing.error->status, SftpStatus::NoSuchFile);
     EXPECT_EQ(testing::namesIn(tree.path("source")), (testing::Names{"grand.bin", "retour.bin"}));
 
+    // Many files at once: each renamed to its final name, and one whose name is taken leaves no
+    // trace, the file already there untouched.
+    std::vector<SftpUpload> uploads;
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = "petit " + std::to_string(i) + ".txt";
+        tree.makeFile("source/lot/" + name, std::string(static_cast<std::size_t>(i * 5000), static_cast<char>('a' + i % 26)));
+        uploads.push_back({tree.path("source/lot/" + name), tree.path("archive/." + name + ".tmp"), tree.path("archive/lot/" + name)});
+    }
+    tree.makeFile("archive/lot/petit 7.txt", "déjà là");
+    const std::vector<SftpResult<bool>> results = uploadFiles(*session, uploads);
+    for (std::size_t i = 0; i < results.size(); ++i) EXPECT_EQ(results[i].ok(), i != 7) << i;
+    EXPECT_EQ(testing::readFileBytes(tree.path("archive/lot/petit 7.txt")), "déjà là");
+    EXPECT_EQ(testing::readFileBytes(tree.path("archive/lot/petit 39.txt")), testing::readFileBytes(tree.path("source/lot/petit 39.txt")));
+    EXPECT_EQ(testing::namesIn(tree.path("archive")), (testing::Names{"ancien.txt", "lot"}));
+    EXPECT_EQ(testing::namesIn(tree.path("archive/lot")).size(), 40u);
+    std::filesystem::remove_all(tree.path("archive/lot"));
+    std::filesystem::remove_all(tree.path("source/lot"));
+
     // A source that cannot be read leaves nothing on the server.
     const SftpResult<bool> unreadable = uploadFile(*session, tree.path("source/absent"), tree.path("archive/x"));
     ASSERT_FALSE(unreadable.ok());
