@@ -71,6 +71,11 @@ void SftpPacketWriter::addAttributes(const SftpAttributes& attributes)
     }
 }
 
+void SftpPacketWriter::addEncoded(std::string_view fields)
+{
+    bytes_.append(fields);
+}
+
 std::string SftpPacketWriter::finish()
 {
     putUint32(bytes_, 0, static_cast<std::uint32_t>(bytes_.size() - 4));

@@ -81,6 +81,8 @@ public:
     void addUint64(std::uint64_t value);
     void addString(std::string_view text);
     void addAttributes(const SftpAttributes& attributes);
+    // Fields encoded already, as a request carries them.
+    void addEncoded(std::string_view fields);
     // The whole packet, its length in front.
     std::string finish();
 

@@ -185,13 +185,9 @@ void SftpSession::submit(SftpRequest request, SftpCompletion completion)
     const std::uint32_t id = nextId_++;
     SftpPacketWriter writer(request.type);
     writer.addUint32(id);
-    std::string packet = writer.finish();
-    packet += request.fields;
-    // The length in front counts the fields added after the writer finished.
-    const auto length = static_cast<std::uint32_t>(packet.size() - 4);
-    for (int i = 0; i < 4; ++i) packet[static_cast<std::size_t>(i)] = static_cast<char>((length >> (24 - 8 * i)) & 0xff);
+    writer.addEncoded(request.fields);
     pending_.emplace(id, std::move(completion));
-    send(std::move(packet));
+    send(writer.finish());
 }
 
 void SftpSession::send(std::string packet)
