@@ -1,3 +1,4 @@
+#include "execution/executed_entries.h"
 #include "execution/journal.h"
 #include "execution/run_driver.h"
 #include "platform/date_text.h"
@@ -101,6 +102,7 @@ void Main::runUnattended(const std::string& name)
         });
     executing_ = false;
     run_ = std::move(run);
+    execution::removeExecutedEntries(run_.lists(), run_.report());
     reloadLists();
     unattendedStatus_ = end.exitStatus;
     if (end.exitStatus == execution::kExitNothingExecuted || end.stoppedByPerson) {
@@ -203,17 +205,15 @@ void Main::Selection_Click()
     if (!activeListHadEntries && run_.outcome() != execution::RunOutcome::Stopped) Retour_Click();
 }
 
-// False when the run could not take its folders again. The worker has the run to itself: the
-// lists show nothing meanwhile.
+// False when the run could not take its folders again. The worker only reads the lists the window
+// goes on showing; the executed entries leave them once it is over.
 bool Main::executeRun(const execution::ExecutionChoice& choice)
 {
-    execution::MirrorRun run = std::exchange(run_, execution::MirrorRun({}, {}));
-    reloadLists();
     const auto refusal = runOnWorker(*this, *runWatch_, runThread_, [&](execution::RunObserver& observer) {
-        return execution::RunDriver(run, observer).executeChosen(choice);
+        return execution::RunDriver(run_, observer).executeChosen(choice);
     });
-    run_ = std::move(run);
     executing_ = false;
+    if (!refusal) execution::removeExecutedEntries(run_.lists(), run_.report());
     reloadLists();
     return !refusal;
 }

@@ -1,5 +1,6 @@
 #include "tests/execution/execution_harness.h"
 
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <thread>
@@ -53,6 +54,9 @@ TEST(FailureAnsweredNo, StopsAtOnceAndTheListInProgressKeepsAllItsEntries)
     const auto report = m.execute();
 
     EXPECT_TRUE(report.stopped);
+    EXPECT_EQ(outcomes(report.results[0]) + " " + outcomes(report.results[1]) + " " + outcomes(report.results[2]),
+              "DD DSR R");
+    EXPECT_EQ(report.results[1][1].failure->number, ENOENT);
     EXPECT_EQ(m.messages(), question("2 - Aucun fichier ou dossier de ce type", m.work + "/c1", m.archive + "/c2"));
     EXPECT_EQ(counts(m.lists), "0 3 1");
     EXPECT_EQ(texts(m.lists.fichModif()), modif);
@@ -201,6 +205,7 @@ TEST(UnattendedStop, AStopFromAnotherThreadEndsBetweenTwoFilesAndIsJournalled)
     EXPECT_EQ(std::make_tuple(end.exitStatus, end.stoppedByPerson), std::make_tuple(execution::kExitWithFailures, false));
     EXPECT_EQ(m.journalOutcomes(), "Exécution du Profil Essai : Interrompue (2 fichier(s) traité(s))\n");
     EXPECT_EQ(namesIn(m.archive), (Names{"f0", "f1"}));
+    EXPECT_EQ(outcomes(m.run.report().results[0]), "DDRRR");
 }
 
 }  // namespace

@@ -392,11 +392,13 @@ TEST_F(InteractiveMirror, ClosingDuringAnExecutionAsksThenStopsBetweenTwoFilesAn
     // The window is closed as soon as the progress bar first moves past its start; Oui answers the
     // question. The execution works on its own thread meanwhile.
     QString progressShown;
+    int rowsShown = 0;
     bool closing = false;
     QObject::connect(w.Progression, &QProgressBar::valueChanged, &w, [&](int value) {
         if (value == 0 || std::exchange(closing, true)) return;
         QTimer::singleShot(0, &w, [&] {
             progressShown = w.Progression->format();
+            rowsShown = w.fichAjout->model()->rowCount();
             w.close();
         });
     });
@@ -415,6 +417,9 @@ TEST_F(InteractiveMirror, ClosingDuringAnExecutionAsksThenStopsBetweenTwoFilesAn
                                   " fichier(s) traité(s)."}));
     EXPECT_EQ(dialogs.shown()[0].defaultButton, platform::Answer::No);
     EXPECT_EQ(w.taskLists().fichAjout().count(), kFiles - copied.size());
+    // The list stayed whole on the screen while it was executed.
+    EXPECT_EQ(rowsShown, 2 + kFiles);
+    EXPECT_EQ(w.fichAjout->model()->rowCount(), kFiles - static_cast<int>(copied.size()));
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9]+ / 20005 éléments · .+ / .+$")).match(progressShown).hasMatch())
         << progressShown.toStdString();
     EXPECT_FALSE(w.isVisible());
