@@ -6,7 +6,7 @@
 #include "platform/volumes.h"
 #include "profiles/filter_file.h"
 #include "profiles/profile_file.h"
-#include "ui/qt_text.h"
+#include "ui/auto_run.h"
 #include "ui/main_sinks.h"
 #include "ui/main_window.h"
 #include "ui/run_thread.h"
@@ -66,51 +66,7 @@ void Main::loadAtStart(const profiles::CommandWords& words)
     resultatsAffiches_ = false;
     affMess();
 
-    if (number == 0) {
-        if (profiles::asksUnattendedRun(words)) journalProfileNotFound(words.first);
-        return;
-    }
-    newProf_Click(number);
-    if (profiles::asksUnattendedRun(words)) runUnattended(words.first);
-}
-
-// A scheduled run of a profile that is not there leaves a trace too.
-void Main::journalProfileNotFound(const std::string& name)
-{
-    unattendedStatus_ = execution::kExitNothingExecuted;
-    // Nothing was executed whether or not the journal takes the line.
-    (void)execution::writeJournalLines(execution::kJournalFileName,
-                                       execution::notExecutedLines("Profil " + name, "Profil introuvable",
-                                                                   platform::currentTime()));
-}
-
-// The progress window observes the run. A run that stops before executing, or that a person
-// stops, leaves an ordinary window; the program then exits with the run's status once closed.
-void Main::runUnattended(const std::string& name)
-{
-    BusyScope busy(*this, busy_);
-    execAuto_ = true;
-    if (!auto_) auto_ = std::make_unique<Auto>();
-    auto_->setWindowTitle(qt("Profil " + name + " en cours d'exécution"));
-    auto_->setAffiche("Recherche\r\ndes\r\ndossiers");
-    auto_->show();
-    execution::MirrorRun run(state_.settings, profiles::loadRunFilters(state_));
-    const std::string title = windowTitle().toStdString();
-    const execution::UnattendedEnd end =
-        runOnWorker(*this, *runWatch_, runThread_, [&](execution::RunObserver& observer) {
-            return execution::RunDriver(run, observer).runUnattended(title, execution::kJournalFileName);
-        });
-    executing_ = false;
-    run_ = std::move(run);
-    execution::removeExecutedEntries(run_.lists(), run_.report());
-    reloadLists();
-    unattendedStatus_ = end.exitStatus;
-    if (end.exitStatus == execution::kExitNothingExecuted || end.stoppedByPerson) {
-        stopUnattended();
-        return;
-    }
-    auto_->hide();
-    exitStatus_ = end.exitStatus;
+    if (number != 0) newProf_Click(number);
 }
 
 void Main::Lance_Click()
@@ -140,19 +96,11 @@ void Main::showComparing()
     reloadLists();
 }
 
-// An unattended execution shows its progress window, whose closing asks to stop it.
 void Main::showExecuting()
 {
     control_.clearStop();
     afterExecution_ = AfterExecution::Stay;
     executing_ = true;
-    if (!execAuto_) return;
-    reloadLists();
-    auto_->setAffiche("Exécution\r\ndes\r\ntâches");
-    auto_->setCloseQuestion([this] {
-        if (executing_) askToStopExecution(AfterExecution::Stay);
-        return false;
-    });
 }
 
 // A refusal is shown in its box; one met while comparing takes the screen back to the start.
@@ -220,10 +168,7 @@ bool Main::executeRun(const execution::ExecutionChoice& choice)
 
 bool Main::askToStopExecution(AfterExecution after)
 {
-    platform::Message question =
-        platform::question("Une exécution est en cours : l'arrêter ?", platform::kApplicationTitle, platform::Icon::Warning);
-    question.defaultButton = platform::Answer::No;
-    if (dialogs_.show(question) != platform::Answer::Yes) return false;
+    if (!personStopsExecution(dialogs_)) return false;
     afterExecution_ = after;
     control_.requestStop();
     return true;
@@ -250,14 +195,6 @@ void Main::closeEvent(QCloseEvent* event)
         return;
     }
     QMainWindow::closeEvent(event);
-}
-
-// An unattended run that does not end the program leaves the user an ordinary window: the next
-// run goes to the review instead of executing at once.
-void Main::stopUnattended()
-{
-    execAuto_ = false;
-    if (auto_) auto_->hide();
 }
 
 void Main::Ajout_Click(int index)
