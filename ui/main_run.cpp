@@ -1,7 +1,5 @@
 #include "execution/executed_entries.h"
-#include "execution/journal.h"
 #include "execution/run_driver.h"
-#include "platform/date_text.h"
 #include "platform/paths.h"
 #include "platform/volumes.h"
 #include "profiles/filter_file.h"
@@ -72,6 +70,13 @@ void Main::loadAtStart(const profiles::CommandWords& words)
 void Main::Lance_Click()
 {
     if (busy_) return;
+    compareAndReview();
+    // A close asked while the folders were read takes effect once they are.
+    if (afterExecution_ != AfterExecution::Stay) leaveAfterExecution();
+}
+
+void Main::compareAndReview()
+{
     BusyScope busy(*this, busy_);
     execution::MirrorRun run(state_.settings, profiles::loadRunFilters(state_));
     const execution::ReviewStart start =
@@ -99,7 +104,6 @@ void Main::showComparing()
 void Main::showExecuting()
 {
     control_.clearStop();
-    afterExecution_ = AfterExecution::Stay;
     executing_ = true;
 }
 
@@ -186,11 +190,17 @@ void Main::leaveAfterExecution()
 }
 
 // The window closes only between two runs: during an execution the user is asked, and Oui stops
-// it between two files; the window then closes once the execution has said what it did.
+// it between two files; the window then closes once the execution has said what it did. A
+// comparison only reads and cannot be stopped: the window closes once it is over.
 void Main::closeEvent(QCloseEvent* event)
 {
     if (executing_) {
         askToStopExecution(AfterExecution::Close);
+        event->ignore();
+        return;
+    }
+    if (busy_) {
+        afterExecution_ = AfterExecution::Close;
         event->ignore();
         return;
     }

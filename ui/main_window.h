@@ -223,6 +223,7 @@ private:
     void storeSelections();
     void pairClicked(execution::CheckBoxPair& pair, const std::array<QCheckBox*, 2>& boxes, int index);
     execution::ExecutionChoice executionChoice() const;
+    void compareAndReview();
     void showComparing();
     void showExecuting();
     void showRefusal(const execution::Refusal& refusal, bool whileComparing);

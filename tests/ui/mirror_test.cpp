@@ -150,6 +150,48 @@ TEST_F(InteractiveMirror, AFailureAnsweredNoStopsTheListWholeAndYesGoesOnToAWarn
     EXPECT_EQ(readFileBytes(tree.path("archive/a.txt")), "nouvelle version");
 }
 
+// Closing the window while a comparison reads the folders closes it once they are read: no box
+// is shown over a closed window, and no run goes on behind it.
+TEST_F(InteractiveMirror, ClosingDuringAComparisonClosesTheWindowOnceItIsOver)
+{
+    for (int i = 0; i < 2000; ++i) tree.makeFile("travail/Lot/f" + std::to_string(i), "x");
+    ui::Main& w = chooseEverything();
+    bool busyWhenClosed = false, visibleAfterClose = false;
+    QTimer::singleShot(0, &w, [&] {
+        busyWhenClosed = w.busy();
+        w.close();
+        visibleAfterClose = w.isVisible();
+    });
+    click(w.Lance);
+    EXPECT_TRUE(busyWhenClosed);
+    EXPECT_TRUE(visibleAfterClose);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.modeEcran(), 4);
+    EXPECT_EQ(entries(w.fichAjout).size(), 3u);  // Neuf/, b.txt and Lot/ with its files
+    EXPECT_EQ(shown(), Lines{});
+}
+
+// The session ends while the failure question waits: the box goes with "Non", the execution stops
+// there and its worker is joined; the window's thread never waits on a worker that waits on it.
+TEST_F(InteractiveMirror, AQuitWhileTheFailureQuestionWaitsReleasesTheExecutionAndJoinsIt)
+{
+    ui::Main& w = chooseEverything();
+    click(w.Lance);
+    fs::remove(tree.path("travail/b.txt"));
+    dialogs.whileShown = [](const platform::Message&) { QCoreApplication::exit(0); };
+    dialogs.queueAnswer(platform::Answer::No);
+    click(w.Selection);
+    EXPECT_EQ(shown().size(), 1u);
+    EXPECT_FALSE(w.busy());
+    EXPECT_NE(w.lastRunThread(), std::this_thread::get_id());
+    // The list in progress keeps all its entries.
+    EXPECT_EQ(entries(w.fichAjout).size(), 2u);
+    EXPECT_EQ(entries(w.fichModif).size(), 1u);
+    // The application's own loop, run once, forgets the quit for the tests that follow.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+}
+
 TEST_F(InteractiveMirror, TheReviewFreesTheFoldersAndExecutingWaitsUntilNoOtherRunHoldsThem)
 {
     ui::Main& w = chooseEverything();
