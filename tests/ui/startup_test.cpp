@@ -1,6 +1,10 @@
 #include "tests/ui/main_window_fixture.h"
 
+#include <QProgressBar>
+#include <QTimer>
+
 #include <filesystem>
+#include <utility>
 
 namespace velmorane::testing {
 namespace {
@@ -136,6 +140,39 @@ TEST_F(StartUp, AJournalThatCannotBeWrittenIsAskedAboutAndYesEndsWithStatusOne)
     EXPECT_EQ(std::make_pair(end->exitStatus, end->leavesMainWindow), std::make_pair(1, false));
     EXPECT_EQ(main, nullptr);
     EXPECT_EQ(dialogs.shown().size(), 2u);
+}
+
+// The progress window stays while the folders are compared; closed during the execution, it asks
+// to stop it, and Oui stops it between two files: the journal says so and the program ends with
+// 1, without a main window.
+TEST_F(StartUp, ClosingTheProgressWindowDuringTheExecutionStopsItBetweenTwoFiles)
+{
+    tree.makeFolder("archive/Lot");
+    for (int i = 0; i < 5000; ++i) tree.makeFile("travail/Lot/f" + std::to_string(i), "dix octets");
+    progressWindow = std::make_unique<ui::Auto>();
+    ui::Auto& window = *progressWindow;
+    bool visibleWhileComparing = false, closing = false;
+    QTimer::singleShot(0, &window, [&] {
+        window.close();
+        visibleWhileComparing = window.isVisible();
+    });
+    QObject::connect(window.Progression, &QProgressBar::valueChanged, &window, [&](int value) {
+        if (value == 0 || std::exchange(closing, true)) return;
+        QTimer::singleShot(0, &window, [&] { window.close(); });
+    });
+    dialogs.queueAnswer(platform::Answer::Yes);
+
+    const ui::AutoRunEnd end = ui::runUnderProgressWindow(window, profiles::takeWords("Maison X"), dialogs);
+
+    EXPECT_TRUE(visibleWhileComparing);
+    EXPECT_EQ(shown(), std::vector<std::string>{"Velmorane: Une exécution est en cours : l'arrêter ?"});
+    EXPECT_EQ(std::make_pair(end.exitStatus, end.leavesMainWindow), std::make_pair(1, false));
+    EXPECT_EQ(main, nullptr);
+    const std::size_t copied = std::distance(fs::directory_iterator(tree.path("archive/Lot")), fs::directory_iterator());
+    EXPECT_LT(copied, 5000u);
+    EXPECT_TRUE(journal().ends_with("\tExécution du Profil MAISON : Interrompue (" + std::to_string(copied + 2) +
+                                    " fichier(s) traité(s))\r\n"))
+        << journal();
 }
 
 }  // namespace
