@@ -236,7 +236,7 @@ TEST(UnattendedStop, AStopDuringAFolderCopyLeavesTheFolderListedAndNoTemporaryFi
         StopAfterTenPieces stop_;
     };
     StoppingObserver observer(m.dialogs, m.counters);
-    m.run = execution::MirrorRun({m.work, m.archive, 0, 1, {}, {}}, {{}, std::nullopt});
+    m.run = execution::MirrorRun({m.work, m.archive, Direction::WorkToArchive, Action::Update, {}, {}}, {{}, std::nullopt});
 
     const execution::UnattendedEnd end = execution::RunDriver(m.run, observer).runUnattended("Profil Essai", m.journal);
 

@@ -55,7 +55,7 @@ TEST(EntryResults, TheListsStayAsTheyWereUntilTheReviewTakesTheExecutedEntriesOf
     m.tree.makeFile("work/f", "neuf", kTestTime + 1);
     m.tree.makeFile("archive/f", "vieux");
     m.tree.makeFile("archive/x", "x");
-    m.compare(1);
+    m.compare(Action::Update);
     m.choice.ajoutSelectedChosen = m.choice.supprSelectedChosen = true;
     m.lists.fichAjout().setSelected(1, true);
     m.lists.fichAjout().setSelected(3, true);
