@@ -10,6 +10,7 @@
 namespace velmorane::ui {
 namespace {
 
+// The progress window has a bar and no lists: only the execution's progress is shown.
 class ProgressBarCounters : public execution::CounterSink {
 public:
     explicit ProgressBarCounters(Auto& window) : window_(window) {}
