@@ -1,5 +1,6 @@
 #include "cli/task_listing.h"
 
+#include "cli/error_stream.h"
 #include "execution/review_headings.h"
 #include "execution/run_driver.h"
 #include "platform/headless_dialogs.h"
@@ -14,11 +15,11 @@ constexpr int kNotListed = execution::kExitNothingExecuted;
 // Standard error says why the lists could not be made.
 class RefusalPrinter : public execution::RunObserver {
 public:
-    explicit RefusalPrinter(platform::Dialogs& dialogs) : dialogs_(dialogs) {}
-    void refused(const execution::Refusal& refusal) override { dialogs_.show(refusal.message); }
+    explicit RefusalPrinter(std::ostream& err) : err_(err) {}
+    void refused(const execution::Refusal& refusal) override { printOutcome(err_, execution::refusalText(refusal)); }
 
 private:
-    platform::Dialogs& dialogs_;
+    std::ostream& err_;
 };
 
 // A control character of a name is written as "\#" and three octal digits, so that one entry
@@ -55,7 +56,7 @@ int printTaskLists(const std::string& profileName, std::ostream& out, std::ostre
         err << profiles::profileNotFound(profileName) << '\n';
         return kNotListed;
     }
-    RefusalPrinter observer(dialogs);
+    RefusalPrinter observer(err);
     if (execution::RunDriver(found->run, observer).compare()) return kNotListed;
     for (const engine::ListKind kind : engine::kListKinds) printList(out, found->run.lists()[kind]);
     return 0;
@@ -63,7 +64,7 @@ int printTaskLists(const std::string& profileName, std::ostream& out, std::ostre
 
 std::string usageText()
 {
-    return platform::withLineFeeds(profiles::helpText()) +
+    return profiles::helpText() +
            "\n\tVelmorane --liste Profil => affiche les listes de tâches du profil indiqué sans rien modifier"
            "\n\tVelmorane --help => affiche cette aide (-h de même)"
            "\n\tVelmorane --version => affiche le numéro de version (-V de même)\n"

@@ -1,6 +1,8 @@
 #include "cli/unattended_run.h"
 
+#include "cli/error_stream.h"
 #include "execution/journal.h"
+#include "execution/outcome_texts.h"
 #include "execution/run_driver.h"
 #include "platform/date_text.h"
 #include "cli/unattended_outcome.h"
@@ -13,18 +15,19 @@
 namespace velmorane::cli {
 namespace {
 
-// Standard error observes the run: its refusal, the failures (answered with the box's default,
-// which goes on; kept for the run's report) and what the trashes did. A signal to end stops it
-// between two files.
+// Standard error observes the run: its refusal, the failures (which go on, as the window's
+// question does by default; kept for the run's report) and what the trashes did. A signal to end
+// stops it between two files.
 class ErrorStreamObserver : public execution::RunObserver {
 public:
-    ErrorStreamObserver(platform::Dialogs& dialogs, std::ostream& err) : dialogs_(dialogs), err_(err) {}
+    explicit ErrorStreamObserver(std::ostream& err) : err_(err) {}
     platform::RunControl& control() override { return termination_; }
-    void refused(const execution::Refusal& refusal) override { dialogs_.show(refusal.message); }
+    void refused(const execution::Refusal& refusal) override { printOutcome(err_, execution::refusalText(refusal)); }
     bool continueAfterFailure(const execution::EntryFailure& failure) override
     {
         failures_.push_back(failure);
-        return dialogs_.show(execution::failureQuestion(failure)) == platform::Answer::Yes;
+        printOutcome(err_, execution::failureQuestionText(failure));
+        return true;
     }
     const std::vector<execution::EntryFailure>& failures() const { return failures_; }
     void executed(const execution::ExecutionReport& report) override
@@ -33,7 +36,6 @@ public:
     }
 
 private:
-    platform::Dialogs& dialogs_;
     std::ostream& err_;
     platform::TerminationRequests termination_;
     std::vector<execution::EntryFailure> failures_;
@@ -54,7 +56,7 @@ int runUnattended(const profiles::CommandWords& words, std::ostream& err)
         tellUnattendedOutcome(words.first, execution::journalOutcome(lines, windowTitle), {}, err);
         return execution::kExitNothingExecuted;
     }
-    ErrorStreamObserver observer(dialogs, err);
+    ErrorStreamObserver observer(err);
     const int exitStatus = execution::RunDriver(found->run, observer)
                                .runUnattended(found->windowTitle, execution::kJournalFileName)
                                .exitStatus;

@@ -4,26 +4,16 @@
 
 namespace velmorane::engine {
 
-bool settingsAreValid(const RunSettings& settings, std::string& txtMess)
+std::optional<SettingsFault> settingsFault(const RunSettings& settings)
 {
-    bool ok = true;
-    const auto refuse = [&](const char* message) {
-        ok = false;
-        txtMess = message;
-    };
+    if (settings.source.empty()) return SettingsFault::NoWorkFolder;
+    if (settings.but.empty()) return SettingsFault::NoArchiveFolder;
+    if (settings.sensTransfert == -1) return SettingsFault::NoDirection;
+    if (settings.typeAction == -1) return SettingsFault::NoAction;
     // One folder by two spellings is still one folder; two folders whose names differ only in
     // letter case are two on Linux.
-    if (platform::sameFolder(settings.source, settings.but)) refuse("Travail et Archive doivent être différents.");
-    if (settings.typeAction == -1) refuse("Il faut définir un Type d'Action.");
-    if (settings.sensTransfert == -1) refuse("Il faut définir un Sens de Transfert.");
-    if (settings.but.empty()) refuse("Il faut définir un Fichier d'Archive.");
-    if (settings.source.empty()) refuse("Il faut définir un Fichier de Travail.");
-    return ok;
-}
-
-platform::Message settingsRefusal(const std::string& txtMess)
-{
-    return platform::stopMessage(txtMess, "Profil Incorrect");
+    if (platform::sameFolder(settings.source, settings.but)) return SettingsFault::SameFolders;
+    return std::nullopt;
 }
 
 }  // namespace velmorane::engine

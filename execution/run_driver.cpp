@@ -64,9 +64,7 @@ ReviewStart RunDriver::checkForReview()
         refusal = run_.prepare(VolumeCheck::Accept);
     }
     if (refusal) return {refused(std::move(refusal)), false};
-    const VolumeRootQuestion ask = [this](const platform::Message& question) {
-        return observer_.acceptVolumeRoot(question);
-    };
+    const VolumeRootQuestion ask = [this](const Refusal& refusal) { return observer_.acceptVolumeRoot(refusal); };
     // The question was the person's box: a "Non" is not said again.
     if (auto declined = run_.guardVolumeRoot(ask)) return {std::move(declined), true};
     return {};

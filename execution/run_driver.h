@@ -20,7 +20,7 @@ public:
     virtual void refused(const Refusal&) {}
     // A person may go on onto a moved volume or from a source without files.
     virtual bool goOnAnyway(const Refusal&) { return false; }
-    virtual bool acceptVolumeRoot(const platform::Message&) { return false; }
+    virtual bool acceptVolumeRoot(const Refusal&) { return false; }
     virtual bool continueAfterFailure(const EntryFailure&) { return true; }
     virtual void executed(const ExecutionReport&) {}
 

@@ -99,7 +99,7 @@ void Main::reportUnopenedFolder(const std::string& folder, const platform::Syste
         chkProfil(choiceBeforeClick_.profActif);
         affMess();
     }
-    dialogs_.show(platform::stopMessage("Impossible d'ouvrir le dossier " + folder + engine::kLineBreak + error.reason,
+    dialogs_.show(platform::stopMessage("Impossible d'ouvrir le dossier " + folder + "\n" + error.reason,
                                         platform::kApplicationTitle));
     refreshBrowsing();
 }

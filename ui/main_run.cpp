@@ -7,6 +7,7 @@
 #include "profiles/profile_file.h"
 #include "ui/qt_text.h"
 #include "ui/main_sinks.h"
+#include "ui/outcome_boxes.h"
 #include "ui/main_window.h"
 #include "ui/run_thread.h"
 
@@ -91,7 +92,7 @@ void Main::runUnattended(const std::string& name)
     execAuto_ = true;
     if (!auto_) auto_ = std::make_unique<Auto>();
     auto_->setWindowTitle(qt("Profil " + name + " en cours d'exécution"));
-    auto_->setAffiche("Recherche\r\ndes\r\ndossiers");
+    auto_->setAffiche("Recherche\ndes\ndossiers");
     auto_->show();
     execution::MirrorRun run(state_.settings, profiles::loadRunFilters(state_));
     const std::string title = windowTitle().toStdString();
@@ -146,7 +147,7 @@ void Main::showExecuting()
     executing_ = true;
     if (!execAuto_) return;
     reloadLists();
-    auto_->setAffiche("Exécution\r\ndes\r\ntâches");
+    auto_->setAffiche("Exécution\ndes\ntâches");
     auto_->setCloseQuestion([this] {
         if (executing_) askToStopExecution(AfterExecution::Stay);
         return false;
@@ -156,22 +157,13 @@ void Main::showExecuting()
 // A refusal is shown in its box; one met while comparing takes the screen back to the start.
 void Main::showRefusal(const execution::Refusal& refusal, bool whileComparing)
 {
-    if (refusal.kind == execution::RefusalKind::Settings) state_.txtMess = refusal.message.text;
-    dialogs_.show(refusal.message);
+    const platform::Message box = refusalBox(refusal);
+    if (refusal.kind == execution::RefusalKind::Settings) state_.txtMess = box.text;
+    dialogs_.show(box);
     if (!whileComparing) return;
     reloadLists();
     setScreenState(5);
     setScreenState(1);
-}
-
-// A person may mirror onto a folder that really moved to another disk, whose new volume is then
-// remembered by the execution, or from a source that holds no file, and then reviews the lists.
-bool Main::goOnAnyway(const platform::Message& refusal)
-{
-    platform::Message question = platform::question(refusal.text + "\r\nContinuer quand même ?", refusal.title,
-                                                    platform::Icon::Warning);
-    question.defaultButton = platform::Answer::No;
-    return dialogs_.show(question) == platform::Answer::Yes;
 }
 
 void Main::endRun(execution::MirrorRun run)
@@ -191,7 +183,7 @@ void Main::Selection_Click()
         storeSelections();
         if (!executeRun(executionChoice())) return;
         if (run_.outcome() != execution::RunOutcome::Stopped) {
-            if (const auto report = execution::executionReport(run_.report(), run_.plan().flags)) dialogs_.show(*report);
+            if (const auto report = executionReportBox(run_.report(), run_.plan().flags)) dialogs_.show(*report);
             setScreenState(4);
         }
         activeListHadEntries = run_.report().activeListHadEntries;

@@ -2,6 +2,7 @@
 
 #include "execution/run_driver.h"
 #include "ui/main_window.h"
+#include "ui/outcome_boxes.h"
 
 #include <QElapsedTimer>
 
@@ -77,14 +78,17 @@ public:
         main_.showRefusal(refusal, comparing_);
         comparing_ = false;
     }
-    bool goOnAnyway(const execution::Refusal& refusal) override { return main_.goOnAnyway(refusal.message); }
-    bool acceptVolumeRoot(const platform::Message& question) override
+    bool goOnAnyway(const execution::Refusal& refusal) override
     {
-        return main_.dialogs_.show(question) == platform::Answer::Yes;
+        return main_.dialogs_.show(goOnAnywayQuestion(refusal)) == platform::Answer::Yes;
+    }
+    bool acceptVolumeRoot(const execution::Refusal& refusal) override
+    {
+        return main_.dialogs_.show(volumeRootQuestion(refusal)) == platform::Answer::Yes;
     }
     bool continueAfterFailure(const execution::EntryFailure& failure) override
     {
-        return main_.dialogs_.show(execution::failureQuestion(failure)) == platform::Answer::Yes;
+        return main_.dialogs_.show(failureQuestion(failure)) == platform::Answer::Yes;
     }
 
 private:

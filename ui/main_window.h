@@ -237,7 +237,6 @@ private:
     void showComparing();
     void showExecuting();
     void showRefusal(const execution::Refusal& refusal, bool whileComparing);
-    bool goOnAnyway(const platform::Message& refusal);
     bool executeRun(const execution::ExecutionChoice& choice);
     // Closing or quitting during an execution: the user is asked, and Oui stops it between two files.
     enum class AfterExecution { Stay, Close, Quit };

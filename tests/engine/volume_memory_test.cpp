@@ -19,15 +19,10 @@ namespace {
 
 using testing::TempFolder;
 
-std::string pulled(const std::string& folder, const std::string& volume)
-{
-    return "Le dossier " + folder + " n'est plus sur le volume " + volume + " : le support est-il branché ?";
-}
-
-// The message for a folder, or "-".
+// The volume that should hold a folder and does not, or "-".
 std::string check(const std::string& folder, const VolumeSources& sources)
 {
-    return volumeChangeMessage(folder, sources).value_or("-");
+    return missingVolume(folder, sources).value_or("-");
 }
 
 class VolumeMemory : public ::testing::Test {
@@ -59,8 +54,8 @@ TEST_F(VolumeMemory, AFolderNowHeldByAnotherMountPointOrUnderAnUnmountedFixedOne
               "mirror " + key + "/mes\\040docs /home /dev/velmorane-sda1\\040ext4\r\n");
 
     sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n";
-    EXPECT_EQ(check(docs, sources), pulled(docs, key));
-    EXPECT_EQ(check(key + "/../cle/mes docs", sources), pulled(key + "/../cle/mes docs", key));
+    EXPECT_EQ(check(docs, sources), key);
+    EXPECT_EQ(check(key + "/../cle/mes docs", sources), key);
     EXPECT_EQ(check("/home", sources), "-");
     sources.mountsText = plugged;
     EXPECT_EQ(check(docs, sources), "-");
@@ -71,8 +66,8 @@ TEST_F(VolumeMemory, AFolderNowHeldByAnotherMountPointOrUnderAnUnmountedFixedOne
     tree.makeFile("fstab", "# <file system> <mount point>\nUUID=1 / ext4 defaults 0 1\n"
                            "/dev/sdc1 " + tree.path("disque\\040dur") + "/ ext4 noauto,user 0 0\n"
                            "/swapfile none swap sw 0 0\n");
-    EXPECT_EQ(check(disk + "/photos", sources), pulled(disk + "/photos", disk));
-    EXPECT_EQ(check(disk, sources), pulled(disk, disk));
+    EXPECT_EQ(check(disk + "/photos", sources), disk);
+    EXPECT_EQ(check(disk, sources), disk);
     EXPECT_EQ(check(tree.path("disque"), sources), "-");
     sources.mountsText = plugged + "/dev/sdc1 " + tree.path("disque\\040dur") + " ext4 rw 0 0\n";
     EXPECT_EQ(check(disk + "/photos", sources), "-");
@@ -119,13 +114,13 @@ TEST_F(VolumeMemory, AnotherVolumeAtTheRememberedMountPointIsNamedWithTheVolumeR
     recordExecution(key + "/docs", "/home", sources);
     EXPECT_EQ(check(key + "/docs", sources), "-");
     sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n//autre/photos " + key + " cifs rw 0 0\n";
-    EXPECT_EQ(check(key + "/docs", sources), pulled(key + "/docs", key + " (//serveur/photos cifs)"));
+    EXPECT_EQ(check(key + "/docs", sources), key + " (//serveur/photos cifs)");
 
     // What the first memories knew, the mount point, is still checked, and a run then records the rest.
     tree.makeFile("etat/velmorane/volumes", "velmorane volumes 1\r\n" + key + "/docs " + key + "\r\n");
     EXPECT_EQ(check(key + "/docs", sources), "-");
     sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n";
-    EXPECT_EQ(check(key + "/docs", sources), pulled(key + "/docs", key));
+    EXPECT_EQ(check(key + "/docs", sources), key);
 }
 
 // Test machines may run no udev: its database is the test's own folder here.
@@ -151,10 +146,10 @@ TEST_F(VolumeMemory, AKeyIsKnownByTheUuidThatUdevOrElseItsSuperblockGives)
     EXPECT_EQ(check(key, sources), "-");
 
     tree.makeFile(record, "E:ID_FS_UUID=2222-BBBB\n");
-    EXPECT_EQ(check(key, sources), pulled(key, key + " (UUID=1111-AAAA)"));
+    EXPECT_EQ(check(key, sources), key + " (UUID=1111-AAAA)");
     // Without udev, the superblock tells the same.
     std::filesystem::remove(tree.path(record));
-    EXPECT_EQ(check(key, sources), pulled(key, key + " (UUID=1111-AAAA)"));
+    EXPECT_EQ(check(key, sources), key + " (UUID=1111-AAAA)");
 }
 
 TEST_F(VolumeMemory, TheTopOfAVolumeThatComesAndGoesIsNamedUntilThisSourceWasMirroredOntoThatVolume)
@@ -163,10 +158,9 @@ TEST_F(VolumeMemory, TheTopOfAVolumeThatComesAndGoesIsNamedUntilThisSourceWasMir
     const std::string work = tree.makeFolder("travail");
     const std::string plugged = "/dev/velmorane-sda1 / ext4 rw 0 0\n/dev/velmorane-cle " + key + " vfat rw 0 0\n";
     const auto root = [&](const std::string& source, const std::string& dest) {
-        return volumeRootMessage(source, dest, sources).value_or("-");
+        return isNewVolumeRoot(source, dest, sources) ? "root" : "-";
     };
-    const std::string question =
-        "Le dossier de destination " + key + "/ est la racine du volume : tout ce que la source n'a pas y sera supprimé.";
+    const std::string question = "root";
     sources.mountsText = plugged;
     EXPECT_EQ(root(work, key + "/"), question);
     EXPECT_EQ(root(work, tree.makeFolder("cle/sous")), "-");
@@ -220,14 +214,14 @@ TEST_F(VolumeMemory, AMountedTmpfsOrBoundFolderIsRememberedAndMissedOnceUnmounte
     tmpfs.unmount();
     bind.unmount();
     sources.mountsText = platform::mountsTableText();
-    EXPECT_EQ(check(key, sources), pulled(key, key));
-    EXPECT_EQ(check(tree.path("cle/docs"), sources), pulled(tree.path("cle/docs"), key));
-    EXPECT_EQ(check(bound + "/sous", sources), pulled(bound + "/sous", bound));
+    EXPECT_EQ(check(key, sources), key);
+    EXPECT_EQ(check(tree.path("cle/docs"), sources), key);
+    EXPECT_EQ(check(bound + "/sous", sources), bound);
 
     // Unmounted and named by the file-system table: stopped even without any memory.
     tree.makeFile("fstab", "tmpfs " + key + " tmpfs noauto 0 0\n");
     sources.stateFile = tree.path("neuf/volumes");
-    EXPECT_EQ(check(key + "/", sources), pulled(key + "/", key));
+    EXPECT_EQ(check(key + "/", sources), key);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "execution/outcome_texts.h"
 #include "execution/run_driver.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/child_process.h"
@@ -38,10 +39,15 @@ public:
     {
     }
     execution::CounterSink& counters() override { return counters_; }
-    void refused(const execution::Refusal& refusal) override { dialogs_.show(refusal.message); }
+    void refused(const execution::Refusal& refusal) override { show(execution::refusalText(refusal), platform::Buttons::Ok); }
     bool continueAfterFailure(const execution::EntryFailure& failure) override
     {
-        return dialogs_.show(execution::failureQuestion(failure)) == platform::Answer::Yes;
+        return show(execution::failureQuestionText(failure), platform::Buttons::YesNo) == platform::Answer::Yes;
+    }
+    platform::Answer show(const execution::OutcomeText& text, platform::Buttons buttons)
+    {
+        const auto yes = buttons == platform::Buttons::YesNo ? platform::Answer::Yes : platform::Answer::Ok;
+        return dialogs_.show({text.text, text.title, platform::Icon::None, buttons, yes});
     }
 
 private:
@@ -93,7 +99,9 @@ struct Mirror {
     execution::ExecutionReport execute()
     {
         (void)execution::RunDriver(run, observer).executeChosen(choice);
-        if (const auto report = execution::executionReport(run.report(), run.plan().flags)) dialogs.show(*report);
+        if (const auto report = execution::executionReportText(run.report(), run.plan().flags)) {
+            (void)observer.show(*report, platform::Buttons::Ok);
+        }
         return run.report();
     }
 
@@ -124,8 +132,8 @@ inline std::string reportFailures(int failures)
 // The "Erreur grave" question as Mirror::messages() records it.
 inline std::string question(const std::string& error, const std::string& current, const std::string& target)
 {
-    return "Erreur grave|Erreur : " + error + "\r\nSur le fichier : " + current + " ou " + target +
-           "\r\nFaut-il continuer ?\n";
+    return "Erreur grave|Erreur : " + error + "\nSur le fichier : " + current + " ou " + target +
+           "\nFaut-il continuer ?\n";
 }
 
 inline Names texts(const execution::TaskList& list)

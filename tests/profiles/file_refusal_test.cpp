@@ -30,7 +30,7 @@ std::string loadedFilters(const std::string& path)
 {
     execution::MirrorRun run({"/", "/tmp", 0, 0, {}, {}}, loadFilterFile(path, "Maison"));
     const auto refusal = run.prepare();
-    return refusal ? refusal->message.title + "|" + refusal->message.text + "|none" : "made";
+    return refusal ? refusal->detail + "|none" : "made";
 }
 
 void giveToNobody(const std::string& path)
@@ -46,7 +46,7 @@ TEST(WorkingDirectoryFiles, FilesWritableByOthersAreRefusedWithTheirReason)
     ASSERT_EQ(::chmod(profiles.c_str(), 0646), 0);
     ASSERT_EQ(::chmod(filters.c_str(), 0602), 0);
     EXPECT_EQ(loadedProfiles(profiles), "Attention|Fichier de Profils Incorrect\r\n" + kWritable + "|0");
-    EXPECT_EQ(loadedFilters(filters), "Attention|Fichier de Filtres Incorrect\r\n" + kWritable + "|none");
+    EXPECT_EQ(loadedFilters(filters), kWritable + "|none");
 
     // Saving would replace the file with one that others may write just the same.
     platform::ScriptedDialogs dialogs;
@@ -71,7 +71,7 @@ TEST(WorkingDirectoryFiles, FilesAndLinksOfAnotherUserAreRefusedButRootsAreUsed)
     giveToNobody(profiles);
     giveToNobody(filters);
     EXPECT_EQ(loadedProfiles(profiles), "Attention|Fichier de Profils Incorrect\r\n" + kOthers + "|0");
-    EXPECT_EQ(loadedFilters(filters), "Attention|Fichier de Filtres Incorrect\r\n" + kOthers + "|none");
+    EXPECT_EQ(loadedFilters(filters), kOthers + "|none");
 
     // A link planted by another user, to a file of the user's own: following it would let that user
     // choose which file is read and, at the next save, replaced.

@@ -159,7 +159,7 @@ TEST_F(Browsing, AFolderGoneByTheTimeItIsDoubleClickedIsReportedAndChangesNoSett
     // double-click then finds its folder gone and takes that back.
     doubleClickFolder(tree.path("parti"));
     EXPECT_EQ(shown(), std::vector<std::string>{"Velmorane: Impossible d'ouvrir le dossier " + tree.path("parti") +
-                                                "\r\n" + platform::systemError(ENOENT).reason});
+                                                "\n" + platform::systemError(ENOENT).reason});
     EXPECT_EQ(text(w.Source), tree.path("travail"));
     EXPECT_EQ(text(w.But), tree.path("archive"));
     EXPECT_EQ(caption(&w), "Profil Maison");

@@ -135,7 +135,7 @@ TEST_F(InteractiveMirror, AFailureAnsweredNoStopsTheListWholeAndYesGoesOnToAWarn
     click(w.Selection);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].title, "Erreur grave");
-    EXPECT_TRUE(dialogs.shown()[0].text.ends_with("\r\nFaut-il continuer ?")) << dialogs.shown()[0].text;
+    EXPECT_TRUE(dialogs.shown()[0].text.ends_with("\nFaut-il continuer ?")) << dialogs.shown()[0].text;
     EXPECT_EQ(entries(w.fichAjout).size(), 2u);
     EXPECT_EQ(entries(w.fichModif).size(), 1u);
     EXPECT_EQ(text(w.cptAjout), "2");
@@ -221,7 +221,7 @@ TEST_F(InteractiveMirror, AnArchiveOnAPulledKeyAsksWhetherToGoOnAndNoLeavesItsEm
     dialogs.clear();
     click(w.Lance);
     ASSERT_EQ(shown(), Lines{"Velmorane: Le dossier " + key + " n'est plus sur le volume " + key +
-                             " : le support est-il branché ?\r\nContinuer quand même ?"});
+                             " : le support est-il branché ?\nContinuer quand même ?"});
     const platform::Message& question = dialogs.shown()[0];
     EXPECT_EQ(std::make_tuple(question.buttons, question.defaultButton, question.icon),
               std::make_tuple(platform::Buttons::YesNo, platform::Answer::No, platform::Icon::Warning));
@@ -245,7 +245,7 @@ TEST_F(InteractiveMirror, ASourceWithFoldersButNoFileAsksWhetherToGoOnAndNoLeave
     writeProfiles({profile("Disque", disk, tree.path("archive"))});
     ui::Main& w = start("Disque");
     click(w.Lance);
-    ASSERT_EQ(shown(), Lines{"Velmorane: " + disk + " ne contient aucun fichier\r\nContinuer quand même ?"});
+    ASSERT_EQ(shown(), Lines{"Velmorane: " + disk + " ne contient aucun fichier\nContinuer quand même ?"});
     const platform::Message& question = dialogs.shown()[0];
     EXPECT_EQ(std::make_tuple(question.buttons, question.defaultButton, question.icon),
               std::make_tuple(platform::Buttons::YesNo, platform::Answer::No, platform::Icon::Warning));
@@ -325,7 +325,7 @@ TEST_F(InteractiveMirror, AnotherKeyWhereTheArchivesKeyWasAsksWhetherToGoOnAndNo
     const platform::Message& question = dialogs.shown()[0];
     EXPECT_TRUE(question.text.starts_with("Le dossier " + archive + " n'est plus sur le volume " +
                                           volume.mountPoint() + " (UUID=") &&
-                question.text.ends_with(") : le support est-il branché ?\r\nContinuer quand même ?"))
+                question.text.ends_with(") : le support est-il branché ?\nContinuer quand même ?"))
         << question.text;
     EXPECT_EQ(std::make_tuple(question.buttons, question.defaultButton),
               std::make_tuple(platform::Buttons::YesNo, platform::Answer::No));
