@@ -1,11 +1,13 @@
 #include "engine/validation.h"
-#include "execution/file_edit.h"
+#include "execution/outcome_texts.h"
 #include "execution/run_report.h"
 #include "platform/systemd_units.h"
 #include "profiles/planned_runs.h"
 #include "profiles/profile_editing.h"
 #include "profiles/profile_ordering.h"
+#include "ui/file_edit_dialogs.h"
 #include "ui/main_window.h"
+#include "ui/outcome_boxes.h"
 #include "ui/plan_dialog.h"
 #include "ui/profile_window.h"
 #include "ui/report_viewer.h"
@@ -16,8 +18,9 @@ namespace velmorane::ui {
 
 void Main::ProfNouv_Click()
 {
-    if (!engine::settingsAreValid(state_.settings, state_.txtMess)) {
-        dialogs_.show(engine::settingsRefusal(state_.txtMess));
+    if (const auto fault = engine::settingsFault(state_.settings)) {
+        state_.txtMess = execution::settingsFaultText(*fault);
+        dialogs_.show(settingsFaultBox(*fault));
         return;
     }
     state_.modeProfil = 1;
@@ -96,8 +99,8 @@ void Main::Edite_Click(int index)
     const std::string folder = Fichier->path();
     const std::string name = Fichier->chosenName();
     bool refresh = true;
-    if (index == 0) refresh = execution::renameChosenFile(folder, name, dialogs_);
-    if (index == 1) refresh = execution::deleteChosenFile(folder, name, dialogs_);
+    if (index == 0) refresh = askToRenameChosenFile(folder, name, dialogs_);
+    if (index == 1) refresh = askToDeleteChosenFile(folder, name, dialogs_);
     if (refresh) refreshBrowsing();
 }
 
