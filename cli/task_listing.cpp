@@ -3,9 +3,9 @@
 #include "cli/error_stream.h"
 #include "execution/review_headings.h"
 #include "execution/run_driver.h"
-#include "platform/headless_dialogs.h"
 #include "profiles/command_line.h"
 #include "profiles/profile_run.h"
+#include "profiles/profile_texts.h"
 
 namespace velmorane::cli {
 namespace {
@@ -50,15 +50,15 @@ void printList(std::ostream& out, const engine::TaskList& list)
 
 int printTaskLists(const std::string& profileName, std::ostream& out, std::ostream& err)
 {
-    platform::HeadlessDialogs dialogs(err);
-    auto found = profiles::profileRun(profileName, dialogs);
-    if (!found) {
+    auto found = profiles::profileRun(profileName);
+    if (found.problem) printOutcome(err, profiles::profileFileText(*found.problem));
+    if (!found.run) {
         err << profiles::profileNotFound(profileName) << '\n';
         return kNotListed;
     }
     RefusalPrinter observer(err);
-    if (execution::RunDriver(found->run, observer).compare()) return kNotListed;
-    for (const engine::ListKind kind : engine::kListKinds) printList(out, found->run.lists()[kind]);
+    if (execution::RunDriver(found.run->run, observer).compare()) return kNotListed;
+    for (const engine::ListKind kind : engine::kListKinds) printList(out, found.run->run.lists()[kind]);
     return 0;
 }
 

@@ -6,9 +6,9 @@
 #include "execution/run_driver.h"
 #include "platform/date_text.h"
 #include "cli/unattended_outcome.h"
-#include "platform/headless_dialogs.h"
 #include "platform/termination_requests.h"
 #include "profiles/profile_run.h"
+#include "profiles/profile_texts.h"
 
 #include <vector>
 
@@ -45,8 +45,9 @@ private:
 
 int runUnattended(const profiles::CommandWords& words, std::ostream& err)
 {
-    platform::HeadlessDialogs dialogs(err);
-    auto found = profiles::profileRun(words.first, dialogs);
+    auto profile = profiles::profileRun(words.first);
+    if (profile.problem) printOutcome(err, profiles::profileFileText(*profile.problem));
+    auto& found = profile.run;
     if (!found) {
         err << profiles::profileNotFound(words.first) << '\n';
         const std::string windowTitle = "Profil " + words.first;

@@ -3,12 +3,11 @@
 #include "execution/run_report.h"
 #include "platform/systemd_units.h"
 #include "profiles/planned_runs.h"
-#include "profiles/profile_editing.h"
-#include "profiles/profile_ordering.h"
 #include "ui/file_edit_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/outcome_boxes.h"
 #include "ui/plan_dialog.h"
+#include "ui/profile_dialogs.h"
 #include "ui/profile_window.h"
 #include "ui/report_viewer.h"
 
@@ -37,7 +36,7 @@ void Main::openProfileEditor()
 {
     const platform::FileStamp shown = state_.tabProfils.fileStamp;
     // The editor works on the file as it is now, a change made by hand included.
-    profiles::rereadProfilesWhenChanged(state_, dialogs_);
+    rereadProfilesShowing(state_, dialogs_);
     bool changed = false;
     if (state_.modeProfil == 2 && state_.tabProfils.nbProfils() == 0) {
         dialogs_.show({"Aucun Profil à Supprimer"});
@@ -55,7 +54,7 @@ void Main::openProfileEditor()
 
 void Main::TriProf_Click()
 {
-    if (!profiles::orderProfiles(state_, dialogs_)) return;
+    if (!orderProfilesShowing(state_, dialogs_)) return;
     loadProfileMenu();
     chkProfil(state_.profActif);
     refreshBrowsing();

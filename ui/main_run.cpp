@@ -8,6 +8,7 @@
 #include "ui/qt_text.h"
 #include "ui/main_sinks.h"
 #include "ui/outcome_boxes.h"
+#include "ui/profile_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/run_thread.h"
 
@@ -55,7 +56,7 @@ void Main::loadAtStart(const profiles::CommandWords& words)
     Dossier->setRoot(drive);
     Dossier->setPath(here);
 
-    state_.tabProfils = profiles::readProfiles(state_.profileFilePath, dialogs_);
+    state_.tabProfils = readProfilesShowing(state_.profileFilePath, dialogs_);
     loadProfileMenu();
     const int number = words.first.empty() ? 0 : profiles::findProfile(state_.tabProfils, words.first);
 

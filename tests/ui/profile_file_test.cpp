@@ -1,4 +1,5 @@
 #include "tests/support/scripted_dialogs.h"
+#include "ui/profile_dialogs.h"
 #include "profiles/profile_file.h"
 #include "platform/text_file.h"
 #include "tests/support/child_process.h"
@@ -23,7 +24,7 @@ protected:
     ProfileTable load(const std::string& bytes)
     {
         tree.makeFile("ArchProfils.vlr", bytes);
-        return readProfiles(file, dialogs);
+        return ui::readProfilesShowing(file, dialogs);
     }
 
     testing::TempFolder tree;
@@ -56,7 +57,7 @@ TEST_F(ProfileFile, EachLoadFailureShowsItsBoxAndLeavesNoProfileAndNoFileShowsNo
     }
 
     dialogs.clear();
-    EXPECT_TRUE(readProfiles(tree.path("absent.vlr"), dialogs).profiles.empty());
+    EXPECT_TRUE(ui::readProfilesShowing(tree.path("absent.vlr"), dialogs).profiles.empty());
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
@@ -75,17 +76,17 @@ TEST_F(ProfileFile, OnlyTheCountedRecordsOfAWindowsFileAreLoadedWhateverTheSpace
 TEST_F(ProfileFile, WritesEightWindowsLinesPerProfileOrUtf8WhenNeededAndReadsEveryFieldBack)
 {
     ProfileTable maison{{kMaison}};
-    EXPECT_TRUE(ecrireProfils(file, maison, dialogs));
+    EXPECT_TRUE(ui::writeProfilesAsking(file, maison, dialogs));
     EXPECT_EQ(testing::readFileBytes(file), " 1 \r\nMaison\r\n/home/ana/Documents\r\n/media/ana/Archives\r\n0\r\n"
                                             "&Travail => Archive\r\n1\r\n&Personnaliser la Mise \xE0 Jour\r\n");
 
     Profile odd{{"007", "/home/a, \"b\"", "/Été/Ωmega", " 01", "&Travail => Archive", "+4", "Ç'est"}};
     ProfileTable both{{odd, kMaison}};
-    ASSERT_TRUE(ecrireProfils(file, both, dialogs));
-    ProfileTable read = readProfiles(file, dialogs);
-    ASSERT_TRUE(ecrireProfils(file, read, dialogs));
+    ASSERT_TRUE(ui::writeProfilesAsking(file, both, dialogs));
+    ProfileTable read = ui::readProfilesShowing(file, dialogs);
+    ASSERT_TRUE(ui::writeProfilesAsking(file, read, dialogs));
     EXPECT_NE(testing::readFileBytes(file).find("/\xC3\x89t\xC3\xA9/\xCE\xA9mega\r\n"), std::string::npos);
-    const ProfileTable twice = readProfiles(file, dialogs);
+    const ProfileTable twice = ui::readProfilesShowing(file, dialogs);
     odd.fields[3] = "1";  // the codes come back as plain numbers
     odd.fields[5] = "4";
     ASSERT_EQ(twice.nbProfils(), 2);
@@ -101,9 +102,9 @@ TEST_F(ProfileFile, NoCountLimitsTheProfilesThatAreWrittenAndReadBack)
         many.profiles.push_back(kMaison);
         many.profiles.back().fields[0] = "P" + std::to_string(number);
     }
-    ASSERT_TRUE(ecrireProfils(file, many, dialogs));
+    ASSERT_TRUE(ui::writeProfilesAsking(file, many, dialogs));
     EXPECT_EQ(testing::readFileBytes(file).substr(0, 18), " 32768 \r\nP1\r\n/home");
-    const ProfileTable loaded = readProfiles(file, dialogs);
+    const ProfileTable loaded = ui::readProfilesShowing(file, dialogs);
     EXPECT_TRUE(dialogs.shown().empty());
     ASSERT_EQ(loaded.nbProfils(), 32768);
     EXPECT_EQ(loaded.at(32768).fields[0], "P32768");
@@ -112,7 +113,7 @@ TEST_F(ProfileFile, NoCountLimitsTheProfilesThatAreWrittenAndReadBack)
 TEST_F(ProfileFile, AFolderWithoutWriteRightIsReportedAndTheOldFileStays)
 {
     ProfileTable maison{{kMaison}};
-    ASSERT_TRUE(ecrireProfils(file, maison, dialogs));
+    ASSERT_TRUE(ui::writeProfilesAsking(file, maison, dialogs));
     const std::string before = testing::readFileBytes(file);
     tree.chownAll(testing::kNobody, testing::kNobody);
     ::chmod(tree.root().c_str(), 0555);
@@ -120,13 +121,13 @@ TEST_F(ProfileFile, AFolderWithoutWriteRightIsReportedAndTheOldFileStays)
     const std::string report = testing::inChild([&] {
         if (!testing::becomeNobody()) return std::string("cannot drop privileges");
         ProfileTable none;
-        const bool written = ecrireProfils(file, none, dialogs);
+        const bool written = ui::writeProfilesAsking(file, none, dialogs);
         const auto& box = dialogs.shown().at(0);
         return std::to_string(written) + "|" + box.text + "|" + box.title + "|" +
                std::to_string(box.icon == platform::Icon::Critical);
     });
 
-    EXPECT_EQ(report, "0|Impossible d'écrire le fichier de Profils\r\nPermission non accordée|Attention|1");
+    EXPECT_EQ(report, "0|Impossible d'écrire le fichier de Profils\nPermission non accordée|Attention|1");
     EXPECT_EQ(testing::readFileBytes(file), before);
 }
 
@@ -134,24 +135,24 @@ TEST_F(ProfileFile, TheFirstRewriteOfASessionKeepsThePreviousFileAndAnIncorrectO
 {
     const std::string backup = tree.path("ArchProfils.vlr.bak");
     ProfileTable table{{kMaison}};
-    ASSERT_TRUE(ecrireProfils(file, table, dialogs));
+    ASSERT_TRUE(ui::writeProfilesAsking(file, table, dialogs));
     EXPECT_FALSE(platform::fileExists(backup));
     const std::string first = testing::readFileBytes(file);
     // A link at the backup's name is replaced, never written through.
     const std::string elsewhere = tree.makeFile("ailleurs.txt", "intact");
     tree.makeLink("ArchProfils.vlr.bak", elsewhere);
-    ProfileTable session = readProfiles(file, dialogs);
+    ProfileTable session = ui::readProfilesShowing(file, dialogs);
     session.profiles.push_back(kMaison);
-    ASSERT_TRUE(ecrireProfils(file, session, dialogs));
+    ASSERT_TRUE(ui::writeProfilesAsking(file, session, dialogs));
     EXPECT_EQ(testing::readFileBytes(backup), first);
     EXPECT_EQ(testing::readFileBytes(elsewhere), "intact");
     // Later rewrites of the session leave the file as the session found it, even after a reading
     // again of a file changed by hand.
     session.profiles.push_back(kMaison);
-    ASSERT_TRUE(ecrireProfils(file, session, dialogs));
+    ASSERT_TRUE(ui::writeProfilesAsking(file, session, dialogs));
     tree.makeFile("ArchProfils.vlr", " 1 \r\nMain\r\n/a\r\n/b\r\n0\r\nx\r\n1\r\ny\r\n");
-    EXPECT_TRUE(rereadWhenChanged(file, session, dialogs));
-    ASSERT_TRUE(ecrireProfils(file, session, dialogs));
+    EXPECT_TRUE(ui::rereadShowing(file, session, dialogs));
+    ASSERT_TRUE(ui::writeProfilesAsking(file, session, dialogs));
     EXPECT_EQ(testing::readFileBytes(backup), first);
     EXPECT_TRUE(dialogs.shown().empty());
 
@@ -159,7 +160,7 @@ TEST_F(ProfileFile, TheFirstRewriteOfASessionKeepsThePreviousFileAndAnIncorrectO
     ProfileTable loaded = load(damaged);
     loaded.profiles.push_back(kMaison);
     dialogs.clear();
-    EXPECT_FALSE(ecrireProfils(file, loaded, dialogs));  // No, the default answer
+    EXPECT_FALSE(ui::writeProfilesAsking(file, loaded, dialogs));  // No, the default answer
     ASSERT_EQ(dialogs.shown().size(), 1u);
     const platform::Message& box = dialogs.shown()[0];
     EXPECT_EQ(box.text + "|" + box.title, "Le fichier de Profils " + file +
@@ -170,10 +171,10 @@ TEST_F(ProfileFile, TheFirstRewriteOfASessionKeepsThePreviousFileAndAnIncorrectO
     EXPECT_EQ(testing::readFileBytes(file), damaged);
 
     dialogs.queueAnswer(platform::Answer::Yes);
-    EXPECT_TRUE(ecrireProfils(file, loaded, dialogs));
+    EXPECT_TRUE(ui::writeProfilesAsking(file, loaded, dialogs));
     EXPECT_EQ(testing::readFileBytes(backup), damaged);
     EXPECT_EQ(testing::readFileBytes(file), first);
-    EXPECT_TRUE(ecrireProfils(file, loaded, dialogs));  // replaced once: no question any more
+    EXPECT_TRUE(ui::writeProfilesAsking(file, loaded, dialogs));  // replaced once: no question any more
     EXPECT_EQ(dialogs.shown().size(), 2u);
 
     // The program names its file, in the working directory, by its full path.
@@ -181,8 +182,8 @@ TEST_F(ProfileFile, TheFirstRewriteOfASessionKeepsThePreviousFileAndAnIncorrectO
     const std::string asked = testing::inChild([&] {
         if (::chdir(tree.root().c_str()) != 0) return std::string("cannot enter the folder");
         platform::ScriptedDialogs own;
-        ProfileTable relative = readProfiles(kProfileFileName, own);
-        const bool written = ecrireProfils(kProfileFileName, relative, own);
+        ProfileTable relative = ui::readProfilesShowing(kProfileFileName, own);
+        const bool written = ui::writeProfilesAsking(kProfileFileName, relative, own);
         std::string out = std::to_string(written);
         for (const auto& b : own.shown()) out += "|" + b.text;
         return out;
@@ -200,7 +201,7 @@ TEST_F(ProfileFile, ProfilesBeyondTheCountAreNotLoadedButAreKeptAsTheBackupWhenT
     // Blank lines after the counted profiles are nothing to lose.
     ProfileTable blank = load(" 1 \r\n" + record + "\r\n  \r\n");
     ASSERT_EQ(blank.nbProfils(), 1);
-    EXPECT_TRUE(ecrireProfils(file, blank, dialogs));
+    EXPECT_TRUE(ui::writeProfilesAsking(file, blank, dialogs));
     EXPECT_TRUE(dialogs.shown().empty());
 
     const std::string both = " 1 \r\n" + record + "\r\n" + second;
@@ -208,18 +209,18 @@ TEST_F(ProfileFile, ProfilesBeyondTheCountAreNotLoadedButAreKeptAsTheBackupWhenT
     ASSERT_EQ(table.nbProfils(), 1);
     EXPECT_TRUE(dialogs.shown().empty()) << "loaded as the count says, without a box";
     table.profiles.push_back(kMaison);
-    EXPECT_FALSE(ecrireProfils(file, table, dialogs));  // No, the default answer
+    EXPECT_FALSE(ui::writeProfilesAsking(file, table, dialogs));  // No, the default answer
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, "Le fichier de Profils " + file +
                                            " est incorrect : le remplacer ? Il sera gardé sous ArchProfils.vlr.bak");
     EXPECT_EQ(testing::readFileBytes(file), both);
 
     dialogs.queueAnswer(platform::Answer::Yes);
-    EXPECT_TRUE(ecrireProfils(file, table, dialogs));
+    EXPECT_TRUE(ui::writeProfilesAsking(file, table, dialogs));
     EXPECT_EQ(testing::readFileBytes(backup), both);
     EXPECT_EQ(loadProfileFile(file).table.nbProfils(), 2);
     table.profiles.pop_back();
-    EXPECT_TRUE(ecrireProfils(file, table, dialogs));
+    EXPECT_TRUE(ui::writeProfilesAsking(file, table, dialogs));
     EXPECT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(testing::readFileBytes(backup), both) << "two saves later the second profile is still there";
 
@@ -228,7 +229,7 @@ TEST_F(ProfileFile, ProfilesBeyondTheCountAreNotLoadedButAreKeptAsTheBackupWhenT
     ProfileTable none = load(" 0 \r\n" + second);
     dialogs.clear();
     none.profiles.push_back(kMaison);
-    EXPECT_FALSE(ecrireProfils(file, none, dialogs));
+    EXPECT_FALSE(ui::writeProfilesAsking(file, none, dialogs));
     EXPECT_EQ(dialogs.shown().size(), 1u);
 }
 
@@ -241,11 +242,11 @@ TEST(ProfileFileOnFat, WhereAVolumeHasNoHardLinksTheBackupIsACopy)
     const std::string file = key.mountPoint() + "/ArchProfils.vlr";
     platform::ScriptedDialogs dialogs;
     ProfileTable table{{kMaison}};
-    ASSERT_TRUE(ecrireProfils(file, table, dialogs)) << dialogs.shown().at(0).text;
+    ASSERT_TRUE(ui::writeProfilesAsking(file, table, dialogs)) << dialogs.shown().at(0).text;
     const std::string first = testing::readFileBytes(file);
-    ProfileTable session = readProfiles(file, dialogs);
+    ProfileTable session = ui::readProfilesShowing(file, dialogs);
     session.profiles.push_back(kMaison);
-    ASSERT_TRUE(ecrireProfils(file, session, dialogs)) << dialogs.shown().at(0).text;
+    ASSERT_TRUE(ui::writeProfilesAsking(file, session, dialogs)) << dialogs.shown().at(0).text;
     EXPECT_EQ(testing::readFileBytes(file + ".bak"), first);
     EXPECT_EQ(loadProfileFile(file).table.nbProfils(), 2);
     EXPECT_TRUE(dialogs.shown().empty());
