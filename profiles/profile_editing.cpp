@@ -24,16 +24,16 @@ int firstProfile(const ProfileTable& table, Predicate same)
 // The number in the table, read again, of a profile of the table as it was; 0 when it is gone.
 int numberNow(const ProfileTable& table, const Profile& profile, bool byNameToo)
 {
-    const int sameLines = firstProfile(table, [&](const Profile& p) { return p.fields == profile.fields; });
+    const int sameLines = firstProfile(table, [&](const Profile& p) { return p == profile; });
     if (sameLines != 0 || !byNameToo) return sameLines;
-    return firstProfile(table, [&](const Profile& p) { return p.name() == profile.name(); });
+    return firstProfile(table, [&](const Profile& p) { return p.name == profile.name; });
 }
 
 }  // namespace
 
 int firstProfileNamed(const ProfileTable& table, const std::string& name)
 {
-    return firstProfile(table, [&](const Profile& p) { return platform::equalIgnoringCase(p.name(), name); });
+    return firstProfile(table, [&](const Profile& p) { return platform::equalIgnoringCase(p.name, name); });
 }
 
 Reread rereadProfilesWhenChanged(SharedState& state)
@@ -55,7 +55,7 @@ AddResult addProfile(SharedState& state, const std::string& typedName, Redefine 
     if (result.name.empty()) return result;
     // The profile file holds text: a name in another encoding would come back as other letters,
     // naming another folder, and would spoil the accents of every other profile with it.
-    for (const std::string* folder : {&state.settings.source, &state.settings.but}) {
+    for (const std::string* folder : {&state.settings.source, &state.settings.archive}) {
         if (platform::isValidUtf8(*folder)) continue;
         result.outcome = AddOutcome::PathNotText;
         result.folderNotText = *folder;
@@ -68,9 +68,9 @@ AddResult addProfile(SharedState& state, const std::string& typedName, Redefine 
             result.outcome = AddOutcome::NeedsRedefineConsent;
             return result;
         }
-        state.tabProfils.at(result.number) = Profile::compose(result.name, state.settings);
+        state.tabProfils.at(result.number) = Profile{result.name, state.settings};
     } else {
-        state.tabProfils.profiles.push_back(Profile::compose(result.name, state.settings));
+        state.tabProfils.profiles.push_back(Profile{result.name, state.settings});
         result.number = state.tabProfils.nbProfils();
         result.added = true;
     }
@@ -93,7 +93,7 @@ DeleteResult deleteProfile(SharedState& state, int number)
         if (number == 0) return result;
     }
     auto& profiles = state.tabProfils.profiles;
-    result.name = state.tabProfils.at(number).name();
+    result.name = state.tabProfils.at(number).name;
     profiles.erase(profiles.begin() + (number - 1));
     // A planned run of a profile that is gone would only ever be refused.
     result.planRemoval = removePlan(result.name, profileFileFolder(state.profileFilePath));

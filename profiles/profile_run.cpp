@@ -13,8 +13,8 @@ FoundRun profileRun(const std::string& profileName)
     const int number = findProfile(read.table, profileName);
     if (number == 0) return {std::nullopt, read.problem};
     const Profile& profile = read.table.at(number);
-    return {ProfileRun{windowCaption(read.table, number), profile.name(),
-                       execution::MirrorRun(profile.settings(), loadFilterFile(kFilterFileName, profile.name()))},
+    return {ProfileRun{windowCaption(read.table, number), profile.name,
+                       execution::MirrorRun(profile.settings, loadFilterFile(kFilterFileName, profile.name))},
             read.problem};
 }
 

@@ -17,7 +17,7 @@ using testing::TempFolder;
 // "same" when the settings of two folders are refused as one folder, or "OK".
 std::string validation(const std::string& work, const std::string& archive)
 {
-    const auto fault = settingsFault(RunSettings{work, archive, 0, 1, {}, {}});
+    const auto fault = settingsFault(RunSettings{work, archive, Direction::WorkToArchive, Action::Update, {}, {}});
     if (!fault) return "OK";
     return fault == SettingsFault::SameFolders ? "same" : "other";
 }

@@ -73,7 +73,7 @@ TEST(OutcomeTexts, TheFailureQuestionAndTheReportWithTheTrashNotes)
 
     ExecutionReport report;
     report.actionFaite = true;
-    const engine::RunFlags flags = engine::flagsFor(1);
+    const engine::RunFlags flags = engine::flagsFor(engine::Action::Update);
     EXPECT_EQ(told(*executionReportText(report, flags)), "Rapport d'activité|Exécution terminée correctement !");
     report.failures = 2;
     report.volumesWithoutTrash = {"/media/cle"};
