@@ -158,7 +158,7 @@ void Main::showExecuting()
 // A refusal is shown in its box; one met while comparing takes the screen back to the start.
 void Main::showRefusal(const execution::Refusal& refusal, bool whileComparing)
 {
-    const platform::Message box = refusalBox(refusal);
+    const ui::Message box = refusalBox(refusal);
     if (refusal.kind == execution::RefusalKind::Settings) state_.txtMess = box.text;
     dialogs_.show(box);
     if (!whileComparing) return;
@@ -213,10 +213,10 @@ bool Main::executeRun(const execution::ExecutionChoice& choice)
 
 bool Main::askToStopExecution(AfterExecution after)
 {
-    platform::Message question =
-        platform::question("Une exécution est en cours : l'arrêter ?", platform::kApplicationTitle, platform::Icon::Warning);
-    question.defaultButton = platform::Answer::No;
-    if (dialogs_.show(question) != platform::Answer::Yes) return false;
+    ui::Message question =
+        ui::question("Une exécution est en cours : l'arrêter ?", execution::kApplicationTitle, ui::Icon::Warning);
+    question.defaultButton = ui::Answer::No;
+    if (dialogs_.show(question) != ui::Answer::Yes) return false;
     afterExecution_ = after;
     control_.requestStop();
     return true;

@@ -80,15 +80,15 @@ public:
     }
     bool goOnAnyway(const execution::Refusal& refusal) override
     {
-        return main_.dialogs_.show(goOnAnywayQuestion(refusal)) == platform::Answer::Yes;
+        return main_.dialogs_.show(goOnAnywayQuestion(refusal)) == ui::Answer::Yes;
     }
     bool acceptVolumeRoot(const execution::Refusal& refusal) override
     {
-        return main_.dialogs_.show(volumeRootQuestion(refusal)) == platform::Answer::Yes;
+        return main_.dialogs_.show(volumeRootQuestion(refusal)) == ui::Answer::Yes;
     }
     bool continueAfterFailure(const execution::EntryFailure& failure) override
     {
-        return main_.dialogs_.show(failureQuestion(failure)) == platform::Answer::Yes;
+        return main_.dialogs_.show(failureQuestion(failure)) == ui::Answer::Yes;
     }
 
 private:

@@ -6,7 +6,7 @@
 #include "execution/check_box_pair.h"
 #include "execution/executor.h"
 #include "execution/mirror_run.h"
-#include "platform/dialogs.h"
+#include "ui/dialogs.h"
 #include "profiles/command_line.h"
 #include "profiles/shared_state.h"
 #include "ui/auto_window.h"
@@ -42,7 +42,7 @@ public:
     static constexpr int kClientWidth = 10530;
     static constexpr int kClientHeight = 7920;
 
-    Main(profiles::SharedState& state, platform::Dialogs& dialogs, QWidget* parent = nullptr);
+    Main(profiles::SharedState& state, ui::Dialogs& dialogs, QWidget* parent = nullptr);
     ~Main() override;
 
     // Start-up: the folder browser at the working directory, the profiles, the profile named by the
@@ -248,7 +248,7 @@ private:
     void environLeaveReview();
 
     profiles::SharedState& state_;
-    platform::Dialogs& dialogs_;
+    ui::Dialogs& dialogs_;
     platform::RunControl control_;
     std::unique_ptr<ProgressLabels> progress_;
     std::unique_ptr<CounterLabels> counters_;

@@ -5,25 +5,25 @@
 namespace velmorane::ui {
 namespace {
 
-platform::Message stopBox(const execution::OutcomeText& text)
+ui::Message stopBox(const execution::OutcomeText& text)
 {
-    return platform::stopMessage(text.text, text.title);
+    return ui::stopMessage(text.text, text.title);
 }
 
-void showProblem(const std::optional<profiles::ProfileFileProblem>& problem, platform::Dialogs& dialogs)
+void showProblem(const std::optional<profiles::ProfileFileProblem>& problem, ui::Dialogs& dialogs)
 {
     if (problem) dialogs.show(stopBox(profiles::profileFileText(*problem)));
 }
 
 // The file of a failed load is replaced only on a "Oui", never by Enter alone.
 bool settleWrite(const std::string& path, profiles::ProfileTable& table,
-                 std::optional<profiles::ProfileWriteProblem> problem, platform::Dialogs& dialogs)
+                 std::optional<profiles::ProfileWriteProblem> problem, ui::Dialogs& dialogs)
 {
     if (problem && problem->fault == profiles::WriteFault::NeedsReplaceConsent) {
         const execution::OutcomeText text = profiles::replaceQuestionText(path);
-        platform::Message question = platform::question(text.text, text.title, platform::Icon::Warning);
-        question.defaultButton = platform::Answer::No;
-        if (dialogs.show(question) != platform::Answer::Yes) return false;
+        ui::Message question = ui::question(text.text, text.title, ui::Icon::Warning);
+        question.defaultButton = ui::Answer::No;
+        if (dialogs.show(question) != ui::Answer::Yes) return false;
         problem = profiles::writeProfiles(path, table, profiles::IncorrectFile::Replace);
     }
     if (!problem) return true;
@@ -33,34 +33,34 @@ bool settleWrite(const std::string& path, profiles::ProfileTable& table,
 
 }  // namespace
 
-profiles::ProfileTable readProfilesShowing(const std::string& path, platform::Dialogs& dialogs)
+profiles::ProfileTable readProfilesShowing(const std::string& path, ui::Dialogs& dialogs)
 {
     profiles::ProfilesRead read = profiles::readProfiles(path);
     showProblem(read.problem, dialogs);
     return std::move(read.table);
 }
 
-bool rereadShowing(const std::string& path, profiles::ProfileTable& table, platform::Dialogs& dialogs)
+bool rereadShowing(const std::string& path, profiles::ProfileTable& table, ui::Dialogs& dialogs)
 {
     const profiles::Reread reread = profiles::rereadWhenChanged(path, table);
     showProblem(reread.problem, dialogs);
     return reread.reread;
 }
 
-bool rereadProfilesShowing(profiles::SharedState& state, platform::Dialogs& dialogs)
+bool rereadProfilesShowing(profiles::SharedState& state, ui::Dialogs& dialogs)
 {
     const profiles::Reread reread = profiles::rereadProfilesWhenChanged(state);
     showProblem(reread.problem, dialogs);
     return reread.reread;
 }
 
-bool writeProfilesAsking(const std::string& path, profiles::ProfileTable& table, platform::Dialogs& dialogs)
+bool writeProfilesAsking(const std::string& path, profiles::ProfileTable& table, ui::Dialogs& dialogs)
 {
     return settleWrite(path, table, profiles::writeProfiles(path, table), dialogs);
 }
 
 profiles::AddResult addProfileAsking(profiles::SharedState& state, const std::string& typedName,
-                                     platform::Dialogs& dialogs)
+                                     ui::Dialogs& dialogs)
 {
     profiles::AddResult result = profiles::addProfile(state, typedName);
     switch (result.outcome) {
@@ -71,7 +71,7 @@ profiles::AddResult addProfileAsking(profiles::SharedState& state, const std::st
     case profiles::AddOutcome::NeedsRedefineConsent: {
         showProblem(result.file.reread, dialogs);
         const execution::OutcomeText text = profiles::redefineQuestionText(result.name);
-        if (dialogs.show(platform::question(text.text, text.title, platform::Icon::Question)) != platform::Answer::Yes) {
+        if (dialogs.show(ui::question(text.text, text.title, ui::Icon::Question)) != ui::Answer::Yes) {
             return result;
         }
         result = profiles::addProfile(state, typedName, profiles::Redefine::Confirmed);
@@ -84,7 +84,7 @@ profiles::AddResult addProfileAsking(profiles::SharedState& state, const std::st
     return result;
 }
 
-bool deleteProfileShowing(profiles::SharedState& state, int number, platform::Dialogs& dialogs)
+bool deleteProfileShowing(profiles::SharedState& state, int number, ui::Dialogs& dialogs)
 {
     const profiles::DeleteResult result = profiles::deleteProfile(state, number);
     showProblem(result.file.reread, dialogs);
@@ -95,7 +95,7 @@ bool deleteProfileShowing(profiles::SharedState& state, int number, platform::Di
     return result.chosen;
 }
 
-bool orderProfilesShowing(profiles::SharedState& state, platform::Dialogs& dialogs)
+bool orderProfilesShowing(profiles::SharedState& state, ui::Dialogs& dialogs)
 {
     profiles::OrderResult result = profiles::orderProfiles(state);
     showProblem(result.file.reread, dialogs);

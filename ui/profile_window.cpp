@@ -51,7 +51,7 @@ QLabel* value(QWidget* parent, const char* name, const char* caption, const Twip
 
 }  // namespace
 
-Profil::Profil(profiles::SharedState& state, platform::Dialogs& dialogs, QWidget* mainWindow)
+Profil::Profil(profiles::SharedState& state, ui::Dialogs& dialogs, QWidget* mainWindow)
     : QDialog(mainWindow), state_(state), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("Profil"));

@@ -2,11 +2,11 @@
 
 #include "execution/outcome_texts.h"
 #include "execution/run_driver.h"
-#include "tests/support/scripted_dialogs.h"
 #include "tests/support/child_process.h"
 #include "tests/support/test_tree.h"
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -33,28 +33,44 @@ public:
     std::function<void(const std::string&)> onShow;
 };
 
-// Observes a run for the tests: scripted dialogs show its refusals and answer its failures, the
+enum class Answer { Yes, No };
+
+// The person a test's run tells its texts to, answering its questions from a queue, "Oui" when the
+// queue is empty.
+class ScriptedPerson {
+public:
+    void queueAnswer(Answer answer) { answers_.push_back(answer); }
+    void tell(const execution::OutcomeText& text) { told_.push_back(text); }
+    bool ask(const execution::OutcomeText& question)
+    {
+        told_.push_back(question);
+        if (answers_.empty()) return true;
+        const Answer answer = answers_.front();
+        answers_.pop_front();
+        return answer == Answer::Yes;
+    }
+    const std::vector<execution::OutcomeText>& shown() const { return told_; }
+    void clear() { told_.clear(); }
+
+private:
+    std::deque<Answer> answers_;
+    std::vector<execution::OutcomeText> told_;
+};
+
+// Observes a run for the tests: the person is told its refusals and asked about its failures, the
 // counters are recorded.
 class ScriptedObserver : public execution::RunObserver {
 public:
-    ScriptedObserver(platform::ScriptedDialogs& dialogs, RecordingCounters& counters)
-        : dialogs_(dialogs), counters_(counters)
-    {
-    }
+    ScriptedObserver(ScriptedPerson& person, RecordingCounters& counters) : person_(person), counters_(counters) {}
     execution::CounterSink& counters() override { return counters_; }
-    void refused(const execution::Refusal& refusal) override { show(execution::refusalText(refusal), platform::Buttons::Ok); }
+    void refused(const execution::Refusal& refusal) override { person_.tell(execution::refusalText(refusal)); }
     bool continueAfterFailure(const execution::EntryFailure& failure) override
     {
-        return show(execution::failureQuestionText(failure), platform::Buttons::YesNo) == platform::Answer::Yes;
-    }
-    platform::Answer show(const execution::OutcomeText& text, platform::Buttons buttons)
-    {
-        const auto yes = buttons == platform::Buttons::YesNo ? platform::Answer::Yes : platform::Answer::Ok;
-        return dialogs_.show({text.text, text.title, platform::Icon::None, buttons, yes});
+        return person_.ask(execution::failureQuestionText(failure));
     }
 
 private:
-    platform::ScriptedDialogs& dialogs_;
+    ScriptedPerson& person_;
     RecordingCounters& counters_;
 };
 
@@ -67,7 +83,7 @@ struct Mirror {
     execution::MirrorRun run{{}, {}};
     execution::TaskLists& lists = run.lists();
     execution::ExecutionChoice choice;
-    platform::ScriptedDialogs dialogs;
+    ScriptedPerson dialogs;
     RecordingCounters counters;
     ScriptedObserver observer{dialogs, counters};
     std::vector<std::string> filters;  // the patterns of the filter file
@@ -102,9 +118,7 @@ struct Mirror {
     execution::ExecutionReport execute()
     {
         (void)execution::RunDriver(run, observer).executeChosen(choice);
-        if (const auto report = execution::executionReportText(run.report(), run.plan().flags)) {
-            (void)observer.show(*report, platform::Buttons::Ok);
-        }
+        if (const auto report = execution::executionReportText(run.report(), run.plan().flags)) dialogs.tell(*report);
         return run.report();
     }
 

@@ -7,7 +7,7 @@
 namespace velmorane::testing {
 namespace {
 
-using platform::Answer;
+using testing::Answer;
 
 TEST(FailureAnsweredYes, AsksErreurGraveGoesOnAndTheReportCountsTheFailure)
 {

@@ -1,4 +1,3 @@
-#include "tests/support/scripted_dialogs.h"
 #include "profiles/filter_file.h"
 #include "tests/support/child_process.h"
 #include "tests/support/test_tree.h"

@@ -120,7 +120,7 @@ TEST_F(Browsing, NamesThatAreNotUtf8OpenAndTheEditCommandsActOnTheRealFile)
 
     QTest::mouseClick(w.Fichier->viewport(), Qt::LeftButton, {},
                       w.Fichier->visualRect(w.Fichier->model()->index(0, 0)).center());
-    dialogs.queueAnswer(platform::Answer::Yes);
+    dialogs.queueAnswer(ui::Answer::Yes);
     w.Edite_Click(1);
     EXPECT_EQ(shown(), std::vector<std::string>{"Supprimer un Fichier: Voulez-vous Supprimer le Fichier " + file});
     EXPECT_FALSE(std::filesystem::exists(file));

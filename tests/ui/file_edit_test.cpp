@@ -1,6 +1,6 @@
 #include "ui/file_edit_dialogs.h"
 #include "platform/file_operations.h"
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/qt_scripted_dialogs.h"
 #include "tests/support/test_tree.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +9,8 @@
 namespace velmorane::ui {
 namespace {
 
-using platform::Answer;
-using platform::Icon;
+using ui::Answer;
+using ui::Icon;
 using testing::readFileBytes;
 using Lines = std::vector<std::string>;
 
@@ -30,7 +30,7 @@ protected:
     }
 
     testing::TempFolder folder;
-    platform::ScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
 };
 
 TEST_F(FileEdit, NoFileChosenIsRefusedWithoutRefreshing)
@@ -39,7 +39,7 @@ TEST_F(FileEdit, NoFileChosenIsRefusedWithoutRefreshing)
     EXPECT_FALSE(askToDeleteChosenFile(folder.root(), "", dialogs));
     EXPECT_EQ(shown(), Lines(2, "Action Impossible|Aucun fichier n'est choisi"));
     EXPECT_EQ(dialogs.shown()[0].icon, Icon::Warning);
-    EXPECT_EQ(dialogs.shown()[0].buttons, platform::Buttons::Ok);
+    EXPECT_EQ(dialogs.shown()[0].buttons, ui::Buttons::Ok);
 }
 
 TEST_F(FileEdit, RenameAsksThenRenamesAReadOnlyFileAndMakesItWritable)
@@ -119,7 +119,7 @@ TEST_F(FileEdit, DeleteAsksThenRemovesEvenAReadOnlyFile)
     EXPECT_TRUE(askToDeleteChosenFile(folder.root(), "a.txt", dialogs));
     EXPECT_EQ(platform::lookUp(path).value, platform::EntryKind::Missing);
     EXPECT_EQ(dialogs.shown()[1].icon, Icon::Critical);
-    EXPECT_EQ(dialogs.shown()[1].buttons, platform::Buttons::YesNo);
+    EXPECT_EQ(dialogs.shown()[1].buttons, ui::Buttons::YesNo);
     EXPECT_EQ(dialogs.shown()[1].defaultButton, Answer::No);
 
     dialogs.queueAnswer(Answer::Yes);

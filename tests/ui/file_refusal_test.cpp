@@ -1,4 +1,4 @@
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/qt_scripted_dialogs.h"
 #include "ui/profile_dialogs.h"
 #include "profiles/filter_file.h"
 #include "profiles/profile_file.h"
@@ -20,7 +20,7 @@ const std::string kOthers = "Le fichier appartient à un autre utilisateur";
 // "title|text" of every box shown, then what came out: the number of profiles, or "made"/"none".
 std::string loadedProfiles(const std::string& path)
 {
-    platform::ScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
     const int count = ui::readProfilesShowing(path, dialogs).nbProfils();
     std::string out;
     for (const auto& box : dialogs.shown()) out += box.title + "|" + box.text + "|";
@@ -50,7 +50,7 @@ TEST(WorkingDirectoryFiles, FilesWritableByOthersAreRefusedWithTheirReason)
     EXPECT_EQ(loadedFilters(filters), kWritable + "|none");
 
     // Saving would replace the file with one that others may write just the same.
-    platform::ScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
     ProfileTable none;
     EXPECT_FALSE(ui::writeProfilesAsking(profiles, none, dialogs));
     ASSERT_EQ(dialogs.shown().size(), 1u);
@@ -80,7 +80,7 @@ TEST(WorkingDirectoryFiles, FilesAndLinksOfAnotherUserAreRefusedButRootsAreUsed)
     const std::string link = tree.makeLink("lien/ArchProfils.vlr", own);
     giveToNobody(link);
     EXPECT_EQ(loadedProfiles(link), "Attention|Fichier de Profils Incorrect\n" + kOthers + "|0");
-    platform::ScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
     ProfileTable none;
     EXPECT_FALSE(ui::writeProfilesAsking(link, none, dialogs));
     EXPECT_EQ(testing::readFileBytes(own), kProfiles);

@@ -35,7 +35,7 @@ TEST_F(WindowFilters, AFilterFileThatOthersMayWriteStopsTheRunOnTheHomeScreen)
     click(w.Lance);
     EXPECT_EQ(shown(), Lines{"Attention: Fichier de Filtres Incorrect\nLe fichier est modifiable par d'autres "
                              "utilisateurs"});
-    EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::Critical);
+    EXPECT_EQ(dialogs.shown()[0].icon, ui::Icon::Critical);
     EXPECT_EQ(w.modeEcran(), 1);
     EXPECT_FALSE(w.resultatsAffiches());
     EXPECT_TRUE(w.Infos->isVisible());

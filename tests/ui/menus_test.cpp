@@ -95,7 +95,7 @@ TEST_F(Menus, TheHelpBoxShowsTheCommandLineSyntax)
     ASSERT_EQ(shown().size(), 1u);
     EXPECT_TRUE(shown()[0].starts_with("Information: Syntaxe de lancement :\n\tVelmorane => ")) << shown()[0];
     EXPECT_TRUE(shown()[0].ends_with("\nLa commande en ligne n'est pas sensible à la casse")) << shown()[0];
-    EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::Information);
+    EXPECT_EQ(dialogs.shown()[0].icon, ui::Icon::Information);
 }
 
 }  // namespace

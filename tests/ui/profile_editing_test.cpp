@@ -1,5 +1,5 @@
 #include "platform/file_stamp.h"
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/qt_scripted_dialogs.h"
 #include "ui/profile_dialogs.h"
 #include "profiles/profile_editing.h"
 #include "profiles/profile_file.h"
@@ -11,8 +11,8 @@
 namespace velmorane::profiles {
 namespace {
 
-using platform::Answer;
-using platform::Icon;
+using ui::Answer;
+using ui::Icon;
 using testing::readFileBytes;
 using testing::TempFolder;
 
@@ -51,7 +51,7 @@ protected:
 
     TempFolder folder;
     SharedState state;
-    platform::ScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
 };
 
 TEST_F(ProfileEditing, AFolderNameThatIsNotUtf8IsRefusedAndTheFileKeepsItsAccents)
@@ -105,7 +105,7 @@ TEST_F(ProfileEditing, ANameDifferingOnlyInCaseAsksToRedefineTheFirstProfileOfTh
     const AddResult result = ui::addProfileAsking(state, "maison", dialogs);
     ASSERT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[1].text + "|" + dialogs.shown()[1].title, "Redéfinir maison|Attention");
-    EXPECT_TRUE(dialogs.shown()[1].icon == Icon::Question && dialogs.shown()[1].buttons == platform::Buttons::YesNo);
+    EXPECT_TRUE(dialogs.shown()[1].icon == Icon::Question && dialogs.shown()[1].buttons == ui::Buttons::YesNo);
     EXPECT_EQ(result.number, 2);
     EXPECT_FALSE(result.added);
     EXPECT_EQ(state.profActif, 2);

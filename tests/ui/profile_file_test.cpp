@@ -1,4 +1,4 @@
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/qt_scripted_dialogs.h"
 #include "ui/profile_dialogs.h"
 #include "profiles/profile_file.h"
 #include "platform/text_file.h"
@@ -29,7 +29,7 @@ protected:
 
     testing::TempFolder tree;
     std::string file = tree.path("ArchProfils.vlr");
-    platform::ScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
 };
 
 TEST_F(ProfileFile, EachLoadFailureShowsItsBoxAndLeavesNoProfileAndNoFileShowsNone)
@@ -51,9 +51,9 @@ TEST_F(ProfileFile, EachLoadFailureShowsItsBoxAndLeavesNoProfileAndNoFileShowsNo
         dialogs.clear();
         EXPECT_TRUE(load(bytes).profiles.empty()) << bytes;
         ASSERT_EQ(dialogs.shown().size(), 1u) << bytes;
-        const platform::Message& box = dialogs.shown()[0];
+        const ui::Message& box = dialogs.shown()[0];
         EXPECT_EQ(box.text + "|" + box.title, message + "|Attention");
-        EXPECT_TRUE(box.icon == platform::Icon::Critical && box.buttons == platform::Buttons::Ok);
+        EXPECT_TRUE(box.icon == ui::Icon::Critical && box.buttons == ui::Buttons::Ok);
     }
 
     dialogs.clear();
@@ -130,7 +130,7 @@ TEST_F(ProfileFile, AFolderWithoutWriteRightIsReportedAndTheOldFileStays)
         const bool written = ui::writeProfilesAsking(file, none, dialogs);
         const auto& box = dialogs.shown().at(0);
         return std::to_string(written) + "|" + box.text + "|" + box.title + "|" +
-               std::to_string(box.icon == platform::Icon::Critical);
+               std::to_string(box.icon == ui::Icon::Critical);
     });
 
     EXPECT_EQ(report, "0|Impossible d'écrire le fichier de Profils\nPermission non accordée|Attention|1");
@@ -168,15 +168,15 @@ TEST_F(ProfileFile, TheFirstRewriteOfASessionKeepsThePreviousFileAndAnIncorrectO
     dialogs.clear();
     EXPECT_FALSE(ui::writeProfilesAsking(file, loaded, dialogs));  // No, the default answer
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    const platform::Message& box = dialogs.shown()[0];
+    const ui::Message& box = dialogs.shown()[0];
     EXPECT_EQ(box.text + "|" + box.title, "Le fichier de Profils " + file +
                                               " est incorrect : le remplacer ? Il sera gardé sous "
                                               "ArchProfils.vlr.bak|Attention");
-    EXPECT_TRUE(box.icon == platform::Icon::Warning && box.buttons == platform::Buttons::YesNo &&
-                box.defaultButton == platform::Answer::No);
+    EXPECT_TRUE(box.icon == ui::Icon::Warning && box.buttons == ui::Buttons::YesNo &&
+                box.defaultButton == ui::Answer::No);
     EXPECT_EQ(testing::readFileBytes(file), damaged);
 
-    dialogs.queueAnswer(platform::Answer::Yes);
+    dialogs.queueAnswer(ui::Answer::Yes);
     EXPECT_TRUE(ui::writeProfilesAsking(file, loaded, dialogs));
     EXPECT_EQ(testing::readFileBytes(backup), damaged);
     EXPECT_EQ(testing::readFileBytes(file), first);
@@ -187,7 +187,7 @@ TEST_F(ProfileFile, TheFirstRewriteOfASessionKeepsThePreviousFileAndAnIncorrectO
     load(damaged);
     const std::string asked = testing::inChild([&] {
         if (::chdir(tree.root().c_str()) != 0) return std::string("cannot enter the folder");
-        platform::ScriptedDialogs own;
+        ui::ScriptedDialogs own;
         ProfileTable relative = ui::readProfilesShowing(kProfileFileName, own);
         const bool written = ui::writeProfilesAsking(kProfileFileName, relative, own);
         std::string out = std::to_string(written);
@@ -222,7 +222,7 @@ TEST_F(ProfileFile, ProfilesBeyondTheCountAreNotLoadedButAreKeptAsTheBackupWhenT
                                            " est incorrect : le remplacer ? Il sera gardé sous ArchProfils.vlr.bak");
     EXPECT_EQ(testing::readFileBytes(file), both);
 
-    dialogs.queueAnswer(platform::Answer::Yes);
+    dialogs.queueAnswer(ui::Answer::Yes);
     EXPECT_TRUE(ui::writeProfilesAsking(file, table, dialogs));
     EXPECT_EQ(testing::readFileBytes(backup), both);
     EXPECT_EQ(loadProfileFile(file).table.nbProfils(), 2);
@@ -247,7 +247,7 @@ TEST(ProfileFileOnFat, WhereAVolumeHasNoHardLinksTheBackupIsACopy)
     testing::TempFolder tree;
     testing::MountedVolume key(testing::VolumeKind::Fat32, tree.root());
     const std::string file = key.mountPoint() + "/ArchProfils.vlr";
-    platform::ScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
     ProfileTable table{{kMaison}};
     ASSERT_TRUE(ui::writeProfilesAsking(file, table, dialogs)) << dialogs.shown().at(0).text;
     const std::string first = testing::readFileBytes(file);

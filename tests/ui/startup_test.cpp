@@ -113,18 +113,18 @@ TEST_F(StartUp, AnUnattendedRunThatWouldDeleteMostOfTheArchiveIsRefusedAndTheRev
 TEST_F(StartUp, AJournalThatCannotBeWrittenIsAskedAboutAndYesEndsWithStatusOne)
 {
     tree.makeFolder("ArchJournal.vlr");  // a folder where the journal file should be
-    dialogs.queueAnswer(platform::Answer::No);
+    dialogs.queueAnswer(ui::Answer::No);
     ui::Main& w = start("Maison X");
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].title, "Erreur grave");
-    EXPECT_EQ(dialogs.shown()[0].buttons, platform::Buttons::YesNo);
+    EXPECT_EQ(dialogs.shown()[0].buttons, ui::Buttons::YesNo);
     EXPECT_NE(dialogs.shown()[0].text.find("Sur le fichier : ArchJournal.vlr"), std::string::npos) << shown()[0];
     EXPECT_FALSE(w.exitStatus());  // No leaves the program open
     EXPECT_EQ(w.unattendedStatus(), std::optional<int>(1));
     EXPECT_FALSE(w.execAuto());
     EXPECT_TRUE(fs::exists(tree.path("archive/b.txt")));
 
-    dialogs.queueAnswer(platform::Answer::Yes);
+    dialogs.queueAnswer(ui::Answer::Yes);
     EXPECT_EQ(start("Maison X").exitStatus(), std::optional<int>(1));
     EXPECT_EQ(dialogs.shown().size(), 2u);
 }
