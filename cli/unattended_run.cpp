@@ -52,19 +52,25 @@ int runUnattended(const profiles::CommandWords& words, std::ostream& err)
         err << profiles::profileNotFound(words.first) << '\n';
         const std::string windowTitle = "Profil " + words.first;
         const auto lines = execution::notExecutedLines(windowTitle, "Profil introuvable", platform::currentTime());
-        // Nothing was executed whether or not the journal takes the line.
-        (void)execution::writeJournalLines(execution::kJournalFileName, lines);
+        // Nothing was executed whether or not the journal takes the line; a failure is still said.
+        if (const auto error = execution::writeJournalLines(execution::kJournalFileName, lines)) {
+            err << execution::journalFailureText(*error) << '\n';
+        }
         tellUnattendedOutcome(words.first, execution::journalOutcome(lines, windowTitle), {}, err);
         return execution::kExitNothingExecuted;
     }
     ErrorStreamObserver observer(err);
-    const int exitStatus = execution::RunDriver(found->run, observer)
-                               .runUnattended(found->windowTitle, execution::kJournalFileName)
-                               .exitStatus;
+    const execution::UnattendedEnd end =
+        execution::RunDriver(found->run, observer).runUnattended(found->windowTitle, execution::kJournalFileName);
+    // An executed run already said it as a failed entry.
+    if (end.journalNotWritten && end.exitStatus == execution::kExitNothingExecuted) {
+        err << execution::journalFailureText(*end.journalNotWritten) << '\n';
+    }
+    if (const auto& error = found->run.volumesNotRecorded()) err << execution::volumesNotRecordedText(*error) << '\n';
     const auto lines = found->run.journalLines(found->windowTitle, platform::currentTime());
     tellUnattendedOutcome(found->profileName, execution::journalOutcome(lines, found->windowTitle),
                           observer.failures(), err);
-    return exitStatus;
+    return end.exitStatus;
 }
 
 }  // namespace velmorane::cli

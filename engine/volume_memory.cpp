@@ -92,7 +92,7 @@ std::optional<Memory> readMemory(const std::string& stateFile)
     return lines ? parseMemory(*lines) : std::nullopt;
 }
 
-void writeMemory(const Memory& memory, const std::string& stateFile)
+platform::MaybeError writeMemory(const Memory& memory, const std::string& stateFile)
 {
     const auto line = [](std::initializer_list<std::string> fields) {
         std::string text;
@@ -109,8 +109,7 @@ void writeMemory(const Memory& memory, const std::string& stateFile)
     for (const auto& [folders, identity] : memory.mirrors) {
         lines.push_back(line({"mirror", folders.first, folders.second, identity}));
     }
-    // What cannot be written costs this protection only, for the runs to come.
-    [[maybe_unused]] const auto failure = platform::writeStateFile(stateFile, lines);
+    return platform::writeStateFile(stateFile, lines);
 }
 
 // The mounted volume that holds a path; the table always has the root.
@@ -190,7 +189,7 @@ bool isNewVolumeRoot(const std::string& source, const std::string& dest, const V
     return !memory || !mirroredBefore(*memory, source, dest, volume, platform::volumeIdentity(volume, sources.devices));
 }
 
-void recordExecution(const std::string& source, const std::string& dest, const VolumeSources& sources)
+platform::MaybeError recordExecution(const std::string& source, const std::string& dest, const VolumeSources& sources)
 {
     const auto mounted = platform::parseMounts(sources.mountsText, platform::MountKinds::All);
     const auto placeOf = [&](const std::string& folder) {
@@ -202,7 +201,7 @@ void recordExecution(const std::string& source, const std::string& dest, const V
     const Place destPlace = placeOf(dest);
     memory.folders[memoryKey(dest)] = destPlace;
     memory.mirrors[{memoryKey(source), memoryKey(dest)}] = destPlace.identity;
-    writeMemory(memory, sources.stateFile);
+    return writeMemory(memory, sources.stateFile);
 }
 
 }  // namespace velmorane::engine

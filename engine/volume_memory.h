@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/system_error.h"
 #include "platform/volume_identity.h"
 
 #include <optional>
@@ -36,7 +37,9 @@ bool isNewVolumeRoot(const std::string& source, const std::string& dest, const V
 // After an execution from `source` onto `dest`: remembers the volume that holds each folder now,
 // and that this source was mirrored onto that volume. A memory that cannot be read, is damaged,
 // a link or another user's file is never an obstacle to a run: it is replaced when it is the
-// user's own plain file, and left alone otherwise.
-void recordExecution(const std::string& source, const std::string& dest, const VolumeSources& sources = {});
+// user's own plain file, and left alone otherwise. A memory that cannot be written costs this
+// protection only, for the runs to come: the failure is returned for the user to be told.
+[[nodiscard]] platform::MaybeError recordExecution(const std::string& source, const std::string& dest,
+                                                   const VolumeSources& sources = {});
 
 }  // namespace velmorane::engine

@@ -140,7 +140,7 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
     outcome_ = report_.stopped       ? RunOutcome::Stopped
                : report_.interrupted ? RunOutcome::Interrupted
                                      : RunOutcome::Executed;
-    engine::recordExecution(plan_.dosSource, plan_.dosDest);
+    volumesNotRecorded_ = engine::recordExecution(plan_.dosSource, plan_.dosDest);
     if (outcome_ == RunOutcome::Executed) recordEqualFiles(changed);
     return std::nullopt;
 }

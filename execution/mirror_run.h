@@ -120,6 +120,9 @@ public:
     TaskLists& lists() { return lists_; }
     const TaskLists& lists() const { return lists_; }
     const ExecutionReport& report() const { return report_; }
+    // Why the volumes of the start folders could not be remembered after an execution, if so: the
+    // next runs lose the check of a pulled key, and the user is told.
+    const platform::MaybeError& volumesNotRecorded() const { return volumesNotRecorded_; }
 
     // The two journal lines of an unattended run under the window title given ("Profil NAME").
     std::vector<std::string> journalLines(const std::string& windowTitle, std::int64_t time) const;
@@ -144,6 +147,7 @@ private:
     std::optional<engine::RunLocks> locks_;
     std::optional<Refusal> refusal_;
     ExecutionReport report_;
+    platform::MaybeError volumesNotRecorded_;
     RunOutcome outcome_ = RunOutcome::Pending;
 };
 

@@ -107,6 +107,16 @@ std::vector<std::string> trashNotes(const ExecutionReport& report)
     return notes;
 }
 
+std::string journalFailureText(const platform::SystemError& error)
+{
+    return "Journal impossible à écrire : " + error.reason;
+}
+
+std::string volumesNotRecordedText(const platform::SystemError& error)
+{
+    return "Volumes impossibles à mémoriser : " + error.reason;
+}
+
 std::optional<OutcomeText> executionReportText(const ExecutionReport& report, const engine::RunFlags& flags)
 {
     std::string notes;

@@ -39,6 +39,11 @@ std::string failureFilesText(const EntryFailure& failure);
 // where no trash could be used, then the room made in them.
 std::vector<std::string> trashNotes(const ExecutionReport& report);
 
+// A line for standard error: the journal that did not take a run's entry, the volumes that could
+// not be remembered.
+std::string journalFailureText(const platform::SystemError& error);
+std::string volumesNotRecordedText(const platform::SystemError& error);
+
 // The report of an interactive execution: none for a comparison, when nothing was taken, or after
 // a stop answered No; what was done when the user stopped it.
 std::optional<OutcomeText> executionReportText(const ExecutionReport& report, const engine::RunFlags& flags);

@@ -41,6 +41,7 @@ UnattendedEnd RunDriver::runUnattended(const std::string& windowTitle, const std
 void RunDriver::journal(const std::string& windowTitle, const std::string& journalPath, UnattendedEnd& end)
 {
     const auto failure = writeJournalLines(journalPath, run_.journalLines(windowTitle, platform::currentTime()));
+    end.journalNotWritten = failure;
     if (!failure || end.exitStatus == kExitNothingExecuted) return;
     if (!observer_.continueAfterFailure({*failure, journalPath, {}})) end.stoppedByPerson = true;
     end.exitStatus = kExitWithFailures;

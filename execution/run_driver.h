@@ -45,6 +45,7 @@ struct ReviewStart {
 struct UnattendedEnd {
     int exitStatus = kExitNothingExecuted;
     bool stoppedByPerson = false;
+    platform::MaybeError journalNotWritten;  // why the journal did not take the entry, if so
 };
 
 // Carries a run through its steps in their order, for every front end: the checks of the settings,

@@ -45,8 +45,8 @@ TEST_F(VolumeMemory, AFolderNowHeldByAnotherMountPointOrUnderAnUnmountedFixedOne
     sources.mountsText = plugged;
     EXPECT_EQ(check(docs, sources), "-");  // nothing known yet
 
-    recordExecution(docs, "/home", sources);
-    recordExecution("/home", tree.path("cle/./mes docs"), sources);
+    EXPECT_FALSE(recordExecution(docs, "/home", sources));
+    EXPECT_FALSE(recordExecution("/home", tree.path("cle/./mes docs"), sources));
     EXPECT_EQ(testing::readFileBytes(sources.stateFile),
               "velmorane volumes 2\r\nfolder /home / /dev/velmorane-sda1\\040ext4\r\n"
               "folder " + key + "/mes\\040docs " + key + " /dev/velmorane-sdb1\\040vfat\r\n"
@@ -85,7 +85,7 @@ TEST_F(VolumeMemory, AMemoryThatIsDamagedALinkOrAnotherUsersIsIgnoredAndOnlyTheU
         tree.makeFile("etat/velmorane/volumes", damaged);
         EXPECT_EQ(check(key, sources), "-") << damaged;
     }
-    recordExecution(key, "/", sources);
+    EXPECT_FALSE(recordExecution(key, "/", sources));
     EXPECT_EQ(testing::readFileBytes(sources.stateFile),
               "velmorane volumes 2\r\nfolder / / \\040\r\nfolder " + key + " / \\040\r\nmirror " + key + " / \\040\r\n");
 
@@ -94,7 +94,7 @@ TEST_F(VolumeMemory, AMemoryThatIsDamagedALinkOrAnotherUsersIsIgnoredAndOnlyTheU
     ASSERT_EQ(::unlink(sources.stateFile.c_str()), 0);
     tree.makeLink("etat/velmorane/volumes", target);
     EXPECT_EQ(check(key, sources), "-");
-    recordExecution(key, "/", sources);
+    EXPECT_TRUE(recordExecution(key, "/", sources)) << "the failure is returned";
     EXPECT_EQ(testing::readFileBytes(target), memory);
 
     if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
@@ -102,7 +102,7 @@ TEST_F(VolumeMemory, AMemoryThatIsDamagedALinkOrAnotherUsersIsIgnoredAndOnlyTheU
     tree.makeFile("etat/velmorane/volumes", memory);
     ASSERT_EQ(::chown(sources.stateFile.c_str(), testing::kNobody, testing::kNobody), 0);
     EXPECT_EQ(check(key, sources), "-");
-    recordExecution(key, "/", sources);
+    EXPECT_TRUE(recordExecution(key, "/", sources));
     EXPECT_EQ(testing::readFileBytes(sources.stateFile), memory);
 }
 
@@ -111,7 +111,7 @@ TEST_F(VolumeMemory, AnotherVolumeAtTheRememberedMountPointIsNamedWithTheVolumeR
     const std::string key = tree.makeFolder("cle");
     const std::string share = "/dev/velmorane-sda1 / ext4 rw 0 0\n//serveur/photos " + key + " cifs rw 0 0\n";
     sources.mountsText = share;
-    recordExecution(key + "/docs", "/home", sources);
+    EXPECT_FALSE(recordExecution(key + "/docs", "/home", sources));
     EXPECT_EQ(check(key + "/docs", sources), "-");
     sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n//autre/photos " + key + " cifs rw 0 0\n";
     EXPECT_EQ(check(key + "/docs", sources), key + " (//serveur/photos cifs)");
@@ -141,7 +141,7 @@ TEST_F(VolumeMemory, AKeyIsKnownByTheUuidThatUdevOrElseItsSuperblockGives)
     record += ':';
     record += std::to_string(minor(device.st_rdev));
     tree.makeFile(record, "E:ID_FS_UUID=1111-AAAA\n");
-    recordExecution(key, tree.makeFolder("copie"), sources);
+    EXPECT_FALSE(recordExecution(key, tree.makeFolder("copie"), sources));
     EXPECT_NE(testing::readFileBytes(sources.stateFile).find(key + " " + key + " UUID=1111-AAAA\r\n"), std::string::npos);
     EXPECT_EQ(check(key, sources), "-");
 
@@ -169,7 +169,7 @@ TEST_F(VolumeMemory, TheTopOfAVolumeThatComesAndGoesIsNamedUntilThisSourceWasMir
     EXPECT_EQ(root(work, key + "/"), "-");
 
     sources.mountsText = plugged;
-    recordExecution(work, key, sources);
+    EXPECT_FALSE(recordExecution(work, key, sources));
     EXPECT_EQ(root(work, key + "/"), "-");
     EXPECT_EQ(root(tree.makeFolder("autre"), key + "/"), question);
     sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n/dev/velmorane-autre-cle " + key + " vfat rw 0 0\n";
@@ -205,8 +205,8 @@ TEST_F(VolumeMemory, AMountedTmpfsOrBoundFolderIsRememberedAndMissedOnceUnmounte
     testing::TemporaryMount bind(testing::TemporaryMount::Kind::Bind, bound, tree.path("vrai"));
     tree.makeFolder("cle/docs");
     sources.mountsText = platform::mountsTableText();
-    recordExecution(key, tree.path("cle/docs"), sources);
-    recordExecution(bound + "/sous", key, sources);
+    EXPECT_FALSE(recordExecution(key, tree.path("cle/docs"), sources));
+    EXPECT_FALSE(recordExecution(bound + "/sous", key, sources));
     for (const std::string& folder : {key, tree.path("cle/docs"), bound + "/sous"}) {
         EXPECT_EQ(check(folder, sources), "-") << folder;
     }
