@@ -5,6 +5,7 @@
 #include "bench/bench_files.h"
 #include "bench/run_watch.h"
 #include "execution/executed_entries.h"
+#include "execution/outcome_texts.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -169,7 +170,7 @@ VelmoraneCost velmoraneRun(const std::string& source, const std::string& dest, e
     const execution::TaskLists& lists = run.lists();
     if (refusal || failure || lists.fichAjout().count() + lists.fichModif().count() != 0) {
         std::fprintf(stderr, "Velmorane run into %s did not complete: %s\n", dest.c_str(),
-                     refusal   ? refusal->message.text.c_str()
+                     refusal   ? execution::refusalText(*refusal).text.c_str()
                      : failure ? failure->error.reason.c_str()
                                : "entries left");
         std::exit(1);

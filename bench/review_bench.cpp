@@ -4,7 +4,7 @@
 // Prints the comparison's own time beside it, and the whole "Exécuter" for reference; best and
 // median of 5 rounds, offscreen.
 #include "execution/run_driver.h"
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/qt_scripted_dialogs.h"
 #include "profiles/shared_state.h"
 #include "ui/main_window.h"
 
@@ -86,7 +86,7 @@ int main(int argc, char** argv)
     std::cout << "preparing the trees in " << root << "...\n" << std::flush;
     makeTrees(root);
 
-    platform::ScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
     profiles::SharedState state;
     state.settings = {(root / "source").string(), (root / "dest").string(), engine::Direction::WorkToArchive, engine::Action::Update, "&Travail => Archive",
                       "&Personnaliser la Mise à Jour"};

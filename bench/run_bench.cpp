@@ -5,6 +5,7 @@
 //                              the run with an empty filter file and with 50 patterns;
 //   run_bench FOLDER large     times the run on 1 000 000 files after a warm-up pass and prints
 //                              its peak memory.
+#include "execution/outcome_texts.h"
 #include "execution/run_driver.h"
 #include "execution/equal_files_record.h"
 #include "execution/move_record.h"
@@ -43,7 +44,7 @@ Timed timeRun(const std::string& source, const std::string& dest, const std::vec
     const auto refusal = execution::RunDriver(run, nobody).compare();
     const std::chrono::duration<double> elapsed = Clock::now() - start;
     if (refusal) {
-        std::cerr << refusal->message.text << '\n';
+        std::cerr << execution::refusalText(*refusal).text << '\n';
         std::exit(1);
     }
     return {elapsed.count(), std::move(run.lists())};

@@ -3,7 +3,7 @@
 // long (goal: under 50 ms).
 
 #include "profiles/shared_state.h"
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/qt_scripted_dialogs.h"
 #include "ui/main_window.h"
 
 #include <QApplication>
@@ -86,7 +86,7 @@ int main(int argc, char** argv)
         fs::create_directories(root / "dest" / ("dossier" + std::to_string(folder)));
     }
 
-    platform::ScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
     profiles::SharedState state;
     state.settings = {(root / "source").string(), (root / "dest").string(), engine::Direction::WorkToArchive, engine::Action::Update, "&Travail => Archive",
                       "&Personnaliser la Mise à Jour"};

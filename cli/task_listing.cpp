@@ -1,10 +1,11 @@
 #include "cli/task_listing.h"
 
+#include "cli/error_stream.h"
 #include "execution/review_headings.h"
 #include "execution/run_driver.h"
-#include "platform/headless_dialogs.h"
 #include "profiles/command_line.h"
 #include "profiles/profile_run.h"
+#include "profiles/profile_texts.h"
 
 namespace velmorane::cli {
 namespace {
@@ -14,11 +15,11 @@ constexpr int kNotListed = execution::kExitNothingExecuted;
 // Standard error says why the lists could not be made.
 class RefusalPrinter : public execution::RunObserver {
 public:
-    explicit RefusalPrinter(platform::Dialogs& dialogs) : dialogs_(dialogs) {}
-    void refused(const execution::Refusal& refusal) override { dialogs_.show(refusal.message); }
+    explicit RefusalPrinter(std::ostream& err) : err_(err) {}
+    void refused(const execution::Refusal& refusal) override { printOutcome(err_, execution::refusalText(refusal)); }
 
 private:
-    platform::Dialogs& dialogs_;
+    std::ostream& err_;
 };
 
 // A control character of a name is written as "\#" and three octal digits, so that one entry
@@ -49,21 +50,21 @@ void printList(std::ostream& out, const engine::TaskList& list)
 
 int printTaskLists(const std::string& profileName, std::ostream& out, std::ostream& err)
 {
-    platform::HeadlessDialogs dialogs(err);
-    auto found = profiles::profileRun(profileName, dialogs);
-    if (!found) {
+    auto found = profiles::profileRun(profileName);
+    if (found.problem) printOutcome(err, profiles::profileFileText(*found.problem));
+    if (!found.run) {
         err << profiles::profileNotFound(profileName) << '\n';
         return kNotListed;
     }
-    RefusalPrinter observer(dialogs);
-    if (execution::RunDriver(found->run, observer).compare()) return kNotListed;
-    for (const engine::ListKind kind : engine::kListKinds) printList(out, found->run.lists()[kind]);
+    RefusalPrinter observer(err);
+    if (execution::RunDriver(found.run->run, observer).compare()) return kNotListed;
+    for (const engine::ListKind kind : engine::kListKinds) printList(out, found.run->run.lists()[kind]);
     return 0;
 }
 
 std::string usageText()
 {
-    return platform::withLineFeeds(profiles::helpText()) +
+    return profiles::helpText() +
            "\n\tVelmorane --liste Profil => affiche les listes de tâches du profil indiqué sans rien modifier"
            "\n\tVelmorane --help => affiche cette aide (-h de même)"
            "\n\tVelmorane --version => affiche le numéro de version (-V de même)\n"

@@ -1,30 +1,33 @@
 #include "cli/unattended_run.h"
 
+#include "cli/error_stream.h"
 #include "execution/journal.h"
+#include "execution/outcome_texts.h"
 #include "execution/run_driver.h"
 #include "platform/date_text.h"
 #include "cli/unattended_outcome.h"
-#include "platform/headless_dialogs.h"
 #include "platform/termination_requests.h"
 #include "profiles/profile_run.h"
+#include "profiles/profile_texts.h"
 
 #include <vector>
 
 namespace velmorane::cli {
 namespace {
 
-// Standard error observes the run: its refusal, the failures (answered with the box's default,
-// which goes on; kept for the run's report) and what the trashes did. A signal to end stops it
-// between two files.
+// Standard error observes the run: its refusal, the failures (which go on, as the window's
+// question does by default; kept for the run's report) and what the trashes did. A signal to end
+// stops it between two files.
 class ErrorStreamObserver : public execution::RunObserver {
 public:
-    ErrorStreamObserver(platform::Dialogs& dialogs, std::ostream& err) : dialogs_(dialogs), err_(err) {}
+    explicit ErrorStreamObserver(std::ostream& err) : err_(err) {}
     platform::RunControl& control() override { return termination_; }
-    void refused(const execution::Refusal& refusal) override { dialogs_.show(refusal.message); }
+    void refused(const execution::Refusal& refusal) override { printOutcome(err_, execution::refusalText(refusal)); }
     bool continueAfterFailure(const execution::EntryFailure& failure) override
     {
         failures_.push_back(failure);
-        return dialogs_.show(execution::failureQuestion(failure)) == platform::Answer::Yes;
+        printOutcome(err_, execution::failureQuestionText(failure));
+        return true;
     }
     const std::vector<execution::EntryFailure>& failures() const { return failures_; }
     void executed(const execution::ExecutionReport& report) override
@@ -33,7 +36,6 @@ public:
     }
 
 private:
-    platform::Dialogs& dialogs_;
     std::ostream& err_;
     platform::TerminationRequests termination_;
     std::vector<execution::EntryFailure> failures_;
@@ -43,25 +45,32 @@ private:
 
 int runUnattended(const profiles::CommandWords& words, std::ostream& err)
 {
-    platform::HeadlessDialogs dialogs(err);
-    auto found = profiles::profileRun(words.first, dialogs);
+    auto profile = profiles::profileRun(words.first);
+    if (profile.problem) printOutcome(err, profiles::profileFileText(*profile.problem));
+    auto& found = profile.run;
     if (!found) {
         err << profiles::profileNotFound(words.first) << '\n';
         const std::string windowTitle = "Profil " + words.first;
         const auto lines = execution::notExecutedLines(windowTitle, "Profil introuvable", platform::currentTime());
-        // Nothing was executed whether or not the journal takes the line.
-        (void)execution::writeJournalLines(execution::kJournalFileName, lines);
+        // Nothing was executed whether or not the journal takes the line; a failure is still said.
+        if (const auto error = execution::writeJournalLines(execution::kJournalFileName, lines)) {
+            err << execution::journalFailureText(*error) << '\n';
+        }
         tellUnattendedOutcome(words.first, execution::journalOutcome(lines, windowTitle), {}, err);
         return execution::kExitNothingExecuted;
     }
-    ErrorStreamObserver observer(dialogs, err);
-    const int exitStatus = execution::RunDriver(found->run, observer)
-                               .runUnattended(found->windowTitle, execution::kJournalFileName)
-                               .exitStatus;
+    ErrorStreamObserver observer(err);
+    const execution::UnattendedEnd end =
+        execution::RunDriver(found->run, observer).runUnattended(found->windowTitle, execution::kJournalFileName);
+    // An executed run already said it as a failed entry.
+    if (end.journalNotWritten && end.exitStatus == execution::kExitNothingExecuted) {
+        err << execution::journalFailureText(*end.journalNotWritten) << '\n';
+    }
+    if (const auto& error = found->run.volumesNotRecorded()) err << execution::volumesNotRecordedText(*error) << '\n';
     const auto lines = found->run.journalLines(found->windowTitle, platform::currentTime());
     tellUnattendedOutcome(found->profileName, execution::journalOutcome(lines, found->windowTitle),
                           observer.failures(), err);
-    return exitStatus;
+    return end.exitStatus;
 }
 
 }  // namespace velmorane::cli

@@ -1,6 +1,5 @@
 #include "engine/run.h"
 
-#include "engine/status_text.h"
 #include "platform/file_attributes.h"
 #include "platform/folder_listing.h"
 #include "platform/volumes.h"
@@ -12,30 +11,13 @@
 namespace velmorane::engine {
 namespace {
 
-RunResult refused(RunOutcome outcome, platform::Message message)
+RunResult refused(RunOutcome outcome, std::string folder, platform::SystemError error = {})
 {
     RunResult result;
     result.outcome = outcome;
-    result.refusal = std::move(message);
+    result.refusedFolder = std::move(folder);
+    result.readError = std::move(error);
     return result;
-}
-
-RunResult unreadable(const ReadFailure& failure)
-{
-    return refused(RunOutcome::FolderUnreadable,
-                   platform::stopMessage("Impossible de lire le dossier " + failure.folder + kLineBreak +
-                                             failure.error.reason,
-                                         platform::kApplicationTitle));
-}
-
-RunResult sourceMissing(const std::string& source)
-{
-    return refused(RunOutcome::SourceMissing, platform::Message{source + " est vide ou n'existe pas"});
-}
-
-RunResult sourceWithoutFiles(const std::string& source)
-{
-    return refused(RunOutcome::SourceWithoutFiles, platform::Message{source + " ne contient aucun fichier"});
 }
 
 DestinationChange changeOf(const FolderStructure& dest, const TaskLists& lists)
@@ -95,23 +77,23 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress,
                          LockHolding holding)
 {
     progress.setPanneau(kSourceReadingCaption);
-    if (!platform::folderExists(plan.dosSource)) return sourceMissing(plan.dosSource);
-    LockedFolders locks = lockRunFolders(plan.dosSource, plan.dosDest);
-    if (!locks.locks) return refused(RunOutcome::FolderInUse, std::move(locks.refusal));
+    if (!platform::folderExists(plan.dosSource)) return refused(RunOutcome::SourceMissing, plan.dosSource);
+    auto locks = lockRunFolders(plan.dosSource, plan.dosDest);
+    if (!locks.ok()) return refused(RunOutcome::FolderInUse, locks.error->folder);
     const auto read = std::make_shared<const StructurePair>(
         readStartFolderTrees(plan.dosSource, plan.dosDest, plan.exclusions, progress));
     const StructurePair& trees = *read;
     for (const StructureResult* tree : {&trees.source, &trees.dest}) {
-        if (tree->failure) return unreadable(*tree->failure);
+        if (tree->failure) return refused(RunOutcome::FolderUnreadable, tree->failure->folder, tree->failure->error);
     }
     // An unmounted key or share is an empty folder: mirroring it would empty the destination.
     if (holdsNothing(trees.source.structure) && !holdsNothing(trees.dest.structure)) {
-        return sourceMissing(plan.dosSource);
+        return refused(RunOutcome::SourceMissing, plan.dosSource);
     }
     // A freshly formatted or half-mounted disk holds folders at most: mirroring it would empty the
     // destination of every file.
     if (!plan.sourceWithoutFilesAccepted && holdsNoFile(trees.source.structure) && !holdsNoFile(trees.dest.structure)) {
-        return sourceWithoutFiles(plan.dosSource);
+        return refused(RunOutcome::SourceWithoutFiles, plan.dosSource);
     }
     // What both volumes keep decides what is a difference: FAT's 2-second local times, bits or none.
     const ComparisonRules rules = rulesFor(platform::volumeTraits(plan.dosSource), platform::volumeTraits(plan.dosDest),
@@ -124,7 +106,7 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress,
     result.change = changeOf(trees.dest.structure, result.lists);
     result.destinationFolders = foldersOf(trees.dest.structure);
     result.trees = read;
-    if (holding == LockHolding::KeepInResult) result.locks = std::move(locks.locks);
+    if (holding == LockHolding::KeepInResult) result.locks = std::move(locks.value);
     return result;
 }
 

@@ -6,7 +6,7 @@
 #include "engine/folder_structure.h"
 #include "engine/run_locks.h"
 #include "engine/settings.h"
-#include "platform/dialogs.h"
+#include "platform/system_error.h"
 #include "platform/progress.h"
 
 #include <cstdint>
@@ -31,10 +31,10 @@ RunPlan planRun(const RunSettings& settings);
 
 enum class RunOutcome {
     Completed,
-    SourceMissing,       // "<source> est vide ou n'existe pas"
-    FolderUnreadable,    // the folder and the system's reason
+    SourceMissing,       // the source is empty or does not exist
+    FolderUnreadable,    // a folder of either tree could not be read
     FolderInUse,         // another run holds one of the folders
-    SourceWithoutFiles,  // "<source> ne contient aucun fichier"
+    SourceWithoutFiles,  // the source holds folders but no file
 };
 
 // What the lists would do to the destination, counted in files: a folder deleted whole counts the
@@ -47,8 +47,9 @@ struct DestinationChange {
 
 struct RunResult {
     RunOutcome outcome = RunOutcome::Completed;
-    // What the user is told when the outcome is not Completed.
-    platform::Message refusal;
+    // When the outcome is not Completed: the folder it names, and for an unreadable one, why.
+    std::string refusedFolder;
+    platform::SystemError readError;
     TaskLists lists;
     DestinationChange change;
     // Every destination folder the walk read, below the destination ("" for itself, then "a/b/").

@@ -13,22 +13,18 @@ bool lockFolder(const std::string& folder, platform::LockKind kind, std::optiona
     return lock.ok() || lock.error->number != EWOULDBLOCK;
 }
 
-platform::Message folderInUse(const std::string& folder)
-{
-    return platform::stopMessage("Le dossier " + folder + " est utilisé par une autre exécution", "Attention");
-}
-
 }  // namespace
 
-LockedFolders lockRunFolders(const std::string& source, const std::string& dest)
+platform::Result<RunLocks, FolderInUse> lockRunFolders(const std::string& source, const std::string& dest)
 {
+    using Locked = platform::Result<RunLocks, FolderInUse>;
     RunLocks locks;
-    if (!lockFolder(dest, platform::LockKind::Exclusive, locks.dest)) return {std::nullopt, folderInUse(dest)};
+    if (!lockFolder(dest, platform::LockKind::Exclusive, locks.dest)) return Locked::failure({dest});
     // One folder as both source and destination is already held by the exclusive lock.
     if (!platform::isSameFolder(source, dest) && !lockFolder(source, platform::LockKind::Shared, locks.source)) {
-        return {std::nullopt, folderInUse(source)};
+        return Locked::failure({source});
     }
-    return {std::move(locks), {}};
+    return {std::move(locks), std::nullopt};
 }
 
 }  // namespace velmorane::engine

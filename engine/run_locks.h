@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/dialogs.h"
 #include "platform/folder_lock.h"
+#include "platform/system_error.h"
 
 #include <optional>
 #include <string>
@@ -15,14 +15,13 @@ struct RunLocks {
     std::optional<platform::FolderLock> dest;
 };
 
-// Both locks, or what the user is told about the folder another run is using.
-struct LockedFolders {
-    std::optional<RunLocks> locks;
-    platform::Message refusal;
+// The start folder another run is using.
+struct FolderInUse {
+    std::string folder;
 };
 
-// Takes both locks, or none when another run holds a folder ("Le dossier ... est utilisé par une
-// autre exécution"). A folder that cannot be opened is not locked: the run reports it when it reads it.
-LockedFolders lockRunFolders(const std::string& source, const std::string& dest);
+// Takes both locks, or none when another run holds a folder. A folder that cannot be opened is not
+// locked: the run reports it when it reads it.
+[[nodiscard]] platform::Result<RunLocks, FolderInUse> lockRunFolders(const std::string& source, const std::string& dest);
 
 }  // namespace velmorane::engine

@@ -3,6 +3,8 @@
 namespace velmorane::engine {
 namespace {
 
+constexpr const char* kLineBreak = "\n";
+
 std::string folderLines(const std::string& heading, const std::string& path)
 {
     if (path.empty()) return heading + " Inconnu";

@@ -6,9 +6,7 @@
 
 namespace velmorane::engine {
 
-inline constexpr const char* kLineBreak = "\r\n";
-
-// The status text of the "Informations" frame, lines joined by CR LF.
+// The status text of the "Informations" frame, lines joined by line feeds.
 std::string affMess(const RunSettings& settings);
 
 }  // namespace velmorane::engine

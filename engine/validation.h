@@ -1,17 +1,17 @@
 #pragma once
 
 #include "engine/settings.h"
-#include "platform/dialogs.h"
 
-#include <string>
+#include <optional>
 
 namespace velmorane::engine {
 
-// Checks the settings before a run or a new profile. On refusal txtMess holds the message of the
-// last failing check and the result is false.
-bool settingsAreValid(const RunSettings& settings, std::string& txtMess);
+// What keeps settings from a run or a new profile.
+enum class SettingsFault { SameFolders, NoAction, NoDirection, NoArchiveFolder, NoWorkFolder };
 
-// The "Profil Incorrect" box of a refusal.
-platform::Message settingsRefusal(const std::string& txtMess);
+// Checks the settings before a run or a new profile: nothing when they are complete. Of several
+// faults, the one the user is told is the first of the work folder, the archive folder, the
+// direction, the action, then the two folders being one.
+std::optional<SettingsFault> settingsFault(const RunSettings& settings);
 
 }  // namespace velmorane::engine

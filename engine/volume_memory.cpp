@@ -92,7 +92,7 @@ std::optional<Memory> readMemory(const std::string& stateFile)
     return lines ? parseMemory(*lines) : std::nullopt;
 }
 
-void writeMemory(const Memory& memory, const std::string& stateFile)
+platform::MaybeError writeMemory(const Memory& memory, const std::string& stateFile)
 {
     const auto line = [](std::initializer_list<std::string> fields) {
         std::string text;
@@ -109,8 +109,7 @@ void writeMemory(const Memory& memory, const std::string& stateFile)
     for (const auto& [folders, identity] : memory.mirrors) {
         lines.push_back(line({"mirror", folders.first, folders.second, identity}));
     }
-    // What cannot be written costs this protection only, for the runs to come.
-    [[maybe_unused]] const auto failure = platform::writeStateFile(stateFile, lines);
+    return platform::writeStateFile(stateFile, lines);
 }
 
 // The mounted volume that holds a path; the table always has the root.
@@ -143,11 +142,6 @@ std::optional<std::string> missingFixedMount(const std::string& path, const std:
     return missing == points.end() ? std::nullopt : std::optional(*missing);
 }
 
-std::string message(const std::string& folder, const std::string& volume)
-{
-    return "Le dossier " + folder + " n'est plus sur le volume " + volume + " : le support est-il branché ?";
-}
-
 // Whether this source was mirrored onto this volume at this place. A memory written before
 // mirrors were remembered knows only that the folder was a start folder on that mount point.
 bool mirroredBefore(const Memory& memory, const std::string& source, const std::string& dest,
@@ -167,7 +161,7 @@ VolumeSources::VolumeSources()
 {
 }
 
-std::optional<std::string> volumeChangeMessage(const std::string& folder, const VolumeSources& sources)
+std::optional<std::string> missingVolume(const std::string& folder, const VolumeSources& sources)
 {
     const auto mounted = platform::parseMounts(sources.mountsText, platform::MountKinds::All);
     const std::string path = platform::resolvedPath(folder);
@@ -176,32 +170,26 @@ std::optional<std::string> volumeChangeMessage(const std::string& folder, const 
         if (known != memory->folders.end()) {
             const Place& place = known->second;
             const platform::Volume now = volumeHolding(path, mounted);
-            if (place.mountPoint != now.mountPoint) return message(folder, place.mountPoint);
+            if (place.mountPoint != now.mountPoint) return place.mountPoint;
             if (anotherVolume(place.identity, platform::volumeIdentity(now, sources.devices))) {
-                return message(folder, place.mountPoint + " (" + place.identity + ")");
+                return place.mountPoint + " (" + place.identity + ")";
             }
         }
     }
-    if (const auto missing = missingFixedMount(path, mounted, sources.fstabPath)) return message(folder, *missing);
-    return std::nullopt;
+    return missingFixedMount(path, mounted, sources.fstabPath);
 }
 
-std::optional<std::string> volumeRootMessage(const std::string& source, const std::string& dest,
-                                             const VolumeSources& sources)
+bool isNewVolumeRoot(const std::string& source, const std::string& dest, const VolumeSources& sources)
 {
     const auto mounted = platform::parseMounts(sources.mountsText, platform::MountKinds::All);
     const std::string path = platform::resolvedPath(dest);
     const platform::Volume volume = volumeHolding(path, mounted);
-    if (volume.mountPoint != path || !platform::isRemovableOrNetwork(volume)) return std::nullopt;
+    if (volume.mountPoint != path || !platform::isRemovableOrNetwork(volume)) return false;
     const auto memory = readMemory(sources.stateFile);
-    if (memory && mirroredBefore(*memory, source, dest, volume, platform::volumeIdentity(volume, sources.devices))) {
-        return std::nullopt;
-    }
-    return "Le dossier de destination " + dest +
-           " est la racine du volume : tout ce que la source n'a pas y sera supprimé.";
+    return !memory || !mirroredBefore(*memory, source, dest, volume, platform::volumeIdentity(volume, sources.devices));
 }
 
-void recordExecution(const std::string& source, const std::string& dest, const VolumeSources& sources)
+platform::MaybeError recordExecution(const std::string& source, const std::string& dest, const VolumeSources& sources)
 {
     const auto mounted = platform::parseMounts(sources.mountsText, platform::MountKinds::All);
     const auto placeOf = [&](const std::string& folder) {
@@ -213,7 +201,7 @@ void recordExecution(const std::string& source, const std::string& dest, const V
     const Place destPlace = placeOf(dest);
     memory.folders[memoryKey(dest)] = destPlace;
     memory.mirrors[{memoryKey(source), memoryKey(dest)}] = destPlace.identity;
-    writeMemory(memory, sources.stateFile);
+    return writeMemory(memory, sources.stateFile);
 }
 
 }  // namespace velmorane::engine

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/system_error.h"
 #include "platform/volume_identity.h"
 
 #include <optional>
@@ -23,23 +24,22 @@ struct VolumeSources {
 // last execution, another volume is mounted where its own was (another UUID, label or mount
 // source), or a mount point that /etc/fstab names (the folder itself or one above it) is not
 // mounted, as when a key is pulled and its mount point is left as an empty folder of the system
-// disk. The text names the folder as given and the volume that should hold it:
-// "Le dossier … n'est plus sur le volume … : le support est-il branché ?", with that volume's
-// identity in brackets after its mount point when another one stands there. Nothing when the
-// folder is where it was, or when nothing is known of it.
-std::optional<std::string> volumeChangeMessage(const std::string& folder, const VolumeSources& sources = {});
+// disk. The volume that should hold the folder: its mount point, with its identity in brackets
+// when another volume stands there. Nothing when the folder is where it was, or when nothing is
+// known of it.
+std::optional<std::string> missingVolume(const std::string& folder, const VolumeSources& sources = {});
 
-// Why a mirror onto `dest` needs the user's word first: it is the top folder of a removable or
-// network volume, where the user may keep more than the source holds, and this source was never
-// mirrored onto this volume there. "Le dossier de destination … est la racine du volume : tout ce
-// que la source n'a pas y sera supprimé."
-std::optional<std::string> volumeRootMessage(const std::string& source, const std::string& dest,
-                                             const VolumeSources& sources = {});
+// Whether a mirror onto `dest` needs the user's word first: it is the top folder of a removable
+// or network volume, where the user may keep more than the source holds, and this source was never
+// mirrored onto this volume there.
+bool isNewVolumeRoot(const std::string& source, const std::string& dest, const VolumeSources& sources = {});
 
 // After an execution from `source` onto `dest`: remembers the volume that holds each folder now,
 // and that this source was mirrored onto that volume. A memory that cannot be read, is damaged,
 // a link or another user's file is never an obstacle to a run: it is replaced when it is the
-// user's own plain file, and left alone otherwise.
-void recordExecution(const std::string& source, const std::string& dest, const VolumeSources& sources = {});
+// user's own plain file, and left alone otherwise. A memory that cannot be written costs this
+// protection only, for the runs to come: the failure is returned for the user to be told.
+[[nodiscard]] platform::MaybeError recordExecution(const std::string& source, const std::string& dest,
+                                                   const VolumeSources& sources = {});
 
 }  // namespace velmorane::engine

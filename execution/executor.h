@@ -4,7 +4,6 @@
 #include "engine/settings.h"
 #include "engine/task_list.h"
 #include "execution/move_proof.h"
-#include "platform/dialogs.h"
 #include "platform/progress.h"
 #include "platform/system_error.h"
 
@@ -106,18 +105,5 @@ struct ExecutionReport {
 // writes outside the destination root.
 [[nodiscard]] ExecutionReport executeTasks(const TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask,
                              CounterSink& counters, platform::RunControl& control);
-
-// The "Erreur grave" question of a failure: its reason, then the files it concerns.
-platform::Message failureQuestion(const EntryFailure& failure);
-std::string failureReasonText(const EntryFailure& failure);
-std::string failureFilesText(const EntryFailure& failure);
-
-// What the trashes did, one line each, for the end of the report and standard error: the volumes
-// where no trash could be used, then the room made in them.
-std::vector<std::string> trashNotes(const ExecutionReport& report);
-
-// The report of an interactive execution: none for a comparison, when nothing was taken, or after
-// a stop answered No; what was done when the user stopped it.
-std::optional<platform::Message> executionReport(const ExecutionReport& report, const engine::RunFlags& flags);
 
 }  // namespace velmorane::execution

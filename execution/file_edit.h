@@ -1,14 +1,21 @@
 #pragma once
 
-#include "platform/dialogs.h"
+#include "platform/system_error.h"
 
+#include <optional>
 #include <string>
 
 namespace velmorane::execution {
 
-// The two commands of the "&Edition" menu on the file chosen in the file list (`name` empty when
-// none is). Each returns whether the file list must be refreshed.
-bool renameChosenFile(const std::string& folder, const std::string& name, platform::Dialogs& dialogs);
-bool deleteChosenFile(const std::string& folder, const std::string& name, platform::Dialogs& dialogs);
+// What a name typed for the chosen file comes to: nothing to do (cancelled, blank, or the same name
+// ignoring case), a name holding "/" (which would move the file elsewhere), or a new name.
+enum class NewName { Unchanged, HoldsSeparator, Acceptable };
+NewName checkNewName(const std::string& name, const std::optional<std::string>& typed);
+
+// The two commands of the "&Edition" menu on the file chosen in the file list. The rename makes a
+// read-only file writable first and never replaces another file.
+[[nodiscard]] platform::MaybeError renameChosenFile(const std::string& folder, const std::string& name,
+                                                    const std::string& newName);
+[[nodiscard]] platform::MaybeError deleteChosenFile(const std::string& folder, const std::string& name);
 
 }  // namespace velmorane::execution

@@ -32,11 +32,10 @@ std::string journalOutcome(const std::vector<std::string>& lines, const std::str
     return lines[1].substr(start.size());
 }
 
-std::vector<std::string> notExecutedLines(const std::string& windowTitle, const std::string& message,
+std::vector<std::string> notExecutedLines(const std::string& windowTitle, const std::string& reason,
                                           std::int64_t time)
 {
-    const std::string firstLine = message.substr(0, message.find_first_of("\r\n"));
-    return entryLines(windowTitle, "Non exécuté (" + firstLine + ")", time);
+    return entryLines(windowTitle, "Non exécuté (" + reason + ")", time);
 }
 
 std::vector<std::string> interruptedLines(const std::string& windowTitle, std::size_t entriesDone, std::int64_t time)

@@ -13,9 +13,8 @@ inline constexpr const char* kJournalFileName = "ArchJournal.vlr";
 // The two lines an unattended execution leaves: when, and which profile, with " : OK" or the
 // number of failures.
 std::vector<std::string> journalLines(const std::string& windowTitle, int failures, std::int64_t time);
-// The lines of an unattended run that stopped before executing: " : Non exécuté (" + the first
-// line of the message shown + ")".
-std::vector<std::string> notExecutedLines(const std::string& windowTitle, const std::string& message,
+// The lines of an unattended run that stopped before executing: " : Non exécuté (" + the reason + ")".
+std::vector<std::string> notExecutedLines(const std::string& windowTitle, const std::string& reason,
                                           std::int64_t time);
 
 // The lines of an unattended execution the user stopped: " : Interrompue (N fichier(s) traité(s))".

@@ -2,10 +2,10 @@
 
 #include "engine/mass_change_guard.h"
 #include "engine/nested_start_folder.h"
-#include "engine/validation.h"
 #include "engine/volume_memory.h"
 #include "execution/equal_files_record.h"
 #include "execution/journal.h"
+#include "execution/outcome_texts.h"
 #include "platform/file_status.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -31,31 +31,30 @@ MirrorRun::MirrorRun(engine::RunSettings settings, RunFilters filters)
 {
 }
 
-std::optional<Refusal> MirrorRun::refuse(RefusalKind kind, platform::Message message)
+std::optional<Refusal> MirrorRun::refuse(Refusal refusal)
 {
     outcome_ = RunOutcome::Refused;
-    refusal_ = Refusal{kind, std::move(message)};
+    refusal_ = std::move(refusal);
     return refusal_;
 }
 
 std::optional<Refusal> MirrorRun::prepare(VolumeCheck volumes)
 {
-    std::string txtMess;
-    if (!engine::settingsAreValid(settings_, txtMess)) {
-        return refuse(RefusalKind::Settings, engine::settingsRefusal(txtMess));
+    if (const auto fault = engine::settingsFault(settings_)) {
+        Refusal refusal{RefusalKind::Settings};
+        refusal.settingsFault = *fault;
+        return refuse(std::move(refusal));
     }
     if (filters_.failure) {
         // Running without the user's filters could delete what they meant to keep.
-        return refuse(RefusalKind::Filters,
-                      platform::stopMessage("Fichier de Filtres Incorrect\r\n" + *filters_.failure, "Attention"));
+        return refuse(Refusal(RefusalKind::Filters, {}, *filters_.failure));
     }
     plan_ = engine::planRun(settings_);
     if (volumes == VolumeCheck::Refuse) {
         // A pulled key leaves its mount point as an empty folder of the system disk.
         for (const std::string* folder : {&plan_.dosSource, &plan_.dosDest}) {
-            if (auto message = engine::volumeChangeMessage(*folder)) {
-                return refuse(RefusalKind::VolumeChanged,
-                              platform::Message{std::move(*message), platform::kApplicationTitle, platform::Icon::Warning});
+            if (auto volume = engine::missingVolume(*folder)) {
+                return refuse(Refusal(RefusalKind::VolumeChanged, *folder, std::move(*volume)));
             }
         }
     }
@@ -68,16 +67,10 @@ std::optional<Refusal> MirrorRun::prepare(VolumeCheck volumes)
 
 std::optional<Refusal> MirrorRun::guardVolumeRoot(const VolumeRootQuestion& ask)
 {
-    auto message = engine::volumeRootMessage(plan_.dosSource, plan_.dosDest);
-    if (!message) return std::nullopt;
-    if (ask) {
-        platform::Message question =
-            platform::question(*message + " Continuer ?", platform::kApplicationTitle, platform::Icon::Warning);
-        question.defaultButton = platform::Answer::No;
-        if (ask(question)) return std::nullopt;
-    }
-    return refuse(RefusalKind::VolumeRoot,
-                  platform::Message{std::move(*message), platform::kApplicationTitle, platform::Icon::Warning});
+    if (!engine::isNewVolumeRoot(plan_.dosSource, plan_.dosDest)) return std::nullopt;
+    Refusal refusal{RefusalKind::VolumeRoot, plan_.dosDest};
+    if (ask && ask(refusal)) return std::nullopt;
+    return refuse(std::move(refusal));
 }
 
 std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress,
@@ -88,7 +81,9 @@ std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress,
     plan_.sourceWithoutFilesAccepted = noFile == NoFileCheck::Accept;
     engine::RunResult result = engine::compareFolders(plan_, progress, holding);
     if (result.outcome != engine::RunOutcome::Completed) {
-        return refuse(refusalOf(result.outcome), std::move(result.refusal));
+        Refusal refusal(refusalOf(result.outcome), std::move(result.refusedFolder));
+        refusal.error = std::move(result.readError);
+        return refuse(std::move(refusal));
     }
     lists_ = std::move(result.lists);
     change_ = result.change;
@@ -107,10 +102,12 @@ std::optional<Refusal> MirrorRun::guardMassChange()
     const std::int64_t kept = plan_.flags.execAjout && plan_.flags.execSuppr ? provenMoves().filesKept : 0;
     const std::int64_t changed = (plan_.flags.execModif ? change_.filesToReplace : 0) +
                                  (plan_.flags.execSuppr ? change_.filesToDelete - kept : 0);
-    auto message = engine::massChangeRefusal(changed, change_.filesInDestination, plan_.dosDest);
-    if (!message) return std::nullopt;
+    if (!engine::isMassChange(changed, change_.filesInDestination)) return std::nullopt;
     locks_.reset();
-    return refuse(RefusalKind::MassChange, platform::stopMessage(std::move(*message), "Attention"));
+    Refusal refusal{RefusalKind::MassChange, plan_.dosDest};
+    refusal.filesChanged = changed;
+    refusal.filesInDestination = change_.filesInDestination;
+    return refuse(std::move(refusal));
 }
 
 std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const FailureQuestion& ask,
@@ -119,9 +116,9 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
     std::optional<engine::RunLocks> locks = std::move(locks_);
     locks_.reset();
     if (!locks) {
-        engine::LockedFolders taken = engine::lockRunFolders(plan_.dosSource, plan_.dosDest);
-        if (!taken.locks) return refuse(RefusalKind::FolderInUse, std::move(taken.refusal));
-        locks = std::move(taken.locks);
+        auto taken = engine::lockRunFolders(plan_.dosSource, plan_.dosDest);
+        if (!taken.ok()) return refuse(Refusal(RefusalKind::FolderInUse, std::move(taken.error->folder)));
+        locks = std::move(taken.value);
     }
     ExecutionSettings settings{plan_.dosSource,
                                plan_.dosDest,
@@ -143,7 +140,7 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
     outcome_ = report_.stopped       ? RunOutcome::Stopped
                : report_.interrupted ? RunOutcome::Interrupted
                                      : RunOutcome::Executed;
-    engine::recordExecution(plan_.dosSource, plan_.dosDest);
+    volumesNotRecorded_ = engine::recordExecution(plan_.dosSource, plan_.dosDest);
     if (outcome_ == RunOutcome::Executed) recordEqualFiles(changed);
     return std::nullopt;
 }
@@ -181,7 +178,7 @@ void MirrorRun::recordEqualFiles(const std::vector<engine::TaskEntry>& changed)
 
 std::vector<std::string> MirrorRun::journalLines(const std::string& windowTitle, std::int64_t time) const
 {
-    if (refusal_) return notExecutedLines(windowTitle, refusal_->message.text, time);
+    if (refusal_) return notExecutedLines(windowTitle, journalReason(*refusal_), time);
     if (outcome_ == RunOutcome::Interrupted) return interruptedLines(windowTitle, report_.entriesDone, time);
     return execution::journalLines(windowTitle, failures(), time);
 }

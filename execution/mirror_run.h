@@ -2,10 +2,10 @@
 
 #include "engine/run.h"
 #include "engine/settings.h"
+#include "engine/validation.h"
 #include "engine/task_list.h"
 #include "execution/executor.h"
 #include "execution/move_proof.h"
-#include "platform/dialogs.h"
 #include "platform/progress.h"
 
 #include <cstdint>
@@ -28,8 +28,7 @@ struct RunFilters {
     std::optional<std::string> failure;
 };
 
-// Why a run stopped before executing, and what the user is told: a box in the window, a line on
-// standard error, the first line in the journal.
+// Why a run stopped before executing.
 enum class RefusalKind {
     Settings,
     Filters,
@@ -46,17 +45,31 @@ enum class RefusalKind {
 // while a person may go on once, and the new volume is then remembered.
 enum class VolumeCheck { Refuse, Accept };
 
-// Shows the question and says whether the user answered Yes.
-using VolumeRootQuestion = std::function<bool(const platform::Message& question)>;
 
 // A source with folders but no file, against a destination that holds files, is a disk freshly
 // formatted or half mounted: an unattended run stops, while a person may go on.
 enum class NoFileCheck { Refuse, Accept };
 
+// A refusal and what it concerns; the window, standard error and the journal tell it in their words.
 struct Refusal {
+    explicit Refusal(RefusalKind why, std::string named = {}, std::string more = {})
+        : kind(why), folder(std::move(named)), detail(std::move(more))
+    {
+    }
+
     RefusalKind kind;
-    platform::Message message;
+    // The folder it names: the start folder of most kinds, the destination of a mass change.
+    std::string folder;
+    // Filters: why the filter file cannot be used. VolumeChanged: the volume that should hold the folder.
+    std::string detail;
+    platform::SystemError error;  // FolderUnreadable: why the folder cannot be read
+    engine::SettingsFault settingsFault = engine::SettingsFault::NoWorkFolder;
+    std::int64_t filesChanged = 0;  // MassChange: the files deleted or replaced, of those the destination holds
+    std::int64_t filesInDestination = 0;
 };
+
+// Asked whether the run may go on despite the refusal given; true when the person says Yes.
+using VolumeRootQuestion = std::function<bool(const Refusal& refusal)>;
 
 // Which entries of each list an execution takes: box 0 "Eléments Sélectionnés" of a pair checked
 // takes the selected entries, otherwise those not selected.
@@ -107,13 +120,16 @@ public:
     TaskLists& lists() { return lists_; }
     const TaskLists& lists() const { return lists_; }
     const ExecutionReport& report() const { return report_; }
+    // Why the volumes of the start folders could not be remembered after an execution, if so: the
+    // next runs lose the check of a pulled key, and the user is told.
+    const platform::MaybeError& volumesNotRecorded() const { return volumesNotRecorded_; }
 
     // The two journal lines of an unattended run under the window title given ("Profil NAME").
     std::vector<std::string> journalLines(const std::string& windowTitle, std::int64_t time) const;
     int exitStatus() const;
 
 private:
-    std::optional<Refusal> refuse(RefusalKind kind, platform::Message message);
+    std::optional<Refusal> refuse(Refusal refusal);
     int failures() const;
     RecordOwner recordOwner() const;
     void recordEqualFiles(const std::vector<engine::TaskEntry>& changed);
@@ -131,6 +147,7 @@ private:
     std::optional<engine::RunLocks> locks_;
     std::optional<Refusal> refusal_;
     ExecutionReport report_;
+    platform::MaybeError volumesNotRecorded_;
     RunOutcome outcome_ = RunOutcome::Pending;
 };
 

@@ -41,6 +41,7 @@ UnattendedEnd RunDriver::runUnattended(const std::string& windowTitle, const std
 void RunDriver::journal(const std::string& windowTitle, const std::string& journalPath, UnattendedEnd& end)
 {
     const auto failure = writeJournalLines(journalPath, run_.journalLines(windowTitle, platform::currentTime()));
+    end.journalNotWritten = failure;
     if (!failure || end.exitStatus == kExitNothingExecuted) return;
     if (!observer_.continueAfterFailure({*failure, journalPath, {}})) end.stoppedByPerson = true;
     end.exitStatus = kExitWithFailures;
@@ -64,9 +65,7 @@ ReviewStart RunDriver::checkForReview()
         refusal = run_.prepare(VolumeCheck::Accept);
     }
     if (refusal) return {refused(std::move(refusal)), false};
-    const VolumeRootQuestion ask = [this](const platform::Message& question) {
-        return observer_.acceptVolumeRoot(question);
-    };
+    const VolumeRootQuestion ask = [this](const Refusal& refusal) { return observer_.acceptVolumeRoot(refusal); };
     // The question was the person's box: a "Non" is not said again.
     if (auto declined = run_.guardVolumeRoot(ask)) return {std::move(declined), true};
     return {};

@@ -20,7 +20,7 @@ public:
     virtual void refused(const Refusal&) {}
     // A person may go on onto a moved volume or from a source without files.
     virtual bool goOnAnyway(const Refusal&) { return false; }
-    virtual bool acceptVolumeRoot(const platform::Message&) { return false; }
+    virtual bool acceptVolumeRoot(const Refusal&) { return false; }
     virtual bool continueAfterFailure(const EntryFailure&) { return true; }
     virtual void executed(const ExecutionReport&) {}
 
@@ -45,6 +45,7 @@ struct ReviewStart {
 struct UnattendedEnd {
     int exitStatus = kExitNothingExecuted;
     bool stoppedByPerson = false;
+    platform::MaybeError journalNotWritten;  // why the journal did not take the entry, if so
 };
 
 // Carries a run through its steps in their order, for every front end: the checks of the settings,

@@ -1,5 +1,6 @@
 #include "execution/run_report.h"
 
+#include "execution/outcome_texts.h"
 #include "platform/date_text.h"
 #include "platform/paths.h"
 #include "platform/state_file.h"

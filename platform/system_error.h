@@ -29,13 +29,14 @@ SystemError changedWhileCopied();
 // Empty on success.
 using MaybeError = std::optional<SystemError>;
 
-template <typename T>
+// A value, or why there is none: the system's error by default, or a failure of the caller's own kind.
+template <typename T, typename E = SystemError>
 struct Result {
     T value{};
-    MaybeError error;
+    std::optional<E> error;
 
     bool ok() const { return !error; }
-    static Result failure(SystemError e) { return Result{T{}, std::move(e)}; }
+    static Result failure(E e) { return Result{T{}, std::move(e)}; }
 };
 
 }  // namespace velmorane::platform

@@ -14,6 +14,7 @@
 namespace velmorane::platform {
 namespace {
 
+// The profile file and the journal end each line with CR LF on disk, as the files they continue do.
 std::string joinedLines(const std::vector<std::string>& lines)
 {
     std::string text;

@@ -57,10 +57,10 @@ int findProfile(const ProfileTable& table, std::string_view name)
 
 std::string helpText()
 {
-    return "Syntaxe de lancement :\r\n"
-           "\tVelmorane => lancement 'normal' du logiciel'\r\n"
-           "\tVelmorane Profil => lancement du logiciel ET OUVERTURE du profil indiqué\r\n"
-           "\tVelmorane Profil X => lancement ET EXECUTION du profil indiqué\r\n"
+    return "Syntaxe de lancement :\n"
+           "\tVelmorane => lancement 'normal' du logiciel'\n"
+           "\tVelmorane Profil => lancement du logiciel ET OUVERTURE du profil indiqué\n"
+           "\tVelmorane Profil X => lancement ET EXECUTION du profil indiqué\n"
            "La commande en ligne n'est pas sensible à la casse";
 }
 

@@ -24,7 +24,7 @@ bool asksUnattendedRun(const CommandWords& words);
 // The number of the last profile whose name equals the word ignoring case, or 0 when none does.
 int findProfile(const ProfileTable& table, std::string_view name);
 
-// The help box text: five lines joined by CR LF.
+// The help box text: five lines.
 std::string helpText();
 
 }  // namespace velmorane::profiles

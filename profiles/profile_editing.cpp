@@ -36,74 +36,74 @@ int firstProfileNamed(const ProfileTable& table, const std::string& name)
     return firstProfile(table, [&](const Profile& p) { return platform::equalIgnoringCase(p.name, name); });
 }
 
-bool rereadProfilesWhenChanged(SharedState& state, platform::Dialogs& dialogs)
+Reread rereadProfilesWhenChanged(SharedState& state)
 {
     const bool active = state.profActif >= 1 && state.profActif <= state.tabProfils.nbProfils();
     const std::optional<Profile> activeProfile =
         active ? std::optional(state.tabProfils.at(state.profActif)) : std::nullopt;
-    if (!rereadWhenChanged(state.profileFilePath, state.tabProfils, dialogs)) return false;
+    Reread reread = rereadWhenChanged(state.profileFilePath, state.tabProfils);
+    if (!reread.reread) return reread;
     const int number = activeProfile ? numberNow(state.tabProfils, *activeProfile, false) : 0;
     state.profActif = number == 0 ? -1 : number;
-    return true;
+    return reread;
 }
 
-AddResult addProfile(SharedState& state, const std::string& typedName, platform::Dialogs& dialogs)
+AddResult addProfile(SharedState& state, const std::string& typedName, Redefine redefine)
 {
-    const std::string name(platform::trimmedSpaces(typedName));
-    if (name.empty()) {
-        dialogs.show(platform::stopMessage("Il faut un Nom de Profil", "Ecriture Impossible"));
-        return {AddOutcome::NameMissing};
-    }
+    AddResult result;
+    result.name = std::string(platform::trimmedSpaces(typedName));
+    if (result.name.empty()) return result;
     // The profile file holds text: a name in another encoding would come back as other letters,
     // naming another folder, and would spoil the accents of every other profile with it.
     for (const std::string* folder : {&state.settings.source, &state.settings.archive}) {
         if (platform::isValidUtf8(*folder)) continue;
-        dialogs.show(platform::stopMessage("Le nom du dossier " + *folder +
-                                               " n'est pas en UTF-8 : il ne peut pas être enregistré dans un Profil",
-                                           "Ecriture Impossible"));
-        return {AddOutcome::PathNotText};
+        result.outcome = AddOutcome::PathNotText;
+        result.folderNotText = *folder;
+        return result;
     }
-    rereadProfilesWhenChanged(state, dialogs);
-    AddResult result{AddOutcome::Saved, firstProfileNamed(state.tabProfils, name)};
+    result.file.reread = rereadProfilesWhenChanged(state).problem;
+    result.number = firstProfileNamed(state.tabProfils, result.name);
     if (result.number != 0) {
-        const auto answer =
-            dialogs.show(platform::question("Redéfinir " + name, "Attention", platform::Icon::Question));
-        if (answer != platform::Answer::Yes) return {AddOutcome::Declined};
-        state.tabProfils.at(result.number) = Profile{name, state.settings};
+        if (redefine == Redefine::Ask) {
+            result.outcome = AddOutcome::NeedsRedefineConsent;
+            return result;
+        }
+        state.tabProfils.at(result.number) = Profile{result.name, state.settings};
     } else {
-        state.tabProfils.profiles.push_back(Profile{name, state.settings});
+        state.tabProfils.profiles.push_back(Profile{result.name, state.settings});
         result.number = state.tabProfils.nbProfils();
         result.added = true;
     }
+    result.outcome = AddOutcome::Saved;
     state.profActif = result.number;
-    ecrireProfils(state.profileFilePath, state.tabProfils, dialogs);
+    result.file.write = writeProfiles(state.profileFilePath, state.tabProfils);
     return result;
 }
 
-bool deleteProfile(SharedState& state, int number, platform::Dialogs& dialogs)
+DeleteResult deleteProfile(SharedState& state, int number)
 {
-    if (number < 1 || number > state.tabProfils.nbProfils()) return false;
+    DeleteResult result;
+    if (number < 1 || number > state.tabProfils.nbProfils()) return result;
+    result.chosen = true;
     const Profile chosen = state.tabProfils.at(number);
-    if (rereadProfilesWhenChanged(state, dialogs)) {
+    const Reread reread = rereadProfilesWhenChanged(state);
+    result.file.reread = reread.problem;
+    if (reread.reread) {
         number = numberNow(state.tabProfils, chosen, true);
-        if (number == 0) return true;
+        if (number == 0) return result;
     }
     auto& profiles = state.tabProfils.profiles;
-    const std::string name = state.tabProfils.at(number).name;
+    result.name = state.tabProfils.at(number).name;
     profiles.erase(profiles.begin() + (number - 1));
     // A planned run of a profile that is gone would only ever be refused.
-    if (const auto error = removePlan(name, profileFileFolder(state.profileFilePath))) {
-        dialogs.show(platform::stopMessage("Impossible de retirer la planification du Profil " + name + "\r\n" +
-                                               error->reason,
-                                           "Attention"));
-    }
+    result.planRemoval = removePlan(result.name, profileFileFolder(state.profileFilePath));
     if (state.profActif == number) {
         state.profActif = -1;
     } else if (state.profActif > number) {
         --state.profActif;
     }
-    ecrireProfils(state.profileFilePath, state.tabProfils, dialogs);
-    return true;
+    result.file.write = writeProfiles(state.profileFilePath, state.tabProfils);
+    return result;
 }
 
 }  // namespace velmorane::profiles

@@ -86,11 +86,6 @@ bool holdsControlCharacter(std::string_view text)
     return false;
 }
 
-std::string absolutePath(const std::string& path)
-{
-    return path.starts_with(platform::kSeparator) ? path : platform::joinPath(platform::currentDirectory(), path);
-}
-
 bool holdsMoreThanCounted(const std::vector<std::string>& lines, std::size_t counted)
 {
     for (std::size_t i = counted; i < lines.size(); ++i) {
@@ -99,23 +94,13 @@ bool holdsMoreThanCounted(const std::vector<std::string>& lines, std::size_t cou
     return false;
 }
 
-platform::Message replaceQuestion(const std::string& path)
-{
-    platform::Message box = platform::question("Le fichier de Profils " + absolutePath(path) +
-                                                   " est incorrect : le remplacer ? Il sera gardé sous " +
-                                                   platform::lastComponent(path) + kBackupSuffix,
-                                               "Attention", platform::Icon::Warning);
-    box.defaultButton = platform::Answer::No;
-    return box;
-}
-
 }  // namespace
 
 std::string Profile::record() const
 {
     const auto fields = fieldsOf(*this);
     std::string text = fields[0];
-    for (std::size_t i = 1; i < fields.size(); ++i) text += "\r\n" + fields[i];
+    for (std::size_t i = 1; i < fields.size(); ++i) text += "\n" + fields[i];
     return text;
 }
 
@@ -151,35 +136,35 @@ LoadResult loadProfileFile(const std::string& path)
     return result;
 }
 
-ProfileTable readProfiles(const std::string& path, platform::Dialogs& dialogs)
+ProfilesRead readProfiles(const std::string& path)
 {
     // Taken before reading: a change made meanwhile only costs one more reading later.
     const platform::FileStamp stamp = platform::fileStamp(path);
-    ProfileTable failed;
-    failed.fileStamp = stamp;
+    ProfilesRead failed;
+    failed.table.fileStamp = stamp;
     // A planted file must never choose the folders that a run deletes in.
-    if (const auto refusal = refusalReason(path)) {
-        dialogs.show(platform::stopMessage("Fichier de Profils Incorrect\r\n" + *refusal, "Attention"));
+    if (auto refusal = refusalReason(path)) {
+        failed.problem = ProfileFileProblem{ProfileFileFault::Untrusted, std::move(*refusal)};
         return failed;
     }
     LoadResult result = loadProfileFile(path);
     result.table.fileStamp = stamp;
-    if (result.failure == LoadFailure::None) return std::move(result.table);
+    if (result.failure == LoadFailure::None) return {std::move(result.table), std::nullopt};
     const bool empty = result.failure == LoadFailure::Empty;
-    const char* text = empty ? "Fichier de Profils Vide" : "Fichier de Profils Incorrect";
-    dialogs.show(platform::stopMessage(text, "Attention"));
+    failed.problem = ProfileFileProblem{empty ? ProfileFileFault::Empty : ProfileFileFault::Incorrect, {}};
     // A file that holds no profile is the program's own, and loses nothing when replaced.
-    failed.incorrectFile = !empty || result.table.incorrectFile;
+    failed.table.incorrectFile = !empty || result.table.incorrectFile;
     return failed;
 }
 
-bool rereadWhenChanged(const std::string& path, ProfileTable& table, platform::Dialogs& dialogs)
+Reread rereadWhenChanged(const std::string& path, ProfileTable& table)
 {
-    if (platform::fileStamp(path) == table.fileStamp) return false;
+    if (platform::fileStamp(path) == table.fileStamp) return {};
     const bool backupKept = table.backupKept;
-    table = readProfiles(path, dialogs);
+    ProfilesRead read = readProfiles(path);
+    table = std::move(read.table);
     table.backupKept = backupKept;
-    return true;
+    return {true, std::move(read.problem)};
 }
 
 platform::MaybeError writeProfileFile(const std::string& path, const ProfileTable& table, Backup backup)
@@ -196,24 +181,19 @@ platform::MaybeError writeProfileFile(const std::string& path, const ProfileTabl
     return platform::writeTextFileAtomically(path, lines, backup == Backup::Keep ? kBackupSuffix : "");
 }
 
-bool ecrireProfils(const std::string& path, ProfileTable& table, platform::Dialogs& dialogs)
+std::optional<ProfileWriteProblem> writeProfiles(const std::string& path, ProfileTable& table, IncorrectFile incorrect)
 {
     // Writing over a planted file or link would hand its owner the user's profiles.
-    std::optional<std::string> reason = refusalReason(path);
-    if (!reason) {
-        const bool asked = table.incorrectFile && platform::fileStamp(path).exists;
-        if (asked && dialogs.show(replaceQuestion(path)) != platform::Answer::Yes) return false;
-        const auto error = writeProfileFile(path, table, asked || !table.backupKept ? Backup::Keep : Backup::Skip);
-        if (!error) {
-            table.fileStamp = platform::fileStamp(path);
-            table.incorrectFile = false;
-            table.backupKept = true;
-            return true;
-        }
-        reason = error->reason;
+    if (auto reason = refusalReason(path)) return ProfileWriteProblem{WriteFault::Failed, std::move(*reason)};
+    const bool replacing = table.incorrectFile && platform::fileStamp(path).exists;
+    if (replacing && incorrect == IncorrectFile::AskFirst) return ProfileWriteProblem{WriteFault::NeedsReplaceConsent, {}};
+    if (auto error = writeProfileFile(path, table, replacing || !table.backupKept ? Backup::Keep : Backup::Skip)) {
+        return ProfileWriteProblem{WriteFault::Failed, std::move(error->reason)};
     }
-    dialogs.show(platform::stopMessage("Impossible d'écrire le fichier de Profils\r\n" + *reason, "Attention"));
-    return false;
+    table.fileStamp = platform::fileStamp(path);
+    table.incorrectFile = false;
+    table.backupKept = true;
+    return std::nullopt;
 }
 
 }  // namespace velmorane::profiles

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "engine/settings.h"
-#include "platform/dialogs.h"
 #include "platform/file_stamp.h"
 #include "platform/system_error.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,7 +23,7 @@ struct Profile {
     std::string name;
     engine::RunSettings settings;
 
-    // The seven lines the file holds for it, joined by CR LF, as the ordering compares them.
+    // The seven lines the file holds for it, joined by line feeds, as the ordering compares them.
     std::string record() const;
     bool operator==(const Profile&) const = default;
 };
@@ -60,21 +60,47 @@ struct LoadResult {
 // says are loaded; anything but blank lines after them marks the table's file incorrect without a
 // box, so that what follows is not dropped unasked.
 LoadResult loadProfileFile(const std::string& path);
-// Loads and reports a failure in its box; a failed load leaves no profile, and marks an incorrect
-// file so that it is not replaced unasked.
-ProfileTable readProfiles(const std::string& path, platform::Dialogs& dialogs);
+// Why the profile file could not be used: a file others may have planted (why, in `reason`), a
+// file that holds no profile, or one that cannot be read as profiles.
+enum class ProfileFileFault { Untrusted, Empty, Incorrect };
+struct ProfileFileProblem {
+    ProfileFileFault fault;
+    std::string reason;
+};
+
+// The table, and the problem the user is to be told of: a failed load leaves no profile, and marks
+// an incorrect file so that it is not replaced unasked.
+struct ProfilesRead {
+    ProfileTable table;
+    std::optional<ProfileFileProblem> problem;
+};
+ProfilesRead readProfiles(const std::string& path);
+
 // Loads the file again, as readProfiles, when it changed on disk since the table was read or
-// written, so that a change made by hand is kept; the session's backup stays. Returns whether it
-// was read again.
-bool rereadWhenChanged(const std::string& path, ProfileTable& table, platform::Dialogs& dialogs);
+// written, so that a change made by hand is kept; the session's backup stays.
+struct Reread {
+    bool reread = false;
+    std::optional<ProfileFileProblem> problem;
+};
+Reread rereadWhenChanged(const std::string& path, ProfileTable& table);
 
 // Writes the file whole, the previous one kept under its name and ".bak" when asked.
 enum class Backup { Keep, Skip };
-platform::MaybeError writeProfileFile(const std::string& path, const ProfileTable& table, Backup backup = Backup::Keep);
-// Writes the file and reports a failure in its box; the profiles of the table stay as they are
-// either way. The file of a failed load is replaced only when the user says so, and is then kept
-// as the backup, as the question promises; otherwise only the session's first rewrite keeps one.
-// When written, the table's stamp is the new file's.
-bool ecrireProfils(const std::string& path, ProfileTable& table, platform::Dialogs& dialogs);
+[[nodiscard]] platform::MaybeError writeProfileFile(const std::string& path, const ProfileTable& table, Backup backup = Backup::Keep);
+// Why the table was not written: the file of a failed load waits for the user's word to be replaced,
+// or the file could not be written (why, in `reason`).
+enum class WriteFault { NeedsReplaceConsent, Failed };
+struct ProfileWriteProblem {
+    WriteFault fault;
+    std::string reason;
+};
+enum class IncorrectFile { AskFirst, Replace };
+
+// Writes the file; the profiles of the table stay as they are either way. The file of a failed load
+// is replaced only when the user said so, and is then kept as the backup, as the question promises;
+// otherwise only the session's first rewrite keeps one. When written, the table's stamp is the new
+// file's.
+[[nodiscard]] std::optional<ProfileWriteProblem> writeProfiles(const std::string& path, ProfileTable& table,
+                                                               IncorrectFile incorrect = IncorrectFile::AskFirst);
 
 }  // namespace velmorane::profiles

@@ -18,12 +18,13 @@ bool greater(const Profile& a, const Profile& b)
 
 }  // namespace
 
-bool orderProfiles(SharedState& state, platform::Dialogs& dialogs)
+OrderResult orderProfiles(SharedState& state)
 {
-    const bool reread = rereadProfilesWhenChanged(state, dialogs);
+    const Reread reread = rereadProfilesWhenChanged(state);
+    OrderResult result{reread.reread, {reread.problem, std::nullopt}};
     ProfileTable& table = state.tabProfils;
     const int count = table.nbProfils();
-    if (count < 2) return reread;
+    if (count < 2) return result;
     for (int i = 1; i < count; ++i) {
         for (int j = i + 1; j <= count; ++j) {
             if (!greater(table.at(i), table.at(j))) continue;
@@ -35,8 +36,9 @@ bool orderProfiles(SharedState& state, platform::Dialogs& dialogs)
             }
         }
     }
-    ecrireProfils(state.profileFilePath, table, dialogs);
-    return true;
+    result.changed = true;
+    result.file.write = writeProfiles(state.profileFilePath, table);
+    return result;
 }
 
 }  // namespace velmorane::profiles

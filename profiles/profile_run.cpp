@@ -7,14 +7,15 @@
 
 namespace velmorane::profiles {
 
-std::optional<ProfileRun> profileRun(const std::string& profileName, platform::Dialogs& dialogs)
+FoundRun profileRun(const std::string& profileName)
 {
-    const ProfileTable table = readProfiles(kProfileFileName, dialogs);
-    const int number = findProfile(table, profileName);
-    if (number == 0) return std::nullopt;
-    const Profile& profile = table.at(number);
-    return ProfileRun{windowCaption(table, number), profile.name,
-                      execution::MirrorRun(profile.settings, loadFilterFile(kFilterFileName, profile.name))};
+    const ProfilesRead read = readProfiles(kProfileFileName);
+    const int number = findProfile(read.table, profileName);
+    if (number == 0) return {std::nullopt, read.problem};
+    const Profile& profile = read.table.at(number);
+    return {ProfileRun{windowCaption(read.table, number), profile.name,
+                       execution::MirrorRun(profile.settings, loadFilterFile(kFilterFileName, profile.name))},
+            read.problem};
 }
 
 std::string profileNotFound(const std::string& profileName)

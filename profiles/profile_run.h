@@ -1,7 +1,7 @@
 #pragma once
 
 #include "execution/mirror_run.h"
-#include "platform/dialogs.h"
+#include "profiles/profile_file.h"
 
 #include <optional>
 #include <string>
@@ -16,9 +16,13 @@ struct ProfileRun {
     execution::MirrorRun run;
 };
 
-// Reads the profile file (a file that cannot be used is reported in its box) and finds the last
-// profile of that name ignoring case; nothing when there is none.
-std::optional<ProfileRun> profileRun(const std::string& profileName, platform::Dialogs& dialogs);
+// Reads the profile file and finds the last profile of that name ignoring case: its run, or none,
+// and the problem of a file that could not be used.
+struct FoundRun {
+    std::optional<ProfileRun> run;
+    std::optional<ProfileFileProblem> problem;
+};
+FoundRun profileRun(const std::string& profileName);
 
 // What the user is told about a profile name that no profile bears.
 std::string profileNotFound(const std::string& profileName);

@@ -5,7 +5,7 @@
 // Usage: render_screens [FOLDER [WIDTHxHEIGHT]]   (default build/screens 1920x1080; the scale
 // factor comes from QT_SCALE_FACTOR)
 
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/qt_scripted_dialogs.h"
 #include "profiles/command_line.h"
 #include "profiles/profile_file.h"
 #include "profiles/shared_state.h"
@@ -137,7 +137,7 @@ int main(int argc, char** argv)
     profiles::writeProfileFile((sample.path() + "/ArchProfils.vlr").toStdString(), table);
     QDir::setCurrent(sample.path());
 
-    platform::ScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
     profiles::SharedState state;
     ui::Main main(state, dialogs);
     main.loadAtStart(profiles::takeWords("Documents"));
@@ -187,15 +187,15 @@ int main(int argc, char** argv)
     ok = saveReview(main, folder, "review_comparer.png") && ok;
     main.Retour_Click();
 
-    const auto help = ui::makeMessageBox({profiles::helpText(), "Information", platform::Icon::Information}, &main);
+    const auto help = ui::makeMessageBox({profiles::helpText(), "Information", ui::Icon::Information}, &main);
     help->show();
     ok = save(help.get(), folder, "help.png") && ok;
     help->hide();
 
     const auto question = ui::makeMessageBox(
-        platform::question("Erreur : 13 - Permission non accordée\r\nSur le fichier : /a/b.txt ou /c/b.txt\r\nFaut-il "
+        ui::question("Erreur : 13 - Permission non accordée\r\nSur le fichier : /a/b.txt ou /c/b.txt\r\nFaut-il "
                            "continuer ?",
-                           "Erreur grave", platform::Icon::Critical),
+                           "Erreur grave", ui::Icon::Critical),
         &main);
     question->show();
     ok = save(question.get(), folder, "question.png") && ok;

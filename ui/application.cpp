@@ -104,7 +104,7 @@ int runWindows(const profiles::CommandWords& words)
 void setUpApplication(QApplication& application)
 {
     installFrenchTranslations(application);
-    QApplication::setApplicationName(QString::fromUtf8(platform::kApplicationTitle));
+    QApplication::setApplicationName(QString::fromUtf8(execution::kApplicationTitle));
     QApplication::setStyle(QStringLiteral("Fusion"));
     // Windows and boxes without an icon of their own show the application's.
     QApplication::setWindowIcon(windowIcon());

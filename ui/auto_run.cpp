@@ -3,6 +3,8 @@
 #include "execution/journal.h"
 #include "platform/date_text.h"
 #include "profiles/profile_run.h"
+#include "profiles/profile_texts.h"
+#include "ui/outcome_boxes.h"
 #include "ui/execution_progress_bar.h"
 #include "ui/qt_text.h"
 #include "ui/run_thread.h"
@@ -30,7 +32,7 @@ private:
 // execution asks to stop it between two files; a comparison cannot be stopped and goes on.
 class ProgressWindowWatch : public execution::RunObserver {
 public:
-    ProgressWindowWatch(Auto& window, platform::Dialogs& dialogs)
+    ProgressWindowWatch(Auto& window, ui::Dialogs& dialogs)
         : window_(window), dialogs_(dialogs), counters_(window)
     {
         window_.setCloseQuestion([this] {
@@ -48,17 +50,17 @@ public:
     {
         if (phase != execution::RunPhase::Executing) return;
         executing_ = true;
-        window_.setAffiche("Exécution\r\ndes\r\ntâches");
+        window_.setAffiche("Exécution\ndes\ntâches");
     }
-    void refused(const execution::Refusal& refusal) override { dialogs_.show(refusal.message); }
+    void refused(const execution::Refusal& refusal) override { dialogs_.show(refusalBox(refusal)); }
     bool continueAfterFailure(const execution::EntryFailure& failure) override
     {
-        return dialogs_.show(execution::failureQuestion(failure)) == platform::Answer::Yes;
+        return dialogs_.show(failureQuestion(failure)) == ui::Answer::Yes;
     }
 
 private:
     Auto& window_;
-    platform::Dialogs& dialogs_;
+    ui::Dialogs& dialogs_;
     ProgressBarCounters counters_;
     platform::RunControl control_;
     bool executing_ = false;
@@ -75,15 +77,20 @@ void journalProfileNotFound(const std::string& name)
 
 }  // namespace
 
-AutoRunEnd runUnderProgressWindow(Auto& window, const profiles::CommandWords& words, platform::Dialogs& dialogs)
+AutoRunEnd runUnderProgressWindow(Auto& window, const profiles::CommandWords& words, ui::Dialogs& dialogs)
 {
-    auto found = profiles::profileRun(words.first, dialogs);
+    auto profile = profiles::profileRun(words.first);
+    if (profile.problem) {
+        const execution::OutcomeText text = profiles::profileFileText(*profile.problem);
+        dialogs.show(ui::stopMessage(text.text, text.title));
+    }
+    auto& found = profile.run;
     if (!found) {
         journalProfileNotFound(words.first);
         return {execution::kExitNothingExecuted, true};
     }
     window.setWindowTitle(qt("Profil " + words.first + " en cours d'exécution"));
-    window.setAffiche("Recherche\r\ndes\r\ndossiers");
+    window.setAffiche("Recherche\ndes\ndossiers");
     window.show();
     std::thread::id worker;
     execution::UnattendedEnd end;
@@ -98,12 +105,12 @@ AutoRunEnd runUnderProgressWindow(Auto& window, const profiles::CommandWords& wo
     return {end.exitStatus, end.exitStatus == execution::kExitNothingExecuted || end.stoppedByPerson};
 }
 
-bool personStopsExecution(platform::Dialogs& dialogs)
+bool personStopsExecution(ui::Dialogs& dialogs)
 {
-    platform::Message question =
-        platform::question("Une exécution est en cours : l'arrêter ?", platform::kApplicationTitle, platform::Icon::Warning);
-    question.defaultButton = platform::Answer::No;
-    return dialogs.show(question) == platform::Answer::Yes;
+    ui::Message question =
+        ui::question("Une exécution est en cours : l'arrêter ?", execution::kApplicationTitle, ui::Icon::Warning);
+    question.defaultButton = ui::Answer::No;
+    return dialogs.show(question) == ui::Answer::Yes;
 }
 
 }  // namespace velmorane::ui

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "execution/run_driver.h"
-#include "platform/dialogs.h"
+#include "ui/dialogs.h"
 #include "profiles/command_line.h"
 #include "ui/auto_window.h"
 
@@ -18,9 +18,9 @@ struct AutoRunEnd {
 // `velmorane PROFIL X` with a display: the progress window observes the run of the profile, which
 // works on a thread of its own; refusals and questions are boxes. A profile that is not there is
 // journalled as not executed. The journal entry and the exit status are the run driver's.
-AutoRunEnd runUnderProgressWindow(Auto& window, const profiles::CommandWords& words, platform::Dialogs& dialogs);
+AutoRunEnd runUnderProgressWindow(Auto& window, const profiles::CommandWords& words, ui::Dialogs& dialogs);
 
 // Asks whether to stop the execution in progress; true on Oui.
-bool personStopsExecution(platform::Dialogs& dialogs);
+bool personStopsExecution(ui::Dialogs& dialogs);
 
 }  // namespace velmorane::ui

@@ -1,6 +1,6 @@
 #include "ui/auto_window.h"
 
-#include "platform/dialogs.h"
+#include "ui/dialogs.h"
 #include "ui/execution_progress_bar.h"
 #include "ui/twips.h"
 
@@ -9,7 +9,7 @@ namespace velmorane::ui {
 Auto::Auto(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("Auto"));
-    setWindowTitle(QString::fromUtf8(platform::kApplicationTitle));
+    setWindowTitle(QString::fromUtf8(execution::kApplicationTitle));
     setFixedSize(toPixels(4680), toPixels(3195));
     setBackground(this, QColor(0, 0, 0));
 
@@ -45,7 +45,7 @@ void Auto::closeEvent(QCloseEvent* event)
 
 void Auto::setAffiche(const std::string& text)
 {
-    Affiche->setText(QString::fromStdString(platform::withLineFeeds(text)));
+    Affiche->setText(QString::fromStdString(ui::withLineFeeds(text)));
     // The label keeps its top-left corner and takes the size of its text.
     const QRect before = Affiche->geometry();
     Affiche->adjustSize();

@@ -100,8 +100,8 @@ void Main::reportUnopenedFolder(const std::string& folder, const platform::Syste
         chkProfil(choiceBeforeClick_.profActif);
         affMess();
     }
-    dialogs_.show(platform::stopMessage("Impossible d'ouvrir le dossier " + folder + engine::kLineBreak + error.reason,
-                                        platform::kApplicationTitle));
+    dialogs_.show(ui::stopMessage("Impossible d'ouvrir le dossier " + folder + "\n" + error.reason,
+                                        execution::kApplicationTitle));
     refreshBrowsing();
 }
 
@@ -251,7 +251,7 @@ void Main::newProf_Click(int index)
 
 void Main::menAide_Click()
 {
-    dialogs_.show({profiles::helpText(), "Information", platform::Icon::Information});
+    dialogs_.show({profiles::helpText(), "Information", ui::Icon::Information});
 }
 
 void Main::Retour_Click()

@@ -1,12 +1,13 @@
 #include "engine/validation.h"
-#include "execution/file_edit.h"
+#include "execution/outcome_texts.h"
 #include "execution/run_report.h"
 #include "platform/systemd_units.h"
 #include "profiles/planned_runs.h"
-#include "profiles/profile_editing.h"
-#include "profiles/profile_ordering.h"
+#include "ui/file_edit_dialogs.h"
 #include "ui/main_window.h"
+#include "ui/outcome_boxes.h"
 #include "ui/plan_dialog.h"
+#include "ui/profile_dialogs.h"
 #include "ui/profile_window.h"
 #include "ui/report_viewer.h"
 
@@ -16,8 +17,9 @@ namespace velmorane::ui {
 
 void Main::ProfNouv_Click()
 {
-    if (!engine::settingsAreValid(state_.settings, state_.txtMess)) {
-        dialogs_.show(engine::settingsRefusal(state_.txtMess));
+    if (const auto fault = engine::settingsFault(state_.settings)) {
+        state_.txtMess = execution::settingsFaultText(*fault);
+        dialogs_.show(settingsFaultBox(*fault));
         return;
     }
     state_.modeProfil = 1;
@@ -34,7 +36,7 @@ void Main::openProfileEditor()
 {
     const platform::FileStamp shown = state_.tabProfils.fileStamp;
     // The editor works on the file as it is now, a change made by hand included.
-    profiles::rereadProfilesWhenChanged(state_, dialogs_);
+    rereadProfilesShowing(state_, dialogs_);
     bool changed = false;
     if (state_.modeProfil == 2 && state_.tabProfils.nbProfils() == 0) {
         dialogs_.show({"Aucun Profil à Supprimer"});
@@ -52,7 +54,7 @@ void Main::openProfileEditor()
 
 void Main::TriProf_Click()
 {
-    if (!profiles::orderProfiles(state_, dialogs_)) return;
+    if (!orderProfilesShowing(state_, dialogs_)) return;
     loadProfileMenu();
     chkProfil(state_.profActif);
     refreshBrowsing();
@@ -96,8 +98,8 @@ void Main::Edite_Click(int index)
     const std::string folder = Fichier->path();
     const std::string name = Fichier->chosenName();
     bool refresh = true;
-    if (index == 0) refresh = execution::renameChosenFile(folder, name, dialogs_);
-    if (index == 1) refresh = execution::deleteChosenFile(folder, name, dialogs_);
+    if (index == 0) refresh = askToRenameChosenFile(folder, name, dialogs_);
+    if (index == 1) refresh = askToDeleteChosenFile(folder, name, dialogs_);
     if (refresh) refreshBrowsing();
 }
 

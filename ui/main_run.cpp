@@ -6,6 +6,8 @@
 #include "profiles/profile_file.h"
 #include "ui/auto_run.h"
 #include "ui/main_sinks.h"
+#include "ui/outcome_boxes.h"
+#include "ui/profile_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/run_thread.h"
 
@@ -53,7 +55,7 @@ void Main::loadAtStart(const profiles::CommandWords& words)
     Dossier->setRoot(drive);
     Dossier->setPath(here);
 
-    state_.tabProfils = profiles::readProfiles(state_.profileFilePath, dialogs_);
+    state_.tabProfils = readProfilesShowing(state_.profileFilePath, dialogs_);
     loadProfileMenu();
     const int number = words.first.empty() ? 0 : profiles::findProfile(state_.tabProfils, words.first);
 
@@ -110,22 +112,13 @@ void Main::showExecuting()
 // A refusal is shown in its box; one met while comparing takes the screen back to the start.
 void Main::showRefusal(const execution::Refusal& refusal, bool whileComparing)
 {
-    if (refusal.kind == execution::RefusalKind::Settings) state_.txtMess = refusal.message.text;
-    dialogs_.show(refusal.message);
+    const ui::Message box = refusalBox(refusal);
+    if (refusal.kind == execution::RefusalKind::Settings) state_.txtMess = box.text;
+    dialogs_.show(box);
     if (!whileComparing) return;
     reloadLists();
     setScreenState(5);
     setScreenState(1);
-}
-
-// A person may mirror onto a folder that really moved to another disk, whose new volume is then
-// remembered by the execution, or from a source that holds no file, and then reviews the lists.
-bool Main::goOnAnyway(const platform::Message& refusal)
-{
-    platform::Message question = platform::question(refusal.text + "\r\nContinuer quand même ?", refusal.title,
-                                                    platform::Icon::Warning);
-    question.defaultButton = platform::Answer::No;
-    return dialogs_.show(question) == platform::Answer::Yes;
 }
 
 void Main::endRun(execution::MirrorRun run)
@@ -145,7 +138,7 @@ void Main::Selection_Click()
         storeSelections();
         if (!executeRun(executionChoice())) return;
         if (run_.outcome() != execution::RunOutcome::Stopped) {
-            if (const auto report = execution::executionReport(run_.report(), run_.plan().flags)) dialogs_.show(*report);
+            if (const auto report = executionReportBox(run_.report(), run_.plan().flags)) dialogs_.show(*report);
             setScreenState(4);
         }
         activeListHadEntries = run_.report().activeListHadEntries;

@@ -15,7 +15,7 @@ bool Main::hasSomethingToExecute()
     storeSelections();
     const auto reason = execution::nothingChosenReason(run_.lists(), run_.plan().flags, executionChoice());
     if (!reason) return true;
-    dialogs_.show({*reason, "Action Impossible", platform::Icon::Warning});
+    dialogs_.show({*reason, "Action Impossible", ui::Icon::Warning});
     return false;
 }
 

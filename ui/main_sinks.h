@@ -3,6 +3,7 @@
 #include "execution/run_driver.h"
 #include "ui/execution_progress_bar.h"
 #include "ui/main_window.h"
+#include "ui/outcome_boxes.h"
 
 namespace velmorane::ui {
 
@@ -71,14 +72,17 @@ public:
         main_.showRefusal(refusal, comparing_);
         comparing_ = false;
     }
-    bool goOnAnyway(const execution::Refusal& refusal) override { return main_.goOnAnyway(refusal.message); }
-    bool acceptVolumeRoot(const platform::Message& question) override
+    bool goOnAnyway(const execution::Refusal& refusal) override
     {
-        return main_.dialogs_.show(question) == platform::Answer::Yes;
+        return main_.dialogs_.show(goOnAnywayQuestion(refusal)) == ui::Answer::Yes;
+    }
+    bool acceptVolumeRoot(const execution::Refusal& refusal) override
+    {
+        return main_.dialogs_.show(volumeRootQuestion(refusal)) == ui::Answer::Yes;
     }
     bool continueAfterFailure(const execution::EntryFailure& failure) override
     {
-        return main_.dialogs_.show(execution::failureQuestion(failure)) == platform::Answer::Yes;
+        return main_.dialogs_.show(failureQuestion(failure)) == ui::Answer::Yes;
     }
 
 private:

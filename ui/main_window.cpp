@@ -92,7 +92,7 @@ QMenu* menu(QMenuBar* bar, const char* name, const char* caption)
 
 }  // namespace
 
-Main::Main(profiles::SharedState& state, platform::Dialogs& dialogs, QWidget* parent)
+Main::Main(profiles::SharedState& state, ui::Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), state_(state), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("Main"));

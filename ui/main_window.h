@@ -6,7 +6,7 @@
 #include "execution/check_box_pair.h"
 #include "execution/executor.h"
 #include "execution/mirror_run.h"
-#include "platform/dialogs.h"
+#include "ui/dialogs.h"
 #include "profiles/command_line.h"
 #include "profiles/shared_state.h"
 #include "ui/controls.h"
@@ -41,7 +41,7 @@ public:
     static constexpr int kClientWidth = 10530;
     static constexpr int kClientHeight = 7920;
 
-    Main(profiles::SharedState& state, platform::Dialogs& dialogs, QWidget* parent = nullptr);
+    Main(profiles::SharedState& state, ui::Dialogs& dialogs, QWidget* parent = nullptr);
     ~Main() override;
 
     // Start-up: the folder browser at the working directory, the profiles, and the profile named by
@@ -227,7 +227,6 @@ private:
     void showComparing();
     void showExecuting();
     void showRefusal(const execution::Refusal& refusal, bool whileComparing);
-    bool goOnAnyway(const platform::Message& refusal);
     bool executeRun(const execution::ExecutionChoice& choice);
     // Closing or quitting during an execution: the user is asked, and Oui stops it between two files.
     enum class AfterExecution { Stay, Close, Quit };
@@ -239,7 +238,7 @@ private:
     void environLeaveReview();
 
     profiles::SharedState& state_;
-    platform::Dialogs& dialogs_;
+    ui::Dialogs& dialogs_;
     platform::RunControl control_;
     std::unique_ptr<ProgressLabels> progress_;
     std::unique_ptr<CounterLabels> counters_;

@@ -17,7 +17,7 @@ constexpr std::array<const char*, 7> kDays{"lundi", "mardi", "mercredi", "jeudi"
 }  // namespace
 
 PlanDialog::PlanDialog(profiles::PlannedProfile profile, const profiles::Plan& current, std::string mountPoint,
-                       bool userManager, platform::Dialogs& dialogs, QWidget* parent)
+                       bool userManager, ui::Dialogs& dialogs, QWidget* parent)
     : QDialog(parent), profile_(std::move(profile)), mountPoint_(std::move(mountPoint)), userManager_(userManager),
       dialogs_(dialogs)
 {
@@ -104,7 +104,7 @@ void PlanDialog::Valider_Click()
 {
     if (userManager_) {
         if (const auto error = profiles::applyPlan(profile_, chosenPlan())) {
-            dialogs_.show(platform::stopMessage("Planification impossible : " + error->reason, "Attention"));
+            dialogs_.show(ui::stopMessage("Planification impossible : " + error->reason, "Attention"));
             return;
         }
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/dialogs.h"
+#include "ui/dialogs.h"
 #include "profiles/planned_runs.h"
 
 #include <QComboBox>
@@ -25,7 +25,7 @@ public:
     // `mountPoint`: the folder where the profile's volume is mounted, empty when its folders lie on
     // no volume of their own.
     PlanDialog(profiles::PlannedProfile profile, const profiles::Plan& current, std::string mountPoint,
-               bool userManager, platform::Dialogs& dialogs, QWidget* parent);
+               bool userManager, ui::Dialogs& dialogs, QWidget* parent);
 
     profiles::Plan chosenPlan() const;
     void Valider_Click();
@@ -44,7 +44,7 @@ private:
     profiles::PlannedProfile profile_;
     std::string mountPoint_;
     bool userManager_;
-    platform::Dialogs& dialogs_;
+    ui::Dialogs& dialogs_;
 };
 
 }  // namespace velmorane::ui

@@ -2,6 +2,7 @@
 
 #include "profiles/planned_runs.h"
 #include "profiles/profile_editing.h"
+#include "ui/profile_dialogs.h"
 #include "ui/cut_text.h"
 #include "ui/form_builders.h"
 #include "ui/qt_text.h"
@@ -50,7 +51,7 @@ QLabel* value(QWidget* parent, const char* name, const char* caption, const Twip
 
 }  // namespace
 
-Profil::Profil(profiles::SharedState& state, platform::Dialogs& dialogs, QWidget* mainWindow)
+Profil::Profil(profiles::SharedState& state, ui::Dialogs& dialogs, QWidget* mainWindow)
     : QDialog(mainWindow), state_(state), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("Profil"));
@@ -167,11 +168,11 @@ void Profil::forgetChoice()
 void Profil::Exec_Click()
 {
     if (state_.modeProfil == 1) {
-        const auto result = profiles::addProfile(state_, infProf->text().toStdString(), dialogs_);
+        const auto result = addProfileAsking(state_, infProf->text().toStdString(), dialogs_);
         if (result.outcome != profiles::AddOutcome::Saved) return;
         nomProfil_ = state_.tabProfils.at(result.number).name;
     } else {
-        if (!profiles::deleteProfile(state_, numProfil_, dialogs_)) return;
+        if (!deleteProfileShowing(state_, numProfil_, dialogs_)) return;
         numProfil_ = 0;
     }
     changed_ = true;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/dialogs.h"
+#include "ui/dialogs.h"
 #include "profiles/shared_state.h"
 
 #include <QDialog>
@@ -18,7 +18,7 @@ namespace velmorane::ui {
 class Profil : public QDialog {
     Q_OBJECT
 public:
-    Profil(profiles::SharedState& state, platform::Dialogs& dialogs, QWidget* mainWindow);
+    Profil(profiles::SharedState& state, ui::Dialogs& dialogs, QWidget* mainWindow);
 
     void listProf_Click(int row);
     void Exec_Click();
@@ -56,7 +56,7 @@ private:
                       const std::string& action);
 
     profiles::SharedState& state_;
-    platform::Dialogs& dialogs_;
+    ui::Dialogs& dialogs_;
     int numProfil_ = 0;
     std::string nomProfil_;
     bool changed_ = false;

@@ -10,10 +10,10 @@
 
 namespace velmorane::ui {
 
-using platform::Answer;
-using platform::Buttons;
-using platform::Icon;
-using platform::Message;
+using ui::Answer;
+using ui::Buttons;
+using ui::Icon;
+using ui::Message;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/dialogs.h"
+#include "ui/dialogs.h"
 
 #include <memory>
 
@@ -10,12 +10,12 @@ class QWidget;
 namespace velmorane::ui {
 
 // The box a message is shown in: its text, title, icon, buttons and default button.
-std::unique_ptr<QMessageBox> makeMessageBox(const platform::Message& message, QWidget* parent);
+std::unique_ptr<QMessageBox> makeMessageBox(const ui::Message& message, QWidget* parent);
 
 // Message boxes and the input box on Qt, modal over the active window.
-class QtDialogs : public platform::Dialogs {
+class QtDialogs : public ui::Dialogs {
 public:
-    platform::Answer show(const platform::Message& message) override;
+    ui::Answer show(const ui::Message& message) override;
     std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
                                         const std::string& proposed) override;
 };

@@ -24,10 +24,10 @@ bool QueuedObserver::goOnAnyway(const execution::Refusal& refusal)
     return yes;
 }
 
-bool QueuedObserver::acceptVolumeRoot(const platform::Message& question)
+bool QueuedObserver::acceptVolumeRoot(const execution::Refusal& refusal)
 {
     bool yes = false;
-    inWindow([&] { yes = shown_.acceptVolumeRoot(question); });
+    inWindow([&] { yes = shown_.acceptVolumeRoot(refusal); });
     return yes;
 }
 

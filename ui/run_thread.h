@@ -24,7 +24,7 @@ public:
     void phaseStarted(execution::RunPhase phase) override;
     void refused(const execution::Refusal& refusal) override;
     bool goOnAnyway(const execution::Refusal& refusal) override;
-    bool acceptVolumeRoot(const platform::Message& question) override;
+    bool acceptVolumeRoot(const execution::Refusal& refusal) override;
     bool continueAfterFailure(const execution::EntryFailure& failure) override;
     void executed(const execution::ExecutionReport& report) override;
 

@@ -187,6 +187,16 @@ TEST_F(VelmoraneCommand, NothingExecutedEndsWithStatusTwoTheReasonAndAJournalEnt
                                                        "et Archive doivent être différents.\\)\r\n")))
         << journal();
 
+    // A journal that does not take the entry is said too, the status staying that of the run.
+    std::filesystem::remove(tree.path("ArchJournal.vlr"));
+    tree.makeFolder("ArchJournal.vlr");
+    for (const char* profile : {"Absent", "Perdu"}) {
+        const auto run = velmorane({profile, "X"});
+        EXPECT_EQ(run.exitCode, 2) << profile;
+        EXPECT_NE(run.err.find("\nJournal impossible à écrire : "), std::string::npos) << run.err;
+    }
+    std::filesystem::remove(tree.path("ArchJournal.vlr"));
+
     // Opening a profile, or none, needs the windows, which need a display.
     for (const std::vector<std::string>& arguments : {std::vector<std::string>{"Maison"}, std::vector<std::string>{}}) {
         const auto run = velmorane(arguments);

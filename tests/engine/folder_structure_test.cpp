@@ -1,7 +1,6 @@
 #include "engine/comparison.h"
 #include "engine/folder_structure.h"
 
-#include "tests/support/scripted_dialogs.h"
 #include "tests/support/child_process.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/test_tree.h"

@@ -3,7 +3,6 @@
 #include "platform/date_text.h"
 #include "platform/paths.h"
 #include "platform/volumes.h"
-#include "tests/support/scripted_dialogs.h"
 #include "tests/support/child_process.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/test_tree.h"
@@ -37,11 +36,10 @@ std::string describe(const TaskLists& lists, const std::string& root = "")
     return out;
 }
 
-// A shown box as "title|icon|buttons|text", icon and buttons by their place in their enums.
-std::string box(const platform::Message& m)
+// The folder a refused run names, and for an unreadable one the system's reason.
+std::string refusalOf(const RunResult& result)
 {
-    const auto number = [](auto value) { return std::to_string(static_cast<int>(value)); };
-    return m.title + "|" + number(m.icon) + "|" + number(m.buttons) + "|" + m.text;
+    return result.refusedFolder + (result.readError.reason.empty() ? "" : "|" + result.readError.reason);
 }
 
 class Run : public ::testing::Test {
@@ -52,10 +50,10 @@ protected:
         return shown(compareFolders(planRun(settings), progress));
     }
 
-    // A refused run's message, shown as the window shows it.
+    // A refused run's folder, kept in the order of the refusals.
     RunResult shown(RunResult result)
     {
-        if (result.outcome != RunOutcome::Completed) dialogs.show(result.refusal);
+        if (result.outcome != RunOutcome::Completed) refusals.push_back(refusalOf(result));
         return result;
     }
 
@@ -68,7 +66,7 @@ protected:
     std::string root = tree.root() + "/";
     std::string src = tree.makeFolder("src");
     std::string dst = tree.makeFolder("dst");
-    platform::ScriptedDialogs dialogs;
+    std::vector<std::string> refusals;
     testing::RecordingProgress progress;
 };
 
@@ -122,9 +120,7 @@ TEST_F(Run, DirectionOneTakesTheArchiveAsSourceAndAnEmptySourceIsRefusedLikeAMis
     EXPECT_EQ(emptySource.outcome, RunOutcome::SourceMissing);
     EXPECT_EQ(bothEmpty.outcome, RunOutcome::Completed);
     EXPECT_EQ(describe(result.lists) + describe(emptySource.lists) + describe(bothEmpty.lists), "");
-    ASSERT_EQ(dialogs.shown().size(), 2u);
-    EXPECT_EQ(box(dialogs.shown()[0]), "Velmorane|0|0|" + dst + " est vide ou n'existe pas");
-    EXPECT_EQ(box(dialogs.shown()[1]), "Velmorane|0|0|" + tree.path("vide") + " est vide ou n'existe pas");
+    EXPECT_EQ(refusals, (std::vector<std::string>{dst, tree.path("vide")}));
 
     makeFiles({{"dst/g", 2}});
     EXPECT_EQ(describe(run(Direction::ArchiveToWork).lists, root), "ajout: " + fileEntry("dst/g", 2) + " [dst/g > src/g]\n"
@@ -146,8 +142,7 @@ TEST_F(Run, ASourceWithFoldersButNoFileIsRefusedAgainstADestinationWithFilesUnle
 
     EXPECT_EQ(refused.outcome, RunOutcome::SourceWithoutFiles);
     EXPECT_EQ(describe(refused.lists), "");
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(box(dialogs.shown()[0]), "Velmorane|0|0|" + disk + " ne contient aucun fichier");
+    EXPECT_EQ(refusals, std::vector<std::string>{disk});
     // Folders alone lose nothing: the run goes on.
     EXPECT_EQ(onlyFolders.outcome, RunOutcome::Completed);
     EXPECT_EQ(describe(onlyFolders.lists, root),
@@ -174,10 +169,7 @@ TEST_F(Run, AMissingSourceOrDestinationIsReportedAndLeavesTheListsEmpty)
     EXPECT_EQ(noSource.outcome, RunOutcome::SourceMissing);
     EXPECT_EQ(noDestination.outcome, RunOutcome::FolderUnreadable);
     EXPECT_EQ(describe(noSource.lists) + describe(noDestination.lists), "");
-    ASSERT_EQ(dialogs.shown().size(), 2u);
-    EXPECT_EQ(box(dialogs.shown()[0]), "Velmorane|0|0|" + missing + " est vide ou n'existe pas");
-    EXPECT_EQ(box(dialogs.shown()[1]),
-              "Velmorane|3|0|Impossible de lire le dossier " + missing + "/\r\nAucun fichier ou dossier de ce type");
+    EXPECT_EQ(refusals, (std::vector<std::string>{missing, missing + "/|Aucun fichier ou dossier de ce type"}));
 }
 
 TEST_F(Run, AnUnreadableSubFolderOnEitherSideStopsTheRun)
@@ -189,11 +181,10 @@ TEST_F(Run, AnUnreadableSubFolderOnEitherSideStopsTheRun)
         const std::string report = testing::inChild([&] {
             if (!testing::becomeNobody()) return std::string("cannot drop privileges");
             const RunResult result = run();
-            return std::to_string(static_cast<int>(result.outcome)) + " " + dialogs.shown().at(0).text + " " +
+            return std::to_string(static_cast<int>(result.outcome)) + " " + refusals.at(0) + " " +
                    describe(result.lists);
         });
-        EXPECT_EQ(report, "2 Impossible de lire le dossier " + tree.path(side + "/Secret/") + "\r\n" +
-                              "Permission non accordée ");
+        EXPECT_EQ(report, "2 " + tree.path(side + "/Secret/") + "|Permission non accordée ");
         ::chmod(tree.path(side + "/Secret").c_str(), 0755);
         std::filesystem::remove_all(tree.path(side + "/Secret"));
     }
@@ -277,8 +268,7 @@ TEST_F(Run, AFolderInUseByAnotherRunIsReportedAndTheLocksGoWithTheRun)
         const RunResult refused = run();
         EXPECT_EQ(refused.outcome, RunOutcome::FolderInUse);
         EXPECT_EQ(describe(refused.lists), "");
-        ASSERT_EQ(dialogs.shown().size(), 1u);
-        EXPECT_EQ(box(dialogs.shown()[0]), "Attention|3|0|Le dossier " + dst + " est utilisé par une autre exécution");
+        EXPECT_EQ(refusals, std::vector<std::string>{dst});
     }
     // Another run reading the same source does not stop this one.
     RunSettings settings{src, dst, Direction::WorkToArchive, Action::Update, {}, {}};

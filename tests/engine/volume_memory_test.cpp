@@ -19,15 +19,10 @@ namespace {
 
 using testing::TempFolder;
 
-std::string pulled(const std::string& folder, const std::string& volume)
-{
-    return "Le dossier " + folder + " n'est plus sur le volume " + volume + " : le support est-il branché ?";
-}
-
-// The message for a folder, or "-".
+// The volume that should hold a folder and does not, or "-".
 std::string check(const std::string& folder, const VolumeSources& sources)
 {
-    return volumeChangeMessage(folder, sources).value_or("-");
+    return missingVolume(folder, sources).value_or("-");
 }
 
 class VolumeMemory : public ::testing::Test {
@@ -50,8 +45,8 @@ TEST_F(VolumeMemory, AFolderNowHeldByAnotherMountPointOrUnderAnUnmountedFixedOne
     sources.mountsText = plugged;
     EXPECT_EQ(check(docs, sources), "-");  // nothing known yet
 
-    recordExecution(docs, "/home", sources);
-    recordExecution("/home", tree.path("cle/./mes docs"), sources);
+    EXPECT_FALSE(recordExecution(docs, "/home", sources));
+    EXPECT_FALSE(recordExecution("/home", tree.path("cle/./mes docs"), sources));
     EXPECT_EQ(testing::readFileBytes(sources.stateFile),
               "velmorane volumes 2\r\nfolder /home / /dev/velmorane-sda1\\040ext4\r\n"
               "folder " + key + "/mes\\040docs " + key + " /dev/velmorane-sdb1\\040vfat\r\n"
@@ -59,8 +54,8 @@ TEST_F(VolumeMemory, AFolderNowHeldByAnotherMountPointOrUnderAnUnmountedFixedOne
               "mirror " + key + "/mes\\040docs /home /dev/velmorane-sda1\\040ext4\r\n");
 
     sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n";
-    EXPECT_EQ(check(docs, sources), pulled(docs, key));
-    EXPECT_EQ(check(key + "/../cle/mes docs", sources), pulled(key + "/../cle/mes docs", key));
+    EXPECT_EQ(check(docs, sources), key);
+    EXPECT_EQ(check(key + "/../cle/mes docs", sources), key);
     EXPECT_EQ(check("/home", sources), "-");
     sources.mountsText = plugged;
     EXPECT_EQ(check(docs, sources), "-");
@@ -71,8 +66,8 @@ TEST_F(VolumeMemory, AFolderNowHeldByAnotherMountPointOrUnderAnUnmountedFixedOne
     tree.makeFile("fstab", "# <file system> <mount point>\nUUID=1 / ext4 defaults 0 1\n"
                            "/dev/sdc1 " + tree.path("disque\\040dur") + "/ ext4 noauto,user 0 0\n"
                            "/swapfile none swap sw 0 0\n");
-    EXPECT_EQ(check(disk + "/photos", sources), pulled(disk + "/photos", disk));
-    EXPECT_EQ(check(disk, sources), pulled(disk, disk));
+    EXPECT_EQ(check(disk + "/photos", sources), disk);
+    EXPECT_EQ(check(disk, sources), disk);
     EXPECT_EQ(check(tree.path("disque"), sources), "-");
     sources.mountsText = plugged + "/dev/sdc1 " + tree.path("disque\\040dur") + " ext4 rw 0 0\n";
     EXPECT_EQ(check(disk + "/photos", sources), "-");
@@ -90,7 +85,7 @@ TEST_F(VolumeMemory, AMemoryThatIsDamagedALinkOrAnotherUsersIsIgnoredAndOnlyTheU
         tree.makeFile("etat/velmorane/volumes", damaged);
         EXPECT_EQ(check(key, sources), "-") << damaged;
     }
-    recordExecution(key, "/", sources);
+    EXPECT_FALSE(recordExecution(key, "/", sources));
     EXPECT_EQ(testing::readFileBytes(sources.stateFile),
               "velmorane volumes 2\r\nfolder / / \\040\r\nfolder " + key + " / \\040\r\nmirror " + key + " / \\040\r\n");
 
@@ -99,7 +94,7 @@ TEST_F(VolumeMemory, AMemoryThatIsDamagedALinkOrAnotherUsersIsIgnoredAndOnlyTheU
     ASSERT_EQ(::unlink(sources.stateFile.c_str()), 0);
     tree.makeLink("etat/velmorane/volumes", target);
     EXPECT_EQ(check(key, sources), "-");
-    recordExecution(key, "/", sources);
+    EXPECT_TRUE(recordExecution(key, "/", sources)) << "the failure is returned";
     EXPECT_EQ(testing::readFileBytes(target), memory);
 
     if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
@@ -107,7 +102,7 @@ TEST_F(VolumeMemory, AMemoryThatIsDamagedALinkOrAnotherUsersIsIgnoredAndOnlyTheU
     tree.makeFile("etat/velmorane/volumes", memory);
     ASSERT_EQ(::chown(sources.stateFile.c_str(), testing::kNobody, testing::kNobody), 0);
     EXPECT_EQ(check(key, sources), "-");
-    recordExecution(key, "/", sources);
+    EXPECT_TRUE(recordExecution(key, "/", sources));
     EXPECT_EQ(testing::readFileBytes(sources.stateFile), memory);
 }
 
@@ -116,16 +111,16 @@ TEST_F(VolumeMemory, AnotherVolumeAtTheRememberedMountPointIsNamedWithTheVolumeR
     const std::string key = tree.makeFolder("cle");
     const std::string share = "/dev/velmorane-sda1 / ext4 rw 0 0\n//serveur/photos " + key + " cifs rw 0 0\n";
     sources.mountsText = share;
-    recordExecution(key + "/docs", "/home", sources);
+    EXPECT_FALSE(recordExecution(key + "/docs", "/home", sources));
     EXPECT_EQ(check(key + "/docs", sources), "-");
     sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n//autre/photos " + key + " cifs rw 0 0\n";
-    EXPECT_EQ(check(key + "/docs", sources), pulled(key + "/docs", key + " (//serveur/photos cifs)"));
+    EXPECT_EQ(check(key + "/docs", sources), key + " (//serveur/photos cifs)");
 
     // What the first memories knew, the mount point, is still checked, and a run then records the rest.
     tree.makeFile("etat/velmorane/volumes", "velmorane volumes 1\r\n" + key + "/docs " + key + "\r\n");
     EXPECT_EQ(check(key + "/docs", sources), "-");
     sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n";
-    EXPECT_EQ(check(key + "/docs", sources), pulled(key + "/docs", key));
+    EXPECT_EQ(check(key + "/docs", sources), key);
 }
 
 // Test machines may run no udev: its database is the test's own folder here.
@@ -146,15 +141,15 @@ TEST_F(VolumeMemory, AKeyIsKnownByTheUuidThatUdevOrElseItsSuperblockGives)
     record += ':';
     record += std::to_string(minor(device.st_rdev));
     tree.makeFile(record, "E:ID_FS_UUID=1111-AAAA\n");
-    recordExecution(key, tree.makeFolder("copie"), sources);
+    EXPECT_FALSE(recordExecution(key, tree.makeFolder("copie"), sources));
     EXPECT_NE(testing::readFileBytes(sources.stateFile).find(key + " " + key + " UUID=1111-AAAA\r\n"), std::string::npos);
     EXPECT_EQ(check(key, sources), "-");
 
     tree.makeFile(record, "E:ID_FS_UUID=2222-BBBB\n");
-    EXPECT_EQ(check(key, sources), pulled(key, key + " (UUID=1111-AAAA)"));
+    EXPECT_EQ(check(key, sources), key + " (UUID=1111-AAAA)");
     // Without udev, the superblock tells the same.
     std::filesystem::remove(tree.path(record));
-    EXPECT_EQ(check(key, sources), pulled(key, key + " (UUID=1111-AAAA)"));
+    EXPECT_EQ(check(key, sources), key + " (UUID=1111-AAAA)");
 }
 
 TEST_F(VolumeMemory, TheTopOfAVolumeThatComesAndGoesIsNamedUntilThisSourceWasMirroredOntoThatVolume)
@@ -163,10 +158,9 @@ TEST_F(VolumeMemory, TheTopOfAVolumeThatComesAndGoesIsNamedUntilThisSourceWasMir
     const std::string work = tree.makeFolder("travail");
     const std::string plugged = "/dev/velmorane-sda1 / ext4 rw 0 0\n/dev/velmorane-cle " + key + " vfat rw 0 0\n";
     const auto root = [&](const std::string& source, const std::string& dest) {
-        return volumeRootMessage(source, dest, sources).value_or("-");
+        return isNewVolumeRoot(source, dest, sources) ? "root" : "-";
     };
-    const std::string question =
-        "Le dossier de destination " + key + "/ est la racine du volume : tout ce que la source n'a pas y sera supprimé.";
+    const std::string question = "root";
     sources.mountsText = plugged;
     EXPECT_EQ(root(work, key + "/"), question);
     EXPECT_EQ(root(work, tree.makeFolder("cle/sous")), "-");
@@ -175,7 +169,7 @@ TEST_F(VolumeMemory, TheTopOfAVolumeThatComesAndGoesIsNamedUntilThisSourceWasMir
     EXPECT_EQ(root(work, key + "/"), "-");
 
     sources.mountsText = plugged;
-    recordExecution(work, key, sources);
+    EXPECT_FALSE(recordExecution(work, key, sources));
     EXPECT_EQ(root(work, key + "/"), "-");
     EXPECT_EQ(root(tree.makeFolder("autre"), key + "/"), question);
     sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n/dev/velmorane-autre-cle " + key + " vfat rw 0 0\n";
@@ -211,8 +205,8 @@ TEST_F(VolumeMemory, AMountedTmpfsOrBoundFolderIsRememberedAndMissedOnceUnmounte
     testing::TemporaryMount bind(testing::TemporaryMount::Kind::Bind, bound, tree.path("vrai"));
     tree.makeFolder("cle/docs");
     sources.mountsText = platform::mountsTableText();
-    recordExecution(key, tree.path("cle/docs"), sources);
-    recordExecution(bound + "/sous", key, sources);
+    EXPECT_FALSE(recordExecution(key, tree.path("cle/docs"), sources));
+    EXPECT_FALSE(recordExecution(bound + "/sous", key, sources));
     for (const std::string& folder : {key, tree.path("cle/docs"), bound + "/sous"}) {
         EXPECT_EQ(check(folder, sources), "-") << folder;
     }
@@ -220,14 +214,14 @@ TEST_F(VolumeMemory, AMountedTmpfsOrBoundFolderIsRememberedAndMissedOnceUnmounte
     tmpfs.unmount();
     bind.unmount();
     sources.mountsText = platform::mountsTableText();
-    EXPECT_EQ(check(key, sources), pulled(key, key));
-    EXPECT_EQ(check(tree.path("cle/docs"), sources), pulled(tree.path("cle/docs"), key));
-    EXPECT_EQ(check(bound + "/sous", sources), pulled(bound + "/sous", bound));
+    EXPECT_EQ(check(key, sources), key);
+    EXPECT_EQ(check(tree.path("cle/docs"), sources), key);
+    EXPECT_EQ(check(bound + "/sous", sources), bound);
 
     // Unmounted and named by the file-system table: stopped even without any memory.
     tree.makeFile("fstab", "tmpfs " + key + " tmpfs noauto 0 0\n");
     sources.stateFile = tree.path("neuf/volumes");
-    EXPECT_EQ(check(key + "/", sources), pulled(key + "/", key));
+    EXPECT_EQ(check(key + "/", sources), key);
 }
 
 }  // namespace

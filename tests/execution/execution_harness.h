@@ -1,12 +1,13 @@
 #pragma once
 
 #include "execution/executed_entries.h"
+#include "execution/outcome_texts.h"
 #include "execution/run_driver.h"
-#include "tests/support/scripted_dialogs.h"
 #include "tests/support/child_process.h"
 #include "tests/support/test_tree.h"
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -33,23 +34,44 @@ public:
     std::function<void(const std::string&)> onShow;
 };
 
-// Observes a run for the tests: scripted dialogs show its refusals and answer its failures, the
+enum class Answer { Yes, No };
+
+// The person a test's run tells its texts to, answering its questions from a queue, "Oui" when the
+// queue is empty.
+class ScriptedPerson {
+public:
+    void queueAnswer(Answer answer) { answers_.push_back(answer); }
+    void tell(const execution::OutcomeText& text) { told_.push_back(text); }
+    bool ask(const execution::OutcomeText& question)
+    {
+        told_.push_back(question);
+        if (answers_.empty()) return true;
+        const Answer answer = answers_.front();
+        answers_.pop_front();
+        return answer == Answer::Yes;
+    }
+    const std::vector<execution::OutcomeText>& shown() const { return told_; }
+    void clear() { told_.clear(); }
+
+private:
+    std::deque<Answer> answers_;
+    std::vector<execution::OutcomeText> told_;
+};
+
+// Observes a run for the tests: the person is told its refusals and asked about its failures, the
 // counters are recorded.
 class ScriptedObserver : public execution::RunObserver {
 public:
-    ScriptedObserver(platform::ScriptedDialogs& dialogs, RecordingCounters& counters)
-        : dialogs_(dialogs), counters_(counters)
-    {
-    }
+    ScriptedObserver(ScriptedPerson& person, RecordingCounters& counters) : person_(person), counters_(counters) {}
     execution::CounterSink& counters() override { return counters_; }
-    void refused(const execution::Refusal& refusal) override { dialogs_.show(refusal.message); }
+    void refused(const execution::Refusal& refusal) override { person_.tell(execution::refusalText(refusal)); }
     bool continueAfterFailure(const execution::EntryFailure& failure) override
     {
-        return dialogs_.show(execution::failureQuestion(failure)) == platform::Answer::Yes;
+        return person_.ask(execution::failureQuestionText(failure));
     }
 
 private:
-    platform::ScriptedDialogs& dialogs_;
+    ScriptedPerson& person_;
     RecordingCounters& counters_;
 };
 
@@ -62,7 +84,7 @@ struct Mirror {
     execution::MirrorRun run{{}, {}};
     execution::TaskLists& lists = run.lists();
     execution::ExecutionChoice choice;
-    platform::ScriptedDialogs dialogs;
+    ScriptedPerson dialogs;
     RecordingCounters counters;
     ScriptedObserver observer{dialogs, counters};
     std::vector<std::string> filters;  // the patterns of the filter file
@@ -99,7 +121,7 @@ struct Mirror {
         if (!execution::RunDriver(run, observer).executeChosen(choice)) {
             execution::removeExecutedEntries(run.lists(), run.report());
         }
-        if (const auto report = execution::executionReport(run.report(), run.plan().flags)) dialogs.show(*report);
+        if (const auto report = execution::executionReportText(run.report(), run.plan().flags)) dialogs.tell(*report);
         return run.report();
     }
 
@@ -130,8 +152,8 @@ inline std::string reportFailures(int failures)
 // The "Erreur grave" question as Mirror::messages() records it.
 inline std::string question(const std::string& error, const std::string& current, const std::string& target)
 {
-    return "Erreur grave|Erreur : " + error + "\r\nSur le fichier : " + current + " ou " + target +
-           "\r\nFaut-il continuer ?\n";
+    return "Erreur grave|Erreur : " + error + "\nSur le fichier : " + current + " ou " + target +
+           "\nFaut-il continuer ?\n";
 }
 
 inline Names texts(const execution::TaskList& list)

@@ -8,7 +8,7 @@
 namespace velmorane::testing {
 namespace {
 
-using platform::Answer;
+using testing::Answer;
 
 TEST(FailureAnsweredYes, AsksErreurGraveGoesOnAndTheReportCountsTheFailure)
 {
@@ -25,11 +25,6 @@ TEST(FailureAnsweredYes, AsksErreurGraveGoesOnAndTheReportCountsTheFailure)
 
     EXPECT_EQ(m.messages(),
               question("2 - Aucun fichier ou dossier de ce type", "", m.archive + "/a.txt") + reportFailures(1));
-    const auto& asked = m.dialogs.shown()[0];
-    EXPECT_EQ(asked.icon, platform::Icon::Critical);
-    EXPECT_EQ(asked.buttons, platform::Buttons::YesNo);
-    EXPECT_EQ(asked.defaultButton, Answer::Yes);
-    EXPECT_EQ(m.dialogs.shown()[1].icon, platform::Icon::Warning);
     // Only the look-up of the vanished file failed: the copy onto its path went on.
     EXPECT_EQ(readFileBytes(m.archive + "/a.txt"), "neuf");
     EXPECT_EQ(readFileBytes(m.archive + "/b.txt"), "neuf");

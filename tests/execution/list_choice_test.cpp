@@ -61,7 +61,7 @@ TEST(EntryResults, TheListsStayAsTheyWereUntilTheReviewTakesTheExecutedEntriesOf
     m.lists.fichAjout().setSelected(3, true);
     const Names built = texts(m.lists.fichAjout());
     std::remove((m.work + "/f").c_str());  // gone after the comparison: its replacement fails
-    m.dialogs.queueAnswer(platform::Answer::Yes);
+    m.dialogs.queueAnswer(testing::Answer::Yes);
 
     ASSERT_FALSE(execution::RunDriver(m.run, m.observer).executeChosen(m.choice));
 

@@ -61,7 +61,7 @@ TEST(Progress, TheBytesDoneEndAtTheListedTotalWhateverTheExecutionCopies)
     m.tree.makeFile("work/change.txt", 9000, kTestTime + 60);
     // A folder of that name made in the archive since: its copy fails, Oui goes on with its content.
     m.tree.makeFolder("archive/Dossier");
-    m.dialogs.queueAnswer(platform::Answer::Yes);
+    m.dialogs.queueAnswer(testing::Answer::Yes);
     m.execute();
 
     const auto& steps = m.counters.progress;
@@ -109,7 +109,7 @@ TEST(Progress, TheFoldersInsideAChosenFolderCountWithItChosenOrNot)
     added.compare(Action::Update);
     EXPECT_EQ(counts(added.lists), "2 0 0");
     added.tree.makeFolder("archive/Dossier");
-    added.dialogs.queueAnswer(platform::Answer::Yes);
+    added.dialogs.queueAnswer(testing::Answer::Yes);
     added.choice.ajoutSelectedChosen = true;
     select(added.lists.fichAjout(), "/Dossier/");
     added.execute();

@@ -2,7 +2,7 @@
 #include "profiles/shared_state.h"
 #include "tests/packaging/system_tool.h"
 #include "tests/support/qt_application.h"
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/qt_scripted_dialogs.h"
 #include "tests/support/test_tree.h"
 #include "ui/main_window.h"
 #include "ui/profile_window.h"
@@ -133,7 +133,7 @@ std::set<std::string> windowCaptions(const std::string& folder)
     ensureQtApplication();
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(folder);
-    platform::ScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
     profiles::SharedState state;
     ui::Main main(state, dialogs);
     main.loadAtStart(profiles::takeWords(std::vector<std::string>{}));

@@ -1,4 +1,3 @@
-#include "tests/support/scripted_dialogs.h"
 #include "profiles/filter_file.h"
 #include "tests/support/child_process.h"
 #include "tests/support/test_tree.h"
@@ -50,26 +49,25 @@ TEST(FilterFile, AMillionLinesAreReadWhole)
     EXPECT_TRUE(engine::Exclusions(load.patterns).leavesOut("a/NOM123456", false));
 }
 
-// "made" when a run with the filter file starts, or "none|title|text|critical" of its refusal.
+// "made" when a run with the filter file starts, or "none|" and why the filter file is refused.
 std::string reported(const std::string& file)
 {
     execution::MirrorRun run({"/", "/tmp", engine::Direction::WorkToArchive, engine::Action::Compare, {}, {}}, loadFilterFile(file, "Maison"));
     const auto refusal = run.prepare();
     if (!refusal) return "made";
-    const platform::Message& box = refusal->message;
-    return "none|" + box.title + "|" + box.text + "|" + (box.icon == platform::Icon::Critical ? "stop" : "other");
+    EXPECT_EQ(refusal->kind, execution::RefusalKind::Filters);
+    return "none|" + refusal->detail;
 }
 
 TEST(FilterFile, AFileThatCannotBeReadOrTrustedIsReportedAndGivesNoExclusions)
 {
     testing::TempFolder tree;
     const std::string folder = tree.makeFolder("dossier/ArchFiltres.vlr");
-    EXPECT_EQ(reported(folder), "none|Attention|Fichier de Filtres Incorrect\r\nest un dossier|stop");
+    EXPECT_EQ(reported(folder), "none|est un dossier");
 
     const std::string shared = tree.makeFile("partage/ArchFiltres.vlr", "*.tmp\n");
     ASSERT_EQ(::chmod(shared.c_str(), 0666), 0);
-    EXPECT_EQ(reported(shared), "none|Attention|Fichier de Filtres Incorrect\r\n"
-                                "Le fichier est modifiable par d'autres utilisateurs|stop");
+    EXPECT_EQ(reported(shared), "none|Le fichier est modifiable par d'autres utilisateurs");
 
     const std::string locked = tree.makeFile("ferme/ArchFiltres.vlr", "*.tmp\n");
     ASSERT_EQ(::chmod(locked.c_str(), 0200), 0);
@@ -77,7 +75,7 @@ TEST(FilterFile, AFileThatCannotBeReadOrTrustedIsReportedAndGivesNoExclusions)
     tree.chownAll(testing::kNobody, testing::kNobody);
     const std::string asUser = testing::inChild(
         [&] { return testing::becomeNobody() ? reported(locked) : std::string("could not become nobody"); });
-    EXPECT_EQ(asUser, "none|Attention|Fichier de Filtres Incorrect\r\nPermission non accordée|stop");
+    EXPECT_EQ(asUser, "none|Permission non accordée");
 }
 
 }  // namespace

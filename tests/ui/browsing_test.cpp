@@ -120,7 +120,7 @@ TEST_F(Browsing, NamesThatAreNotUtf8OpenAndTheEditCommandsActOnTheRealFile)
 
     QTest::mouseClick(w.Fichier->viewport(), Qt::LeftButton, {},
                       w.Fichier->visualRect(w.Fichier->model()->index(0, 0)).center());
-    dialogs.queueAnswer(platform::Answer::Yes);
+    dialogs.queueAnswer(ui::Answer::Yes);
     w.Edite_Click(1);
     EXPECT_EQ(shown(), std::vector<std::string>{"Supprimer un Fichier: Voulez-vous Supprimer le Fichier " + file});
     EXPECT_FALSE(std::filesystem::exists(file));
@@ -159,7 +159,7 @@ TEST_F(Browsing, AFolderGoneByTheTimeItIsDoubleClickedIsReportedAndChangesNoSett
     // double-click then finds its folder gone and takes that back.
     doubleClickFolder(tree.path("parti"));
     EXPECT_EQ(shown(), std::vector<std::string>{"Velmorane: Impossible d'ouvrir le dossier " + tree.path("parti") +
-                                                "\r\n" + platform::systemError(ENOENT).reason});
+                                                "\n" + platform::systemError(ENOENT).reason});
     EXPECT_EQ(text(w.Source), tree.path("travail"));
     EXPECT_EQ(text(w.But), tree.path("archive"));
     EXPECT_EQ(caption(&w), "Profil Maison");

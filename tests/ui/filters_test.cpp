@@ -33,9 +33,9 @@ TEST_F(WindowFilters, AFilterFileThatOthersMayWriteStopsTheRunOnTheHomeScreen)
     ASSERT_EQ(::chmod(tree.path("ArchFiltres.vlr").c_str(), 0666), 0);
     ui::Main& w = start("Maison");
     click(w.Lance);
-    EXPECT_EQ(shown(), Lines{"Attention: Fichier de Filtres Incorrect\r\nLe fichier est modifiable par d'autres "
+    EXPECT_EQ(shown(), Lines{"Attention: Fichier de Filtres Incorrect\nLe fichier est modifiable par d'autres "
                              "utilisateurs"});
-    EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::Critical);
+    EXPECT_EQ(dialogs.shown()[0].icon, ui::Icon::Critical);
     EXPECT_EQ(w.modeEcran(), 1);
     EXPECT_FALSE(w.resultatsAffiches());
     EXPECT_TRUE(w.Infos->isVisible());

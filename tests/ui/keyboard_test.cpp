@@ -109,7 +109,7 @@ TEST_F(Keyboard, TheDesktopKeysReachTheirCommandsAndShowInTheMenus)
                           w.Fichier->visualRect(w.Fichier->model()->index(0, 0)).center());
     };
     dialogs.clear();
-    dialogs.queueAnswer(platform::Answer::No);
+    dialogs.queueAnswer(ui::Answer::No);
     chooseFirstFile();
     QTest::keyClick(w.Fichier, Qt::Key_F2);
     chooseFirstFile();
@@ -117,7 +117,7 @@ TEST_F(Keyboard, TheDesktopKeysReachTheirCommandsAndShowInTheMenus)
     const std::string file = tree.path("travail/a.txt");
     EXPECT_EQ(shown(), (Lines{"Attention !: Voulez-vous Renommer le Fichier " + file,
                               "Supprimer un Fichier: Voulez-vous Supprimer le Fichier " + file}));
-    EXPECT_EQ(dialogs.shown()[1].defaultButton, platform::Answer::No);
+    EXPECT_EQ(dialogs.shown()[1].defaultButton, ui::Answer::No);
     EXPECT_EQ(readFileBytes(file), "nouvelle version");
 
     // On the review the edit keys have nothing to act on.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/qt_scripted_dialogs.h"
 #include "profiles/command_line.h"
 #include "profiles/profile_file.h"
 #include "profiles/shared_state.h"
@@ -194,14 +194,14 @@ protected:
     std::vector<std::string> shown() const
     {
         std::vector<std::string> boxes;
-        for (const platform::Message& box : dialogs.shown()) boxes.push_back(box.title + ": " + box.text);
+        for (const ui::Message& box : dialogs.shown()) boxes.push_back(box.title + ": " + box.text);
         return boxes;
     }
 
     static ui::Twips twips(const QWidget* control) { return ui::twipsOf(control); }
 
     TempFolder tree;
-    platform::ScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
     profiles::SharedState state;
     std::unique_ptr<ui::Main> main;
     std::unique_ptr<ui::Auto> progressWindow;

@@ -93,9 +93,9 @@ TEST_F(Menus, TheHelpBoxShowsTheCommandLineSyntax)
     // The five lines are asserted exactly by the --help test of the program; the box shares the text.
     start().menAide->trigger();
     ASSERT_EQ(shown().size(), 1u);
-    EXPECT_TRUE(shown()[0].starts_with("Information: Syntaxe de lancement :\r\n\tVelmorane => ")) << shown()[0];
-    EXPECT_TRUE(shown()[0].ends_with("\r\nLa commande en ligne n'est pas sensible à la casse")) << shown()[0];
-    EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::Information);
+    EXPECT_TRUE(shown()[0].starts_with("Information: Syntaxe de lancement :\n\tVelmorane => ")) << shown()[0];
+    EXPECT_TRUE(shown()[0].ends_with("\nLa commande en ligne n'est pas sensible à la casse")) << shown()[0];
+    EXPECT_EQ(dialogs.shown()[0].icon, ui::Icon::Information);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ class MessageBoxes : public MainWindowTest {
 protected:
     // Shows each message in a real box, one right after the other, and notes for each the window it
     // was given and how far its centre lies from that window's centre.
-    void showInTurn(const std::vector<platform::Message>& messages)
+    void showInTurn(const std::vector<ui::Message>& messages)
     {
         QTimer closer;
         QObject::connect(&closer, &QTimer::timeout, [&] {
@@ -26,7 +26,7 @@ protected:
             box->done(QMessageBox::Ok);
         });
         closer.start(0);
-        for (const platform::Message& message : messages) boxes.show(message);
+        for (const ui::Message& message : messages) boxes.show(message);
     }
 
     ui::QtDialogs boxes;
@@ -39,11 +39,11 @@ TEST_F(MessageBoxes, EachBoxIsCentredOnItsWindowAlsoRightAfterAnother)
     writeProfiles({profile("Maison", "/w", "/a")});
     ui::Main& w = start("Maison");
     w.move(40, 30);
-    showInTurn({platform::question("Faut-il continuer ?", "Erreur grave", platform::Icon::Critical),
-                {"Exécution terminée avec 1 erreur(s).", "Rapport d'activité", platform::Icon::Warning}});
+    showInTurn({ui::question("Faut-il continuer ?", "Erreur grave", ui::Icon::Critical),
+                {"Exécution terminée avec 1 erreur(s).", "Rapport d'activité", ui::Icon::Warning}});
     whileEditorOpen([&] { w.ProfNouv_Click(); }, [&](ui::Profil&) {
-        showInTurn({platform::stopMessage("Il faut un Nom de Profil", "Ecriture Impossible"),
-                    {"Redéfinir Maison", "Attention", platform::Icon::Question}});
+        showInTurn({ui::stopMessage("Il faut un Nom de Profil", "Ecriture Impossible"),
+                    {"Redéfinir Maison", "Attention", ui::Icon::Question}});
     });
     EXPECT_EQ(seen, (std::vector<std::pair<std::string, bool>>{{"Main", true}, {"Main", true}, {"Profil", true},
                                                                {"Profil", true}}));
@@ -51,7 +51,7 @@ TEST_F(MessageBoxes, EachBoxIsCentredOnItsWindowAlsoRightAfterAnother)
 
 TEST_F(MessageBoxes, AShortBoxLeavesItsTitleRoom)
 {
-    const auto box = ui::makeMessageBox(platform::stopMessage("Il faut un Nom de Profil", "Ecriture Impossible"), nullptr);
+    const auto box = ui::makeMessageBox(ui::stopMessage("Il faut un Nom de Profil", "Ecriture Impossible"), nullptr);
     box->show();
     QCoreApplication::processEvents();
     QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
@@ -84,7 +84,7 @@ TEST_F(MessageBoxes, EveryWindowAndBoxBearsTheProgramsIcon)
     ui::Main& w = start("Maison");
     check(w);
     whileEditorOpen([&] { w.ProfNouv_Click(); }, [&](ui::Profil& editor) { check(editor); });
-    const auto box = ui::makeMessageBox(platform::stopMessage("Il faut un Nom de Profil", "Ecriture Impossible"), nullptr);
+    const auto box = ui::makeMessageBox(ui::stopMessage("Il faut un Nom de Profil", "Ecriture Impossible"), nullptr);
     box->setObjectName(QStringLiteral("box"));
     check(*box);
     QTimer answer;

@@ -72,7 +72,7 @@ TEST_F(InteractiveMirror, ChooseRunReviewSelectExecuteAndGoHome)
 
     click(w.Selection);
     EXPECT_EQ(shown(), Lines{"Rapport d'activité: Exécution terminée correctement !"});
-    EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::Information);
+    EXPECT_EQ(dialogs.shown()[0].icon, ui::Icon::Information);
     // The executed entries left their lists; the entry left in the add list is still selected.
     EXPECT_EQ(entries(w.fichAjout), Lines{tree.path("travail/Neuf/") + " **Dossier"});
     EXPECT_TRUE(w.fichAjout->selectionModel()->isRowSelected(0, {}));
@@ -132,11 +132,11 @@ TEST_F(InteractiveMirror, AFailureAnsweredNoStopsTheListWholeAndYesGoesOnToAWarn
     ui::Main& w = chooseEverything();
     click(w.Lance);
     fs::remove(tree.path("travail/b.txt"));  // gone before it could be copied
-    dialogs.queueAnswer(platform::Answer::No);
+    dialogs.queueAnswer(ui::Answer::No);
     click(w.Selection);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].title, "Erreur grave");
-    EXPECT_TRUE(dialogs.shown()[0].text.ends_with("\r\nFaut-il continuer ?")) << dialogs.shown()[0].text;
+    EXPECT_TRUE(dialogs.shown()[0].text.ends_with("\nFaut-il continuer ?")) << dialogs.shown()[0].text;
     EXPECT_EQ(entries(w.fichAjout).size(), 2u);
     EXPECT_EQ(entries(w.fichModif).size(), 1u);
     EXPECT_EQ(text(w.cptAjout), "2");
@@ -147,7 +147,7 @@ TEST_F(InteractiveMirror, AFailureAnsweredNoStopsTheListWholeAndYesGoesOnToAWarn
     ASSERT_EQ(dialogs.shown().size(), 4u);
     EXPECT_TRUE(dialogs.shown()[1].text.starts_with("Erreur : 17 - ")) << dialogs.shown()[1].text;
     EXPECT_EQ(shown()[3], "Rapport d'activité: Exécution terminée avec 2 erreur(s).");
-    EXPECT_EQ(dialogs.shown()[3].icon, platform::Icon::Warning);
+    EXPECT_EQ(dialogs.shown()[3].icon, ui::Icon::Warning);
     EXPECT_EQ(readFileBytes(tree.path("archive/a.txt")), "nouvelle version");
 }
 
@@ -179,8 +179,8 @@ TEST_F(InteractiveMirror, AQuitWhileTheFailureQuestionWaitsReleasesTheExecutionA
     ui::Main& w = chooseEverything();
     click(w.Lance);
     fs::remove(tree.path("travail/b.txt"));
-    dialogs.whileShown = [](const platform::Message&) { QCoreApplication::exit(0); };
-    dialogs.queueAnswer(platform::Answer::No);
+    dialogs.whileShown = [](const ui::Message&) { QCoreApplication::exit(0); };
+    dialogs.queueAnswer(ui::Answer::No);
     click(w.Selection);
     EXPECT_EQ(shown().size(), 1u);
     EXPECT_FALSE(w.busy());
@@ -204,7 +204,7 @@ TEST_F(InteractiveMirror, TheReviewFreesTheFoldersAndExecutingWaitsUntilNoOtherR
         ASSERT_TRUE(other.ok()) << "the review holds no lock";
         click(w.Selection);
         EXPECT_EQ(shown(), Lines{"Attention: Le dossier " + tree.path("archive") + " est utilisé par une autre exécution"});
-        EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::Critical);
+        EXPECT_EQ(dialogs.shown()[0].icon, ui::Icon::Critical);
         EXPECT_EQ(w.modeEcran(), 4);
         EXPECT_EQ(entries(w.fichModif).size(), 1u);
         EXPECT_EQ(readTree(tree.path("archive")), before);
@@ -224,14 +224,14 @@ TEST_F(InteractiveMirror, IncompleteSettingsAndMissingFoldersAreRefusedOnTheHome
     click(w.Lance);
     EXPECT_EQ(shown(), (Lines{"Profil Incorrect: Il faut définir un Fichier d'Archive.",
                               "Profil Incorrect: Il faut définir un Fichier de Travail."}));
-    EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::Critical);
+    EXPECT_EQ(dialogs.shown()[0].icon, ui::Icon::Critical);
     EXPECT_EQ(visible({w.Infos, w.Panneau}), (Marks{true, false}));
 
     dialogs.clear();
     w.newProf[1]->trigger();
     click(w.Lance);
     EXPECT_EQ(shown(), Lines{"Velmorane: " + tree.path("absent") + " est vide ou n'existe pas"});
-    EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::None);
+    EXPECT_EQ(dialogs.shown()[0].icon, ui::Icon::None);
     EXPECT_EQ(w.modeEcran(), 1);
     EXPECT_FALSE(w.resultatsAffiches());
     EXPECT_EQ(visible({w.Systeme, w.Infos, w.Panneau}), (Marks{true, true, false}));
@@ -264,16 +264,16 @@ TEST_F(InteractiveMirror, AnArchiveOnAPulledKeyAsksWhetherToGoOnAndNoLeavesItsEm
     dialogs.clear();
     click(w.Lance);
     ASSERT_EQ(shown(), Lines{"Velmorane: Le dossier " + key + " n'est plus sur le volume " + key +
-                             " : le support est-il branché ?\r\nContinuer quand même ?"});
-    const platform::Message& question = dialogs.shown()[0];
+                             " : le support est-il branché ?\nContinuer quand même ?"});
+    const ui::Message& question = dialogs.shown()[0];
     EXPECT_EQ(std::make_tuple(question.buttons, question.defaultButton, question.icon),
-              std::make_tuple(platform::Buttons::YesNo, platform::Answer::No, platform::Icon::Warning));
+              std::make_tuple(ui::Buttons::YesNo, ui::Answer::No, ui::Icon::Warning));
     EXPECT_EQ(w.modeEcran(), 1);
     EXPECT_EQ(visible({w.Systeme, w.Infos, w.Panneau}), (Marks{true, true, false}));
     EXPECT_EQ(namesIn(key), Names{});
 
     // Yes: the person takes the folder as it is now, and reviews what would be done there.
-    dialogs.queueAnswer(platform::Answer::Yes);
+    dialogs.queueAnswer(ui::Answer::Yes);
     click(w.Lance);
     EXPECT_EQ(w.modeEcran(), 4);
     EXPECT_EQ(entries(w.fichAjout).size(), 4u);
@@ -288,17 +288,17 @@ TEST_F(InteractiveMirror, ASourceWithFoldersButNoFileAsksWhetherToGoOnAndNoLeave
     writeProfiles({profile("Disque", disk, tree.path("archive"))});
     ui::Main& w = start("Disque");
     click(w.Lance);
-    ASSERT_EQ(shown(), Lines{"Velmorane: " + disk + " ne contient aucun fichier\r\nContinuer quand même ?"});
-    const platform::Message& question = dialogs.shown()[0];
+    ASSERT_EQ(shown(), Lines{"Velmorane: " + disk + " ne contient aucun fichier\nContinuer quand même ?"});
+    const ui::Message& question = dialogs.shown()[0];
     EXPECT_EQ(std::make_tuple(question.buttons, question.defaultButton, question.icon),
-              std::make_tuple(platform::Buttons::YesNo, platform::Answer::No, platform::Icon::Warning));
+              std::make_tuple(ui::Buttons::YesNo, ui::Answer::No, ui::Icon::Warning));
     EXPECT_EQ(w.modeEcran(), 1);
     EXPECT_FALSE(w.resultatsAffiches());
     EXPECT_EQ(visible({w.Systeme, w.Infos, w.Panneau}), (Marks{true, true, false}));
 
     // Yes: the person reviews what the mirror of an empty disk would do.
     dialogs.clear();
-    dialogs.queueAnswer(platform::Answer::Yes);
+    dialogs.queueAnswer(ui::Answer::Yes);
     click(w.Lance);
     EXPECT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(w.modeEcran(), 4);
@@ -321,15 +321,15 @@ TEST_F(InteractiveMirror, TheTopFolderOfAKeyAsArchiveIsAskedAboutUntilMirroredOn
     const std::string question = "Velmorane: Le dossier de destination " + key +
                                  " est la racine du volume : tout ce que la source n'a pas y sera supprimé. Continuer ?";
     ASSERT_EQ(shown(), Lines{question});
-    const platform::Message& asked = dialogs.shown()[0];
+    const ui::Message& asked = dialogs.shown()[0];
     EXPECT_EQ(std::make_tuple(asked.buttons, asked.defaultButton, asked.icon),
-              std::make_tuple(platform::Buttons::YesNo, platform::Answer::No, platform::Icon::Warning));
+              std::make_tuple(ui::Buttons::YesNo, ui::Answer::No, ui::Icon::Warning));
     EXPECT_EQ(w.modeEcran(), 1);
     EXPECT_EQ(visible({w.Systeme, w.Infos, w.Panneau}), (Marks{true, true, false}));
     EXPECT_EQ(namesIn(key), Names{"photo.jpg"});
 
     // Yes: the review shows what the key would lose.
-    dialogs.queueAnswer(platform::Answer::Yes);
+    dialogs.queueAnswer(ui::Answer::Yes);
     click(w.Lance);
     EXPECT_EQ(w.modeEcran(), 4);
     EXPECT_EQ(entries(w.fichSuppr), Lines{fileEntry(key + "/photo.jpg", 14)});
@@ -365,13 +365,13 @@ TEST_F(InteractiveMirror, AnotherKeyWhereTheArchivesKeyWasAsksWhetherToGoOnAndNo
     dialogs.clear();
     click(w.Lance);
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    const platform::Message& question = dialogs.shown()[0];
+    const ui::Message& question = dialogs.shown()[0];
     EXPECT_TRUE(question.text.starts_with("Le dossier " + archive + " n'est plus sur le volume " +
                                           volume.mountPoint() + " (UUID=") &&
-                question.text.ends_with(") : le support est-il branché ?\r\nContinuer quand même ?"))
+                question.text.ends_with(") : le support est-il branché ?\nContinuer quand même ?"))
         << question.text;
     EXPECT_EQ(std::make_tuple(question.buttons, question.defaultButton),
-              std::make_tuple(platform::Buttons::YesNo, platform::Answer::No));
+              std::make_tuple(ui::Buttons::YesNo, ui::Answer::No));
     EXPECT_EQ(w.modeEcran(), 1);
     EXPECT_EQ(namesIn(archive), Names{"autre.txt"});
 }
@@ -446,7 +446,7 @@ TEST_F(InteractiveMirror, ClosingDuringAnExecutionAsksThenStopsBetweenTwoFilesAn
         });
     });
     dialogs.clear();
-    dialogs.queueAnswer(platform::Answer::Yes);
+    dialogs.queueAnswer(ui::Answer::Yes);
     click(w.Selection);
 
     const Lines copied = namesIn(tree.path("archive/Lot"));
@@ -458,7 +458,7 @@ TEST_F(InteractiveMirror, ClosingDuringAnExecutionAsksThenStopsBetweenTwoFilesAn
     EXPECT_EQ(shown(), (Lines{"Velmorane: Une exécution est en cours : l'arrêter ?",
                               "Rapport d'activité: Exécution interrompue : " + std::to_string(done) +
                                   " fichier(s) traité(s)."}));
-    EXPECT_EQ(dialogs.shown()[0].defaultButton, platform::Answer::No);
+    EXPECT_EQ(dialogs.shown()[0].defaultButton, ui::Answer::No);
     EXPECT_EQ(w.taskLists().fichAjout().count(), kFiles - copied.size());
     // The list stayed whole on the screen while it was executed.
     EXPECT_EQ(rowsShown, 2 + kFiles);

@@ -113,7 +113,7 @@ TEST_F(ProfileEditor, DeletingNeedsALineAndTheActiveProfileFollows)
     dialogs.clear();
     EXPECT_FALSE(whileEditorOpen([&] { w.Efface_Click(); }, [](ui::Profil&) {}));
     EXPECT_EQ(shown(), std::vector<std::string>{"Velmorane: Aucun Profil à Supprimer"});
-    EXPECT_EQ(dialogs.shown()[0].icon, platform::Icon::None);
+    EXPECT_EQ(dialogs.shown()[0].icon, ui::Icon::None);
 }
 
 TEST_F(ProfileEditor, AProfileAddedByHandShowsWhenTheEditorOpensAndADamagedFileIsKeptUnlessReplaced)
@@ -167,7 +167,7 @@ TEST_F(ProfileEditor, ProfilesBeyondTheCountAreAskedAboutAtTheFirstSaveAndKeptAs
             QTest::keyClick(editor.infProf, Qt::Key_Return);
         });
     };
-    dialogs.queueAnswer(platform::Answer::Yes);
+    dialogs.queueAnswer(ui::Answer::Yes);
     addProfile("Neuf");
     EXPECT_EQ(shown(), std::vector<std::string>{"Attention: Le fichier de Profils " + tree.path("ArchProfils.vlr") +
                                                 " est incorrect : le remplacer ? Il sera gardé sous ArchProfils.vlr.bak"});
@@ -205,14 +205,14 @@ TEST_F(ProfileEditor, EditCommandsActOnTheChosenFileAndRefreshTheList)
     QTest::mouseClick(w.Fichier->viewport(), Qt::LeftButton, {},
                       w.Fichier->visualRect(w.Fichier->model()->index(0, 0)).center());
     EXPECT_TRUE(w.ChatRex->isVisible());
-    dialogs.queueAnswer(platform::Answer::Yes);
+    dialogs.queueAnswer(ui::Answer::Yes);
     w.Edite_Click(1);
     EXPECT_EQ(dialogs.shown().back().text, "Voulez-vous Supprimer le Fichier " + tree.path("dossier/a.txt"));
     EXPECT_EQ(w.Fichier->names(), (QStringList{"b.txt"}));
 
     QTest::mouseClick(w.Fichier->viewport(), Qt::LeftButton, {},
                       w.Fichier->visualRect(w.Fichier->model()->index(0, 0)).center());
-    dialogs.queueAnswer(platform::Answer::Yes);
+    dialogs.queueAnswer(ui::Answer::Yes);
     dialogs.queueInput("c.txt");
     w.Edite_Click(0);
     EXPECT_EQ(w.Fichier->names(), (QStringList{"c.txt"}));

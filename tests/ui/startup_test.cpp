@@ -124,18 +124,18 @@ TEST_F(StartUp, AnUnattendedRunThatWouldDeleteMostOfTheArchiveIsRefusedAndTheRev
 TEST_F(StartUp, AJournalThatCannotBeWrittenIsAskedAboutAndYesEndsWithStatusOne)
 {
     tree.makeFolder("ArchJournal.vlr");  // a folder where the journal file should be
-    dialogs.queueAnswer(platform::Answer::No);
+    dialogs.queueAnswer(ui::Answer::No);
     std::optional<ui::AutoRunEnd> end = startFromCommandLine("Maison X");
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].title, "Erreur grave");
-    EXPECT_EQ(dialogs.shown()[0].buttons, platform::Buttons::YesNo);
+    EXPECT_EQ(dialogs.shown()[0].buttons, ui::Buttons::YesNo);
     EXPECT_NE(dialogs.shown()[0].text.find("Sur le fichier : ArchJournal.vlr"), std::string::npos) << shown()[0];
     // No leaves the person the main window; the program exits with 1 once it is closed.
     EXPECT_EQ(std::make_pair(end->exitStatus, end->leavesMainWindow), std::make_pair(1, true));
     EXPECT_NE(main, nullptr);
     EXPECT_TRUE(fs::exists(tree.path("archive/b.txt")));
 
-    dialogs.queueAnswer(platform::Answer::Yes);
+    dialogs.queueAnswer(ui::Answer::Yes);
     end = startFromCommandLine("Maison X");
     EXPECT_EQ(std::make_pair(end->exitStatus, end->leavesMainWindow), std::make_pair(1, false));
     EXPECT_EQ(main, nullptr);
@@ -160,7 +160,7 @@ TEST_F(StartUp, ClosingTheProgressWindowDuringTheExecutionStopsItBetweenTwoFiles
         if (value == 0 || std::exchange(closing, true)) return;
         QTimer::singleShot(0, &window, [&] { window.close(); });
     });
-    dialogs.queueAnswer(platform::Answer::Yes);
+    dialogs.queueAnswer(ui::Answer::Yes);
 
     const ui::AutoRunEnd end = ui::runUnderProgressWindow(window, profiles::takeWords("Maison X"), dialogs);
 

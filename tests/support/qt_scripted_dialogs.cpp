@@ -1,6 +1,6 @@
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/qt_scripted_dialogs.h"
 
-namespace velmorane::platform {
+namespace velmorane::ui {
 
 Answer ScriptedDialogs::show(const Message& message)
 {
@@ -22,4 +22,4 @@ std::optional<std::string> ScriptedDialogs::inputBox(const std::string& prompt, 
     return text;
 }
 
-}  // namespace velmorane::platform
+}  // namespace velmorane::ui

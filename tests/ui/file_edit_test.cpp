@@ -1,16 +1,16 @@
-#include "execution/file_edit.h"
+#include "ui/file_edit_dialogs.h"
 #include "platform/file_operations.h"
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/qt_scripted_dialogs.h"
 #include "tests/support/test_tree.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-namespace velmorane::execution {
+namespace velmorane::ui {
 namespace {
 
-using platform::Answer;
-using platform::Icon;
+using ui::Answer;
+using ui::Icon;
 using testing::readFileBytes;
 using Lines = std::vector<std::string>;
 
@@ -30,16 +30,16 @@ protected:
     }
 
     testing::TempFolder folder;
-    platform::ScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
 };
 
 TEST_F(FileEdit, NoFileChosenIsRefusedWithoutRefreshing)
 {
-    EXPECT_FALSE(renameChosenFile(folder.root(), "", dialogs));
-    EXPECT_FALSE(deleteChosenFile(folder.root(), "", dialogs));
+    EXPECT_FALSE(askToRenameChosenFile(folder.root(), "", dialogs));
+    EXPECT_FALSE(askToDeleteChosenFile(folder.root(), "", dialogs));
     EXPECT_EQ(shown(), Lines(2, "Action Impossible|Aucun fichier n'est choisi"));
     EXPECT_EQ(dialogs.shown()[0].icon, Icon::Warning);
-    EXPECT_EQ(dialogs.shown()[0].buttons, platform::Buttons::Ok);
+    EXPECT_EQ(dialogs.shown()[0].buttons, ui::Buttons::Ok);
 }
 
 TEST_F(FileEdit, RenameAsksThenRenamesAReadOnlyFileAndMakesItWritable)
@@ -47,7 +47,7 @@ TEST_F(FileEdit, RenameAsksThenRenamesAReadOnlyFileAndMakesItWritable)
     ::chmod(folder.makeFile("a.txt", "contenu").c_str(), 0444);
     answer(Answer::Yes, "b.txt");
 
-    EXPECT_TRUE(renameChosenFile(folder.root(), "a.txt", dialogs));
+    EXPECT_TRUE(askToRenameChosenFile(folder.root(), "a.txt", dialogs));
     EXPECT_EQ(shown(), Lines{"Attention !|Voulez-vous Renommer le Fichier " + folder.path("a.txt")});
     EXPECT_EQ(dialogs.shown()[0].icon, Icon::Critical);
     ASSERT_EQ(dialogs.inputRequests().size(), 1u);
@@ -66,12 +66,12 @@ TEST_F(FileEdit, RenameDoesNothingOnNoCancelEmptyOrTheSameNameIgnoringCase)
 {
     folder.makeFile("a.txt", "x");
     dialogs.queueAnswer(Answer::No);
-    EXPECT_TRUE(renameChosenFile(folder.root(), "a.txt", dialogs));  // No still refreshes
+    EXPECT_TRUE(askToRenameChosenFile(folder.root(), "a.txt", dialogs));  // No still refreshes
     EXPECT_TRUE(dialogs.inputRequests().empty());
 
     for (const std::optional<std::string>& input : {std::optional<std::string>{}, {"   "}, {"  A.TXT  "}}) {
         answer(Answer::Yes, input);
-        EXPECT_FALSE(renameChosenFile(folder.root(), "a.txt", dialogs));
+        EXPECT_FALSE(askToRenameChosenFile(folder.root(), "a.txt", dialogs));
     }
     EXPECT_EQ(testing::readTree(folder.root()).size(), 1u);
     EXPECT_EQ(readFileBytes(folder.path("a.txt")), "x");
@@ -84,11 +84,11 @@ TEST_F(FileEdit, RenameNeverReplacesAnotherFileNorMovesTheFileAndReportsTheReaso
     folder.makeFolder("sub");
 
     answer(Answer::Yes, "b.txt");
-    EXPECT_TRUE(renameChosenFile(folder.root(), "a.txt", dialogs));
+    EXPECT_TRUE(askToRenameChosenFile(folder.root(), "a.txt", dialogs));
     answer(Answer::Yes, "sub/a.txt");
-    EXPECT_TRUE(renameChosenFile(folder.root(), "a.txt", dialogs));
+    EXPECT_TRUE(askToRenameChosenFile(folder.root(), "a.txt", dialogs));
     answer(Answer::Yes, "c.txt");
-    EXPECT_TRUE(renameChosenFile(folder.root(), "vanished.txt", dialogs));
+    EXPECT_TRUE(askToRenameChosenFile(folder.root(), "vanished.txt", dialogs));
 
     EXPECT_EQ(readFileBytes(folder.path("a.txt")), "a");
     EXPECT_EQ(readFileBytes(folder.path("b.txt")), "b");
@@ -97,12 +97,12 @@ TEST_F(FileEdit, RenameNeverReplacesAnotherFileNorMovesTheFileAndReportsTheReaso
     EXPECT_EQ(shown(), (Lines{
                            ask + folder.path("a.txt"),
                            "Renommer un Fichier|Impossible de renommer le fichier " + folder.path("a.txt") +
-                               "\r\nLe fichier existe",
+                               "\nLe fichier existe",
                            ask + folder.path("a.txt"),
                            "Renommer un Fichier|Un nom de fichier ne peut pas contenir \"/\" : sub/a.txt",
                            ask + folder.path("vanished.txt"),
                            "Renommer un Fichier|Impossible de renommer le fichier " + folder.path("vanished.txt") +
-                               "\r\nAucun fichier ou dossier de ce type",
+                               "\nAucun fichier ou dossier de ce type",
                        }));
     EXPECT_EQ(dialogs.shown()[1].icon, Icon::Critical);
 }
@@ -112,30 +112,30 @@ TEST_F(FileEdit, DeleteAsksThenRemovesEvenAReadOnlyFile)
     const std::string path = folder.makeFile("a.txt", "x");
     ::chmod(path.c_str(), 0444);
     dialogs.queueAnswer(Answer::No);
-    EXPECT_TRUE(deleteChosenFile(folder.root(), "a.txt", dialogs));
+    EXPECT_TRUE(askToDeleteChosenFile(folder.root(), "a.txt", dialogs));
     EXPECT_EQ(platform::lookUp(path).value, platform::EntryKind::File);
 
     dialogs.queueAnswer(Answer::Yes);
-    EXPECT_TRUE(deleteChosenFile(folder.root(), "a.txt", dialogs));
+    EXPECT_TRUE(askToDeleteChosenFile(folder.root(), "a.txt", dialogs));
     EXPECT_EQ(platform::lookUp(path).value, platform::EntryKind::Missing);
     EXPECT_EQ(dialogs.shown()[1].icon, Icon::Critical);
-    EXPECT_EQ(dialogs.shown()[1].buttons, platform::Buttons::YesNo);
+    EXPECT_EQ(dialogs.shown()[1].buttons, ui::Buttons::YesNo);
     EXPECT_EQ(dialogs.shown()[1].defaultButton, Answer::No);
 
     dialogs.queueAnswer(Answer::Yes);
-    EXPECT_TRUE(deleteChosenFile(folder.root(), "a.txt", dialogs));
+    EXPECT_TRUE(askToDeleteChosenFile(folder.root(), "a.txt", dialogs));
     const std::string ask = "Supprimer un Fichier|Voulez-vous Supprimer le Fichier " + path;
     EXPECT_EQ(shown(), (Lines{ask, ask, ask,
                               "Supprimer un Fichier|Impossible de supprimer le fichier " + path +
-                                  "\r\nAucun fichier ou dossier de ce type"}));
+                                  "\nAucun fichier ou dossier de ce type"}));
 }
 
 TEST_F(FileEdit, TheRootFolderGivesNoDoubledSeparator)
 {
     dialogs.queueAnswer(Answer::No);
-    deleteChosenFile("/", "absent.txt", dialogs);
+    askToDeleteChosenFile("/", "absent.txt", dialogs);
     EXPECT_EQ(shown(), Lines{"Supprimer un Fichier|Voulez-vous Supprimer le Fichier /absent.txt"});
 }
 
 }  // namespace
-}  // namespace velmorane::execution
+}  // namespace velmorane::ui

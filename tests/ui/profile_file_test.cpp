@@ -1,4 +1,5 @@
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/qt_scripted_dialogs.h"
+#include "ui/profile_dialogs.h"
 #include "profiles/profile_file.h"
 #include "platform/text_file.h"
 #include "tests/support/child_process.h"
@@ -23,12 +24,12 @@ protected:
     ProfileTable load(const std::string& bytes)
     {
         tree.makeFile("ArchProfils.vlr", bytes);
-        return readProfiles(file, dialogs);
+        return ui::readProfilesShowing(file, dialogs);
     }
 
     testing::TempFolder tree;
     std::string file = tree.path("ArchProfils.vlr");
-    platform::ScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
 };
 
 TEST_F(ProfileFile, EachLoadFailureShowsItsBoxAndLeavesNoProfileAndNoFileShowsNone)
@@ -50,13 +51,13 @@ TEST_F(ProfileFile, EachLoadFailureShowsItsBoxAndLeavesNoProfileAndNoFileShowsNo
         dialogs.clear();
         EXPECT_TRUE(load(bytes).profiles.empty()) << bytes;
         ASSERT_EQ(dialogs.shown().size(), 1u) << bytes;
-        const platform::Message& box = dialogs.shown()[0];
+        const ui::Message& box = dialogs.shown()[0];
         EXPECT_EQ(box.text + "|" + box.title, message + "|Attention");
-        EXPECT_TRUE(box.icon == platform::Icon::Critical && box.buttons == platform::Buttons::Ok);
+        EXPECT_TRUE(box.icon == ui::Icon::Critical && box.buttons == ui::Buttons::Ok);
     }
 
     dialogs.clear();
-    EXPECT_TRUE(readProfiles(tree.path("absent.vlr"), dialogs).profiles.empty());
+    EXPECT_TRUE(ui::readProfilesShowing(tree.path("absent.vlr"), dialogs).profiles.empty());
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
@@ -82,18 +83,18 @@ TEST_F(ProfileFile, OnlyTheCountedRecordsOfAWindowsFileAreLoadedWhateverTheSpace
 TEST_F(ProfileFile, WritesEightWindowsLinesPerProfileOrUtf8WhenNeededAndReadsEveryFieldBack)
 {
     ProfileTable maison{{kMaison}};
-    EXPECT_TRUE(ecrireProfils(file, maison, dialogs));
+    EXPECT_TRUE(ui::writeProfilesAsking(file, maison, dialogs));
     EXPECT_EQ(testing::readFileBytes(file), " 1 \r\nMaison\r\n/home/ana/Documents\r\n/media/ana/Archives\r\n0\r\n"
                                             "&Travail => Archive\r\n1\r\n&Personnaliser la Mise \xE0 Jour\r\n");
 
     Profile odd{"007", {"/home/a, \"b\"", "/Été/Ωmega", engine::Direction::ArchiveToWork, engine::Action::ReplaceOnly,
                         "&Travail => Archive", "Ç'est"}};
     ProfileTable both{{odd, kMaison}};
-    ASSERT_TRUE(ecrireProfils(file, both, dialogs));
-    ProfileTable read = readProfiles(file, dialogs);
-    ASSERT_TRUE(ecrireProfils(file, read, dialogs));
+    ASSERT_TRUE(ui::writeProfilesAsking(file, both, dialogs));
+    ProfileTable read = ui::readProfilesShowing(file, dialogs);
+    ASSERT_TRUE(ui::writeProfilesAsking(file, read, dialogs));
     EXPECT_NE(testing::readFileBytes(file).find("/\xC3\x89t\xC3\xA9/\xCE\xA9mega\r\n"), std::string::npos);
-    const ProfileTable twice = readProfiles(file, dialogs);
+    const ProfileTable twice = ui::readProfilesShowing(file, dialogs);
     ASSERT_EQ(twice.nbProfils(), 2);
     EXPECT_EQ(twice.at(1), odd);
     EXPECT_EQ(twice.at(2), kMaison);
@@ -107,9 +108,9 @@ TEST_F(ProfileFile, NoCountLimitsTheProfilesThatAreWrittenAndReadBack)
         many.profiles.push_back(kMaison);
         many.profiles.back().name = "P" + std::to_string(number);
     }
-    ASSERT_TRUE(ecrireProfils(file, many, dialogs));
+    ASSERT_TRUE(ui::writeProfilesAsking(file, many, dialogs));
     EXPECT_EQ(testing::readFileBytes(file).substr(0, 18), " 32768 \r\nP1\r\n/home");
-    const ProfileTable loaded = readProfiles(file, dialogs);
+    const ProfileTable loaded = ui::readProfilesShowing(file, dialogs);
     EXPECT_TRUE(dialogs.shown().empty());
     ASSERT_EQ(loaded.nbProfils(), 32768);
     EXPECT_EQ(loaded.at(32768).name, "P32768");
@@ -118,7 +119,7 @@ TEST_F(ProfileFile, NoCountLimitsTheProfilesThatAreWrittenAndReadBack)
 TEST_F(ProfileFile, AFolderWithoutWriteRightIsReportedAndTheOldFileStays)
 {
     ProfileTable maison{{kMaison}};
-    ASSERT_TRUE(ecrireProfils(file, maison, dialogs));
+    ASSERT_TRUE(ui::writeProfilesAsking(file, maison, dialogs));
     const std::string before = testing::readFileBytes(file);
     tree.chownAll(testing::kNobody, testing::kNobody);
     ::chmod(tree.root().c_str(), 0555);
@@ -126,13 +127,13 @@ TEST_F(ProfileFile, AFolderWithoutWriteRightIsReportedAndTheOldFileStays)
     const std::string report = testing::inChild([&] {
         if (!testing::becomeNobody()) return std::string("cannot drop privileges");
         ProfileTable none;
-        const bool written = ecrireProfils(file, none, dialogs);
+        const bool written = ui::writeProfilesAsking(file, none, dialogs);
         const auto& box = dialogs.shown().at(0);
         return std::to_string(written) + "|" + box.text + "|" + box.title + "|" +
-               std::to_string(box.icon == platform::Icon::Critical);
+               std::to_string(box.icon == ui::Icon::Critical);
     });
 
-    EXPECT_EQ(report, "0|Impossible d'écrire le fichier de Profils\r\nPermission non accordée|Attention|1");
+    EXPECT_EQ(report, "0|Impossible d'écrire le fichier de Profils\nPermission non accordée|Attention|1");
     EXPECT_EQ(testing::readFileBytes(file), before);
 }
 
@@ -140,24 +141,24 @@ TEST_F(ProfileFile, TheFirstRewriteOfASessionKeepsThePreviousFileAndAnIncorrectO
 {
     const std::string backup = tree.path("ArchProfils.vlr.bak");
     ProfileTable table{{kMaison}};
-    ASSERT_TRUE(ecrireProfils(file, table, dialogs));
+    ASSERT_TRUE(ui::writeProfilesAsking(file, table, dialogs));
     EXPECT_FALSE(platform::fileExists(backup));
     const std::string first = testing::readFileBytes(file);
     // A link at the backup's name is replaced, never written through.
     const std::string elsewhere = tree.makeFile("ailleurs.txt", "intact");
     tree.makeLink("ArchProfils.vlr.bak", elsewhere);
-    ProfileTable session = readProfiles(file, dialogs);
+    ProfileTable session = ui::readProfilesShowing(file, dialogs);
     session.profiles.push_back(kMaison);
-    ASSERT_TRUE(ecrireProfils(file, session, dialogs));
+    ASSERT_TRUE(ui::writeProfilesAsking(file, session, dialogs));
     EXPECT_EQ(testing::readFileBytes(backup), first);
     EXPECT_EQ(testing::readFileBytes(elsewhere), "intact");
     // Later rewrites of the session leave the file as the session found it, even after a reading
     // again of a file changed by hand.
     session.profiles.push_back(kMaison);
-    ASSERT_TRUE(ecrireProfils(file, session, dialogs));
+    ASSERT_TRUE(ui::writeProfilesAsking(file, session, dialogs));
     tree.makeFile("ArchProfils.vlr", " 1 \r\nMain\r\n/a\r\n/b\r\n0\r\nx\r\n1\r\ny\r\n");
-    EXPECT_TRUE(rereadWhenChanged(file, session, dialogs));
-    ASSERT_TRUE(ecrireProfils(file, session, dialogs));
+    EXPECT_TRUE(ui::rereadShowing(file, session, dialogs));
+    ASSERT_TRUE(ui::writeProfilesAsking(file, session, dialogs));
     EXPECT_EQ(testing::readFileBytes(backup), first);
     EXPECT_TRUE(dialogs.shown().empty());
 
@@ -165,30 +166,30 @@ TEST_F(ProfileFile, TheFirstRewriteOfASessionKeepsThePreviousFileAndAnIncorrectO
     ProfileTable loaded = load(damaged);
     loaded.profiles.push_back(kMaison);
     dialogs.clear();
-    EXPECT_FALSE(ecrireProfils(file, loaded, dialogs));  // No, the default answer
+    EXPECT_FALSE(ui::writeProfilesAsking(file, loaded, dialogs));  // No, the default answer
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    const platform::Message& box = dialogs.shown()[0];
+    const ui::Message& box = dialogs.shown()[0];
     EXPECT_EQ(box.text + "|" + box.title, "Le fichier de Profils " + file +
                                               " est incorrect : le remplacer ? Il sera gardé sous "
                                               "ArchProfils.vlr.bak|Attention");
-    EXPECT_TRUE(box.icon == platform::Icon::Warning && box.buttons == platform::Buttons::YesNo &&
-                box.defaultButton == platform::Answer::No);
+    EXPECT_TRUE(box.icon == ui::Icon::Warning && box.buttons == ui::Buttons::YesNo &&
+                box.defaultButton == ui::Answer::No);
     EXPECT_EQ(testing::readFileBytes(file), damaged);
 
-    dialogs.queueAnswer(platform::Answer::Yes);
-    EXPECT_TRUE(ecrireProfils(file, loaded, dialogs));
+    dialogs.queueAnswer(ui::Answer::Yes);
+    EXPECT_TRUE(ui::writeProfilesAsking(file, loaded, dialogs));
     EXPECT_EQ(testing::readFileBytes(backup), damaged);
     EXPECT_EQ(testing::readFileBytes(file), first);
-    EXPECT_TRUE(ecrireProfils(file, loaded, dialogs));  // replaced once: no question any more
+    EXPECT_TRUE(ui::writeProfilesAsking(file, loaded, dialogs));  // replaced once: no question any more
     EXPECT_EQ(dialogs.shown().size(), 2u);
 
     // The program names its file, in the working directory, by its full path.
     load(damaged);
     const std::string asked = testing::inChild([&] {
         if (::chdir(tree.root().c_str()) != 0) return std::string("cannot enter the folder");
-        platform::ScriptedDialogs own;
-        ProfileTable relative = readProfiles(kProfileFileName, own);
-        const bool written = ecrireProfils(kProfileFileName, relative, own);
+        ui::ScriptedDialogs own;
+        ProfileTable relative = ui::readProfilesShowing(kProfileFileName, own);
+        const bool written = ui::writeProfilesAsking(kProfileFileName, relative, own);
         std::string out = std::to_string(written);
         for (const auto& b : own.shown()) out += "|" + b.text;
         return out;
@@ -207,7 +208,7 @@ TEST_F(ProfileFile, ProfilesBeyondTheCountAreNotLoadedButAreKeptAsTheBackupWhenT
     // Blank lines after the counted profiles are nothing to lose.
     ProfileTable blank = load(" 1 \r\n" + record + "\r\n  \r\n");
     ASSERT_EQ(blank.nbProfils(), 1);
-    EXPECT_TRUE(ecrireProfils(file, blank, dialogs));
+    EXPECT_TRUE(ui::writeProfilesAsking(file, blank, dialogs));
     EXPECT_TRUE(dialogs.shown().empty());
 
     const std::string both = " 1 \r\n" + record + "\r\n" + second;
@@ -215,18 +216,18 @@ TEST_F(ProfileFile, ProfilesBeyondTheCountAreNotLoadedButAreKeptAsTheBackupWhenT
     ASSERT_EQ(table.nbProfils(), 1);
     EXPECT_TRUE(dialogs.shown().empty()) << "loaded as the count says, without a box";
     table.profiles.push_back(kMaison);
-    EXPECT_FALSE(ecrireProfils(file, table, dialogs));  // No, the default answer
+    EXPECT_FALSE(ui::writeProfilesAsking(file, table, dialogs));  // No, the default answer
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, "Le fichier de Profils " + file +
                                            " est incorrect : le remplacer ? Il sera gardé sous ArchProfils.vlr.bak");
     EXPECT_EQ(testing::readFileBytes(file), both);
 
-    dialogs.queueAnswer(platform::Answer::Yes);
-    EXPECT_TRUE(ecrireProfils(file, table, dialogs));
+    dialogs.queueAnswer(ui::Answer::Yes);
+    EXPECT_TRUE(ui::writeProfilesAsking(file, table, dialogs));
     EXPECT_EQ(testing::readFileBytes(backup), both);
     EXPECT_EQ(loadProfileFile(file).table.nbProfils(), 2);
     table.profiles.pop_back();
-    EXPECT_TRUE(ecrireProfils(file, table, dialogs));
+    EXPECT_TRUE(ui::writeProfilesAsking(file, table, dialogs));
     EXPECT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(testing::readFileBytes(backup), both) << "two saves later the second profile is still there";
 
@@ -235,7 +236,7 @@ TEST_F(ProfileFile, ProfilesBeyondTheCountAreNotLoadedButAreKeptAsTheBackupWhenT
     ProfileTable none = load(" 0 \r\n" + second);
     dialogs.clear();
     none.profiles.push_back(kMaison);
-    EXPECT_FALSE(ecrireProfils(file, none, dialogs));
+    EXPECT_FALSE(ui::writeProfilesAsking(file, none, dialogs));
     EXPECT_EQ(dialogs.shown().size(), 1u);
 }
 
@@ -246,13 +247,13 @@ TEST(ProfileFileOnFat, WhereAVolumeHasNoHardLinksTheBackupIsACopy)
     testing::TempFolder tree;
     testing::MountedVolume key(testing::VolumeKind::Fat32, tree.root());
     const std::string file = key.mountPoint() + "/ArchProfils.vlr";
-    platform::ScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
     ProfileTable table{{kMaison}};
-    ASSERT_TRUE(ecrireProfils(file, table, dialogs)) << dialogs.shown().at(0).text;
+    ASSERT_TRUE(ui::writeProfilesAsking(file, table, dialogs)) << dialogs.shown().at(0).text;
     const std::string first = testing::readFileBytes(file);
-    ProfileTable session = readProfiles(file, dialogs);
+    ProfileTable session = ui::readProfilesShowing(file, dialogs);
     session.profiles.push_back(kMaison);
-    ASSERT_TRUE(ecrireProfils(file, session, dialogs)) << dialogs.shown().at(0).text;
+    ASSERT_TRUE(ui::writeProfilesAsking(file, session, dialogs)) << dialogs.shown().at(0).text;
     EXPECT_EQ(testing::readFileBytes(file + ".bak"), first);
     EXPECT_EQ(loadProfileFile(file).table.nbProfils(), 2);
     EXPECT_TRUE(dialogs.shown().empty());

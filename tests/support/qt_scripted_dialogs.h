@@ -1,12 +1,12 @@
 #pragma once
 
-#include "platform/dialogs.h"
+#include "ui/dialogs.h"
 
 #include <deque>
 #include <functional>
 #include <vector>
 
-namespace velmorane::platform {
+namespace velmorane::ui {
 
 // Answers from a queue and records every box, so a test can assert each message exactly.
 // With the queue empty a box gets its default button and an input box is cancelled.
@@ -36,4 +36,4 @@ private:
     std::vector<InputRequest> inputRequests_;
 };
 
-}  // namespace velmorane::platform
+}  // namespace velmorane::ui

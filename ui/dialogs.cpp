@@ -1,6 +1,6 @@
-#include "platform/dialogs.h"
+#include "ui/dialogs.h"
 
-namespace velmorane::platform {
+namespace velmorane::ui {
 
 Message stopMessage(std::string text, std::string title)
 {
@@ -18,4 +18,4 @@ Message question(std::string text, std::string title, Icon icon)
     return Message{std::move(text), std::move(title), icon, Buttons::YesNo, Answer::Yes};
 }
 
-}  // namespace velmorane::platform
+}  // namespace velmorane::ui

@@ -1,5 +1,6 @@
 #include "platform/file_stamp.h"
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/qt_scripted_dialogs.h"
+#include "ui/profile_dialogs.h"
 #include "profiles/profile_editing.h"
 #include "profiles/profile_file.h"
 #include "profiles/profile_ordering.h"
@@ -10,8 +11,8 @@
 namespace velmorane::profiles {
 namespace {
 
-using platform::Answer;
-using platform::Icon;
+using ui::Answer;
+using ui::Icon;
 using testing::readFileBytes;
 using testing::TempFolder;
 
@@ -50,7 +51,7 @@ protected:
 
     TempFolder folder;
     SharedState state;
-    platform::ScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
 };
 
 TEST_F(ProfileEditing, AFolderNameThatIsNotUtf8IsRefusedAndTheFileKeepsItsAccents)
@@ -59,7 +60,7 @@ TEST_F(ProfileEditing, AFolderNameThatIsNotUtf8IsRefusedAndTheFileKeepsItsAccent
     const std::string before = readFileBytes(state.profileFilePath);
     state.settings.archive = "/media/cl\xE9/r\xE9sum\xE9";
 
-    EXPECT_EQ(addProfile(state, "Latin", dialogs).outcome, AddOutcome::PathNotText);
+    EXPECT_EQ(ui::addProfileAsking(state, "Latin", dialogs).outcome, AddOutcome::PathNotText);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text + "|" + dialogs.shown()[0].title,
               "Le nom du dossier /media/cl\xE9/r\xE9sum\xE9 n'est pas en UTF-8 : il ne peut pas être enregistré dans "
@@ -72,13 +73,13 @@ TEST_F(ProfileEditing, AFolderNameThatIsNotUtf8IsRefusedAndTheFileKeepsItsAccent
 TEST_F(ProfileEditing, AddingRefusesAnEmptyNameAndAppendsATrimmedOneEvenAPrefixMakesItActiveAndWritesTheFile)
 {
     given({profile("Maison", "/a")}, 1);
-    EXPECT_EQ(addProfile(state, "   ", dialogs).outcome, AddOutcome::NameMissing);
+    EXPECT_EQ(ui::addProfileAsking(state, "   ", dialogs).outcome, AddOutcome::NameMissing);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text + "|" + dialogs.shown()[0].title,
               "Il faut un Nom de Profil|Ecriture Impossible");
     EXPECT_EQ(dialogs.shown()[0].icon, Icon::Critical);
 
-    const AddResult result = addProfile(state, "  Mai  ", dialogs);
+    const AddResult result = ui::addProfileAsking(state, "  Mai  ", dialogs);
 
     EXPECT_EQ(result.outcome, AddOutcome::Saved);
     EXPECT_EQ(result.number, 2);
@@ -96,15 +97,15 @@ TEST_F(ProfileEditing, ANameDifferingOnlyInCaseAsksToRedefineTheFirstProfileOfTh
     const std::string before = readFileBytes(state.profileFilePath);
 
     dialogs.queueAnswer(Answer::No);
-    EXPECT_EQ(addProfile(state, "maison", dialogs).outcome, AddOutcome::Declined);
+    EXPECT_EQ(ui::addProfileAsking(state, "maison", dialogs).outcome, AddOutcome::NeedsRedefineConsent);
     EXPECT_EQ(readFileBytes(state.profileFilePath), before);
     EXPECT_EQ(state.profActif, 1);
 
     dialogs.queueAnswer(Answer::Yes);
-    const AddResult result = addProfile(state, "maison", dialogs);
+    const AddResult result = ui::addProfileAsking(state, "maison", dialogs);
     ASSERT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[1].text + "|" + dialogs.shown()[1].title, "Redéfinir maison|Attention");
-    EXPECT_TRUE(dialogs.shown()[1].icon == Icon::Question && dialogs.shown()[1].buttons == platform::Buttons::YesNo);
+    EXPECT_TRUE(dialogs.shown()[1].icon == Icon::Question && dialogs.shown()[1].buttons == ui::Buttons::YesNo);
     EXPECT_EQ(result.number, 2);
     EXPECT_FALSE(result.added);
     EXPECT_EQ(state.profActif, 2);
@@ -115,23 +116,23 @@ TEST_F(ProfileEditing, DeletingMovesTheFollowingProfilesUpTheActiveOneFollowsAnd
 {
     given({profile("A", "/a"), profile("B", "/b"), profile("C", "/c"), profile("D", "/d")}, 3);
 
-    EXPECT_FALSE(deleteProfile(state, 0, dialogs));
+    EXPECT_FALSE(ui::deleteProfileShowing(state, 0, dialogs));
     EXPECT_EQ(state.tabProfils.nbProfils(), 4);
 
-    EXPECT_TRUE(deleteProfile(state, 1, dialogs));  // before the active one
+    EXPECT_TRUE(ui::deleteProfileShowing(state, 1, dialogs));  // before the active one
     EXPECT_EQ(state.profActif, 2);
     EXPECT_EQ(state.tabProfils.at(state.profActif).name, "C");
 
-    EXPECT_TRUE(deleteProfile(state, 3, dialogs));  // the last, after the active one
+    EXPECT_TRUE(ui::deleteProfileShowing(state, 3, dialogs));  // the last, after the active one
     EXPECT_EQ(state.profActif, 2);
 
-    EXPECT_TRUE(deleteProfile(state, 2, dialogs));  // the active one
+    EXPECT_TRUE(ui::deleteProfileShowing(state, 2, dialogs));  // the active one
     EXPECT_EQ(state.profActif, -1);
     EXPECT_EQ(onDisk(), std::vector<std::string>{"B /b"});
 
-    EXPECT_TRUE(deleteProfile(state, 1, dialogs));
+    EXPECT_TRUE(ui::deleteProfileShowing(state, 1, dialogs));
     EXPECT_EQ(readFileBytes(state.profileFilePath), " 0 \r\n");
-    EXPECT_EQ(readProfiles(state.profileFilePath, dialogs).nbProfils(), 0);
+    EXPECT_EQ(ui::readProfilesShowing(state.profileFilePath, dialogs).nbProfils(), 0);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, "Fichier de Profils Vide");
 }
@@ -141,13 +142,13 @@ TEST_F(ProfileEditing, OrderingIgnoresCaseThenTakesTheFoldersKeepsAccentsInPlace
     given({profile("beta", "/b"), profile("Gamma", "/g"), profile("Maison", "/srv/D/B"), profile("Alpha", "/a"),
            profile("maison", "/srv/C/A"), profile("Émile", "/m"), profile("Eric", "/e")},
           1);
-    EXPECT_TRUE(orderProfiles(state, dialogs));
+    EXPECT_TRUE(ui::orderProfilesShowing(state, dialogs));
     EXPECT_EQ(onDisk(), (std::vector<std::string>{"Alpha /a", "beta /b", "Émile /m", "Eric /e", "Gamma /g",
                                                "maison /srv/C/A", "Maison /srv/D/B"}));
     EXPECT_EQ(state.profActif, 2);
 
     const std::string once = readFileBytes(state.profileFilePath);
-    EXPECT_TRUE(orderProfiles(state, dialogs));
+    EXPECT_TRUE(ui::orderProfilesShowing(state, dialogs));
     EXPECT_EQ(readFileBytes(state.profileFilePath), once);
     EXPECT_EQ(state.profActif, 2);
 }
@@ -158,7 +159,7 @@ TEST_F(ProfileEditing, OrderingOneProfileLeavesTheFileUntouched)
     folder.setMtime("ArchProfils.vlr", testing::kTestTime);  // any writing would change it
     state.tabProfils.fileStamp = platform::fileStamp(state.profileFilePath);
     const auto before = testing::readTree(folder.root());
-    EXPECT_FALSE(orderProfiles(state, dialogs));
+    EXPECT_FALSE(ui::orderProfilesShowing(state, dialogs));
     EXPECT_EQ(testing::readTree(folder.root()), before);
 }
 
@@ -172,22 +173,22 @@ TEST_F(ProfileEditing, AFileChangedByHandIsReadAgainAndEachChangeIsAppliedToWhat
 
     // A profile added by hand before the window's own: both stay, and B stays active.
     byHand({profile("A", "/a"), profile("Main", "/m"), profile("B", "/b"), profile("C", "/c")});
-    EXPECT_EQ(addProfile(state, "Neuf", dialogs).number, 5);
+    EXPECT_EQ(ui::addProfileAsking(state, "Neuf", dialogs).number, 5);
     EXPECT_EQ(onDisk(), (std::vector<std::string>{"A /a", "Main /m", "B /b", "C /c", "Neuf /home/ana/Docs"}));
 
     // The profile chosen for deletion has moved in the file: that one is deleted, no other.
     state.profActif = 2;
     byHand({profile("C", "/c"), profile("Neuf", "/home/ana/Docs"), profile("A", "/a2"), profile("Main", "/m")});
-    EXPECT_TRUE(deleteProfile(state, 1, dialogs));  // A, edited by hand meanwhile: found by its name
+    EXPECT_TRUE(ui::deleteProfileShowing(state, 1, dialogs));  // A, edited by hand meanwhile: found by its name
     EXPECT_EQ(onDisk(), (std::vector<std::string>{"C /c", "Neuf /home/ana/Docs", "Main /m"}));
     EXPECT_EQ(state.profActif, 3);  // Main, active, follows its own lines
 
     // Ordering orders what the file holds now; a profile deleted by hand stays deleted.
     byHand({profile("Z", "/z"), profile("C", "/c")});
-    EXPECT_TRUE(orderProfiles(state, dialogs));
+    EXPECT_TRUE(ui::orderProfilesShowing(state, dialogs));
     EXPECT_EQ(onDisk(), (std::vector<std::string>{"C /c", "Z /z"}));
     byHand({profile("Z", "/z")});
-    EXPECT_TRUE(deleteProfile(state, 1, dialogs));  // C, gone from the file already
+    EXPECT_TRUE(ui::deleteProfileShowing(state, 1, dialogs));  // C, gone from the file already
     EXPECT_EQ(onDisk(), std::vector<std::string>{"Z /z"});
     EXPECT_TRUE(dialogs.shown().empty());
 }

@@ -1,4 +1,5 @@
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/qt_scripted_dialogs.h"
+#include "ui/profile_dialogs.h"
 #include "profiles/filter_file.h"
 #include "profiles/profile_file.h"
 #include "tests/support/child_process.h"
@@ -19,8 +20,8 @@ const std::string kOthers = "Le fichier appartient à un autre utilisateur";
 // "title|text" of every box shown, then what came out: the number of profiles, or "made"/"none".
 std::string loadedProfiles(const std::string& path)
 {
-    platform::ScriptedDialogs dialogs;
-    const int count = readProfiles(path, dialogs).nbProfils();
+    ui::ScriptedDialogs dialogs;
+    const int count = ui::readProfilesShowing(path, dialogs).nbProfils();
     std::string out;
     for (const auto& box : dialogs.shown()) out += box.title + "|" + box.text + "|";
     return out + std::to_string(count);
@@ -30,7 +31,7 @@ std::string loadedFilters(const std::string& path)
 {
     execution::MirrorRun run({"/", "/tmp", engine::Direction::WorkToArchive, engine::Action::Compare, {}, {}}, loadFilterFile(path, "Maison"));
     const auto refusal = run.prepare();
-    return refusal ? refusal->message.title + "|" + refusal->message.text + "|none" : "made";
+    return refusal ? refusal->detail + "|none" : "made";
 }
 
 void giveToNobody(const std::string& path)
@@ -45,15 +46,15 @@ TEST(WorkingDirectoryFiles, FilesWritableByOthersAreRefusedWithTheirReason)
     const std::string filters = tree.makeFile("ArchFiltres.vlr", "*.tmp\r\n");
     ASSERT_EQ(::chmod(profiles.c_str(), 0646), 0);
     ASSERT_EQ(::chmod(filters.c_str(), 0602), 0);
-    EXPECT_EQ(loadedProfiles(profiles), "Attention|Fichier de Profils Incorrect\r\n" + kWritable + "|0");
-    EXPECT_EQ(loadedFilters(filters), "Attention|Fichier de Filtres Incorrect\r\n" + kWritable + "|none");
+    EXPECT_EQ(loadedProfiles(profiles), "Attention|Fichier de Profils Incorrect\n" + kWritable + "|0");
+    EXPECT_EQ(loadedFilters(filters), kWritable + "|none");
 
     // Saving would replace the file with one that others may write just the same.
-    platform::ScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
     ProfileTable none;
-    EXPECT_FALSE(ecrireProfils(profiles, none, dialogs));
+    EXPECT_FALSE(ui::writeProfilesAsking(profiles, none, dialogs));
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].text, "Impossible d'écrire le fichier de Profils\r\n" + kWritable);
+    EXPECT_EQ(dialogs.shown()[0].text, "Impossible d'écrire le fichier de Profils\n" + kWritable);
     EXPECT_EQ(testing::readFileBytes(profiles), kProfiles);
 
     ASSERT_EQ(::chmod(profiles.c_str(), 0644), 0);
@@ -70,18 +71,18 @@ TEST(WorkingDirectoryFiles, FilesAndLinksOfAnotherUserAreRefusedButRootsAreUsed)
     const std::string filters = tree.makeFile("autre/ArchFiltres.vlr", "*.tmp\r\n");
     giveToNobody(profiles);
     giveToNobody(filters);
-    EXPECT_EQ(loadedProfiles(profiles), "Attention|Fichier de Profils Incorrect\r\n" + kOthers + "|0");
-    EXPECT_EQ(loadedFilters(filters), "Attention|Fichier de Filtres Incorrect\r\n" + kOthers + "|none");
+    EXPECT_EQ(loadedProfiles(profiles), "Attention|Fichier de Profils Incorrect\n" + kOthers + "|0");
+    EXPECT_EQ(loadedFilters(filters), kOthers + "|none");
 
     // A link planted by another user, to a file of the user's own: following it would let that user
     // choose which file is read and, at the next save, replaced.
     const std::string own = tree.makeFile("propre.vlr", kProfiles);
     const std::string link = tree.makeLink("lien/ArchProfils.vlr", own);
     giveToNobody(link);
-    EXPECT_EQ(loadedProfiles(link), "Attention|Fichier de Profils Incorrect\r\n" + kOthers + "|0");
-    platform::ScriptedDialogs dialogs;
+    EXPECT_EQ(loadedProfiles(link), "Attention|Fichier de Profils Incorrect\n" + kOthers + "|0");
+    ui::ScriptedDialogs dialogs;
     ProfileTable none;
-    EXPECT_FALSE(ecrireProfils(link, none, dialogs));
+    EXPECT_FALSE(ui::writeProfilesAsking(link, none, dialogs));
     EXPECT_EQ(testing::readFileBytes(own), kProfiles);
 
     // The user's own files, and root's, are used as ordinary user: root is trusted like oneself.

@@ -1,26 +1,25 @@
 #pragma once
 
+#include "execution/outcome_texts.h"
+
 #include <optional>
 #include <string>
 
-namespace velmorane::platform {
-
-// The title of every box that has none of its own.
-inline constexpr const char* kApplicationTitle = "Velmorane";
+namespace velmorane::ui {
 
 enum class Icon { None, Information, Warning, Critical, Question };
 enum class Buttons { Ok, YesNo };
 enum class Answer { Ok, Yes, No };
 
 struct Message {
-    std::string text;  // lines joined by CR LF
-    std::string title = kApplicationTitle;
+    std::string text;  // lines joined by line feeds
+    std::string title = execution::kApplicationTitle;
     Icon icon = Icon::None;
     Buttons buttons = Buttons::Ok;
     Answer defaultButton = Answer::Ok;
 };
 
-// Message boxes, questions and the input box, as the core asks for them.
+// Message boxes, questions and the input box, as the window asks them.
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -36,4 +35,4 @@ Message stopMessage(std::string text, std::string title);
 std::string withLineFeeds(std::string text);
 Message question(std::string text, std::string title, Icon icon);
 
-}  // namespace velmorane::platform
+}  // namespace velmorane::ui
