@@ -134,7 +134,10 @@ int main(int argc, char** argv)
     table.profiles.push_back({"Photos",
                               {work, archive, engine::Direction::ArchiveToWork, engine::Action::AddOnly,
                                "Archive => &Travail", "&Ajouter Seulement"}});
-    profiles::writeProfileFile((sample.path() + "/ArchProfils.vlr").toStdString(), table);
+    if (const auto error = profiles::writeProfileFile((sample.path() + "/ArchProfils.vlr").toStdString(), table)) {
+        std::cerr << "render_screens: the sample profiles cannot be written: " << error->reason << '\n';
+        return 1;
+    }
     QDir::setCurrent(sample.path());
 
     ui::ScriptedDialogs dialogs;
