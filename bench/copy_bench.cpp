@@ -154,9 +154,9 @@ struct VelmoraneCost {
 };
 
 // A run and its execution as the program does them, checked to have done everything.
-VelmoraneCost velmoraneRun(const std::string& source, const std::string& dest, std::int16_t typeAction)
+VelmoraneCost velmoraneRun(const std::string& source, const std::string& dest, engine::Action action)
 {
-    execution::MirrorRun run({source, dest, 0, typeAction, {}, {}}, {});
+    execution::MirrorRun run({source, dest, engine::Direction::WorkToArchive, action, {}, {}}, {});
     bench::RunWatch watch;
     execution::RunDriver driver(run, watch);
     std::optional<execution::Refusal> refusal;
@@ -220,7 +220,7 @@ int main()
         const std::string velDest = runs + "/velmorane" + std::to_string(round);
         makeFolder(velDest);
         const auto copyWithCp = [&] { cp = run({"cp", "-a", tree, runs + "/cp" + std::to_string(round)}); };
-        const auto copyWithVelmorane = [&] { vel = velmoraneRun(tree, velDest, 2); };
+        const auto copyWithVelmorane = [&] { vel = velmoraneRun(tree, velDest, engine::Action::AddOnly); };
         if (round % 2 == 0) {
             copyWithCp();
             copyWithVelmorane();
@@ -251,7 +251,7 @@ int main()
         for (const auto& file : changed) {
             if (::utimensat(AT_FDCWD, (tree + "/" + file).c_str(), times, 0) != 0) die(file);
         }
-        const VelmoraneCost vel = velmoraneRun(tree, runs + "/velmorane0", 4);
+        const VelmoraneCost vel = velmoraneRun(tree, runs + "/velmorane0", engine::Action::ReplaceOnly);
         keepBest(velReplaceBest, vel);
         const Cost cp = run(cpCommand, tree);
         keepBest(cpReplaceBest, cp);

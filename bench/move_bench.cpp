@@ -126,7 +126,7 @@ long long bytesReadSoFar(const std::string& field = "rchar")
 // A full mirror as the program runs it, checked to have left nothing to do.
 VelmoraneCost velmoraneRun(const std::string& work, const std::string& archive, bool detectMoves)
 {
-    execution::MirrorRun mirror({work, archive, 0, 1, {}, {}}, {});
+    execution::MirrorRun mirror({work, archive, engine::Direction::WorkToArchive, engine::Action::Update, {}, {}}, {});
     bench::RunWatch watch;
     execution::RunDriver driver(mirror, watch);
     VelmoraneCost cost;

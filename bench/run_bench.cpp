@@ -37,7 +37,7 @@ struct Timed {
 
 Timed timeRun(const std::string& source, const std::string& dest, const std::vector<std::string>& patterns = {})
 {
-    execution::MirrorRun run({source, dest, 0, 1, {}, {}}, {patterns, std::nullopt});
+    execution::MirrorRun run({source, dest, engine::Direction::WorkToArchive, engine::Action::Update, {}, {}}, {patterns, std::nullopt});
     execution::RunObserver nobody;
     const auto start = Clock::now();
     const auto refusal = execution::RunDriver(run, nobody).compare();
@@ -193,7 +193,7 @@ void compareWithFind(const std::string& source, const std::string& dest)
 void recordLarge(const std::string& source, const std::string& dest, double runSeconds)
 {
     platform::NullProgress progress;
-    const engine::RunPlan plan = engine::planRun({source, dest, 0, 1, {}, {}});
+    const engine::RunPlan plan = engine::planRun({source, dest, engine::Direction::WorkToArchive, engine::Action::Update, {}, {}});
     const engine::RunResult compared = engine::compareFolders(plan, progress);
     if (compared.outcome != engine::RunOutcome::Completed || !compared.trees) std::exit(1);
     const execution::RecordOwner owner{source, dest, {}, {}};

@@ -88,7 +88,7 @@ int main(int argc, char** argv)
 
     platform::ScriptedDialogs dialogs;
     profiles::SharedState state;
-    state.settings = {(root / "source").string(), (root / "dest").string(), 0, 1, "&Travail => Archive",
+    state.settings = {(root / "source").string(), (root / "dest").string(), engine::Direction::WorkToArchive, engine::Action::Update, "&Travail => Archive",
                       "&Personnaliser la Mise à Jour"};
     ui::Main main(state, dialogs);
     main.show();

@@ -84,9 +84,10 @@ bool holdsNoFile(const FolderStructure& structure)
 RunPlan planRun(const RunSettings& settings)
 {
     RunPlan plan;
-    plan.dosSource = settings.sensTransfert == 0 ? settings.source : settings.but;
-    plan.dosDest = settings.sensTransfert == 0 ? settings.but : settings.source;
-    plan.flags = flagsFor(settings.typeAction);
+    const bool toArchive = settings.direction == Direction::WorkToArchive;
+    plan.dosSource = toArchive ? settings.source : settings.archive;
+    plan.dosDest = toArchive ? settings.archive : settings.source;
+    plan.flags = flagsFor(settings.action);
     return plan;
 }
 

@@ -2,15 +2,17 @@
 
 namespace velmorane::engine {
 
-RunFlags flagsFor(std::int16_t typeAction)
+RunFlags flagsFor(Action action)
 {
-    switch (typeAction) {
-    case 1: return {false, true, true, true};
-    case 2: return {false, true, false, false};
-    case 3: return {false, false, false, true};
-    case 4: return {false, false, true, false};
-    default: return {true, false, false, false};
+    switch (action) {
+    case Action::Update: return {false, true, true, true};
+    case Action::AddOnly: return {false, true, false, false};
+    case Action::DeleteOnly: return {false, false, false, true};
+    case Action::ReplaceOnly: return {false, false, true, false};
+    case Action::Compare:
+    case Action::Unset: break;
     }
+    return {true, false, false, false};
 }
 
 }  // namespace velmorane::engine

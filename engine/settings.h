@@ -1,26 +1,27 @@
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <string>
 
 namespace velmorane::engine {
 
-// The captions of the direction and action menus, in menu order; their index is the code.
-inline constexpr std::array<const char*, 2> kSensCaptions = {"&Travail => Archive", "Archive => &Travail"};
-inline constexpr std::array<const char*, 5> kActionCaptions = {
-    "&Comparer", "&Personnaliser la Mise à Jour", "&Ajouter Seulement", "Supprimer &Seulement",
-    "&Modifier Seulement"};
+// Which way a run copies: from the work folder to the archive folder, or back.
+enum class Direction { Unset, WorkToArchive, ArchiveToWork };
 
-// What a run needs, as the main window shows it: the two folders (empty = not chosen), the codes
-// (-1 = not chosen) and the texts of the direction and action labels, which profiles keep verbatim.
+// What a run does with the differences it finds: only show them, carry out the lists the person
+// reviews, or carry out one list alone.
+enum class Action { Unset, Compare, Update, AddOnly, DeleteOnly, ReplaceOnly };
+
+// What a run needs, as the main window shows it: the two folders (empty = not chosen), the
+// direction and the action, and the texts of their labels, which profiles keep verbatim.
 struct RunSettings {
-    std::string source;  // the work folder, label `Source`
-    std::string but;     // the archive folder, label `But`
-    std::int16_t sensTransfert = -1;
-    std::int16_t typeAction = -1;
-    std::string sens1;    // text of the label `Sens1`
-    std::string action1;  // text of the label `Action1`
+    std::string source;   // the work folder, label `Source`
+    std::string archive;  // the archive folder, label `But`
+    Direction direction = Direction::Unset;
+    Action action = Action::Unset;
+    std::string directionText;  // text of the label `Sens1`
+    std::string actionText;     // text of the label `Action1`
+
+    bool operator==(const RunSettings&) const = default;
 };
 
 // Which lists take part in execution, from the action type.
@@ -31,6 +32,6 @@ struct RunFlags {
     bool execSuppr = false;
 };
 
-RunFlags flagsFor(std::int16_t typeAction);
+RunFlags flagsFor(Action action);
 
 }  // namespace velmorane::engine

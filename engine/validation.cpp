@@ -13,10 +13,10 @@ bool settingsAreValid(const RunSettings& settings, std::string& txtMess)
     };
     // One folder by two spellings is still one folder; two folders whose names differ only in
     // letter case are two on Linux.
-    if (platform::sameFolder(settings.source, settings.but)) refuse("Travail et Archive doivent être différents.");
-    if (settings.typeAction == -1) refuse("Il faut définir un Type d'Action.");
-    if (settings.sensTransfert == -1) refuse("Il faut définir un Sens de Transfert.");
-    if (settings.but.empty()) refuse("Il faut définir un Fichier d'Archive.");
+    if (platform::sameFolder(settings.source, settings.archive)) refuse("Travail et Archive doivent être différents.");
+    if (settings.action == Action::Unset) refuse("Il faut définir un Type d'Action.");
+    if (settings.direction == Direction::Unset) refuse("Il faut définir un Sens de Transfert.");
+    if (settings.archive.empty()) refuse("Il faut définir un Fichier d'Archive.");
     if (settings.source.empty()) refuse("Il faut définir un Fichier de Travail.");
     return ok;
 }

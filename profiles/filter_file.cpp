@@ -55,7 +55,7 @@ execution::RunFilters loadFilterFile(const std::string& path, std::string_view p
 execution::RunFilters loadRunFilters(const SharedState& state)
 {
     const bool profileActive = state.profActif >= 1 && state.profActif <= state.tabProfils.nbProfils();
-    const std::string profileName = profileActive ? state.tabProfils.at(state.profActif).name() : "";
+    const std::string profileName = profileActive ? state.tabProfils.at(state.profActif).name : "";
     return loadFilterFile(filterFileBeside(state.profileFilePath), profileName);
 }
 

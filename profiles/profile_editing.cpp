@@ -24,16 +24,16 @@ int firstProfile(const ProfileTable& table, Predicate same)
 // The number in the table, read again, of a profile of the table as it was; 0 when it is gone.
 int numberNow(const ProfileTable& table, const Profile& profile, bool byNameToo)
 {
-    const int sameLines = firstProfile(table, [&](const Profile& p) { return p.fields == profile.fields; });
+    const int sameLines = firstProfile(table, [&](const Profile& p) { return p == profile; });
     if (sameLines != 0 || !byNameToo) return sameLines;
-    return firstProfile(table, [&](const Profile& p) { return p.name() == profile.name(); });
+    return firstProfile(table, [&](const Profile& p) { return p.name == profile.name; });
 }
 
 }  // namespace
 
 int firstProfileNamed(const ProfileTable& table, const std::string& name)
 {
-    return firstProfile(table, [&](const Profile& p) { return platform::equalIgnoringCase(p.name(), name); });
+    return firstProfile(table, [&](const Profile& p) { return platform::equalIgnoringCase(p.name, name); });
 }
 
 bool rereadProfilesWhenChanged(SharedState& state, platform::Dialogs& dialogs)
@@ -56,7 +56,7 @@ AddResult addProfile(SharedState& state, const std::string& typedName, platform:
     }
     // The profile file holds text: a name in another encoding would come back as other letters,
     // naming another folder, and would spoil the accents of every other profile with it.
-    for (const std::string* folder : {&state.settings.source, &state.settings.but}) {
+    for (const std::string* folder : {&state.settings.source, &state.settings.archive}) {
         if (platform::isValidUtf8(*folder)) continue;
         dialogs.show(platform::stopMessage("Le nom du dossier " + *folder +
                                                " n'est pas en UTF-8 : il ne peut pas être enregistré dans un Profil",
@@ -69,9 +69,9 @@ AddResult addProfile(SharedState& state, const std::string& typedName, platform:
         const auto answer =
             dialogs.show(platform::question("Redéfinir " + name, "Attention", platform::Icon::Question));
         if (answer != platform::Answer::Yes) return {AddOutcome::Declined};
-        state.tabProfils.at(result.number) = Profile::compose(name, state.settings);
+        state.tabProfils.at(result.number) = Profile{name, state.settings};
     } else {
-        state.tabProfils.profiles.push_back(Profile::compose(name, state.settings));
+        state.tabProfils.profiles.push_back(Profile{name, state.settings});
         result.number = state.tabProfils.nbProfils();
         result.added = true;
     }
@@ -89,7 +89,7 @@ bool deleteProfile(SharedState& state, int number, platform::Dialogs& dialogs)
         if (number == 0) return true;
     }
     auto& profiles = state.tabProfils.profiles;
-    const std::string name = state.tabProfils.at(number).name();
+    const std::string name = state.tabProfils.at(number).name;
     profiles.erase(profiles.begin() + (number - 1));
     // A planned run of a profile that is gone would only ever be refused.
     if (const auto error = removePlan(name, profileFileFolder(state.profileFilePath))) {

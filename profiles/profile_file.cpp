@@ -14,10 +14,41 @@
 namespace velmorane::profiles {
 namespace {
 
+// A profile is seven lines: name, work folder, archive folder, direction code and label text,
+// action code and label text.
 constexpr std::size_t kFieldCount = 7;
 constexpr int kSensField = 3;
 constexpr int kActionField = 5;
 constexpr std::array<int, 2> kFolderFields = {1, 2};
+
+// The file's codes, in the order of the menus: -1 when not chosen. A code no menu has (only a
+// hand-edited file holds one) chooses nothing.
+constexpr std::array kDirectionCodes = {engine::Direction::WorkToArchive, engine::Direction::ArchiveToWork};
+constexpr std::array kActionCodes = {engine::Action::Compare, engine::Action::Update, engine::Action::AddOnly,
+                                     engine::Action::DeleteOnly, engine::Action::ReplaceOnly};
+
+template <typename Choice, std::size_t Count>
+Choice choiceOfCode(std::int16_t code, const std::array<Choice, Count>& codes)
+{
+    if (code < 0 || static_cast<std::size_t>(code) >= Count) return Choice::Unset;
+    return codes[static_cast<std::size_t>(code)];
+}
+
+template <typename Choice, std::size_t Count>
+std::string codeOfChoice(Choice choice, const std::array<Choice, Count>& codes)
+{
+    for (std::size_t code = 0; code < Count; ++code) {
+        if (codes[code] == choice) return std::to_string(code);
+    }
+    return "-1";
+}
+
+std::array<std::string, kFieldCount> fieldsOf(const Profile& profile)
+{
+    const engine::RunSettings& settings = profile.settings;
+    return {profile.name, settings.source, settings.archive, codeOfChoice(settings.direction, kDirectionCodes),
+            settings.directionText, codeOfChoice(settings.action, kActionCodes), settings.actionText};
+}
 
 std::optional<long> wholeNumber(std::string_view text)
 {
@@ -82,21 +113,10 @@ platform::Message replaceQuestion(const std::string& path)
 
 std::string Profile::record() const
 {
+    const auto fields = fieldsOf(*this);
     std::string text = fields[0];
     for (std::size_t i = 1; i < fields.size(); ++i) text += "\r\n" + fields[i];
     return text;
-}
-
-engine::RunSettings Profile::settings() const
-{
-    return {fields[1], fields[2], code(fields[kSensField]).value_or(-1), code(fields[kActionField]).value_or(-1),
-            fields[4], fields[6]};
-}
-
-Profile Profile::compose(const std::string& name, const engine::RunSettings& settings)
-{
-    return Profile{{name, settings.source, settings.but, std::to_string(settings.sensTransfert), settings.sens1,
-                    std::to_string(settings.typeAction), settings.action1}};
 }
 
 LoadResult loadProfileFile(const std::string& path)
@@ -116,17 +136,16 @@ LoadResult loadProfileFile(const std::string& path)
     for (long number = 0; number < *count; ++number) {
         const std::size_t first = 1 + static_cast<std::size_t>(number) * kFieldCount;
         if (first + kFieldCount > lines.value.size()) return incorrect();
-        Profile profile;
-        for (std::size_t field = 0; field < kFieldCount; ++field) profile.fields[field] = lines.value[first + field];
-        const auto sens = code(profile.fields[kSensField]);
-        const auto action = code(profile.fields[kActionField]);
+        const auto field = [&](std::size_t index) -> const std::string& { return lines.value[first + index]; };
+        const auto sens = code(field(kSensField));
+        const auto action = code(field(kActionField));
         if (!sens || !action) return incorrect();
-        for (const int field : kFolderFields) {
-            if (holdsControlCharacter(profile.fields[field])) return incorrect();
+        for (const int folder : kFolderFields) {
+            if (holdsControlCharacter(field(folder))) return incorrect();
         }
-        profile.fields[kSensField] = std::to_string(*sens);
-        profile.fields[kActionField] = std::to_string(*action);
-        result.table.profiles.push_back(std::move(profile));
+        result.table.profiles.push_back({field(0),
+                                         {field(1), field(2), choiceOfCode(*sens, kDirectionCodes),
+                                          choiceOfCode(*action, kActionCodes), field(4), field(6)}});
     }
     result.table.incorrectFile = holdsMoreThanCounted(lines.value, 1 + static_cast<std::size_t>(*count) * kFieldCount);
     return result;
@@ -170,7 +189,10 @@ platform::MaybeError writeProfileFile(const std::string& path, const ProfileTabl
     std::string count = " ";  // not " " + to_string(...): GCC 12 warns falsely (-Wrestrict) at -O2
     count += std::to_string(table.nbProfils());
     lines.push_back(count + " ");
-    for (const Profile& profile : table.profiles) lines.insert(lines.end(), profile.fields.begin(), profile.fields.end());
+    for (const Profile& profile : table.profiles) {
+        const auto fields = fieldsOf(profile);
+        lines.insert(lines.end(), fields.begin(), fields.end());
+    }
     return platform::writeTextFileAtomically(path, lines, backup == Backup::Keep ? kBackupSuffix : "");
 }
 

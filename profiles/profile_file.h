@@ -17,17 +17,15 @@ inline constexpr const char* kProfileFileName = "ArchProfils.vlr";
 // rewrites keep it there, so that it still holds the file as the session first found it.
 inline constexpr const char* kBackupSuffix = ".bak";
 
-// A saved set of settings: name, work folder, archive folder, direction code and text, action code
-// and text. The texts are kept as they were shown, not derived again from the codes.
+// A saved set of settings under its name. The texts of the direction and action labels are kept as
+// they were shown, not derived again from the direction and action.
 struct Profile {
-    std::array<std::string, 7> fields;
+    std::string name;
+    engine::RunSettings settings;
 
-    const std::string& name() const { return fields[0]; }
-    // The seven fields joined by CR LF, as the ordering compares them.
+    // The seven lines the file holds for it, joined by CR LF, as the ordering compares them.
     std::string record() const;
-    engine::RunSettings settings() const;
-
-    static Profile compose(const std::string& name, const engine::RunSettings& settings);
+    bool operator==(const Profile&) const = default;
 };
 
 // The loaded profiles; a profile's number (from 1) is its place in the file and in the menu.

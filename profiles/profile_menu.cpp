@@ -5,20 +5,13 @@ namespace velmorane::profiles {
 std::string windowCaption(const ProfileTable& table, int profActif)
 {
     if (profActif < 1 || profActif > table.nbProfils()) return kNoActiveProfileCaption;
-    return "Profil " + table.at(profActif).name();
+    return "Profil " + table.at(profActif).name;
 }
 
 std::optional<std::size_t> checkedEntry(int code, std::size_t entryCount)
 {
     if (code < 0 || static_cast<std::size_t>(code) >= entryCount) return std::nullopt;
     return static_cast<std::size_t>(code);
-}
-
-std::int16_t nextChoice(int code, std::size_t entryCount)
-{
-    const int next = code + 1;
-    if (next < 0 || static_cast<std::size_t>(next) >= entryCount) return 0;
-    return static_cast<std::int16_t>(next);
 }
 
 }  // namespace velmorane::profiles

@@ -11,7 +11,7 @@ namespace {
 // Names first, so that the line breaks inside a record never weigh against the letters of a name.
 bool greater(const Profile& a, const Profile& b)
 {
-    const int byName = platform::collateIgnoringCase(a.name(), b.name());
+    const int byName = platform::collateIgnoringCase(a.name, b.name);
     if (byName != 0) return byName > 0;
     return platform::collateIgnoringCase(a.record(), b.record()) > 0;
 }

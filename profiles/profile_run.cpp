@@ -13,8 +13,8 @@ std::optional<ProfileRun> profileRun(const std::string& profileName, platform::D
     const int number = findProfile(table, profileName);
     if (number == 0) return std::nullopt;
     const Profile& profile = table.at(number);
-    return ProfileRun{windowCaption(table, number), profile.name(),
-                      execution::MirrorRun(profile.settings(), loadFilterFile(kFilterFileName, profile.name()))};
+    return ProfileRun{windowCaption(table, number), profile.name,
+                      execution::MirrorRun(profile.settings, loadFilterFile(kFilterFileName, profile.name))};
 }
 
 std::string profileNotFound(const std::string& profileName)

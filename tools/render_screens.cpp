@@ -127,10 +127,12 @@ int main(int argc, char** argv)
     const std::string work = (sample.path() + "/Travail").toStdString();
     const std::string archive = (sample.path() + "/Archive").toStdString();
     profiles::ProfileTable table;
-    table.profiles.push_back(profiles::Profile{{"Documents", work, archive, "0", "&Travail => Archive", "1",
-                                                "&Personnaliser la Mise à Jour"}});
-    table.profiles.push_back(profiles::Profile{{"Photos", work, archive, "1", "Archive => &Travail", "2",
-                                                "&Ajouter Seulement"}});
+    table.profiles.push_back({"Documents",
+                              {work, archive, engine::Direction::WorkToArchive, engine::Action::Update,
+                               "&Travail => Archive", "&Personnaliser la Mise à Jour"}});
+    table.profiles.push_back({"Photos",
+                              {work, archive, engine::Direction::ArchiveToWork, engine::Action::AddOnly,
+                               "Archive => &Travail", "&Ajouter Seulement"}});
     profiles::writeProfileFile((sample.path() + "/ArchProfils.vlr").toStdString(), table);
     QDir::setCurrent(sample.path());
 

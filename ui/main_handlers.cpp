@@ -5,6 +5,7 @@
 #include "profiles/profile_menu.h"
 #include "ui/qt_text.h"
 #include "ui/main_window.h"
+#include "ui/settings_menus.h"
 
 #include <QApplication>
 
@@ -40,19 +41,19 @@ void Main::setSource(const std::string& text)
 
 void Main::setBut(const std::string& text)
 {
-    state_.settings.but = text;
+    state_.settings.archive = text;
     But->setText(qt(text));
 }
 
 void Main::setSens1(const std::string& text)
 {
-    state_.settings.sens1 = text;
+    state_.settings.directionText = text;
     Sens1->setText(qt(text));
 }
 
 void Main::setAction1(const std::string& text)
 {
-    state_.settings.action1 = text;
+    state_.settings.actionText = text;
     Action1->setText(qt(text));
 }
 
@@ -83,7 +84,7 @@ void Main::Dossier_Click()
         setSource(path);
         chkProfil(-1);
     }
-    if (modeEcran_ == 2 && !platform::equalIgnoringCase(state_.settings.but, path)) {
+    if (modeEcran_ == 2 && !platform::equalIgnoringCase(state_.settings.archive, path)) {
         setBut(path);
         chkProfil(-1);
     }
@@ -140,35 +141,35 @@ void Main::But1_Click()
     setScreenState(2);
 }
 
-void Main::chooseSens(int index)
+void Main::chooseSens(std::size_t entry)
 {
-    state_.settings.sensTransfert = static_cast<std::int16_t>(index);
-    setSens1(engine::kSensCaptions[static_cast<std::size_t>(index)]);
-    chkSens(index);
+    state_.settings.direction = kDirectionMenu[entry];
+    setSens1(kDirectionCaptions[entry]);
+    chkSens(state_.settings.direction);
     affMess();
 }
 
-void Main::chooseAction(int index)
+void Main::chooseAction(std::size_t entry)
 {
-    state_.settings.typeAction = static_cast<std::int16_t>(index);
-    setAction1(engine::kActionCaptions[static_cast<std::size_t>(index)]);
-    chkAction(index);
+    state_.settings.action = kActionMenu[entry];
+    setAction1(kActionCaptions[entry]);
+    chkAction(state_.settings.action);
     affMess();
 }
 
 void Main::Sens_Click(int index)
 {
-    chooseSens(profiles::nextChoice(index - 1, Sens.size()));
+    chooseSens(static_cast<std::size_t>(index));
 }
 
 void Main::Action_Click(int index)
 {
-    chooseAction(profiles::nextChoice(index - 1, Action.size()));
+    chooseAction(static_cast<std::size_t>(index));
 }
 
 void Main::Sens1_Click()
 {
-    if (!resultatsAffiches_) chooseSens(profiles::nextChoice(state_.settings.sensTransfert, Sens.size()));
+    if (!resultatsAffiches_) chooseSens(nextMenuEntry(state_.settings.direction, kDirectionMenu));
 }
 
 void Main::affSens_Click()
@@ -178,7 +179,7 @@ void Main::affSens_Click()
 
 void Main::Action1_Click()
 {
-    if (!resultatsAffiches_) chooseAction(profiles::nextChoice(state_.settings.typeAction, Action.size()));
+    if (!resultatsAffiches_) chooseAction(nextMenuEntry(state_.settings.action, kActionMenu));
 }
 
 void Main::affAction_Click()
@@ -186,18 +187,18 @@ void Main::affAction_Click()
     Action1_Click();
 }
 
-void Main::chkSens(int reste)
+void Main::chkSens(engine::Direction direction)
 {
     for (QAction* entry : Sens) setMenuCheck(entry, false);
     chkProfil(-1);
-    if (const auto entry = profiles::checkedEntry(reste, Sens.size())) setMenuCheck(Sens[*entry], true);
+    if (const auto entry = menuEntryOf(direction, kDirectionMenu)) setMenuCheck(Sens[*entry], true);
 }
 
-void Main::chkAction(int reste)
+void Main::chkAction(engine::Action action)
 {
     for (QAction* entry : Action) setMenuCheck(entry, false);
     chkProfil(-1);
-    if (const auto entry = profiles::checkedEntry(reste, Action.size())) setMenuCheck(Action[*entry], true);
+    if (const auto entry = menuEntryOf(action, kActionMenu)) setMenuCheck(Action[*entry], true);
 }
 
 void Main::chkProfil(int reste)
@@ -226,7 +227,7 @@ void Main::loadProfileMenu()
     }
     for (int number = 1; number <= state_.tabProfils.nbProfils(); ++number) {
         QAction* entry = newProf[static_cast<std::size_t>(number)];
-        entry->setText(qt(state_.tabProfils.at(number).name()));
+        entry->setText(qt(state_.tabProfils.at(number).name));
         setMenuCheck(entry, number == state_.profActif);
     }
 }
@@ -235,15 +236,15 @@ void Main::newProf_Click(int index)
 {
     if (index < 1 || index > state_.tabProfils.nbProfils()) return;
     const profiles::Profile& profile = state_.tabProfils.at(index);
-    const engine::RunSettings stored = profile.settings();
+    const engine::RunSettings& stored = profile.settings;
     setSource(stored.source);
-    setBut(stored.but);
-    state_.settings.sensTransfert = stored.sensTransfert;
-    chkSens(stored.sensTransfert);
-    setSens1(stored.sens1);
-    state_.settings.typeAction = stored.typeAction;
-    chkAction(stored.typeAction);
-    setAction1(stored.action1);
+    setBut(stored.archive);
+    state_.settings.direction = stored.direction;
+    chkSens(stored.direction);
+    setSens1(stored.directionText);
+    state_.settings.action = stored.action;
+    chkAction(stored.action);
+    setAction1(stored.actionText);
     chkProfil(index);
     affMess();
 }
@@ -271,16 +272,16 @@ void Main::Init_Click()
     if (busy_) return;
     setScreenState(5);
     setScreenState(1);
-    chkAction(-1);
-    chkSens(-1);
+    chkAction(engine::Action::Unset);
+    chkSens(engine::Direction::Unset);
     chkProfil(-1);
     setBut({});
     setSource({});
     setSens1({});
     setAction1({});
     modeEcran_ = 1;
-    state_.settings.sensTransfert = -1;
-    state_.settings.typeAction = -1;
+    state_.settings.direction = engine::Direction::Unset;
+    state_.settings.action = engine::Action::Unset;
     resultatsAffiches_ = false;
     affMess();
 }

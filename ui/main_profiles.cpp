@@ -66,10 +66,10 @@ void Main::Planifier_Click()
     }
     const profiles::Profile& profile = state_.tabProfils.at(state_.profActif);
     const std::string folder = profiles::profileFileFolder(state_.profileFilePath);
-    const profiles::PlannedProfile planned{profile.name(), folder,
+    const profiles::PlannedProfile planned{profile.name, folder,
                                            QCoreApplication::applicationFilePath().toStdString()};
-    PlanDialog dialog(planned, profiles::readPlan(profile.name(), folder),
-                      profiles::profileVolume(profile.fields[1], profile.fields[2], folder),
+    PlanDialog dialog(planned, profiles::readPlan(profile.name, folder),
+                      profiles::profileVolume(profile.settings.source, profile.settings.archive, folder),
                       platform::userManagerRuns(), dialogs_, this);
     dialog.exec();
 }
@@ -80,7 +80,7 @@ void Main::Rapport_Click()
         dialogs_.show({"Aucun Profil choisi"});
         return;
     }
-    const std::string name = state_.tabProfils.at(state_.profActif).name();
+    const std::string name = state_.tabProfils.at(state_.profActif).name;
     const auto report =
         execution::lastRunReport(profiles::profileKey(name, profiles::profileFileFolder(state_.profileFilePath)));
     if (!report) {

@@ -59,8 +59,8 @@ void Main::loadAtStart(const profiles::CommandWords& words)
     const int number = words.first.empty() ? 0 : profiles::findProfile(state_.tabProfils, words.first);
 
     modeEcran_ = 1;
-    state_.settings.sensTransfert = -1;
-    state_.settings.typeAction = -1;
+    state_.settings.direction = engine::Direction::Unset;
+    state_.settings.action = engine::Action::Unset;
     state_.profActif = -1;
     resultatsAffiches_ = false;
     affMess();

@@ -2,7 +2,7 @@
 
 #include "ui/main_sinks.h"
 
-#include "engine/settings.h"
+#include "ui/settings_menus.h"
 #include "profiles/profile_menu.h"
 #include "ui/cut_text.h"
 #include "ui/form_builders.h"
@@ -287,11 +287,11 @@ void Main::buildMenus()
 
     menSens = menu(bar, "menSens", "&Sens");
     for (std::size_t i = 0; i < Sens.size(); ++i) {
-        Sens[i] = menuItem(menSens, "Sens(" + std::to_string(i) + ")", engine::kSensCaptions[i]);
+        Sens[i] = menuItem(menSens, "Sens(" + std::to_string(i) + ")", kDirectionCaptions[i]);
     }
     menAction = menu(bar, "menAction", "&Action");
     for (std::size_t i = 0; i < Action.size(); ++i) {
-        Action[i] = menuItem(menAction, "Action(" + std::to_string(i) + ")", engine::kActionCaptions[i]);
+        Action[i] = menuItem(menAction, "Action(" + std::to_string(i) + ")", kActionCaptions[i]);
     }
 
     menProf = menu(bar, "menProf", "&Profils");
@@ -349,7 +349,7 @@ void Main::connectHandlers()
     connect(Lecteur, &DriveList::driveChanged, this, &Main::Lecteur_Change);
     connect(Dossier, &FolderList::pathChanged, this, &Main::Dossier_Change);
     connect(Dossier, &FolderList::entryClicked, this, [this] {
-        choiceBeforeClick_ = {state_.settings.source, state_.settings.but, state_.profActif};
+        choiceBeforeClick_ = {state_.settings.source, state_.settings.archive, state_.profActif};
         Dossier_Click();
     });
     connect(Dossier, &FolderList::openFailed, this, &Main::reportUnopenedFolder);

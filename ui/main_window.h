@@ -58,8 +58,8 @@ public:
 
     void setScreenState(int mode);
     void affMess();
-    void chkSens(int reste);
-    void chkAction(int reste);
+    void chkSens(engine::Direction direction);
+    void chkAction(engine::Action action);
     void chkProfil(int reste);
     // The entries of the profile menu follow the profile table: one per profile after newProf(0).
     void loadProfileMenu();
@@ -216,8 +216,8 @@ private:
     void placeTopBand();
     void placeReview();
 
-    void chooseSens(int index);
-    void chooseAction(int index);
+    void chooseSens(std::size_t entry);
+    void chooseAction(std::size_t entry);
     void setSource(const std::string& text);
     void setBut(const std::string& text);
     void setSens1(const std::string& text);

@@ -120,14 +120,14 @@ void Profil::loadAtStart(QWidget* mainWindow)
     const std::string word = adding ? "Ajouter" : "Supprimer";
     if (adding) {
         listProf->hide();
-        showSettings(state_.settings.source, state_.settings.but, state_.settings.sens1, state_.settings.action1);
+        showSettings(state_.settings.source, state_.settings.archive, state_.settings.directionText, state_.settings.actionText);
         infProf->clear();
         setLeft(infProf, kInfProfLeft);
         infProf->show();
     } else {
         infProf->hide();
         numProfil_ = 0;
-        for (const auto& profile : state_.tabProfils.profiles) listProf->addItem(qt(profile.name()));
+        for (const auto& profile : state_.tabProfils.profiles) listProf->addItem(qt(profile.name));
         listProf->show();
     }
     setWindowTitle(qt(word + " un Profil"));
@@ -149,8 +149,9 @@ void Profil::listProf_Click(int row)
 {
     numProfil_ = row + 1;
     const profiles::Profile& profile = state_.tabProfils.at(numProfil_);
-    nomProfil_ = profile.name();
-    showSettings(profile.fields[1], profile.fields[2], profile.fields[4], profile.fields[6]);
+    nomProfil_ = profile.name;
+    showSettings(profile.settings.source, profile.settings.archive, profile.settings.directionText,
+                 profile.settings.actionText);
     const std::string folder = profiles::profileFileFolder(state_.profileFilePath);
     infPlan->setText(qt(profiles::planText(profiles::readPlan(nomProfil_, folder))));
 }
@@ -168,7 +169,7 @@ void Profil::Exec_Click()
     if (state_.modeProfil == 1) {
         const auto result = profiles::addProfile(state_, infProf->text().toStdString(), dialogs_);
         if (result.outcome != profiles::AddOutcome::Saved) return;
-        nomProfil_ = state_.tabProfils.at(result.number).name();
+        nomProfil_ = state_.tabProfils.at(result.number).name;
     } else {
         if (!profiles::deleteProfile(state_, numProfil_, dialogs_)) return;
         numProfil_ = 0;

@@ -40,9 +40,7 @@ protected:
 
     void writeProfiles(const std::vector<std::string>& records)
     {
-        std::string text = " " + std::to_string(records.size()) + " \r\n";
-        for (const std::string& record : records) text += record;
-        tree.makeFile("ArchProfils.vlr", text);
+        writeProfileFile(tree.path("ArchProfils.vlr"), records);
     }
 
     // The journal's last entry, without its date line.

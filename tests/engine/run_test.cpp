@@ -46,9 +46,9 @@ std::string box(const platform::Message& m)
 
 class Run : public ::testing::Test {
 protected:
-    RunResult run(std::int16_t sensTransfert = 0, std::string work = {}, std::string archive = {})
+    RunResult run(Direction direction = Direction::WorkToArchive, std::string work = {}, std::string archive = {})
     {
-        RunSettings settings{work.empty() ? src : work, archive.empty() ? dst : archive, sensTransfert, 1, {}, {}};
+        RunSettings settings{work.empty() ? src : work, archive.empty() ? dst : archive, direction, Action::Update, {}, {}};
         return shown(compareFolders(planRun(settings), progress));
     }
 
@@ -105,7 +105,7 @@ TEST_F(Run, ListsOneSidedFoldersLevelByLevelThenFilesWithTheRealDestinationNames
         "suppr: dst/Vieux/Sous/ **Dossier [ > dst/Vieux/Sous/]\n"
         "suppr: " + fileEntry("dst/a.txt", 1) + " [ > dst/a.txt]\n";  // the exact spelling A.txt wins
     EXPECT_EQ(describe(result.lists, root), expected);
-    EXPECT_EQ(describe(run(0, src + "/", dst + "/").lists, root), expected) << "a trailing separator changes nothing";
+    EXPECT_EQ(describe(run(Direction::WorkToArchive, src + "/", dst + "/").lists, root), expected) << "a trailing separator changes nothing";
 }
 
 TEST_F(Run, DirectionOneTakesTheArchiveAsSourceAndAnEmptySourceIsRefusedLikeAMissingOne)
@@ -114,9 +114,9 @@ TEST_F(Run, DirectionOneTakesTheArchiveAsSourceAndAnEmptySourceIsRefusedLikeAMis
     tree.makeFolder("vide");
     tree.makeFolder("vide2");
 
-    const RunResult result = run(1);
-    const RunResult emptySource = run(0, tree.path("vide"), src);
-    const RunResult bothEmpty = run(0, tree.path("vide"), tree.path("vide2"));
+    const RunResult result = run(Direction::ArchiveToWork);
+    const RunResult emptySource = run(Direction::WorkToArchive, tree.path("vide"), src);
+    const RunResult bothEmpty = run(Direction::WorkToArchive, tree.path("vide"), tree.path("vide2"));
 
     EXPECT_EQ(result.outcome, RunOutcome::SourceMissing);
     EXPECT_EQ(emptySource.outcome, RunOutcome::SourceMissing);
@@ -127,7 +127,7 @@ TEST_F(Run, DirectionOneTakesTheArchiveAsSourceAndAnEmptySourceIsRefusedLikeAMis
     EXPECT_EQ(box(dialogs.shown()[1]), "Velmorane|0|0|" + tree.path("vide") + " est vide ou n'existe pas");
 
     makeFiles({{"dst/g", 2}});
-    EXPECT_EQ(describe(run(1).lists, root), "ajout: " + fileEntry("dst/g", 2) + " [dst/g > src/g]\n"
+    EXPECT_EQ(describe(run(Direction::ArchiveToWork).lists, root), "ajout: " + fileEntry("dst/g", 2) + " [dst/g > src/g]\n"
                                             "suppr: src/D/ **Dossier [ > src/D/]\n"
                                             "suppr: src/D/E/ **Dossier [ > src/D/E/]\n"
                                             "suppr: " + fileEntry("src/f1", 10) + " [ > src/f1]\n");
@@ -141,8 +141,8 @@ TEST_F(Run, ASourceWithFoldersButNoFileIsRefusedAgainstADestinationWithFilesUnle
     makeFiles({{"dst/Vide/a.txt", 1}});
     tree.makeFolder("dossiers/Vieux");
 
-    const RunResult refused = run(0, disk);
-    const RunResult onlyFolders = run(0, disk, tree.path("dossiers"));
+    const RunResult refused = run(Direction::WorkToArchive, disk);
+    const RunResult onlyFolders = run(Direction::WorkToArchive, disk, tree.path("dossiers"));
 
     EXPECT_EQ(refused.outcome, RunOutcome::SourceWithoutFiles);
     EXPECT_EQ(describe(refused.lists), "");
@@ -155,7 +155,7 @@ TEST_F(Run, ASourceWithFoldersButNoFileIsRefusedAgainstADestinationWithFilesUnle
               "ajout: disque/Vide/Sous/ **Dossier [disque/Vide/Sous/ > dossiers/Vide/Sous/]\n"
               "suppr: dossiers/Vieux/ **Dossier [ > dossiers/Vieux/]\n");
 
-    RunPlan accepted = planRun({disk, dst, 0, 1, {}, {}});
+    RunPlan accepted = planRun({disk, dst, Direction::WorkToArchive, Action::Update, {}, {}});
     accepted.sourceWithoutFilesAccepted = true;
     const RunResult goneOn = compareFolders(accepted, progress);
     EXPECT_EQ(goneOn.outcome, RunOutcome::Completed);
@@ -168,8 +168,8 @@ TEST_F(Run, AMissingSourceOrDestinationIsReportedAndLeavesTheListsEmpty)
     makeFiles({{"src/a.txt", 1}});
     const std::string missing = tree.path("absent");
 
-    const RunResult noSource = run(0, missing);
-    const RunResult noDestination = run(0, src, missing);
+    const RunResult noSource = run(Direction::WorkToArchive, missing);
+    const RunResult noDestination = run(Direction::WorkToArchive, src, missing);
 
     EXPECT_EQ(noSource.outcome, RunOutcome::SourceMissing);
     EXPECT_EQ(noDestination.outcome, RunOutcome::FolderUnreadable);
@@ -232,7 +232,7 @@ TEST_F(Run, TheRootAsSourceOrDestinationGivesNoDoubleSeparator)
 
     const std::string lists = testing::inChild([&] {
         if (::chroot(tree.root().c_str()) != 0 || ::chdir("/") != 0) return std::string("no chroot");
-        return describe(run(0, "/", "/copie/").lists) + "--\n" + describe(run(1, "/", "/copie/").lists);
+        return describe(run(Direction::WorkToArchive, "/", "/copie/").lists) + "--\n" + describe(run(Direction::ArchiveToWork, "/", "/copie/").lists);
     });
     if (lists == "no chroot") GTEST_SKIP() << "chroot needs root";
 
@@ -281,14 +281,14 @@ TEST_F(Run, AFolderInUseByAnotherRunIsReportedAndTheLocksGoWithTheRun)
         EXPECT_EQ(box(dialogs.shown()[0]), "Attention|3|0|Le dossier " + dst + " est utilisé par une autre exécution");
     }
     // Another run reading the same source does not stop this one.
-    RunSettings settings{src, dst, 0, 1, {}, {}};
+    RunSettings settings{src, dst, Direction::WorkToArchive, Action::Update, {}, {}};
     RunResult result = shown(compareFolders(planRun(settings), progress, LockHolding::KeepInResult));
     EXPECT_EQ(result.outcome, RunOutcome::Completed);
     EXPECT_FALSE(platform::FolderLock::take(dst, platform::LockKind::Shared).ok()) << "kept in the result";
     result.locks.reset();
     EXPECT_TRUE(platform::FolderLock::take(dst, platform::LockKind::Exclusive).ok());
     otherReader = {};
-    EXPECT_EQ(run(0, src, src).outcome, RunOutcome::Completed) << "one folder on both sides is locked once";
+    EXPECT_EQ(run(Direction::WorkToArchive, src, src).outcome, RunOutcome::Completed) << "one folder on both sides is locked once";
 }
 
 TEST_F(Run, TimesCountToTheNanosecondOrAsFinelyAsBothVolumesKeepThem)

@@ -6,30 +6,27 @@
 namespace velmorane::engine {
 namespace {
 
-RunSettings settings(std::string source, std::string but, std::int16_t sens, std::int16_t action)
+RunSettings settings(std::string source, std::string archive, Direction direction, Action action)
 {
-    return RunSettings{std::move(source), std::move(but), sens, action, {}, {}};
+    return RunSettings{std::move(source), std::move(archive), direction, action, {}, {}};
 }
 
 TEST(AffMess, EachPartIsInconnuOrItsTitleAndValue)
 {
     const std::pair<RunSettings, std::string> cases[] = {
-        {settings("", "", -1, -1), "Dossier de Travail Inconnu\r\n\r\nDossier d'Archive Inconnu\r\n\r\n"
+        {settings("", "", Direction::Unset, Action::Unset), "Dossier de Travail Inconnu\r\n\r\nDossier d'Archive Inconnu\r\n\r\n"
                                    "Sens de Transfert Inconnu\r\n\r\nType d'Action Inconnu"},
-        {settings("/home/ana/Docs", "", 0, 2),
+        {settings("/home/ana/Docs", "", Direction::WorkToArchive, Action::AddOnly),
          "Dossier de Travail :\r\n/home/ana/Docs\r\n\r\nDossier d'Archive Inconnu\r\n\r\n"
          "Sens de Transfert :\r\nSource = Travail\r\nDestination = Archive\r\n\r\n"
          "Type d'Action :\r\nAjouter tous les Dossiers et Fichiers de la Source à ceux de la Destination."},
-        {settings("/t", "/a", 1, 1),
+        {settings("/t", "/a", Direction::ArchiveToWork, Action::Update),
          "Dossier de Travail :\r\n/t\r\n\r\nDossier d'Archive :\r\n/a\r\n\r\n"
          "Sens de Transfert :\r\nSource = Archive\r\nDestination = Travail\r\n\r\nType d'Action :\r\n"
          "Ajouter tous les Dossiers et les Fichiers de la Source à ceux de la Destination.\r\n"
          "Remplacer les Fichiers de la Destination différents de leur homonyme de la Source.\r\n"
          "Supprimer les Dossiers et les Fichiers de la Destination absents dans la Source.\r\n"
          "Individualiser la mise à jour en intervenant sur chaque Fichier."},
-        {settings("/t", "/a", 0, 7), "Dossier de Travail :\r\n/t\r\n\r\nDossier d'Archive :\r\n/a\r\n\r\n"
-                                     "Sens de Transfert :\r\nSource = Travail\r\nDestination = Archive\r\n\r\n"
-                                     "Type d'Action :\r\nInconnu"},
     };
     for (const auto& [given, text] : cases) EXPECT_EQ(affMess(given), text);
 }
@@ -37,11 +34,11 @@ TEST(AffMess, EachPartIsInconnuOrItsTitleAndValue)
 TEST(SettingsAreValid, RefusesWithTheFirstMissingPartInTheProfilIncorrectBoxAndAcceptsNestedFolders)
 {
     const std::pair<RunSettings, std::string> refusals[] = {
-        {settings("", "", -1, -1), "Il faut définir un Fichier de Travail."},
-        {settings("/t", "", -1, -1), "Il faut définir un Fichier d'Archive."},
-        {settings("/t", "/a", -1, -1), "Il faut définir un Sens de Transfert."},
-        {settings("/t", "/a", 0, -1), "Il faut définir un Type d'Action."},
-        {settings("/home/Été", "/home/./Été/", 1, 0), "Travail et Archive doivent être différents."},
+        {settings("", "", Direction::Unset, Action::Unset), "Il faut définir un Fichier de Travail."},
+        {settings("/t", "", Direction::Unset, Action::Unset), "Il faut définir un Fichier d'Archive."},
+        {settings("/t", "/a", Direction::Unset, Action::Unset), "Il faut définir un Sens de Transfert."},
+        {settings("/t", "/a", Direction::WorkToArchive, Action::Unset), "Il faut définir un Type d'Action."},
+        {settings("/home/Été", "/home/./Été/", Direction::ArchiveToWork, Action::Compare), "Travail et Archive doivent être différents."},
     };
     for (const auto& [given, message] : refusals) {
         std::string txtMess = "avant";
@@ -53,7 +50,7 @@ TEST(SettingsAreValid, RefusesWithTheFirstMissingPartInTheProfilIncorrectBoxAndA
     }
 
     std::string txtMess = "avant";
-    EXPECT_TRUE(settingsAreValid(settings("/home/ana", "/home/ana/Archive", 0, 0), txtMess));
+    EXPECT_TRUE(settingsAreValid(settings("/home/ana", "/home/ana/Archive", Direction::WorkToArchive, Action::Compare), txtMess));
     EXPECT_EQ(txtMess, "avant");
 }
 

@@ -18,7 +18,7 @@ using testing::TempFolder;
 std::string validation(const std::string& work, const std::string& archive)
 {
     std::string txtMess;
-    return settingsAreValid(RunSettings{work, archive, 0, 1, {}, {}}, txtMess) ? "OK" : txtMess;
+    return settingsAreValid(RunSettings{work, archive, Direction::WorkToArchive, Action::Update, {}, {}}, txtMess) ? "OK" : txtMess;
 }
 
 // Every folder line of both trees, then every entry of the three lists, as a run would see them

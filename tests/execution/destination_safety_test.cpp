@@ -11,7 +11,7 @@ namespace {
 std::string mirrorOnce(Mirror& m)
 {
     m.dialogs.clear();
-    m.compare(1);
+    m.compare(Action::Update);
     m.execute();
     return m.messages();
 }
@@ -43,7 +43,7 @@ TEST(SpecialFilesInTheDestination, OneWhereTheSourceHasAnEntryIsListedForDeletio
         m.tree.setMtime(fifo, kTestTime);
     }
 
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(texts(m.lists.fichAjout()), (Names{m.work + "/dossier/ **Dossier", fileEntry(m.work + "/x", 7)}));
     EXPECT_EQ(texts(m.lists.fichSuppr()),
               (Names{fileEntry(m.archive + "/dossier", 0), fileEntry(m.archive + "/x", 0)}));
@@ -70,7 +70,7 @@ TEST(TreeChangedBeforeExecution, EachChangedEntryFailsAloneAndNothingOutsideIsTo
     m.tree.makeFolder("archive/A");
     m.tree.makeFile("dehors/v.txt", "dehors");
     const auto outside = readTree(m.tree.path("dehors"));
-    m.compare(1);
+    m.compare(Action::Update);
 
     // Between the comparison and the execution: a folder becomes a link, a file a folder, a name appears.
     std::filesystem::remove_all(m.archive + "/Vieux");
@@ -105,7 +105,7 @@ TEST(LetterCase, FoldersDifferingInCaseAreMirroredNameByName)
     EXPECT_EQ(namesIn(m.archive), (Names{"X", "été"}));
     EXPECT_EQ(readFileBytes(m.archive + "/X/Y/f.txt"), "f");
     EXPECT_EQ(readFileBytes(m.archive + "/été/l\xE9/p"), "p");
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "0 0 0");
 }
 
@@ -118,7 +118,7 @@ TEST(DeepTrees, PathsLongerThanTheSystemLimitAreMirrored)
     m.tree.makeDeepFile("archive", name, 21, "ancien");
 
     EXPECT_EQ(mirrorOnce(m), kReportOk);
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "0 0 0");
 }
 
@@ -154,7 +154,7 @@ TEST(LeftoverTemporaries, AreNeverListedAndAnExecutionRemovesThoseOfEveryFolderR
     m.tree.makeFile("archive/Calme/Fond/c.txt", "c");
     m.tree.makeFile("archive/Calme/Fond/" + leftover, "moitié");
 
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "3 1 0");
     for (const std::string& entry : texts(m.lists.fichAjout())) {
         EXPECT_EQ(entry.find("/Docs/" + leftover + " "), std::string::npos) << entry;

@@ -15,6 +15,9 @@
 
 namespace velmorane::testing {
 
+using engine::Action;
+using engine::Direction;
+
 class RecordingCounters : public execution::CounterSink {
 public:
     void setCounter(execution::ListKind list, const std::string& text) override
@@ -64,17 +67,17 @@ struct Mirror {
     std::vector<std::string> filters;  // the patterns of the filter file
     std::string journal = tree.path("ArchJournal.vlr");
 
-    void compare(std::int16_t typeAction, std::int16_t sensTransfert = 0)
+    void compare(Action action, Direction direction = Direction::WorkToArchive)
     {
-        run = execution::MirrorRun({work, archive, sensTransfert, typeAction, {}, {}}, {filters, std::nullopt});
+        run = execution::MirrorRun({work, archive, direction, action, {}, {}}, {filters, std::nullopt});
         (void)execution::RunDriver(run, observer).compare();
     }
 
     // Runs the comparison and execution unattended, as `velmorane P X` does, journalling beside the
     // two folders.
-    execution::UnattendedEnd runUnattended(std::int16_t typeAction)
+    execution::UnattendedEnd runUnattended(Action action)
     {
-        run = execution::MirrorRun({work, archive, 0, typeAction, {}, {}}, {filters, std::nullopt});
+        run = execution::MirrorRun({work, archive, Direction::WorkToArchive, action, {}, {}}, {filters, std::nullopt});
         return execution::RunDriver(run, observer).runUnattended("Profil Essai", journal);
     }
 

@@ -16,7 +16,7 @@ TEST(FailureAnsweredYes, AsksErreurGraveGoesOnAndTheReportCountsTheFailure)
         m.tree.makeFile(std::string("work/") + name, "neuf", kTestTime + 1);
         m.tree.makeFile(std::string("archive/") + name, "vieux");
     }
-    m.compare(4);
+    m.compare(Action::ReplaceOnly);
     std::remove((m.archive + "/a.txt").c_str());  // vanished after the comparison
     m.dialogs.queueAnswer(Answer::Yes);
 
@@ -45,7 +45,7 @@ TEST(FailureAnsweredNo, StopsAtOnceAndTheListInProgressKeepsAllItsEntries)
         m.tree.makeFile(std::string("archive/") + name, "vieux");
     }
     m.tree.makeFile("archive/old", "old");
-    m.compare(1);
+    m.compare(Action::Update);
     const Names modif = texts(m.lists.fichModif());
     std::remove((m.archive + "/c2").c_str());
     m.dialogs.queueAnswer(Answer::No);
@@ -74,7 +74,7 @@ TEST(FailureQuestion, NamesAnUnreadableSourceAndADestinationFolderWithoutWritePe
     setMode(m.tree.makeFolder("archive/Verrou"), 0555);
 
     const std::string outcome = asOrdinaryUser(m.tree, [&] {
-        m.compare(2);
+        m.compare(Action::AddOnly);
         m.execute();
         return m.messages();
     });
@@ -95,7 +95,7 @@ TEST(FailureQuestion, AnInterruptedReplacementLeavesTheOldFileIntactAndNoTempora
     for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7);
     m.tree.makeFile("work/gros.bin", content, kTestTime + 1);
     m.tree.makeFile("archive/gros.bin", "l'ancien contenu");
-    m.compare(4);
+    m.compare(Action::ReplaceOnly);
 
     const std::string outcome = inChild([&] {
         const rlimit limit{16384, RLIM_INFINITY};
@@ -121,7 +121,7 @@ TEST(DestinationRoot, RefusesAnEntryThatDoesNotLieStrictlyBelowIt)
                          Case{1, "archive/../outside/f.txt", false}, Case{2, "archive/x/../../outside/Dossier/", true}}) {
         SCOPED_TRACE(c.destPath);
         Mirror m;
-        m.compare(1);
+        m.compare(Action::Update);
         for (const char* file : {"work/f.txt", "work/Dossier/g.txt", "outside/f.txt", "outside/Dossier/g.txt",
                                  "archive2/f.txt"}) {
             m.tree.makeFile(file, file);
@@ -162,7 +162,7 @@ TEST(UnattendedFailure, TheJournalAndTheStatusSayEachEnd)
         // c2 vanishes from the archive while c1 is replaced.
         m.counters.onShow = [&](const std::string&) { std::remove((m.archive + "/c2").c_str()); };
         m.dialogs.queueAnswer(c.answer);
-        const execution::UnattendedEnd end = m.runUnattended(4);
+        const execution::UnattendedEnd end = m.runUnattended(Action::ReplaceOnly);
         EXPECT_EQ(end.exitStatus, execution::kExitWithFailures);
         EXPECT_EQ(end.stoppedByPerson, c.stoppedByPerson);
         EXPECT_EQ(m.journalOutcomes(), c.journal);
@@ -173,7 +173,7 @@ TEST(UnattendedFailure, TheJournalAndTheStatusSayEachEnd)
     m.tree.makeFile("work/a.txt", "a");
     m.tree.makeFolder("ArchJournal.vlr");  // a folder where the journal file should be
     m.dialogs.queueAnswer(Answer::No);
-    const execution::UnattendedEnd end = m.runUnattended(1);
+    const execution::UnattendedEnd end = m.runUnattended(Action::Update);
     EXPECT_EQ(std::make_tuple(end.exitStatus, end.stoppedByPerson),
               std::make_tuple(execution::kExitWithFailures, true));
     ASSERT_EQ(m.dialogs.shown().size(), 1u);
@@ -184,7 +184,7 @@ TEST(UnattendedFailure, TheJournalAndTheStatusSayEachEnd)
     m.tree.makeFile("work/b.txt", "b");
     m.dialogs.clear();
     m.work = m.archive;
-    EXPECT_EQ(m.runUnattended(1).exitStatus, execution::kExitNothingExecuted);
+    EXPECT_EQ(m.runUnattended(Action::Update).exitStatus, execution::kExitNothingExecuted);
     EXPECT_EQ(m.messages(), "Profil Incorrect|Travail et Archive doivent être différents.\n");
 }
 
@@ -197,7 +197,7 @@ TEST(UnattendedStop, AStopFromAnotherThreadEndsBetweenTwoFilesAndIsJournalled)
     m.counters.onShow = [&](const std::string& text) {
         if (text == "3") std::thread([&] { m.observer.control().requestStop(); }).join();
     };
-    const execution::UnattendedEnd end = m.runUnattended(1);
+    const execution::UnattendedEnd end = m.runUnattended(Action::Update);
     EXPECT_EQ(std::make_tuple(end.exitStatus, end.stoppedByPerson), std::make_tuple(execution::kExitWithFailures, false));
     EXPECT_EQ(m.journalOutcomes(), "Exécution du Profil Essai : Interrompue (2 fichier(s) traité(s))\n");
     EXPECT_EQ(namesIn(m.archive), (Names{"f0", "f1"}));

@@ -31,7 +31,7 @@ TEST(SelectedChosen, ExecutesAndRemovesOnlyTheSelectedEntries)
     Mirror m;
     for (const char* name : {"a", "b", "c", "d", "e"}) m.tree.makeFile(std::string("work/") + name, name);
     m.tree.makeFile("archive/x", "x");
-    m.compare(1);
+    m.compare(Action::Update);
     m.choice.ajoutSelectedChosen = m.choice.supprSelectedChosen = true;
     m.lists.fichAjout().setSelected(1, true);
     m.lists.fichAjout().setSelected(3, true);
@@ -52,7 +52,7 @@ TEST(NestedFolders, AFolderInsideOneAlreadyDeletedLeavesTheListWithoutAQuestion)
     m.tree.makeFile("work/garder.txt", "g");  // an empty work folder would be refused
     m.tree.makeFile("archive/A/A1/f.txt", "f");
     m.tree.makeFile("archive/B/g.txt", "g");
-    m.compare(3);
+    m.compare(Action::DeleteOnly);
     ASSERT_EQ(texts(m.lists.fichSuppr()), (Names{m.archive + "/A/ **Dossier", m.archive + "/B/ **Dossier",
                                               m.archive + "/A/A1/ **Dossier"}));
     m.execute();
@@ -67,7 +67,7 @@ TEST(NestedFolders, AFolderInsideOneAlreadyCopiedIsNotCopiedAgainAndLeavesTheLis
     Mirror m;
     m.tree.makeFile("work/A/A1/f.txt", "f");
     m.tree.makeFile("work/B/g.txt", "g");
-    m.compare(2);
+    m.compare(Action::AddOnly);
     m.choice.ajoutSelectedChosen = true;
     m.lists.fichAjout().setSelected(0, true);  // A only
     // Were A/A1 copied again after A, its source would be missing now and the copy would fail.

@@ -50,11 +50,11 @@ TEST(Mirror, ActionOneMakesTheArchiveEqualToTheWorkFolderAndASecondRunFindsNothi
     const ScopedEnvironment dataHome({{"XDG_DATA_HOME", m.tree.path("share")}});
 
     const std::string outcome = asOrdinaryUser(m.tree, [&] {
-        m.compare(1);
+        m.compare(Action::Update);
         const std::string built = counts(m.lists);
         m.execute();
         const std::string left = counts(m.lists);
-        m.compare(1);
+        m.compare(Action::Update);
         return "built " + built + ", left " + left + ", second run " + counts(m.lists) + "\n" + m.messages();
     });
 
@@ -76,19 +76,20 @@ void makeOneOfEach(TempFolder& t)
 TEST(ActionType, EachTypeExecutesOnlyItsOwnListsAndComparerChangesNothing)
 {
     struct Case {
-        std::int16_t typeAction;
+        Action action;
         const char* listsLeft;
         const char* archive;  // its names, then the content of change.txt
     };
-    for (const Case c : {Case{0, "1 1 1", "change.txt vieux.txt : avant"},
-                         Case{1, "0 0 0", "change.txt nouveau.txt : après"},
-                         Case{2, "0 1 1", "change.txt nouveau.txt vieux.txt : avant"},
-                         Case{3, "1 1 0", "change.txt : avant"}, Case{4, "1 0 1", "change.txt vieux.txt : après"}}) {
-        SCOPED_TRACE(c.typeAction);
+    for (const Case c : {Case{Action::Compare, "1 1 1", "change.txt vieux.txt : avant"},
+                         Case{Action::Update, "0 0 0", "change.txt nouveau.txt : après"},
+                         Case{Action::AddOnly, "0 1 1", "change.txt nouveau.txt vieux.txt : avant"},
+                         Case{Action::DeleteOnly, "1 1 0", "change.txt : avant"},
+                         Case{Action::ReplaceOnly, "1 0 1", "change.txt vieux.txt : après"}}) {
+        SCOPED_TRACE(static_cast<int>(c.action));
         Mirror m;
         makeOneOfEach(m.tree);
         const auto before = readTree(m.tree.root());
-        m.compare(c.typeAction);
+        m.compare(c.action);
         ASSERT_EQ(counts(m.lists), "1 1 1");
 
         m.execute();
@@ -97,8 +98,8 @@ TEST(ActionType, EachTypeExecutesOnlyItsOwnListsAndComparerChangesNothing)
         for (const auto& name : namesIn(m.archive)) archive += name + " ";
         EXPECT_EQ(archive + ": " + readFileBytes(m.archive + "/change.txt"), c.archive);
         EXPECT_EQ(counts(m.lists), c.listsLeft);
-        EXPECT_EQ(m.messages(), c.typeAction == 0 ? "" : kReportOk);
-        if (c.typeAction == 0) {
+        EXPECT_EQ(m.messages(), c.action == Action::Compare ? "" : kReportOk);
+        if (c.action == Action::Compare) {
             EXPECT_EQ(readTree(m.tree.root()), before);
         }
     }
@@ -108,7 +109,7 @@ TEST(Direction, ArchiveToWorkMirrorsTheWorkFolderFromTheArchive)
 {
     Mirror m;
     makeOneOfEach(m.tree);
-    m.compare(1, 1);
+    m.compare(Action::Update, Direction::ArchiveToWork);
     m.execute();
 
     EXPECT_EQ(readTree(m.work, FolderTimes::Left), readTree(m.archive, FolderTimes::Left));
@@ -176,7 +177,7 @@ TEST(ExactMirror, AsRootOwnersBitsAclsAttributesHolesAndASameSecondEditLeaveNoth
     setMode(m.work + "/commun", 0750);
     const ino_t secretInode = statusOf(secretCopy).st_ino;
 
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(texts(m.lists.fichModif()),
               (Names{fileEntry(m.archive + "/commun/c.txt", 4), fileEntry(m.archive + "/commun/proprio.txt", 8),
                      fileEntry(m.archive + "/commun/secret.txt", 6)}));
@@ -187,7 +188,7 @@ TEST(ExactMirror, AsRootOwnersBitsAclsAttributesHolesAndASameSecondEditLeaveNoth
     EXPECT_EQ(readFileBytes(m.archive + "/commun/c.txt"), "2222");
     EXPECT_EQ(statusOf(secretCopy).st_ino, secretInode) << "only its mode changed";
     EXPECT_LE(statusOf(m.archive + "/creux.img").st_blocks, statusOf(sparse).st_blocks);
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "0 0 0");
 }
 
@@ -203,9 +204,9 @@ TEST(ExactMirror, AsAPlainUserAnotherUsersSetuidFileArrivesWithoutItsSetuidBit)
 
     const std::string outcome = inChild([&] {
         if (!becomeNobody()) return std::string("could not become nobody");
-        m.compare(1);
+        m.compare(Action::Update);
         m.execute();
-        m.compare(1);
+        m.compare(Action::Update);
         return counts(m.lists) + "\n" + m.messages();
     });
 

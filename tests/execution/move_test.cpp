@@ -58,7 +58,7 @@ TEST(Moves, ARenamedFolderAndFilesRenamedOneByOneAreRenamedInTheArchive)
                      folder + "rapport " + std::to_string(i) + ".odt");
     }
 
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "504 0 503");  // each folder, its sub-folders and the files
     m.execute();
 
@@ -100,7 +100,7 @@ TEST(Moves, UnprovenChangedAndUnchosenCasesAreCopiedAndTheArchiveEndsEqual)
     makeOnBothSides(m.tree, "Lot/image.png", "image");
     renameInWork(m.tree, "Lot", "Lot rangé");
 
-    m.compare(1);
+    m.compare(Action::Update);
     // Changed in the archive after the comparison: its old copy is no longer what the add brings.
     m.tree.makeFile("archive/change-ensuite.txt", "AVANT", kTestTime + 10);
     m.tree.makeFile("archive/Lot/ajout.txt", "ajouté depuis");
@@ -122,7 +122,7 @@ TEST(Moves, UnprovenChangedAndUnchosenCasesAreCopiedAndTheArchiveEndsEqual)
     makeOnBothSides(unchosen.tree, "lettre.txt", "lettre");
     const ino_t letter = inodeOf(unchosen.archive + "/lettre.txt");
     renameInWork(unchosen.tree, "lettre.txt", "courrier.txt");
-    unchosen.compare(1);
+    unchosen.compare(Action::Update);
     unchosen.choice.supprSelectedChosen = true;
     unchosen.execute();
 
@@ -139,7 +139,7 @@ TEST(Moves, SizeAndTimeAloneNeverMoveAFile)
     Mirror m;
     m.tree.makeFile("work/rapport-final.txt", "AAAA");
     m.tree.makeFile("archive/brouillon.txt", "BBBB");
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_TRUE(m.run.provenMoves().empty());
     m.execute();
     EXPECT_EQ(m.messages(), kReportOk);
@@ -149,11 +149,11 @@ TEST(Moves, SizeAndTimeAloneNeverMoveAFile)
     // A new file of the same size and time at the old file's inode: the record knows it by its birth.
     Mirror reused;
     makeOnBothSides(reused.tree, "brouillon.txt", "BBBB");
-    reused.compare(1);
+    reused.compare(Action::Update);
     reused.execute();
     std::filesystem::remove(reused.tree.path("work/brouillon.txt"));
     reused.tree.makeFile("work/rapport-final.txt", "AAAA");
-    reused.compare(1);
+    reused.compare(Action::Update);
     EXPECT_TRUE(reused.run.provenMoves().empty());
     reused.execute();
     EXPECT_EQ(readFileBytes(reused.archive + "/rapport-final.txt"), "AAAA");
@@ -176,7 +176,7 @@ TEST(Moves, TheLastRunsRecordProvesMovesAndIsNeverTrustedBeyondWhatItSays)
     m.tree.makeFile("work/Photos/2025/nouvelle.jpg", "nouvelle");  // copied by the first run
     m.tree.makeFile("work/lien-a", "l");
     ::link(m.tree.path("work/lien-a").c_str(), m.tree.path("work/lien-b").c_str());
-    m.compare(1);
+    m.compare(Action::Update);
     m.execute();
     const ino_t photo = inodeOf(m.archive + "/Photos/2025/p7.jpg");
     const ino_t copied = inodeOf(m.archive + "/Photos/2025/nouvelle.jpg");
@@ -185,7 +185,7 @@ TEST(Moves, TheLastRunsRecordProvesMovesAndIsNeverTrustedBeyondWhatItSays)
     renameInWork(m.tree, "Photos/2025", "Photos/Voyages/2025");
     renameInWork(m.tree, "lien-a", "lien-c");  // hard links: each place is proven on its own
     renameInWork(m.tree, "lien-b", "lien-d");
-    m.compare(1);
+    m.compare(Action::Update);
     const MovePlan& plan = m.run.provenMoves();
     ASSERT_EQ(plan.folders.size(), 1u);
     EXPECT_EQ(plan.folders.begin()->second.oldPath, m.archive + "/Photos/2025/");
@@ -202,7 +202,7 @@ TEST(Moves, TheLastRunsRecordProvesMovesAndIsNeverTrustedBeyondWhatItSays)
     // bytes differ, so it is copied while the rest moves.
     renameInWork(m.tree, "Photos/Voyages/2025", "Photos/2025");
     m.tree.makeFile("archive/Photos/Voyages/2025/p3.jpg", "PHOTO 3");
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(m.run.provenMoves().files.size(), 20u);
     EXPECT_FALSE(m.run.provenMoves().files.contains(m.archive + "/Photos/2025/p3.jpg"));
     m.execute();
@@ -214,17 +214,17 @@ TEST(Moves, TheLastRunsRecordProvesMovesAndIsNeverTrustedBeyondWhatItSays)
     ASSERT_TRUE(std::filesystem::exists(record));
     std::filesystem::resize_file(record, std::filesystem::file_size(record) - 3);
     renameInWork(m.tree, "Photos/2025", "Photos/2026");
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(proofsOf(m.run.provenMoves()), std::vector<MoveProof>(21, MoveProof::Bytes));
     m.execute();
     Mirror other;
     makeOnBothSides(other.tree, "x.txt", "x");
-    other.compare(1);
+    other.compare(Action::Update);
     other.execute();
     std::filesystem::copy_file(moveRecordPath({other.work, other.archive, {}, {}}), record,
                                std::filesystem::copy_options::overwrite_existing);
     renameInWork(m.tree, "Photos/2026", "Photos/2027");
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(proofsOf(m.run.provenMoves()), std::vector<MoveProof>(21, MoveProof::Bytes));
     m.execute();
     EXPECT_EQ(inodeOf(m.archive + "/Photos/2027/p7.jpg"), photo);
@@ -238,13 +238,13 @@ TEST(Moves, AFolderMovedWithAnEditedFileMovesTheOthersAndCopiesThatOne)
     for (const bool withRecord : {true, false}) {
         Mirror m;
         for (int i = 0; i < 5; ++i) makeOnBothSides(m.tree, "Ancien/f" + std::to_string(i) + ".txt", "texte " + std::to_string(i));
-        m.compare(1);
+        m.compare(Action::Update);
         m.execute();
         const ino_t other = inodeOf(m.archive + "/Ancien/f1.txt");
         if (!withRecord) std::filesystem::remove(moveRecordPath({m.work, m.archive, {}, {}}));
         renameInWork(m.tree, "Ancien", "Nouveau");
         m.tree.makeFile("work/Nouveau/f2.txt", "TEXTE 2", withRecord ? kTestTime + 60 : kTestTime);
-        m.compare(1);
+        m.compare(Action::Update);
         EXPECT_TRUE(m.run.provenMoves().folders.empty()) << withRecord;
         EXPECT_EQ(m.run.provenMoves().files.size(), 4u) << withRecord;
         m.execute();
@@ -261,7 +261,7 @@ TEST(Moves, TheMassChangeGuardCountsAProvenMoveAsAMove)
     Mirror m;
     for (int i = 0; i < 200; ++i) makeOnBothSides(m.tree, "Photos/2025/p" + std::to_string(i) + ".jpg", "photo " + std::to_string(i));
     renameInWork(m.tree, "Photos/2025", "Photos/Voyages");
-    const execution::UnattendedEnd end = m.runUnattended(1);
+    const execution::UnattendedEnd end = m.runUnattended(Action::Update);
     EXPECT_EQ(end.exitStatus, execution::kExitDone);
     EXPECT_EQ(m.journalOutcomes(), "Exécution du Profil Essai : OK\n");
     EXPECT_EQ(checksumDifferences(m), "");
@@ -270,7 +270,7 @@ TEST(Moves, TheMassChangeGuardCountsAProvenMoveAsAMove)
     Mirror lost;
     for (int i = 0; i < 200; ++i) lost.tree.makeFile("archive/Photos/p" + std::to_string(i) + ".jpg", "photo");
     lost.tree.makeFile("work/Photos/autre.jpg", "autre");
-    EXPECT_EQ(lost.runUnattended(1).exitStatus, execution::kExitNothingExecuted);
+    EXPECT_EQ(lost.runUnattended(Action::Update).exitStatus, execution::kExitNothingExecuted);
     EXPECT_TRUE(lost.journalOutcomes().starts_with("Exécution du Profil Essai : Non exécuté (")) << lost.journalOutcomes();
     EXPECT_TRUE(std::filesystem::exists(lost.archive + "/Photos/p0.jpg"));
 }

@@ -55,7 +55,7 @@ TEST(Progress, TheBytesDoneEndAtTheListedTotalWhateverTheExecutionCopies)
 
     const ino_t moved = inodeOf(m.archive + "/ancien nom.bin");
 
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "4 1 2");  // a new folder's files come with it
     m.tree.makeFile("work/neuf.txt", 5000);
     m.tree.makeFile("work/change.txt", 9000, kTestTime + 60);
@@ -94,7 +94,7 @@ TEST(Progress, TheFoldersInsideAChosenFolderCountWithItChosenOrNot)
     deleted.tree.makeFile("archive/garde.txt", "gardé");
     deleted.tree.makeFile("archive/Vieux/Sous/c.txt", 400);
     deleted.tree.makeFile("archive/Autre/d.txt", 500);
-    deleted.compare(1);
+    deleted.compare(Action::Update);
     EXPECT_EQ(counts(deleted.lists), "0 0 3");
     deleted.choice.supprSelectedChosen = true;
     select(deleted.lists.fichSuppr(), "/Vieux/");
@@ -106,7 +106,7 @@ TEST(Progress, TheFoldersInsideAChosenFolderCountWithItChosenOrNot)
     Mirror added;
     added.tree.makeFile("work/Dossier/Sous/b.txt", 200);
     added.tree.makeFile("work/Dossier/a.txt", 100);
-    added.compare(1);
+    added.compare(Action::Update);
     EXPECT_EQ(counts(added.lists), "2 0 0");
     added.tree.makeFolder("archive/Dossier");
     added.dialogs.queueAnswer(platform::Answer::Yes);

@@ -64,11 +64,11 @@ TEST_P(RealMedia, TwoRunsOfAFullMirrorTheSecondFindsNothingToDo)
     m.tree.makeFile(onKey("ancien.txt"), "à supprimer");
     m.tree.makeFile(onKey("Vieux/dedans.txt"), "à supprimer aussi");
 
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "5 1 2");
     m.execute();
     EXPECT_EQ(counts(m.lists), "0 0 0");
-    m.compare(1);
+    m.compare(Action::Update);
 
     EXPECT_EQ(counts(m.lists), "0 0 0");
     EXPECT_EQ(m.messages(), kReportOk);
@@ -94,11 +94,11 @@ TEST_P(RealMedia, OddSecondTimesNeedNoSecondCopy)
     m.tree.makeFile("work/change.txt", "neuf", kTestTime + 2);
     m.tree.makeFile(onKey("change.txt"), "neuf", kTestTime);
 
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "3 1 0");
     EXPECT_EQ(texts(m.lists.fichModif()), Names{fileEntry(m.archive + "/change.txt", 4, kTestTime + 2)});
     m.execute();
-    m.compare(1);
+    m.compare(Action::Update);
 
     EXPECT_EQ(counts(m.lists), "0 0 0");
     EXPECT_EQ(m.messages(), kReportOk);
@@ -123,7 +123,7 @@ TEST_P(RealMedia, CaseTwinsAndRefusedNamesFailTheirEntriesAndNothingSwaps)
     // Each run fails the same entries, in the order of the add list, and counts them.
     const auto run = [&] {
         m.dialogs.clear();
-        m.compare(1);
+        m.compare(Action::Update);
         std::string expected;
         for (const auto& entry : texts(m.lists.fichAjout())) {
             const std::string path = entry.substr(0, entry.find(" *-* "));
@@ -157,7 +157,7 @@ TEST_P(RealMedia, ALinkFailsItsEntryAndIsCounted)
     m.tree.makeFile("work/cible.txt", "cible");
     m.tree.makeLink("work/lien", "cible.txt");
 
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "2 0 0");
     m.execute();
 
@@ -183,12 +183,12 @@ TEST_P(RealMedia, AKilledCopysTemporaryFileIsNeverListedAndTheNextRunRemovesIt)
     m.tree.makeFile(onKey("Docs/.~velmorane.fedcba9876543210.tmp"), std::string(50000, 'n'));
     m.tree.makeFile("work/.~velmorane.aaaaaaaaaaaaaaaa.tmp", "laissé par une autre copie");
 
-    m.compare(1, 1);  // from the key: its temporary files are no new files
+    m.compare(Action::Update, Direction::ArchiveToWork);  // from the key: its temporary files are no new files
     EXPECT_EQ(texts(m.lists.fichAjout()), Names{});
     EXPECT_EQ(texts(m.lists.fichModif()), Names{fileEntry(m.work + "/Docs/grand.bin", 100000, kTestTime)});
     EXPECT_EQ(texts(m.lists.fichSuppr()), Names{fileEntry(m.work + "/nouveau.txt", 7, kTestTime)});
 
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(texts(m.lists.fichAjout()), Names{fileEntry(m.work + "/nouveau.txt", 7, kTestTime)});
     EXPECT_EQ(texts(m.lists.fichModif()), Names{fileEntry(m.archive + "/Docs/grand.bin", 100000, kTestTime + 2)});
     EXPECT_EQ(texts(m.lists.fichSuppr()), Names{});
@@ -208,7 +208,7 @@ TEST_P(RealMedia, AKilledCopysTemporaryFileIsNeverListedAndTheNextRunRemovesIt)
 
 TEST_P(RealMedia, AnEmptySourceIsRefusedAndNothingIsDeleted)
 {
-    m.compare(1);  // an empty source onto an empty key: nothing to do, and nothing to say
+    m.compare(Action::Update);  // an empty source onto an empty key: nothing to do, and nothing to say
     EXPECT_EQ(m.messages(), "");
     EXPECT_EQ(counts(m.lists), "0 0 0");
 
@@ -216,7 +216,7 @@ TEST_P(RealMedia, AnEmptySourceIsRefusedAndNothingIsDeleted)
     m.tree.makeFile(onKey("Dossier/dedans.txt"), "précieux aussi");
     const Names keyBefore = readTree(m.archive);
 
-    m.compare(1);  // the work folder is empty
+    m.compare(Action::Update);  // the work folder is empty
     EXPECT_EQ(m.messages(), "Velmorane|" + m.work + " est vide ou n'existe pas\n");
     EXPECT_EQ(counts(m.lists), "0 0 0");
     EXPECT_EQ(readTree(m.archive), keyBefore);
@@ -226,7 +226,7 @@ TEST_P(RealMedia, AnEmptySourceIsRefusedAndNothingIsDeleted)
     m.tree.makeFile("archive/copie.txt", "copie");
     m.work = key->mountPoint();
     m.archive = archive;
-    m.compare(1);
+    m.compare(Action::Update);
     m.execute();
     ASSERT_EQ(namesIn(archive), (Names{"Dossier", "archive.txt"}));
     const Names archiveBefore = readTree(archive);
@@ -234,7 +234,7 @@ TEST_P(RealMedia, AnEmptySourceIsRefusedAndNothingIsDeleted)
     m.dialogs.clear();
 
     // The execution remembered the key's volume: the pulled key is named as such.
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(m.messages(), "Velmorane|Le dossier " + m.work + " n'est plus sur le volume " + m.work +
                                 " : le support est-il branché ?\n");
     EXPECT_EQ(counts(m.lists), "0 0 0");
@@ -249,15 +249,15 @@ TEST_P(RealMedia, RenamedFilesAndFoldersEndEqualWhetherTheKeyRenamesThemOrNot)
         m.tree.makeFile(side + "Photos/2025/Sous/port.jpg", std::string(20000, 'q'), kTestTime - 4);
         m.tree.makeFile(side + "brouillon.txt", "brouillon", kTestTime + 2);
     }
-    m.compare(1);
+    m.compare(Action::Update);
     ASSERT_EQ(counts(m.lists), "0 0 0");
     std::filesystem::rename(m.tree.path("work/Photos/2025"), m.tree.path("work/Photos/Voyage"));
     std::filesystem::rename(m.tree.path("work/brouillon.txt"), m.tree.path("work/rapport final.txt"));
 
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "3 0 3");
     m.execute();
-    m.compare(1);
+    m.compare(Action::Update);
 
     EXPECT_EQ(counts(m.lists), "0 0 0");
     EXPECT_EQ(m.messages(), kReportOk);
@@ -270,17 +270,17 @@ TEST_P(RealMedia, AFolderRenamedAfterAMirrorIsProvenByTheRecordAndRenamedOnTheKe
 {
     m.tree.makeFile("work/Photos/2025/plage.jpg", std::string(30000, 'p'), kTestTime - 2);
     m.tree.makeFile("work/Photos/2025/Sous/port.jpg", std::string(20000, 'q'), kTestTime - 4);
-    m.compare(1);
+    m.compare(Action::Update);
     m.execute();
     std::filesystem::rename(m.tree.path("work/Photos/2025"), m.tree.path("work/Photos/Voyage"));
 
-    m.compare(1);
+    m.compare(Action::Update);
     const execution::MovePlan& plan = m.run.provenMoves();
     EXPECT_EQ(plan.folders.size(), 1u);
     for (const auto& [path, move] : plan.files) EXPECT_EQ(move.proof, execution::MoveProof::Record) << path;
     EXPECT_EQ(plan.filesKept, 2);
     m.execute();
-    m.compare(1);
+    m.compare(Action::Update);
 
     EXPECT_EQ(counts(m.lists), "0 0 0");
     EXPECT_EQ(m.messages(), kReportOk + std::string(kReportOk));
@@ -296,12 +296,12 @@ TEST_P(RealMedia, AFolderRenamedAfterAMirrorIsProvenByTheRecordAndRenamedOnTheKe
 TEST_P(RealMedia, AFileRenamedOnTheKeyAsSourceIsProvenByItsBytes)
 {
     m.tree.makeFile(onKey("Notes/brouillon.txt"), std::string(5000, 'n'), kTestTime - 2);
-    m.compare(1, 1);
+    m.compare(Action::Update, Direction::ArchiveToWork);
     m.execute();
     const ino_t copied = inodeOf(m.work + "/Notes/brouillon.txt");
     std::filesystem::rename(m.archive + "/Notes/brouillon.txt", m.archive + "/Notes/rapport.txt");
 
-    m.compare(1, 1);
+    m.compare(Action::Update, Direction::ArchiveToWork);
     const execution::MovePlan& plan = m.run.provenMoves();
     ASSERT_EQ(plan.files.size(), 1u);
     EXPECT_EQ(plan.files.begin()->second.proof, execution::MoveProof::Bytes);
@@ -316,13 +316,13 @@ TEST_P(RealMedia, AKeyMirroredUnderOneUtcOffsetAndReadUnderAnotherNeedsNoCopy)
     m.tree.makeFile("work/hiver.txt", "écrit en hiver", kTestTime + 61);
     m.tree.makeFile("work/Photos/ete.jpg", std::string(5000, 'p'), kTestTime - 3600);
     key->remount({{"TZ", "UTC0"}});
-    m.compare(1);
+    m.compare(Action::Update);
     m.execute();
     ASSERT_EQ(m.messages(), kReportOk);
 
     // The same key read on a machine one hour east, as after the change to summer time.
     key->remount({{"TZ", "CET-1"}});
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "0 0 0");
 }
 

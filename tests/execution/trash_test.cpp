@@ -57,7 +57,7 @@ TEST(RunTrash, OnAVolumeOfItsOwnTheDeletedFolderAndTheReplacedFileWaitInItsTrash
     makeTrees(m, "ext4/archive");
     const auto before = readTree(m.archive, FolderTimes::Left);
 
-    m.compare(1);
+    m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "0 1 2");
     m.execute();
     EXPECT_EQ(m.messages(), kReportOk);
@@ -82,7 +82,7 @@ TEST(RunTrash, OnTheHomeVolumeTheHomeTrashReceivesThem)
     makeTrees(m, "archive");
     const auto before = readTree(m.archive, FolderTimes::Left);
 
-    m.compare(1);
+    m.compare(Action::Update);
     m.execute();
     EXPECT_EQ(m.messages(), kReportOk);
     const std::string trash = m.tree.path("share/Trash");

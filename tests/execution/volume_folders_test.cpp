@@ -25,7 +25,7 @@ TEST(VolumeFolders, AMirrorOntoADiskRootLeavesTheVolumesOwnFoldersAsTheyWere)
     const std::string outcome = asOrdinaryUser(m.tree, [&] {
         // Only root may read an ext4 disk's lost+found.
         setMode(m.tree.path("archive/lost+found"), 0);
-        m.compare(1);
+        m.compare(Action::Update);
         const Names built = texts(m.lists.fichAjout());
         const Names deleted = texts(m.lists.fichSuppr());
         const auto report = m.execute();

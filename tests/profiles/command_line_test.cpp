@@ -9,7 +9,8 @@ TEST(StartUpCommandLine, TakesTwoWordsFindsTheLastProfileOfThatNameAndRunsOnlyFo
 {
     ProfileTable table;
     for (const char* name : {"Bureau", "Maison", "Mon", "Autre", "MAISON", "Dernier", "Clé USB"}) {
-        table.profiles.push_back(Profile{{name, "/a", "/b", "0", "&Travail => Archive", "0", "&Comparer"}});
+        table.profiles.push_back(
+            Profile{name, {"/a", "/b", engine::Direction::WorkToArchive, engine::Action::Compare, "&Travail => Archive", "&Comparer"}});
     }
     // The line, then "first|second|profile found (0 for none)|unattended run".
     const std::pair<std::string, std::string> lines[] = {

@@ -28,7 +28,7 @@ std::string loadedProfiles(const std::string& path)
 
 std::string loadedFilters(const std::string& path)
 {
-    execution::MirrorRun run({"/", "/tmp", 0, 0, {}, {}}, loadFilterFile(path, "Maison"));
+    execution::MirrorRun run({"/", "/tmp", engine::Direction::WorkToArchive, engine::Action::Compare, {}, {}}, loadFilterFile(path, "Maison"));
     const auto refusal = run.prepare();
     return refusal ? refusal->message.title + "|" + refusal->message.text + "|none" : "made";
 }

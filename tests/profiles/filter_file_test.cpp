@@ -53,7 +53,7 @@ TEST(FilterFile, AMillionLinesAreReadWhole)
 // "made" when a run with the filter file starts, or "none|title|text|critical" of its refusal.
 std::string reported(const std::string& file)
 {
-    execution::MirrorRun run({"/", "/tmp", 0, 0, {}, {}}, loadFilterFile(file, "Maison"));
+    execution::MirrorRun run({"/", "/tmp", engine::Direction::WorkToArchive, engine::Action::Compare, {}, {}}, loadFilterFile(file, "Maison"));
     const auto refusal = run.prepare();
     if (!refusal) return "made";
     const platform::Message& box = refusal->message;

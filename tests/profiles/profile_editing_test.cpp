@@ -17,7 +17,8 @@ using testing::TempFolder;
 
 Profile profile(const std::string& name, const std::string& work)
 {
-    return Profile{{name, work, "/archives", "0", "&Travail => Archive", "1", "&Personnaliser la Mise à Jour"}};
+    return Profile{name, {work, "/archives", engine::Direction::WorkToArchive, engine::Action::Update, "&Travail => Archive",
+                         "&Personnaliser la Mise à Jour"}};
 }
 
 class ProfileEditing : public ::testing::Test {
@@ -25,7 +26,8 @@ protected:
     ProfileEditing()
     {
         state.profileFilePath = folder.path("ArchProfils.vlr");
-        state.settings = {"/home/ana/Docs", "/media/cle/Docs", 1, 3, "Archive => &Travail", "Supprimer &Seulement"};
+        state.settings = {"/home/ana/Docs", "/media/cle/Docs", engine::Direction::ArchiveToWork, engine::Action::DeleteOnly,
+                          "Archive => &Travail", "Supprimer &Seulement"};
     }
 
     void given(std::vector<Profile> profiles, int active = -1)
@@ -41,7 +43,7 @@ protected:
     {
         std::vector<std::string> profiles;
         for (const auto& p : loadProfileFile(state.profileFilePath).table.profiles) {
-            profiles.push_back(p.name() + " " + p.fields[1]);
+            profiles.push_back(p.name + " " + p.settings.source);
         }
         return profiles;
     }
@@ -55,7 +57,7 @@ TEST_F(ProfileEditing, AFolderNameThatIsNotUtf8IsRefusedAndTheFileKeepsItsAccent
 {
     given({profile("Été", "/a")}, 1);
     const std::string before = readFileBytes(state.profileFilePath);
-    state.settings.but = "/media/cl\xE9/r\xE9sum\xE9";
+    state.settings.archive = "/media/cl\xE9/r\xE9sum\xE9";
 
     EXPECT_EQ(addProfile(state, "Latin", dialogs).outcome, AddOutcome::PathNotText);
     ASSERT_EQ(dialogs.shown().size(), 1u);
@@ -118,7 +120,7 @@ TEST_F(ProfileEditing, DeletingMovesTheFollowingProfilesUpTheActiveOneFollowsAnd
 
     EXPECT_TRUE(deleteProfile(state, 1, dialogs));  // before the active one
     EXPECT_EQ(state.profActif, 2);
-    EXPECT_EQ(state.tabProfils.at(state.profActif).name(), "C");
+    EXPECT_EQ(state.tabProfils.at(state.profActif).name, "C");
 
     EXPECT_TRUE(deleteProfile(state, 3, dialogs));  // the last, after the active one
     EXPECT_EQ(state.profActif, 2);

@@ -15,8 +15,8 @@ namespace {
 
 using namespace std::string_literals;
 
-const Profile kMaison{{"Maison", "/home/ana/Documents", "/media/ana/Archives", "0", "&Travail => Archive", "1",
-                       "&Personnaliser la Mise à Jour"}};
+const Profile kMaison{"Maison", {"/home/ana/Documents", "/media/ana/Archives", engine::Direction::WorkToArchive,
+                                  engine::Action::Update, "&Travail => Archive", "&Personnaliser la Mise à Jour"}};
 
 class ProfileFile : public ::testing::Test {
 protected:
@@ -63,12 +63,19 @@ TEST_F(ProfileFile, EachLoadFailureShowsItsBoxAndLeavesNoProfileAndNoFileShowsNo
 TEST_F(ProfileFile, OnlyTheCountedRecordsOfAWindowsFileAreLoadedWhateverTheSpacesAroundTheCount)
 {
     const std::string records = "Un\r\nC:\\Documents\r\n/b\r\n0\r\nx\r\n1\r\nMise \xE0 Jour\r\n"
-                                "Deux\r\n/c\r\n/d\r\n1\r\nx\r\n2\r\ny\r\n";
+                                "Deux\r\n/c\r\n/d\r\n 01\r\nx\r\n+2\r\ny\r\n"
+                                "Trois\r\n/e\r\n/f\r\n7\r\nx\r\n-3\r\ny\r\n";
     EXPECT_EQ(load(" 1 \r\n" + records).nbProfils(), 1);
-    const ProfileTable both = load("2\r\n" + records);
-    ASSERT_EQ(both.nbProfils(), 2);
-    EXPECT_EQ(both.at(1).fields, (Profile{{"Un", "C:\\Documents", "/b", "0", "x", "1", "Mise à Jour"}}.fields));
-    EXPECT_EQ(both.at(2).name(), "Deux");
+    const ProfileTable both = load("3\r\n" + records);
+    ASSERT_EQ(both.nbProfils(), 3);
+    EXPECT_EQ(both.at(1), (Profile{"Un", {"C:\\Documents", "/b", engine::Direction::WorkToArchive, engine::Action::Update, "x",
+                                          "Mise à Jour"}}));
+    EXPECT_EQ(both.at(2).name, "Deux");
+    EXPECT_EQ(both.at(2).settings.direction, engine::Direction::ArchiveToWork);
+    EXPECT_EQ(both.at(2).settings.action, engine::Action::AddOnly);
+    // Codes no menu has choose nothing: the run then asks for a direction and an action.
+    EXPECT_EQ(both.at(3).settings.direction, engine::Direction::Unset);
+    EXPECT_EQ(both.at(3).settings.action, engine::Action::Unset);
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
@@ -79,18 +86,17 @@ TEST_F(ProfileFile, WritesEightWindowsLinesPerProfileOrUtf8WhenNeededAndReadsEve
     EXPECT_EQ(testing::readFileBytes(file), " 1 \r\nMaison\r\n/home/ana/Documents\r\n/media/ana/Archives\r\n0\r\n"
                                             "&Travail => Archive\r\n1\r\n&Personnaliser la Mise \xE0 Jour\r\n");
 
-    Profile odd{{"007", "/home/a, \"b\"", "/Été/Ωmega", " 01", "&Travail => Archive", "+4", "Ç'est"}};
+    Profile odd{"007", {"/home/a, \"b\"", "/Été/Ωmega", engine::Direction::ArchiveToWork, engine::Action::ReplaceOnly,
+                        "&Travail => Archive", "Ç'est"}};
     ProfileTable both{{odd, kMaison}};
     ASSERT_TRUE(ecrireProfils(file, both, dialogs));
     ProfileTable read = readProfiles(file, dialogs);
     ASSERT_TRUE(ecrireProfils(file, read, dialogs));
     EXPECT_NE(testing::readFileBytes(file).find("/\xC3\x89t\xC3\xA9/\xCE\xA9mega\r\n"), std::string::npos);
     const ProfileTable twice = readProfiles(file, dialogs);
-    odd.fields[3] = "1";  // the codes come back as plain numbers
-    odd.fields[5] = "4";
     ASSERT_EQ(twice.nbProfils(), 2);
-    EXPECT_EQ(twice.at(1).fields, odd.fields);
-    EXPECT_EQ(twice.at(2).fields, kMaison.fields);
+    EXPECT_EQ(twice.at(1), odd);
+    EXPECT_EQ(twice.at(2), kMaison);
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
@@ -99,14 +105,14 @@ TEST_F(ProfileFile, NoCountLimitsTheProfilesThatAreWrittenAndReadBack)
     ProfileTable many;
     for (int number = 1; number <= 32768; ++number) {
         many.profiles.push_back(kMaison);
-        many.profiles.back().fields[0] = "P" + std::to_string(number);
+        many.profiles.back().name = "P" + std::to_string(number);
     }
     ASSERT_TRUE(ecrireProfils(file, many, dialogs));
     EXPECT_EQ(testing::readFileBytes(file).substr(0, 18), " 32768 \r\nP1\r\n/home");
     const ProfileTable loaded = readProfiles(file, dialogs);
     EXPECT_TRUE(dialogs.shown().empty());
     ASSERT_EQ(loaded.nbProfils(), 32768);
-    EXPECT_EQ(loaded.at(32768).fields[0], "P32768");
+    EXPECT_EQ(loaded.at(32768).name, "P32768");
 }
 
 TEST_F(ProfileFile, AFolderWithoutWriteRightIsReportedAndTheOldFileStays)
@@ -194,7 +200,8 @@ TEST_F(ProfileFile, TheFirstRewriteOfASessionKeepsThePreviousFileAndAnIncorrectO
 TEST_F(ProfileFile, ProfilesBeyondTheCountAreNotLoadedButAreKeptAsTheBackupWhenTheUserSaysSo)
 {
     const std::string record = "Un\r\n/a\r\n/b\r\n0\r\nx\r\n1\r\ny\r\n";
-    const std::string second = "Deux\r\n/c\r\n/d\r\n1\r\nx\r\n2\r\ny\r\n";
+    const std::string second = "Deux\r\n/c\r\n/d\r\n 01\r\nx\r\n+2\r\ny\r\n"
+                                "Trois\r\n/e\r\n/f\r\n7\r\nx\r\n-3\r\ny\r\n";
     const std::string backup = tree.path("ArchProfils.vlr.bak");
 
     // Blank lines after the counted profiles are nothing to lose.

@@ -191,10 +191,18 @@ std::string fileEntry(const std::string& path, std::int64_t size, std::int64_t m
     return path + " *-* " + std::to_string(size) + " *-* " + platform::dateText(mtime);
 }
 
-std::string profileRecord(const std::string& name, const std::string& work, const std::string& archive)
+std::string profileRecord(const std::string& name, const std::string& work, const std::string& archive,
+                          const std::string& actionCode)
 {
-    return name + "\r\n" + work + "\r\n" + archive +
-           "\r\n0\r\n&Travail => Archive\r\n1\r\n&Personnaliser la Mise \xE0 Jour\r\n";
+    return name + "\r\n" + work + "\r\n" + archive + "\r\n0\r\n&Travail => Archive\r\n" + actionCode +
+           "\r\n&Personnaliser la Mise \xE0 Jour\r\n";
+}
+
+void writeProfileFile(const std::string& path, const std::vector<std::string>& records)
+{
+    std::string text = " " + std::to_string(records.size()) + " \r\n";
+    for (const std::string& record : records) text += record;
+    makeRegularFile(path, text, 0, kTestTime);
 }
 
 Names namesIn(const std::string& folder)

@@ -62,7 +62,11 @@ bool setImmutable(const std::string& folder, bool immutable);
 // A file's entry in a task list: "path *-* size *-* date".
 std::string fileEntry(const std::string& path, std::int64_t size, std::int64_t mtime = kTestTime);
 
-// One profile of ArchProfils.vlr in Windows-1252, a full mirror from work to archive.
-std::string profileRecord(const std::string& name, const std::string& work, const std::string& archive);
+// One profile of ArchProfils.vlr in Windows-1252, from work to archive, a full mirror unless the
+// action's code says otherwise.
+std::string profileRecord(const std::string& name, const std::string& work, const std::string& archive,
+                          const std::string& actionCode = "1");
+// A profile file holding these records.
+void writeProfileFile(const std::string& path, const std::vector<std::string>& records);
 
 }  // namespace velmorane::testing

@@ -42,23 +42,22 @@ protected:
 
     ~MainWindowTest() override { std::filesystem::current_path(previousDirectory_); }
 
-    // Writes the profile file: each profile as its seven fields.
+    // Writes the profile file: each profile as its seven lines.
     void writeProfiles(const std::vector<std::vector<std::string>>& profiles)
     {
-        profiles::ProfileTable table;
-        for (const auto& fields : profiles) {
-            profiles::Profile profile;
-            std::copy(fields.begin(), fields.end(), profile.fields.begin());
-            table.profiles.push_back(profile);
+        std::vector<std::string> records;
+        for (const auto& lines : profiles) {
+            records.emplace_back();
+            for (const std::string& line : lines) records.back() += line + "\r\n";
         }
-        ASSERT_FALSE(profiles::writeProfileFile(tree.path("ArchProfils.vlr"), table));
+        testing::writeProfileFile(tree.path("ArchProfils.vlr"), records);
     }
 
-    // The seven fields of a profile from work to archive with the action type given.
+    // The seven lines of a profile from work to archive with the action's code given.
     static std::vector<std::string> profile(const std::string& name, const std::string& work,
-                                            const std::string& archive, const std::string& typeAction = "1")
+                                            const std::string& archive, const std::string& actionCode = "1")
     {
-        return {name, work, archive, "0", "&Travail => Archive", typeAction, "&Personnaliser la Mise à Jour"};
+        return {name, work, archive, "0", "&Travail => Archive", actionCode, "&Personnaliser la Mise à Jour"};
     }
 
     ui::Main& start(const std::string& commandLine = {})

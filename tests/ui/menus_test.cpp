@@ -24,13 +24,13 @@ TEST_F(Menus, ChoosingADirectionByLabelOrMenuMarksItAndEndsTheProfile)
     EXPECT_FALSE(w.newProf[1]->isChecked());
 
     click(w.Sens1);
-    EXPECT_EQ(state.settings.sensTransfert, 1);
+    EXPECT_EQ(state.settings.direction, engine::Direction::ArchiveToWork);
     EXPECT_EQ(text(w.Sens1), "Archive => &Travail");
     EXPECT_EQ(checks(w.Sens), (std::vector<bool>{false, true}));
     EXPECT_NE(text(w.Comment1).find("Sens de Transfert :\nSource = Archive\nDestination = Travail"), std::string::npos)
         << text(w.Comment1);
     click(w.affSens);
-    EXPECT_EQ(state.settings.sensTransfert, 0);
+    EXPECT_EQ(state.settings.direction, engine::Direction::WorkToArchive);
     EXPECT_EQ(text(w.Sens1), "&Travail => Archive");
 }
 
@@ -41,7 +41,6 @@ TEST_F(Menus, ClicksOnTheActionLabelsStepThroughTheFiveActionsFromNothingChosen)
                                                "Supprimer &Seulement", "&Modifier Seulement", "&Comparer"};
     for (std::size_t i = 0; i < captions.size(); ++i) {
         click(i % 2 == 0 ? w.Action1 : w.affAction);
-        EXPECT_EQ(state.settings.typeAction, static_cast<int>(i % 5));
         EXPECT_EQ(text(w.Action1), captions[i]);
         std::vector<bool> marks(5, false);
         marks[i % 5] = true;
@@ -51,7 +50,7 @@ TEST_F(Menus, ClicksOnTheActionLabelsStepThroughTheFiveActionsFromNothingChosen)
                                 "Inconnu\n\nType d'Action :\nComparer tous les Dossiers et les Fichiers de la Source "
                                 "à ceux de la Destination.");
     w.Action[4]->trigger();
-    EXPECT_EQ(state.settings.typeAction, 4);
+    EXPECT_EQ(state.settings.action, engine::Action::ReplaceOnly);
     EXPECT_EQ(text(w.Action1), "&Modifier Seulement");
 }
 
@@ -81,11 +80,12 @@ TEST_F(Menus, OpeningAProfileSetsTheTopBandTheMarksAndTheCaption)
     EXPECT_EQ(checks(w.Action), (std::vector<bool>(5, false)));
     EXPECT_EQ(caption(&w), "Profil Abîmé");
     EXPECT_EQ(text(w.Sens1), "sens inconnu");
-    EXPECT_TRUE(text(w.Comment1).ends_with("Sens de Transfert Inconnu\n\nType d'Action :\nInconnu")) << text(w.Comment1);
+    // Codes that no menu has, written by hand, choose nothing.
+    EXPECT_TRUE(text(w.Comment1).ends_with("Sens de Transfert Inconnu\n\nType d'Action Inconnu")) << text(w.Comment1);
     click(w.Sens1);
-    EXPECT_EQ(state.settings.sensTransfert, 0);
+    EXPECT_EQ(state.settings.direction, engine::Direction::WorkToArchive);
     click(w.Action1);
-    EXPECT_EQ(state.settings.typeAction, 0);
+    EXPECT_EQ(state.settings.action, engine::Action::Compare);
 }
 
 TEST_F(Menus, TheHelpBoxShowsTheCommandLineSyntax)

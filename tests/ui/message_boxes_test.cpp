@@ -3,7 +3,6 @@
 #include "ui/pictures.h"
 #include "ui/qt_dialogs.h"
 
-#include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -50,7 +49,7 @@ TEST_F(MessageBoxes, EachBoxIsCentredOnItsWindowAlsoRightAfterAnother)
                                                                {"Profil", true}}));
 }
 
-TEST_F(MessageBoxes, AShortBoxLeavesItsTitleRoomAndQtsOwnButtonsReadInFrench)
+TEST_F(MessageBoxes, AShortBoxLeavesItsTitleRoom)
 {
     const auto box = ui::makeMessageBox(platform::stopMessage("Il faut un Nom de Profil", "Ecriture Impossible"), nullptr);
     box->show();
@@ -59,14 +58,6 @@ TEST_F(MessageBoxes, AShortBoxLeavesItsTitleRoomAndQtsOwnButtonsReadInFrench)
     titleFont.setBold(true);
     // Room for the title as a window manager writes it, with its icon and three buttons beside it.
     EXPECT_GE(box->width(), QFontMetrics(titleFont).horizontalAdvance(QStringLiteral("Ecriture Impossible")) + 120);
-
-    QInputDialog input;
-    input.show();
-    std::vector<std::string> captions;
-    for (const QAbstractButton* button : input.findChild<QDialogButtonBox*>()->buttons()) {
-        captions.push_back(button->text().toStdString());
-    }
-    EXPECT_EQ(captions, (std::vector<std::string>{"OK", "Annuler"}));
 }
 
 // The icon a window shows in its title bar and task bar entry, as the program draws it.

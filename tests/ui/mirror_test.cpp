@@ -96,7 +96,8 @@ TEST_F(InteractiveMirror, ChooseRunReviewSelectExecuteAndGoHome)
 
     w.Init->trigger();
     EXPECT_EQ((Lines{text(w.Source), text(w.But), text(w.Sens1), text(w.Action1)}), Lines(4, ""));
-    EXPECT_EQ(std::make_pair(state.settings.sensTransfert, state.settings.typeAction), std::make_pair(short{-1}, short{-1}));
+    EXPECT_EQ(std::make_pair(state.settings.direction, state.settings.action),
+              std::make_pair(engine::Direction::Unset, engine::Action::Unset));
     EXPECT_EQ(checks(w.Sens), Marks(2, false));
     EXPECT_EQ(checks(w.Action), Marks(5, false));
     EXPECT_EQ(caption(&w), "Pas de Profil Actif");

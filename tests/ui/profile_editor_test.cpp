@@ -137,7 +137,8 @@ TEST_F(ProfileEditor, AProfileAddedByHandShowsWhenTheEditorOpensAndADamagedFileI
     whileEditorOpen([&] { again.Efface_Click(); }, [](ui::Profil&) {});
     EXPECT_EQ(shown(), (std::vector<std::string>{"Attention: Fichier de Profils Incorrect",
                                                  "Velmorane: Aucun Profil à Supprimer"}));
-    state.settings = {"/w/neuf", "/a/neuf", 0, 1, "&Travail => Archive", "&Personnaliser la Mise à Jour"};
+    state.settings = {"/w/neuf", "/a/neuf", engine::Direction::WorkToArchive, engine::Action::Update,
+                      "&Travail => Archive", "&Personnaliser la Mise à Jour"};
     whileEditorOpen([&] { again.ProfNouv_Click(); }, [&](ui::Profil& editor) {
         QTest::keyClicks(editor.infProf, "Neuf");
         QTest::keyClick(editor.infProf, Qt::Key_Return);
@@ -158,7 +159,8 @@ TEST_F(ProfileEditor, ProfilesBeyondTheCountAreAskedAboutAtTheFirstSaveAndKeptAs
     EXPECT_EQ(menuCaptions(), std::vector<std::string>{"Maison"});
     EXPECT_EQ(shown(), std::vector<std::string>{});
 
-    state.settings = {"/w/neuf", "/a/neuf", 0, 1, "&Travail => Archive", "&Personnaliser la Mise à Jour"};
+    state.settings = {"/w/neuf", "/a/neuf", engine::Direction::WorkToArchive, engine::Action::Update,
+                      "&Travail => Archive", "&Personnaliser la Mise à Jour"};
     const auto addProfile = [&](const char* name) {
         whileEditorOpen([&] { w.ProfNouv_Click(); }, [&](ui::Profil& editor) {
             QTest::keyClicks(editor.infProf, name);
