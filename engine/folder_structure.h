@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/exclusions.h"
-#include "platform/folder_listing.h"
+#include "platform/entry_records.h"
 #include "platform/progress.h"
 #include "platform/volume.h"
 
@@ -44,7 +44,7 @@ struct StructurePair {
 };
 
 // Folders asked for at once. More than the cores: reading a cold disk is mostly waiting for it.
-inline constexpr unsigned kReadingThreads = 8;
+inline constexpr unsigned kReadingThreads = 16;
 
 inline constexpr const char* kSourceReadingCaption = "Lecture de la Structure du Dossier Source";
 inline constexpr const char* kDestReadingCaption = "Lecture de la Structure du Dossier Destination";

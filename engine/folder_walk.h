@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/exclusions.h"
-#include "platform/folder_listing.h"
+#include "platform/entry_records.h"
 #include "platform/volume.h"
 
 #include <condition_variable>

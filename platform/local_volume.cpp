@@ -1,10 +1,13 @@
 #include "platform/local_volume.h"
 
+#include "platform/entry_move.h"
 #include "platform/file_operations.h"
+#include "platform/folder_listing.h"
 #include "platform/file_status.h"
 #include "platform/open_file.h"
 #include "platform/paths.h"
 #include "platform/temporary_name.h"
+#include "platform/trash.h"
 #include "platform/volume_identity.h"
 
 #include <array>
@@ -76,6 +79,7 @@ Result<FolderRef> openChild(const FolderRef& parent, const std::string& name)
 Result<std::string> readBytes(const FolderRef& folder, const std::string& name, std::int64_t offset,
                               std::int64_t length)
 {
+    if (offset < 0 || length < 0) return Result<std::string>::failure(systemError(EINVAL));
     const OpenFile file(::openat(local(folder).handle().fd(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (file.fd() < 0) return Result<std::string>::failure(systemError(errno));
     std::string bytes(static_cast<std::size_t>(length), '\0');

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "platform/entry_move.h"
-#include "platform/folder_listing.h"
+#include "platform/entry_records.h"
 #include "platform/system_error.h"
-#include "platform/trash.h"
 #include "platform/volumes.h"
 
 #include <cstdint>
