@@ -81,8 +81,8 @@ StructurePair readStartFolderTrees(const std::string& sourceFolder, const std::s
     return readStartFolderTrees(*source, *dest, exclusions, progress, threadCount);
 }
 
-StructurePair readStartFolderTrees(platform::VolumeAccess& source, platform::VolumeAccess& dest, const Exclusions& exclusions,
-                                   platform::ProgressSink& progress, unsigned inFlight)
+StructurePair readStartFolderTrees(platform::VolumeAccess& source, platform::VolumeAccess& dest,
+                                   const Exclusions& exclusions, platform::ProgressSink& progress, unsigned inFlight)
 {
     ReadingProgress shown(progress);
     std::vector<WalkedTree> trees;

@@ -56,7 +56,8 @@ StructurePair readStartFolderTrees(const std::string& sourceFolder, const std::s
                            const Exclusions& exclusions, platform::ProgressSink& progress,
                            unsigned threadCount = kReadingThreads);
 // The same through volumes already open, with up to `inFlight` folders asked for at once.
-StructurePair readStartFolderTrees(platform::VolumeAccess& source, platform::VolumeAccess& dest, const Exclusions& exclusions,
-                                   platform::ProgressSink& progress, unsigned inFlight = kReadingThreads);
+StructurePair readStartFolderTrees(platform::VolumeAccess& source, platform::VolumeAccess& dest,
+                                   const Exclusions& exclusions, platform::ProgressSink& progress,
+                                   unsigned inFlight = kReadingThreads);
 
 }  // namespace velmorane::engine

@@ -84,7 +84,8 @@ TEST(LocalVolume, OneRequestListsAFolderWithItsEntriesAttributesAndLinksAreNever
 
     const auto throughLink = answerOf<FolderRef>([&](auto done) { volume.openFolder(folder, "lien", done); });
     ASSERT_FALSE(throughLink.ok());
-    EXPECT_TRUE(throughLink.error->number == ELOOP || throughLink.error->number == ENOTDIR) << throughLink.error->reason;
+    EXPECT_TRUE(throughLink.error->number == ELOOP || throughLink.error->number == ENOTDIR)
+        << throughLink.error->reason;
     const auto target = answerOf<std::string>([&](auto done) { volume.readLink(folder, "lien", done); });
     EXPECT_EQ(target.value, "sous");
     const auto bytes = answerOf<std::string>([&](auto done) { volume.readFile(folder, "lettre.txt", 3, 100, done); });

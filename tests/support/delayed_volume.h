@@ -28,7 +28,8 @@ public:
 
     void openStart(platform::Completion<platform::FolderRef> done) override;
     void readStart(platform::Completion<platform::ReadFolderAnswer> done) override;
-    void openFolder(platform::FolderRef parent, std::string name, platform::Completion<platform::FolderRef> done) override;
+    void openFolder(platform::FolderRef parent, std::string name,
+                    platform::Completion<platform::FolderRef> done) override;
     void readFolder(platform::FolderRef parent, std::string name,
                     platform::Completion<platform::ReadFolderAnswer> done) override;
     void readFile(platform::FolderRef folder, std::string name, std::int64_t offset, std::int64_t length,
