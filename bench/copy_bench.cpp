@@ -4,6 +4,7 @@
 // end: creating files right after a large deletion runs several times slower on these machines.
 #include "bench/bench_files.h"
 #include "bench/run_watch.h"
+#include "execution/executed_entries.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -164,6 +165,7 @@ VelmoraneCost velmoraneRun(const std::string& source, const std::string& dest, e
     cost.compare = measured([&] { refusal = driver.compare(); });
     if (!refusal) cost.execute = measured([&] { refusal = driver.executeChosen({}); });
     const std::optional<execution::EntryFailure>& failure = watch.firstFailure;
+    if (!refusal) execution::removeExecutedEntries(run.lists(), run.report());
     const execution::TaskLists& lists = run.lists();
     if (refusal || failure || lists.fichAjout().count() + lists.fichModif().count() != 0) {
         std::fprintf(stderr, "Velmorane run into %s did not complete: %s\n", dest.c_str(),

@@ -5,6 +5,7 @@
 // `rsync -a --delete`. The archives start as `cp -a` copies of the work folder.
 #include "bench/bench_files.h"
 #include "bench/run_watch.h"
+#include "execution/executed_entries.h"
 #include "execution/move_record.h"
 
 #include <cerrno>
@@ -138,6 +139,7 @@ VelmoraneCost velmoraneRun(const std::string& work, const std::string& archive, 
     if (!refusal) cost.execute = measured([&] { refusal = driver.executeChosen(choice); });
     const bool failed = watch.firstFailure.has_value();
     cost.bytesRead = bytesReadSoFar() - readBefore;
+    if (!refusal) execution::removeExecutedEntries(mirror.lists(), mirror.report());
     const auto& lists = mirror.lists();
     if (refusal || failed || lists.fichAjout().count() + lists.fichModif().count() + lists.fichSuppr().count()) {
         std::fprintf(stderr, "Velmorane run into %s did not complete\n", archive.c_str());

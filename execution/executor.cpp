@@ -13,7 +13,6 @@
 #include "platform/trash.h"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <string_view>
 #include <unordered_set>
@@ -34,7 +33,7 @@ bool hasDotDotComponent(std::string_view path)
 
 class Execution {
 public:
-    Execution(TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask, CounterSink& counters,
+    Execution(const TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask, CounterSink& counters,
               platform::RunControl& control)
         : lists_(lists), settings_(settings), ask_(ask), counters_(counters), control_(control),
           sourceRootPath_(platform::withTrailingSeparator(settings.dosSource)),
@@ -49,12 +48,10 @@ public:
     {
         const auto& flags = settings_.flags;
         countWhatIsChosen();
-        executeList(lists_.fichAjout(), flags.execAjout, settings_.ajoutSelectedChosen, &copiedFolders_,
-                    &Execution::addEntry) &&
-            executeList(lists_.fichModif(), flags.execModif, settings_.modifSelectedChosen, nullptr,
-                        &Execution::replaceEntry) &&
-            executeList(lists_.fichSuppr(), flags.execSuppr, settings_.supprSelectedChosen, &deletedFolders_,
-                        &Execution::deleteEntry);
+        executeList(ListKind::Ajout, &copiedFolders_, &Execution::addEntry) &&
+            executeList(ListKind::Modif, nullptr, &Execution::replaceEntry) &&
+            executeList(ListKind::Suppr, &deletedFolders_, &Execution::deleteEntry);
+        current_ = nullptr;
         if (!flags.seulComparer && !report_.stopped) settleCommonFolders();
         if (!flags.seulComparer) removeLeftoverTemporaries();
         trashes_.save();
@@ -66,21 +63,24 @@ public:
 private:
     using EntryAction = bool (Execution::*)(const engine::TaskEntry&);
 
-    // Executes the entries whose selection state equals the choice, then the removal pass. An entry
-    // inside a folder this list already copied or deleted came or went with it: it leaves the list
-    // with no look-up and no question. False when the user stopped the execution.
-    bool executeList(TaskList& list, bool takesPart, bool choice, const FolderSet* handledFolders, EntryAction execute)
+    // Executes the entries whose selection state equals the choice. An entry inside a folder this
+    // list already copied or deleted came or went with it: it is done with no look-up and no
+    // question. False when the execution stops.
+    bool executeList(ListKind kind, const FolderSet* handledFolders, EntryAction execute)
     {
+        const TaskList& list = lists_[kind];
+        const auto [takesPart, choice] = partOf(kind);
         if (!takesPart || list.count() == 0) return true;
         report_.activeListHadEntries = true;
+        std::vector<EntryResult>& results = report_.results[static_cast<std::size_t>(kind)];
         ProgressShares shares;
         for (std::size_t i = 0; i < list.count(); ++i) {
-            showCounter(list.kind(), i);
-            if (control_.stopRequested()) return interrupt(list, i, choice);
+            showCounter(kind, i);
+            if (control_.stopRequested()) return interrupt();
             const auto share = shares.of(list, i, choice);
             if ((handledFolders && handledFolders->contains(list.entry(i).destPath)) || movedAway(list, i)) {
                 report_.actionFaite = true;
-                list.setSelected(i, choice);
+                results[i].outcome = EntryOutcome::Done;
                 entryDone(share);
                 continue;
             }
@@ -89,48 +89,51 @@ private:
                 continue;
             }
             report_.actionFaite = true;
+            current_ = &results[i];
             const engine::TaskEntry& entry = list.entry(i);
             if (!(this->*execute)(entry)) return false;
-            // A folder copy stopped part-way stays listed; any other entry is whole.
-            if (control_.stopRequested() && entry.isFolder() && list.kind() == ListKind::Ajout) {
-                return interrupt(list, i, choice);
+            // A folder copy stopped part-way is not done; any other entry is whole.
+            if (control_.stopRequested() && entry.isFolder() && kind == ListKind::Ajout) {
+                current_->outcome = EntryOutcome::Interrupted;
+                return interrupt();
             }
+            if (current_->outcome == EntryOutcome::NotReached) current_->outcome = EntryOutcome::Done;
             entryDone(share);
         }
-        list.removeWhereSelectionIs(choice);
         return true;
     }
 
-    // The entries from `first` on stay in the list as they were; those done leave it.
-    bool interrupt(TaskList& list, std::size_t first, bool choice)
+    bool interrupt()
     {
-        std::vector<bool> untouched;
-        for (std::size_t i = first; i < list.count(); ++i) {
-            untouched.push_back(list.selected(i));
-            list.setSelected(i, !choice);
-        }
-        list.removeWhereSelectionIs(choice);
-        // The untouched entries are the last ones left, in their order.
-        const std::size_t start = list.count() - untouched.size();
-        for (std::size_t i = 0; i < untouched.size(); ++i) list.setSelected(start + i, untouched[i]);
         report_.interrupted = true;
         return false;
     }
 
-    // What the execution will take, for its progress, counted as the lists will be taken.
-    void countWhatIsChosen()
+    // Whether the list takes part, and the selection state of the entries it executes.
+    std::pair<bool, bool> partOf(ListKind kind) const
     {
         const auto& flags = settings_.flags;
-        const std::array<std::pair<bool, bool>, 3> parts = {
-            std::pair{flags.execAjout, settings_.ajoutSelectedChosen},
-            std::pair{flags.execModif, settings_.modifSelectedChosen},
-            std::pair{flags.execSuppr, settings_.supprSelectedChosen}};
+        switch (kind) {
+        case ListKind::Ajout: return {flags.execAjout, settings_.ajoutSelectedChosen};
+        case ListKind::Modif: return {flags.execModif, settings_.modifSelectedChosen};
+        case ListKind::Suppr: return {flags.execSuppr, settings_.supprSelectedChosen};
+        }
+        return {false, false};
+    }
+
+    // What the execution will take, for its progress, counted as the lists will be taken; the
+    // entries chosen wait for their turn, the others are left out until a folder takes them along.
+    void countWhatIsChosen()
+    {
         for (const ListKind kind : engine::kListKinds) {
-            const auto [takesPart, choice] = parts[static_cast<std::size_t>(kind)];
-            if (!takesPart) continue;
+            const auto [takesPart, choice] = partOf(kind);
             const TaskList& list = lists_[kind];
+            std::vector<EntryResult>& results = report_.results[static_cast<std::size_t>(kind)];
+            results.assign(list.count(), EntryResult{EntryOutcome::NotChosen, std::nullopt, false, false});
+            if (!takesPart) continue;
             ProgressShares shares;
             for (std::size_t i = 0; i < list.count(); ++i) {
+                if (list.selected(i) == choice) results[i].outcome = EntryOutcome::NotReached;
                 const auto share = shares.of(list, i, choice);
                 if (!share) continue;
                 ++progress_.entriesTotal;
@@ -165,6 +168,7 @@ private:
         if (!to.ok()) return failed(*to.error);
         const auto leavesOut = leftOutBelow(entry.sourcePath.substr(sourceRootPath_.size()));
         if (const auto move = moves_.moveInstead(entry, leavesOut); move.moved) {
+            current_->moved = true;
             if (entry.isFolder()) copiedFolders_.add(entry.destPath);
             return !move.failure || failed(*move.failure);
         }
@@ -250,6 +254,7 @@ private:
         const auto error = copyMakingRoom(from, to, mode, entry, &kept.value);
         if (!error) {
             trashes_.remember(kept.value);
+            current_->trashed = true;
             return true;
         }
         platform::undoTrashing(kept.value, to.folder, to.name);
@@ -269,6 +274,7 @@ private:
             return std::nullopt;
         }
         trashes_.remember(trashing.value);
+        current_->trashed = true;
         if (entry.isFolder()) deletedFolders_.add(entry.destPath);
         return true;
     }
@@ -353,10 +359,16 @@ private:
         counters_.setCounter(list, std::to_string(index + 1));
     }
 
-    // Puts the failure to the user; false when the execution must stop.
+    // Puts the failure to the user, and keeps it with the entry being executed if any; false when
+    // the execution must stop.
     bool failed(const platform::SystemError& error)
     {
-        if (!ask_({error, currentSlot_, targetSlot_})) {
+        const bool goOn = ask_({error, currentSlot_, targetSlot_});
+        if (current_) {
+            if (!current_->failure) current_->failure = error;
+            current_->outcome = goOn ? EntryOutcome::Failed : EntryOutcome::Stopped;
+        }
+        if (!goOn) {
             report_.stopped = true;
             return false;
         }
@@ -364,7 +376,7 @@ private:
         return true;
     }
 
-    TaskLists& lists_;
+    const TaskLists& lists_;
     const ExecutionSettings& settings_;
     const FailureQuestion& ask_;
     CounterSink& counters_;
@@ -381,11 +393,12 @@ private:
     VolumeTrashes trashes_;
     ExecutionReport report_;
     ExecutionProgress progress_;
+    EntryResult* current_ = nullptr;  // the result of the entry being executed
 };
 
 }  // namespace
 
-ExecutionReport executeTasks(TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask,
+ExecutionReport executeTasks(const TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask,
                              CounterSink& counters, platform::RunControl& control)
 {
     return Execution(lists, settings, ask, counters, control).run();

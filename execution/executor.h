@@ -8,8 +8,10 @@
 #include "platform/progress.h"
 #include "platform/system_error.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -67,10 +69,26 @@ struct EntryFailure {
 // Asked on each failure; true when the execution goes on.
 using FailureQuestion = std::function<bool(const EntryFailure&)>;
 
+// What became of one entry of a list.
+enum class EntryOutcome {
+    NotChosen,    // its selection state left it out
+    Done,         // carried out, or came or went with a folder of the same list
+    Failed,       // a failure was answered Yes and the execution went on
+    Stopped,      // a failure was answered No: the execution ended there
+    Interrupted,  // a folder copy the user stopped part-way
+    NotReached    // the execution ended before it
+};
+
+struct EntryResult {
+    EntryOutcome outcome = EntryOutcome::NotReached;
+    std::optional<platform::SystemError> failure;  // the first one met
+    bool moved = false;    // an add carried out as the rename of what a delete took away
+    bool trashed = false;  // what it deleted or replaced went to the trash of its volume
+};
+
 struct ExecutionReport {
-    bool stopped = false;      // a failure was answered No: the list in progress kept all its entries
-    // The user asked to stop (closing the window): the execution ended between two files, and the
-    // entries done left their lists.
+    bool stopped = false;      // a failure was answered No
+    // The user asked to stop (closing the window): the execution ended between two files.
     bool interrupted = false;
     std::size_t entriesDone = 0;
     bool actionFaite = false;  // at least one entry was taken
@@ -79,11 +97,14 @@ struct ExecutionReport {
     std::uint64_t trashBytesFreed = 0;  // old versions removed from the trashes to make room
     // The mount points of the volumes without a usable trash where entries went for good.
     std::set<std::string> volumesWithoutTrash;
+    // One result per entry of each list, indexed by list kind, in the order of the lists.
+    std::array<std::vector<EntryResult>, 3> results;
 };
 
-// Executes the add list, then the replace list, then the delete list, asking on each failure, and
-// removes the executed entries. Never writes outside the destination root.
-ExecutionReport executeTasks(TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask,
+// Executes the chosen entries of the add list, then of the replace list, then of the delete list,
+// asking on each failure, and says what became of each entry; the lists are left as they are. Never
+// writes outside the destination root.
+[[nodiscard]] ExecutionReport executeTasks(const TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask,
                              CounterSink& counters, platform::RunControl& control);
 
 // The "Erreur grave" question of a failure: its reason, then the files it concerns.

@@ -9,6 +9,7 @@
 #include "profiles/command_line.h"
 #include "profiles/profile_file.h"
 #include "profiles/shared_state.h"
+#include "ui/auto_window.h"
 #include "ui/control_places.h"
 #include "ui/cut_text.h"
 #include "ui/main_window.h"

@@ -4,6 +4,7 @@
 #include "profiles/command_line.h"
 #include "profiles/shared_state.h"
 #include "cli/unattended_run.h"
+#include "ui/auto_run.h"
 #include "ui/main_window.h"
 #include "ui/pictures.h"
 #include "ui/qt_dialogs.h"
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,16 +79,24 @@ void keepQtNotesOffTheErrorStream(QtMsgType type, const QMessageLogContext&, con
     if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << text.toStdString() << '\n';
 }
 
+// An unattended run shows its progress window only; the main window is built when the run leaves
+// it to the person, and the run's status is the program's once it is closed.
 int runWindows(const profiles::CommandWords& words)
 {
     QtDialogs dialogs;
+    std::optional<int> unattendedStatus;
+    if (profiles::asksUnattendedRun(words)) {
+        Auto progress;
+        const AutoRunEnd end = runUnderProgressWindow(progress, words, dialogs);
+        if (!end.leavesMainWindow) return end.exitStatus;
+        unattendedStatus = end.exitStatus;
+    }
     profiles::SharedState state;
     Main main(state, dialogs);
     main.loadAtStart(words);
-    if (const auto status = main.exitStatus()) return *status;
     main.show();
     const int closed = QApplication::exec();
-    return main.unattendedStatus().value_or(closed);
+    return unattendedStatus.value_or(closed);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "ui/auto_window.h"
 
 #include "platform/dialogs.h"
+#include "ui/execution_progress_bar.h"
 #include "ui/twips.h"
 
 namespace velmorane::ui {
@@ -27,11 +28,9 @@ Auto::Auto(QWidget* parent) : QWidget(parent, Qt::Window)
     Progression->hide();
 }
 
-void Auto::setProgress(const QProgressBar* progress)
+void Auto::setProgress(const execution::ExecutionProgress& progress)
 {
-    Progression->setRange(progress->minimum(), progress->maximum());
-    Progression->setValue(progress->value());
-    Progression->setFormat(progress->format());
+    showExecutionProgress(*Progression, progress);
     Progression->show();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "execution/executor.h"
+
 #include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -18,8 +20,8 @@ public:
 
     // Lines joined by CR LF, shown one under the other; the label sizes itself to them.
     void setAffiche(const std::string& text);
-    // Shows the same progress as the main window's bar.
-    void setProgress(const QProgressBar* progress);
+    // Shows how far the execution is, as the main window's bar does.
+    void setProgress(const execution::ExecutionProgress& progress);
     // Asked when the user closes the window; false keeps it open.
     void setCloseQuestion(std::function<bool()> question) { closeQuestion_ = std::move(question); }
 

@@ -1,11 +1,10 @@
-#include "execution/journal.h"
+#include "execution/executed_entries.h"
 #include "execution/run_driver.h"
-#include "platform/date_text.h"
 #include "platform/paths.h"
 #include "platform/volumes.h"
 #include "profiles/filter_file.h"
 #include "profiles/profile_file.h"
-#include "ui/qt_text.h"
+#include "ui/auto_run.h"
 #include "ui/main_sinks.h"
 #include "ui/main_window.h"
 #include "ui/run_thread.h"
@@ -65,55 +64,19 @@ void Main::loadAtStart(const profiles::CommandWords& words)
     resultatsAffiches_ = false;
     affMess();
 
-    if (number == 0) {
-        if (profiles::asksUnattendedRun(words)) journalProfileNotFound(words.first);
-        return;
-    }
-    newProf_Click(number);
-    if (profiles::asksUnattendedRun(words)) runUnattended(words.first);
-}
-
-// A scheduled run of a profile that is not there leaves a trace too.
-void Main::journalProfileNotFound(const std::string& name)
-{
-    unattendedStatus_ = execution::kExitNothingExecuted;
-    // Nothing was executed whether or not the journal takes the line.
-    (void)execution::writeJournalLines(execution::kJournalFileName,
-                                       execution::notExecutedLines("Profil " + name, "Profil introuvable",
-                                                                   platform::currentTime()));
-}
-
-// The progress window observes the run. A run that stops before executing, or that a person
-// stops, leaves an ordinary window; the program then exits with the run's status once closed.
-void Main::runUnattended(const std::string& name)
-{
-    BusyScope busy(*this, busy_);
-    execAuto_ = true;
-    if (!auto_) auto_ = std::make_unique<Auto>();
-    auto_->setWindowTitle(qt("Profil " + name + " en cours d'exécution"));
-    auto_->setAffiche("Recherche\r\ndes\r\ndossiers");
-    auto_->show();
-    execution::MirrorRun run(state_.settings, profiles::loadRunFilters(state_));
-    const std::string title = windowTitle().toStdString();
-    const execution::UnattendedEnd end =
-        runOnWorker(*this, *runWatch_, runThread_, [&](execution::RunObserver& observer) {
-            return execution::RunDriver(run, observer).runUnattended(title, execution::kJournalFileName);
-        });
-    executing_ = false;
-    run_ = std::move(run);
-    reloadLists();
-    unattendedStatus_ = end.exitStatus;
-    if (end.exitStatus == execution::kExitNothingExecuted || end.stoppedByPerson) {
-        stopUnattended();
-        return;
-    }
-    auto_->hide();
-    exitStatus_ = end.exitStatus;
+    if (number != 0) newProf_Click(number);
 }
 
 void Main::Lance_Click()
 {
     if (busy_) return;
+    compareAndReview();
+    // A close asked while the folders were read takes effect once they are.
+    if (afterExecution_ != AfterExecution::Stay) leaveAfterExecution();
+}
+
+void Main::compareAndReview()
+{
     BusyScope busy(*this, busy_);
     execution::MirrorRun run(state_.settings, profiles::loadRunFilters(state_));
     const execution::ReviewStart start =
@@ -138,19 +101,10 @@ void Main::showComparing()
     reloadLists();
 }
 
-// An unattended execution shows its progress window, whose closing asks to stop it.
 void Main::showExecuting()
 {
     control_.clearStop();
-    afterExecution_ = AfterExecution::Stay;
     executing_ = true;
-    if (!execAuto_) return;
-    reloadLists();
-    auto_->setAffiche("Exécution\r\ndes\r\ntâches");
-    auto_->setCloseQuestion([this] {
-        if (executing_) askToStopExecution(AfterExecution::Stay);
-        return false;
-    });
 }
 
 // A refusal is shown in its box; one met while comparing takes the screen back to the start.
@@ -203,27 +157,22 @@ void Main::Selection_Click()
     if (!activeListHadEntries && run_.outcome() != execution::RunOutcome::Stopped) Retour_Click();
 }
 
-// False when the run could not take its folders again. The worker has the run to itself: the
-// lists show nothing meanwhile.
+// False when the run could not take its folders again. The worker only reads the lists the window
+// goes on showing; the executed entries leave them once it is over.
 bool Main::executeRun(const execution::ExecutionChoice& choice)
 {
-    execution::MirrorRun run = std::exchange(run_, execution::MirrorRun({}, {}));
-    reloadLists();
     const auto refusal = runOnWorker(*this, *runWatch_, runThread_, [&](execution::RunObserver& observer) {
-        return execution::RunDriver(run, observer).executeChosen(choice);
+        return execution::RunDriver(run_, observer).executeChosen(choice);
     });
-    run_ = std::move(run);
     executing_ = false;
+    if (!refusal) execution::removeExecutedEntries(run_.lists(), run_.report());
     reloadLists();
     return !refusal;
 }
 
 bool Main::askToStopExecution(AfterExecution after)
 {
-    platform::Message question =
-        platform::question("Une exécution est en cours : l'arrêter ?", platform::kApplicationTitle, platform::Icon::Warning);
-    question.defaultButton = platform::Answer::No;
-    if (dialogs_.show(question) != platform::Answer::Yes) return false;
+    if (!personStopsExecution(dialogs_)) return false;
     afterExecution_ = after;
     control_.requestStop();
     return true;
@@ -241,7 +190,8 @@ void Main::leaveAfterExecution()
 }
 
 // The window closes only between two runs: during an execution the user is asked, and Oui stops
-// it between two files; the window then closes once the execution has said what it did.
+// it between two files; the window then closes once the execution has said what it did. A
+// comparison only reads and cannot be stopped: the window closes once it is over.
 void Main::closeEvent(QCloseEvent* event)
 {
     if (executing_) {
@@ -249,15 +199,12 @@ void Main::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    if (busy_) {
+        afterExecution_ = AfterExecution::Close;
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
-}
-
-// An unattended run that does not end the program leaves the user an ordinary window: the next
-// run goes to the review instead of executing at once.
-void Main::stopUnattended()
-{
-    execAuto_ = false;
-    if (auto_) auto_->hide();
 }
 
 void Main::Ajout_Click(int index)

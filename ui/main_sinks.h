@@ -1,9 +1,8 @@
 #pragma once
 
 #include "execution/run_driver.h"
+#include "ui/execution_progress_bar.h"
 #include "ui/main_window.h"
-
-#include <QElapsedTimer>
 
 namespace velmorane::ui {
 
@@ -40,20 +39,15 @@ public:
         counter->setText(QString::fromStdString(text));
     }
 
-    // At most every 50 ms, and always the last step, so a long list of small files costs no time.
     void setProgress(const execution::ExecutionProgress& progress) override
     {
-        const bool last = progress.entriesDone == progress.entriesTotal;
-        if (!last && sinceShown_.isValid() && sinceShown_.elapsed() < kIntervalMs) return;
-        sinceShown_.start();
+        if (!pace_.due(progress)) return;
         main_.setProgress(progress.entriesDone, progress.entriesTotal, progress.bytesDone, progress.bytesTotal);
-        if (main_.execAuto() && main_.autoWindow()) main_.autoWindow()->setProgress(main_.Progression);
     }
 
 private:
-    static constexpr qint64 kIntervalMs = 50;
     Main& main_;
-    QElapsedTimer sinceShown_;
+    ProgressPace pace_;
 };
 
 // The window observes its runs: their progress in its labels, their refusals and questions in boxes.

@@ -9,7 +9,6 @@
 #include "platform/dialogs.h"
 #include "profiles/command_line.h"
 #include "profiles/shared_state.h"
-#include "ui/auto_window.h"
 #include "ui/controls.h"
 #include "ui/task_list_model.h"
 
@@ -45,14 +44,9 @@ public:
     Main(profiles::SharedState& state, platform::Dialogs& dialogs, QWidget* parent = nullptr);
     ~Main() override;
 
-    // Start-up: the folder browser at the working directory, the profiles, the profile named by the
-    // first word opened, and run unattended when the second word is "X".
+    // Start-up: the folder browser at the working directory, the profiles, and the profile named by
+    // the first word opened.
     void loadAtStart(const profiles::CommandWords& words);
-    // Set when an unattended execution has ended the program: its exit status.
-    std::optional<int> exitStatus() const { return exitStatus_; }
-    // The status of the unattended run asked for, which the program exits with once its windows
-    // are closed when the run left them open.
-    std::optional<int> unattendedStatus() const { return unattendedStatus_; }
     // The thread the last run worked on, never the window's own.
     std::thread::id lastRunThread() const { return runThread_; }
 
@@ -123,11 +117,9 @@ public:
 
     int modeEcran() const { return modeEcran_; }
     bool resultatsAffiches() const { return resultatsAffiches_; }
-    bool execAuto() const { return execAuto_; }
     bool busy() const { return busy_; }
     const engine::RunFlags& runFlags() const { return run_.plan().flags; }
     execution::TaskLists& taskLists() { return run_.lists(); }
-    Auto* autoWindow() const { return auto_.get(); }
 
     // Top band.
     ClickLabel* affSource = nullptr;
@@ -231,9 +223,7 @@ private:
     void storeSelections();
     void pairClicked(execution::CheckBoxPair& pair, const std::array<QCheckBox*, 2>& boxes, int index);
     execution::ExecutionChoice executionChoice() const;
-    void runUnattended(const std::string& name);
-    void stopUnattended();
-    void journalProfileNotFound(const std::string& name);
+    void compareAndReview();
     void showComparing();
     void showExecuting();
     void showRefusal(const execution::Refusal& refusal, bool whileComparing);
@@ -254,7 +244,6 @@ private:
     std::unique_ptr<ProgressLabels> progress_;
     std::unique_ptr<CounterLabels> counters_;
     std::unique_ptr<RunWatch> runWatch_;
-    std::unique_ptr<Auto> auto_;
     QWidget* form_ = nullptr;
     // The menu commands disabled while running. Each keeps the state the screen states give it
     // meanwhile, and shows it once the run is over.
@@ -281,11 +270,8 @@ private:
 
     int modeEcran_ = 0;
     bool resultatsAffiches_ = false;
-    bool execAuto_ = false;
     // A run or an execution is in progress: the commands that would start another do nothing.
     bool busy_ = false;
-    std::optional<int> exitStatus_;
-    std::optional<int> unattendedStatus_;
     std::thread::id runThread_;
     bool executing_ = false;
     AfterExecution afterExecution_ = AfterExecution::Stay;

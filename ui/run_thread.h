@@ -2,6 +2,7 @@
 
 #include "execution/run_driver.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QObject>
 
@@ -63,19 +64,23 @@ private:
 };
 
 // Runs `work` with a driver's observer on a worker thread while the window goes on answering its
-// events, and returns what it returned once it is over; `worker` names the thread it ran on.
+// events, and returns what it returned once it is over; `worker` names the thread it ran on. The
+// events are answered until the worker is done, even once the application is told to quit: the
+// worker may still wait on the window, which must not wait on it first.
 template <typename Work>
 auto runOnWorker(QObject& window, execution::RunObserver& shown, std::thread::id& worker, Work work)
 {
     QueuedObserver queued(window, shown);
-    QEventLoop loop;
+    // Set in the window's thread after every call the worker queued there.
+    bool over = false;
+    QObject end;
     std::optional<decltype(work(queued))> result;
     std::thread thread([&] {
         result.emplace(work(queued));
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&end, [&over] { over = true; }, Qt::QueuedConnection);
     });
     worker = thread.get_id();
-    loop.exec();
+    while (!over) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     thread.join();
     return std::move(*result);
 }

@@ -28,7 +28,7 @@ public:
 
 private:
     engine::TaskList& list_;
-    // The row count the view was last told; the list may shrink under it during an execution.
+    // The row count the view was last told; the list may shrink before the view is told.
     int rows_ = 0;
 };
 

@@ -134,6 +134,37 @@ TEST_F(VelmoraneCommand, AnUnattendedRunMirrorsAndJournalsEachExecution)
     EXPECT_TRUE(std::regex_match(journal(), std::regex(entry("Maison") + entry("Nom avec espaces")))) << journal();
 }
 
+// A journal that cannot be written is a failure of a run that executed, said on standard error as
+// the window asks it; a run that executed nothing still ends with 2.
+TEST_F(VelmoraneCommand, AJournalThatCannotBeWrittenEndsAnExecutedRunWithOne)
+{
+    tree.makeFolder("ArchJournal.vlr");  // a folder where the journal file should be
+    const auto executed = velmorane({"Maison", "X"});
+    EXPECT_EQ(executed.exitCode, 1);
+    EXPECT_NE(executed.err.find("Sur le fichier : ArchJournal.vlr"), std::string::npos) << executed.err;
+    EXPECT_EQ(readTree(archive, FolderTimes::Left), readTree(work, FolderTimes::Left));
+    EXPECT_EQ(velmorane({"Pareil", "X"}).exitCode, 2);
+    EXPECT_EQ(velmorane({"Absent", "X"}).exitCode, 2);
+}
+
+// The same from a working directory that is read-only: the run executes, and its status says that
+// it could not be journalled.
+TEST_F(VelmoraneCommand, AReadOnlyWorkingDirectoryEndsAnExecutedRunWithOne)
+{
+    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
+    const std::string readOnly = tree.makeFolder("lecture-seule");
+    const std::string profiles = home.makeFolder("profils");
+    std::filesystem::copy_file(tree.path("ArchProfils.vlr"), profiles + "/ArchProfils.vlr");
+    TemporaryMount mount(TemporaryMount::Kind::Bind, readOnly, profiles);
+    ASSERT_EQ(tool("mount", {"-o", "remount,bind,ro", readOnly}), "");
+    const auto run = runProgram(VELMORANE_BINARY, {"Maison", "X"}, readOnly,
+                                {{"XDG_DATA_HOME", home.path("data")}, {"XDG_STATE_HOME", home.path("state")}});
+    mount.unmount();
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("Sur le fichier : ArchJournal.vlr"), std::string::npos) << run.err;
+    EXPECT_EQ(readTree(archive, FolderTimes::Left), readTree(work, FolderTimes::Left));
+}
+
 TEST_F(VelmoraneCommand, NothingExecutedEndsWithStatusTwoTheReasonAndAJournalEntrySayingWhy)
 {
     const auto before = readTree(archive);

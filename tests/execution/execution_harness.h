@@ -1,5 +1,6 @@
 #pragma once
 
+#include "execution/executed_entries.h"
 #include "execution/run_driver.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/child_process.h"
@@ -92,10 +93,12 @@ struct Mirror {
         return out;
     }
 
-    // Executes, then shows the report as an interactive run does.
+    // Executes, then takes the executed entries off the lists and shows the report as the review does.
     execution::ExecutionReport execute()
     {
-        (void)execution::RunDriver(run, observer).executeChosen(choice);
+        if (!execution::RunDriver(run, observer).executeChosen(choice)) {
+            execution::removeExecutedEntries(run.lists(), run.report());
+        }
         if (const auto report = execution::executionReport(run.report(), run.plan().flags)) dialogs.show(*report);
         return run.report();
     }
@@ -136,6 +139,15 @@ inline Names texts(const execution::TaskList& list)
     Names out;
     for (std::size_t i = 0; i < list.count(); ++i) out.push_back(list.text(i));
     return out;
+}
+
+// What became of each entry of a list, a letter each: N not chosen, D done, F failed and passed,
+// S stopped there, I interrupted, R not reached.
+inline std::string outcomes(const std::vector<execution::EntryResult>& results)
+{
+    std::string letters;
+    for (const execution::EntryResult& result : results) letters += "NDFSIR"[static_cast<int>(result.outcome)];
+    return letters;
 }
 
 inline std::string counts(const execution::TaskLists& lists)

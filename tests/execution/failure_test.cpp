@@ -1,5 +1,6 @@
 #include "tests/execution/execution_harness.h"
 
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <thread>
@@ -53,6 +54,9 @@ TEST(FailureAnsweredNo, StopsAtOnceAndTheListInProgressKeepsAllItsEntries)
     const auto report = m.execute();
 
     EXPECT_TRUE(report.stopped);
+    EXPECT_EQ(outcomes(report.results[0]) + " " + outcomes(report.results[1]) + " " + outcomes(report.results[2]),
+              "DD DSR R");
+    EXPECT_EQ(report.results[1][1].failure->number, ENOENT);
     EXPECT_EQ(m.messages(), question("2 - Aucun fichier ou dossier de ce type", m.work + "/c1", m.archive + "/c2"));
     EXPECT_EQ(counts(m.lists), "0 3 1");
     EXPECT_EQ(texts(m.lists.fichModif()), modif);
@@ -201,6 +205,57 @@ TEST(UnattendedStop, AStopFromAnotherThreadEndsBetweenTwoFilesAndIsJournalled)
     EXPECT_EQ(std::make_tuple(end.exitStatus, end.stoppedByPerson), std::make_tuple(execution::kExitWithFailures, false));
     EXPECT_EQ(m.journalOutcomes(), "Exécution du Profil Essai : Interrompue (2 fichier(s) traité(s))\n");
     EXPECT_EQ(namesIn(m.archive), (Names{"f0", "f1"}));
+    EXPECT_EQ(outcomes(m.run.report().results[0]), "DDRRR");
+}
+
+// A stop asked while a folder is copied ends the copy between two of its files: the folder stays
+// listed, what it copied stays whole, no temporary file is left, and the journal counts the
+// entries done before it.
+TEST(UnattendedStop, AStopDuringAFolderCopyLeavesTheFolderListedAndNoTemporaryFile)
+{
+    Mirror m;
+    m.tree.makeFile("work/Avant/a.txt", "a");
+    for (int i = 0; i < 50; ++i) m.tree.makeFile("work/Lot/f" + std::to_string(i), "dix octets");
+    m.tree.makeFile("work/z.txt", "z");
+    class StopAfterTenPieces : public platform::RunControl {
+    public:
+        void pieceCopied() override
+        {
+            if (++pieces_ == 10) requestStop();
+        }
+
+    private:
+        int pieces_ = 0;
+    };
+    class StoppingObserver : public ScriptedObserver {
+    public:
+        using ScriptedObserver::ScriptedObserver;
+        platform::RunControl& control() override { return stop_; }
+
+    private:
+        StopAfterTenPieces stop_;
+    };
+    StoppingObserver observer(m.dialogs, m.counters);
+    m.run = execution::MirrorRun({m.work, m.archive, Direction::WorkToArchive, Action::Update, {}, {}}, {{}, std::nullopt});
+
+    const execution::UnattendedEnd end = execution::RunDriver(m.run, observer).runUnattended("Profil Essai", m.journal);
+
+    EXPECT_EQ(end.exitStatus, execution::kExitWithFailures);
+    EXPECT_EQ(m.journalOutcomes(), "Exécution du Profil Essai : Interrompue (1 fichier(s) traité(s))\n");
+    const Names adds = texts(m.lists.fichAjout());
+    ASSERT_EQ(adds.size(), 3u);
+    EXPECT_EQ(adds[1], m.work + "/Lot/ **Dossier");
+    EXPECT_EQ(outcomes(m.run.report().results[0]), "DIR");
+    EXPECT_EQ(readFileBytes(m.archive + "/Avant/a.txt"), "a");
+    const Names copied = namesIn(m.archive + "/Lot");
+    EXPECT_GT(copied.size(), 0u);
+    EXPECT_LT(copied.size(), 50u);
+    for (const std::string& name : copied) {
+        EXPECT_TRUE(name.starts_with("f")) << "a temporary file is left: " << name;
+        EXPECT_EQ(readFileBytes(m.archive + "/Lot/" + name), "dix octets");
+    }
+    execution::removeExecutedEntries(m.lists, m.run.report());
+    EXPECT_EQ(texts(m.lists.fichAjout()), (Names{adds[1], adds[2]}));
 }
 
 }  // namespace

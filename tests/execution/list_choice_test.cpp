@@ -2,6 +2,7 @@
 
 #include "execution/check_box_pair.h"
 
+#include <cerrno>
 #include <gtest/gtest.h>
 
 namespace velmorane::testing {
@@ -42,6 +43,38 @@ TEST(SelectedChosen, ExecutesAndRemovesOnlyTheSelectedEntries)
     EXPECT_EQ(namesIn(m.archive), (Names{"b", "d", "x"}));
     EXPECT_EQ(texts(m.lists.fichAjout()), (Names{built[0], built[2], built[4]}));
     for (std::size_t i = 0; i < 3; ++i) EXPECT_FALSE(m.lists.fichAjout().selected(i));
+    EXPECT_EQ(counts(m.lists), "3 0 1");
+}
+
+// The execution only reads the lists and says what became of each entry; the review then takes
+// off the entries done and those whose failure was passed.
+TEST(EntryResults, TheListsStayAsTheyWereUntilTheReviewTakesTheExecutedEntriesOff)
+{
+    Mirror m;
+    for (const char* name : {"a", "b", "c", "d", "e"}) m.tree.makeFile(std::string("work/") + name, name);
+    m.tree.makeFile("work/f", "neuf", kTestTime + 1);
+    m.tree.makeFile("archive/f", "vieux");
+    m.tree.makeFile("archive/x", "x");
+    m.compare(Action::Update);
+    m.choice.ajoutSelectedChosen = m.choice.supprSelectedChosen = true;
+    m.lists.fichAjout().setSelected(1, true);
+    m.lists.fichAjout().setSelected(3, true);
+    const Names built = texts(m.lists.fichAjout());
+    std::remove((m.work + "/f").c_str());  // gone after the comparison: its replacement fails
+    m.dialogs.queueAnswer(platform::Answer::Yes);
+
+    ASSERT_FALSE(execution::RunDriver(m.run, m.observer).executeChosen(m.choice));
+
+    EXPECT_EQ(texts(m.lists.fichAjout()), built);
+    EXPECT_EQ(counts(m.lists), "5 1 1");
+    EXPECT_TRUE(m.lists.fichAjout().selected(1) && m.lists.fichAjout().selected(3));
+    const auto& results = m.run.report().results;
+    EXPECT_EQ(outcomes(results[0]) + " " + outcomes(results[1]) + " " + outcomes(results[2]), "NDNDN F N");
+    EXPECT_EQ(results[1][0].failure->number, ENOENT);
+    EXPECT_EQ(namesIn(m.archive), (Names{"b", "d", "f", "x"}));
+
+    execution::removeExecutedEntries(m.lists, m.run.report());
+    EXPECT_EQ(texts(m.lists.fichAjout()), (Names{built[0], built[2], built[4]}));
     EXPECT_EQ(counts(m.lists), "3 0 1");
 }
 

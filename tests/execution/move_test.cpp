@@ -60,7 +60,14 @@ TEST(Moves, ARenamedFolderAndFilesRenamedOneByOneAreRenamedInTheArchive)
 
     m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "504 0 503");  // each folder, its sub-folders and the files
-    m.execute();
+    const Names adds = texts(m.lists.fichAjout());
+    const auto report = m.execute();
+    Names moved;
+    for (std::size_t i = 0; i < adds.size(); ++i) {
+        if (report.results[0][i].moved) moved.push_back(adds[i]);
+    }
+    EXPECT_EQ(moved.size(), 501u);
+    EXPECT_NE(std::ranges::find(moved, m.work + "/Musique/Album (2025)/ **Dossier"), moved.end());
 
     EXPECT_EQ(counts(m.lists), "0 0 0");
     EXPECT_EQ(m.messages(), kReportOk);

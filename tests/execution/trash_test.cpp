@@ -59,8 +59,12 @@ TEST(RunTrash, OnAVolumeOfItsOwnTheDeletedFolderAndTheReplacedFileWaitInItsTrash
 
     m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "0 1 2");
-    m.execute();
+    const auto report = m.execute();
     EXPECT_EQ(m.messages(), kReportOk);
+    // The replaced file and the deleted folder are trashed; what the folder held went with it.
+    EXPECT_TRUE(report.results[1][0].trashed);
+    EXPECT_TRUE(report.results[2][0].trashed);
+    EXPECT_FALSE(report.results[2][1].trashed);
     EXPECT_EQ(readTree(m.archive, FolderTimes::Left), readTree(m.work, FolderTimes::Left));
 
     const std::string trash = top + "/.Trash-" + std::to_string(::getuid());

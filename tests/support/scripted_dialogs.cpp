@@ -5,6 +5,7 @@ namespace velmorane::platform {
 Answer ScriptedDialogs::show(const Message& message)
 {
     shown_.push_back(message);
+    if (whileShown) whileShown(message);
     if (answers_.empty()) return message.defaultButton;
     const Answer answer = answers_.front();
     answers_.pop_front();

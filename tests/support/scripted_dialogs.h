@@ -3,6 +3,7 @@
 #include "platform/dialogs.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace velmorane::platform {
@@ -23,6 +24,8 @@ public:
                                         const std::string& proposed) override;
 
     const std::vector<Message>& shown() const { return shown_; }
+    // Called with each box before it is answered, as what happens while a person reads it.
+    std::function<void(const Message&)> whileShown;
     const std::vector<InputRequest>& inputRequests() const { return inputRequests_; }
     void clear() { shown_.clear(); inputRequests_.clear(); }
 

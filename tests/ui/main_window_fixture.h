@@ -7,6 +7,7 @@
 #include "tests/support/qt_application.h"
 #include "tests/support/test_tree.h"
 #include "tests/support/mirror_tree.h"
+#include "ui/auto_run.h"
 #include "ui/main_window.h"
 #include "ui/profile_window.h"
 #include "ui/twips.h"
@@ -22,6 +23,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,6 +68,23 @@ protected:
         main->loadAtStart(profiles::takeWords(commandLine));
         main->show();
         return *main;
+    }
+
+    // The program started with these words and a display: an unattended run shows its progress
+    // window only, and the main window is built when the run leaves it to the person. Nothing when
+    // the words ask no unattended run.
+    std::optional<ui::AutoRunEnd> startFromCommandLine(const std::string& commandLine)
+    {
+        main.reset();
+        progressWindow.reset();
+        std::optional<ui::AutoRunEnd> end;
+        if (profiles::asksUnattendedRun(profiles::takeWords(commandLine))) {
+            progressWindow = std::make_unique<ui::Auto>();
+            end = ui::runUnderProgressWindow(*progressWindow, profiles::takeWords(commandLine), dialogs);
+            if (!end->leavesMainWindow) return end;
+        }
+        start(commandLine);
+        return end;
     }
 
     // A double-click on an entry of the folder list: opens that folder. As from a real mouse, the
@@ -185,6 +204,7 @@ protected:
     platform::ScriptedDialogs dialogs;
     profiles::SharedState state;
     std::unique_ptr<ui::Main> main;
+    std::unique_ptr<ui::Auto> progressWindow;
 
 private:
     std::filesystem::path previousDirectory_;

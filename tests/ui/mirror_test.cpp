@@ -151,6 +151,48 @@ TEST_F(InteractiveMirror, AFailureAnsweredNoStopsTheListWholeAndYesGoesOnToAWarn
     EXPECT_EQ(readFileBytes(tree.path("archive/a.txt")), "nouvelle version");
 }
 
+// Closing the window while a comparison reads the folders closes it once they are read: no box
+// is shown over a closed window, and no run goes on behind it.
+TEST_F(InteractiveMirror, ClosingDuringAComparisonClosesTheWindowOnceItIsOver)
+{
+    for (int i = 0; i < 2000; ++i) tree.makeFile("travail/Lot/f" + std::to_string(i), "x");
+    ui::Main& w = chooseEverything();
+    bool busyWhenClosed = false, visibleAfterClose = false;
+    QTimer::singleShot(0, &w, [&] {
+        busyWhenClosed = w.busy();
+        w.close();
+        visibleAfterClose = w.isVisible();
+    });
+    click(w.Lance);
+    EXPECT_TRUE(busyWhenClosed);
+    EXPECT_TRUE(visibleAfterClose);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.modeEcran(), 4);
+    EXPECT_EQ(entries(w.fichAjout).size(), 3u);  // Neuf/, b.txt and Lot/ with its files
+    EXPECT_EQ(shown(), Lines{});
+}
+
+// The session ends while the failure question waits: the box goes with "Non", the execution stops
+// there and its worker is joined; the window's thread never waits on a worker that waits on it.
+TEST_F(InteractiveMirror, AQuitWhileTheFailureQuestionWaitsReleasesTheExecutionAndJoinsIt)
+{
+    ui::Main& w = chooseEverything();
+    click(w.Lance);
+    fs::remove(tree.path("travail/b.txt"));
+    dialogs.whileShown = [](const platform::Message&) { QCoreApplication::exit(0); };
+    dialogs.queueAnswer(platform::Answer::No);
+    click(w.Selection);
+    EXPECT_EQ(shown().size(), 1u);
+    EXPECT_FALSE(w.busy());
+    EXPECT_NE(w.lastRunThread(), std::this_thread::get_id());
+    // The list in progress keeps all its entries.
+    EXPECT_EQ(entries(w.fichAjout).size(), 2u);
+    EXPECT_EQ(entries(w.fichModif).size(), 1u);
+    // The application's own loop, run once, forgets the quit for the tests that follow.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+}
+
 TEST_F(InteractiveMirror, TheReviewFreesTheFoldersAndExecutingWaitsUntilNoOtherRunHoldsThem)
 {
     ui::Main& w = chooseEverything();
@@ -393,11 +435,13 @@ TEST_F(InteractiveMirror, ClosingDuringAnExecutionAsksThenStopsBetweenTwoFilesAn
     // The window is closed as soon as the progress bar first moves past its start; Oui answers the
     // question. The execution works on its own thread meanwhile.
     QString progressShown;
+    int rowsShown = 0;
     bool closing = false;
     QObject::connect(w.Progression, &QProgressBar::valueChanged, &w, [&](int value) {
         if (value == 0 || std::exchange(closing, true)) return;
         QTimer::singleShot(0, &w, [&] {
             progressShown = w.Progression->format();
+            rowsShown = w.fichAjout->model()->rowCount();
             w.close();
         });
     });
@@ -416,6 +460,9 @@ TEST_F(InteractiveMirror, ClosingDuringAnExecutionAsksThenStopsBetweenTwoFilesAn
                                   " fichier(s) traité(s)."}));
     EXPECT_EQ(dialogs.shown()[0].defaultButton, platform::Answer::No);
     EXPECT_EQ(w.taskLists().fichAjout().count(), kFiles - copied.size());
+    // The list stayed whole on the screen while it was executed.
+    EXPECT_EQ(rowsShown, 2 + kFiles);
+    EXPECT_EQ(w.fichAjout->model()->rowCount(), kFiles - static_cast<int>(copied.size()));
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9]+ / 20005 éléments · .+ / .+$")).match(progressShown).hasMatch())
         << progressShown.toStdString();
     EXPECT_FALSE(w.isVisible());

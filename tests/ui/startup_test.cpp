@@ -1,6 +1,10 @@
 #include "tests/ui/main_window_fixture.h"
 
+#include <QProgressBar>
+#include <QTimer>
+
 #include <filesystem>
+#include <utility>
 
 namespace velmorane::testing {
 namespace {
@@ -41,47 +45,54 @@ TEST_F(StartUp, TheWordsOfTheCommandLineOpenOrExecuteTheLastProfileOfThatName)
                                            {"Absent X", -1, ""}}) {
         SCOPED_TRACE(c.commandLine);
         const bool executed = *c.autoCaption != '\0';
+        const bool absent = std::string(c.commandLine) == "Absent X";
         fs::remove(tree.path("ArchJournal.vlr"));
         state = {};  // as in a new process
-        ui::Main& w = start(c.commandLine);
-        EXPECT_EQ(state.profActif, c.opened);
-        EXPECT_EQ(w.exitStatus(), executed ? std::optional<int>(0) : std::nullopt);
+        const std::optional<ui::AutoRunEnd> end = startFromCommandLine(c.commandLine);
         // A scheduled run of an unknown profile leaves its trace too.
-        EXPECT_EQ(!journal().empty(), executed || std::string(c.commandLine) == "Absent X");
+        EXPECT_EQ(!journal().empty(), executed || absent);
         EXPECT_EQ(shown(), std::vector<std::string>{});
+        if (executed) {
+            // The progress window alone: no main window is built.
+            ASSERT_TRUE(end);
+            EXPECT_EQ(std::make_pair(end->exitStatus, end->leavesMainWindow), std::make_pair(0, false));
+            EXPECT_EQ(main, nullptr);
+            EXPECT_EQ(caption(progressWindow.get()), c.autoCaption);
+            EXPECT_EQ(progressWindow->Affiche->text().toStdString(), "Exécution\ndes\ntâches");
+            EXPECT_FALSE(progressWindow->isVisible());
+            continue;
+        }
+        EXPECT_EQ(end.has_value(), absent);
+        if (absent) {
+            EXPECT_EQ(std::make_pair(end->exitStatus, end->leavesMainWindow), std::make_pair(2, true));
+        }
+        ASSERT_NE(main, nullptr);
+        EXPECT_EQ(state.profActif, c.opened);
         std::vector<bool> marks(7, false);
         if (c.opened >= 0) marks[static_cast<std::size_t>(c.opened)] = true;
-        EXPECT_EQ(checks(w.newProf), marks);
-        if (executed) {
-            ASSERT_NE(w.autoWindow(), nullptr);
-            EXPECT_EQ(caption(w.autoWindow()), c.autoCaption);
-            EXPECT_EQ(w.autoWindow()->Affiche->text().toStdString(), "Exécution\ndes\ntâches");
-            EXPECT_FALSE(w.autoWindow()->isVisible());
-        } else {
-            EXPECT_EQ(w.autoWindow(), nullptr);
-            EXPECT_FALSE(w.execAuto());
-            EXPECT_EQ(w.modeEcran(), 1);
-        }
+        EXPECT_EQ(checks(main->newProf), marks);
+        EXPECT_EQ(main->modeEcran(), 1);
     }
     EXPECT_EQ(readTree(tree.path("archive"), FolderTimes::Left), readTree(tree.path("travail"), FolderTimes::Left));
 }
 
-TEST_F(StartUp, AnUnattendedRunThatStopsBeforeExecutingLeavesAnOrdinaryWindow)
+TEST_F(StartUp, AnUnattendedRunThatStopsBeforeExecutingShowsWhyThenTheMainWindow)
 {
-    ui::Main& w = start("Pareil X");
+    const std::optional<ui::AutoRunEnd> end = startFromCommandLine("Pareil X");
     EXPECT_EQ(shown(), std::vector<std::string>{"Profil Incorrect: Travail et Archive doivent être différents."});
-    EXPECT_FALSE(w.exitStatus());
-    EXPECT_EQ(w.unattendedStatus(), std::optional<int>(2));  // once the window is closed
-    EXPECT_FALSE(w.execAuto());
+    // The program exits with 2 once the main window is closed.
+    EXPECT_EQ(std::make_pair(end->exitStatus, end->leavesMainWindow), std::make_pair(2, true));
+    EXPECT_FALSE(progressWindow->isVisible());
     // The journal says why nothing was executed.
     EXPECT_TRUE(journal().ends_with("\tExécution du Profil Pareil : Non exécuté (Travail et Archive "
                                     "doivent être différents.)\r\n"))
         << journal();
 
     // The next run goes to the review instead of executing at once.
-    w.newProf[2]->trigger();
-    w.Lance_Click();
-    EXPECT_EQ(w.modeEcran(), 4);
+    ASSERT_NE(main, nullptr);
+    main->newProf[2]->trigger();
+    main->Lance_Click();
+    EXPECT_EQ(main->modeEcran(), 4);
     EXPECT_FALSE(fs::exists(tree.path("archive/b.txt")));
 }
 
@@ -92,20 +103,20 @@ TEST_F(StartUp, AnUnattendedRunThatWouldDeleteMostOfTheArchiveIsRefusedAndTheRev
     writeProfiles({profile("Gros", tree.path("gros/travail"), archive)});
     const auto before = readTree(archive);
 
-    ui::Main& w = start("Gros X");
+    const std::optional<ui::AutoRunEnd> end = startFromCommandLine("Gros X");
     const std::string refusal = "Exécution refusée : 600 fichier(s) à supprimer ou remplacer sur 1000 dans " + archive;
     EXPECT_EQ(shown(), std::vector<std::string>{"Attention: " + refusal});
-    EXPECT_FALSE(w.exitStatus());
-    EXPECT_EQ(w.unattendedStatus(), std::optional<int>(2));
+    EXPECT_EQ(std::make_pair(end->exitStatus, end->leavesMainWindow), std::make_pair(2, true));
     EXPECT_TRUE(journal().ends_with("\tExécution du Profil Gros : Non exécuté (" + refusal + ")\r\n")) << journal();
     EXPECT_EQ(readTree(archive), before);
 
     // The person who sees the lists may carry them out.
     dialogs.clear();
-    w.Lance_Click();
-    ASSERT_EQ(w.modeEcran(), 4);
-    EXPECT_EQ(entries(w.fichSuppr).size(), 600u);
-    w.Selection_Click();
+    ASSERT_NE(main, nullptr);
+    main->Lance_Click();
+    ASSERT_EQ(main->modeEcran(), 4);
+    EXPECT_EQ(entries(main->fichSuppr).size(), 600u);
+    main->Selection_Click();
     EXPECT_EQ(shown(), std::vector<std::string>{"Rapport d'activité: Exécution terminée correctement !"});
     EXPECT_EQ(readTree(archive, FolderTimes::Left), readTree(tree.path("gros/travail"), FolderTimes::Left));
 }
@@ -114,19 +125,54 @@ TEST_F(StartUp, AJournalThatCannotBeWrittenIsAskedAboutAndYesEndsWithStatusOne)
 {
     tree.makeFolder("ArchJournal.vlr");  // a folder where the journal file should be
     dialogs.queueAnswer(platform::Answer::No);
-    ui::Main& w = start("Maison X");
+    std::optional<ui::AutoRunEnd> end = startFromCommandLine("Maison X");
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].title, "Erreur grave");
     EXPECT_EQ(dialogs.shown()[0].buttons, platform::Buttons::YesNo);
     EXPECT_NE(dialogs.shown()[0].text.find("Sur le fichier : ArchJournal.vlr"), std::string::npos) << shown()[0];
-    EXPECT_FALSE(w.exitStatus());  // No leaves the program open
-    EXPECT_EQ(w.unattendedStatus(), std::optional<int>(1));
-    EXPECT_FALSE(w.execAuto());
+    // No leaves the person the main window; the program exits with 1 once it is closed.
+    EXPECT_EQ(std::make_pair(end->exitStatus, end->leavesMainWindow), std::make_pair(1, true));
+    EXPECT_NE(main, nullptr);
     EXPECT_TRUE(fs::exists(tree.path("archive/b.txt")));
 
     dialogs.queueAnswer(platform::Answer::Yes);
-    EXPECT_EQ(start("Maison X").exitStatus(), std::optional<int>(1));
+    end = startFromCommandLine("Maison X");
+    EXPECT_EQ(std::make_pair(end->exitStatus, end->leavesMainWindow), std::make_pair(1, false));
+    EXPECT_EQ(main, nullptr);
     EXPECT_EQ(dialogs.shown().size(), 2u);
+}
+
+// The progress window stays while the folders are compared; closed during the execution, it asks
+// to stop it, and Oui stops it between two files: the journal says so and the program ends with
+// 1, without a main window.
+TEST_F(StartUp, ClosingTheProgressWindowDuringTheExecutionStopsItBetweenTwoFiles)
+{
+    tree.makeFolder("archive/Lot");
+    for (int i = 0; i < 5000; ++i) tree.makeFile("travail/Lot/f" + std::to_string(i), "dix octets");
+    progressWindow = std::make_unique<ui::Auto>();
+    ui::Auto& window = *progressWindow;
+    bool visibleWhileComparing = false, closing = false;
+    QTimer::singleShot(0, &window, [&] {
+        window.close();
+        visibleWhileComparing = window.isVisible();
+    });
+    QObject::connect(window.Progression, &QProgressBar::valueChanged, &window, [&](int value) {
+        if (value == 0 || std::exchange(closing, true)) return;
+        QTimer::singleShot(0, &window, [&] { window.close(); });
+    });
+    dialogs.queueAnswer(platform::Answer::Yes);
+
+    const ui::AutoRunEnd end = ui::runUnderProgressWindow(window, profiles::takeWords("Maison X"), dialogs);
+
+    EXPECT_TRUE(visibleWhileComparing);
+    EXPECT_EQ(shown(), std::vector<std::string>{"Velmorane: Une exécution est en cours : l'arrêter ?"});
+    EXPECT_EQ(std::make_pair(end.exitStatus, end.leavesMainWindow), std::make_pair(1, false));
+    EXPECT_EQ(main, nullptr);
+    const std::size_t copied = std::distance(fs::directory_iterator(tree.path("archive/Lot")), fs::directory_iterator());
+    EXPECT_LT(copied, 5000u);
+    EXPECT_TRUE(journal().ends_with("\tExécution du Profil MAISON : Interrompue (" + std::to_string(copied + 2) +
+                                    " fichier(s) traité(s))\r\n"))
+        << journal();
 }
 
 }  // namespace
