@@ -76,10 +76,18 @@ StructurePair readStartFolderTrees(const std::string& sourceFolder, const std::s
                            const Exclusions& exclusions, platform::ProgressSink& progress,
                            unsigned threadCount)
 {
+    const auto source = platform::openVolume(sourceFolder, threadCount);
+    const auto dest = platform::openVolume(destFolder, threadCount);
+    return readStartFolderTrees(*source, *dest, exclusions, progress, threadCount);
+}
+
+StructurePair readStartFolderTrees(platform::VolumeAccess& source, platform::VolumeAccess& dest,
+                                   const Exclusions& exclusions, platform::ProgressSink& progress, unsigned inFlight)
+{
     ReadingProgress shown(progress);
     std::vector<WalkedTree> trees;
     {
-        ConcurrentWalk walk({sourceFolder, destFolder}, exclusions, threadCount);
+        ConcurrentWalk walk({&source, &dest}, exclusions, inFlight);
         while (!walk.waitFor(kProgressInterval)) shown.show(walk.progress());
         trees = walk.takeTrees();
     }

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "engine/exclusions.h"
-#include "platform/folder_listing.h"
+#include "platform/entry_records.h"
 #include "platform/progress.h"
+#include "platform/volume.h"
 
 #include <optional>
 #include <string>
@@ -42,8 +43,8 @@ struct StructurePair {
     StructureResult dest;
 };
 
-// Folders read at once. More than the cores: reading a cold disk is mostly waiting for it.
-inline constexpr unsigned kReadingThreads = 8;
+// Folders asked for at once. More than the cores: reading a cold disk is mostly waiting for it.
+inline constexpr unsigned kReadingThreads = 16;
 
 inline constexpr const char* kSourceReadingCaption = "Lecture de la Structure du Dossier Source";
 inline constexpr const char* kDestReadingCaption = "Lecture de la Structure du Dossier Destination";
@@ -54,5 +55,9 @@ inline constexpr const char* kDestReadingCaption = "Lecture de la Structure du D
 StructurePair readStartFolderTrees(const std::string& sourceFolder, const std::string& destFolder,
                            const Exclusions& exclusions, platform::ProgressSink& progress,
                            unsigned threadCount = kReadingThreads);
+// The same through volumes already open, with up to `inFlight` folders asked for at once.
+StructurePair readStartFolderTrees(platform::VolumeAccess& source, platform::VolumeAccess& dest,
+                                   const Exclusions& exclusions, platform::ProgressSink& progress,
+                                   unsigned inFlight = kReadingThreads);
 
 }  // namespace velmorane::engine

@@ -21,41 +21,36 @@ void applyExclusions(platform::FolderContent& content, const std::string& relati
 
 }  // namespace
 
-ConcurrentWalk::ConcurrentWalk(std::vector<std::string> startFolders, const Exclusions& exclusions,
-                               unsigned threadCount)
-    : exclusions_(exclusions)
+ConcurrentWalk::ConcurrentWalk(std::vector<platform::VolumeAccess*> volumes, const Exclusions& exclusions,
+                               unsigned inFlight)
+    : volumes_(std::move(volumes)), exclusions_(exclusions), inFlight_(inFlight == 0 ? 1 : inFlight)
 {
-    const std::size_t treeCount = startFolders.size();
+    const std::size_t treeCount = volumes_.size();
     trees_.resize(treeCount);
     pending_.resize(treeCount);
     unfinished_.assign(treeCount, 1);
+    asked_.assign(treeCount, 0);
     foldersRead_.assign(treeCount, 0);
     totalUnfinished_ = treeCount;
     for (std::size_t tree = 0; tree < treeCount; ++tree) {
-        trees_[tree].startFolder = std::move(startFolders[tree]);
+        trees_[tree].startFolder = volumes_[tree]->startFolder();
         trees_[tree].folders.emplace_back();
-        pending_[tree].push_back(Task{tree, 0, {}, nullptr});
+        pending_[tree].push_back(Task{tree, 0, {}, {}, nullptr});
     }
-    if (treeCount == 0) return;
-    const unsigned count = threadCount == 0 ? 1 : threadCount;
-    threads_.reserve(count);
-    for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this, i, treeCount] { work(i % treeCount); });
+    askForMore();
 }
 
 ConcurrentWalk::~ConcurrentWalk()
 {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    workAdded_.notify_all();
-    for (std::thread& thread : threads_) thread.join();
+    std::unique_lock lock(mutex_);
+    stopping_ = true;
+    answered_.wait(lock, [this] { return totalAsked_ == 0 && answersBeingKept_ == 0; });
 }
 
 bool ConcurrentWalk::waitFor(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(mutex_);
-    return finished_.wait_for(lock, timeout, [this] { return totalUnfinished_ == 0; });
+    return answered_.wait_for(lock, timeout, [this] { return totalUnfinished_ == 0; });
 }
 
 WalkProgress ConcurrentWalk::progress() const
@@ -74,57 +69,83 @@ std::vector<WalkedTree> ConcurrentWalk::takeTrees()
     return std::move(trees_);
 }
 
-void ConcurrentWalk::work(std::size_t preferredTree)
+void ConcurrentWalk::askForMore()
 {
-    while (const auto task = nextTask(preferredTree)) read(*task);
-}
-
-std::optional<ConcurrentWalk::Task> ConcurrentWalk::nextTask(std::size_t preferredTree)
-{
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        if (stopping_ || totalUnfinished_ == 0) return std::nullopt;
-        for (std::size_t step = 0; step < pending_.size(); ++step) {
-            auto& stack = pending_[(preferredTree + step) % pending_.size()];
-            if (stack.empty()) continue;
-            Task task = std::move(stack.back());
-            stack.pop_back();
-            return task;
-        }
-        ++idleThreads_;
-        workAdded_.wait(lock);
-        --idleThreads_;
-    }
-}
-
-void ConcurrentWalk::read(const Task& task)
-{
-    std::string name;
+    std::vector<Task> tasks;
     {
         std::lock_guard lock(mutex_);
-        name = trees_[task.tree].folders[task.folder].name;
+        tasks = takeTasks();
     }
-    auto folder = task.parent ? task.parent->openChild(name)
-                              : platform::FolderHandle::openStart(trees_[task.tree].startFolder);
-    auto content = folder.ok() ? platform::readFolder(folder.value)
-                               : platform::Result<platform::FolderContent>::failure(*folder.error);
-    if (content.ok()) applyExclusions(content.value, task.relative, exclusions_);
-    const auto handle = std::make_shared<const platform::FolderHandle>(std::move(folder.value));
+    for (Task& task : tasks) ask(std::move(task));
+}
 
+std::vector<ConcurrentWalk::Task> ConcurrentWalk::takeTasks()
+{
+    std::vector<Task> tasks;
+    while (!stopping_ && totalAsked_ < inFlight_) {
+        std::optional<std::size_t> chosen;
+        for (std::size_t tree = 0; tree < pending_.size(); ++tree) {
+            if (!pending_[tree].empty() && (!chosen || asked_[tree] < asked_[*chosen])) chosen = tree;
+        }
+        if (!chosen) break;
+        tasks.push_back(std::move(pending_[*chosen].back()));
+        pending_[*chosen].pop_back();
+        ++asked_[*chosen];
+        ++totalAsked_;
+    }
+    return tasks;
+}
+
+void ConcurrentWalk::ask(Task task)
+{
+    platform::VolumeAccess& volume = *volumes_[task.tree];
+    if (!task.parent) {
+        volume.readStart([this, task](auto answer) { received(task, std::move(answer)); });
+        return;
+    }
+    platform::FolderRef parent = task.parent;
+    std::string name = task.name;
+    volume.readFolder(std::move(parent), std::move(name),
+                      [this, task = std::move(task)](auto answer) { received(task, std::move(answer)); });
+}
+
+void ConcurrentWalk::received(const Task& task, platform::Result<platform::ReadFolderAnswer> answer)
+{
+    platform::FolderContent& content = answer.value.content;
+    if (answer.ok()) applyExclusions(content, task.relative, exclusions_);
+    std::vector<Task> next;
+    {
+        std::lock_guard lock(mutex_);
+        keep(task, answer.error, content, answer.value.folder);
+        --asked_[task.tree];
+        --totalAsked_;
+        // Counted until its last touch of the walk, so that the destructor waits for it.
+        ++answersBeingKept_;
+        next = takeTasks();
+    }
+    for (Task& nextTask : next) ask(std::move(nextTask));
     std::lock_guard lock(mutex_);
+    --answersBeingKept_;
+    answered_.notify_all();
+}
+
+void ConcurrentWalk::keep(const Task& task, const platform::MaybeError& failure, platform::FolderContent& content,
+                          const platform::FolderRef& folder)
+{
     auto& folders = trees_[task.tree].folders;
-    folders[task.folder].failure = content.error;
-    folders[task.folder].files = std::move(content.value.files);
-    folders[task.folder].specialFiles = std::move(content.value.specialFiles);
-    folders[task.folder].permissions = content.value.permissions;
+    folders[task.folder].failure = failure;
+    folders[task.folder].files = std::move(content.files);
+    folders[task.folder].specialFiles = std::move(content.specialFiles);
+    folders[task.folder].permissions = content.permissions;
     const std::size_t first = folders.size();
-    for (std::string& child : content.value.subFolders) {
+    for (std::string& child : content.subFolders) {
         folders[task.folder].children.push_back(folders.size());
         folders.push_back(WalkedFolder{std::move(child), task.folder, {}, {}, {}, {}, std::nullopt});
     }
     auto& stack = pending_[task.tree];
     for (std::size_t child = folders.size(); child > first; --child) {
-        stack.push_back(Task{task.tree, child - 1, task.relative + folders[child - 1].name + platform::kSeparator, handle});
+        const std::string& name = folders[child - 1].name;
+        stack.push_back(Task{task.tree, child - 1, name, task.relative + name + platform::kSeparator, folder});
     }
     const std::size_t added = folders.size() - first;
     unfinished_[task.tree] += added;
@@ -133,12 +154,6 @@ void ConcurrentWalk::read(const Task& task)
     --totalUnfinished_;
     ++foldersRead_[task.tree];
     lastRead_ = {task.tree, task.folder};
-    if (totalUnfinished_ == 0) {
-        workAdded_.notify_all();
-        finished_.notify_all();
-        return;
-    }
-    for (std::size_t woken = 0; woken < added && woken < idleThreads_; ++woken) workAdded_.notify_one();
 }
 
 std::string ConcurrentWalk::pathOf(std::size_t tree, std::size_t folder) const

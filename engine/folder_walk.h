@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/exclusions.h"
-#include "platform/folder_handle.h"
-#include "platform/folder_listing.h"
+#include "platform/entry_records.h"
+#include "platform/volume.h"
 
 #include <condition_variable>
 #include <chrono>
@@ -12,7 +12,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace velmorane::engine {
@@ -41,13 +40,15 @@ struct WalkProgress {
     std::string lastFolder;  // full path of the folder read last, without trailing separator
 };
 
-// Reads several trees at once on a pool of threads, each folder opened relative to its parent's
-// descriptor and read once. The threads only read the disk: they never touch the toolkit. Each
-// folder's content is kept in listing order, so what the walk finds never depends on timing.
+// Reads several trees at once, one per volume, each folder opened relative to its parent and read
+// once, by one request that brings its entries' attributes. Up to `inFlight` folders are asked
+// for at once, across the trees; the folders still to read are taken depth first, so few stay
+// open. The volumes answer on their own threads, which never touch the toolkit. Each folder's
+// content is kept in listing order, so what the walk finds never depends on timing.
 class ConcurrentWalk {
 public:
-    ConcurrentWalk(std::vector<std::string> startFolders, const Exclusions& exclusions, unsigned threadCount);
-    ~ConcurrentWalk();  // stops the threads and joins them, whatever state the walk is in
+    ConcurrentWalk(std::vector<platform::VolumeAccess*> volumes, const Exclusions& exclusions, unsigned inFlight);
+    ~ConcurrentWalk();  // waits for the requests in flight, whatever state the walk is in
     ConcurrentWalk(const ConcurrentWalk&) = delete;
     ConcurrentWalk& operator=(const ConcurrentWalk&) = delete;
 
@@ -61,28 +62,38 @@ private:
     struct Task {
         std::size_t tree;
         std::size_t folder;
-        std::string relative;  // below the start folder, ending with "/" unless empty
-        std::shared_ptr<const platform::FolderHandle> parent;  // null for a start folder
+        std::string name;
+        std::string relative;        // below the start folder, ending with "/" unless empty
+        platform::FolderRef parent;  // null for a start folder
     };
 
-    void work(std::size_t preferredTree);
-    std::optional<Task> nextTask(std::size_t preferredTree);
-    void read(const Task& task);
+    void askForMore();
+    // Takes the folders to ask for next, up to `inFlight_` in flight, each from the tree with the
+    // fewest in flight. Under the lock.
+    std::vector<Task> takeTasks();
+    // A volume may answer at once, on this thread: requests go out with the lock released.
+    void ask(Task task);
+    void received(const Task& task, platform::Result<platform::ReadFolderAnswer> answer);
+    // Keeps a folder's content and queues its sub-folders. Under the lock.
+    void keep(const Task& task, const platform::MaybeError& failure, platform::FolderContent& content,
+              const platform::FolderRef& folder);
     std::string pathOf(std::size_t tree, std::size_t folder) const;
 
+    std::vector<platform::VolumeAccess*> volumes_;
     const Exclusions& exclusions_;
+    const std::size_t inFlight_;
     std::vector<WalkedTree> trees_;
     std::vector<std::vector<Task>> pending_;  // per tree, taken from the back: depth first
     std::vector<std::size_t> unfinished_;     // per tree: tasks queued or being read
+    std::vector<std::size_t> asked_;          // per tree: requests in flight
     std::vector<std::size_t> foldersRead_;
     std::optional<std::pair<std::size_t, std::size_t>> lastRead_;
     std::size_t totalUnfinished_ = 0;
-    std::size_t idleThreads_ = 0;
+    std::size_t totalAsked_ = 0;
+    std::size_t answersBeingKept_ = 0;
     bool stopping_ = false;
     mutable std::mutex mutex_;
-    std::condition_variable workAdded_;  // wakes idle threads, one per folder queued
-    std::condition_variable finished_;   // wakes the waiter when every folder is read
-    std::vector<std::thread> threads_;
+    std::condition_variable answered_;  // wakes the waiter and the destructor when a folder is read
 };
 
 }  // namespace velmorane::engine

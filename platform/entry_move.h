@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/file_operations.h"
+#include "platform/entry_records.h"
 #include "platform/folder_handle.h"
 #include "platform/system_error.h"
 
@@ -13,12 +14,6 @@
 #include <vector>
 
 namespace velmorane::platform {
-
-// A modification time as the system gives it.
-struct FileTime {
-    std::int64_t seconds = 0;
-    std::int32_t nanoseconds = 0;
-};
 
 // Says whether two modification times count as the same.
 using SameTime = std::function<bool(FileTime, FileTime)>;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/entry_records.h"
 #include "platform/folder_handle.h"
 #include "platform/system_error.h"
 
@@ -10,13 +11,6 @@
 #include <vector>
 
 namespace velmorane::platform {
-
-// Permission bits (setuid, setgid and sticky included), owner and group.
-struct Permissions {
-    std::uint32_t mode = 0;
-    std::uint32_t uid = 0;
-    std::uint32_t gid = 0;
-};
 
 Permissions permissionsOf(const struct stat& info);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/entry_records.h"
 #include "platform/folder_handle.h"
 #include "platform/system_error.h"
 
@@ -8,14 +9,6 @@
 #include <sys/stat.h>
 
 namespace velmorane::platform {
-
-// What tells one file from another where the volume keeps it stable: an inode reused by a new
-// file has another birth time. Times in nanoseconds since the epoch; `born` is 0 where unknown.
-struct FileIdentity {
-    std::uint64_t inode = 0;
-    std::int64_t born = 0;
-    std::int64_t changed = 0;  // moves with any write, rename or attribute change
-};
 
 // An entry's own status (a link is not followed), with its birth time where the volume keeps one.
 struct FileStatus {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/entry_records.h"
 #include "platform/folder_handle.h"
 #include "platform/system_error.h"
 
@@ -19,12 +20,6 @@ namespace velmorane::platform {
 // sticky bit, else .Trash-$uid. A trash folder that is a link or belongs to another user is never
 // used. The .trashinfo is written first, under a name no other trashing holds ("NAME", "NAME 2",
 // ...), then the entry is renamed into the trash: same volume, no copy, a whole folder at once.
-
-enum class TrashOutcome {
-    Trashed,      // in the trash, with its .trashinfo
-    NoTrash,      // no trash can be used on this volume: nothing was done, delete as before
-    NoHardLinks,  // keepReplacedInTrash only: the volume cannot link a file; nothing was done
-};
 
 struct Trashing {
     TrashOutcome outcome = TrashOutcome::NoTrash;

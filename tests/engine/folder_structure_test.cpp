@@ -1,7 +1,9 @@
 #include "engine/comparison.h"
 #include "engine/folder_structure.h"
 
+#include "platform/local_volume.h"
 #include "tests/support/child_process.h"
+#include "tests/support/delayed_volume.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/test_tree.h"
 
@@ -95,6 +97,38 @@ TEST(FolderWalk, TheFirstUnreadableFolderInWalkOrderIsReportedWhateverTheThreads
 
     const std::string expected = "! " + tree.path("src/d2/e0/verrou/") + " Permission non accordée\n";
     EXPECT_EQ(failures, expected + expected + expected);
+}
+
+TEST(FolderWalk, ThroughVolumesWithLatencyManyFoldersAreAskedForAtOnceAndAFailedAnswerIsItsFoldersOwn)
+{
+    testing::TempFolder tree;
+    makeMixedTrees(tree);
+    const auto throughDistantVolumes = [&](unsigned inFlight, const std::string& failing) {
+        platform::LocalVolume source(tree.path("src"), inFlight);
+        platform::LocalVolume dest(tree.path("dst"), inFlight);
+        testing::DelayedVolume distantSource(source, std::chrono::milliseconds(20));
+        testing::DelayedVolume distantDest(dest, std::chrono::milliseconds(20));
+        if (!failing.empty()) distantSource.failRequestsNaming(failing, EIO);
+        testing::RecordingProgress progress;
+        const StructurePair pair = readStartFolderTrees(distantSource, distantDest, Exclusions(), progress, inFlight);
+        return std::pair{describe(pair.source) + "--\n" + describe(pair.dest),
+                         distantSource.mostAnsweredAtOnce() + distantDest.mostAnsweredAtOnce()};
+    };
+    const auto [single, oneAtOnce] = throughDistantVolumes(1, "");
+    EXPECT_EQ(oneAtOnce, 2u);
+    const auto [many, manyAtOnce] = throughDistantVolumes(kReadingThreads, "");
+    EXPECT_EQ(many, single);
+    EXPECT_GT(manyAtOnce, 2u);
+    EXPECT_LE(manyAtOnce, 2 * kReadingThreads);
+
+    testing::RecordingProgress progress;
+    const StructurePair plain = readStartFolderTrees(tree.path("src"), tree.path("dst"), Exclusions(), progress);
+    EXPECT_EQ(single, describe(plain.source) + "--\n" + describe(plain.dest));
+
+    const std::string failed = throughDistantVolumes(kReadingThreads, "e2").first;
+    EXPECT_NE(failed.find("! " + tree.path("src/d3/e2/") + " " + platform::systemError(EIO).reason + "\n--\n"),
+              std::string::npos)
+        << failed;
 }
 
 TEST(FolderWalk, PathsOfAnyLengthAreRead)

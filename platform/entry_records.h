@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmorane::platform {
+
+// What a volume's answers say of its entries, whatever the volume.
+
+// Permission bits (setuid, setgid and sticky included), owner and group.
+struct Permissions {
+    std::uint32_t mode = 0;
+    std::uint32_t uid = 0;
+    std::uint32_t gid = 0;
+};
+
+// What tells one file from another where the volume keeps it stable: an inode reused by a new
+// file has another birth time. Times in nanoseconds since the epoch; `born` is 0 where unknown.
+struct FileIdentity {
+    std::uint64_t inode = 0;
+    std::int64_t born = 0;
+    std::int64_t changed = 0;  // moves with any write, rename or attribute change
+};
+
+// A modification time as the system gives it.
+struct FileTime {
+    std::int64_t seconds = 0;
+    std::int32_t nanoseconds = 0;
+};
+
+// What became of an entry sent to the trash.
+enum class TrashOutcome {
+    Trashed,      // in the trash, with its .trashinfo
+    NoTrash,      // no trash can be used on this volume: nothing was done, delete as before
+    NoHardLinks,  // keepReplacedInTrash only: the volume cannot link a file; nothing was done
+};
+
+// A listed file: a regular file, or a symbolic link, whose size is the length of its target text
+// and whose time is the link's own.
+struct FileRecord {
+    std::string name;
+    std::int64_t size = 0;
+    std::int64_t modified = 0;  // whole seconds since the epoch
+    bool isLink = false;
+    // Extended attributes or ACLs that a copy carries: their values are compared only then.
+    bool hasAttributes = false;
+    std::int32_t modifiedNanoseconds = 0;  // within that second
+    Permissions permissions;
+    FileIdentity identity;  // what the record of moves knows the file by
+};
+
+// A listed file's modification time in nanoseconds since the epoch.
+inline std::int64_t modifiedTimeOf(const FileRecord& file)
+{
+    return file.modified * 1'000'000'000 + file.modifiedNanoseconds;
+}
+
+// One folder read once: its sub-folders (links to folders are files, never descended) and its files.
+// Sockets, FIFOs and device nodes are never mirrored: they are kept apart, so that one standing
+// where the other side has an entry can be removed. The lists are sorted by name ignoring case,
+// ties by exact byte order.
+struct FolderContent {
+    std::vector<std::string> subFolders;
+    std::vector<FileRecord> files;
+    std::vector<FileRecord> specialFiles;
+    Permissions permissions;  // the folder's own
+};
+
+}  // namespace velmorane::platform
