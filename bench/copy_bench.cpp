@@ -168,7 +168,7 @@ VelmoraneCost velmoraneRun(const std::string& source, const std::string& dest, e
     const std::optional<execution::EntryFailure>& failure = watch.firstFailure;
     if (!refusal) execution::removeExecutedEntries(run.lists(), run.report());
     const execution::TaskLists& lists = run.lists();
-    if (refusal || failure || lists.fichAjout().count() + lists.fichModif().count() != 0) {
+    if (refusal || failure || lists.addList().count() + lists.replaceList().count() != 0) {
         std::fprintf(stderr, "Velmorane run into %s did not complete: %s\n", dest.c_str(),
                      refusal   ? execution::refusalText(*refusal).text.c_str()
                      : failure ? failure->error.reason.c_str()

@@ -141,7 +141,7 @@ VelmoraneCost velmoraneRun(const std::string& work, const std::string& archive, 
     cost.bytesRead = bytesReadSoFar() - readBefore;
     if (!refusal) execution::removeExecutedEntries(mirror.lists(), mirror.report());
     const auto& lists = mirror.lists();
-    if (refusal || failed || lists.fichAjout().count() + lists.fichModif().count() + lists.fichSuppr().count()) {
+    if (refusal || failed || lists.addList().count() + lists.replaceList().count() + lists.deleteList().count()) {
         std::fprintf(stderr, "Velmorane run into %s did not complete\n", archive.c_str());
         std::exit(1);
     }

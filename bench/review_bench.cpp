@@ -94,27 +94,27 @@ int main(int argc, char** argv)
     std::vector<double> compare, review, whole;
     std::size_t differences = 0;
     for (int round = 0; round < kRounds; ++round) {
-        ui::Main main(state, dialogs);
+        ui::MainWindow main(state, dialogs);
         main.show();
         QCoreApplication::processEvents();
         execution::MirrorRun run(state.settings, {});
         execution::RunObserver nobody;
         compare.push_back(timed([&] { (void)execution::RunDriver(run, nobody).compare(); }));
-        differences = run.lists().fichAjout().count() + run.lists().fichModif().count() + run.lists().fichSuppr().count();
+        differences = run.lists().addList().count() + run.lists().replaceList().count() + run.lists().deleteList().count();
         // The window takes the lists as the run leaves them, lays out the review and paints it.
-        main.setScreenState(3);
-        main.setScreenState(0);
+        main.setScreenState(ui::ScreenState::NoChoice);
+        main.setScreenState(ui::ScreenState::Progress);
         review.push_back(timed([&] {
             main.endRun(std::move(run));
             main.grab();
         }));
-        main.Retour_Click();
+        main.backToSettings();
         whole.push_back(timed([&] {
-            main.Lance_Click();
+            main.startRun();
             main.grab();
         }));
-        if (main.taskLists().fichAjout().count() + main.taskLists().fichModif().count() +
-                main.taskLists().fichSuppr().count() != differences) {
+        if (main.taskLists().addList().count() + main.taskLists().replaceList().count() +
+                main.taskLists().deleteList().count() != differences) {
             std::cerr << "the run did not reach the review\n";
             return 1;
         }

@@ -76,8 +76,8 @@ long peakKibibytes()
 
 void printLists(const engine::TaskLists& lists)
 {
-    std::printf("  lists: %zu to add, %zu to replace, %zu to delete\n", lists.fichAjout().count(),
-                lists.fichModif().count(), lists.fichSuppr().count());
+    std::printf("  lists: %zu to add, %zu to replace, %zu to delete\n", lists.addList().count(),
+                lists.replaceList().count(), lists.deleteList().count());
 }
 
 // A filter file of 50 patterns of the kinds people write: names, folders, extensions, globs and

@@ -90,15 +90,15 @@ int main(int argc, char** argv)
     profiles::SharedState state;
     state.settings = {(root / "source").string(), (root / "dest").string(), engine::Direction::WorkToArchive, engine::Action::Update, "&Travail => Archive",
                       "&Personnaliser la Mise à Jour"};
-    ui::Main main(state, dialogs);
+    ui::MainWindow main(state, dialogs);
     main.show();
     QCoreApplication::processEvents();
 
     PauseMeter meter;
     const auto start = Clock::now();
-    const double comparing = meter.during([&] { main.Lance_Click(); });
-    const std::size_t entries = main.taskLists().fichAjout().count();
-    const double executing = meter.during([&] { main.Selection_Click(); });
+    const double comparing = meter.during([&] { main.startRun(); });
+    const std::size_t entries = main.taskLists().addList().count();
+    const double executing = meter.during([&] { main.executeChosenEntries(); });
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     std::size_t copied = 0;
     for (const auto& entry : fs::recursive_directory_iterator(root / "dest")) copied += entry.is_regular_file() ? 1 : 0;

@@ -75,7 +75,7 @@ bool within(platform::TimePrecision precision, std::int64_t seconds, bool sameNa
 
 std::size_t entryCount(const TaskLists& lists)
 {
-    return lists.fichAjout().count() + lists.fichModif().count() + lists.fichSuppr().count();
+    return lists.addList().count() + lists.replaceList().count() + lists.deleteList().count();
 }
 
 class Comparison {
@@ -130,7 +130,7 @@ private:
             } else {
                 // A new folder lands in the real destination folder of its parent, whatever its case.
                 destPathOf_[i] = destPathOf_[line.parent] + std::string(lineName(line)) + platform::kSeparator;
-                lists_.fichAjout().add({EntryKind::Folder, bytes[i], 0, 0, line.path, destPathOf_[i], false});
+                lists_.addList().add({EntryKind::Folder, bytes[i], 0, 0, line.path, destPathOf_[i], false});
                 settle(line.parent);
             }
         }
@@ -177,11 +177,11 @@ private:
             if (exclusions_.leadsToLeftOutFolder(line.relative)) {
                 // It holds the other start folder: what else it holds goes, the folder stays.
                 for (const auto& file : line.files) {
-                    lists_.fichSuppr().add(fileEntry(file, {}, line.path + file.name));
+                    lists_.deleteList().add(fileEntry(file, {}, line.path + file.name));
                 }
                 continue;
             }
-            lists_.fichSuppr().add({EntryKind::Folder, 0, 0, 0, {}, line.path, false});
+            lists_.deleteList().add({EntryKind::Folder, 0, 0, 0, {}, line.path, false});
             if (const auto parent = sourceMatchOf_[line.parent]) settle(*parent);
         }
     }
@@ -209,7 +209,7 @@ private:
             const std::string sourcePath = sourceFolder.path + file.name;
             const auto& match = matches[i];
             if (!match) {
-                lists_.fichAjout().add(fileEntry(file, sourcePath, destFolder.path + file.name));
+                lists_.addList().add(fileEntry(file, sourcePath, destFolder.path + file.name));
                 continue;
             }
             const platform::FileRecord& destFile = destFolder.files[*match];
@@ -224,14 +224,14 @@ private:
             }
             TaskEntry entry = fileEntry(file, sourcePath, destPath);
             entry.attributesOnly = sameContent;
-            lists_.fichModif().add(std::move(entry));
+            lists_.replaceList().add(std::move(entry));
         }
 
         progress_.setCompteur("4");
         for (std::size_t i = 0; i < destFolder.files.size(); ++i) {
             if (destFiles.taken(i)) continue;
             const platform::FileRecord& destFile = destFolder.files[i];
-            lists_.fichSuppr().add(fileEntry(destFile, {}, destFolder.path + destFile.name));
+            lists_.deleteList().add(fileEntry(destFile, {}, destFolder.path + destFile.name));
         }
         listSpecialFilesInTheWay(common);
         if (entryCount(lists_) != entriesBefore) settle(common.source);
@@ -256,7 +256,7 @@ private:
         }
         for (const platform::FileRecord& special : destFolder.specialFiles) {
             if (!sourceNames.contains(platform::caseFoldedKey(special.name))) continue;
-            lists_.fichSuppr().add(fileEntry(special, {}, destFolder.path + special.name, EntryKind::Special));
+            lists_.deleteList().add(fileEntry(special, {}, destFolder.path + special.name, EntryKind::Special));
         }
     }
 

@@ -99,8 +99,8 @@ std::unordered_set<std::string> folderPaths(const TaskList& list, bool sourceSid
 FolderFingerprints fingerprintListedFolders(const FolderStructure& source, const FolderStructure& dest,
                                             const TaskLists& lists)
 {
-    return {StructureDigests(source).of(folderPaths(lists.fichAjout(), true)),
-            StructureDigests(dest).of(folderPaths(lists.fichSuppr(), false))};
+    return {StructureDigests(source).of(folderPaths(lists.addList(), true)),
+            StructureDigests(dest).of(folderPaths(lists.deleteList(), false))};
 }
 
 }  // namespace velmorane::engine

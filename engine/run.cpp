@@ -23,9 +23,9 @@ RunResult refused(RunOutcome outcome, std::string folder, platform::SystemError 
 DestinationChange changeOf(const FolderStructure& dest, const TaskLists& lists)
 {
     DestinationChange change;
-    change.filesToReplace = static_cast<std::int64_t>(lists.fichModif().count());
+    change.filesToReplace = static_cast<std::int64_t>(lists.replaceList().count());
     std::unordered_set<std::string> deletedFolders;
-    const TaskList& deleted = lists.fichSuppr();
+    const TaskList& deleted = lists.deleteList();
     for (std::size_t i = 0; i < deleted.count(); ++i) {
         if (deleted.entry(i).isFolder()) {
             deletedFolders.insert(deleted.entry(i).destPath);
@@ -67,8 +67,8 @@ RunPlan planRun(const RunSettings& settings)
 {
     RunPlan plan;
     const bool toArchive = settings.direction == Direction::WorkToArchive;
-    plan.dosSource = toArchive ? settings.source : settings.archive;
-    plan.dosDest = toArchive ? settings.archive : settings.source;
+    plan.sourceFolder = toArchive ? settings.source : settings.archive;
+    plan.destinationFolder = toArchive ? settings.archive : settings.source;
     plan.flags = flagsFor(settings.action);
     return plan;
 }
@@ -77,26 +77,26 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress,
                          LockHolding holding)
 {
     progress.setPanneau(kSourceReadingCaption);
-    if (!platform::folderExists(plan.dosSource)) return refused(RunOutcome::SourceMissing, plan.dosSource);
-    auto locks = lockRunFolders(plan.dosSource, plan.dosDest);
+    if (!platform::folderExists(plan.sourceFolder)) return refused(RunOutcome::SourceMissing, plan.sourceFolder);
+    auto locks = lockRunFolders(plan.sourceFolder, plan.destinationFolder);
     if (!locks.ok()) return refused(RunOutcome::FolderInUse, locks.error->folder);
     const auto read = std::make_shared<const StructurePair>(
-        readStartFolderTrees(plan.dosSource, plan.dosDest, plan.exclusions, progress));
+        readStartFolderTrees(plan.sourceFolder, plan.destinationFolder, plan.exclusions, progress));
     const StructurePair& trees = *read;
     for (const StructureResult* tree : {&trees.source, &trees.dest}) {
         if (tree->failure) return refused(RunOutcome::FolderUnreadable, tree->failure->folder, tree->failure->error);
     }
     // An unmounted key or share is an empty folder: mirroring it would empty the destination.
     if (holdsNothing(trees.source.structure) && !holdsNothing(trees.dest.structure)) {
-        return refused(RunOutcome::SourceMissing, plan.dosSource);
+        return refused(RunOutcome::SourceMissing, plan.sourceFolder);
     }
     // A freshly formatted or half-mounted disk holds folders at most: mirroring it would empty the
     // destination of every file.
     if (!plan.sourceWithoutFilesAccepted && holdsNoFile(trees.source.structure) && !holdsNoFile(trees.dest.structure)) {
-        return refused(RunOutcome::SourceWithoutFiles, plan.dosSource);
+        return refused(RunOutcome::SourceWithoutFiles, plan.sourceFolder);
     }
     // What both volumes keep decides what is a difference: FAT's 2-second local times, bits or none.
-    const ComparisonRules rules = rulesFor(platform::volumeTraits(plan.dosSource), platform::volumeTraits(plan.dosDest),
+    const ComparisonRules rules = rulesFor(platform::volumeTraits(plan.sourceFolder), platform::volumeTraits(plan.destinationFolder),
                                            platform::CopyingUser::current().keepsOwners());
     RunResult result;
     result.rules = rules;

@@ -19,8 +19,8 @@ namespace velmorane::engine {
 
 // Source, destination and flags of one run, taken from the settings, and what its walk leaves out.
 struct RunPlan {
-    std::string dosSource;
-    std::string dosDest;
+    std::string sourceFolder;
+    std::string destinationFolder;
     RunFlags flags;
     Exclusions exclusions;
     // A person chose to go on with a source that holds folders but no file.

@@ -26,10 +26,10 @@ struct RunSettings {
 
 // Which lists take part in execution, from the action type.
 struct RunFlags {
-    bool seulComparer = true;
-    bool execAjout = false;
-    bool execModif = false;
-    bool execSuppr = false;
+    bool compareOnly = true;
+    bool executeAdds = false;
+    bool executeReplacements = false;
+    bool executeDeletions = false;
 };
 
 RunFlags flagsFor(Action action);

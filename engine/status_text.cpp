@@ -42,7 +42,7 @@ std::string actionDescription(Action action)
 
 }  // namespace
 
-std::string affMess(const RunSettings& settings)
+std::string statusText(const RunSettings& settings)
 {
     std::string text = folderLines("Dossier de Travail", settings.source);
     text += std::string(kLineBreak) + kLineBreak;

@@ -7,6 +7,6 @@
 namespace velmorane::engine {
 
 // The status text of the "Informations" frame, lines joined by line feeds.
-std::string affMess(const RunSettings& settings);
+std::string statusText(const RunSettings& settings);
 
 }  // namespace velmorane::engine

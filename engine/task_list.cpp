@@ -23,7 +23,7 @@ void TaskList::clear()
 std::string TaskList::text(std::size_t index) const
 {
     const TaskEntry& entry = entries_[index];
-    return entryText(entry, kind_ == ListKind::Ajout ? entry.sourcePath : entry.destPath);
+    return entryText(entry, kind_ == ListKind::Add ? entry.sourcePath : entry.destPath);
 }
 
 void TaskList::removeWhereSelectionIs(bool flag)

@@ -12,13 +12,13 @@
 namespace velmorane::engine {
 
 // The three lists of a run, in the order they are shown and executed.
-enum class ListKind { Ajout, Modif, Suppr };
-inline constexpr std::array<ListKind, 3> kListKinds = {ListKind::Ajout, ListKind::Modif, ListKind::Suppr};
+enum class ListKind { Add, Replace, Delete };
+inline constexpr std::array<ListKind, 3> kListKinds = {ListKind::Add, ListKind::Replace, ListKind::Delete};
 
 // A task list as the review shows it: its entries, each with a selection state. No size limit.
 class TaskList {
 public:
-    explicit TaskList(ListKind kind = ListKind::Ajout) : kind_(kind) {}
+    explicit TaskList(ListKind kind = ListKind::Add) : kind_(kind) {}
 
     ListKind kind() const { return kind_; }
     void add(TaskEntry entry);
@@ -78,16 +78,16 @@ struct UnchangedFiles {
 // The lists to add (fichAjout), to replace (fichModif) and to delete (fichSuppr), indexed by kind.
 class TaskLists {
 public:
-    TaskLists() : lists_{TaskList(ListKind::Ajout), TaskList(ListKind::Modif), TaskList(ListKind::Suppr)} {}
+    TaskLists() : lists_{TaskList(ListKind::Add), TaskList(ListKind::Replace), TaskList(ListKind::Delete)} {}
 
     TaskList& operator[](ListKind kind) { return lists_[static_cast<std::size_t>(kind)]; }
     const TaskList& operator[](ListKind kind) const { return lists_[static_cast<std::size_t>(kind)]; }
-    TaskList& fichAjout() { return (*this)[ListKind::Ajout]; }
-    TaskList& fichModif() { return (*this)[ListKind::Modif]; }
-    TaskList& fichSuppr() { return (*this)[ListKind::Suppr]; }
-    const TaskList& fichAjout() const { return (*this)[ListKind::Ajout]; }
-    const TaskList& fichModif() const { return (*this)[ListKind::Modif]; }
-    const TaskList& fichSuppr() const { return (*this)[ListKind::Suppr]; }
+    TaskList& addList() { return (*this)[ListKind::Add]; }
+    TaskList& replaceList() { return (*this)[ListKind::Replace]; }
+    TaskList& deleteList() { return (*this)[ListKind::Delete]; }
+    const TaskList& addList() const { return (*this)[ListKind::Add]; }
+    const TaskList& replaceList() const { return (*this)[ListKind::Replace]; }
+    const TaskList& deleteList() const { return (*this)[ListKind::Delete]; }
 
     void clear()
     {

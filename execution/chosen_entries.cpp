@@ -26,9 +26,9 @@ std::optional<std::string> nothingChosenReason(const TaskLists& lists, const eng
                                                const ExecutionChoice& choice)
 {
     const std::array<ListChoice, 3> choices = {
-        ListChoice{lists.fichAjout(), flags.execAjout, choice.ajoutSelectedChosen, "Dossier(s) et Fichier(s) à Ajouter"},
-        ListChoice{lists.fichModif(), flags.execModif, choice.modifSelectedChosen, "Fichier(s) à Modifier"},
-        ListChoice{lists.fichSuppr(), flags.execSuppr, choice.supprSelectedChosen,
+        ListChoice{lists.addList(), flags.executeAdds, choice.addsSelectedChosen, "Dossier(s) et Fichier(s) à Ajouter"},
+        ListChoice{lists.replaceList(), flags.executeReplacements, choice.replacementsSelectedChosen, "Fichier(s) à Modifier"},
+        ListChoice{lists.deleteList(), flags.executeDeletions, choice.deletionsSelectedChosen,
                    "Dossier(s) et Fichier(s) à Supprimer"}};
     std::string reasons;
     for (const ListChoice& list : choices) {

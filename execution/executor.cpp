@@ -36,11 +36,11 @@ public:
     Execution(const TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask, CounterSink& counters,
               platform::RunControl& control)
         : lists_(lists), settings_(settings), ask_(ask), counters_(counters), control_(control),
-          sourceRootPath_(platform::withTrailingSeparator(settings.dosSource)),
-          destRootPath_(platform::withTrailingSeparator(settings.dosDest)),
-          sourceRoot_(platform::FolderHandle::openStart(settings.dosSource)),
-          destRoot_(platform::FolderHandle::openStart(settings.dosDest)),
-          moves_(lists.fichSuppr(), settings, sourceRoot_, sourceRootPath_, destRoot_, destRootPath_)
+          sourceRootPath_(platform::withTrailingSeparator(settings.sourceFolder)),
+          destRootPath_(platform::withTrailingSeparator(settings.destinationFolder)),
+          sourceRoot_(platform::FolderHandle::openStart(settings.sourceFolder)),
+          destRoot_(platform::FolderHandle::openStart(settings.destinationFolder)),
+          moves_(lists.deleteList(), settings, sourceRoot_, sourceRootPath_, destRoot_, destRootPath_)
     {
     }
 
@@ -48,12 +48,12 @@ public:
     {
         const auto& flags = settings_.flags;
         countWhatIsChosen();
-        executeList(ListKind::Ajout, &copiedFolders_, &Execution::addEntry) &&
-            executeList(ListKind::Modif, nullptr, &Execution::replaceEntry) &&
-            executeList(ListKind::Suppr, &deletedFolders_, &Execution::deleteEntry);
+        executeList(ListKind::Add, &copiedFolders_, &Execution::addEntry) &&
+            executeList(ListKind::Replace, nullptr, &Execution::replaceEntry) &&
+            executeList(ListKind::Delete, &deletedFolders_, &Execution::deleteEntry);
         current_ = nullptr;
-        if (!flags.seulComparer && !report_.stopped) settleCommonFolders();
-        if (!flags.seulComparer) removeLeftoverTemporaries();
+        if (!flags.compareOnly && !report_.stopped) settleCommonFolders();
+        if (!flags.compareOnly) removeLeftoverTemporaries();
         trashes_.save();
         report_.trashBytesFreed = trashes_.bytesFreed();
         report_.volumesWithoutTrash = trashes_.withoutTrash();
@@ -79,7 +79,7 @@ private:
             if (control_.stopRequested()) return interrupt();
             const auto share = shares.of(list, i, choice);
             if ((handledFolders && handledFolders->contains(list.entry(i).destPath)) || movedAway(list, i)) {
-                report_.actionFaite = true;
+                report_.anythingDone = true;
                 results[i].outcome = EntryOutcome::Done;
                 entryDone(share);
                 continue;
@@ -88,12 +88,12 @@ private:
                 advance(share);
                 continue;
             }
-            report_.actionFaite = true;
+            report_.anythingDone = true;
             current_ = &results[i];
             const engine::TaskEntry& entry = list.entry(i);
             if (!(this->*execute)(entry)) return false;
             // A folder copy stopped part-way is not done; any other entry is whole.
-            if (control_.stopRequested() && entry.isFolder() && kind == ListKind::Ajout) {
+            if (control_.stopRequested() && entry.isFolder() && kind == ListKind::Add) {
                 current_->outcome = EntryOutcome::Interrupted;
                 return interrupt();
             }
@@ -114,9 +114,9 @@ private:
     {
         const auto& flags = settings_.flags;
         switch (kind) {
-        case ListKind::Ajout: return {flags.execAjout, settings_.ajoutSelectedChosen};
-        case ListKind::Modif: return {flags.execModif, settings_.modifSelectedChosen};
-        case ListKind::Suppr: return {flags.execSuppr, settings_.supprSelectedChosen};
+        case ListKind::Add: return {flags.executeAdds, settings_.addsSelectedChosen};
+        case ListKind::Replace: return {flags.executeReplacements, settings_.replacementsSelectedChosen};
+        case ListKind::Delete: return {flags.executeDeletions, settings_.deletionsSelectedChosen};
         }
         return {false, false};
     }
@@ -327,7 +327,7 @@ private:
     // A delete whose destination entry an add has already moved into its new place.
     bool movedAway(const TaskList& list, std::size_t index) const
     {
-        return list.kind() == ListKind::Suppr && moves_.movedAway(list.entry(index).destPath);
+        return list.kind() == ListKind::Delete && moves_.movedAway(list.entry(index).destPath);
     }
 
     // A killed copy leaves its temporary file behind; an execution clears those of every folder read.

@@ -38,8 +38,8 @@ public:
 };
 
 struct ExecutionSettings {
-    std::string dosSource;
-    std::string dosDest;
+    std::string sourceFolder;
+    std::string destinationFolder;
     engine::RunFlags flags;
     // What the run left out: a folder copied or deleted whole leaves it alone inside too.
     engine::Exclusions exclusions;
@@ -48,9 +48,9 @@ struct ExecutionSettings {
     std::vector<std::string> destinationFolders;
     // Box 0 "Eléments Sélectionnés" of each pair: the selected entries are executed when it is checked,
     // the entries not selected otherwise.
-    bool ajoutSelectedChosen = false;
-    bool modifSelectedChosen = false;
-    bool supprSelectedChosen = false;
+    bool addsSelectedChosen = false;
+    bool replacementsSelectedChosen = false;
+    bool deletionsSelectedChosen = false;
     // The adds proven to be deletes of the same execution moved, carried out as renames, and what
     // the comparison took for the same time.
     const MovePlan* moves = nullptr;
@@ -90,7 +90,7 @@ struct ExecutionReport {
     // The user asked to stop (closing the window): the execution ended between two files.
     bool interrupted = false;
     std::size_t entriesDone = 0;
-    bool actionFaite = false;  // at least one entry was taken
+    bool anythingDone = false;  // at least one entry was taken
     int failures = 0;          // failures answered Yes
     bool activeListHadEntries = false;  // a list that takes part had entries when execution began
     std::uint64_t trashBytesFreed = 0;  // old versions removed from the trashes to make room

@@ -52,14 +52,14 @@ std::optional<Refusal> MirrorRun::prepare(VolumeCheck volumes)
     plan_ = engine::planRun(settings_);
     if (volumes == VolumeCheck::Refuse) {
         // A pulled key leaves its mount point as an empty folder of the system disk.
-        for (const std::string* folder : {&plan_.dosSource, &plan_.dosDest}) {
+        for (const std::string* folder : {&plan_.sourceFolder, &plan_.destinationFolder}) {
             if (auto volume = engine::missingVolume(*folder)) {
                 return refuse(Refusal(RefusalKind::VolumeChanged, *folder, std::move(*volume)));
             }
         }
     }
     plan_.exclusions = engine::Exclusions(filters_.patterns);
-    for (const auto& nested : engine::nestedStartFolders(plan_.dosSource, plan_.dosDest)) {
+    for (const auto& nested : engine::nestedStartFolders(plan_.sourceFolder, plan_.destinationFolder)) {
         plan_.exclusions.leaveOutFolder(nested.relativePath);
     }
     return std::nullopt;
@@ -67,8 +67,8 @@ std::optional<Refusal> MirrorRun::prepare(VolumeCheck volumes)
 
 std::optional<Refusal> MirrorRun::guardVolumeRoot(const VolumeRootQuestion& ask)
 {
-    if (!engine::isNewVolumeRoot(plan_.dosSource, plan_.dosDest)) return std::nullopt;
-    Refusal refusal{RefusalKind::VolumeRoot, plan_.dosDest};
+    if (!engine::isNewVolumeRoot(plan_.sourceFolder, plan_.destinationFolder)) return std::nullopt;
+    Refusal refusal{RefusalKind::VolumeRoot, plan_.destinationFolder};
     if (ask && ask(refusal)) return std::nullopt;
     return refuse(std::move(refusal));
 }
@@ -99,12 +99,12 @@ std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress,
 
 std::optional<Refusal> MirrorRun::guardMassChange()
 {
-    const std::int64_t kept = plan_.flags.execAjout && plan_.flags.execSuppr ? provenMoves().filesKept : 0;
-    const std::int64_t changed = (plan_.flags.execModif ? change_.filesToReplace : 0) +
-                                 (plan_.flags.execSuppr ? change_.filesToDelete - kept : 0);
+    const std::int64_t kept = plan_.flags.executeAdds && plan_.flags.executeDeletions ? provenMoves().filesKept : 0;
+    const std::int64_t changed = (plan_.flags.executeReplacements ? change_.filesToReplace : 0) +
+                                 (plan_.flags.executeDeletions ? change_.filesToDelete - kept : 0);
     if (!engine::isMassChange(changed, change_.filesInDestination)) return std::nullopt;
     locks_.reset();
-    Refusal refusal{RefusalKind::MassChange, plan_.dosDest};
+    Refusal refusal{RefusalKind::MassChange, plan_.destinationFolder};
     refusal.filesChanged = changed;
     refusal.filesInDestination = change_.filesInDestination;
     return refuse(std::move(refusal));
@@ -116,39 +116,39 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
     std::optional<engine::RunLocks> locks = std::move(locks_);
     locks_.reset();
     if (!locks) {
-        auto taken = engine::lockRunFolders(plan_.dosSource, plan_.dosDest);
+        auto taken = engine::lockRunFolders(plan_.sourceFolder, plan_.destinationFolder);
         if (!taken.ok()) return refuse(Refusal(RefusalKind::FolderInUse, std::move(taken.error->folder)));
         locks = std::move(taken.value);
     }
-    ExecutionSettings settings{plan_.dosSource,
-                               plan_.dosDest,
+    ExecutionSettings settings{plan_.sourceFolder,
+                               plan_.destinationFolder,
                                plan_.flags,
                                plan_.exclusions,
                                destinationFolders_,
-                               choice.ajoutSelectedChosen,
-                               choice.modifSelectedChosen,
-                               choice.supprSelectedChosen,
+                               choice.addsSelectedChosen,
+                               choice.replacementsSelectedChosen,
+                               choice.deletionsSelectedChosen,
                                nullptr,
                                rules_,
                                choice.detectMoves};
-    if (choice.detectMoves && plan_.flags.execAjout && plan_.flags.execSuppr) settings.moves = &provenMoves();
+    if (choice.detectMoves && plan_.flags.executeAdds && plan_.flags.executeDeletions) settings.moves = &provenMoves();
     std::vector<engine::TaskEntry> changed;
-    for (const ListKind kind : {ListKind::Ajout, ListKind::Modif}) {
+    for (const ListKind kind : {ListKind::Add, ListKind::Replace}) {
         changed.insert(changed.end(), lists_[kind].entries().begin(), lists_[kind].entries().end());
     }
     report_ = executeTasks(lists_, settings, ask, counters, control);
     outcome_ = report_.stopped       ? RunOutcome::Stopped
                : report_.interrupted ? RunOutcome::Interrupted
                                      : RunOutcome::Executed;
-    volumesNotRecorded_ = engine::recordExecution(plan_.dosSource, plan_.dosDest);
+    volumesNotRecorded_ = engine::recordExecution(plan_.sourceFolder, plan_.destinationFolder);
     if (outcome_ == RunOutcome::Executed) recordEqualFiles(changed);
     return std::nullopt;
 }
 
 RecordOwner MirrorRun::recordOwner() const
 {
-    return {plan_.dosSource, plan_.dosDest, platform::identityOfVolumeHolding(plan_.dosSource),
-            platform::identityOfVolumeHolding(plan_.dosDest)};
+    return {plan_.sourceFolder, plan_.destinationFolder, platform::identityOfVolumeHolding(plan_.sourceFolder),
+            platform::identityOfVolumeHolding(plan_.destinationFolder)};
 }
 
 const MovePlan& MirrorRun::provenMoves()
@@ -156,10 +156,10 @@ const MovePlan& MirrorRun::provenMoves()
     if (!movePlan_) {
         static const engine::StructurePair kNoTrees;
         movePlan_ = proveMoves({lists_, trees_ ? *trees_ : kNoTrees, fingerprints_,
-                                platform::withTrailingSeparator(plan_.dosSource),
-                                platform::withTrailingSeparator(plan_.dosDest), recordOwner(),
-                                platform::keepsFileIdentity(plan_.dosSource),
-                                platform::keepsFileIdentity(plan_.dosDest), rules_});
+                                platform::withTrailingSeparator(plan_.sourceFolder),
+                                platform::withTrailingSeparator(plan_.destinationFolder), recordOwner(),
+                                platform::keepsFileIdentity(plan_.sourceFolder),
+                                platform::keepsFileIdentity(plan_.destinationFolder), rules_});
     }
     return *movePlan_;
 }
@@ -168,12 +168,12 @@ const MovePlan& MirrorRun::provenMoves()
 // nothing to do leaves the record it finds: what it would write is what made it.
 void MirrorRun::recordEqualFiles(const std::vector<engine::TaskEntry>& changed)
 {
-    if (!trees_ || plan_.flags.seulComparer || !platform::keepsFileIdentity(plan_.dosSource)) return;
+    if (!trees_ || plan_.flags.compareOnly || !platform::keepsFileIdentity(plan_.sourceFolder)) return;
     const RecordOwner owner = recordOwner();
     if (report_.entriesDone == 0 && platform::fileExists(moveRecordPath(owner))) return;
     // The record only ever spares copies: a run never fails for want of it.
     (void)execution::recordEqualFiles({owner, *trees_, lists_.unchangedFiles, changed,
-                                       platform::withTrailingSeparator(plan_.dosDest), rules_});
+                                       platform::withTrailingSeparator(plan_.destinationFolder), rules_});
 }
 
 std::vector<std::string> MirrorRun::journalLines(const std::string& windowTitle, std::int64_t time) const

@@ -74,9 +74,9 @@ using VolumeRootQuestion = std::function<bool(const Refusal& refusal)>;
 // Which entries of each list an execution takes: box 0 "Eléments Sélectionnés" of a pair checked
 // takes the selected entries, otherwise those not selected.
 struct ExecutionChoice {
-    bool ajoutSelectedChosen = false;
-    bool modifSelectedChosen = false;
-    bool supprSelectedChosen = false;
+    bool addsSelectedChosen = false;
+    bool replacementsSelectedChosen = false;
+    bool deletionsSelectedChosen = false;
     bool detectMoves = true;  // off only to measure what moves save
 };
 

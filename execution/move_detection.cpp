@@ -16,14 +16,14 @@ bool matches(const FileSnapshot& snapshot, const platform::FileStatus& now)
 
 }  // namespace
 
-MoveDetection::MoveDetection(const TaskList& fichSuppr, const ExecutionSettings& settings, const Root& sourceRoot,
+MoveDetection::MoveDetection(const TaskList& deleteList, const ExecutionSettings& settings, const Root& sourceRoot,
                              const std::string& sourceRootPath, const Root& destRoot, const std::string& destRootPath)
-    : fichSuppr_(fichSuppr), settings_(settings), sourceRoot_(sourceRoot), sourceRootPath_(sourceRootPath),
+    : fichSuppr_(deleteList), settings_(settings), sourceRoot_(sourceRoot), sourceRootPath_(sourceRootPath),
       destRoot_(destRoot), destRootPath_(destRootPath)
 {
-    if (settings.moves && !settings.moves->empty() && settings.flags.execSuppr && sourceRoot.ok() && destRoot.ok()) {
+    if (settings.moves && !settings.moves->empty() && settings.flags.executeDeletions && sourceRoot.ok() && destRoot.ok()) {
         indexExecutedDeletes();
-        folderRenameLosesContent_ = platform::folderRenameLosesContent(settings.dosDest);
+        folderRenameLosesContent_ = platform::folderRenameLosesContent(settings.destinationFolder);
     }
 }
 
@@ -33,7 +33,7 @@ void MoveDetection::indexExecutedDeletes()
 {
     for (std::size_t i = 0; i < fichSuppr_.count(); ++i) {
         const engine::TaskEntry& entry = fichSuppr_.entry(i);
-        if (fichSuppr_.selected(i) != settings_.supprSelectedChosen && !deletedFolders_.contains(entry.destPath)) {
+        if (fichSuppr_.selected(i) != settings_.deletionsSelectedChosen && !deletedFolders_.contains(entry.destPath)) {
             continue;
         }
         deletedEntries_.insert(entry.destPath);

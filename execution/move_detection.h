@@ -27,7 +27,7 @@ class MoveDetection {
 public:
     using Root = platform::Result<platform::FolderHandle>;
 
-    MoveDetection(const TaskList& fichSuppr, const ExecutionSettings& settings, const Root& sourceRoot,
+    MoveDetection(const TaskList& deleteList, const ExecutionSettings& settings, const Root& sourceRoot,
                   const std::string& sourceRootPath, const Root& destRoot, const std::string& destRootPath);
 
     // Nothing moved when nothing is proven, either file changed since, or the volume refuses: the

@@ -116,8 +116,8 @@ private:
     // each of whose sub-folders is listed too.
     void collectDeleteSide()
     {
-        const engine::TaskList& deletes = in_.lists.fichSuppr();
-        if (deletes.count() == 0 || in_.lists.fichAjout().count() == 0) return;
+        const engine::TaskList& deletes = in_.lists.deleteList();
+        if (deletes.count() == 0 || in_.lists.addList().count() == 0) return;
         const auto lines = linesByPath(dest_);
         for (std::size_t i = 0; i < deletes.count(); ++i) {
             const engine::TaskEntry& entry = deletes.entry(i);
@@ -152,7 +152,7 @@ private:
     // Every file the add list brings: those listed, and all those of each listed folder.
     void collectAddSide()
     {
-        const engine::TaskList& adds = in_.lists.fichAjout();
+        const engine::TaskList& adds = in_.lists.addList();
         const auto lines = linesByPath(source_);
         for (std::size_t i = 0; i < adds.count(); ++i) {
             const engine::TaskEntry& entry = adds.entry(i);
@@ -284,7 +284,7 @@ private:
         const auto destLines = linesByPath(dest_);
         FolderSet moved;
         FolderSet taken;
-        const engine::TaskList& adds = in_.lists.fichAjout();
+        const engine::TaskList& adds = in_.lists.addList();
         for (std::size_t i = 0; i < adds.count(); ++i) {
             const engine::TaskEntry& entry = adds.entry(i);
             if (!entry.isFolder() || moved.contains(entry.destPath)) continue;

@@ -125,7 +125,7 @@ std::optional<OutcomeText> executionReportText(const ExecutionReport& report, co
         return OutcomeText{kReportTitle, "Exécution interrompue : " + std::to_string(report.entriesDone) +
                                              " fichier(s) traité(s)." + notes};
     }
-    if (flags.seulComparer || !report.actionFaite || report.stopped) return std::nullopt;
+    if (flags.compareOnly || !report.anythingDone || report.stopped) return std::nullopt;
     if (report.failures == 0) return OutcomeText{kReportTitle, "Exécution terminée correctement !" + notes};
     return OutcomeText{kReportTitle, "Exécution terminée avec " + std::to_string(report.failures) + " erreur(s)." + notes};
 }

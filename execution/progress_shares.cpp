@@ -8,7 +8,7 @@ std::optional<std::uint64_t> ProgressShares::of(const engine::TaskList& list, st
     if (chosenFolders_.contains(entry.destPath)) return 0;
     if (list.selected(index) != choice) return std::nullopt;
     if (entry.isFolder()) chosenFolders_.add(entry.destPath);
-    if (list.kind() == engine::ListKind::Suppr) return 0;
+    if (list.kind() == engine::ListKind::Delete) return 0;
     return static_cast<std::uint64_t>(entry.size);
 }
 

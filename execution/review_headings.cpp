@@ -6,10 +6,10 @@ std::string listHeading(engine::ListKind kind, std::size_t count)
 {
     const std::string number = std::to_string(count);
     switch (kind) {
-    case engine::ListKind::Ajout: return "Dossier(s) et Fichier(s) à Ajouter ( " + number + " ) =>";
+    case engine::ListKind::Add: return "Dossier(s) et Fichier(s) à Ajouter ( " + number + " ) =>";
     // This heading has no blank before its closing parenthesis, unlike the two others.
-    case engine::ListKind::Modif: return "Fichier(s) à Modifier ( " + number + ") =>";
-    case engine::ListKind::Suppr: break;
+    case engine::ListKind::Replace: return "Fichier(s) à Modifier ( " + number + ") =>";
+    case engine::ListKind::Delete: break;
     }
     return "Dossier(s) et Fichier(s) à Supprimer ( " + number + " ) =>";
 }

@@ -49,7 +49,7 @@ bool asksUnattendedRun(const CommandWords& words)
 
 int findProfile(const ProfileTable& table, std::string_view name)
 {
-    for (int number = table.nbProfils(); number >= 1; --number) {
+    for (int number = table.count(); number >= 1; --number) {
         if (platform::equalIgnoringCase(table.at(number).name, name)) return number;
     }
     return 0;

@@ -54,8 +54,8 @@ execution::RunFilters loadFilterFile(const std::string& path, std::string_view p
 
 execution::RunFilters loadRunFilters(const SharedState& state)
 {
-    const bool profileActive = state.profActif >= 1 && state.profActif <= state.tabProfils.nbProfils();
-    const std::string profileName = profileActive ? state.tabProfils.at(state.profActif).name : "";
+    const bool profileActive = state.activeProfile >= 1 && state.activeProfile <= state.profileTable.count();
+    const std::string profileName = profileActive ? state.profileTable.at(state.activeProfile).name : "";
     return loadFilterFile(filterFileBeside(state.profileFilePath), profileName);
 }
 

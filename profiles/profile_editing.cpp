@@ -15,7 +15,7 @@ namespace {
 template <typename Predicate>
 int firstProfile(const ProfileTable& table, Predicate same)
 {
-    for (int number = 1; number <= table.nbProfils(); ++number) {
+    for (int number = 1; number <= table.count(); ++number) {
         if (same(table.at(number))) return number;
     }
     return 0;
@@ -38,13 +38,13 @@ int firstProfileNamed(const ProfileTable& table, const std::string& name)
 
 Reread rereadProfilesWhenChanged(SharedState& state)
 {
-    const bool active = state.profActif >= 1 && state.profActif <= state.tabProfils.nbProfils();
+    const bool active = state.activeProfile >= 1 && state.activeProfile <= state.profileTable.count();
     const std::optional<Profile> activeProfile =
-        active ? std::optional(state.tabProfils.at(state.profActif)) : std::nullopt;
-    Reread reread = rereadWhenChanged(state.profileFilePath, state.tabProfils);
+        active ? std::optional(state.profileTable.at(state.activeProfile)) : std::nullopt;
+    Reread reread = rereadWhenChanged(state.profileFilePath, state.profileTable);
     if (!reread.reread) return reread;
-    const int number = activeProfile ? numberNow(state.tabProfils, *activeProfile, false) : 0;
-    state.profActif = number == 0 ? -1 : number;
+    const int number = activeProfile ? numberNow(state.profileTable, *activeProfile, false) : 0;
+    state.activeProfile = number == 0 ? -1 : number;
     return reread;
 }
 
@@ -62,47 +62,47 @@ AddResult addProfile(SharedState& state, const std::string& typedName, Redefine 
         return result;
     }
     result.file.reread = rereadProfilesWhenChanged(state).problem;
-    result.number = firstProfileNamed(state.tabProfils, result.name);
+    result.number = firstProfileNamed(state.profileTable, result.name);
     if (result.number != 0) {
         if (redefine == Redefine::Ask) {
             result.outcome = AddOutcome::NeedsRedefineConsent;
             return result;
         }
-        state.tabProfils.at(result.number) = Profile{result.name, state.settings};
+        state.profileTable.at(result.number) = Profile{result.name, state.settings};
     } else {
-        state.tabProfils.profiles.push_back(Profile{result.name, state.settings});
-        result.number = state.tabProfils.nbProfils();
+        state.profileTable.profiles.push_back(Profile{result.name, state.settings});
+        result.number = state.profileTable.count();
         result.added = true;
     }
     result.outcome = AddOutcome::Saved;
-    state.profActif = result.number;
-    result.file.write = writeProfiles(state.profileFilePath, state.tabProfils);
+    state.activeProfile = result.number;
+    result.file.write = writeProfiles(state.profileFilePath, state.profileTable);
     return result;
 }
 
 DeleteResult deleteProfile(SharedState& state, int number)
 {
     DeleteResult result;
-    if (number < 1 || number > state.tabProfils.nbProfils()) return result;
+    if (number < 1 || number > state.profileTable.count()) return result;
     result.chosen = true;
-    const Profile chosen = state.tabProfils.at(number);
+    const Profile chosen = state.profileTable.at(number);
     const Reread reread = rereadProfilesWhenChanged(state);
     result.file.reread = reread.problem;
     if (reread.reread) {
-        number = numberNow(state.tabProfils, chosen, true);
+        number = numberNow(state.profileTable, chosen, true);
         if (number == 0) return result;
     }
-    auto& profiles = state.tabProfils.profiles;
-    result.name = state.tabProfils.at(number).name;
+    auto& profiles = state.profileTable.profiles;
+    result.name = state.profileTable.at(number).name;
     profiles.erase(profiles.begin() + (number - 1));
     // A planned run of a profile that is gone would only ever be refused.
     result.planRemoval = removePlan(result.name, profileFileFolder(state.profileFilePath));
-    if (state.profActif == number) {
-        state.profActif = -1;
-    } else if (state.profActif > number) {
-        --state.profActif;
+    if (state.activeProfile == number) {
+        state.activeProfile = -1;
+    } else if (state.activeProfile > number) {
+        --state.activeProfile;
     }
-    result.file.write = writeProfiles(state.profileFilePath, state.tabProfils);
+    result.file.write = writeProfiles(state.profileFilePath, state.profileTable);
     return result;
 }
 

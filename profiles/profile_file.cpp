@@ -172,7 +172,7 @@ platform::MaybeError writeProfileFile(const std::string& path, const ProfileTabl
     std::vector<std::string> lines;
     lines.reserve(1 + table.profiles.size() * kFieldCount);
     std::string count = " ";  // not " " + to_string(...): GCC 12 warns falsely (-Wrestrict) at -O2
-    count += std::to_string(table.nbProfils());
+    count += std::to_string(table.count());
     lines.push_back(count + " ");
     for (const Profile& profile : table.profiles) {
         const auto fields = fieldsOf(profile);

@@ -43,7 +43,7 @@ struct ProfileTable {
     // This session has already kept the file it first replaced as the backup.
     bool backupKept = false;
 
-    int nbProfils() const { return static_cast<int>(profiles.size()); }
+    int count() const { return static_cast<int>(profiles.size()); }
     const Profile& at(int number) const { return profiles.at(static_cast<std::size_t>(number - 1)); }
     Profile& at(int number) { return profiles.at(static_cast<std::size_t>(number - 1)); }
 };

@@ -2,10 +2,10 @@
 
 namespace velmorane::profiles {
 
-std::string windowCaption(const ProfileTable& table, int profActif)
+std::string windowCaption(const ProfileTable& table, int activeProfile)
 {
-    if (profActif < 1 || profActif > table.nbProfils()) return kNoActiveProfileCaption;
-    return "Profil " + table.at(profActif).name;
+    if (activeProfile < 1 || activeProfile > table.count()) return kNoActiveProfileCaption;
+    return "Profil " + table.at(activeProfile).name;
 }
 
 std::optional<std::size_t> checkedEntry(int code, std::size_t entryCount)

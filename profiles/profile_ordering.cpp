@@ -22,17 +22,17 @@ OrderResult orderProfiles(SharedState& state)
 {
     const Reread reread = rereadProfilesWhenChanged(state);
     OrderResult result{reread.reread, {reread.problem, std::nullopt}};
-    ProfileTable& table = state.tabProfils;
-    const int count = table.nbProfils();
+    ProfileTable& table = state.profileTable;
+    const int count = table.count();
     if (count < 2) return result;
     for (int i = 1; i < count; ++i) {
         for (int j = i + 1; j <= count; ++j) {
             if (!greater(table.at(i), table.at(j))) continue;
             std::swap(table.at(i), table.at(j));
-            if (state.profActif == i) {
-                state.profActif = j;
-            } else if (state.profActif == j) {
-                state.profActif = i;
+            if (state.activeProfile == i) {
+                state.activeProfile = j;
+            } else if (state.activeProfile == j) {
+                state.activeProfile = i;
             }
         }
     }

@@ -9,11 +9,11 @@
 #include "profiles/command_line.h"
 #include "profiles/profile_file.h"
 #include "profiles/shared_state.h"
-#include "ui/auto_window.h"
+#include "ui/progress_window.h"
 #include "ui/control_places.h"
 #include "ui/cut_text.h"
 #include "ui/main_window.h"
-#include "ui/profile_window.h"
+#include "ui/profile_editor.h"
 #include "ui/qt_dialogs.h"
 #include "ui/application.h"
 
@@ -80,7 +80,7 @@ bool save(QWidget* widget, const QString& folder, const char* name)
 }
 
 // The review must show whole, without scrolling, whatever the window's size.
-bool saveReview(ui::Main& main, const QString& folder, const char* name)
+bool saveReview(ui::MainWindow& main, const QString& folder, const char* name)
 {
     bool ok = save(&main, folder, name);
     const auto* area = main.findChild<QScrollArea*>(QStringLiteral("FormArea"));
@@ -142,53 +142,53 @@ int main(int argc, char** argv)
 
     ui::ScriptedDialogs dialogs;
     profiles::SharedState state;
-    ui::Main main(state, dialogs);
+    ui::MainWindow main(state, dialogs);
     main.loadAtStart(profiles::takeWords("Documents"));
     main.show();
     bool ok = save(&main, folder, "home.png");
-    main.But_Click();
+    main.chooseArchiveFolder();
     ok = save(&main, folder, "home_archive_targeted.png") && ok;
-    main.Source_Click();
-    ok = saveMenu(main.menFich, &main, folder, "menu_fichiers.png") && ok;
-    ok = saveMenu(main.menSens, &main, folder, "menu_sens.png") && ok;
-    ok = saveMenu(main.menAction, &main, folder, "menu_action.png") && ok;
-    ok = saveMenu(main.menProf, &main, folder, "menu_profils.png") && ok;
-    ok = saveMenu(main.menEdit, &main, folder, "menu_edition.png") && ok;
+    main.chooseWorkFolder();
+    ok = saveMenu(main.fileMenu, &main, folder, "menu_fichiers.png") && ok;
+    ok = saveMenu(main.directionMenu, &main, folder, "menu_sens.png") && ok;
+    ok = saveMenu(main.actionMenu, &main, folder, "menu_action.png") && ok;
+    ok = saveMenu(main.profileMenu, &main, folder, "menu_profils.png") && ok;
+    ok = saveMenu(main.editMenu, &main, folder, "menu_edition.png") && ok;
 
-    main.setScreenState(3);
-    main.setScreenState(0);
-    main.Panneau->setTitle(QStringLiteral("Parcours des Dossiers Communs"));
-    main.Etape->setText(QString::fromStdString(work + "/Photos/Été 2026/"));
-    main.Compteur->setText(QStringLiteral("3"));
+    main.setScreenState(ui::ScreenState::NoChoice);
+    main.setScreenState(ui::ScreenState::Progress);
+    main.progressFrame->setTitle(QStringLiteral("Parcours des Dossiers Communs"));
+    main.stepLabel->setText(QString::fromStdString(work + "/Photos/Été 2026/"));
+    main.counterLabel->setText(QStringLiteral("3"));
     ok = save(&main, folder, "progress.png") && ok;
-    main.setScreenState(5);
-    main.setScreenState(1);
+    main.setScreenState(ui::ScreenState::LeavingReview);
+    main.setScreenState(ui::ScreenState::ChoosingWork);
 
-    main.Lance_Click();
-    main.fichAjout->selectionModel()->select(main.fichAjout->model()->index(1, 0), QItemSelectionModel::Select);
-    main.Ajout[0]->click();
+    main.startRun();
+    main.addList->selectionModel()->select(main.addList->model()->index(1, 0), QItemSelectionModel::Select);
+    main.addsBoxes[0]->click();
     // The widest counts the counters show.
-    for (QLabel* counter : {main.cptAjout, main.cptModif, main.cptSuppr}) counter->setText(QStringLiteral("123456"));
+    for (QLabel* counter : {main.addsCounter, main.replacementsCounter, main.deletionsCounter}) counter->setText(QStringLiteral("123456"));
     ok = saveReview(main, folder, "review.png") && ok;
     main.setProgress(1234, 20000, 1288490188, 10737418240);
     ok = saveReview(main, folder, "review_executing.png") && ok;
-    main.fichSuppr->scrollToBottom();
-    main.fichSuppr->setCurrentIndex(main.fichSuppr->model()->index(main.fichSuppr->model()->rowCount() - 1, 0));
+    main.deleteList->scrollToBottom();
+    main.deleteList->setCurrentIndex(main.deleteList->model()->index(main.deleteList->model()->rowCount() - 1, 0));
     main.showMaximized();
     ok = saveReview(main, folder, "review_maximised.png") && ok;
     main.showNormal();
-    main.setScreenState(4);
+    main.setScreenState(ui::ScreenState::Review);
 
-    main.Init_Click();
-    main.Action_Click(0);
-    main.Sens_Click(0);
-    main.Source_Click();
-    main.Dossier->setPath(work);
-    main.But_Click();
-    main.Dossier->setPath(archive);
-    main.Lance_Click();
+    main.resetSettings();
+    main.actionChosen(0);
+    main.directionChosen(0);
+    main.chooseWorkFolder();
+    main.folderList->setPath(work);
+    main.chooseArchiveFolder();
+    main.folderList->setPath(archive);
+    main.startRun();
     ok = saveReview(main, folder, "review_comparer.png") && ok;
-    main.Retour_Click();
+    main.backToSettings();
 
     const auto help = ui::makeMessageBox({profiles::helpText(), "Information", ui::Icon::Information}, &main);
     help->show();
@@ -204,26 +204,26 @@ int main(int argc, char** argv)
     ok = save(question.get(), folder, "question.png") && ok;
     question->hide();
 
-    state.modeProfil = 1;
-    ui::Profil adding(state, dialogs, &main);
-    adding.infProf->setText(QStringLiteral("Documents 2026"));
+    state.editorMode = 1;
+    ui::ProfileEditor adding(state, dialogs, &main);
+    adding.nameEdit->setText(QStringLiteral("Documents 2026"));
     adding.show();
     ok = save(&adding, folder, "profile_add.png") && ok;
     adding.hide();
-    state.modeProfil = 2;
-    ui::Profil deleting(state, dialogs, &main);
+    state.editorMode = 2;
+    ui::ProfileEditor deleting(state, dialogs, &main);
     deleting.show();
     ok = save(&deleting, folder, "profile_delete_nothing_chosen.png") && ok;
-    deleting.listProf->setCurrentRow(0);
+    deleting.profileList->setCurrentRow(0);
     ok = save(&deleting, folder, "profile_delete.png") && ok;
     deleting.hide();
 
-    ui::Auto window;
+    ui::ProgressWindow window;
     window.setWindowTitle(QStringLiteral("Profil Documents en cours d'exécution"));
-    window.setAffiche("Recherche\r\ndes\r\ndossiers");
+    window.setMessage("Recherche\r\ndes\r\ndossiers");
     window.show();
     ok = save(&window, folder, "auto_recherche.png") && ok;
-    window.setAffiche("Exécution\r\ndes\r\ntâches");
+    window.setMessage("Exécution\r\ndes\r\ntâches");
     ok = save(&window, folder, "auto_execution.png") && ok;
     return ok ? 0 : 1;
 }

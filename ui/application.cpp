@@ -4,7 +4,7 @@
 #include "profiles/command_line.h"
 #include "profiles/shared_state.h"
 #include "cli/unattended_run.h"
-#include "ui/auto_run.h"
+#include "ui/unattended_window_run.h"
 #include "ui/main_window.h"
 #include "ui/pictures.h"
 #include "ui/qt_dialogs.h"
@@ -86,13 +86,13 @@ int runWindows(const profiles::CommandWords& words)
     QtDialogs dialogs;
     std::optional<int> unattendedStatus;
     if (profiles::asksUnattendedRun(words)) {
-        Auto progress;
-        const AutoRunEnd end = runUnderProgressWindow(progress, words, dialogs);
+        ProgressWindow progress;
+        const UnattendedWindowEnd end = runUnderProgressWindow(progress, words, dialogs);
         if (!end.leavesMainWindow) return end.exitStatus;
         unattendedStatus = end.exitStatus;
     }
     profiles::SharedState state;
-    Main main(state, dialogs);
+    MainWindow main(state, dialogs);
     main.loadAtStart(words);
     main.show();
     const int closed = QApplication::exec();

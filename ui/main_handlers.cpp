@@ -24,269 +24,269 @@ void setMenuCheck(QAction* item, bool checked)
 
 }  // namespace
 
-void Main::affMess()
+void MainWindow::showStatus()
 {
-    if (modeEcran_ == 0) return;
-    state_.txtMess = engine::affMess(state_.settings);
-    QString text = qt(state_.txtMess);
+    if (screenState_ == ScreenState::Progress) return;
+    state_.statusText = engine::statusText(state_.settings);
+    QString text = qt(state_.statusText);
     text.remove(QLatin1Char('\r'));
-    Comment1->setText(text);
+    statusLabel->setText(text);
 }
 
-void Main::setSource(const std::string& text)
+void MainWindow::setSource(const std::string& text)
 {
     state_.settings.source = text;
-    Source->setText(qt(text));
+    workLabel->setText(qt(text));
 }
 
-void Main::setBut(const std::string& text)
+void MainWindow::setArchive(const std::string& text)
 {
     state_.settings.archive = text;
-    But->setText(qt(text));
+    archiveLabel->setText(qt(text));
 }
 
-void Main::setSens1(const std::string& text)
+void MainWindow::setDirectionText(const std::string& text)
 {
     state_.settings.directionText = text;
-    Sens1->setText(qt(text));
+    directionLabel->setText(qt(text));
 }
 
-void Main::setAction1(const std::string& text)
+void MainWindow::setActionText(const std::string& text)
 {
     state_.settings.actionText = text;
-    Action1->setText(qt(text));
+    actionLabel->setText(qt(text));
 }
 
-void Main::Lecteur_Change()
+void MainWindow::driveChosen()
 {
-    const std::string previousRoot = platform::volumeOf(Dossier->path(), Lecteur->volumes());
-    const std::string drive = Lecteur->drive();
+    const std::string previousRoot = platform::volumeOf(folderList->path(), driveList->volumes());
+    const std::string drive = driveList->drive();
     const auto last = lastFolderOnDrive_.find(drive);
-    Dossier->setRoot(drive);
-    if (last != lastFolderOnDrive_.end() && Dossier->setPath(last->second)) return;
-    if (Dossier->setPath(drive)) return;
+    folderList->setRoot(drive);
+    if (last != lastFolderOnDrive_.end() && folderList->setPath(last->second)) return;
+    if (folderList->setPath(drive)) return;
     // A drive that cannot be read is ignored: the folder list stays where it was.
-    Dossier->setRoot(previousRoot);
-    Lecteur->showDrive(previousRoot);
+    folderList->setRoot(previousRoot);
+    driveList->showDrive(previousRoot);
 }
 
-void Main::Dossier_Change()
+void MainWindow::folderOpened()
 {
-    Fichier->setPath(Dossier->path());
-    lastFolderOnDrive_[platform::volumeOf(Dossier->path(), Lecteur->volumes())] = Dossier->path();
-    Dossier_Click();
+    fileList->setPath(folderList->path());
+    lastFolderOnDrive_[platform::volumeOf(folderList->path(), driveList->volumes())] = folderList->path();
+    folderClicked();
 }
 
-void Main::Dossier_Click()
+void MainWindow::folderClicked()
 {
-    const std::string& path = Dossier->path();
-    if (modeEcran_ == 1 && !platform::equalIgnoringCase(state_.settings.source, path)) {
+    const std::string& path = folderList->path();
+    if (screenState_ == ScreenState::ChoosingWork && !platform::equalIgnoringCase(state_.settings.source, path)) {
         setSource(path);
-        chkProfil(-1);
+        markProfile(-1);
     }
-    if (modeEcran_ == 2 && !platform::equalIgnoringCase(state_.settings.archive, path)) {
-        setBut(path);
-        chkProfil(-1);
+    if (screenState_ == ScreenState::ChoosingArchive && !platform::equalIgnoringCase(state_.settings.archive, path)) {
+        setArchive(path);
+        markProfile(-1);
     }
-    affMess();
+    showStatus();
 }
 
 // The click that began the double-click is undone, so a folder that has gone changes no setting.
-void Main::reportUnopenedFolder(const std::string& folder, const platform::SystemError& error, bool afterClick)
+void MainWindow::reportUnopenedFolder(const std::string& folder, const platform::SystemError& error, bool afterClick)
 {
     if (afterClick) {
         setSource(choiceBeforeClick_.source);
-        setBut(choiceBeforeClick_.but);
-        chkProfil(choiceBeforeClick_.profActif);
-        affMess();
+        setArchive(choiceBeforeClick_.but);
+        markProfile(choiceBeforeClick_.activeProfile);
+        showStatus();
     }
     dialogs_.show(ui::stopMessage("Impossible d'ouvrir le dossier " + folder + "\n" + error.reason,
                                         execution::kApplicationTitle));
     refreshBrowsing();
 }
 
-void Main::refreshBrowsing()
+void MainWindow::refreshBrowsing()
 {
-    Dossier->refresh();
-    Fichier->setPath(Dossier->path());
+    folderList->refresh();
+    fileList->setPath(folderList->path());
 }
 
-void Main::Source_Click()
+void MainWindow::chooseWorkFolder()
 {
-    if (!resultatsAffiches_) setScreenState(1);
+    if (!reviewShown_) setScreenState(ScreenState::ChoosingWork);
 }
 
-void Main::affSource_Click()
+void MainWindow::workHeadingClicked()
 {
-    Source_Click();
+    chooseWorkFolder();
 }
 
-void Main::But_Click()
+void MainWindow::chooseArchiveFolder()
 {
-    if (!resultatsAffiches_) setScreenState(2);
+    if (!reviewShown_) setScreenState(ScreenState::ChoosingArchive);
 }
 
-void Main::affBut_Click()
+void MainWindow::archiveHeadingClicked()
 {
-    But_Click();
+    chooseArchiveFolder();
 }
 
-void Main::Source1_Click()
+void MainWindow::workFolderCommand()
 {
-    setScreenState(1);
+    setScreenState(ScreenState::ChoosingWork);
 }
 
-void Main::But1_Click()
+void MainWindow::archiveFolderCommand()
 {
-    setScreenState(2);
+    setScreenState(ScreenState::ChoosingArchive);
 }
 
-void Main::chooseSens(std::size_t entry)
+void MainWindow::chooseDirection(std::size_t entry)
 {
     state_.settings.direction = kDirectionMenu[entry];
-    setSens1(kDirectionCaptions[entry]);
-    chkSens(state_.settings.direction);
-    affMess();
+    setDirectionText(kDirectionCaptions[entry]);
+    markDirection(state_.settings.direction);
+    showStatus();
 }
 
-void Main::chooseAction(std::size_t entry)
+void MainWindow::chooseAction(std::size_t entry)
 {
     state_.settings.action = kActionMenu[entry];
-    setAction1(kActionCaptions[entry]);
-    chkAction(state_.settings.action);
-    affMess();
+    setActionText(kActionCaptions[entry]);
+    markAction(state_.settings.action);
+    showStatus();
 }
 
-void Main::Sens_Click(int index)
+void MainWindow::directionChosen(int index)
 {
-    chooseSens(static_cast<std::size_t>(index));
+    chooseDirection(static_cast<std::size_t>(index));
 }
 
-void Main::Action_Click(int index)
+void MainWindow::actionChosen(int index)
 {
     chooseAction(static_cast<std::size_t>(index));
 }
 
-void Main::Sens1_Click()
+void MainWindow::nextDirection()
 {
-    if (!resultatsAffiches_) chooseSens(nextMenuEntry(state_.settings.direction, kDirectionMenu));
+    if (!reviewShown_) chooseDirection(nextMenuEntry(state_.settings.direction, kDirectionMenu));
 }
 
-void Main::affSens_Click()
+void MainWindow::directionHeadingClicked()
 {
-    Sens1_Click();
+    nextDirection();
 }
 
-void Main::Action1_Click()
+void MainWindow::nextAction()
 {
-    if (!resultatsAffiches_) chooseAction(nextMenuEntry(state_.settings.action, kActionMenu));
+    if (!reviewShown_) chooseAction(nextMenuEntry(state_.settings.action, kActionMenu));
 }
 
-void Main::affAction_Click()
+void MainWindow::actionHeadingClicked()
 {
-    Action1_Click();
+    nextAction();
 }
 
-void Main::chkSens(engine::Direction direction)
+void MainWindow::markDirection(engine::Direction direction)
 {
-    for (QAction* entry : Sens) setMenuCheck(entry, false);
-    chkProfil(-1);
-    if (const auto entry = menuEntryOf(direction, kDirectionMenu)) setMenuCheck(Sens[*entry], true);
+    for (QAction* entry : directionEntries) setMenuCheck(entry, false);
+    markProfile(-1);
+    if (const auto entry = menuEntryOf(direction, kDirectionMenu)) setMenuCheck(directionEntries[*entry], true);
 }
 
-void Main::chkAction(engine::Action action)
+void MainWindow::markAction(engine::Action action)
 {
-    for (QAction* entry : Action) setMenuCheck(entry, false);
-    chkProfil(-1);
-    if (const auto entry = menuEntryOf(action, kActionMenu)) setMenuCheck(Action[*entry], true);
+    for (QAction* entry : actionEntries) setMenuCheck(entry, false);
+    markProfile(-1);
+    if (const auto entry = menuEntryOf(action, kActionMenu)) setMenuCheck(actionEntries[*entry], true);
 }
 
-void Main::chkProfil(int reste)
+void MainWindow::markProfile(int reste)
 {
-    for (std::size_t i = 1; i < newProf.size(); ++i) setMenuCheck(newProf[i], false);
-    state_.profActif = reste;
-    if (const auto entry = profiles::checkedEntry(reste, newProf.size()); entry && *entry > 0) {
-        setMenuCheck(newProf[*entry], true);
+    for (std::size_t i = 1; i < profileEntries.size(); ++i) setMenuCheck(profileEntries[i], false);
+    state_.activeProfile = reste;
+    if (const auto entry = profiles::checkedEntry(reste, profileEntries.size()); entry && *entry > 0) {
+        setMenuCheck(profileEntries[*entry], true);
     }
-    setWindowTitle(qt(profiles::windowCaption(state_.tabProfils, reste)));
+    setWindowTitle(qt(profiles::windowCaption(state_.profileTable, reste)));
 }
 
-void Main::loadProfileMenu()
+void MainWindow::loadProfileMenu()
 {
-    const auto wanted = static_cast<std::size_t>(state_.tabProfils.nbProfils()) + 1;
-    while (newProf.size() > wanted) {
-        delete newProf.back();
-        newProf.pop_back();
+    const auto wanted = static_cast<std::size_t>(state_.profileTable.count()) + 1;
+    while (profileEntries.size() > wanted) {
+        delete profileEntries.back();
+        profileEntries.pop_back();
     }
-    while (newProf.size() < wanted) {
-        const int index = static_cast<int>(newProf.size());
-        QAction* entry = menProf->addAction(QString());
+    while (profileEntries.size() < wanted) {
+        const int index = static_cast<int>(profileEntries.size());
+        QAction* entry = profileMenu->addAction(QString());
         entry->setObjectName(QStringLiteral("newProf(%1)").arg(index));
-        connect(entry, &QAction::triggered, this, [this, index] { newProf_Click(index); });
-        newProf.push_back(entry);
+        connect(entry, &QAction::triggered, this, [this, index] { openProfile(index); });
+        profileEntries.push_back(entry);
     }
-    for (int number = 1; number <= state_.tabProfils.nbProfils(); ++number) {
-        QAction* entry = newProf[static_cast<std::size_t>(number)];
-        entry->setText(qt(state_.tabProfils.at(number).name));
-        setMenuCheck(entry, number == state_.profActif);
+    for (int number = 1; number <= state_.profileTable.count(); ++number) {
+        QAction* entry = profileEntries[static_cast<std::size_t>(number)];
+        entry->setText(qt(state_.profileTable.at(number).name));
+        setMenuCheck(entry, number == state_.activeProfile);
     }
 }
 
-void Main::newProf_Click(int index)
+void MainWindow::openProfile(int index)
 {
-    if (index < 1 || index > state_.tabProfils.nbProfils()) return;
-    const profiles::Profile& profile = state_.tabProfils.at(index);
+    if (index < 1 || index > state_.profileTable.count()) return;
+    const profiles::Profile& profile = state_.profileTable.at(index);
     const engine::RunSettings& stored = profile.settings;
     setSource(stored.source);
-    setBut(stored.archive);
+    setArchive(stored.archive);
     state_.settings.direction = stored.direction;
-    chkSens(stored.direction);
-    setSens1(stored.directionText);
+    markDirection(stored.direction);
+    setDirectionText(stored.directionText);
     state_.settings.action = stored.action;
-    chkAction(stored.action);
-    setAction1(stored.actionText);
-    chkProfil(index);
-    affMess();
+    markAction(stored.action);
+    setActionText(stored.actionText);
+    markProfile(index);
+    showStatus();
 }
 
-void Main::menAide_Click()
+void MainWindow::showHelp()
 {
     dialogs_.show({profiles::helpText(), "Information", ui::Icon::Information});
 }
 
-void Main::Retour_Click()
+void MainWindow::backToSettings()
 {
     if (busy_) return;
-    setScreenState(5);
-    setScreenState(1);
-    resultatsAffiches_ = false;
+    setScreenState(ScreenState::LeavingReview);
+    setScreenState(ScreenState::ChoosingWork);
+    reviewShown_ = false;
 }
 
-void Main::Quitter2_Click()
+void MainWindow::leaveReview()
 {
-    Retour_Click();
+    backToSettings();
 }
 
-void Main::Init_Click()
+void MainWindow::resetSettings()
 {
     if (busy_) return;
-    setScreenState(5);
-    setScreenState(1);
-    chkAction(engine::Action::Unset);
-    chkSens(engine::Direction::Unset);
-    chkProfil(-1);
-    setBut({});
+    setScreenState(ScreenState::LeavingReview);
+    setScreenState(ScreenState::ChoosingWork);
+    markAction(engine::Action::Unset);
+    markDirection(engine::Direction::Unset);
+    markProfile(-1);
+    setArchive({});
     setSource({});
-    setSens1({});
-    setAction1({});
-    modeEcran_ = 1;
+    setDirectionText({});
+    setActionText({});
+    screenState_ = ScreenState::ChoosingWork;
     state_.settings.direction = engine::Direction::Unset;
     state_.settings.action = engine::Action::Unset;
-    resultatsAffiches_ = false;
-    affMess();
+    reviewShown_ = false;
+    showStatus();
 }
 
-void Main::Fin_Click()
+void MainWindow::quit()
 {
     if (executing_) {
         // The execution is inside the event loop and cannot be left from here: it stops between

@@ -8,65 +8,65 @@
 #include "ui/outcome_boxes.h"
 #include "ui/plan_dialog.h"
 #include "ui/profile_dialogs.h"
-#include "ui/profile_window.h"
+#include "ui/profile_editor.h"
 #include "ui/report_viewer.h"
 
 #include <QCoreApplication>
 
 namespace velmorane::ui {
 
-void Main::ProfNouv_Click()
+void MainWindow::askProfileToAdd()
 {
     if (const auto fault = engine::settingsFault(state_.settings)) {
-        state_.txtMess = execution::settingsFaultText(*fault);
+        state_.statusText = execution::settingsFaultText(*fault);
         dialogs_.show(settingsFaultBox(*fault));
         return;
     }
-    state_.modeProfil = 1;
+    state_.editorMode = 1;
     openProfileEditor();
 }
 
-void Main::Efface_Click()
+void MainWindow::askProfileToDelete()
 {
-    state_.modeProfil = 2;
+    state_.editorMode = 2;
     openProfileEditor();
 }
 
-void Main::openProfileEditor()
+void MainWindow::openProfileEditor()
 {
-    const platform::FileStamp shown = state_.tabProfils.fileStamp;
+    const platform::FileStamp shown = state_.profileTable.fileStamp;
     // The editor works on the file as it is now, a change made by hand included.
     rereadProfilesShowing(state_, dialogs_);
     bool changed = false;
-    if (state_.modeProfil == 2 && state_.tabProfils.nbProfils() == 0) {
+    if (state_.editorMode == 2 && state_.profileTable.count() == 0) {
         dialogs_.show({"Aucun Profil à Supprimer"});
     } else {
-        Profil editor(state_, dialogs_, this);
+        ProfileEditor editor(state_, dialogs_, this);
         editor.exec();
         changed = editor.changed();
     }
     // A file read again is a change too: the menu shows what it holds now.
-    if (!changed && state_.tabProfils.fileStamp == shown) return;
+    if (!changed && state_.profileTable.fileStamp == shown) return;
     loadProfileMenu();
-    chkProfil(state_.profActif);
+    markProfile(state_.activeProfile);
     refreshBrowsing();
 }
 
-void Main::TriProf_Click()
+void MainWindow::sortProfiles()
 {
     if (!orderProfilesShowing(state_, dialogs_)) return;
     loadProfileMenu();
-    chkProfil(state_.profActif);
+    markProfile(state_.activeProfile);
     refreshBrowsing();
 }
 
-void Main::Planifier_Click()
+void MainWindow::planProfile()
 {
-    if (state_.profActif < 1 || state_.profActif > state_.tabProfils.nbProfils()) {
+    if (state_.activeProfile < 1 || state_.activeProfile > state_.profileTable.count()) {
         dialogs_.show({"Aucun Profil choisi"});
         return;
     }
-    const profiles::Profile& profile = state_.tabProfils.at(state_.profActif);
+    const profiles::Profile& profile = state_.profileTable.at(state_.activeProfile);
     const std::string folder = profiles::profileFileFolder(state_.profileFilePath);
     const profiles::PlannedProfile planned{profile.name, folder,
                                            QCoreApplication::applicationFilePath().toStdString()};
@@ -76,13 +76,13 @@ void Main::Planifier_Click()
     dialog.exec();
 }
 
-void Main::Rapport_Click()
+void MainWindow::showLastReport()
 {
-    if (state_.profActif < 1 || state_.profActif > state_.tabProfils.nbProfils()) {
+    if (state_.activeProfile < 1 || state_.activeProfile > state_.profileTable.count()) {
         dialogs_.show({"Aucun Profil choisi"});
         return;
     }
-    const std::string name = state_.tabProfils.at(state_.profActif).name;
+    const std::string name = state_.profileTable.at(state_.activeProfile).name;
     const auto report =
         execution::lastRunReport(profiles::profileKey(name, profiles::profileFileFolder(state_.profileFilePath)));
     if (!report) {
@@ -93,19 +93,19 @@ void Main::Rapport_Click()
     viewer.exec();
 }
 
-void Main::Edite_Click(int index)
+void MainWindow::editChosenFile(int index)
 {
-    const std::string folder = Fichier->path();
-    const std::string name = Fichier->chosenName();
+    const std::string folder = fileList->path();
+    const std::string name = fileList->chosenName();
     bool refresh = true;
     if (index == 0) refresh = askToRenameChosenFile(folder, name, dialogs_);
     if (index == 1) refresh = askToDeleteChosenFile(folder, name, dialogs_);
     if (refresh) refreshBrowsing();
 }
 
-void Main::Fichier_Click()
+void MainWindow::fileClicked()
 {
-    ChatRex->show();
+    hintPicture->show();
 }
 
 }  // namespace velmorane::ui

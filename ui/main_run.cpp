@@ -4,7 +4,7 @@
 #include "platform/volumes.h"
 #include "profiles/filter_file.h"
 #include "profiles/profile_file.h"
-#include "ui/auto_run.h"
+#include "ui/unattended_window_run.h"
 #include "ui/main_sinks.h"
 #include "ui/outcome_boxes.h"
 #include "ui/profile_dialogs.h"
@@ -18,7 +18,7 @@ namespace {
 // would start another are disabled meanwhile.
 class BusyScope {
 public:
-    BusyScope(Main& main, bool& busy) : main_(main), busy_(busy)
+    BusyScope(MainWindow& main, bool& busy) : main_(main), busy_(busy)
     {
         busy_ = true;
         main_.setRunning(true);
@@ -32,44 +32,44 @@ public:
     BusyScope& operator=(const BusyScope&) = delete;
 
 private:
-    Main& main_;
+    MainWindow& main_;
     bool& busy_;
 };
 
 }  // namespace
 
-void Main::createSinks()
+void MainWindow::createSinks()
 {
     progress_ = std::make_unique<ProgressLabels>(*this);
     counters_ = std::make_unique<CounterLabels>(*this);
     runWatch_ = std::make_unique<RunWatch>(*this);
 }
 
-void Main::loadAtStart(const profiles::CommandWords& words)
+void MainWindow::loadAtStart(const profiles::CommandWords& words)
 {
-    // modeEcran is still 0: opening the working directory chooses no folder.
+    // The screen shows no settings yet: opening the working directory chooses no folder.
     const std::string here = platform::currentDirectory();
-    Lecteur->setVolumes(platform::mountedVolumes());
-    const std::string drive = platform::volumeOf(here, Lecteur->volumes());
-    Lecteur->showDrive(drive);
-    Dossier->setRoot(drive);
-    Dossier->setPath(here);
+    driveList->setVolumes(platform::mountedVolumes());
+    const std::string drive = platform::volumeOf(here, driveList->volumes());
+    driveList->showDrive(drive);
+    folderList->setRoot(drive);
+    folderList->setPath(here);
 
-    state_.tabProfils = readProfilesShowing(state_.profileFilePath, dialogs_);
+    state_.profileTable = readProfilesShowing(state_.profileFilePath, dialogs_);
     loadProfileMenu();
-    const int number = words.first.empty() ? 0 : profiles::findProfile(state_.tabProfils, words.first);
+    const int number = words.first.empty() ? 0 : profiles::findProfile(state_.profileTable, words.first);
 
-    modeEcran_ = 1;
+    screenState_ = ScreenState::ChoosingWork;
     state_.settings.direction = engine::Direction::Unset;
     state_.settings.action = engine::Action::Unset;
-    state_.profActif = -1;
-    resultatsAffiches_ = false;
-    affMess();
+    state_.activeProfile = -1;
+    reviewShown_ = false;
+    showStatus();
 
-    if (number != 0) newProf_Click(number);
+    if (number != 0) openProfile(number);
 }
 
-void Main::Lance_Click()
+void MainWindow::startRun()
 {
     if (busy_) return;
     compareAndReview();
@@ -77,7 +77,7 @@ void Main::Lance_Click()
     if (afterExecution_ != AfterExecution::Stay) leaveAfterExecution();
 }
 
-void Main::compareAndReview()
+void MainWindow::compareAndReview()
 {
     BusyScope busy(*this, busy_);
     execution::MirrorRun run(state_.settings, profiles::loadRunFilters(state_));
@@ -86,50 +86,50 @@ void Main::compareAndReview()
             return execution::RunDriver(run, observer).compareForReview();
         });
     if (start.declined) {
-        setScreenState(5);
-        setScreenState(1);
+        setScreenState(ScreenState::LeavingReview);
+        setScreenState(ScreenState::ChoosingWork);
         return;
     }
     if (!start.refusal) endRun(std::move(run));
 }
 
 // Before a run compares, the screen shows its progress over emptied lists.
-void Main::showComparing()
+void MainWindow::showComparing()
 {
-    setScreenState(3);
-    setScreenState(0);
-    resultatsAffiches_ = true;
+    setScreenState(ScreenState::NoChoice);
+    setScreenState(ScreenState::Progress);
+    reviewShown_ = true;
     run_.lists().clear();
     reloadLists();
 }
 
-void Main::showExecuting()
+void MainWindow::showExecuting()
 {
     control_.clearStop();
     executing_ = true;
 }
 
 // A refusal is shown in its box; one met while comparing takes the screen back to the start.
-void Main::showRefusal(const execution::Refusal& refusal, bool whileComparing)
+void MainWindow::showRefusal(const execution::Refusal& refusal, bool whileComparing)
 {
     const ui::Message box = refusalBox(refusal);
-    if (refusal.kind == execution::RefusalKind::Settings) state_.txtMess = box.text;
+    if (refusal.kind == execution::RefusalKind::Settings) state_.statusText = box.text;
     dialogs_.show(box);
     if (!whileComparing) return;
     reloadLists();
-    setScreenState(5);
-    setScreenState(1);
+    setScreenState(ScreenState::LeavingReview);
+    setScreenState(ScreenState::ChoosingWork);
 }
 
-void Main::endRun(execution::MirrorRun run)
+void MainWindow::endRun(execution::MirrorRun run)
 {
     run_ = std::move(run);
     reloadLists();
-    setScreenState(4);
-    Init->setEnabled(true);
+    setScreenState(ScreenState::Review);
+    resetEntry->setEnabled(true);
 }
 
-void Main::Selection_Click()
+void MainWindow::executeChosenEntries()
 {
     if (busy_ || !hasSomethingToExecute()) return;
     bool activeListHadEntries = true;
@@ -139,7 +139,7 @@ void Main::Selection_Click()
         if (!executeRun(executionChoice())) return;
         if (run_.outcome() != execution::RunOutcome::Stopped) {
             if (const auto report = executionReportBox(run_.report(), run_.plan().flags)) dialogs_.show(*report);
-            setScreenState(4);
+            setScreenState(ScreenState::Review);
         }
         activeListHadEntries = run_.report().activeListHadEntries;
     }
@@ -147,12 +147,12 @@ void Main::Selection_Click()
         leaveAfterExecution();
         return;
     }
-    if (!activeListHadEntries && run_.outcome() != execution::RunOutcome::Stopped) Retour_Click();
+    if (!activeListHadEntries && run_.outcome() != execution::RunOutcome::Stopped) backToSettings();
 }
 
 // False when the run could not take its folders again. The worker only reads the lists the window
 // goes on showing; the executed entries leave them once it is over.
-bool Main::executeRun(const execution::ExecutionChoice& choice)
+bool MainWindow::executeRun(const execution::ExecutionChoice& choice)
 {
     const auto refusal = runOnWorker(*this, *runWatch_, runThread_, [&](execution::RunObserver& observer) {
         return execution::RunDriver(run_, observer).executeChosen(choice);
@@ -163,7 +163,7 @@ bool Main::executeRun(const execution::ExecutionChoice& choice)
     return !refusal;
 }
 
-bool Main::askToStopExecution(AfterExecution after)
+bool MainWindow::askToStopExecution(AfterExecution after)
 {
     if (!personStopsExecution(dialogs_)) return false;
     afterExecution_ = after;
@@ -171,12 +171,12 @@ bool Main::askToStopExecution(AfterExecution after)
     return true;
 }
 
-void Main::leaveAfterExecution()
+void MainWindow::leaveAfterExecution()
 {
     const AfterExecution after = afterExecution_;
     afterExecution_ = AfterExecution::Stay;
     if (after == AfterExecution::Quit) {
-        Fin_Click();
+        quit();
     } else {
         close();
     }
@@ -185,7 +185,7 @@ void Main::leaveAfterExecution()
 // The window closes only between two runs: during an execution the user is asked, and Oui stops
 // it between two files; the window then closes once the execution has said what it did. A
 // comparison only reads and cannot be stopped: the window closes once it is over.
-void Main::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (executing_) {
         askToStopExecution(AfterExecution::Close);
@@ -200,45 +200,45 @@ void Main::closeEvent(QCloseEvent* event)
     QMainWindow::closeEvent(event);
 }
 
-void Main::Ajout_Click(int index)
+void MainWindow::addsBoxClicked(int index)
 {
-    pairClicked(pairs_[0], Ajout, index);
+    pairClicked(pairs_[0], addsBoxes, index);
 }
 
-void Main::Modif_Click(int index)
+void MainWindow::replacementsBoxClicked(int index)
 {
-    pairClicked(pairs_[1], Modif, index);
+    pairClicked(pairs_[1], replacementsBoxes, index);
 }
 
-void Main::Suppr_Click(int index)
+void MainWindow::deletionsBoxClicked(int index)
 {
-    pairClicked(pairs_[2], Suppr, index);
+    pairClicked(pairs_[2], deletionsBoxes, index);
 }
 
 // The clicked box already shows its new state; both boxes then show what the pair holds.
-void Main::pairClicked(execution::CheckBoxPair& pair, const std::array<QCheckBox*, 2>& boxes, int index)
+void MainWindow::pairClicked(execution::CheckBoxPair& pair, const std::array<QCheckBox*, 2>& boxes, int index)
 {
     pair.clicked(index, boxes[static_cast<std::size_t>(index)]->isChecked() ? 1 : 0);
     for (std::size_t i = 0; i < boxes.size(); ++i) boxes[i]->setChecked(pair.value(static_cast<int>(i)) == 1);
 }
 
-execution::ExecutionChoice Main::executionChoice() const
+execution::ExecutionChoice MainWindow::executionChoice() const
 {
     return {pairs_[0].selectedChosen(), pairs_[1].selectedChosen(), pairs_[2].selectedChosen()};
 }
 
-void Main::storeSelections()
+void MainWindow::storeSelections()
 {
-    modelAjout_->storeSelection(fichAjout->selectionModel()->selection());
-    modelModif_->storeSelection(fichModif->selectionModel()->selection());
-    modelSuppr_->storeSelection(fichSuppr->selectionModel()->selection());
+    addsModel_->storeSelection(addList->selectionModel()->selection());
+    replacementsModel_->storeSelection(replaceList->selectionModel()->selection());
+    deletionsModel_->storeSelection(deleteList->selectionModel()->selection());
 }
 
 // The views read the lists again; the entries left keep their selection.
-void Main::reloadLists()
+void MainWindow::reloadLists()
 {
     const std::array<std::pair<TaskListModel*, QListView*>, 3> views = {
-        std::pair{modelAjout_, fichAjout}, std::pair{modelModif_, fichModif}, std::pair{modelSuppr_, fichSuppr}};
+        std::pair{addsModel_, addList}, std::pair{replacementsModel_, replaceList}, std::pair{deletionsModel_, deleteList}};
     for (const auto& [model, view] : views) {
         model->reload();
         view->selectionModel()->select(model->selectionOfList(), QItemSelectionModel::Select);

@@ -4,13 +4,13 @@
 
 namespace velmorane::ui {
 
-void Main::setRunning(bool running)
+void MainWindow::setRunning(bool running)
 {
-    for (QWidget* button : std::initializer_list<QWidget*>{Lance, Selection, Quitter2}) button->setEnabled(!running);
+    for (QWidget* button : std::initializer_list<QWidget*>{startButton, executeButton, leaveReviewButton}) button->setEnabled(!running);
     blockedWhileRunning_->setEnabled(!running);
 }
 
-bool Main::hasSomethingToExecute()
+bool MainWindow::hasSomethingToExecute()
 {
     storeSelections();
     const auto reason = execution::nothingChosenReason(run_.lists(), run_.plan().flags, executionChoice());
@@ -19,12 +19,12 @@ bool Main::hasSomethingToExecute()
     return false;
 }
 
-void Main::setProgress(std::size_t entriesDone, std::size_t entriesTotal, std::uint64_t bytesDone,
+void MainWindow::setProgress(std::size_t entriesDone, std::size_t entriesTotal, std::uint64_t bytesDone,
                        std::uint64_t bytesTotal)
 {
-    showExecutionProgress(*Progression, {entriesDone, entriesTotal, bytesDone, bytesTotal});
-    if (Progression->isHidden()) {
-        Progression->show();
+    showExecutionProgress(*progressBar, {entriesDone, entriesTotal, bytesDone, bytesTotal});
+    if (progressBar->isHidden()) {
+        progressBar->show();
         placeReview();
     }
 }

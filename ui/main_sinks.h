@@ -8,35 +8,35 @@
 namespace velmorane::ui {
 
 // The progress frame, as the run reports to it.
-class Main::ProgressLabels : public platform::ProgressSink {
+class MainWindow::ProgressLabels : public platform::ProgressSink {
 public:
-    explicit ProgressLabels(Main& main) : main_(main) {}
+    explicit ProgressLabels(MainWindow& main) : main_(main) {}
     void setPanneau(const std::string& caption) override
     {
-        main_.Panneau->setTitle(QString::fromStdString(caption));
+        main_.progressFrame->setTitle(QString::fromStdString(caption));
     }
     void setEtape(const std::string& text) override
     {
-        main_.Etape->setText(QString::fromStdString(text));
+        main_.stepLabel->setText(QString::fromStdString(text));
     }
     void setCompteur(const std::string& text) override
     {
-        main_.Compteur->setText(QString::fromStdString(text));
+        main_.counterLabel->setText(QString::fromStdString(text));
     }
 
 private:
-    Main& main_;
+    MainWindow& main_;
 };
 
 // The counters beside the review lists, as the executor reports to them.
-class Main::CounterLabels : public execution::CounterSink {
+class MainWindow::CounterLabels : public execution::CounterSink {
 public:
-    explicit CounterLabels(Main& main) : main_(main) {}
+    explicit CounterLabels(MainWindow& main) : main_(main) {}
     void setCounter(execution::ListKind list, const std::string& text) override
     {
-        QLabel* counter = list == execution::ListKind::Ajout   ? main_.cptAjout
-                          : list == execution::ListKind::Modif ? main_.cptModif
-                                                               : main_.cptSuppr;
+        QLabel* counter = list == execution::ListKind::Add   ? main_.addsCounter
+                          : list == execution::ListKind::Replace ? main_.replacementsCounter
+                                                               : main_.deletionsCounter;
         counter->setText(QString::fromStdString(text));
     }
 
@@ -47,14 +47,14 @@ public:
     }
 
 private:
-    Main& main_;
+    MainWindow& main_;
     ProgressPace pace_;
 };
 
 // The window observes its runs: their progress in its labels, their refusals and questions in boxes.
-class Main::RunWatch : public execution::RunObserver {
+class MainWindow::RunWatch : public execution::RunObserver {
 public:
-    explicit RunWatch(Main& main) : main_(main) {}
+    explicit RunWatch(MainWindow& main) : main_(main) {}
     platform::ProgressSink& progress() override { return *main_.progress_; }
     execution::CounterSink& counters() override { return *main_.counters_; }
     platform::RunControl& control() override { return main_.control_; }
@@ -86,7 +86,7 @@ public:
     }
 
 private:
-    Main& main_;
+    MainWindow& main_;
     bool comparing_ = false;
 };
 

@@ -92,7 +92,7 @@ QMenu* menu(QMenuBar* bar, const char* name, const char* caption)
 
 }  // namespace
 
-Main::Main(profiles::SharedState& state, ui::Dialogs& dialogs, QWidget* parent)
+MainWindow::MainWindow(profiles::SharedState& state, ui::Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), state_(state), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("Main"));
@@ -127,9 +127,9 @@ Main::Main(profiles::SharedState& state, ui::Dialogs& dialogs, QWidget* parent)
     fitToScreen();
 }
 
-Main::~Main() = default;
+MainWindow::~MainWindow() = default;
 
-void Main::fitToScreen()
+void MainWindow::fitToScreen()
 {
     const QSize design(toPixels(kClientWidth), toPixels(kClientHeight) + menuBar()->sizeHint().height());
     const QRect room = screen()->availableGeometry();
@@ -145,265 +145,265 @@ void Main::fitToScreen()
 }
 
 // The value labels reach the right edge of the window, as they do in the design.
-void Main::placeTopBand()
+void MainWindow::placeTopBand()
 {
-    const int width = form_->width() * kTwipsPerPixel - leftOf(Source) - leftOf(affSource);
-    for (QLabel* value : {Source, But, Sens1, Action1}) setWidth(value, width);
+    const int width = form_->width() * kTwipsPerPixel - leftOf(workLabel) - leftOf(workHeading);
+    for (QLabel* value : {workLabel, archiveLabel, directionLabel, actionLabel}) setWidth(value, width);
 }
 
-void Main::buildTopBand(QWidget* form)
+void MainWindow::buildTopBand(QWidget* form)
 {
-    affSource = bandLabel(form, "affSource", QStringLiteral("Dossier de Travail"), {15, 0, 1500, 250}, kLightGrey,
+    workHeading = bandLabel(form, "affSource", QStringLiteral("Dossier de Travail"), {15, 0, 1500, 250}, kLightGrey,
                           kFolderCaptionBlue);
-    Source = bandLabel(form, "Source", {}, {1515, 0, 9000, 250}, kWhite, kValueBlue);
-    affBut = bandLabel(form, "affBut", QStringLiteral("Dossier d'Archive"), {15, 260, 1500, 250}, kLightGrey,
+    workLabel = bandLabel(form, "Source", {}, {1515, 0, 9000, 250}, kWhite, kValueBlue);
+    archiveHeading = bandLabel(form, "affBut", QStringLiteral("Dossier d'Archive"), {15, 260, 1500, 250}, kLightGrey,
                        kFolderCaptionBlue);
-    But = bandLabel(form, "But", {}, {1515, 260, 9000, 250}, kLightGrey, kValueBlue);
-    affSens = bandLabel(form, "affSens", QStringLiteral("Sens"), {15, 515, 1500, 250}, kLightGrey, kFolderCaptionBlue);
-    Sens1 = bandLabel(form, "Sens1", {}, {1515, 515, 9000, 250}, kLightGrey, kValueBlue);
-    affAction = bandLabel(form, "affAction", QStringLiteral("Action"), {15, 770, 1500, 250}, kLightGrey,
+    archiveLabel = bandLabel(form, "But", {}, {1515, 260, 9000, 250}, kLightGrey, kValueBlue);
+    directionHeading = bandLabel(form, "affSens", QStringLiteral("Sens"), {15, 515, 1500, 250}, kLightGrey, kFolderCaptionBlue);
+    directionLabel = bandLabel(form, "Sens1", {}, {1515, 515, 9000, 250}, kLightGrey, kValueBlue);
+    actionHeading = bandLabel(form, "affAction", QStringLiteral("Action"), {15, 770, 1500, 250}, kLightGrey,
                           kFolderCaptionBlue);
-    Action1 = bandLabel(form, "Action1", {}, {1515, 770, 9000, 250}, kLightGrey, kValueBlue);
-    for (QLabel* value : {Source, But, Sens1, Action1}) showWholeTextWhenCut(value);
+    actionLabel = bandLabel(form, "Action1", {}, {1515, 770, 9000, 250}, kLightGrey, kValueBlue);
+    for (QLabel* value : {workLabel, archiveLabel, directionLabel, actionLabel}) showWholeTextWhenCut(value);
 }
 
-void Main::buildBrowsing(QWidget* form)
+void MainWindow::buildBrowsing(QWidget* form)
 {
-    Systeme = frame(form, "Systeme", QStringLiteral("Double Clic pour Sélectionner le Dossier de Travail"),
+    browsingFrame = frame(form, "Systeme", QStringLiteral("Double Clic pour Sélectionner le Dossier de Travail"),
                     {15, 1060, 6180, 6075});
-    Fichier = new FileList(Systeme);
-    Fichier->setObjectName(QStringLiteral("Fichier"));
-    Fichier->setFont(arial(8.25));
-    place(Fichier, {60, 240, 3000, 5760});
-    Lecteur = new DriveList(Systeme);
-    Lecteur->setObjectName(QStringLiteral("Lecteur"));
-    Lecteur->setFont(arial(8.25));
-    place(Lecteur, {3120, 240, 3000, 330});
-    Dossier = new FolderList(Systeme);
-    Dossier->setObjectName(QStringLiteral("Dossier"));
-    Dossier->setFont(arial(8.25));
-    place(Dossier, {3120, 630, 3000, 5370});
-    for (QAbstractItemView* list : {static_cast<QAbstractItemView*>(Fichier), static_cast<QAbstractItemView*>(Dossier)}) {
+    fileList = new FileList(browsingFrame);
+    fileList->setObjectName(QStringLiteral("Fichier"));
+    fileList->setFont(arial(8.25));
+    place(fileList, {60, 240, 3000, 5760});
+    driveList = new DriveList(browsingFrame);
+    driveList->setObjectName(QStringLiteral("Lecteur"));
+    driveList->setFont(arial(8.25));
+    place(driveList, {3120, 240, 3000, 330});
+    folderList = new FolderList(browsingFrame);
+    folderList->setObjectName(QStringLiteral("Dossier"));
+    folderList->setFont(arial(8.25));
+    place(folderList, {3120, 630, 3000, 5370});
+    for (QAbstractItemView* list : {static_cast<QAbstractItemView*>(fileList), static_cast<QAbstractItemView*>(folderList)}) {
         list->viewport()->setMouseTracking(true);
         list->viewport()->installEventFilter(this);
     }
-    for (QWidget* list : {static_cast<QWidget*>(Fichier), static_cast<QWidget*>(Dossier)}) {
+    for (QWidget* list : {static_cast<QWidget*>(fileList), static_cast<QWidget*>(folderList)}) {
         QPalette palette = list->palette();
         palette.setColor(QPalette::WindowText, Qt::black);
         list->setPalette(palette);
     }
 }
 
-void Main::buildInformation(QWidget* form)
+void MainWindow::buildInformation(QWidget* form)
 {
-    Infos = frame(form, "Infos", QStringLiteral("Informations"), {6240, 1060, 4260, 5000});
-    Comment1 = plainLabel(Infos, "Comment1", {}, {45, 285, 4140, 4215}, kCaptionRed, true);
-    Comment1->setWordWrap(true);
-    Comment1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Comment1->setMouseTracking(true);
-    Comment1->installEventFilter(this);
-    showWholeTextWhenCut(Comment1);
-    Lance = button(Infos, "Lance", QStringLiteral("Exécuter"), {820, 4515, 2620, 400}, arial(14.25));
+    informationFrame = frame(form, "Infos", QStringLiteral("Informations"), {6240, 1060, 4260, 5000});
+    statusLabel = plainLabel(informationFrame, "Comment1", {}, {45, 285, 4140, 4215}, kCaptionRed, true);
+    statusLabel->setWordWrap(true);
+    statusLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    statusLabel->setMouseTracking(true);
+    statusLabel->installEventFilter(this);
+    showWholeTextWhenCut(statusLabel);
+    startButton = button(informationFrame, "Lance", QStringLiteral("Exécuter"), {820, 4515, 2620, 400}, arial(14.25));
 
-    ChatRex = new QLabel(form);
-    ChatRex->setObjectName(QStringLiteral("ChatRex"));
-    ChatRex->setPixmap(chatRexPicture());
-    place(ChatRex, {6225, 6120, 1005, 765});
-    ChatRex->hide();
+    hintPicture = new QLabel(form);
+    hintPicture->setObjectName(QStringLiteral("ChatRex"));
+    hintPicture->setPixmap(chatRexPicture());
+    place(hintPicture, {6225, 6120, 1005, 765});
+    hintPicture->hide();
 }
 
-void Main::buildProgress(QWidget* form)
+void MainWindow::buildProgress(QWidget* form)
 {
-    Panneau = frame(form, "Panneau", QStringLiteral("Déroulement"), {195, 7005, 5780, 600});
-    Etape = plainLabel(Panneau, "Etape", {}, {60, 240, 5000, 300}, kCaptionRed, true);
-    Compteur = plainLabel(Panneau, "Compteur", {}, {5120, 240, 600, 300}, kCaptionRed, true);
-    showWholeTextWhenCut(Etape);
-    Panneau->hide();
+    progressFrame = frame(form, "Panneau", QStringLiteral("Déroulement"), {195, 7005, 5780, 600});
+    stepLabel = plainLabel(progressFrame, "Etape", {}, {60, 240, 5000, 300}, kCaptionRed, true);
+    counterLabel = plainLabel(progressFrame, "Compteur", {}, {5120, 240, 600, 300}, kCaptionRed, true);
+    showWholeTextWhenCut(stepLabel);
+    progressFrame->hide();
 }
 
-void Main::buildReview(QWidget* form)
+void MainWindow::buildReview(QWidget* form)
 {
-    affAjout = plainLabel(form, "affAjout", QStringLiteral("Dossier(s) et Fichier(s) à Ajouter"),
+    addsHeading = plainLabel(form, "affAjout", QStringLiteral("Dossier(s) et Fichier(s) à Ajouter"),
                           {6285, 6975, 3705, 300}, kCaptionRed, false);
-    affModif = plainLabel(form, "affModif", QStringLiteral("Fichier(s) à Modifier"), {6510, 7185, 3705, 300},
+    replacementsHeading = plainLabel(form, "affModif", QStringLiteral("Fichier(s) à Modifier"), {6510, 7185, 3705, 300},
                           kCaptionRed, false);
-    affSuppr = plainLabel(form, "affSuppr", QStringLiteral("Dossier(s) et Fichier(s) à Supprimer"),
+    deletionsHeading = plainLabel(form, "affSuppr", QStringLiteral("Dossier(s) et Fichier(s) à Supprimer"),
                           {6765, 7380, 3705, 300}, kCaptionRed, false);
-    for (QLabel* heading : {affAjout, affModif, affSuppr}) heading->hide();
+    for (QLabel* heading : {addsHeading, replacementsHeading, deletionsHeading}) heading->hide();
 
     const QString selected = QStringLiteral("Eléments Sélectionnés");
     const QString notSelected = QStringLiteral("Eléments Non-Sélectionnés");
-    Ajout = {checkBox(form, "Ajout(0)", selected, {1095, 1815, 3105, 345}, false),
+    addsBoxes = {checkBox(form, "Ajout(0)", selected, {1095, 1815, 3105, 345}, false),
              checkBox(form, "Ajout(1)", notSelected, {1545, 2055, 3105, 345}, true)};
-    Modif = {checkBox(form, "Modif(0)", selected, {945, 2520, 3105, 345}, false),
+    replacementsBoxes = {checkBox(form, "Modif(0)", selected, {945, 2520, 3105, 345}, false),
              checkBox(form, "Modif(1)", notSelected, {1410, 2775, 3795, 345}, true)};
-    Suppr = {checkBox(form, "Suppr(0)", selected, {1065, 3255, 3105, 345}, false),
+    deletionsBoxes = {checkBox(form, "Suppr(0)", selected, {1065, 3255, 3105, 345}, false),
              checkBox(form, "Suppr(1)", notSelected, {1815, 3510, 3600, 345}, true)};
 
-    cptAjout = plainLabel(form, "cptAjout", {}, {6120, 7425, 500, 250}, kCounterBlue, true);
-    cptModif = plainLabel(form, "cptModif", {}, {6315, 7545, 495, 255}, kCounterBlue, true);
-    cptSuppr = plainLabel(form, "cptSuppr", {}, {6525, 7635, 495, 255}, kCounterBlue, true);
-    for (QLabel* counter : {cptAjout, cptModif, cptSuppr}) {
+    addsCounter = plainLabel(form, "cptAjout", {}, {6120, 7425, 500, 250}, kCounterBlue, true);
+    replacementsCounter = plainLabel(form, "cptModif", {}, {6315, 7545, 495, 255}, kCounterBlue, true);
+    deletionsCounter = plainLabel(form, "cptSuppr", {}, {6525, 7635, 495, 255}, kCounterBlue, true);
+    for (QLabel* counter : {addsCounter, replacementsCounter, deletionsCounter}) {
         setBackground(counter, kLightGrey);
         counter->hide();
     }
 
-    modelAjout_ = new TaskListModel(run_.lists().fichAjout(), this);
-    modelModif_ = new TaskListModel(run_.lists().fichModif(), this);
-    modelSuppr_ = new TaskListModel(run_.lists().fichSuppr(), this);
-    fichAjout = reviewList(form, "fichAjout", modelAjout_, {6240, 6090, 3705, 450});
-    fichModif = reviewList(form, "fichModif", modelModif_, {6390, 6300, 3705, 450});
-    fichSuppr = reviewList(form, "fichSuppr", modelSuppr_, {6600, 6525, 3705, 450});
+    addsModel_ = new TaskListModel(run_.lists().addList(), this);
+    replacementsModel_ = new TaskListModel(run_.lists().replaceList(), this);
+    deletionsModel_ = new TaskListModel(run_.lists().deleteList(), this);
+    addList = reviewList(form, "fichAjout", addsModel_, {6240, 6090, 3705, 450});
+    replaceList = reviewList(form, "fichModif", replacementsModel_, {6390, 6300, 3705, 450});
+    deleteList = reviewList(form, "fichSuppr", deletionsModel_, {6600, 6525, 3705, 450});
 
-    Selection = button(form, "Selection", QStringLiteral("Exécuter les Actions"), {150, 7650, 2490, 255},
+    executeButton = button(form, "Selection", QStringLiteral("Exécuter les Actions"), {150, 7650, 2490, 255},
                        msSansSerif(8.25));
-    Quitter2 = button(form, "Quitter2", QStringLiteral("Retour à la Page d'Accueil"), {1560, 7650, 2490, 255},
+    leaveReviewButton = button(form, "Quitter2", QStringLiteral("Retour à la Page d'Accueil"), {1560, 7650, 2490, 255},
                       msSansSerif(8.25));
-    Selection->hide();
-    Quitter2->hide();
+    executeButton->hide();
+    leaveReviewButton->hide();
 
-    Progression = new QProgressBar(form);
-    Progression->setObjectName(QStringLiteral("Progression"));
-    Progression->setFont(msSansSerif(8.25));
-    Progression->setAlignment(Qt::AlignCenter);
-    Progression->hide();
+    progressBar = new QProgressBar(form);
+    progressBar->setObjectName(QStringLiteral("Progression"));
+    progressBar->setFont(msSansSerif(8.25));
+    progressBar->setAlignment(Qt::AlignCenter);
+    progressBar->hide();
 }
 
-void Main::buildMenus()
+void MainWindow::buildMenus()
 {
     QMenuBar* bar = menuBar();
     bar->setFont(msSansSerif(8.25));
-    menFich = menu(bar, "menFich", "&Fichiers");
-    Source1 = menuItem(menFich, "Source1", "Dossier &Travail");
-    But1 = menuItem(menFich, "But1", "Dossier&Archive");
+    fileMenu = menu(bar, "menFich", "&Fichiers");
+    workFolderEntry = menuItem(fileMenu, "Source1", "Dossier &Travail");
+    archiveFolderEntry = menuItem(fileMenu, "But1", "Dossier&Archive");
     // Shows what was made or removed on the disk outside the program.
-    Relire = menuItem(menFich, "Relire", "Relire les Dossiers");
-    Saut1 = menFich->addSeparator();
-    Saut1->setObjectName(QStringLiteral("Saut1"));
-    Retour = menuItem(menFich, "Retour", "&Revenir au Menu");
-    Retour->setEnabled(false);
-    Init = menuItem(menFich, "Init", "&Re-Initialiser");
-    Fin = menuItem(menFich, "Fin", "&Quitter");
+    rereadEntry = menuItem(fileMenu, "Relire", "Relire les Dossiers");
+    fileMenuSeparator = fileMenu->addSeparator();
+    fileMenuSeparator->setObjectName(QStringLiteral("Saut1"));
+    backEntry = menuItem(fileMenu, "Retour", "&Revenir au Menu");
+    backEntry->setEnabled(false);
+    resetEntry = menuItem(fileMenu, "Init", "&Re-Initialiser");
+    quitEntry = menuItem(fileMenu, "Fin", "&Quitter");
 
-    menSens = menu(bar, "menSens", "&Sens");
-    for (std::size_t i = 0; i < Sens.size(); ++i) {
-        Sens[i] = menuItem(menSens, "Sens(" + std::to_string(i) + ")", kDirectionCaptions[i]);
+    directionMenu = menu(bar, "menSens", "&Sens");
+    for (std::size_t i = 0; i < directionEntries.size(); ++i) {
+        directionEntries[i] = menuItem(directionMenu, "Sens(" + std::to_string(i) + ")", kDirectionCaptions[i]);
     }
-    menAction = menu(bar, "menAction", "&Action");
-    for (std::size_t i = 0; i < Action.size(); ++i) {
-        Action[i] = menuItem(menAction, "Action(" + std::to_string(i) + ")", kActionCaptions[i]);
+    actionMenu = menu(bar, "menAction", "&Action");
+    for (std::size_t i = 0; i < actionEntries.size(); ++i) {
+        actionEntries[i] = menuItem(actionMenu, "Action(" + std::to_string(i) + ")", kActionCaptions[i]);
     }
 
-    menProf = menu(bar, "menProf", "&Profils");
-    ProfNouv = menuItem(menProf, "ProfNouv", "&Ajouter");
-    Efface = menuItem(menProf, "Efface", "&Supprimer");
-    TriProf = menuItem(menProf, "TriProf", "&Ordonner");
-    Planifier = menuItem(menProf, "Planifier", "&Planifier…");
-    Rapport = menuItem(menProf, "Rapport", "Dernier &rapport…");
-    newProf.push_back(menProf->addSeparator());
-    newProf[0]->setObjectName(QStringLiteral("newProf(0)"));
+    profileMenu = menu(bar, "menProf", "&Profils");
+    addProfileEntry = menuItem(profileMenu, "ProfNouv", "&Ajouter");
+    deleteProfileEntry = menuItem(profileMenu, "Efface", "&Supprimer");
+    sortProfilesEntry = menuItem(profileMenu, "TriProf", "&Ordonner");
+    planEntry = menuItem(profileMenu, "Planifier", "&Planifier…");
+    reportEntry = menuItem(profileMenu, "Rapport", "Dernier &rapport…");
+    profileEntries.push_back(profileMenu->addSeparator());
+    profileEntries[0]->setObjectName(QStringLiteral("newProf(0)"));
 
-    menEdit = menu(bar, "menEdit", "&Edition");
-    Edite[0] = menuItem(menEdit, "Edite(0)", "&Renommer un fichier");
-    Edite[1] = menuItem(menEdit, "Edite(1)", "Supprimer un fichier");
+    editMenu = menu(bar, "menEdit", "&Edition");
+    editEntries[0] = menuItem(editMenu, "Edite(0)", "&Renommer un fichier");
+    editEntries[1] = menuItem(editMenu, "Edite(1)", "Supprimer un fichier");
 
     // A menu bar entry without items, which acts as soon as it is chosen.
-    menAide = bar->addAction(QStringLiteral("&Aide"));
-    menAide->setObjectName(QStringLiteral("menAide"));
+    helpEntry = bar->addAction(QStringLiteral("&Aide"));
+    helpEntry->setObjectName(QStringLiteral("menAide"));
 
     blockedWhileRunning_ = new QActionGroup(this);
     blockedWhileRunning_->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
-    for (QAction* item : {Retour, Init, Relire, Edite[0], Edite[1]}) blockedWhileRunning_->addAction(item);
+    for (QAction* item : {backEntry, resetEntry, rereadEntry, editEntries[0], editEntries[1]}) blockedWhileRunning_->addAction(item);
 }
 
 // Only the controls that can take the focus are chained, in the order of their tab numbers.
-void Main::setTabOrder()
+void MainWindow::setTabOrder()
 {
-    const std::vector<QWidget*> order = {Fichier,  Lecteur,  Dossier,  Lance,    fichAjout, fichModif,
-                                         fichSuppr, Selection, Ajout[1], Modif[0], Modif[1], Suppr[0],
-                                         Suppr[1], Ajout[0], Quitter2};
+    const std::vector<QWidget*> order = {fileList,  driveList,  folderList,  startButton,    addList, replaceList,
+                                         deleteList, executeButton, addsBoxes[1], replacementsBoxes[0], replacementsBoxes[1], deletionsBoxes[0],
+                                         deletionsBoxes[1], addsBoxes[0], leaveReviewButton};
     for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 // The keys a desktop user expects; the captions stay those of the design.
-void Main::setStandardKeys()
+void MainWindow::setStandardKeys()
 {
-    Fin->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    menAide->setShortcut(QKeySequence(Qt::Key_F1));
-    Edite[0]->setShortcut(QKeySequence(Qt::Key_F2));
-    Edite[1]->setShortcut(QKeySequence(Qt::Key_Delete));
-    Relire->setShortcut(QKeySequence(Qt::Key_F5));
+    quitEntry->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    helpEntry->setShortcut(QKeySequence(Qt::Key_F1));
+    editEntries[0]->setShortcut(QKeySequence(Qt::Key_F2));
+    editEntries[1]->setShortcut(QKeySequence(Qt::Key_Delete));
+    rereadEntry->setShortcut(QKeySequence(Qt::Key_F5));
 }
 
-void Main::connectHandlers()
+void MainWindow::connectHandlers()
 {
-    connect(affSource, &ClickLabel::clicked, this, &Main::affSource_Click);
-    connect(Source, &ClickLabel::clicked, this, &Main::Source_Click);
-    connect(affBut, &ClickLabel::clicked, this, &Main::affBut_Click);
-    connect(But, &ClickLabel::clicked, this, &Main::But_Click);
-    connect(affSens, &ClickLabel::clicked, this, &Main::affSens_Click);
-    connect(Sens1, &ClickLabel::clicked, this, &Main::Sens1_Click);
-    connect(affAction, &ClickLabel::clicked, this, &Main::affAction_Click);
-    connect(Action1, &ClickLabel::clicked, this, &Main::Action1_Click);
+    connect(workHeading, &ClickLabel::clicked, this, &MainWindow::workHeadingClicked);
+    connect(workLabel, &ClickLabel::clicked, this, &MainWindow::chooseWorkFolder);
+    connect(archiveHeading, &ClickLabel::clicked, this, &MainWindow::archiveHeadingClicked);
+    connect(archiveLabel, &ClickLabel::clicked, this, &MainWindow::chooseArchiveFolder);
+    connect(directionHeading, &ClickLabel::clicked, this, &MainWindow::directionHeadingClicked);
+    connect(directionLabel, &ClickLabel::clicked, this, &MainWindow::nextDirection);
+    connect(actionHeading, &ClickLabel::clicked, this, &MainWindow::actionHeadingClicked);
+    connect(actionLabel, &ClickLabel::clicked, this, &MainWindow::nextAction);
 
-    connect(Lecteur, &DriveList::driveChanged, this, &Main::Lecteur_Change);
-    connect(Dossier, &FolderList::pathChanged, this, &Main::Dossier_Change);
-    connect(Dossier, &FolderList::entryClicked, this, [this] {
-        choiceBeforeClick_ = {state_.settings.source, state_.settings.archive, state_.profActif};
-        Dossier_Click();
+    connect(driveList, &DriveList::driveChanged, this, &MainWindow::driveChosen);
+    connect(folderList, &FolderList::pathChanged, this, &MainWindow::folderOpened);
+    connect(folderList, &FolderList::entryClicked, this, [this] {
+        choiceBeforeClick_ = {state_.settings.source, state_.settings.archive, state_.activeProfile};
+        folderClicked();
     });
-    connect(Dossier, &FolderList::openFailed, this, &Main::reportUnopenedFolder);
+    connect(folderList, &FolderList::openFailed, this, &MainWindow::reportUnopenedFolder);
 
-    connect(Lance, &QPushButton::clicked, this, &Main::Lance_Click);
-    connect(Selection, &QPushButton::clicked, this, &Main::Selection_Click);
-    connect(Quitter2, &QPushButton::clicked, this, &Main::Quitter2_Click);
+    connect(startButton, &QPushButton::clicked, this, &MainWindow::startRun);
+    connect(executeButton, &QPushButton::clicked, this, &MainWindow::executeChosenEntries);
+    connect(leaveReviewButton, &QPushButton::clicked, this, &MainWindow::leaveReview);
     for (int i = 0; i < 2; ++i) {
-        connect(Ajout[static_cast<std::size_t>(i)], &QCheckBox::clicked, this, [this, i] { Ajout_Click(i); });
-        connect(Modif[static_cast<std::size_t>(i)], &QCheckBox::clicked, this, [this, i] { Modif_Click(i); });
-        connect(Suppr[static_cast<std::size_t>(i)], &QCheckBox::clicked, this, [this, i] { Suppr_Click(i); });
+        connect(addsBoxes[static_cast<std::size_t>(i)], &QCheckBox::clicked, this, [this, i] { addsBoxClicked(i); });
+        connect(replacementsBoxes[static_cast<std::size_t>(i)], &QCheckBox::clicked, this, [this, i] { replacementsBoxClicked(i); });
+        connect(deletionsBoxes[static_cast<std::size_t>(i)], &QCheckBox::clicked, this, [this, i] { deletionsBoxClicked(i); });
     }
 
-    connect(Source1, &QAction::triggered, this, &Main::Source1_Click);
-    connect(But1, &QAction::triggered, this, &Main::But1_Click);
-    connect(Relire, &QAction::triggered, this, &Main::refreshBrowsing);
-    connect(Dossier, &FolderList::rereadAsked, this, &Main::refreshBrowsing);
-    connect(Retour, &QAction::triggered, this, &Main::Retour_Click);
-    connect(Init, &QAction::triggered, this, &Main::Init_Click);
-    connect(Fin, &QAction::triggered, this, &Main::Fin_Click);
-    for (std::size_t i = 0; i < Sens.size(); ++i) {
-        connect(Sens[i], &QAction::triggered, this, [this, i] { Sens_Click(static_cast<int>(i)); });
+    connect(workFolderEntry, &QAction::triggered, this, &MainWindow::workFolderCommand);
+    connect(archiveFolderEntry, &QAction::triggered, this, &MainWindow::archiveFolderCommand);
+    connect(rereadEntry, &QAction::triggered, this, &MainWindow::refreshBrowsing);
+    connect(folderList, &FolderList::rereadAsked, this, &MainWindow::refreshBrowsing);
+    connect(backEntry, &QAction::triggered, this, &MainWindow::backToSettings);
+    connect(resetEntry, &QAction::triggered, this, &MainWindow::resetSettings);
+    connect(quitEntry, &QAction::triggered, this, &MainWindow::quit);
+    for (std::size_t i = 0; i < directionEntries.size(); ++i) {
+        connect(directionEntries[i], &QAction::triggered, this, [this, i] { directionChosen(static_cast<int>(i)); });
     }
-    for (std::size_t i = 0; i < Action.size(); ++i) {
-        connect(Action[i], &QAction::triggered, this, [this, i] { Action_Click(static_cast<int>(i)); });
+    for (std::size_t i = 0; i < actionEntries.size(); ++i) {
+        connect(actionEntries[i], &QAction::triggered, this, [this, i] { actionChosen(static_cast<int>(i)); });
     }
-    connect(ProfNouv, &QAction::triggered, this, &Main::ProfNouv_Click);
-    connect(Efface, &QAction::triggered, this, &Main::Efface_Click);
-    connect(TriProf, &QAction::triggered, this, &Main::TriProf_Click);
-    connect(Planifier, &QAction::triggered, this, &Main::Planifier_Click);
-    connect(Rapport, &QAction::triggered, this, &Main::Rapport_Click);
-    connect(Edite[0], &QAction::triggered, this, [this] { Edite_Click(0); });
-    connect(Edite[1], &QAction::triggered, this, [this] { Edite_Click(1); });
-    connect(Fichier, &QListView::clicked, this, &Main::Fichier_Click);
-    connect(menAide, &QAction::triggered, this, &Main::menAide_Click);
+    connect(addProfileEntry, &QAction::triggered, this, &MainWindow::askProfileToAdd);
+    connect(deleteProfileEntry, &QAction::triggered, this, &MainWindow::askProfileToDelete);
+    connect(sortProfilesEntry, &QAction::triggered, this, &MainWindow::sortProfiles);
+    connect(planEntry, &QAction::triggered, this, &MainWindow::planProfile);
+    connect(reportEntry, &QAction::triggered, this, &MainWindow::showLastReport);
+    connect(editEntries[0], &QAction::triggered, this, [this] { editChosenFile(0); });
+    connect(editEntries[1], &QAction::triggered, this, [this] { editChosenFile(1); });
+    connect(fileList, &QListView::clicked, this, &MainWindow::fileClicked);
+    connect(helpEntry, &QAction::triggered, this, &MainWindow::showHelp);
 }
 
 // A window of another size lays the top band and the review out again. The picture hint: shown
 // over the folder list, hidden over the window's own background (not over a control on it) and
 // over the status text.
-bool Main::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == form_ && event->type() == QEvent::Resize) {
         placeTopBand();
-        if (!fichAjout->isHidden()) placeReview();
+        if (!addList->isHidden()) placeReview();
     }
     if (event->type() == QEvent::MouseMove) {
-        if (watched == Dossier->viewport() || watched == Fichier->viewport()) {
-            ChatRex->show();
-        } else if (watched == Comment1) {
-            ChatRex->hide();
+        if (watched == folderList->viewport() || watched == fileList->viewport()) {
+            hintPicture->show();
+        } else if (watched == statusLabel) {
+            hintPicture->hide();
         } else if (watched == form_) {
             const auto* move = static_cast<QMouseEvent*>(event);
-            if (!form_->childAt(move->position().toPoint())) ChatRex->hide();
+            if (!form_->childAt(move->position().toPoint())) hintPicture->hide();
         }
     }
     return QMainWindow::eventFilter(watched, event);

@@ -32,17 +32,21 @@
 
 namespace velmorane::ui {
 
-// The main window. Its controls carry the names of the design and are public, as a form's controls
-// are; its handlers read and write them and call the layers below.
-class Main : public QMainWindow {
+// What the main window shows: the settings while the browser chooses the work folder, the archive
+// folder or neither, the progress of a run, or the review of its lists (and the step that leaves it).
+enum class ScreenState { Progress, ChoosingWork, ChoosingArchive, NoChoice, Review, LeavingReview };
+
+// The main window. Its controls are public, named for what they show or do, and the tests and the
+// screen renderer reach them; its handlers read and write them and start the run driver.
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // The client area of the design, in twips.
     static constexpr int kClientWidth = 10530;
     static constexpr int kClientHeight = 7920;
 
-    Main(profiles::SharedState& state, ui::Dialogs& dialogs, QWidget* parent = nullptr);
-    ~Main() override;
+    MainWindow(profiles::SharedState& state, ui::Dialogs& dialogs, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Start-up: the folder browser at the working directory, the profiles, and the profile named by
     // the first word opened.
@@ -50,61 +54,61 @@ public:
     // The thread the last run worked on, never the window's own.
     std::thread::id lastRunThread() const { return runThread_; }
 
-    void setScreenState(int mode);
-    void affMess();
-    void chkSens(engine::Direction direction);
-    void chkAction(engine::Action action);
-    void chkProfil(int reste);
+    void setScreenState(ScreenState state);
+    void showStatus();
+    void markDirection(engine::Direction direction);
+    void markAction(engine::Action action);
+    void markProfile(int reste);
     // The entries of the profile menu follow the profile table: one per profile after newProf(0).
     void loadProfileMenu();
 
     // Folder and file browsing.
-    void Lecteur_Change();
-    void Dossier_Change();
-    void Dossier_Click();
-    void Source_Click();
-    void affSource_Click();
-    void But_Click();
-    void affBut_Click();
-    void Source1_Click();
-    void But1_Click();
+    void driveChosen();
+    void folderOpened();
+    void folderClicked();
+    void chooseWorkFolder();
+    void workHeadingClicked();
+    void chooseArchiveFolder();
+    void archiveHeadingClicked();
+    void workFolderCommand();
+    void archiveFolderCommand();
     // A folder of the list that cannot be opened any more: the reason is told and nothing is chosen.
     void reportUnopenedFolder(const std::string& folder, const platform::SystemError& error, bool afterClick);
 
     // Direction, action and profile menus and their labels.
-    void Sens_Click(int index);
-    void Action_Click(int index);
-    void Sens1_Click();
-    void affSens_Click();
-    void Action1_Click();
-    void affAction_Click();
-    void newProf_Click(int index);
-    void menAide_Click();
+    void directionChosen(int index);
+    void actionChosen(int index);
+    void nextDirection();
+    void directionHeadingClicked();
+    void nextAction();
+    void actionHeadingClicked();
+    void openProfile(int index);
+    void showHelp();
 
     // The run, the review and the execution.
-    void Lance_Click();
-    void Selection_Click();
-    void Ajout_Click(int index);
-    void Modif_Click(int index);
-    void Suppr_Click(int index);
+    void startRun();
+    void executeChosenEntries();
+    void addsBoxClicked(int index);
+    void replacementsBoxClicked(int index);
+    void deletionsBoxClicked(int index);
     // The end of a run that found its lists: the review, or the execution of an unattended run.
     void endRun(execution::MirrorRun run);
 
     // Navigation.
-    void Retour_Click();
-    void Quitter2_Click();
-    void Init_Click();
-    void Fin_Click();
+    void backToSettings();
+    void leaveReview();
+    void resetSettings();
+    void quit();
 
     // Profile commands and the edit commands on the chosen file.
-    void ProfNouv_Click();
-    void Efface_Click();
-    void TriProf_Click();
+    void askProfileToAdd();
+    void askProfileToDelete();
+    void sortProfiles();
     // The chosen profile's plan, and its last report.
-    void Planifier_Click();
-    void Rapport_Click();
-    void Edite_Click(int index);
-    void Fichier_Click();
+    void planProfile();
+    void showLastReport();
+    void editChosenFile(int index);
+    void fileClicked();
 
     // While a run or an execution goes on, the commands that would start another or leave the
     // screen are disabled; afterwards they are as the screen state left them.
@@ -115,74 +119,74 @@ public:
     void setProgress(std::size_t entriesDone, std::size_t entriesTotal, std::uint64_t bytesDone,
                      std::uint64_t bytesTotal);
 
-    int modeEcran() const { return modeEcran_; }
-    bool resultatsAffiches() const { return resultatsAffiches_; }
+    ScreenState screenState() const { return screenState_; }
+    bool reviewShown() const { return reviewShown_; }
     bool busy() const { return busy_; }
     const engine::RunFlags& runFlags() const { return run_.plan().flags; }
     execution::TaskLists& taskLists() { return run_.lists(); }
 
     // Top band.
-    ClickLabel* affSource = nullptr;
-    ClickLabel* Source = nullptr;
-    ClickLabel* affBut = nullptr;
-    ClickLabel* But = nullptr;
-    ClickLabel* affSens = nullptr;
-    ClickLabel* Sens1 = nullptr;
-    ClickLabel* affAction = nullptr;
-    ClickLabel* Action1 = nullptr;
+    ClickLabel* workHeading = nullptr;
+    ClickLabel* workLabel = nullptr;
+    ClickLabel* archiveHeading = nullptr;
+    ClickLabel* archiveLabel = nullptr;
+    ClickLabel* directionHeading = nullptr;
+    ClickLabel* directionLabel = nullptr;
+    ClickLabel* actionHeading = nullptr;
+    ClickLabel* actionLabel = nullptr;
     // Browsing.
-    QGroupBox* Systeme = nullptr;
-    FileList* Fichier = nullptr;
-    DriveList* Lecteur = nullptr;
-    FolderList* Dossier = nullptr;
+    QGroupBox* browsingFrame = nullptr;
+    FileList* fileList = nullptr;
+    DriveList* driveList = nullptr;
+    FolderList* folderList = nullptr;
     // Information.
-    QGroupBox* Infos = nullptr;
-    QLabel* Comment1 = nullptr;
-    QPushButton* Lance = nullptr;
-    QLabel* ChatRex = nullptr;
+    QGroupBox* informationFrame = nullptr;
+    QLabel* statusLabel = nullptr;
+    QPushButton* startButton = nullptr;
+    QLabel* hintPicture = nullptr;
     // Progress.
-    QGroupBox* Panneau = nullptr;
-    QLabel* Etape = nullptr;
-    QLabel* Compteur = nullptr;
+    QGroupBox* progressFrame = nullptr;
+    QLabel* stepLabel = nullptr;
+    QLabel* counterLabel = nullptr;
     // Review.
-    QLabel* affAjout = nullptr;
-    QLabel* affModif = nullptr;
-    QLabel* affSuppr = nullptr;
-    std::array<QCheckBox*, 2> Ajout{};
-    std::array<QCheckBox*, 2> Modif{};
-    std::array<QCheckBox*, 2> Suppr{};
-    QLabel* cptAjout = nullptr;
-    QLabel* cptModif = nullptr;
-    QLabel* cptSuppr = nullptr;
-    QListView* fichAjout = nullptr;
-    QListView* fichModif = nullptr;
-    QListView* fichSuppr = nullptr;
-    QPushButton* Selection = nullptr;
-    QPushButton* Quitter2 = nullptr;
-    QProgressBar* Progression = nullptr;
+    QLabel* addsHeading = nullptr;
+    QLabel* replacementsHeading = nullptr;
+    QLabel* deletionsHeading = nullptr;
+    std::array<QCheckBox*, 2> addsBoxes{};
+    std::array<QCheckBox*, 2> replacementsBoxes{};
+    std::array<QCheckBox*, 2> deletionsBoxes{};
+    QLabel* addsCounter = nullptr;
+    QLabel* replacementsCounter = nullptr;
+    QLabel* deletionsCounter = nullptr;
+    QListView* addList = nullptr;
+    QListView* replaceList = nullptr;
+    QListView* deleteList = nullptr;
+    QPushButton* executeButton = nullptr;
+    QPushButton* leaveReviewButton = nullptr;
+    QProgressBar* progressBar = nullptr;
     // Menus.
-    QMenu* menFich = nullptr;
-    QAction* Source1 = nullptr;
-    QAction* But1 = nullptr;
-    QAction* Relire = nullptr;
-    QAction* Saut1 = nullptr;
-    QAction* Retour = nullptr;
-    QAction* Init = nullptr;
-    QAction* Fin = nullptr;
-    QMenu* menSens = nullptr;
-    std::array<QAction*, 2> Sens{};
-    QMenu* menAction = nullptr;
-    std::array<QAction*, 5> Action{};
-    QMenu* menProf = nullptr;
-    QAction* ProfNouv = nullptr;
-    QAction* Efface = nullptr;
-    QAction* TriProf = nullptr;
-    QAction* Planifier = nullptr;
-    QAction* Rapport = nullptr;
-    std::vector<QAction*> newProf;
-    QMenu* menEdit = nullptr;
-    std::array<QAction*, 2> Edite{};
-    QAction* menAide = nullptr;
+    QMenu* fileMenu = nullptr;
+    QAction* workFolderEntry = nullptr;
+    QAction* archiveFolderEntry = nullptr;
+    QAction* rereadEntry = nullptr;
+    QAction* fileMenuSeparator = nullptr;
+    QAction* backEntry = nullptr;
+    QAction* resetEntry = nullptr;
+    QAction* quitEntry = nullptr;
+    QMenu* directionMenu = nullptr;
+    std::array<QAction*, 2> directionEntries{};
+    QMenu* actionMenu = nullptr;
+    std::array<QAction*, 5> actionEntries{};
+    QMenu* profileMenu = nullptr;
+    QAction* addProfileEntry = nullptr;
+    QAction* deleteProfileEntry = nullptr;
+    QAction* sortProfilesEntry = nullptr;
+    QAction* planEntry = nullptr;
+    QAction* reportEntry = nullptr;
+    std::vector<QAction*> profileEntries;
+    QMenu* editMenu = nullptr;
+    std::array<QAction*, 2> editEntries{};
+    QAction* helpEntry = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -208,12 +212,12 @@ private:
     void placeTopBand();
     void placeReview();
 
-    void chooseSens(std::size_t entry);
+    void chooseDirection(std::size_t entry);
     void chooseAction(std::size_t entry);
     void setSource(const std::string& text);
-    void setBut(const std::string& text);
-    void setSens1(const std::string& text);
-    void setAction1(const std::string& text);
+    void setArchive(const std::string& text);
+    void setDirectionText(const std::string& text);
+    void setActionText(const std::string& text);
 
     void openProfileEditor();
     // The folder and file lists read the disk again, choosing nothing.
@@ -233,9 +237,9 @@ private:
     bool askToStopExecution(AfterExecution after);
     void leaveAfterExecution();
 
-    void environProgress();
-    void environReview();
-    void environLeaveReview();
+    void showProgressScreen();
+    void showReviewScreen();
+    void leaveReviewScreen();
 
     profiles::SharedState& state_;
     ui::Dialogs& dialogs_;
@@ -250,9 +254,9 @@ private:
 
     // The last run; the review lists show its task lists.
     execution::MirrorRun run_{{}, {}};
-    TaskListModel* modelAjout_ = nullptr;
-    TaskListModel* modelModif_ = nullptr;
-    TaskListModel* modelSuppr_ = nullptr;
+    TaskListModel* addsModel_ = nullptr;
+    TaskListModel* replacementsModel_ = nullptr;
+    TaskListModel* deletionsModel_ = nullptr;
     std::array<execution::CheckBoxPair, 3> pairs_{};
 
     // The folders and the active profile before the last single click in the folder list, which the
@@ -260,15 +264,15 @@ private:
     struct FolderChoice {
         std::string source;
         std::string but;
-        int profActif = -1;
+        int activeProfile = -1;
     };
     FolderChoice choiceBeforeClick_;
 
     // The folder last opened on each drive in this session.
     std::map<std::string, std::string> lastFolderOnDrive_;
 
-    int modeEcran_ = 0;
-    bool resultatsAffiches_ = false;
+    ScreenState screenState_ = ScreenState::Progress;
+    bool reviewShown_ = false;
     // A run or an execution is in progress: the commands that would start another do nothing.
     bool busy_ = false;
     std::thread::id runThread_;

@@ -61,9 +61,9 @@ PlanDialog::PlanDialog(profiles::PlannedProfile profile, const profiles::Plan& c
     }
 
     auto* buttons = new QHBoxLayout;
-    Valider = new QPushButton(userManager_ ? QStringLiteral("Enregistrer") : QStringLiteral("Fermer"), this);
+    confirmButton = new QPushButton(userManager_ ? QStringLiteral("Enregistrer") : QStringLiteral("Fermer"), this);
     Annuler = new QPushButton(QStringLiteral("Annuler"), this);
-    buttons->addWidget(Valider);
+    buttons->addWidget(confirmButton);
     buttons->addWidget(Annuler);
     layout->addLayout(buttons);
 
@@ -73,7 +73,7 @@ PlanDialog::PlanDialog(profiles::PlannedProfile profile, const profiles::Plan& c
     connect(group, &QButtonGroup::buttonToggled, this, [this] { showChoice(); });
     connect(jour, &QComboBox::currentIndexChanged, this, [this] { showChoice(); });
     connect(heure, &QTimeEdit::timeChanged, this, [this] { showChoice(); });
-    connect(Valider, &QPushButton::clicked, this, &PlanDialog::Valider_Click);
+    connect(confirmButton, &QPushButton::clicked, this, &PlanDialog::confirm);
     connect(Annuler, &QPushButton::clicked, this, &QDialog::reject);
     showChoice();
 }
@@ -100,7 +100,7 @@ void PlanDialog::showChoice()
     ligneCron->setText(timed ? qt(profiles::crontabLine(profile_, plan)) : QString());
 }
 
-void PlanDialog::Valider_Click()
+void PlanDialog::confirm()
 {
     if (userManager_) {
         if (const auto error = profiles::applyPlan(profile_, chosenPlan())) {

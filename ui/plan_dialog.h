@@ -28,14 +28,14 @@ public:
                bool userManager, ui::Dialogs& dialogs, QWidget* parent);
 
     profiles::Plan chosenPlan() const;
-    void Valider_Click();
+    void confirm();
 
     std::array<QRadioButton*, 4> kinds{};  // in the order of PlanKind
     QComboBox* jour = nullptr;
     QTimeEdit* heure = nullptr;
     QLabel* avis = nullptr;
     QLineEdit* ligneCron = nullptr;
-    QPushButton* Valider = nullptr;
+    QPushButton* confirmButton = nullptr;
     QPushButton* Annuler = nullptr;
 
 private:

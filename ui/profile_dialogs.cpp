@@ -80,7 +80,7 @@ profiles::AddResult addProfileAsking(profiles::SharedState& state, const std::st
     case profiles::AddOutcome::Saved: break;
     }
     showProblem(result.file.reread, dialogs);
-    settleWrite(state.profileFilePath, state.tabProfils, result.file.write, dialogs);
+    settleWrite(state.profileFilePath, state.profileTable, result.file.write, dialogs);
     return result;
 }
 
@@ -91,7 +91,7 @@ bool deleteProfileShowing(profiles::SharedState& state, int number, ui::Dialogs&
     if (result.planRemoval) {
         dialogs.show(stopBox(profiles::planRemovalFailureText(result.name, result.planRemoval->reason)));
     }
-    settleWrite(state.profileFilePath, state.tabProfils, result.file.write, dialogs);
+    settleWrite(state.profileFilePath, state.profileTable, result.file.write, dialogs);
     return result.chosen;
 }
 
@@ -99,7 +99,7 @@ bool orderProfilesShowing(profiles::SharedState& state, ui::Dialogs& dialogs)
 {
     profiles::OrderResult result = profiles::orderProfiles(state);
     showProblem(result.file.reread, dialogs);
-    settleWrite(state.profileFilePath, state.tabProfils, result.file.write, dialogs);
+    settleWrite(state.profileFilePath, state.profileTable, result.file.write, dialogs);
     return result.changed;
 }
 

@@ -25,8 +25,8 @@ using testing::kTestTime;
 std::string describe(const TaskLists& lists, const std::string& root = "")
 {
     std::string out;
-    for (const auto& [name, list] : {std::pair{"ajout", &lists.fichAjout()}, std::pair{"modif", &lists.fichModif()},
-                                     std::pair{"suppr", &lists.fichSuppr()}}) {
+    for (const auto& [name, list] : {std::pair{"ajout", &lists.addList()}, std::pair{"modif", &lists.replaceList()},
+                                     std::pair{"suppr", &lists.deleteList()}}) {
         for (std::size_t i = 0; i < list->count(); ++i) {
             const TaskEntry& e = list->entry(i);
             out += std::string(name) + ": " + list->text(i) + " [" + e.sourcePath + " > " + e.destPath + "]\n";
@@ -298,8 +298,8 @@ TEST_F(Run, TimesCountToTheNanosecondOrAsFinelyAsBothVolumesKeepThem)
         const TaskLists lists = compareStructures(trees.source.structure, trees.dest.structure, progress,
                                                   rulesFor(one, other, false));
         std::string names;
-        for (std::size_t i = 0; i < lists.fichModif().count(); ++i) {
-            names += platform::lastComponent(lists.fichModif().entry(i).destPath) + " ";
+        for (std::size_t i = 0; i < lists.replaceList().count(); ++i) {
+            names += platform::lastComponent(lists.replaceList().entry(i).destPath) + " ";
         }
         return names;
     };
@@ -311,7 +311,7 @@ TEST_F(Run, TimesCountToTheNanosecondOrAsFinelyAsBothVolumesKeepThem)
     EXPECT_EQ(differing(ext4, platform::traitsOfType("vfat")), "heure-taille.txt loin.txt ");
     // The date text stays in whole seconds.
     const TaskLists lists = compareStructures(trees.source.structure, trees.dest.structure, progress);
-    EXPECT_EQ(lists.fichModif().text(5), dst + "/nano.txt *-* 1 *-* " + platform::dateText(kTestTime));
+    EXPECT_EQ(lists.replaceList().text(5), dst + "/nano.txt *-* 1 *-* " + platform::dateText(kTestTime));
 }
 
 TEST_F(Run, CaptionsStepsAndCountersFollowEachPhase)

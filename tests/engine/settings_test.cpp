@@ -28,7 +28,7 @@ TEST(AffMess, EachPartIsInconnuOrItsTitleAndValue)
          "Supprimer les Dossiers et les Fichiers de la Destination absents dans la Source.\n"
          "Individualiser la mise à jour en intervenant sur chaque Fichier."},
     };
-    for (const auto& [given, text] : cases) EXPECT_EQ(affMess(given), text);
+    for (const auto& [given, text] : cases) EXPECT_EQ(statusText(given), text);
 }
 
 TEST(SettingsFault, TheFirstMissingPartIsTheFaultAndNestedFoldersAreAccepted)

@@ -44,8 +44,8 @@ TEST(SpecialFilesInTheDestination, OneWhereTheSourceHasAnEntryIsListedForDeletio
     }
 
     m.compare(Action::Update);
-    EXPECT_EQ(texts(m.lists.fichAjout()), (Names{m.work + "/dossier/ **Dossier", fileEntry(m.work + "/x", 7)}));
-    EXPECT_EQ(texts(m.lists.fichSuppr()),
+    EXPECT_EQ(texts(m.lists.addList()), (Names{m.work + "/dossier/ **Dossier", fileEntry(m.work + "/x", 7)}));
+    EXPECT_EQ(texts(m.lists.deleteList()),
               (Names{fileEntry(m.archive + "/dossier", 0), fileEntry(m.archive + "/x", 0)}));
     m.execute();
     // Adds come before deletions: the names are free for the next run.
@@ -156,7 +156,7 @@ TEST(LeftoverTemporaries, AreNeverListedAndAnExecutionRemovesThoseOfEveryFolderR
 
     m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "3 1 0");
-    for (const std::string& entry : texts(m.lists.fichAjout())) {
+    for (const std::string& entry : texts(m.lists.addList())) {
         EXPECT_EQ(entry.find("/Docs/" + leftover + " "), std::string::npos) << entry;
     }
     m.execute();

@@ -174,8 +174,8 @@ inline std::string outcomes(const std::vector<execution::EntryResult>& results)
 
 inline std::string counts(const execution::TaskLists& lists)
 {
-    return std::to_string(lists.fichAjout().count()) + " " + std::to_string(lists.fichModif().count()) + " " +
-           std::to_string(lists.fichSuppr().count());
+    return std::to_string(lists.addList().count()) + " " + std::to_string(lists.replaceList().count()) + " " +
+           std::to_string(lists.deleteList().count());
 }
 
 }  // namespace velmorane::testing

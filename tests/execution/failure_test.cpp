@@ -42,7 +42,7 @@ TEST(FailureAnsweredNo, StopsAtOnceAndTheListInProgressKeepsAllItsEntries)
     }
     m.tree.makeFile("archive/old", "old");
     m.compare(Action::Update);
-    const Names modif = texts(m.lists.fichModif());
+    const Names modif = texts(m.lists.replaceList());
     std::remove((m.archive + "/c2").c_str());
     m.dialogs.queueAnswer(Answer::No);
 
@@ -54,7 +54,7 @@ TEST(FailureAnsweredNo, StopsAtOnceAndTheListInProgressKeepsAllItsEntries)
     EXPECT_EQ(report.results[1][1].failure->number, ENOENT);
     EXPECT_EQ(m.messages(), question("2 - Aucun fichier ou dossier de ce type", m.work + "/c1", m.archive + "/c2"));
     EXPECT_EQ(counts(m.lists), "0 3 1");
-    EXPECT_EQ(texts(m.lists.fichModif()), modif);
+    EXPECT_EQ(texts(m.lists.replaceList()), modif);
     EXPECT_EQ(namesIn(m.archive), (Names{"c1", "c3", "n1", "n2", "old"}));
     EXPECT_EQ(readFileBytes(m.archive + "/c1"), "neuf");
     EXPECT_EQ(readFileBytes(m.archive + "/c3"), "vieux");
@@ -129,7 +129,7 @@ TEST(DestinationRoot, RefusesAnEntryThatDoesNotLieStrictlyBelowIt)
         const std::string dest = m.tree.path(c.destPath);
         const engine::TaskEntry entry{c.folder ? engine::EntryKind::Folder : engine::EntryKind::File, 6, kTestTime, 0,
                                       m.work + (c.folder ? "/Dossier/" : "/f.txt"), dest};
-        (c.list == 0 ? m.lists.fichAjout() : c.list == 1 ? m.lists.fichModif() : m.lists.fichSuppr()).assign({entry});
+        (c.list == 0 ? m.lists.addList() : c.list == 1 ? m.lists.replaceList() : m.lists.deleteList()).assign({entry});
 
         m.execute();
 
@@ -237,7 +237,7 @@ TEST(UnattendedStop, AStopDuringAFolderCopyLeavesTheFolderListedAndNoTemporaryFi
 
     EXPECT_EQ(end.exitStatus, execution::kExitWithFailures);
     EXPECT_EQ(m.journalOutcomes(), "Exécution du Profil Essai : Interrompue (1 fichier(s) traité(s))\n");
-    const Names adds = texts(m.lists.fichAjout());
+    const Names adds = texts(m.lists.addList());
     ASSERT_EQ(adds.size(), 3u);
     EXPECT_EQ(adds[1], m.work + "/Lot/ **Dossier");
     EXPECT_EQ(outcomes(m.run.report().results[0]), "DIR");
@@ -250,7 +250,7 @@ TEST(UnattendedStop, AStopDuringAFolderCopyLeavesTheFolderListedAndNoTemporaryFi
         EXPECT_EQ(readFileBytes(m.archive + "/Lot/" + name), "dix octets");
     }
     execution::removeExecutedEntries(m.lists, m.run.report());
-    EXPECT_EQ(texts(m.lists.fichAjout()), (Names{adds[1], adds[2]}));
+    EXPECT_EQ(texts(m.lists.addList()), (Names{adds[1], adds[2]}));
 }
 
 }  // namespace

@@ -33,16 +33,16 @@ TEST(SelectedChosen, ExecutesAndRemovesOnlyTheSelectedEntries)
     for (const char* name : {"a", "b", "c", "d", "e"}) m.tree.makeFile(std::string("work/") + name, name);
     m.tree.makeFile("archive/x", "x");
     m.compare(Action::Update);
-    m.choice.ajoutSelectedChosen = m.choice.supprSelectedChosen = true;
-    m.lists.fichAjout().setSelected(1, true);
-    m.lists.fichAjout().setSelected(3, true);
-    const Names built = texts(m.lists.fichAjout());
+    m.choice.addsSelectedChosen = m.choice.deletionsSelectedChosen = true;
+    m.lists.addList().setSelected(1, true);
+    m.lists.addList().setSelected(3, true);
+    const Names built = texts(m.lists.addList());
 
     m.execute();
 
     EXPECT_EQ(namesIn(m.archive), (Names{"b", "d", "x"}));
-    EXPECT_EQ(texts(m.lists.fichAjout()), (Names{built[0], built[2], built[4]}));
-    for (std::size_t i = 0; i < 3; ++i) EXPECT_FALSE(m.lists.fichAjout().selected(i));
+    EXPECT_EQ(texts(m.lists.addList()), (Names{built[0], built[2], built[4]}));
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_FALSE(m.lists.addList().selected(i));
     EXPECT_EQ(counts(m.lists), "3 0 1");
 }
 
@@ -56,25 +56,25 @@ TEST(EntryResults, TheListsStayAsTheyWereUntilTheReviewTakesTheExecutedEntriesOf
     m.tree.makeFile("archive/f", "vieux");
     m.tree.makeFile("archive/x", "x");
     m.compare(Action::Update);
-    m.choice.ajoutSelectedChosen = m.choice.supprSelectedChosen = true;
-    m.lists.fichAjout().setSelected(1, true);
-    m.lists.fichAjout().setSelected(3, true);
-    const Names built = texts(m.lists.fichAjout());
+    m.choice.addsSelectedChosen = m.choice.deletionsSelectedChosen = true;
+    m.lists.addList().setSelected(1, true);
+    m.lists.addList().setSelected(3, true);
+    const Names built = texts(m.lists.addList());
     std::remove((m.work + "/f").c_str());  // gone after the comparison: its replacement fails
     m.dialogs.queueAnswer(testing::Answer::Yes);
 
     ASSERT_FALSE(execution::RunDriver(m.run, m.observer).executeChosen(m.choice));
 
-    EXPECT_EQ(texts(m.lists.fichAjout()), built);
+    EXPECT_EQ(texts(m.lists.addList()), built);
     EXPECT_EQ(counts(m.lists), "5 1 1");
-    EXPECT_TRUE(m.lists.fichAjout().selected(1) && m.lists.fichAjout().selected(3));
+    EXPECT_TRUE(m.lists.addList().selected(1) && m.lists.addList().selected(3));
     const auto& results = m.run.report().results;
     EXPECT_EQ(outcomes(results[0]) + " " + outcomes(results[1]) + " " + outcomes(results[2]), "NDNDN F N");
     EXPECT_EQ(results[1][0].failure->number, ENOENT);
     EXPECT_EQ(namesIn(m.archive), (Names{"b", "d", "f", "x"}));
 
     execution::removeExecutedEntries(m.lists, m.run.report());
-    EXPECT_EQ(texts(m.lists.fichAjout()), (Names{built[0], built[2], built[4]}));
+    EXPECT_EQ(texts(m.lists.addList()), (Names{built[0], built[2], built[4]}));
     EXPECT_EQ(counts(m.lists), "3 0 1");
 }
 
@@ -86,7 +86,7 @@ TEST(NestedFolders, AFolderInsideOneAlreadyDeletedLeavesTheListWithoutAQuestion)
     m.tree.makeFile("archive/A/A1/f.txt", "f");
     m.tree.makeFile("archive/B/g.txt", "g");
     m.compare(Action::DeleteOnly);
-    ASSERT_EQ(texts(m.lists.fichSuppr()), (Names{m.archive + "/A/ **Dossier", m.archive + "/B/ **Dossier",
+    ASSERT_EQ(texts(m.lists.deleteList()), (Names{m.archive + "/A/ **Dossier", m.archive + "/B/ **Dossier",
                                               m.archive + "/A/A1/ **Dossier"}));
     m.execute();
 
@@ -101,8 +101,8 @@ TEST(NestedFolders, AFolderInsideOneAlreadyCopiedIsNotCopiedAgainAndLeavesTheLis
     m.tree.makeFile("work/A/A1/f.txt", "f");
     m.tree.makeFile("work/B/g.txt", "g");
     m.compare(Action::AddOnly);
-    m.choice.ajoutSelectedChosen = true;
-    m.lists.fichAjout().setSelected(0, true);  // A only
+    m.choice.addsSelectedChosen = true;
+    m.lists.addList().setSelected(0, true);  // A only
     // Were A/A1 copied again after A, its source would be missing now and the copy would fail.
     m.counters.onShow = [&](const std::string& counter) {
         if (counter == "3") std::filesystem::remove_all(m.work + "/A/A1");
@@ -111,7 +111,7 @@ TEST(NestedFolders, AFolderInsideOneAlreadyCopiedIsNotCopiedAgainAndLeavesTheLis
     m.execute();
 
     EXPECT_EQ(m.messages(), kReportOk);
-    EXPECT_EQ(texts(m.lists.fichAjout()), Names{m.work + "/B/ **Dossier"});
+    EXPECT_EQ(texts(m.lists.addList()), Names{m.work + "/B/ **Dossier"});
     EXPECT_EQ(namesIn(m.archive), Names{"A"});
     EXPECT_EQ(readFileBytes(m.archive + "/A/A1/f.txt"), "f");
 }

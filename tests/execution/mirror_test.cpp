@@ -178,7 +178,7 @@ TEST(ExactMirror, AsRootOwnersBitsAclsAttributesHolesAndASameSecondEditLeaveNoth
     const ino_t secretInode = statusOf(secretCopy).st_ino;
 
     m.compare(Action::Update);
-    EXPECT_EQ(texts(m.lists.fichModif()),
+    EXPECT_EQ(texts(m.lists.replaceList()),
               (Names{fileEntry(m.archive + "/commun/c.txt", 4), fileEntry(m.archive + "/commun/proprio.txt", 8),
                      fileEntry(m.archive + "/commun/secret.txt", 6)}));
     m.execute();

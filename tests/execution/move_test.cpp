@@ -60,7 +60,7 @@ TEST(Moves, ARenamedFolderAndFilesRenamedOneByOneAreRenamedInTheArchive)
 
     m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "504 0 503");  // each folder, its sub-folders and the files
-    const Names adds = texts(m.lists.fichAjout());
+    const Names adds = texts(m.lists.addList());
     const auto report = m.execute();
     Names moved;
     for (std::size_t i = 0; i < adds.size(); ++i) {
@@ -130,7 +130,7 @@ TEST(Moves, UnprovenChangedAndUnchosenCasesAreCopiedAndTheArchiveEndsEqual)
     const ino_t letter = inodeOf(unchosen.archive + "/lettre.txt");
     renameInWork(unchosen.tree, "lettre.txt", "courrier.txt");
     unchosen.compare(Action::Update);
-    unchosen.choice.supprSelectedChosen = true;
+    unchosen.choice.deletionsSelectedChosen = true;
     unchosen.execute();
 
     EXPECT_EQ(counts(unchosen.lists), "0 0 1");

@@ -72,7 +72,7 @@ TEST(OutcomeTexts, TheFailureQuestionAndTheReportWithTheTrashNotes)
               "Faut-il continuer ?");
 
     ExecutionReport report;
-    report.actionFaite = true;
+    report.anythingDone = true;
     const engine::RunFlags flags = engine::flagsFor(engine::Action::Update);
     EXPECT_EQ(told(*executionReportText(report, flags)), "Rapport d'activité|Exécution terminée correctement !");
     report.failures = 2;

@@ -96,8 +96,8 @@ TEST(Progress, TheFoldersInsideAChosenFolderCountWithItChosenOrNot)
     deleted.tree.makeFile("archive/Autre/d.txt", 500);
     deleted.compare(Action::Update);
     EXPECT_EQ(counts(deleted.lists), "0 0 3");
-    deleted.choice.supprSelectedChosen = true;
-    select(deleted.lists.fichSuppr(), "/Vieux/");
+    deleted.choice.deletionsSelectedChosen = true;
+    select(deleted.lists.deleteList(), "/Vieux/");
     deleted.execute();
     expectSteadySteps(deleted.counters.progress);
     EXPECT_EQ(deleted.counters.progress, (std::vector<ExecutionProgress>{{1, 2, 0, 0}, {2, 2, 0, 0}}));
@@ -110,8 +110,8 @@ TEST(Progress, TheFoldersInsideAChosenFolderCountWithItChosenOrNot)
     EXPECT_EQ(counts(added.lists), "2 0 0");
     added.tree.makeFolder("archive/Dossier");
     added.dialogs.queueAnswer(testing::Answer::Yes);
-    added.choice.ajoutSelectedChosen = true;
-    select(added.lists.fichAjout(), "/Dossier/");
+    added.choice.addsSelectedChosen = true;
+    select(added.lists.addList(), "/Dossier/");
     added.execute();
     EXPECT_EQ(added.counters.progress, (std::vector<ExecutionProgress>{{1, 2, 300, 300}, {2, 2, 300, 300}}));
     EXPECT_EQ(counts(added.lists), "1 0 0");

@@ -96,7 +96,7 @@ TEST_P(RealMedia, OddSecondTimesNeedNoSecondCopy)
 
     m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "3 1 0");
-    EXPECT_EQ(texts(m.lists.fichModif()), Names{fileEntry(m.archive + "/change.txt", 4, kTestTime + 2)});
+    EXPECT_EQ(texts(m.lists.replaceList()), Names{fileEntry(m.archive + "/change.txt", 4, kTestTime + 2)});
     m.execute();
     m.compare(Action::Update);
 
@@ -125,7 +125,7 @@ TEST_P(RealMedia, CaseTwinsAndRefusedNamesFailTheirEntriesAndNothingSwaps)
         m.dialogs.clear();
         m.compare(Action::Update);
         std::string expected;
-        for (const auto& entry : texts(m.lists.fichAjout())) {
+        for (const auto& entry : texts(m.lists.addList())) {
             const std::string path = entry.substr(0, entry.find(" *-* "));
             const std::string name = path.substr(path.rfind('/') + 1);
             if (entry == m.work + "/docs/ **Dossier") {
@@ -184,14 +184,14 @@ TEST_P(RealMedia, AKilledCopysTemporaryFileIsNeverListedAndTheNextRunRemovesIt)
     m.tree.makeFile("work/.~velmorane.aaaaaaaaaaaaaaaa.tmp", "laissé par une autre copie");
 
     m.compare(Action::Update, Direction::ArchiveToWork);  // from the key: its temporary files are no new files
-    EXPECT_EQ(texts(m.lists.fichAjout()), Names{});
-    EXPECT_EQ(texts(m.lists.fichModif()), Names{fileEntry(m.work + "/Docs/grand.bin", 100000, kTestTime)});
-    EXPECT_EQ(texts(m.lists.fichSuppr()), Names{fileEntry(m.work + "/nouveau.txt", 7, kTestTime)});
+    EXPECT_EQ(texts(m.lists.addList()), Names{});
+    EXPECT_EQ(texts(m.lists.replaceList()), Names{fileEntry(m.work + "/Docs/grand.bin", 100000, kTestTime)});
+    EXPECT_EQ(texts(m.lists.deleteList()), Names{fileEntry(m.work + "/nouveau.txt", 7, kTestTime)});
 
     m.compare(Action::Update);
-    EXPECT_EQ(texts(m.lists.fichAjout()), Names{fileEntry(m.work + "/nouveau.txt", 7, kTestTime)});
-    EXPECT_EQ(texts(m.lists.fichModif()), Names{fileEntry(m.archive + "/Docs/grand.bin", 100000, kTestTime + 2)});
-    EXPECT_EQ(texts(m.lists.fichSuppr()), Names{});
+    EXPECT_EQ(texts(m.lists.addList()), Names{fileEntry(m.work + "/nouveau.txt", 7, kTestTime)});
+    EXPECT_EQ(texts(m.lists.replaceList()), Names{fileEntry(m.archive + "/Docs/grand.bin", 100000, kTestTime + 2)});
+    EXPECT_EQ(texts(m.lists.deleteList()), Names{});
     m.execute();
 
     EXPECT_EQ(m.messages(), kReportOk);

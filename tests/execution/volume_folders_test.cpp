@@ -26,8 +26,8 @@ TEST(VolumeFolders, AMirrorOntoADiskRootLeavesTheVolumesOwnFoldersAsTheyWere)
         // Only root may read an ext4 disk's lost+found.
         setMode(m.tree.path("archive/lost+found"), 0);
         m.compare(Action::Update);
-        const Names built = texts(m.lists.fichAjout());
-        const Names deleted = texts(m.lists.fichSuppr());
+        const Names built = texts(m.lists.addList());
+        const Names deleted = texts(m.lists.deleteList());
         const auto report = m.execute();
         std::string out = std::to_string(report.failures) + "\n" + m.messages();
         for (const auto& list : {built, deleted}) {

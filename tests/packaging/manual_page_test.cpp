@@ -5,7 +5,7 @@
 #include "tests/support/qt_scripted_dialogs.h"
 #include "tests/support/test_tree.h"
 #include "ui/main_window.h"
-#include "ui/profile_window.h"
+#include "ui/profile_editor.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -135,13 +135,13 @@ std::set<std::string> windowCaptions(const std::string& folder)
     std::filesystem::current_path(folder);
     ui::ScriptedDialogs dialogs;
     profiles::SharedState state;
-    ui::Main main(state, dialogs);
+    ui::MainWindow main(state, dialogs);
     main.loadAtStart(profiles::takeWords(std::vector<std::string>{}));
     std::set<std::string> captions;
     addCaptions(main, captions);
     for (const int mode : {1, 2}) {
-        state.modeProfil = mode;
-        addCaptions(ui::Profil(state, dialogs, &main), captions);
+        state.editorMode = mode;
+        addCaptions(ui::ProfileEditor(state, dialogs, &main), captions);
     }
     std::filesystem::current_path(previous);
     return captions;

@@ -19,61 +19,61 @@ protected:
     std::vector<std::string> folderEntries() const
     {
         std::vector<std::string> paths;
-        for (int row = 0; row < main->Dossier->count(); ++row) paths.push_back(main->Dossier->entryPath(row));
+        for (int row = 0; row < main->folderList->count(); ++row) paths.push_back(main->folderList->entryPath(row));
         return paths;
     }
 };
 
 TEST_F(Browsing, DoubleClicksChooseTheTargetedFolderAndSingleClicksReapplyTheOpenOne)
 {
-    ui::Main& w = start();
+    ui::MainWindow& w = start();
     // Start-up opens the working directory without choosing it.
-    EXPECT_EQ(w.Lecteur->drive(), "/");
+    EXPECT_EQ(w.driveList->drive(), "/");
     const std::vector<std::string> folders = folderEntries();
     ASSERT_GE(folders.size(), 3u);
     EXPECT_EQ(folders.front(), "/");
     EXPECT_EQ(std::vector<std::string>(folders.end() - 3, folders.end()),
               (std::vector<std::string>{tree.root(), tree.path("archive"), tree.path("travail")}));
-    EXPECT_EQ(w.Fichier->names(), QStringList{"notes.txt"});
-    EXPECT_EQ(text(w.Source), "");
+    EXPECT_EQ(w.fileList->names(), QStringList{"notes.txt"});
+    EXPECT_EQ(text(w.workLabel), "");
 
     doubleClickFolder(tree.path("travail"));
-    EXPECT_EQ(w.Dossier->path(), tree.path("travail"));
-    EXPECT_EQ(w.Fichier->names(), QStringList{"lettre.txt"});  // hidden files are not listed
+    EXPECT_EQ(w.folderList->path(), tree.path("travail"));
+    EXPECT_EQ(w.fileList->names(), QStringList{"lettre.txt"});  // hidden files are not listed
     EXPECT_EQ(state.settings.source, tree.path("travail"));
-    EXPECT_EQ(text(w.Comment1), "Dossier de Travail :\n" + tree.path("travail") +
+    EXPECT_EQ(text(w.statusLabel), "Dossier de Travail :\n" + tree.path("travail") +
                                     "\n\nDossier d'Archive Inconnu\n\nSens de Transfert Inconnu\n\nType d'Action Inconnu");
-    click(w.affBut);
+    click(w.archiveHeading);
     openFolder(tree.path("archive"));
-    EXPECT_EQ(text(w.But), tree.path("archive"));
-    EXPECT_EQ(text(w.Source), tree.path("travail"));
+    EXPECT_EQ(text(w.archiveLabel), tree.path("archive"));
+    EXPECT_EQ(text(w.workLabel), tree.path("travail"));
 
-    click(w.Source);
-    EXPECT_EQ(w.modeEcran(), 1);
+    click(w.workLabel);
+    EXPECT_EQ(w.screenState(), ui::ScreenState::ChoosingWork);
     clickFolder(0);
-    EXPECT_EQ(w.Dossier->path(), tree.path("archive"));
-    EXPECT_EQ(text(w.Source), tree.path("archive"));
+    EXPECT_EQ(w.folderList->path(), tree.path("archive"));
+    EXPECT_EQ(text(w.workLabel), tree.path("archive"));
 
     // The labels and the folder commands switch the target.
-    click(w.But);
-    EXPECT_EQ(w.modeEcran(), 2);
-    w.Source1->trigger();
-    EXPECT_EQ(w.modeEcran(), 1);
-    w.But1->trigger();
-    EXPECT_EQ(w.modeEcran(), 2);
-    click(w.affSource);
-    EXPECT_EQ(w.modeEcran(), 1);
+    click(w.archiveLabel);
+    EXPECT_EQ(w.screenState(), ui::ScreenState::ChoosingArchive);
+    w.workFolderEntry->trigger();
+    EXPECT_EQ(w.screenState(), ui::ScreenState::ChoosingWork);
+    w.archiveFolderEntry->trigger();
+    EXPECT_EQ(w.screenState(), ui::ScreenState::ChoosingArchive);
+    click(w.workHeading);
+    EXPECT_EQ(w.screenState(), ui::ScreenState::ChoosingWork);
 
-    // Outside states 1 and 2 a folder choice sets neither label.
-    w.setScreenState(7);
+    // While neither folder is being chosen, a folder choice sets neither label.
+    w.setScreenState(ui::ScreenState::NoChoice);
     openFolder(tree.path("travail"));
-    EXPECT_EQ(text(w.Source), tree.path("archive"));
-    EXPECT_EQ(text(w.But), tree.path("archive"));
+    EXPECT_EQ(text(w.workLabel), tree.path("archive"));
+    EXPECT_EQ(text(w.archiveLabel), tree.path("archive"));
 
     // A drive opens the folder last opened on it.
-    w.Lecteur->setCurrentIndex(w.Lecteur->findData(QStringLiteral("/")));
-    w.Lecteur_Change();
-    EXPECT_EQ(w.Dossier->path(), tree.path("travail"));
+    w.driveList->setCurrentIndex(w.driveList->findData(QStringLiteral("/")));
+    w.driveChosen();
+    EXPECT_EQ(w.folderList->path(), tree.path("travail"));
 }
 
 TEST_F(Browsing, ChoosingTheSameFolderInAnotherLetterCaseKeepsTheActiveProfile)
@@ -81,30 +81,30 @@ TEST_F(Browsing, ChoosingTheSameFolderInAnotherLetterCaseKeepsTheActiveProfile)
     std::string upper = tree.root();
     for (std::size_t i = upper.rfind('/') + 1; i < upper.size(); ++i) upper[i] = static_cast<char>(std::toupper(upper[i]));
     writeProfiles({profile("Maison", upper, tree.path("archive"))});
-    ui::Main& w = start("Maison");
+    ui::MainWindow& w = start("Maison");
     doubleClickFolder(tree.root());
-    EXPECT_EQ(text(w.Source), upper);
+    EXPECT_EQ(text(w.workLabel), upper);
     EXPECT_EQ(caption(&w), "Profil Maison");
-    EXPECT_TRUE(w.newProf[1]->isChecked());
+    EXPECT_TRUE(w.profileEntries[1]->isChecked());
 
     doubleClickFolder(tree.path("travail"));
     EXPECT_EQ(caption(&w), "Pas de Profil Actif");
-    EXPECT_FALSE(w.newProf[1]->isChecked());
+    EXPECT_FALSE(w.profileEntries[1]->isChecked());
 }
 
 TEST_F(Browsing, ThePictureShowsOverTheFolderListAndHidesOverTheBackgroundOrTheStatusText)
 {
-    ui::Main& w = start();
-    QTest::mouseMove(w.Dossier->viewport(), QPoint(20, 20));
-    EXPECT_TRUE(w.ChatRex->isVisible());
-    QTest::mouseMove(w.Systeme, QPoint(3, 200));  // the frame is not the window's background
-    EXPECT_TRUE(w.ChatRex->isVisible());
+    ui::MainWindow& w = start();
+    QTest::mouseMove(w.folderList->viewport(), QPoint(20, 20));
+    EXPECT_TRUE(w.hintPicture->isVisible());
+    QTest::mouseMove(w.browsingFrame, QPoint(3, 200));  // the frame is not the window's background
+    EXPECT_TRUE(w.hintPicture->isVisible());
     QTest::mouseMove(w.findChild<QWidget*>(QStringLiteral("Form")), QPoint(690, 500));
-    EXPECT_FALSE(w.ChatRex->isVisible());
-    QTest::mouseMove(w.Dossier->viewport(), QPoint(20, 40));
-    ASSERT_TRUE(w.ChatRex->isVisible());
-    QTest::mouseMove(w.Comment1, QPoint(20, 20));
-    EXPECT_FALSE(w.ChatRex->isVisible());
+    EXPECT_FALSE(w.hintPicture->isVisible());
+    QTest::mouseMove(w.folderList->viewport(), QPoint(20, 40));
+    ASSERT_TRUE(w.hintPicture->isVisible());
+    QTest::mouseMove(w.statusLabel, QPoint(20, 20));
+    EXPECT_FALSE(w.hintPicture->isVisible());
 }
 
 TEST_F(Browsing, NamesThatAreNotUtf8OpenAndTheEditCommandsActOnTheRealFile)
@@ -112,19 +112,19 @@ TEST_F(Browsing, NamesThatAreNotUtf8OpenAndTheEditCommandsActOnTheRealFile)
     const std::string folder = tree.path("r\xE9sum\xE9");  // Latin-1 bytes
     const std::string file = folder + "/\xE9t\xE9.txt";
     tree.makeFile("r\xE9sum\xE9/\xE9t\xE9.txt", "e");
-    ui::Main& w = start();
+    ui::MainWindow& w = start();
     doubleClickFolder(folder);
-    EXPECT_EQ(w.Dossier->path(), folder);
+    EXPECT_EQ(w.folderList->path(), folder);
     EXPECT_EQ(state.settings.source, folder);
-    ASSERT_EQ(w.Fichier->names().size(), 1);
+    ASSERT_EQ(w.fileList->names().size(), 1);
 
-    QTest::mouseClick(w.Fichier->viewport(), Qt::LeftButton, {},
-                      w.Fichier->visualRect(w.Fichier->model()->index(0, 0)).center());
+    QTest::mouseClick(w.fileList->viewport(), Qt::LeftButton, {},
+                      w.fileList->visualRect(w.fileList->model()->index(0, 0)).center());
     dialogs.queueAnswer(ui::Answer::Yes);
-    w.Edite_Click(1);
+    w.editChosenFile(1);
     EXPECT_EQ(shown(), std::vector<std::string>{"Supprimer un Fichier: Voulez-vous Supprimer le Fichier " + file});
     EXPECT_FALSE(std::filesystem::exists(file));
-    EXPECT_TRUE(w.Fichier->names().isEmpty());
+    EXPECT_TRUE(w.fileList->names().isEmpty());
 }
 
 TEST_F(Browsing, TheListsShowTheDiskAsItIsWhenTheHomeScreenComesBack)
@@ -132,18 +132,18 @@ TEST_F(Browsing, TheListsShowTheDiskAsItIsWhenTheHomeScreenComesBack)
     tree.makeFile("archive/Vieux/v.txt", "v");
     tree.makeFile("archive/vieux.txt", "vv");
     writeProfiles({profile("Maison", tree.path("travail"), tree.path("archive"))});
-    ui::Main& w = start("Maison");
-    click(w.affBut);
-    ASSERT_TRUE(w.Dossier->setPath(tree.path("archive")));
-    ASSERT_GE(w.Dossier->rowOf(tree.path("archive/Vieux")), 0);
-    ASSERT_EQ(w.Fichier->names(), QStringList{"vieux.txt"});
+    ui::MainWindow& w = start("Maison");
+    click(w.archiveHeading);
+    ASSERT_TRUE(w.folderList->setPath(tree.path("archive")));
+    ASSERT_GE(w.folderList->rowOf(tree.path("archive/Vieux")), 0);
+    ASSERT_EQ(w.fileList->names(), QStringList{"vieux.txt"});
 
-    w.Lance_Click();
-    w.Selection_Click();
+    w.startRun();
+    w.executeChosenEntries();
     ASSERT_FALSE(std::filesystem::exists(tree.path("archive/Vieux")));
-    w.Quitter2_Click();
-    EXPECT_EQ(w.Dossier->rowOf(tree.path("archive/Vieux")), -1);
-    EXPECT_EQ(w.Fichier->names(), QStringList{"lettre.txt"});
+    w.leaveReview();
+    EXPECT_EQ(w.folderList->rowOf(tree.path("archive/Vieux")), -1);
+    EXPECT_EQ(w.fileList->names(), QStringList{"lettre.txt"});
     EXPECT_EQ(caption(&w), "Profil Maison");
 }
 
@@ -151,8 +151,8 @@ TEST_F(Browsing, AFolderGoneByTheTimeItIsDoubleClickedIsReportedAndChangesNoSett
 {
     tree.makeFolder("parti");
     writeProfiles({profile("Maison", tree.path("travail"), tree.path("archive"))});
-    ui::Main& w = start("Maison");
-    ASSERT_GE(w.Dossier->rowOf(tree.path("parti")), 0);
+    ui::MainWindow& w = start("Maison");
+    ASSERT_GE(w.folderList->rowOf(tree.path("parti")), 0);
     std::filesystem::remove(tree.path("parti"));
 
     // The first click of the double-click applies the open folder, as a single click does; the
@@ -160,26 +160,26 @@ TEST_F(Browsing, AFolderGoneByTheTimeItIsDoubleClickedIsReportedAndChangesNoSett
     doubleClickFolder(tree.path("parti"));
     EXPECT_EQ(shown(), std::vector<std::string>{"Velmorane: Impossible d'ouvrir le dossier " + tree.path("parti") +
                                                 "\n" + platform::systemError(ENOENT).reason});
-    EXPECT_EQ(text(w.Source), tree.path("travail"));
-    EXPECT_EQ(text(w.But), tree.path("archive"));
+    EXPECT_EQ(text(w.workLabel), tree.path("travail"));
+    EXPECT_EQ(text(w.archiveLabel), tree.path("archive"));
     EXPECT_EQ(caption(&w), "Profil Maison");
-    EXPECT_TRUE(w.newProf[1]->isChecked());
-    EXPECT_EQ(w.Dossier->path(), tree.root());
-    EXPECT_EQ(w.Dossier->rowOf(tree.path("parti")), -1);
+    EXPECT_TRUE(w.profileEntries[1]->isChecked());
+    EXPECT_EQ(w.folderList->path(), tree.root());
+    EXPECT_EQ(w.folderList->rowOf(tree.path("parti")), -1);
 }
 
 TEST_F(Browsing, TheListsSortAsAFrenchReaderAndOpeningTheOpenFolderAgainReadsIt)
 {
     for (const char* folder : {"tri/Vide", "tri/Été", "tri/abc"}) tree.makeFolder(folder);
     for (const char* file : {"tri/Zèbre.txt", "tri/école.txt", "tri/Eau.txt"}) tree.makeFile(file, "x");
-    ui::Main& w = start();
+    ui::MainWindow& w = start();
     openFolder(tree.path("tri"));
     const auto subFolders = [this] {
         const std::vector<std::string> all = folderEntries();
         return std::vector<std::string>(std::find(all.begin(), all.end(), tree.path("tri")) + 1, all.end());
     };
     EXPECT_EQ(subFolders(), (std::vector<std::string>{tree.path("tri/abc"), tree.path("tri/Été"), tree.path("tri/Vide")}));
-    EXPECT_EQ(w.Fichier->names(), (QStringList{"Eau.txt", "école.txt", "Zèbre.txt"}));
+    EXPECT_EQ(w.fileList->names(), (QStringList{"Eau.txt", "école.txt", "Zèbre.txt"}));
 
     // Made outside the program: shown once the open folder is double-clicked again.
     tree.makeFolder("tri/Neuf");
@@ -187,7 +187,7 @@ TEST_F(Browsing, TheListsSortAsAFrenchReaderAndOpeningTheOpenFolderAgainReadsIt)
     doubleClickFolder(tree.path("tri"));
     EXPECT_EQ(subFolders(), (std::vector<std::string>{tree.path("tri/abc"), tree.path("tri/Été"), tree.path("tri/Neuf"),
                                                       tree.path("tri/Vide")}));
-    EXPECT_EQ(w.Fichier->names(), (QStringList{"Eau.txt", "école.txt", "neuf.txt", "Zèbre.txt"}));
+    EXPECT_EQ(w.fileList->names(), (QStringList{"Eau.txt", "école.txt", "neuf.txt", "Zèbre.txt"}));
     EXPECT_EQ(state.settings.source, tree.path("tri"));
 }
 

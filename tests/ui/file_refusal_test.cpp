@@ -21,7 +21,7 @@ const std::string kOthers = "Le fichier appartient à un autre utilisateur";
 std::string loadedProfiles(const std::string& path)
 {
     ui::ScriptedDialogs dialogs;
-    const int count = ui::readProfilesShowing(path, dialogs).nbProfils();
+    const int count = ui::readProfilesShowing(path, dialogs).count();
     std::string out;
     for (const auto& box : dialogs.shown()) out += box.title + "|" + box.text + "|";
     return out + std::to_string(count);

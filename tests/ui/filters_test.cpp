@@ -19,26 +19,26 @@ protected:
 
 TEST_F(WindowFilters, TheActiveProfilesSectionAndTheGlobalLinesLeaveEntriesOutOfTheReview)
 {
-    ui::Main& w = start("Maison");
-    click(w.Lance);
-    EXPECT_EQ(w.modeEcran(), 4);
-    EXPECT_EQ(entries(w.fichAjout), Lines{tree.path("travail/Neuf/") + " **Dossier"});
-    EXPECT_EQ(entries(w.fichModif), Lines{fileEntry(tree.path("archive/a.txt"), 16)});
-    EXPECT_EQ(entries(w.fichSuppr), Lines{});
+    ui::MainWindow& w = start("Maison");
+    click(w.startButton);
+    EXPECT_EQ(w.screenState(), ui::ScreenState::Review);
+    EXPECT_EQ(entries(w.addList), Lines{tree.path("travail/Neuf/") + " **Dossier"});
+    EXPECT_EQ(entries(w.replaceList), Lines{fileEntry(tree.path("archive/a.txt"), 16)});
+    EXPECT_EQ(entries(w.deleteList), Lines{});
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
 TEST_F(WindowFilters, AFilterFileThatOthersMayWriteStopsTheRunOnTheHomeScreen)
 {
     ASSERT_EQ(::chmod(tree.path("ArchFiltres.vlr").c_str(), 0666), 0);
-    ui::Main& w = start("Maison");
-    click(w.Lance);
+    ui::MainWindow& w = start("Maison");
+    click(w.startButton);
     EXPECT_EQ(shown(), Lines{"Attention: Fichier de Filtres Incorrect\nLe fichier est modifiable par d'autres "
                              "utilisateurs"});
     EXPECT_EQ(dialogs.shown()[0].icon, ui::Icon::Critical);
-    EXPECT_EQ(w.modeEcran(), 1);
-    EXPECT_FALSE(w.resultatsAffiches());
-    EXPECT_TRUE(w.Infos->isVisible());
+    EXPECT_EQ(w.screenState(), ui::ScreenState::ChoosingWork);
+    EXPECT_FALSE(w.reviewShown());
+    EXPECT_TRUE(w.informationFrame->isVisible());
 }
 
 }  // namespace

@@ -7,9 +7,9 @@
 #include "tests/support/qt_application.h"
 #include "tests/support/test_tree.h"
 #include "tests/support/mirror_tree.h"
-#include "ui/auto_run.h"
+#include "ui/unattended_window_run.h"
 #include "ui/main_window.h"
-#include "ui/profile_window.h"
+#include "ui/profile_editor.h"
 #include "ui/twips.h"
 
 #include <QApplication>
@@ -62,9 +62,9 @@ protected:
         return {name, work, archive, "0", "&Travail => Archive", actionCode, "&Personnaliser la Mise à Jour"};
     }
 
-    ui::Main& start(const std::string& commandLine = {})
+    ui::MainWindow& start(const std::string& commandLine = {})
     {
-        main = std::make_unique<ui::Main>(state, dialogs);
+        main = std::make_unique<ui::MainWindow>(state, dialogs);
         main->loadAtStart(profiles::takeWords(commandLine));
         main->show();
         return *main;
@@ -73,13 +73,13 @@ protected:
     // The program started with these words and a display: an unattended run shows its progress
     // window only, and the main window is built when the run leaves it to the person. Nothing when
     // the words ask no unattended run.
-    std::optional<ui::AutoRunEnd> startFromCommandLine(const std::string& commandLine)
+    std::optional<ui::UnattendedWindowEnd> startFromCommandLine(const std::string& commandLine)
     {
         main.reset();
         progressWindow.reset();
-        std::optional<ui::AutoRunEnd> end;
+        std::optional<ui::UnattendedWindowEnd> end;
         if (profiles::asksUnattendedRun(profiles::takeWords(commandLine))) {
-            progressWindow = std::make_unique<ui::Auto>();
+            progressWindow = std::make_unique<ui::ProgressWindow>();
             end = ui::runUnderProgressWindow(*progressWindow, profiles::takeWords(commandLine), dialogs);
             if (!end->leavesMainWindow) return end;
         }
@@ -91,25 +91,25 @@ protected:
     // double-click event follows a first press and release.
     void doubleClickFolder(const std::string& folder)
     {
-        const int row = main->Dossier->rowOf(folder);
+        const int row = main->folderList->rowOf(folder);
         ASSERT_GE(row, 0) << folder << " is not in the folder list";
-        main->Dossier->scrollToItem(main->Dossier->item(row));
-        const QPoint at = main->Dossier->visualItemRect(main->Dossier->item(row)).center();
-        QTest::mouseClick(main->Dossier->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(main->Dossier->viewport(), Qt::LeftButton, {}, at);
+        main->folderList->scrollToItem(main->folderList->item(row));
+        const QPoint at = main->folderList->visualItemRect(main->folderList->item(row)).center();
+        QTest::mouseClick(main->folderList->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(main->folderList->viewport(), Qt::LeftButton, {}, at);
     }
 
     // A single click on an entry of the folder list.
     void clickFolder(int row)
     {
-        const QPoint at = main->Dossier->visualItemRect(main->Dossier->item(row)).center();
-        QTest::mouseClick(main->Dossier->viewport(), Qt::LeftButton, {}, at);
+        const QPoint at = main->folderList->visualItemRect(main->folderList->item(row)).center();
+        QTest::mouseClick(main->folderList->viewport(), Qt::LeftButton, {}, at);
     }
 
     // Opens a folder by double-clicks from where the folder list is, through its parent folders.
     void openFolder(const std::string& folder)
     {
-        if (main->Dossier->rowOf(folder) < 0) openFolder(std::filesystem::path(folder).parent_path().string());
+        if (main->folderList->rowOf(folder) < 0) openFolder(std::filesystem::path(folder).parent_path().string());
         doubleClickFolder(folder);
     }
 
@@ -117,18 +117,18 @@ protected:
 
     // Runs `command`, which opens the modal profile editor, and `inside` while the editor is open. The
     // editor is closed afterwards if `inside` left it open; returns whether it was opened at all.
-    static bool whileEditorOpen(const std::function<void()>& command, const std::function<void(ui::Profil&)>& inside)
+    static bool whileEditorOpen(const std::function<void()>& command, const std::function<void(ui::ProfileEditor&)>& inside)
     {
         bool opened = false;
         // Owned here, so a timer that found no editor cannot fire in a later test.
         QTimer timer;
         timer.setSingleShot(true);
         QObject::connect(&timer, &QTimer::timeout, [&] {
-            auto* editor = qobject_cast<ui::Profil*>(QApplication::activeModalWidget());
+            auto* editor = qobject_cast<ui::ProfileEditor*>(QApplication::activeModalWidget());
             if (!editor) return;
             opened = true;
             inside(*editor);
-            if (editor->isVisible()) editor->Quitte_Click();
+            if (editor->isVisible()) editor->cancel();
         });
         timer.start(0);
         command();
@@ -144,9 +144,9 @@ protected:
     }
 
     // The four detail labels of the profile editor: work and archive folders, direction and action.
-    static std::vector<std::string> details(const ui::Profil& editor)
+    static std::vector<std::string> details(const ui::ProfileEditor& editor)
     {
-        return {text(editor.infSource), text(editor.infBut), text(editor.infSens), text(editor.infAct)};
+        return {text(editor.workLabel), text(editor.archiveLabel), text(editor.directionLabel), text(editor.actionLabel)};
     }
 
     static std::vector<std::string> entries(QListView* list)
@@ -185,9 +185,9 @@ protected:
     }
 
     // The three review headings, add, replace and delete.
-    static std::vector<std::string> headings(const ui::Main& w)
+    static std::vector<std::string> headings(const ui::MainWindow& w)
     {
-        return {text(w.affAjout), text(w.affModif), text(w.affSuppr)};
+        return {text(w.addsHeading), text(w.replacementsHeading), text(w.deletionsHeading)};
     }
 
     // The message boxes shown so far, each as "title: text".
@@ -203,8 +203,8 @@ protected:
     TempFolder tree;
     ui::ScriptedDialogs dialogs;
     profiles::SharedState state;
-    std::unique_ptr<ui::Main> main;
-    std::unique_ptr<ui::Auto> progressWindow;
+    std::unique_ptr<ui::MainWindow> main;
+    std::unique_ptr<ui::ProgressWindow> progressWindow;
 
 private:
     std::filesystem::path previousDirectory_;

@@ -15,83 +15,83 @@ protected:
 
 TEST_F(Menus, ChoosingADirectionByLabelOrMenuMarksItAndEndsTheProfile)
 {
-    ui::Main& w = start("Maison");
+    ui::MainWindow& w = start("Maison");
     ASSERT_EQ(caption(&w), "Profil Maison");
-    w.Sens[0]->trigger();  // the entry already checked: the mark stays, the profile ends
-    EXPECT_EQ(checks(w.Sens), (std::vector<bool>{true, false}));
+    w.directionEntries[0]->trigger();  // the entry already checked: the mark stays, the profile ends
+    EXPECT_EQ(checks(w.directionEntries), (std::vector<bool>{true, false}));
     EXPECT_EQ(caption(&w), "Pas de Profil Actif");
-    EXPECT_EQ(state.profActif, -1);
-    EXPECT_FALSE(w.newProf[1]->isChecked());
+    EXPECT_EQ(state.activeProfile, -1);
+    EXPECT_FALSE(w.profileEntries[1]->isChecked());
 
-    click(w.Sens1);
+    click(w.directionLabel);
     EXPECT_EQ(state.settings.direction, engine::Direction::ArchiveToWork);
-    EXPECT_EQ(text(w.Sens1), "Archive => &Travail");
-    EXPECT_EQ(checks(w.Sens), (std::vector<bool>{false, true}));
-    EXPECT_NE(text(w.Comment1).find("Sens de Transfert :\nSource = Archive\nDestination = Travail"), std::string::npos)
-        << text(w.Comment1);
-    click(w.affSens);
+    EXPECT_EQ(text(w.directionLabel), "Archive => &Travail");
+    EXPECT_EQ(checks(w.directionEntries), (std::vector<bool>{false, true}));
+    EXPECT_NE(text(w.statusLabel).find("Sens de Transfert :\nSource = Archive\nDestination = Travail"), std::string::npos)
+        << text(w.statusLabel);
+    click(w.directionHeading);
     EXPECT_EQ(state.settings.direction, engine::Direction::WorkToArchive);
-    EXPECT_EQ(text(w.Sens1), "&Travail => Archive");
+    EXPECT_EQ(text(w.directionLabel), "&Travail => Archive");
 }
 
 TEST_F(Menus, ClicksOnTheActionLabelsStepThroughTheFiveActionsFromNothingChosen)
 {
-    ui::Main& w = start();
+    ui::MainWindow& w = start();
     const std::vector<std::string> captions = {"&Comparer", "&Personnaliser la Mise à Jour", "&Ajouter Seulement",
                                                "Supprimer &Seulement", "&Modifier Seulement", "&Comparer"};
     for (std::size_t i = 0; i < captions.size(); ++i) {
-        click(i % 2 == 0 ? w.Action1 : w.affAction);
-        EXPECT_EQ(text(w.Action1), captions[i]);
+        click(i % 2 == 0 ? w.actionLabel : w.actionHeading);
+        EXPECT_EQ(text(w.actionLabel), captions[i]);
         std::vector<bool> marks(5, false);
         marks[i % 5] = true;
-        EXPECT_EQ(checks(w.Action), marks);
+        EXPECT_EQ(checks(w.actionEntries), marks);
     }
-    EXPECT_EQ(text(w.Comment1), "Dossier de Travail Inconnu\n\nDossier d'Archive Inconnu\n\nSens de Transfert "
+    EXPECT_EQ(text(w.statusLabel), "Dossier de Travail Inconnu\n\nDossier d'Archive Inconnu\n\nSens de Transfert "
                                 "Inconnu\n\nType d'Action :\nComparer tous les Dossiers et les Fichiers de la Source "
                                 "à ceux de la Destination.");
-    w.Action[4]->trigger();
+    w.actionEntries[4]->trigger();
     EXPECT_EQ(state.settings.action, engine::Action::ReplaceOnly);
-    EXPECT_EQ(text(w.Action1), "&Modifier Seulement");
+    EXPECT_EQ(text(w.actionLabel), "&Modifier Seulement");
 }
 
 TEST_F(Menus, OpeningAProfileSetsTheTopBandTheMarksAndTheCaption)
 {
-    ui::Main& w = start();
-    w.newProf[2]->trigger();
-    EXPECT_EQ(text(w.Source), "/w/bureau");
-    EXPECT_EQ(text(w.But), "/a/bureau");
-    EXPECT_EQ(text(w.Sens1), "Archive vers Travail");  // the stored text, not the menu caption
-    EXPECT_EQ(text(w.Action1), "Supprimer seulement");
-    EXPECT_EQ(checks(w.Sens), (std::vector<bool>{false, true}));
-    EXPECT_EQ(checks(w.Action), (std::vector<bool>{false, false, false, true, false}));
-    EXPECT_EQ(checks(w.newProf), (std::vector<bool>{false, false, true, false}));
+    ui::MainWindow& w = start();
+    w.profileEntries[2]->trigger();
+    EXPECT_EQ(text(w.workLabel), "/w/bureau");
+    EXPECT_EQ(text(w.archiveLabel), "/a/bureau");
+    EXPECT_EQ(text(w.directionLabel), "Archive vers Travail");  // the stored text, not the menu caption
+    EXPECT_EQ(text(w.actionLabel), "Supprimer seulement");
+    EXPECT_EQ(checks(w.directionEntries), (std::vector<bool>{false, true}));
+    EXPECT_EQ(checks(w.actionEntries), (std::vector<bool>{false, false, false, true, false}));
+    EXPECT_EQ(checks(w.profileEntries), (std::vector<bool>{false, false, true, false}));
     EXPECT_EQ(caption(&w), "Profil Bureau");
-    EXPECT_EQ(text(w.Comment1), "Dossier de Travail :\n/w/bureau\n\nDossier d'Archive :\n/a/bureau\n\nSens de "
+    EXPECT_EQ(text(w.statusLabel), "Dossier de Travail :\n/w/bureau\n\nDossier d'Archive :\n/a/bureau\n\nSens de "
                                 "Transfert :\nSource = Archive\nDestination = Travail\n\nType d'Action :\nSupprimer "
                                 "tous les Dossiers et les Fichiers de la Destination absents dans la Source.");
-    EXPECT_EQ(w.modeEcran(), 1);
-    EXPECT_EQ(w.Dossier->path(), tree.root());  // the folder browser stays where it was
-    w.newProf[0]->trigger();
-    EXPECT_EQ(state.profActif, 2);
+    EXPECT_EQ(w.screenState(), ui::ScreenState::ChoosingWork);
+    EXPECT_EQ(w.folderList->path(), tree.root());  // the folder browser stays where it was
+    w.profileEntries[0]->trigger();
+    EXPECT_EQ(state.activeProfile, 2);
 
     // Codes outside the menus open without a mark; a label click from them starts at the first entry.
-    w.newProf[3]->trigger();
-    EXPECT_EQ(checks(w.Sens), (std::vector<bool>{false, false}));
-    EXPECT_EQ(checks(w.Action), (std::vector<bool>(5, false)));
+    w.profileEntries[3]->trigger();
+    EXPECT_EQ(checks(w.directionEntries), (std::vector<bool>{false, false}));
+    EXPECT_EQ(checks(w.actionEntries), (std::vector<bool>(5, false)));
     EXPECT_EQ(caption(&w), "Profil Abîmé");
-    EXPECT_EQ(text(w.Sens1), "sens inconnu");
+    EXPECT_EQ(text(w.directionLabel), "sens inconnu");
     // Codes that no menu has, written by hand, choose nothing.
-    EXPECT_TRUE(text(w.Comment1).ends_with("Sens de Transfert Inconnu\n\nType d'Action Inconnu")) << text(w.Comment1);
-    click(w.Sens1);
+    EXPECT_TRUE(text(w.statusLabel).ends_with("Sens de Transfert Inconnu\n\nType d'Action Inconnu")) << text(w.statusLabel);
+    click(w.directionLabel);
     EXPECT_EQ(state.settings.direction, engine::Direction::WorkToArchive);
-    click(w.Action1);
+    click(w.actionLabel);
     EXPECT_EQ(state.settings.action, engine::Action::Compare);
 }
 
 TEST_F(Menus, TheHelpBoxShowsTheCommandLineSyntax)
 {
     // The five lines are asserted exactly by the --help test of the program; the box shares the text.
-    start().menAide->trigger();
+    start().helpEntry->trigger();
     ASSERT_EQ(shown().size(), 1u);
     EXPECT_TRUE(shown()[0].starts_with("Information: Syntaxe de lancement :\n\tVelmorane => ")) << shown()[0];
     EXPECT_TRUE(shown()[0].ends_with("\nLa commande en ligne n'est pas sensible à la casse")) << shown()[0];

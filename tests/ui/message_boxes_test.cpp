@@ -1,5 +1,5 @@
 #include "tests/ui/main_window_fixture.h"
-#include "ui/auto_window.h"
+#include "ui/progress_window.h"
 #include "ui/pictures.h"
 #include "ui/qt_dialogs.h"
 
@@ -37,11 +37,11 @@ protected:
 TEST_F(MessageBoxes, EachBoxIsCentredOnItsWindowAlsoRightAfterAnother)
 {
     writeProfiles({profile("Maison", "/w", "/a")});
-    ui::Main& w = start("Maison");
+    ui::MainWindow& w = start("Maison");
     w.move(40, 30);
     showInTurn({ui::question("Faut-il continuer ?", "Erreur grave", ui::Icon::Critical),
                 {"Exécution terminée avec 1 erreur(s).", "Rapport d'activité", ui::Icon::Warning}});
-    whileEditorOpen([&] { w.ProfNouv_Click(); }, [&](ui::Profil&) {
+    whileEditorOpen([&] { w.askProfileToAdd(); }, [&](ui::ProfileEditor&) {
         showInTurn({ui::stopMessage("Il faut un Nom de Profil", "Ecriture Impossible"),
                     {"Redéfinir Maison", "Attention", ui::Icon::Question}});
     });
@@ -81,9 +81,9 @@ TEST_F(MessageBoxes, EveryWindowAndBoxBearsTheProgramsIcon)
     check(*progressWindow);
 
     state = {};  // as in a new process
-    ui::Main& w = start("Maison");
+    ui::MainWindow& w = start("Maison");
     check(w);
-    whileEditorOpen([&] { w.ProfNouv_Click(); }, [&](ui::Profil& editor) { check(editor); });
+    whileEditorOpen([&] { w.askProfileToAdd(); }, [&](ui::ProfileEditor& editor) { check(editor); });
     const auto box = ui::makeMessageBox(ui::stopMessage("Il faut un Nom de Profil", "Ecriture Impossible"), nullptr);
     box->setObjectName(QStringLiteral("box"));
     check(*box);

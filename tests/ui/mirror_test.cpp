@@ -22,128 +22,128 @@ protected:
     InteractiveMirror() { makeMirrorTree(tree); }
 
     // Chooses both folders by double-clicks, the direction by its menu and the action by its labels.
-    ui::Main& chooseEverything()
+    ui::MainWindow& chooseEverything()
     {
-        ui::Main& w = start();
+        ui::MainWindow& w = start();
         doubleClickFolder(tree.path("travail"));
-        click(w.affBut);
+        click(w.archiveHeading);
         openFolder(tree.path("archive"));
-        w.Sens[0]->trigger();
-        click(w.Action1);
-        click(w.affAction);
+        w.directionEntries[0]->trigger();
+        click(w.actionLabel);
+        click(w.actionHeading);
         return w;
     }
 };
 
 TEST_F(InteractiveMirror, ChooseRunReviewSelectExecuteAndGoHome)
 {
-    ui::Main& w = chooseEverything();
-    EXPECT_EQ((Lines{text(w.Source), text(w.But), text(w.Sens1), text(w.Action1)}),
+    ui::MainWindow& w = chooseEverything();
+    EXPECT_EQ((Lines{text(w.workLabel), text(w.archiveLabel), text(w.directionLabel), text(w.actionLabel)}),
               (Lines{tree.path("travail"), tree.path("archive"), "&Travail => Archive", "&Personnaliser la Mise à Jour"}));
 
-    click(w.Lance);
-    EXPECT_EQ(w.modeEcran(), 4);
-    EXPECT_EQ(entries(w.fichAjout),
+    click(w.startButton);
+    EXPECT_EQ(w.screenState(), ui::ScreenState::Review);
+    EXPECT_EQ(entries(w.addList),
               (Lines{tree.path("travail/Neuf/") + " **Dossier", fileEntry(tree.path("travail/b.txt"), 3)}));
-    EXPECT_EQ(entries(w.fichModif), Lines{fileEntry(tree.path("archive/a.txt"), 16)});
-    EXPECT_EQ(entries(w.fichSuppr),
+    EXPECT_EQ(entries(w.replaceList), Lines{fileEntry(tree.path("archive/a.txt"), 16)});
+    EXPECT_EQ(entries(w.deleteList),
               (Lines{tree.path("archive/Vieux/") + " **Dossier", fileEntry(tree.path("archive/vieux.txt"), 2)}));
     EXPECT_EQ(headings(w), (Lines{"Dossier(s) et Fichier(s) à Ajouter ( 2 ) =>", "Fichier(s) à Modifier ( 1) =>",
                                   "Dossier(s) et Fichier(s) à Supprimer ( 2 ) =>"}));
-    EXPECT_EQ(w.Panneau->title().toStdString(), "Parcours des Dossiers Communs");
+    EXPECT_EQ(w.progressFrame->title().toStdString(), "Parcours des Dossiers Communs");
     // While the results are shown the folder labels ignore clicks.
-    click(w.affBut);
-    click(w.Source);
-    EXPECT_EQ(w.modeEcran(), 4);
+    click(w.archiveHeading);
+    click(w.workLabel);
+    EXPECT_EQ(w.screenState(), ui::ScreenState::Review);
 
     // Extended selection: a click, Shift+click, then Ctrl+click to take one back.
-    clickEntry(w.fichAjout, 0);
-    clickEntry(w.fichAjout, 1, Qt::ShiftModifier);
-    EXPECT_EQ(w.fichAjout->selectionModel()->selectedRows().size(), 2);
-    clickEntry(w.fichAjout, 1, Qt::ControlModifier);
-    EXPECT_EQ(w.fichAjout->selectionModel()->selectedRows().size(), 1);
+    clickEntry(w.addList, 0);
+    clickEntry(w.addList, 1, Qt::ShiftModifier);
+    EXPECT_EQ(w.addList->selectionModel()->selectedRows().size(), 2);
+    clickEntry(w.addList, 1, Qt::ControlModifier);
+    EXPECT_EQ(w.addList->selectionModel()->selectedRows().size(), 1);
     // The boxes of a pair flip together; in the delete list only the selected file is to go.
-    clickEntry(w.fichSuppr, 1);
-    click(w.Suppr[0]);
-    EXPECT_EQ(checks(w.Suppr), (Marks{true, false}));
-    click(w.Suppr[0]);
-    EXPECT_EQ(checks(w.Suppr), (Marks{false, true}));
-    click(w.Suppr[0]);
+    clickEntry(w.deleteList, 1);
+    click(w.deletionsBoxes[0]);
+    EXPECT_EQ(checks(w.deletionsBoxes), (Marks{true, false}));
+    click(w.deletionsBoxes[0]);
+    EXPECT_EQ(checks(w.deletionsBoxes), (Marks{false, true}));
+    click(w.deletionsBoxes[0]);
 
-    click(w.Selection);
+    click(w.executeButton);
     EXPECT_EQ(shown(), Lines{"Rapport d'activité: Exécution terminée correctement !"});
     EXPECT_EQ(dialogs.shown()[0].icon, ui::Icon::Information);
     // The executed entries left their lists; the entry left in the add list is still selected.
-    EXPECT_EQ(entries(w.fichAjout), Lines{tree.path("travail/Neuf/") + " **Dossier"});
-    EXPECT_TRUE(w.fichAjout->selectionModel()->isRowSelected(0, {}));
-    EXPECT_EQ(entries(w.fichModif), Lines{});
-    EXPECT_EQ(entries(w.fichSuppr), Lines{tree.path("archive/Vieux/") + " **Dossier"});
+    EXPECT_EQ(entries(w.addList), Lines{tree.path("travail/Neuf/") + " **Dossier"});
+    EXPECT_TRUE(w.addList->selectionModel()->isRowSelected(0, {}));
+    EXPECT_EQ(entries(w.replaceList), Lines{});
+    EXPECT_EQ(entries(w.deleteList), Lines{tree.path("archive/Vieux/") + " **Dossier"});
     EXPECT_EQ(headings(w), (Lines{"Dossier(s) et Fichier(s) à Ajouter ( 1 ) =>", "Fichier(s) à Modifier ( 0) =>",
                                   "Dossier(s) et Fichier(s) à Supprimer ( 1 ) =>"}));
-    EXPECT_EQ(text(w.cptAjout), "");
-    EXPECT_EQ(w.modeEcran(), 4);
+    EXPECT_EQ(text(w.addsCounter), "");
+    EXPECT_EQ(w.screenState(), ui::ScreenState::Review);
     EXPECT_EQ(readFileBytes(tree.path("archive/b.txt")), "bbb");
     EXPECT_EQ(readFileBytes(tree.path("archive/a.txt")), "nouvelle version");
     EXPECT_FALSE(fs::exists(tree.path("archive/vieux.txt")));
     EXPECT_TRUE(fs::exists(tree.path("archive/Vieux/v.txt")));
     EXPECT_FALSE(fs::exists(tree.path("archive/Neuf")));
 
-    click(w.Quitter2);
-    EXPECT_EQ(w.modeEcran(), 1);
-    EXPECT_FALSE(w.resultatsAffiches());
-    EXPECT_EQ(visible({w.Systeme, w.fichAjout}), (Marks{true, false}));
-    EXPECT_EQ(enabled({w.menSens->menuAction(), w.Retour}), (Marks{true, false}));
+    click(w.leaveReviewButton);
+    EXPECT_EQ(w.screenState(), ui::ScreenState::ChoosingWork);
+    EXPECT_FALSE(w.reviewShown());
+    EXPECT_EQ(visible({w.browsingFrame, w.addList}), (Marks{true, false}));
+    EXPECT_EQ(enabled({w.directionMenu->menuAction(), w.backEntry}), (Marks{true, false}));
 
-    w.Init->trigger();
-    EXPECT_EQ((Lines{text(w.Source), text(w.But), text(w.Sens1), text(w.Action1)}), Lines(4, ""));
+    w.resetEntry->trigger();
+    EXPECT_EQ((Lines{text(w.workLabel), text(w.archiveLabel), text(w.directionLabel), text(w.actionLabel)}), Lines(4, ""));
     EXPECT_EQ(std::make_pair(state.settings.direction, state.settings.action),
               std::make_pair(engine::Direction::Unset, engine::Action::Unset));
-    EXPECT_EQ(checks(w.Sens), Marks(2, false));
-    EXPECT_EQ(checks(w.Action), Marks(5, false));
+    EXPECT_EQ(checks(w.directionEntries), Marks(2, false));
+    EXPECT_EQ(checks(w.actionEntries), Marks(5, false));
     EXPECT_EQ(caption(&w), "Pas de Profil Actif");
-    EXPECT_EQ(text(w.Comment1), kNothingChosen);
-    EXPECT_TRUE(w.Suppr[0]->isChecked());  // the pairs keep their choice for the next runs
+    EXPECT_EQ(text(w.statusLabel), kNothingChosen);
+    EXPECT_TRUE(w.deletionsBoxes[0]->isChecked());  // the pairs keep their choice for the next runs
     openFolder(tree.path("travail"));
-    EXPECT_EQ(text(w.Source), tree.path("travail"));
+    EXPECT_EQ(text(w.workLabel), tree.path("travail"));
 }
 
 TEST_F(InteractiveMirror, AnExecutionThatEmptiesTheListsGoesOnReviewingAndTheNextRunFindsNothing)
 {
-    ui::Main& w = chooseEverything();
-    click(w.Lance);
-    click(w.Selection);
-    EXPECT_EQ(w.modeEcran(), 4);
+    ui::MainWindow& w = chooseEverything();
+    click(w.startButton);
+    click(w.executeButton);
+    EXPECT_EQ(w.screenState(), ui::ScreenState::Review);
     EXPECT_EQ(readTree(tree.path("archive"), FolderTimes::Left), readTree(tree.path("travail"), FolderTimes::Left));
     // Nothing left to execute: no report, and back to the home screen.
     dialogs.clear();
-    click(w.Selection);
+    click(w.executeButton);
     EXPECT_EQ(shown(), Lines{});
-    EXPECT_EQ(w.modeEcran(), 1);
-    EXPECT_TRUE(w.Systeme->isVisible());
+    EXPECT_EQ(w.screenState(), ui::ScreenState::ChoosingWork);
+    EXPECT_TRUE(w.browsingFrame->isVisible());
 
-    click(w.Lance);
-    EXPECT_EQ(entries(w.fichAjout).size() + entries(w.fichModif).size() + entries(w.fichSuppr).size(), 0u);
+    click(w.startButton);
+    EXPECT_EQ(entries(w.addList).size() + entries(w.replaceList).size() + entries(w.deleteList).size(), 0u);
     EXPECT_EQ(headings(w), (Lines{"Dossier(s) et Fichier(s) à Ajouter ( 0 ) =>", "Fichier(s) à Modifier ( 0) =>",
                                   "Dossier(s) et Fichier(s) à Supprimer ( 0 ) =>"}));
 }
 
 TEST_F(InteractiveMirror, AFailureAnsweredNoStopsTheListWholeAndYesGoesOnToAWarningReport)
 {
-    ui::Main& w = chooseEverything();
-    click(w.Lance);
+    ui::MainWindow& w = chooseEverything();
+    click(w.startButton);
     fs::remove(tree.path("travail/b.txt"));  // gone before it could be copied
     dialogs.queueAnswer(ui::Answer::No);
-    click(w.Selection);
+    click(w.executeButton);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].title, "Erreur grave");
     EXPECT_TRUE(dialogs.shown()[0].text.ends_with("\nFaut-il continuer ?")) << dialogs.shown()[0].text;
-    EXPECT_EQ(entries(w.fichAjout).size(), 2u);
-    EXPECT_EQ(entries(w.fichModif).size(), 1u);
-    EXPECT_EQ(text(w.cptAjout), "2");
+    EXPECT_EQ(entries(w.addList).size(), 2u);
+    EXPECT_EQ(entries(w.replaceList).size(), 1u);
+    EXPECT_EQ(text(w.addsCounter), "2");
     EXPECT_FALSE(w.busy());
 
     // The folder copied before the stop is still listed; an add never merges into what exists.
-    click(w.Selection);
+    click(w.executeButton);
     ASSERT_EQ(dialogs.shown().size(), 4u);
     EXPECT_TRUE(dialogs.shown()[1].text.starts_with("Erreur : 17 - ")) << dialogs.shown()[1].text;
     EXPECT_EQ(shown()[3], "Rapport d'activité: Exécution terminée avec 2 erreur(s).");
@@ -156,19 +156,19 @@ TEST_F(InteractiveMirror, AFailureAnsweredNoStopsTheListWholeAndYesGoesOnToAWarn
 TEST_F(InteractiveMirror, ClosingDuringAComparisonClosesTheWindowOnceItIsOver)
 {
     for (int i = 0; i < 2000; ++i) tree.makeFile("travail/Lot/f" + std::to_string(i), "x");
-    ui::Main& w = chooseEverything();
+    ui::MainWindow& w = chooseEverything();
     bool busyWhenClosed = false, visibleAfterClose = false;
     QTimer::singleShot(0, &w, [&] {
         busyWhenClosed = w.busy();
         w.close();
         visibleAfterClose = w.isVisible();
     });
-    click(w.Lance);
+    click(w.startButton);
     EXPECT_TRUE(busyWhenClosed);
     EXPECT_TRUE(visibleAfterClose);
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(w.modeEcran(), 4);
-    EXPECT_EQ(entries(w.fichAjout).size(), 3u);  // Neuf/, b.txt and Lot/ with its files
+    EXPECT_EQ(w.screenState(), ui::ScreenState::Review);
+    EXPECT_EQ(entries(w.addList).size(), 3u);  // Neuf/, b.txt and Lot/ with its files
     EXPECT_EQ(shown(), Lines{});
 }
 
@@ -176,18 +176,18 @@ TEST_F(InteractiveMirror, ClosingDuringAComparisonClosesTheWindowOnceItIsOver)
 // there and its worker is joined; the window's thread never waits on a worker that waits on it.
 TEST_F(InteractiveMirror, AQuitWhileTheFailureQuestionWaitsReleasesTheExecutionAndJoinsIt)
 {
-    ui::Main& w = chooseEverything();
-    click(w.Lance);
+    ui::MainWindow& w = chooseEverything();
+    click(w.startButton);
     fs::remove(tree.path("travail/b.txt"));
     dialogs.whileShown = [](const ui::Message&) { QCoreApplication::exit(0); };
     dialogs.queueAnswer(ui::Answer::No);
-    click(w.Selection);
+    click(w.executeButton);
     EXPECT_EQ(shown().size(), 1u);
     EXPECT_FALSE(w.busy());
     EXPECT_NE(w.lastRunThread(), std::this_thread::get_id());
     // The list in progress keeps all its entries.
-    EXPECT_EQ(entries(w.fichAjout).size(), 2u);
-    EXPECT_EQ(entries(w.fichModif).size(), 1u);
+    EXPECT_EQ(entries(w.addList).size(), 2u);
+    EXPECT_EQ(entries(w.replaceList).size(), 1u);
     // The application's own loop, run once, forgets the quit for the tests that follow.
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     QCoreApplication::exec();
@@ -195,21 +195,21 @@ TEST_F(InteractiveMirror, AQuitWhileTheFailureQuestionWaitsReleasesTheExecutionA
 
 TEST_F(InteractiveMirror, TheReviewFreesTheFoldersAndExecutingWaitsUntilNoOtherRunHoldsThem)
 {
-    ui::Main& w = chooseEverything();
-    click(w.Lance);
+    ui::MainWindow& w = chooseEverything();
+    click(w.startButton);
     const auto before = readTree(tree.path("archive"));
     {
         // Another run took the archive while the review waited: nothing is executed, the review stays.
         auto other = platform::FolderLock::take(tree.path("archive"), platform::LockKind::Exclusive);
         ASSERT_TRUE(other.ok()) << "the review holds no lock";
-        click(w.Selection);
+        click(w.executeButton);
         EXPECT_EQ(shown(), Lines{"Attention: Le dossier " + tree.path("archive") + " est utilisé par une autre exécution"});
         EXPECT_EQ(dialogs.shown()[0].icon, ui::Icon::Critical);
-        EXPECT_EQ(w.modeEcran(), 4);
-        EXPECT_EQ(entries(w.fichModif).size(), 1u);
+        EXPECT_EQ(w.screenState(), ui::ScreenState::Review);
+        EXPECT_EQ(entries(w.replaceList).size(), 1u);
         EXPECT_EQ(readTree(tree.path("archive")), before);
     }
-    click(w.Selection);
+    click(w.executeButton);
     EXPECT_EQ(shown().back(), "Rapport d'activité: Exécution terminée correctement !");
 }
 
@@ -217,34 +217,34 @@ TEST_F(InteractiveMirror, IncompleteSettingsAndMissingFoldersAreRefusedOnTheHome
 {
     writeProfiles({profile("Perdu", tree.path("absent"), tree.path("archive")),
                    profile("SansArchive", tree.path("travail"), tree.path("nulle part"))});
-    ui::Main& w = start();
+    ui::MainWindow& w = start();
     doubleClickFolder(tree.path("travail"));
-    click(w.Lance);
-    w.Init_Click();
-    click(w.Lance);
+    click(w.startButton);
+    w.resetSettings();
+    click(w.startButton);
     EXPECT_EQ(shown(), (Lines{"Profil Incorrect: Il faut définir un Fichier d'Archive.",
                               "Profil Incorrect: Il faut définir un Fichier de Travail."}));
     EXPECT_EQ(dialogs.shown()[0].icon, ui::Icon::Critical);
-    EXPECT_EQ(visible({w.Infos, w.Panneau}), (Marks{true, false}));
+    EXPECT_EQ(visible({w.informationFrame, w.progressFrame}), (Marks{true, false}));
 
     dialogs.clear();
-    w.newProf[1]->trigger();
-    click(w.Lance);
+    w.profileEntries[1]->trigger();
+    click(w.startButton);
     EXPECT_EQ(shown(), Lines{"Velmorane: " + tree.path("absent") + " est vide ou n'existe pas"});
     EXPECT_EQ(dialogs.shown()[0].icon, ui::Icon::None);
-    EXPECT_EQ(w.modeEcran(), 1);
-    EXPECT_FALSE(w.resultatsAffiches());
-    EXPECT_EQ(visible({w.Systeme, w.Infos, w.Panneau}), (Marks{true, true, false}));
+    EXPECT_EQ(w.screenState(), ui::ScreenState::ChoosingWork);
+    EXPECT_FALSE(w.reviewShown());
+    EXPECT_EQ(visible({w.browsingFrame, w.informationFrame, w.progressFrame}), (Marks{true, true, false}));
     // The menus come back; re-initialising waits until a run reaches the review.
-    EXPECT_EQ(enabled({w.menAction->menuAction(), w.Init}), (Marks{true, false}));
+    EXPECT_EQ(enabled({w.actionMenu->menuAction(), w.resetEntry}), (Marks{true, false}));
 
     dialogs.clear();
-    w.newProf[2]->trigger();
-    click(w.Lance);
+    w.profileEntries[2]->trigger();
+    click(w.startButton);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_TRUE(dialogs.shown()[0].text.starts_with("Impossible de lire le dossier " + tree.path("nulle part")))
         << dialogs.shown()[0].text;
-    EXPECT_TRUE(w.Infos->isVisible());
+    EXPECT_TRUE(w.informationFrame->isVisible());
 }
 
 TEST_F(InteractiveMirror, AnArchiveOnAPulledKeyAsksWhetherToGoOnAndNoLeavesItsEmptyMountPointAlone)
@@ -254,29 +254,29 @@ TEST_F(InteractiveMirror, AnArchiveOnAPulledKeyAsksWhetherToGoOnAndNoLeavesItsEm
     const std::string key = tree.makeFolder("cle");
     writeProfiles({profile("Clé", tree.path("travail"), key)});
     TemporaryMount mounted(TemporaryMount::Kind::Tmpfs, key);
-    ui::Main& w = start("Clé");
-    click(w.Lance);
-    click(w.Selection);
+    ui::MainWindow& w = start("Clé");
+    click(w.startButton);
+    click(w.executeButton);
     ASSERT_EQ(shown(), Lines{"Rapport d'activité: Exécution terminée correctement !"});
-    click(w.Quitter2);
+    click(w.leaveReviewButton);
     mounted.unmount();
 
     dialogs.clear();
-    click(w.Lance);
+    click(w.startButton);
     ASSERT_EQ(shown(), Lines{"Velmorane: Le dossier " + key + " n'est plus sur le volume " + key +
                              " : le support est-il branché ?\nContinuer quand même ?"});
     const ui::Message& question = dialogs.shown()[0];
     EXPECT_EQ(std::make_tuple(question.buttons, question.defaultButton, question.icon),
               std::make_tuple(ui::Buttons::YesNo, ui::Answer::No, ui::Icon::Warning));
-    EXPECT_EQ(w.modeEcran(), 1);
-    EXPECT_EQ(visible({w.Systeme, w.Infos, w.Panneau}), (Marks{true, true, false}));
+    EXPECT_EQ(w.screenState(), ui::ScreenState::ChoosingWork);
+    EXPECT_EQ(visible({w.browsingFrame, w.informationFrame, w.progressFrame}), (Marks{true, true, false}));
     EXPECT_EQ(namesIn(key), Names{});
 
     // Yes: the person takes the folder as it is now, and reviews what would be done there.
     dialogs.queueAnswer(ui::Answer::Yes);
-    click(w.Lance);
-    EXPECT_EQ(w.modeEcran(), 4);
-    EXPECT_EQ(entries(w.fichAjout).size(), 4u);
+    click(w.startButton);
+    EXPECT_EQ(w.screenState(), ui::ScreenState::Review);
+    EXPECT_EQ(entries(w.addList).size(), 4u);
     EXPECT_EQ(namesIn(key), Names{});
 }
 
@@ -286,23 +286,23 @@ TEST_F(InteractiveMirror, ASourceWithFoldersButNoFileAsksWhetherToGoOnAndNoLeave
     tree.makeFolder("disque/Neuf");
     const std::string disk = tree.path("disque");
     writeProfiles({profile("Disque", disk, tree.path("archive"))});
-    ui::Main& w = start("Disque");
-    click(w.Lance);
+    ui::MainWindow& w = start("Disque");
+    click(w.startButton);
     ASSERT_EQ(shown(), Lines{"Velmorane: " + disk + " ne contient aucun fichier\nContinuer quand même ?"});
     const ui::Message& question = dialogs.shown()[0];
     EXPECT_EQ(std::make_tuple(question.buttons, question.defaultButton, question.icon),
               std::make_tuple(ui::Buttons::YesNo, ui::Answer::No, ui::Icon::Warning));
-    EXPECT_EQ(w.modeEcran(), 1);
-    EXPECT_FALSE(w.resultatsAffiches());
-    EXPECT_EQ(visible({w.Systeme, w.Infos, w.Panneau}), (Marks{true, true, false}));
+    EXPECT_EQ(w.screenState(), ui::ScreenState::ChoosingWork);
+    EXPECT_FALSE(w.reviewShown());
+    EXPECT_EQ(visible({w.browsingFrame, w.informationFrame, w.progressFrame}), (Marks{true, true, false}));
 
     // Yes: the person reviews what the mirror of an empty disk would do.
     dialogs.clear();
     dialogs.queueAnswer(ui::Answer::Yes);
-    click(w.Lance);
+    click(w.startButton);
     EXPECT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(w.modeEcran(), 4);
-    EXPECT_EQ(entries(w.fichSuppr),
+    EXPECT_EQ(w.screenState(), ui::ScreenState::Review);
+    EXPECT_EQ(entries(w.deleteList),
               (Lines{tree.path("archive/Vieux/") + " **Dossier", fileEntry(tree.path("archive/a.txt"), 8),
                      fileEntry(tree.path("archive/garde.txt"), 6), fileEntry(tree.path("archive/vieux.txt"), 2)}));
     EXPECT_EQ(namesIn(tree.path("archive")), (Names{"Vieux", "a.txt", "garde.txt", "vieux.txt"}));
@@ -316,33 +316,33 @@ TEST_F(InteractiveMirror, TheTopFolderOfAKeyAsArchiveIsAskedAboutUntilMirroredOn
     const std::string key = volume.mountPoint();
     tree.makeFile("cles/exFAT/photo.jpg", "la seule copie");
     writeProfiles({profile("Clé", tree.path("travail"), key)});
-    ui::Main& w = start("Clé");
-    click(w.Lance);
+    ui::MainWindow& w = start("Clé");
+    click(w.startButton);
     const std::string question = "Velmorane: Le dossier de destination " + key +
                                  " est la racine du volume : tout ce que la source n'a pas y sera supprimé. Continuer ?";
     ASSERT_EQ(shown(), Lines{question});
     const ui::Message& asked = dialogs.shown()[0];
     EXPECT_EQ(std::make_tuple(asked.buttons, asked.defaultButton, asked.icon),
               std::make_tuple(ui::Buttons::YesNo, ui::Answer::No, ui::Icon::Warning));
-    EXPECT_EQ(w.modeEcran(), 1);
-    EXPECT_EQ(visible({w.Systeme, w.Infos, w.Panneau}), (Marks{true, true, false}));
+    EXPECT_EQ(w.screenState(), ui::ScreenState::ChoosingWork);
+    EXPECT_EQ(visible({w.browsingFrame, w.informationFrame, w.progressFrame}), (Marks{true, true, false}));
     EXPECT_EQ(namesIn(key), Names{"photo.jpg"});
 
     // Yes: the review shows what the key would lose.
     dialogs.queueAnswer(ui::Answer::Yes);
-    click(w.Lance);
-    EXPECT_EQ(w.modeEcran(), 4);
-    EXPECT_EQ(entries(w.fichSuppr), Lines{fileEntry(key + "/photo.jpg", 14)});
-    click(w.Selection);
+    click(w.startButton);
+    EXPECT_EQ(w.screenState(), ui::ScreenState::Review);
+    EXPECT_EQ(entries(w.deleteList), Lines{fileEntry(key + "/photo.jpg", 14)});
+    click(w.executeButton);
     EXPECT_EQ(shown(), (Lines{question, question, "Rapport d'activité: Exécution terminée correctement !"}));
     EXPECT_EQ(namesIn(key), (Names{".Trash-0", "Neuf", "a.txt", "b.txt", "garde.txt"}));
-    click(w.Quitter2);
+    click(w.leaveReviewButton);
 
     // Mirrored onto this key once: not asked again.
     dialogs.clear();
-    click(w.Lance);
+    click(w.startButton);
     EXPECT_EQ(shown(), Lines{});
-    EXPECT_EQ(w.modeEcran(), 4);
+    EXPECT_EQ(w.screenState(), ui::ScreenState::Review);
     EXPECT_EQ(headings(w), (Lines{"Dossier(s) et Fichier(s) à Ajouter ( 0 ) =>", "Fichier(s) à Modifier ( 0) =>",
                                   "Dossier(s) et Fichier(s) à Supprimer ( 0 ) =>"}));
 }
@@ -354,16 +354,16 @@ TEST_F(InteractiveMirror, AnotherKeyWhereTheArchivesKeyWasAsksWhetherToGoOnAndNo
     MountedVolume volume(VolumeKind::ExFat, tree.makeFolder("cles"));
     const std::string archive = tree.makeFolder("cles/exFAT/Sauvegarde");
     writeProfiles({profile("Clé", tree.path("travail"), archive)});
-    ui::Main& w = start("Clé");
-    click(w.Lance);
-    click(w.Selection);
+    ui::MainWindow& w = start("Clé");
+    click(w.startButton);
+    click(w.executeButton);
     ASSERT_EQ(shown(), Lines{"Rapport d'activité: Exécution terminée correctement !"});
-    click(w.Quitter2);
+    click(w.leaveReviewButton);
 
     volume.mountAnother();
     tree.makeFile("cles/exFAT/Sauvegarde/autre.txt", "une autre clé");
     dialogs.clear();
-    click(w.Lance);
+    click(w.startButton);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     const ui::Message& question = dialogs.shown()[0];
     EXPECT_TRUE(question.text.starts_with("Le dossier " + archive + " n'est plus sur le volume " +
@@ -372,7 +372,7 @@ TEST_F(InteractiveMirror, AnotherKeyWhereTheArchivesKeyWasAsksWhetherToGoOnAndNo
         << question.text;
     EXPECT_EQ(std::make_tuple(question.buttons, question.defaultButton),
               std::make_tuple(ui::Buttons::YesNo, ui::Answer::No));
-    EXPECT_EQ(w.modeEcran(), 1);
+    EXPECT_EQ(w.screenState(), ui::ScreenState::ChoosingWork);
     EXPECT_EQ(namesIn(archive), Names{"autre.txt"});
 }
 
@@ -380,35 +380,35 @@ TEST_F(InteractiveMirror, NoSecondExecutionOrRunStartsWhileOneIsInProgress)
 {
     for (int i = 0; i < 300; ++i) tree.makeFile("travail/lot/f" + std::to_string(i) + ".txt", "x");
     tree.makeFolder("archive/lot");
-    ui::Main& w = chooseEverything();
-    click(w.Lance);
+    ui::MainWindow& w = chooseEverything();
+    click(w.startButton);
     bool triedDuringExecution = false;
     QTimer::singleShot(0, &w, [&] {
         triedDuringExecution = w.busy();
-        w.Selection->click();
-        w.Lance->click();
-        w.Init_Click();
+        w.executeButton->click();
+        w.startButton->click();
+        w.resetSettings();
     });
-    click(w.Selection);
+    click(w.executeButton);
     EXPECT_TRUE(triedDuringExecution);
     // The run worked on a thread of its own while the window answered.
     EXPECT_NE(w.lastRunThread(), std::thread::id());
     EXPECT_NE(w.lastRunThread(), std::this_thread::get_id());
     EXPECT_EQ(shown(), Lines{"Rapport d'activité: Exécution terminée correctement !"});
-    EXPECT_EQ(w.modeEcran(), 4);
+    EXPECT_EQ(w.screenState(), ui::ScreenState::Review);
     EXPECT_EQ(std::distance(fs::directory_iterator(tree.path("archive/lot")), fs::directory_iterator()), 300);
 }
 
 TEST_F(InteractiveMirror, ExecutingWhatTheBoxesLeaveEmptyIsRefusedWithTheReasonOfEachList)
 {
-    ui::Main& w = chooseEverything();
-    click(w.Lance);
-    ASSERT_EQ(w.modeEcran(), 4);
-    for (QCheckBox* box : {w.Ajout[0], w.Modif[0], w.Suppr[0]}) click(box);
+    ui::MainWindow& w = chooseEverything();
+    click(w.startButton);
+    ASSERT_EQ(w.screenState(), ui::ScreenState::Review);
+    for (QCheckBox* box : {w.addsBoxes[0], w.replacementsBoxes[0], w.deletionsBoxes[0]}) click(box);
     EXPECT_FALSE(w.hasSomethingToExecute());
     // Every entry selected under "Eléments Non-Sélectionnés" leaves nothing either.
-    click(w.Modif[1]);
-    w.fichModif->selectAll();
+    click(w.replacementsBoxes[1]);
+    w.replaceList->selectAll();
     EXPECT_FALSE(w.hasSomethingToExecute());
     const std::string ajout = "rien n'est sélectionné dans Dossier(s) et Fichier(s) à Ajouter ; ";
     const std::string suppr = " ; rien n'est sélectionné dans Dossier(s) et Fichier(s) à Supprimer.";
@@ -418,7 +418,7 @@ TEST_F(InteractiveMirror, ExecutingWhatTheBoxesLeaveEmptyIsRefusedWithTheReasonO
                                   "tout est sélectionné dans Fichier(s) à Modifier, où « Eléments Non-Sélectionnés » "
                                   "est coché" +
                                   suppr}));
-    clickEntry(w.fichSuppr, 0);
+    clickEntry(w.deleteList, 0);
     EXPECT_TRUE(w.hasSomethingToExecute());
     EXPECT_EQ(dialogs.shown().size(), 2u);
 }
@@ -428,26 +428,26 @@ TEST_F(InteractiveMirror, ClosingDuringAnExecutionAsksThenStopsBetweenTwoFilesAn
     constexpr int kFiles = 20000;
     tree.makeFolder("archive/Lot");
     for (int i = 0; i < kFiles; ++i) tree.makeFile("travail/Lot/f" + std::to_string(i), "dix octets");
-    ui::Main& w = chooseEverything();
-    click(w.Lance);
-    ASSERT_EQ(w.taskLists().fichAjout().count(), 2u + kFiles);
+    ui::MainWindow& w = chooseEverything();
+    click(w.startButton);
+    ASSERT_EQ(w.taskLists().addList().count(), 2u + kFiles);
 
     // The window is closed as soon as the progress bar first moves past its start; Oui answers the
     // question. The execution works on its own thread meanwhile.
     QString progressShown;
     int rowsShown = 0;
     bool closing = false;
-    QObject::connect(w.Progression, &QProgressBar::valueChanged, &w, [&](int value) {
+    QObject::connect(w.progressBar, &QProgressBar::valueChanged, &w, [&](int value) {
         if (value == 0 || std::exchange(closing, true)) return;
         QTimer::singleShot(0, &w, [&] {
-            progressShown = w.Progression->format();
-            rowsShown = w.fichAjout->model()->rowCount();
+            progressShown = w.progressBar->format();
+            rowsShown = w.addList->model()->rowCount();
             w.close();
         });
     });
     dialogs.clear();
     dialogs.queueAnswer(ui::Answer::Yes);
-    click(w.Selection);
+    click(w.executeButton);
 
     const Lines copied = namesIn(tree.path("archive/Lot"));
     ASSERT_GT(copied.size(), 0u);
@@ -459,10 +459,10 @@ TEST_F(InteractiveMirror, ClosingDuringAnExecutionAsksThenStopsBetweenTwoFilesAn
                               "Rapport d'activité: Exécution interrompue : " + std::to_string(done) +
                                   " fichier(s) traité(s)."}));
     EXPECT_EQ(dialogs.shown()[0].defaultButton, ui::Answer::No);
-    EXPECT_EQ(w.taskLists().fichAjout().count(), kFiles - copied.size());
+    EXPECT_EQ(w.taskLists().addList().count(), kFiles - copied.size());
     // The list stayed whole on the screen while it was executed.
     EXPECT_EQ(rowsShown, 2 + kFiles);
-    EXPECT_EQ(w.fichAjout->model()->rowCount(), kFiles - static_cast<int>(copied.size()));
+    EXPECT_EQ(w.addList->model()->rowCount(), kFiles - static_cast<int>(copied.size()));
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9]+ / 20005 éléments · .+ / .+$")).match(progressShown).hasMatch())
         << progressShown.toStdString();
     EXPECT_FALSE(w.isVisible());

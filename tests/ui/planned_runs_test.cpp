@@ -54,14 +54,14 @@ TEST_F(PlannedProfiles, TheEditorShowsThePlanOfTheChosenProfileAndDeletingItRemo
     const std::string key = profiles::profileKey("Maison", folder());
     ASSERT_TRUE(std::filesystem::exists(unitPath(profiles::timerName(key))));
 
-    ui::Main& w = start();
-    EXPECT_TRUE(whileEditorOpen([&] { w.Efface_Click(); }, [&](ui::Profil& editor) {
-        EXPECT_EQ(editor.infPlan->text().toStdString(), "");
-        editor.listProf->setCurrentRow(1);
-        EXPECT_EQ(editor.infPlan->text().toStdString(), "Non planifié");
-        editor.listProf->setCurrentRow(0);
-        EXPECT_EQ(editor.infPlan->text().toStdString(), "Planifié : chaque jour à 18:00");
-        click(editor.Exec);
+    ui::MainWindow& w = start();
+    EXPECT_TRUE(whileEditorOpen([&] { w.askProfileToDelete(); }, [&](ui::ProfileEditor& editor) {
+        EXPECT_EQ(editor.planLabel->text().toStdString(), "");
+        editor.profileList->setCurrentRow(1);
+        EXPECT_EQ(editor.planLabel->text().toStdString(), "Non planifié");
+        editor.profileList->setCurrentRow(0);
+        EXPECT_EQ(editor.planLabel->text().toStdString(), "Planifié : chaque jour à 18:00");
+        click(editor.confirmButton);
     }));
     EXPECT_EQ(shown(), std::vector<std::string>{});
     EXPECT_FALSE(std::filesystem::exists(unitPath(profiles::timerName(key))));
@@ -70,9 +70,9 @@ TEST_F(PlannedProfiles, TheEditorShowsThePlanOfTheChosenProfileAndDeletingItRemo
 
 TEST_F(PlannedProfiles, WithoutAUserManagerTheDialogOffersTheCrontabLineAndNotTheVolume)
 {
-    ui::Main& w = start("Maison");
+    ui::MainWindow& w = start("Maison");
     const std::string program = QCoreApplication::applicationFilePath().toStdString();
-    EXPECT_TRUE(whileOpen<ui::PlanDialog>([&] { w.Planifier_Click(); }, [&](ui::PlanDialog& dialog) {
+    EXPECT_TRUE(whileOpen<ui::PlanDialog>([&] { w.planProfile(); }, [&](ui::PlanDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle().toStdString(), "Planifier le profil Maison");
         EXPECT_TRUE(dialog.kinds[0]->isChecked());
         EXPECT_FALSE(dialog.kinds[3]->isEnabled());
@@ -88,8 +88,8 @@ TEST_F(PlannedProfiles, WithoutAUserManagerTheDialogOffersTheCrontabLineAndNotTh
         dialog.heure->setTime(QTime(7, 30));
         EXPECT_EQ(dialog.ligneCron->text().toStdString(),
                   "30 7 * * 3 cd '" + folder() + "' && '" + program + "' 'Maison' X");
-        EXPECT_EQ(dialog.Valider->text().toStdString(), "Fermer");
-        click(dialog.Valider);
+        EXPECT_EQ(dialog.confirmButton->text().toStdString(), "Fermer");
+        click(dialog.confirmButton);
         EXPECT_FALSE(dialog.isVisible());
     }));
     EXPECT_FALSE(std::filesystem::exists(home.path("config/systemd")));
@@ -98,21 +98,21 @@ TEST_F(PlannedProfiles, WithoutAUserManagerTheDialogOffersTheCrontabLineAndNotTh
 
 TEST_F(PlannedProfiles, TheLastReportOfTheChosenProfileIsShownAndItsAbsenceSaid)
 {
-    ui::Main& w = start();
-    w.Planifier_Click();
-    w.Rapport_Click();
+    ui::MainWindow& w = start();
+    w.planProfile();
+    w.showLastReport();
     EXPECT_EQ(shown(), (std::vector<std::string>{"Velmorane: Aucun Profil choisi", "Velmorane: Aucun Profil choisi"}));
     dialogs.clear();
 
-    w.newProf[2]->trigger();
-    w.Rapport_Click();
+    w.profileEntries[2]->trigger();
+    w.showLastReport();
     EXPECT_EQ(shown(), std::vector<std::string>{"Velmorane: Aucun rapport pour le Profil Bureau"});
     const std::string key = profiles::profileKey("Bureau", folder());
     const execution::EntryFailure failure{{13, "Permission non accordée"}, "/w/a.txt", "/a/a.txt"};
     ASSERT_TRUE(execution::writeRunReport(key, "Profil Bureau", "3 erreur(s)", {failure}, 1'700'000'000).ok());
     const auto last = execution::writeRunReport(key, "Profil Bureau", "1 erreur(s)", {failure}, 1'700'000'060);
     ASSERT_TRUE(last.ok());
-    EXPECT_TRUE(whileOpen<ui::ReportViewer>([&] { w.Rapport_Click(); }, [&](ui::ReportViewer& viewer) {
+    EXPECT_TRUE(whileOpen<ui::ReportViewer>([&] { w.showLastReport(); }, [&](ui::ReportViewer& viewer) {
         EXPECT_EQ(viewer.windowTitle().toStdString(), "Dernier rapport du profil Bureau");
         EXPECT_TRUE(viewer.texte->isReadOnly());
         EXPECT_EQ(viewer.texte->toPlainText().toStdString(), readFileBytes(last.value));

@@ -33,10 +33,10 @@ protected:
 
     void given(std::vector<Profile> profiles, int active = -1)
     {
-        state.tabProfils.profiles = std::move(profiles);
-        state.profActif = active;
-        ASSERT_FALSE(writeProfileFile(state.profileFilePath, state.tabProfils));
-        state.tabProfils.fileStamp = platform::fileStamp(state.profileFilePath);
+        state.profileTable.profiles = std::move(profiles);
+        state.activeProfile = active;
+        ASSERT_FALSE(writeProfileFile(state.profileFilePath, state.profileTable));
+        state.profileTable.fileStamp = platform::fileStamp(state.profileFilePath);
     }
 
     // "name work-folder" of each profile in the file.
@@ -66,8 +66,8 @@ TEST_F(ProfileEditing, AFolderNameThatIsNotUtf8IsRefusedAndTheFileKeepsItsAccent
               "Le nom du dossier /media/cl\xE9/r\xE9sum\xE9 n'est pas en UTF-8 : il ne peut pas être enregistré dans "
               "un Profil|Ecriture Impossible");
     EXPECT_EQ(readFileBytes(state.profileFilePath), before);
-    EXPECT_EQ(state.tabProfils.nbProfils(), 1);
-    EXPECT_EQ(state.profActif, 1);
+    EXPECT_EQ(state.profileTable.count(), 1);
+    EXPECT_EQ(state.activeProfile, 1);
 }
 
 TEST_F(ProfileEditing, AddingRefusesAnEmptyNameAndAppendsATrimmedOneEvenAPrefixMakesItActiveAndWritesTheFile)
@@ -84,7 +84,7 @@ TEST_F(ProfileEditing, AddingRefusesAnEmptyNameAndAppendsATrimmedOneEvenAPrefixM
     EXPECT_EQ(result.outcome, AddOutcome::Saved);
     EXPECT_EQ(result.number, 2);
     EXPECT_TRUE(result.added);
-    EXPECT_EQ(state.profActif, 2);
+    EXPECT_EQ(state.activeProfile, 2);
     EXPECT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(readFileBytes(state.profileFilePath),
               " 2 \r\nMaison\r\n/a\r\n/archives\r\n0\r\n&Travail => Archive\r\n1\r\n&Personnaliser la Mise \xE0 Jour\r\n"
@@ -99,7 +99,7 @@ TEST_F(ProfileEditing, ANameDifferingOnlyInCaseAsksToRedefineTheFirstProfileOfTh
     dialogs.queueAnswer(Answer::No);
     EXPECT_EQ(ui::addProfileAsking(state, "maison", dialogs).outcome, AddOutcome::NeedsRedefineConsent);
     EXPECT_EQ(readFileBytes(state.profileFilePath), before);
-    EXPECT_EQ(state.profActif, 1);
+    EXPECT_EQ(state.activeProfile, 1);
 
     dialogs.queueAnswer(Answer::Yes);
     const AddResult result = ui::addProfileAsking(state, "maison", dialogs);
@@ -108,7 +108,7 @@ TEST_F(ProfileEditing, ANameDifferingOnlyInCaseAsksToRedefineTheFirstProfileOfTh
     EXPECT_TRUE(dialogs.shown()[1].icon == Icon::Question && dialogs.shown()[1].buttons == ui::Buttons::YesNo);
     EXPECT_EQ(result.number, 2);
     EXPECT_FALSE(result.added);
-    EXPECT_EQ(state.profActif, 2);
+    EXPECT_EQ(state.activeProfile, 2);
     EXPECT_EQ(onDisk(), (std::vector<std::string>{"Alpha /x", "maison /home/ana/Docs", "MAISON /b"}));
 }
 
@@ -117,22 +117,22 @@ TEST_F(ProfileEditing, DeletingMovesTheFollowingProfilesUpTheActiveOneFollowsAnd
     given({profile("A", "/a"), profile("B", "/b"), profile("C", "/c"), profile("D", "/d")}, 3);
 
     EXPECT_FALSE(ui::deleteProfileShowing(state, 0, dialogs));
-    EXPECT_EQ(state.tabProfils.nbProfils(), 4);
+    EXPECT_EQ(state.profileTable.count(), 4);
 
     EXPECT_TRUE(ui::deleteProfileShowing(state, 1, dialogs));  // before the active one
-    EXPECT_EQ(state.profActif, 2);
-    EXPECT_EQ(state.tabProfils.at(state.profActif).name, "C");
+    EXPECT_EQ(state.activeProfile, 2);
+    EXPECT_EQ(state.profileTable.at(state.activeProfile).name, "C");
 
     EXPECT_TRUE(ui::deleteProfileShowing(state, 3, dialogs));  // the last, after the active one
-    EXPECT_EQ(state.profActif, 2);
+    EXPECT_EQ(state.activeProfile, 2);
 
     EXPECT_TRUE(ui::deleteProfileShowing(state, 2, dialogs));  // the active one
-    EXPECT_EQ(state.profActif, -1);
+    EXPECT_EQ(state.activeProfile, -1);
     EXPECT_EQ(onDisk(), std::vector<std::string>{"B /b"});
 
     EXPECT_TRUE(ui::deleteProfileShowing(state, 1, dialogs));
     EXPECT_EQ(readFileBytes(state.profileFilePath), " 0 \r\n");
-    EXPECT_EQ(ui::readProfilesShowing(state.profileFilePath, dialogs).nbProfils(), 0);
+    EXPECT_EQ(ui::readProfilesShowing(state.profileFilePath, dialogs).count(), 0);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, "Fichier de Profils Vide");
 }
@@ -145,19 +145,19 @@ TEST_F(ProfileEditing, OrderingIgnoresCaseThenTakesTheFoldersKeepsAccentsInPlace
     EXPECT_TRUE(ui::orderProfilesShowing(state, dialogs));
     EXPECT_EQ(onDisk(), (std::vector<std::string>{"Alpha /a", "beta /b", "Émile /m", "Eric /e", "Gamma /g",
                                                "maison /srv/C/A", "Maison /srv/D/B"}));
-    EXPECT_EQ(state.profActif, 2);
+    EXPECT_EQ(state.activeProfile, 2);
 
     const std::string once = readFileBytes(state.profileFilePath);
     EXPECT_TRUE(ui::orderProfilesShowing(state, dialogs));
     EXPECT_EQ(readFileBytes(state.profileFilePath), once);
-    EXPECT_EQ(state.profActif, 2);
+    EXPECT_EQ(state.activeProfile, 2);
 }
 
 TEST_F(ProfileEditing, OrderingOneProfileLeavesTheFileUntouched)
 {
     given({profile("Seul", "/a")});
     folder.setMtime("ArchProfils.vlr", testing::kTestTime);  // any writing would change it
-    state.tabProfils.fileStamp = platform::fileStamp(state.profileFilePath);
+    state.profileTable.fileStamp = platform::fileStamp(state.profileFilePath);
     const auto before = testing::readTree(folder.root());
     EXPECT_FALSE(ui::orderProfilesShowing(state, dialogs));
     EXPECT_EQ(testing::readTree(folder.root()), before);
@@ -177,11 +177,11 @@ TEST_F(ProfileEditing, AFileChangedByHandIsReadAgainAndEachChangeIsAppliedToWhat
     EXPECT_EQ(onDisk(), (std::vector<std::string>{"A /a", "Main /m", "B /b", "C /c", "Neuf /home/ana/Docs"}));
 
     // The profile chosen for deletion has moved in the file: that one is deleted, no other.
-    state.profActif = 2;
+    state.activeProfile = 2;
     byHand({profile("C", "/c"), profile("Neuf", "/home/ana/Docs"), profile("A", "/a2"), profile("Main", "/m")});
     EXPECT_TRUE(ui::deleteProfileShowing(state, 1, dialogs));  // A, edited by hand meanwhile: found by its name
     EXPECT_EQ(onDisk(), (std::vector<std::string>{"C /c", "Neuf /home/ana/Docs", "Main /m"}));
-    EXPECT_EQ(state.profActif, 3);  // Main, active, follows its own lines
+    EXPECT_EQ(state.activeProfile, 3);  // Main, active, follows its own lines
 
     // Ordering orders what the file holds now; a profile deleted by hand stays deleted.
     byHand({profile("Z", "/z"), profile("C", "/c")});

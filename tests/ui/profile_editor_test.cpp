@@ -14,33 +14,33 @@ protected:
     std::vector<std::string> menuCaptions() const
     {
         std::vector<std::string> captions;
-        for (std::size_t i = 1; i < main->newProf.size(); ++i) captions.push_back(main->newProf[i]->text().toStdString());
+        for (std::size_t i = 1; i < main->profileEntries.size(); ++i) captions.push_back(main->profileEntries[i]->text().toStdString());
         return captions;
     }
 
-    std::vector<bool> menuChecks() const { return checks(std::vector<QAction*>(main->newProf.begin() + 1, main->newProf.end())); }
+    std::vector<bool> menuChecks() const { return checks(std::vector<QAction*>(main->profileEntries.begin() + 1, main->profileEntries.end())); }
 };
 
 TEST_F(ProfileEditor, AddingSavesTheCurrentSettingsUnderTheTrimmedNameAtTheEnd)
 {
-    ui::Main& w = start("Bureau");
-    const bool opened = whileEditorOpen([&] { w.ProfNouv_Click(); }, [&](ui::Profil& editor) {
+    ui::MainWindow& w = start("Bureau");
+    const bool opened = whileEditorOpen([&] { w.askProfileToAdd(); }, [&](ui::ProfileEditor& editor) {
         EXPECT_EQ(editor.windowTitle().toStdString(), "Ajouter un Profil");
-        EXPECT_EQ(editor.Exec->text().toStdString(), "Ajouter");
-        EXPECT_EQ(editor.affFich->text().toStdString(), "Profil à Ajouter");
-        EXPECT_FALSE(editor.listProf->isVisible());
-        EXPECT_TRUE(editor.infProf->isVisible());
-        EXPECT_EQ(editor.infProf->text().toStdString(), "");
+        EXPECT_EQ(editor.confirmButton->text().toStdString(), "Ajouter");
+        EXPECT_EQ(editor.fileHeading->text().toStdString(), "Profil à Ajouter");
+        EXPECT_FALSE(editor.profileList->isVisible());
+        EXPECT_TRUE(editor.nameEdit->isVisible());
+        EXPECT_EQ(editor.nameEdit->text().toStdString(), "");
         EXPECT_EQ(details(editor), (std::vector<std::string>{"/w/bureau", "/a/bureau", "Archive => &Travail",
                                                               "Supprimer &Seulement"}));
         EXPECT_EQ(editor.pos(), w.pos());
 
-        QTest::keyClick(editor.infProf, Qt::Key_Return);  // empty name
+        QTest::keyClick(editor.nameEdit, Qt::Key_Return);  // empty name
         EXPECT_EQ(shown(), std::vector<std::string>{"Ecriture Impossible: Il faut un Nom de Profil"});
         EXPECT_TRUE(editor.isVisible());
 
-        QTest::keyClicks(editor.infProf, "  Vacances  ");
-        QTest::keyClick(editor.infProf, Qt::Key_Return);
+        QTest::keyClicks(editor.nameEdit, "  Vacances  ");
+        QTest::keyClick(editor.nameEdit, Qt::Key_Return);
         EXPECT_FALSE(editor.isVisible());
     });
     EXPECT_TRUE(opened);
@@ -55,18 +55,18 @@ TEST_F(ProfileEditor, AddingSavesTheCurrentSettingsUnderTheTrimmedNameAtTheEnd)
 
 TEST_F(ProfileEditor, AddingWithIncompleteSettingsIsRefusedBeforeTheEditorOpens)
 {
-    ui::Main& w = start();
-    EXPECT_FALSE(whileEditorOpen([&] { w.ProfNouv_Click(); }, [](ui::Profil&) {}));
+    ui::MainWindow& w = start();
+    EXPECT_FALSE(whileEditorOpen([&] { w.askProfileToAdd(); }, [](ui::ProfileEditor&) {}));
     EXPECT_EQ(shown(), std::vector<std::string>{"Profil Incorrect: Il faut définir un Fichier de Travail."});
 }
 
 TEST_F(ProfileEditor, QuitterChangesNothing)
 {
-    ui::Main& w = start("Bureau");
+    ui::MainWindow& w = start("Bureau");
     const std::string before = readFileBytes(tree.path("ArchProfils.vlr"));
-    whileEditorOpen([&] { w.ProfNouv_Click(); }, [&](ui::Profil& editor) {
-        QTest::keyClicks(editor.infProf, "Autre");
-        editor.Quitte_Click();
+    whileEditorOpen([&] { w.askProfileToAdd(); }, [&](ui::ProfileEditor& editor) {
+        QTest::keyClicks(editor.nameEdit, "Autre");
+        editor.cancel();
     });
     EXPECT_EQ(readFileBytes(tree.path("ArchProfils.vlr")), before);
     EXPECT_EQ(menuCaptions(), (std::vector<std::string>{"Maison", "Bureau"}));
@@ -75,26 +75,26 @@ TEST_F(ProfileEditor, QuitterChangesNothing)
 
 TEST_F(ProfileEditor, DeletingNeedsALineAndTheActiveProfileFollows)
 {
-    ui::Main& w = start("Bureau");
-    const bool opened = whileEditorOpen([&] { w.Efface_Click(); }, [&](ui::Profil& editor) {
+    ui::MainWindow& w = start("Bureau");
+    const bool opened = whileEditorOpen([&] { w.askProfileToDelete(); }, [&](ui::ProfileEditor& editor) {
         EXPECT_EQ(editor.windowTitle().toStdString(), "Supprimer un Profil");
-        EXPECT_EQ(editor.Exec->text().toStdString(), "Supprimer");
-        EXPECT_EQ(editor.affFich->text().toStdString(), "Profil à Supprimer");
-        EXPECT_FALSE(editor.infProf->isVisible());
-        ASSERT_EQ(editor.listProf->count(), 2);
-        EXPECT_EQ(editor.listProf->item(0)->text().toStdString(), "Maison");
+        EXPECT_EQ(editor.confirmButton->text().toStdString(), "Supprimer");
+        EXPECT_EQ(editor.fileHeading->text().toStdString(), "Profil à Supprimer");
+        EXPECT_FALSE(editor.nameEdit->isVisible());
+        ASSERT_EQ(editor.profileList->count(), 2);
+        EXPECT_EQ(editor.profileList->item(0)->text().toStdString(), "Maison");
         EXPECT_EQ(details(editor)[0], "Dossier de Travail");
         EXPECT_EQ(details(editor)[2], "Sens de Tranfert");
 
-        QTest::keyClick(editor.listProf, Qt::Key_Return);  // no line chosen
+        QTest::keyClick(editor.profileList, Qt::Key_Return);  // no line chosen
         EXPECT_TRUE(editor.isVisible());
 
-        editor.listProf->setCurrentRow(0);
-        EXPECT_EQ(editor.numProfil(), 1);
-        EXPECT_EQ(editor.nomProfil(), "Maison");
+        editor.profileList->setCurrentRow(0);
+        EXPECT_EQ(editor.chosenNumber(), 1);
+        EXPECT_EQ(editor.chosenName(), "Maison");
         EXPECT_EQ(details(editor), (std::vector<std::string>{"/w/maison", "/a/maison", "&Travail => Archive",
                                                               "&Personnaliser la Mise à Jour"}));
-        QTest::keyClick(editor.listProf, Qt::Key_Return);
+        QTest::keyClick(editor.profileList, Qt::Key_Return);
         EXPECT_FALSE(editor.isVisible());
     });
     EXPECT_TRUE(opened);
@@ -102,28 +102,28 @@ TEST_F(ProfileEditor, DeletingNeedsALineAndTheActiveProfileFollows)
     EXPECT_EQ(menuChecks(), (std::vector<bool>{true}));
     EXPECT_EQ(w.windowTitle().toStdString(), "Profil Bureau");
 
-    whileEditorOpen([&] { w.Efface_Click(); }, [&](ui::Profil& editor) {
-        editor.listProf->setCurrentRow(0);
-        editor.Exec_Click();
+    whileEditorOpen([&] { w.askProfileToDelete(); }, [&](ui::ProfileEditor& editor) {
+        editor.profileList->setCurrentRow(0);
+        editor.confirm();
     });
     EXPECT_TRUE(menuCaptions().empty());
     EXPECT_EQ(w.windowTitle().toStdString(), "Pas de Profil Actif");
     EXPECT_EQ(readFileBytes(tree.path("ArchProfils.vlr")), " 0 \r\n");
 
     dialogs.clear();
-    EXPECT_FALSE(whileEditorOpen([&] { w.Efface_Click(); }, [](ui::Profil&) {}));
+    EXPECT_FALSE(whileEditorOpen([&] { w.askProfileToDelete(); }, [](ui::ProfileEditor&) {}));
     EXPECT_EQ(shown(), std::vector<std::string>{"Velmorane: Aucun Profil à Supprimer"});
     EXPECT_EQ(dialogs.shown()[0].icon, ui::Icon::None);
 }
 
 TEST_F(ProfileEditor, AProfileAddedByHandShowsWhenTheEditorOpensAndADamagedFileIsKeptUnlessReplaced)
 {
-    ui::Main& w = start("Bureau");
+    ui::MainWindow& w = start("Bureau");
     writeProfiles({profile("Maison", "/w/maison", "/a/maison"), profile("Main", "/w/main", "/a/main"),
                    {"Bureau", "/w/bureau", "/a/bureau", "1", "Archive => &Travail", "3", "Supprimer &Seulement"}});
-    whileEditorOpen([&] { w.Efface_Click(); }, [&](ui::Profil& editor) {
-        EXPECT_EQ(editor.listProf->count(), 3);
-        editor.Quitte_Click();
+    whileEditorOpen([&] { w.askProfileToDelete(); }, [&](ui::ProfileEditor& editor) {
+        EXPECT_EQ(editor.profileList->count(), 3);
+        editor.cancel();
     });
     EXPECT_EQ(menuCaptions(), (std::vector<std::string>{"Maison", "Main", "Bureau"}));
     EXPECT_EQ(menuChecks(), (std::vector<bool>{false, false, true}));
@@ -132,16 +132,16 @@ TEST_F(ProfileEditor, AProfileAddedByHandShowsWhenTheEditorOpensAndADamagedFileI
     tree.makeFile("ArchProfils.vlr", damaged);
     main.reset();
     dialogs.clear();
-    ui::Main& again = start("Bureau");
-    again.TriProf_Click();  // nothing to order: no box, no file written
-    whileEditorOpen([&] { again.Efface_Click(); }, [](ui::Profil&) {});
+    ui::MainWindow& again = start("Bureau");
+    again.sortProfiles();  // nothing to order: no box, no file written
+    whileEditorOpen([&] { again.askProfileToDelete(); }, [](ui::ProfileEditor&) {});
     EXPECT_EQ(shown(), (std::vector<std::string>{"Attention: Fichier de Profils Incorrect",
                                                  "Velmorane: Aucun Profil à Supprimer"}));
     state.settings = {"/w/neuf", "/a/neuf", engine::Direction::WorkToArchive, engine::Action::Update,
                       "&Travail => Archive", "&Personnaliser la Mise à Jour"};
-    whileEditorOpen([&] { again.ProfNouv_Click(); }, [&](ui::Profil& editor) {
-        QTest::keyClicks(editor.infProf, "Neuf");
-        QTest::keyClick(editor.infProf, Qt::Key_Return);
+    whileEditorOpen([&] { again.askProfileToAdd(); }, [&](ui::ProfileEditor& editor) {
+        QTest::keyClicks(editor.nameEdit, "Neuf");
+        QTest::keyClick(editor.nameEdit, Qt::Key_Return);
     });
     ASSERT_EQ(dialogs.shown().size(), 3u);
     EXPECT_EQ(dialogs.shown()[2].text, "Le fichier de Profils " + tree.path("ArchProfils.vlr") +
@@ -155,16 +155,16 @@ TEST_F(ProfileEditor, ProfilesBeyondTheCountAreAskedAboutAtTheFirstSaveAndKeptAs
     const std::string file = " 1 \r\n" + profileRecord("Maison", "/w/maison", "/a/maison") +
                              profileRecord("Perdu", "/w/perdu", "/a/perdu");
     tree.makeFile("ArchProfils.vlr", file);
-    ui::Main& w = start();
+    ui::MainWindow& w = start();
     EXPECT_EQ(menuCaptions(), std::vector<std::string>{"Maison"});
     EXPECT_EQ(shown(), std::vector<std::string>{});
 
     state.settings = {"/w/neuf", "/a/neuf", engine::Direction::WorkToArchive, engine::Action::Update,
                       "&Travail => Archive", "&Personnaliser la Mise à Jour"};
     const auto addProfile = [&](const char* name) {
-        whileEditorOpen([&] { w.ProfNouv_Click(); }, [&](ui::Profil& editor) {
-            QTest::keyClicks(editor.infProf, name);
-            QTest::keyClick(editor.infProf, Qt::Key_Return);
+        whileEditorOpen([&] { w.askProfileToAdd(); }, [&](ui::ProfileEditor& editor) {
+            QTest::keyClicks(editor.nameEdit, name);
+            QTest::keyClick(editor.nameEdit, Qt::Key_Return);
         });
     };
     dialogs.queueAnswer(ui::Answer::Yes);
@@ -182,8 +182,8 @@ TEST_F(ProfileEditor, ProfilesBeyondTheCountAreAskedAboutAtTheFirstSaveAndKeptAs
 TEST_F(ProfileEditor, OrderingRenamesTheMenuEntriesAndKeepsTheCheckOnTheActiveProfile)
 {
     writeProfiles({profile("beta", "/w/b", "/a/b"), profile("Gamma", "/w/g", "/a/g"), profile("Alpha", "/w/a", "/a/a")});
-    ui::Main& w = start("beta");
-    w.TriProf_Click();
+    ui::MainWindow& w = start("beta");
+    w.sortProfiles();
     EXPECT_EQ(menuCaptions(), (std::vector<std::string>{"Alpha", "beta", "Gamma"}));
     EXPECT_EQ(menuChecks(), (std::vector<bool>{false, true, false}));
     EXPECT_EQ(w.windowTitle().toStdString(), "Profil beta");
@@ -193,29 +193,29 @@ TEST_F(ProfileEditor, EditCommandsActOnTheChosenFileAndRefreshTheList)
 {
     tree.makeFile("dossier/a.txt", "a");
     tree.makeFile("dossier/b.txt", "b");
-    ui::Main& w = start();
+    ui::MainWindow& w = start();
     openFolder(tree.path("dossier"));
-    ASSERT_EQ(w.Fichier->names(), (QStringList{"a.txt", "b.txt"}));
+    ASSERT_EQ(w.fileList->names(), (QStringList{"a.txt", "b.txt"}));
 
-    w.Edite_Click(1);
+    w.editChosenFile(1);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, "Aucun fichier n'est choisi");
 
-    EXPECT_FALSE(w.ChatRex->isVisible());
-    QTest::mouseClick(w.Fichier->viewport(), Qt::LeftButton, {},
-                      w.Fichier->visualRect(w.Fichier->model()->index(0, 0)).center());
-    EXPECT_TRUE(w.ChatRex->isVisible());
+    EXPECT_FALSE(w.hintPicture->isVisible());
+    QTest::mouseClick(w.fileList->viewport(), Qt::LeftButton, {},
+                      w.fileList->visualRect(w.fileList->model()->index(0, 0)).center());
+    EXPECT_TRUE(w.hintPicture->isVisible());
     dialogs.queueAnswer(ui::Answer::Yes);
-    w.Edite_Click(1);
+    w.editChosenFile(1);
     EXPECT_EQ(dialogs.shown().back().text, "Voulez-vous Supprimer le Fichier " + tree.path("dossier/a.txt"));
-    EXPECT_EQ(w.Fichier->names(), (QStringList{"b.txt"}));
+    EXPECT_EQ(w.fileList->names(), (QStringList{"b.txt"}));
 
-    QTest::mouseClick(w.Fichier->viewport(), Qt::LeftButton, {},
-                      w.Fichier->visualRect(w.Fichier->model()->index(0, 0)).center());
+    QTest::mouseClick(w.fileList->viewport(), Qt::LeftButton, {},
+                      w.fileList->visualRect(w.fileList->model()->index(0, 0)).center());
     dialogs.queueAnswer(ui::Answer::Yes);
     dialogs.queueInput("c.txt");
-    w.Edite_Click(0);
-    EXPECT_EQ(w.Fichier->names(), (QStringList{"c.txt"}));
+    w.editChosenFile(0);
+    EXPECT_EQ(w.fileList->names(), (QStringList{"c.txt"}));
     EXPECT_EQ(readFileBytes(tree.path("dossier/c.txt")), "b");
 }
 

@@ -66,9 +66,9 @@ TEST_F(ProfileFile, OnlyTheCountedRecordsOfAWindowsFileAreLoadedWhateverTheSpace
     const std::string records = "Un\r\nC:\\Documents\r\n/b\r\n0\r\nx\r\n1\r\nMise \xE0 Jour\r\n"
                                 "Deux\r\n/c\r\n/d\r\n 01\r\nx\r\n+2\r\ny\r\n"
                                 "Trois\r\n/e\r\n/f\r\n7\r\nx\r\n-3\r\ny\r\n";
-    EXPECT_EQ(load(" 1 \r\n" + records).nbProfils(), 1);
+    EXPECT_EQ(load(" 1 \r\n" + records).count(), 1);
     const ProfileTable both = load("3\r\n" + records);
-    ASSERT_EQ(both.nbProfils(), 3);
+    ASSERT_EQ(both.count(), 3);
     EXPECT_EQ(both.at(1), (Profile{"Un", {"C:\\Documents", "/b", engine::Direction::WorkToArchive, engine::Action::Update, "x",
                                           "Mise à Jour"}}));
     EXPECT_EQ(both.at(2).name, "Deux");
@@ -95,7 +95,7 @@ TEST_F(ProfileFile, WritesEightWindowsLinesPerProfileOrUtf8WhenNeededAndReadsEve
     ASSERT_TRUE(ui::writeProfilesAsking(file, read, dialogs));
     EXPECT_NE(testing::readFileBytes(file).find("/\xC3\x89t\xC3\xA9/\xCE\xA9mega\r\n"), std::string::npos);
     const ProfileTable twice = ui::readProfilesShowing(file, dialogs);
-    ASSERT_EQ(twice.nbProfils(), 2);
+    ASSERT_EQ(twice.count(), 2);
     EXPECT_EQ(twice.at(1), odd);
     EXPECT_EQ(twice.at(2), kMaison);
     EXPECT_TRUE(dialogs.shown().empty());
@@ -112,7 +112,7 @@ TEST_F(ProfileFile, NoCountLimitsTheProfilesThatAreWrittenAndReadBack)
     EXPECT_EQ(testing::readFileBytes(file).substr(0, 18), " 32768 \r\nP1\r\n/home");
     const ProfileTable loaded = ui::readProfilesShowing(file, dialogs);
     EXPECT_TRUE(dialogs.shown().empty());
-    ASSERT_EQ(loaded.nbProfils(), 32768);
+    ASSERT_EQ(loaded.count(), 32768);
     EXPECT_EQ(loaded.at(32768).name, "P32768");
 }
 
@@ -207,13 +207,13 @@ TEST_F(ProfileFile, ProfilesBeyondTheCountAreNotLoadedButAreKeptAsTheBackupWhenT
 
     // Blank lines after the counted profiles are nothing to lose.
     ProfileTable blank = load(" 1 \r\n" + record + "\r\n  \r\n");
-    ASSERT_EQ(blank.nbProfils(), 1);
+    ASSERT_EQ(blank.count(), 1);
     EXPECT_TRUE(ui::writeProfilesAsking(file, blank, dialogs));
     EXPECT_TRUE(dialogs.shown().empty());
 
     const std::string both = " 1 \r\n" + record + "\r\n" + second;
     ProfileTable table = load(both);
-    ASSERT_EQ(table.nbProfils(), 1);
+    ASSERT_EQ(table.count(), 1);
     EXPECT_TRUE(dialogs.shown().empty()) << "loaded as the count says, without a box";
     table.profiles.push_back(kMaison);
     EXPECT_FALSE(ui::writeProfilesAsking(file, table, dialogs));  // No, the default answer
@@ -225,7 +225,7 @@ TEST_F(ProfileFile, ProfilesBeyondTheCountAreNotLoadedButAreKeptAsTheBackupWhenT
     dialogs.queueAnswer(ui::Answer::Yes);
     EXPECT_TRUE(ui::writeProfilesAsking(file, table, dialogs));
     EXPECT_EQ(testing::readFileBytes(backup), both);
-    EXPECT_EQ(loadProfileFile(file).table.nbProfils(), 2);
+    EXPECT_EQ(loadProfileFile(file).table.count(), 2);
     table.profiles.pop_back();
     EXPECT_TRUE(ui::writeProfilesAsking(file, table, dialogs));
     EXPECT_EQ(dialogs.shown().size(), 2u);
@@ -255,7 +255,7 @@ TEST(ProfileFileOnFat, WhereAVolumeHasNoHardLinksTheBackupIsACopy)
     session.profiles.push_back(kMaison);
     ASSERT_TRUE(ui::writeProfilesAsking(file, session, dialogs)) << dialogs.shown().at(0).text;
     EXPECT_EQ(testing::readFileBytes(file + ".bak"), first);
-    EXPECT_EQ(loadProfileFile(file).table.nbProfils(), 2);
+    EXPECT_EQ(loadProfileFile(file).table.count(), 2);
     EXPECT_TRUE(dialogs.shown().empty());
 }
 

@@ -11,22 +11,22 @@ namespace {
 class ScreenStates : public MainWindowTest {
 protected:
     // A run with the action type given, over a work folder of two files that the archive lacks.
-    ui::Main& reviewWith(int typeAction)
+    ui::MainWindow& reviewWith(int typeAction)
     {
         tree.makeFile("travail/f1.txt", "x");
         tree.makeFile("travail/f2.txt", "x");
         tree.makeFolder("archive");
         writeProfiles({profile("P", tree.path("travail"), tree.path("archive"), std::to_string(typeAction))});
-        ui::Main& w = start("P");
-        w.Lance_Click();
+        ui::MainWindow& w = start("P");
+        w.startRun();
         return w;
     }
 
     // The enabled states of the direction, action, profile and edit menus and of the folder commands.
-    static std::vector<bool> menusEnabled(ui::Main& w)
+    static std::vector<bool> menusEnabled(ui::MainWindow& w)
     {
-        return enabled({w.menSens->menuAction(), w.menAction->menuAction(), w.menProf->menuAction(),
-                        w.menEdit->menuAction(), w.Source1, w.But1});
+        return enabled({w.directionMenu->menuAction(), w.actionMenu->menuAction(), w.profileMenu->menuAction(),
+                        w.editMenu->menuAction(), w.workFolderEntry, w.archiveFolderEntry});
     }
 };
 
@@ -35,82 +35,80 @@ using Lines = std::vector<std::string>;
 
 TEST_F(ScreenStates, FromTheHomeScreenAtStartThroughProgressArchiveAndUnknownStatesBackHome)
 {
-    ui::Main& w = start();
+    ui::MainWindow& w = start();
     EXPECT_EQ(w.centralWidget()->size(), QSize(702, 528));  // 10530 × 7920 twips
-    EXPECT_EQ(visible({w.Systeme, w.Infos, w.Dossier, w.Lance, w.Source, w.Action1}), Marks(6, true));
-    EXPECT_EQ(visible({w.Panneau, w.ChatRex, w.affAjout, w.Modif[1], w.cptSuppr, w.fichAjout, w.Selection, w.Quitter2}),
+    EXPECT_EQ(visible({w.browsingFrame, w.informationFrame, w.folderList, w.startButton, w.workLabel, w.actionLabel}), Marks(6, true));
+    EXPECT_EQ(visible({w.progressFrame, w.hintPicture, w.addsHeading, w.replacementsBoxes[1], w.deletionsCounter, w.addList, w.executeButton, w.leaveReviewButton}),
               Marks(8, false));
-    for (const auto* pair : {&w.Ajout, &w.Modif, &w.Suppr}) {
+    for (const auto* pair : {&w.addsBoxes, &w.replacementsBoxes, &w.deletionsBoxes}) {
         EXPECT_EQ((*pair)[1]->text().toStdString(), "Eléments Non-Sélectionnés");
         EXPECT_EQ(checks(*pair), (Marks{false, true}));
     }
-    EXPECT_EQ(w.Retour->text().toStdString(), "&Revenir au Menu");
-    EXPECT_EQ(enabled({w.Retour, w.Init}), (Marks{false, true}));
+    EXPECT_EQ(w.backEntry->text().toStdString(), "&Revenir au Menu");
+    EXPECT_EQ(enabled({w.backEntry, w.resetEntry}), (Marks{false, true}));
     EXPECT_EQ(menusEnabled(w), Marks(6, true));
-    EXPECT_EQ(w.Systeme->title().toStdString(), "Double Clic pour Sélectionner le Dossier de Travail");
-    EXPECT_EQ(std::make_pair(ui::background(w.Source), ui::background(w.But)), std::make_pair(kWhite, kGrey));
+    EXPECT_EQ(w.browsingFrame->title().toStdString(), "Double Clic pour Sélectionner le Dossier de Travail");
+    EXPECT_EQ(std::make_pair(ui::background(w.workLabel), ui::background(w.archiveLabel)), std::make_pair(kWhite, kGrey));
 
-    w.setScreenState(3);
-    EXPECT_EQ(w.modeEcran(), -1);
-    EXPECT_EQ(std::make_pair(ui::background(w.Source), ui::background(w.But)), std::make_pair(kGrey, kGrey));
-    w.setScreenState(0);
-    EXPECT_EQ(w.modeEcran(), 0);
+    w.setScreenState(ui::ScreenState::NoChoice);
+    EXPECT_EQ(w.screenState(), ui::ScreenState::NoChoice);
+    EXPECT_EQ(std::make_pair(ui::background(w.workLabel), ui::background(w.archiveLabel)), std::make_pair(kGrey, kGrey));
+    w.setScreenState(ui::ScreenState::Progress);
+    EXPECT_EQ(w.screenState(), ui::ScreenState::Progress);
     EXPECT_EQ(menusEnabled(w), Marks(6, false));
-    EXPECT_EQ(enabled({w.Init, w.Fin}), (Marks{false, true}));
-    EXPECT_EQ(visible({w.Systeme, w.Infos, w.Panneau}), (Marks{false, false, true}));
+    EXPECT_EQ(enabled({w.resetEntry, w.quitEntry}), (Marks{false, true}));
+    EXPECT_EQ(visible({w.browsingFrame, w.informationFrame, w.progressFrame}), (Marks{false, false, true}));
 
-    // State 2 never brings back a hidden frame; an unknown state is only stored.
-    w.setScreenState(2);
-    EXPECT_EQ(w.Systeme->title().toStdString(), "Double Clic pour Sélectionner le Dossier d'Archive");
-    EXPECT_EQ(std::make_pair(ui::background(w.Source), ui::background(w.But)), std::make_pair(kGrey, kWhite));
-    EXPECT_FALSE(w.Systeme->isVisible());
-    w.setScreenState(7);
-    EXPECT_EQ(w.modeEcran(), 7);
-    EXPECT_TRUE(w.Panneau->isVisible());
-    w.setScreenState(5);
-    w.setScreenState(1);
-    EXPECT_EQ(visible({w.Systeme, w.Infos, w.Panneau}), (Marks{true, true, false}));
+    // Choosing the archive folder never brings back a hidden frame.
+    w.setScreenState(ui::ScreenState::ChoosingArchive);
+    EXPECT_EQ(w.browsingFrame->title().toStdString(), "Double Clic pour Sélectionner le Dossier d'Archive");
+    EXPECT_EQ(std::make_pair(ui::background(w.workLabel), ui::background(w.archiveLabel)), std::make_pair(kGrey, kWhite));
+    EXPECT_FALSE(w.browsingFrame->isVisible());
+    EXPECT_TRUE(w.progressFrame->isVisible());
+    w.setScreenState(ui::ScreenState::LeavingReview);
+    w.setScreenState(ui::ScreenState::ChoosingWork);
+    EXPECT_EQ(visible({w.browsingFrame, w.informationFrame, w.progressFrame}), (Marks{true, true, false}));
     EXPECT_EQ(menusEnabled(w), Marks(6, true));
 }
 
 TEST_F(ScreenStates, TheReviewLaysTheThreeGroupsOutAndLeavingItHidesThem)
 {
-    ui::Main& w = reviewWith(1);
-    EXPECT_EQ(w.modeEcran(), 4);
-    const std::vector<QWidget*> review = {w.affAjout, w.Ajout[0], w.Ajout[1], w.cptAjout, w.fichAjout,
-                                          w.affModif, w.Modif[0], w.Modif[1], w.cptModif, w.fichModif,
-                                          w.affSuppr, w.Suppr[0], w.Suppr[1], w.cptSuppr, w.fichSuppr,
-                                          w.Selection, w.Quitter2};
+    ui::MainWindow& w = reviewWith(1);
+    EXPECT_EQ(w.screenState(), ui::ScreenState::Review);
+    const std::vector<QWidget*> review = {w.addsHeading, w.addsBoxes[0], w.addsBoxes[1], w.addsCounter, w.addList,
+                                          w.replacementsHeading, w.replacementsBoxes[0], w.replacementsBoxes[1], w.replacementsCounter, w.replaceList,
+                                          w.deletionsHeading, w.deletionsBoxes[0], w.deletionsBoxes[1], w.deletionsCounter, w.deleteList,
+                                          w.executeButton, w.leaveReviewButton};
     for (QWidget* control : review) EXPECT_TRUE(control->isVisible()) << control->objectName().toStdString();
     EXPECT_EQ(ui::misplacedControls(&w), Lines{});
-    EXPECT_FALSE(w.Panneau->isVisible());
-    EXPECT_TRUE(w.Retour->isEnabled());
+    EXPECT_FALSE(w.progressFrame->isVisible());
+    EXPECT_TRUE(w.backEntry->isEnabled());
     EXPECT_EQ(menusEnabled(w), Marks(6, false));
 
-    w.setScreenState(5);
-    EXPECT_FALSE(w.resultatsAffiches());
+    w.setScreenState(ui::ScreenState::LeavingReview);
+    EXPECT_FALSE(w.reviewShown());
     for (QWidget* control : review) EXPECT_FALSE(control->isVisible()) << control->objectName().toStdString();
-    EXPECT_EQ(enabled({w.Retour, w.Init}), (Marks{false, true}));
+    EXPECT_EQ(enabled({w.backEntry, w.resetEntry}), (Marks{false, true}));
 }
 
 TEST_F(ScreenStates, AComparisonReviewHasNoCheckBoxesNorSelectionAndQuitter2TakesSelectionsPlace)
 {
-    ui::Main& w = reviewWith(0);
-    EXPECT_EQ(visible({w.Ajout[0], w.Ajout[1], w.Modif[0], w.Modif[1], w.Suppr[0], w.Suppr[1], w.cptAjout, w.cptModif,
-                       w.cptSuppr, w.Selection}),
+    ui::MainWindow& w = reviewWith(0);
+    EXPECT_EQ(visible({w.addsBoxes[0], w.addsBoxes[1], w.replacementsBoxes[0], w.replacementsBoxes[1], w.deletionsBoxes[0], w.deletionsBoxes[1], w.addsCounter, w.replacementsCounter,
+                       w.deletionsCounter, w.executeButton}),
               Marks(10, false));
-    EXPECT_EQ(visible({w.fichAjout, w.affSuppr}), Marks(2, true));
+    EXPECT_EQ(visible({w.addList, w.deletionsHeading}), Marks(2, true));
     EXPECT_EQ(ui::misplacedControls(&w), Lines{});
 
     // An "add only" review shows the add pair alone; a comparison after it follows Selection's review place.
-    w.Retour_Click();
-    w.Action_Click(2);
-    w.Lance_Click();
-    EXPECT_EQ(visible({w.Ajout[0], w.Modif[0], w.cptSuppr}), (Marks{true, false, false}));
-    w.Retour_Click();
-    w.Action_Click(0);
-    w.Lance_Click();
-    EXPECT_EQ(visible({w.Selection, w.Ajout[0]}), Marks(2, false));
+    w.backToSettings();
+    w.actionChosen(2);
+    w.startRun();
+    EXPECT_EQ(visible({w.addsBoxes[0], w.replacementsBoxes[0], w.deletionsCounter}), (Marks{true, false, false}));
+    w.backToSettings();
+    w.actionChosen(0);
+    w.startRun();
+    EXPECT_EQ(visible({w.executeButton, w.addsBoxes[0]}), Marks(2, false));
     EXPECT_EQ(ui::misplacedControls(&w), Lines{});
 }
 
@@ -119,11 +117,11 @@ TEST_F(ScreenStates, AComparisonReviewHasNoCheckBoxesNorSelectionAndQuitter2Take
 TEST_F(ScreenStates, AtAnySizeNoControlIsOutsideTheWindowOrUnderAnotherAndTheListsShareTheHeight)
 {
     for (int i = 10; i < 25; ++i) tree.makeFile("archive/vieux" + std::to_string(i) + ".txt", "v");
-    ui::Main& w = reviewWith(1);
+    ui::MainWindow& w = reviewWith(1);
     EXPECT_TRUE(ui::fitsScreen(&w));
     const auto* area = w.findChild<QScrollArea*>(QStringLiteral("FormArea"));
-    ASSERT_EQ(w.fichSuppr->model()->rowCount(), 15);
-    for (QLabel* counter : {w.cptAjout, w.cptModif, w.cptSuppr}) counter->setText(QStringLiteral("123456"));
+    ASSERT_EQ(w.deleteList->model()->rowCount(), 15);
+    for (QLabel* counter : {w.addsCounter, w.replacementsCounter, w.deletionsCounter}) counter->setText(QStringLiteral("123456"));
     int previousHeight = 0;
     for (const QSize size : {QSize(800, 500), w.size(), QSize(), QSize(1600, 1000)}) {
         if (size.isValid()) {
@@ -137,45 +135,45 @@ TEST_F(ScreenStates, AtAnySizeNoControlIsOutsideTheWindowOrUnderAnotherAndTheLis
         EXPECT_EQ(ui::misplacedControls(&w), Lines{});
         EXPECT_EQ(ui::cutCaptions(&w), Lines{});
         EXPECT_FALSE(area->verticalScrollBar()->isVisible());
-        EXPECT_EQ(std::vector<int>({w.fichModif->height(), w.fichSuppr->height()}),
-                  std::vector<int>(2, w.fichAjout->height()));
-        EXPECT_GT(w.fichAjout->height(), previousHeight);
-        previousHeight = w.fichAjout->height();
+        EXPECT_EQ(std::vector<int>({w.replaceList->height(), w.deleteList->height()}),
+                  std::vector<int>(2, w.addList->height()));
+        EXPECT_GT(w.addList->height(), previousHeight);
+        previousHeight = w.addList->height();
         // The last entry to delete, chosen, shows whole, and the list ends above the buttons.
-        clickEntry(w.fichSuppr, 14);
-        EXPECT_TRUE(w.fichSuppr->viewport()->rect().contains(w.fichSuppr->visualRect(w.fichSuppr->currentIndex())));
-        EXPECT_LT(w.fichSuppr->geometry().bottom(), w.Selection->geometry().top());
+        clickEntry(w.deleteList, 14);
+        EXPECT_TRUE(w.deleteList->viewport()->rect().contains(w.deleteList->visualRect(w.deleteList->currentIndex())));
+        EXPECT_LT(w.deleteList->geometry().bottom(), w.executeButton->geometry().top());
     }
 
     // An execution's progress bar takes a row of its own above the buttons.
     w.setProgress(3, 20000, 1536, 3 * 1024 * 1024);
-    EXPECT_EQ(w.Progression->text().toStdString(), "3 / 20000 éléments · 1,5 ko / 3,0 Mo");
+    EXPECT_EQ(w.progressBar->text().toStdString(), "3 / 20000 éléments · 1,5 ko / 3,0 Mo");
     EXPECT_EQ(ui::misplacedControls(&w), Lines{});
     w.setProgress(3, 4, 0, 0);  // nothing to copy: the share done follows the entries
-    EXPECT_EQ(std::make_pair(w.Progression->text().toStdString(), w.Progression->value()),
+    EXPECT_EQ(std::make_pair(w.progressBar->text().toStdString(), w.progressBar->value()),
               std::make_pair(std::string("3 / 4 éléments"), 750));
-    w.setScreenState(4);
-    EXPECT_FALSE(w.Progression->isVisible());
+    w.setScreenState(ui::ScreenState::Review);
+    EXPECT_FALSE(w.progressBar->isVisible());
 
     // The home screen keeps the places of its design: a window smaller than it scrolls to them.
-    w.Retour_Click();
+    w.backToSettings();
     w.showNormal();
     w.resize(800, 500);
     QCoreApplication::processEvents();
     EXPECT_EQ(ui::misplacedControls(&w), Lines{});
     EXPECT_TRUE(area->verticalScrollBar()->isVisible());
 
-    ui::place(w.Lance, {0, 0, 9000, 9000});
+    ui::place(w.startButton, {0, 0, 9000, 9000});
     EXPECT_EQ(ui::misplacedControls(&w), (Lines{"Comment1: under Lance", "Lance: outside Infos"}));
 }
 
 TEST_F(ScreenStates, WhileRunningTheCommandsThatWouldStartAnotherAreDisabledThenShowWhatTheScreenSet)
 {
-    ui::Main& w = reviewWith(1);
+    ui::MainWindow& w = reviewWith(1);
     const auto commands = [&w] {
-        return std::vector<bool>{w.Lance->isEnabled(), w.Selection->isEnabled(), w.Quitter2->isEnabled(),
-                                 w.Retour->isEnabled(), w.Init->isEnabled(),     w.Relire->isEnabled(),
-                                 w.Edite[1]->isEnabled(), w.Fin->isEnabled()};
+        return std::vector<bool>{w.startButton->isEnabled(), w.executeButton->isEnabled(), w.leaveReviewButton->isEnabled(),
+                                 w.backEntry->isEnabled(), w.resetEntry->isEnabled(),     w.rereadEntry->isEnabled(),
+                                 w.editEntries[1]->isEnabled(), w.quitEntry->isEnabled()};
     };
     const Marks before = commands();
     EXPECT_EQ(before, (Marks{true, true, true, true, true, false, true, true}));
@@ -186,8 +184,8 @@ TEST_F(ScreenStates, WhileRunningTheCommandsThatWouldStartAnotherAreDisabledThen
 
     // What the screen states set meanwhile shows once the run is over.
     w.setRunning(true);
-    w.setScreenState(5);
-    w.setScreenState(1);
+    w.setScreenState(ui::ScreenState::LeavingReview);
+    w.setScreenState(ui::ScreenState::ChoosingWork);
     EXPECT_EQ(commands(), (Marks{false, false, false, false, false, false, false, true}));
     w.setRunning(false);
     EXPECT_EQ(commands(), (Marks{true, true, true, false, true, true, true, true}));

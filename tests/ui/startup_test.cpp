@@ -48,7 +48,7 @@ TEST_F(StartUp, TheWordsOfTheCommandLineOpenOrExecuteTheLastProfileOfThatName)
         const bool absent = std::string(c.commandLine) == "Absent X";
         fs::remove(tree.path("ArchJournal.vlr"));
         state = {};  // as in a new process
-        const std::optional<ui::AutoRunEnd> end = startFromCommandLine(c.commandLine);
+        const std::optional<ui::UnattendedWindowEnd> end = startFromCommandLine(c.commandLine);
         // A scheduled run of an unknown profile leaves its trace too.
         EXPECT_EQ(!journal().empty(), executed || absent);
         EXPECT_EQ(shown(), std::vector<std::string>{});
@@ -58,7 +58,7 @@ TEST_F(StartUp, TheWordsOfTheCommandLineOpenOrExecuteTheLastProfileOfThatName)
             EXPECT_EQ(std::make_pair(end->exitStatus, end->leavesMainWindow), std::make_pair(0, false));
             EXPECT_EQ(main, nullptr);
             EXPECT_EQ(caption(progressWindow.get()), c.autoCaption);
-            EXPECT_EQ(progressWindow->Affiche->text().toStdString(), "Exécution\ndes\ntâches");
+            EXPECT_EQ(progressWindow->messageLabel->text().toStdString(), "Exécution\ndes\ntâches");
             EXPECT_FALSE(progressWindow->isVisible());
             continue;
         }
@@ -67,18 +67,18 @@ TEST_F(StartUp, TheWordsOfTheCommandLineOpenOrExecuteTheLastProfileOfThatName)
             EXPECT_EQ(std::make_pair(end->exitStatus, end->leavesMainWindow), std::make_pair(2, true));
         }
         ASSERT_NE(main, nullptr);
-        EXPECT_EQ(state.profActif, c.opened);
+        EXPECT_EQ(state.activeProfile, c.opened);
         std::vector<bool> marks(7, false);
         if (c.opened >= 0) marks[static_cast<std::size_t>(c.opened)] = true;
-        EXPECT_EQ(checks(main->newProf), marks);
-        EXPECT_EQ(main->modeEcran(), 1);
+        EXPECT_EQ(checks(main->profileEntries), marks);
+        EXPECT_EQ(main->screenState(), ui::ScreenState::ChoosingWork);
     }
     EXPECT_EQ(readTree(tree.path("archive"), FolderTimes::Left), readTree(tree.path("travail"), FolderTimes::Left));
 }
 
 TEST_F(StartUp, AnUnattendedRunThatStopsBeforeExecutingShowsWhyThenTheMainWindow)
 {
-    const std::optional<ui::AutoRunEnd> end = startFromCommandLine("Pareil X");
+    const std::optional<ui::UnattendedWindowEnd> end = startFromCommandLine("Pareil X");
     EXPECT_EQ(shown(), std::vector<std::string>{"Profil Incorrect: Travail et Archive doivent être différents."});
     // The program exits with 2 once the main window is closed.
     EXPECT_EQ(std::make_pair(end->exitStatus, end->leavesMainWindow), std::make_pair(2, true));
@@ -90,9 +90,9 @@ TEST_F(StartUp, AnUnattendedRunThatStopsBeforeExecutingShowsWhyThenTheMainWindow
 
     // The next run goes to the review instead of executing at once.
     ASSERT_NE(main, nullptr);
-    main->newProf[2]->trigger();
-    main->Lance_Click();
-    EXPECT_EQ(main->modeEcran(), 4);
+    main->profileEntries[2]->trigger();
+    main->startRun();
+    EXPECT_EQ(main->screenState(), ui::ScreenState::Review);
     EXPECT_FALSE(fs::exists(tree.path("archive/b.txt")));
 }
 
@@ -103,7 +103,7 @@ TEST_F(StartUp, AnUnattendedRunThatWouldDeleteMostOfTheArchiveIsRefusedAndTheRev
     writeProfiles({profile("Gros", tree.path("gros/travail"), archive)});
     const auto before = readTree(archive);
 
-    const std::optional<ui::AutoRunEnd> end = startFromCommandLine("Gros X");
+    const std::optional<ui::UnattendedWindowEnd> end = startFromCommandLine("Gros X");
     const std::string refusal = "Exécution refusée : 600 fichier(s) à supprimer ou remplacer sur 1000 dans " + archive;
     EXPECT_EQ(shown(), std::vector<std::string>{"Attention: " + refusal});
     EXPECT_EQ(std::make_pair(end->exitStatus, end->leavesMainWindow), std::make_pair(2, true));
@@ -113,10 +113,10 @@ TEST_F(StartUp, AnUnattendedRunThatWouldDeleteMostOfTheArchiveIsRefusedAndTheRev
     // The person who sees the lists may carry them out.
     dialogs.clear();
     ASSERT_NE(main, nullptr);
-    main->Lance_Click();
-    ASSERT_EQ(main->modeEcran(), 4);
-    EXPECT_EQ(entries(main->fichSuppr).size(), 600u);
-    main->Selection_Click();
+    main->startRun();
+    ASSERT_EQ(main->screenState(), ui::ScreenState::Review);
+    EXPECT_EQ(entries(main->deleteList).size(), 600u);
+    main->executeChosenEntries();
     EXPECT_EQ(shown(), std::vector<std::string>{"Rapport d'activité: Exécution terminée correctement !"});
     EXPECT_EQ(readTree(archive, FolderTimes::Left), readTree(tree.path("gros/travail"), FolderTimes::Left));
 }
@@ -125,7 +125,7 @@ TEST_F(StartUp, AJournalThatCannotBeWrittenIsAskedAboutAndYesEndsWithStatusOne)
 {
     tree.makeFolder("ArchJournal.vlr");  // a folder where the journal file should be
     dialogs.queueAnswer(ui::Answer::No);
-    std::optional<ui::AutoRunEnd> end = startFromCommandLine("Maison X");
+    std::optional<ui::UnattendedWindowEnd> end = startFromCommandLine("Maison X");
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].title, "Erreur grave");
     EXPECT_EQ(dialogs.shown()[0].buttons, ui::Buttons::YesNo);
@@ -149,20 +149,20 @@ TEST_F(StartUp, ClosingTheProgressWindowDuringTheExecutionStopsItBetweenTwoFiles
 {
     tree.makeFolder("archive/Lot");
     for (int i = 0; i < 5000; ++i) tree.makeFile("travail/Lot/f" + std::to_string(i), "dix octets");
-    progressWindow = std::make_unique<ui::Auto>();
-    ui::Auto& window = *progressWindow;
+    progressWindow = std::make_unique<ui::ProgressWindow>();
+    ui::ProgressWindow& window = *progressWindow;
     bool visibleWhileComparing = false, closing = false;
     QTimer::singleShot(0, &window, [&] {
         window.close();
         visibleWhileComparing = window.isVisible();
     });
-    QObject::connect(window.Progression, &QProgressBar::valueChanged, &window, [&](int value) {
+    QObject::connect(window.progressBar, &QProgressBar::valueChanged, &window, [&](int value) {
         if (value == 0 || std::exchange(closing, true)) return;
         QTimer::singleShot(0, &window, [&] { window.close(); });
     });
     dialogs.queueAnswer(ui::Answer::Yes);
 
-    const ui::AutoRunEnd end = ui::runUnderProgressWindow(window, profiles::takeWords("Maison X"), dialogs);
+    const ui::UnattendedWindowEnd end = ui::runUnderProgressWindow(window, profiles::takeWords("Maison X"), dialogs);
 
     EXPECT_TRUE(visibleWhileComparing);
     EXPECT_EQ(shown(), std::vector<std::string>{"Velmorane: Une exécution est en cours : l'arrêter ?"});

@@ -44,33 +44,33 @@ TEST_F(WholeTexts, NoWindowCutsACaptionInAnyState)
 {
     makeMirrorTree(tree);
     writeProfiles({profile("Maison", tree.path("travail"), tree.path("archive"))});
-    ui::Main& w = start("Maison");
+    ui::MainWindow& w = start("Maison");
     collectCut("home", &w);
-    click(w.affBut);
+    click(w.archiveHeading);
     collectCut("archive-targeted", &w);
-    w.setScreenState(3);
-    w.setScreenState(0);
+    w.setScreenState(ui::ScreenState::NoChoice);
+    w.setScreenState(ui::ScreenState::Progress);
     collectCut("progress", &w);
-    w.setScreenState(5);
-    w.setScreenState(1);
-    w.Lance_Click();
+    w.setScreenState(ui::ScreenState::LeavingReview);
+    w.setScreenState(ui::ScreenState::ChoosingWork);
+    w.startRun();
     collectCut("review", &w);
-    w.Action_Click(0);
-    w.Retour_Click();
-    w.Lance_Click();
+    w.actionChosen(0);
+    w.backToSettings();
+    w.startRun();
     collectCut("review-comparer", &w);
-    w.Retour_Click();
+    w.backToSettings();
 
-    whileEditorOpen([&] { w.ProfNouv_Click(); }, [&](ui::Profil& editor) { collectCut("profile-add", &editor); });
-    whileEditorOpen([&] { w.Efface_Click(); }, [&](ui::Profil& editor) {
+    whileEditorOpen([&] { w.askProfileToAdd(); }, [&](ui::ProfileEditor& editor) { collectCut("profile-add", &editor); });
+    whileEditorOpen([&] { w.askProfileToDelete(); }, [&](ui::ProfileEditor& editor) {
         collectCut("profile-delete", &editor);
-        editor.listProf->setCurrentRow(0);
+        editor.profileList->setCurrentRow(0);
         collectCut("profile-delete-chosen", &editor);
     });
-    ui::Auto window;
+    ui::ProgressWindow window;
     window.show();
     collectCut("auto", &window);
-    window.setAffiche("Exécution\r\ndes\r\ntâches");
+    window.setMessage("Exécution\r\ndes\r\ntâches");
     collectCut("auto-execution", &window);
     EXPECT_EQ(cut, Lines{});
 }
@@ -80,27 +80,27 @@ TEST_F(WholeTexts, ACutTextShowsWholeInATooltipAndAWholeOneShowsNone)
     const std::string deep = tree.path(std::string(120, 'x'));
     tree.makeFile(std::string(120, 'x') + "/travail/" + std::string(100, 'f') + ".txt", "f");
     tree.makeFolder(std::string(120, 'x') + "/archive");
-    ui::Main& w = start();
-    w.Sens[0]->trigger();
-    w.Action[2]->trigger();
+    ui::MainWindow& w = start();
+    w.directionEntries[0]->trigger();
+    w.actionEntries[2]->trigger();
     openFolder(deep + "/travail");
-    EXPECT_EQ(tooltipOfEntry(w.Fichier, 0), std::string(100, 'f') + ".txt");
-    click(w.affBut);
+    EXPECT_EQ(tooltipOfEntry(w.fileList, 0), std::string(100, 'f') + ".txt");
+    click(w.archiveHeading);
     openFolder(deep + "/archive");
 
-    EXPECT_EQ(tooltipOf(w.Source), deep + "/travail");
-    EXPECT_EQ(tooltipOf(w.Comment1), text(w.Comment1));
-    EXPECT_EQ(tooltipOf(w.Sens1), "");
-    EXPECT_EQ(tooltipOfEntry(w.Dossier, w.Dossier->rowOf(deep)), std::string(120, 'x'));
-    EXPECT_EQ(tooltipOfEntry(w.Dossier, 0), "");
+    EXPECT_EQ(tooltipOf(w.workLabel), deep + "/travail");
+    EXPECT_EQ(tooltipOf(w.statusLabel), text(w.statusLabel));
+    EXPECT_EQ(tooltipOf(w.directionLabel), "");
+    EXPECT_EQ(tooltipOfEntry(w.folderList, w.folderList->rowOf(deep)), std::string(120, 'x'));
+    EXPECT_EQ(tooltipOfEntry(w.folderList, 0), "");
 
-    w.Lance_Click();
-    ASSERT_EQ(entries(w.fichAjout).size(), 1u);
-    EXPECT_EQ(tooltipOfEntry(w.fichAjout, 0), entries(w.fichAjout)[0]);
-    w.Retour_Click();
-    whileEditorOpen([&] { w.ProfNouv_Click(); }, [&](ui::Profil& editor) {
-        EXPECT_EQ(tooltipOf(editor.infSource), deep + "/travail");
-        EXPECT_EQ(tooltipOf(editor.infAct), "");
+    w.startRun();
+    ASSERT_EQ(entries(w.addList).size(), 1u);
+    EXPECT_EQ(tooltipOfEntry(w.addList, 0), entries(w.addList)[0]);
+    w.backToSettings();
+    whileEditorOpen([&] { w.askProfileToAdd(); }, [&](ui::ProfileEditor& editor) {
+        EXPECT_EQ(tooltipOf(editor.workLabel), deep + "/travail");
+        EXPECT_EQ(tooltipOf(editor.actionLabel), "");
     });
 }
 

@@ -3,12 +3,12 @@
 #include "execution/run_driver.h"
 #include "ui/dialogs.h"
 #include "profiles/command_line.h"
-#include "ui/auto_window.h"
+#include "ui/progress_window.h"
 
 namespace velmorane::ui {
 
 // How `velmorane PROFIL X` ended under its progress window.
-struct AutoRunEnd {
+struct UnattendedWindowEnd {
     int exitStatus = execution::kExitNothingExecuted;
     // Nothing was executed, or a person answered "Non": the main window is left to them, and the
     // program exits with the status once it is closed.
@@ -18,7 +18,7 @@ struct AutoRunEnd {
 // `velmorane PROFIL X` with a display: the progress window observes the run of the profile, which
 // works on a thread of its own; refusals and questions are boxes. A profile that is not there is
 // journalled as not executed. The journal entry and the exit status are the run driver's.
-AutoRunEnd runUnderProgressWindow(Auto& window, const profiles::CommandWords& words, ui::Dialogs& dialogs);
+UnattendedWindowEnd runUnderProgressWindow(ProgressWindow& window, const profiles::CommandWords& words, ui::Dialogs& dialogs);
 
 // Asks whether to stop the execution in progress; true on Oui.
 bool personStopsExecution(ui::Dialogs& dialogs);

@@ -1,4 +1,4 @@
-#include "ui/auto_run.h"
+#include "ui/unattended_window_run.h"
 
 #include "execution/journal.h"
 #include "platform/date_text.h"
@@ -15,7 +15,7 @@ namespace {
 // The progress window has a bar and no lists: only the execution's progress is shown.
 class ProgressBarCounters : public execution::CounterSink {
 public:
-    explicit ProgressBarCounters(Auto& window) : window_(window) {}
+    explicit ProgressBarCounters(ProgressWindow& window) : window_(window) {}
     void setCounter(execution::ListKind, const std::string&) override {}
     void setProgress(const execution::ExecutionProgress& progress) override
     {
@@ -23,7 +23,7 @@ public:
     }
 
 private:
-    Auto& window_;
+    ProgressWindow& window_;
     ProgressPace pace_;
 };
 
@@ -32,7 +32,7 @@ private:
 // execution asks to stop it between two files; a comparison cannot be stopped and goes on.
 class ProgressWindowWatch : public execution::RunObserver {
 public:
-    ProgressWindowWatch(Auto& window, ui::Dialogs& dialogs)
+    ProgressWindowWatch(ProgressWindow& window, ui::Dialogs& dialogs)
         : window_(window), dialogs_(dialogs), counters_(window)
     {
         window_.setCloseQuestion([this] {
@@ -50,7 +50,7 @@ public:
     {
         if (phase != execution::RunPhase::Executing) return;
         executing_ = true;
-        window_.setAffiche("Exécution\ndes\ntâches");
+        window_.setMessage("Exécution\ndes\ntâches");
     }
     void refused(const execution::Refusal& refusal) override { dialogs_.show(refusalBox(refusal)); }
     bool continueAfterFailure(const execution::EntryFailure& failure) override
@@ -59,7 +59,7 @@ public:
     }
 
 private:
-    Auto& window_;
+    ProgressWindow& window_;
     ui::Dialogs& dialogs_;
     ProgressBarCounters counters_;
     platform::RunControl control_;
@@ -77,7 +77,7 @@ void journalProfileNotFound(const std::string& name)
 
 }  // namespace
 
-AutoRunEnd runUnderProgressWindow(Auto& window, const profiles::CommandWords& words, ui::Dialogs& dialogs)
+UnattendedWindowEnd runUnderProgressWindow(ProgressWindow& window, const profiles::CommandWords& words, ui::Dialogs& dialogs)
 {
     auto profile = profiles::profileRun(words.first);
     if (profile.problem) {
@@ -90,7 +90,7 @@ AutoRunEnd runUnderProgressWindow(Auto& window, const profiles::CommandWords& wo
         return {execution::kExitNothingExecuted, true};
     }
     window.setWindowTitle(qt("Profil " + words.first + " en cours d'exécution"));
-    window.setAffiche("Recherche\ndes\ndossiers");
+    window.setMessage("Recherche\ndes\ndossiers");
     window.show();
     std::thread::id worker;
     execution::UnattendedEnd end;

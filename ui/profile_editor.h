@@ -15,34 +15,34 @@ namespace velmorane::ui {
 
 // The profile editor: saves the current settings under a name, or deletes a profile, as
 // `modeProfil` asks when it opens. Modal; closes after one change, "Quitter" closes it unchanged.
-class Profil : public QDialog {
+class ProfileEditor : public QDialog {
     Q_OBJECT
 public:
-    Profil(profiles::SharedState& state, ui::Dialogs& dialogs, QWidget* mainWindow);
+    ProfileEditor(profiles::SharedState& state, ui::Dialogs& dialogs, QWidget* mainWindow);
 
-    void listProf_Click(int row);
-    void Exec_Click();
-    void Quitte_Click();
+    void profileChosen(int row);
+    void confirm();
+    void cancel();
 
     // Whether the profile table changed, so the main window's profile menu must follow.
     bool changed() const { return changed_; }
-    int numProfil() const { return numProfil_; }
-    const std::string& nomProfil() const { return nomProfil_; }
+    int chosenNumber() const { return chosenNumber_; }
+    const std::string& chosenName() const { return chosenName_; }
 
-    QPushButton* Exec = nullptr;
-    QPushButton* Quitte = nullptr;
-    QLabel* affTrav = nullptr;
-    QLabel* infSource = nullptr;
-    QLabel* affArch = nullptr;
-    QLabel* infBut = nullptr;
-    QLabel* affSens = nullptr;
-    QLabel* infSens = nullptr;
-    QLabel* affAct = nullptr;
-    QLabel* infAct = nullptr;
-    QLabel* affFich = nullptr;
-    QLabel* infPlan = nullptr;  // the chosen profile's plan
-    QLineEdit* infProf = nullptr;
-    QListWidget* listProf = nullptr;
+    QPushButton* confirmButton = nullptr;
+    QPushButton* cancelButton = nullptr;
+    QLabel* workHeading = nullptr;
+    QLabel* workLabel = nullptr;
+    QLabel* archiveHeading = nullptr;
+    QLabel* archiveLabel = nullptr;
+    QLabel* directionHeading = nullptr;
+    QLabel* directionLabel = nullptr;
+    QLabel* actionHeading = nullptr;
+    QLabel* actionLabel = nullptr;
+    QLabel* fileHeading = nullptr;
+    QLabel* planLabel = nullptr;  // the chosen profile's plan
+    QLineEdit* nameEdit = nullptr;
+    QListWidget* profileList = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -57,8 +57,8 @@ private:
 
     profiles::SharedState& state_;
     ui::Dialogs& dialogs_;
-    int numProfil_ = 0;
-    std::string nomProfil_;
+    int chosenNumber_ = 0;
+    std::string chosenName_;
     bool changed_ = false;
 };
 
