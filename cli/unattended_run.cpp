@@ -15,19 +15,18 @@
 namespace velmorane::cli {
 namespace {
 
-// Standard error observes the run: its refusal, the failures (which go on, as the window's
-// question does by default; kept for the run's report) and what the trashes did. A signal to end
-// stops it between two files.
+// Standard error observes the run: its refusal, the failures (which nobody is there to answer: the
+// execution goes on; kept for the run's report) and what the trashes did. A signal to end stops it
+// between two files.
 class ErrorStreamObserver : public execution::RunObserver {
 public:
     explicit ErrorStreamObserver(std::ostream& err) : err_(err) {}
     platform::RunControl& control() override { return termination_; }
     void refused(const execution::Refusal& refusal) override { printOutcome(err_, execution::refusalText(refusal)); }
-    bool continueAfterFailure(const execution::EntryFailure& failure) override
+    void entryFailed(const execution::EntryFailure& failure) override
     {
         failures_.push_back(failure);
         printOutcome(err_, execution::failureQuestionText(failure));
-        return true;
     }
     const std::vector<execution::EntryFailure>& failures() const { return failures_; }
     void executed(const execution::ExecutionReport& report) override
@@ -61,7 +60,8 @@ int runUnattended(const profiles::CommandWords& words, std::ostream& err)
     }
     ErrorStreamObserver observer(err);
     const execution::UnattendedEnd end =
-        execution::RunDriver(found->run, observer).runUnattended(found->windowTitle, execution::kJournalFileName);
+        execution::RunDriver(found->run, observer)
+            .runUnattended(found->windowTitle, execution::kJournalFileName, execution::FailurePolicy::GoOn);
     // An executed run already said it as a failed entry.
     if (end.journalNotWritten && end.exitStatus == execution::kExitNothingExecuted) {
         err << execution::journalFailureText(*end.journalNotWritten) << '\n';

@@ -71,13 +71,18 @@ struct Refusal {
 // Asked whether the run may go on despite the refusal given; true when the person says Yes.
 using VolumeRootQuestion = std::function<bool(const Refusal& refusal)>;
 
+// What a failed entry does to the execution: it goes on, it stops the execution, or a person is
+// asked, the execution waiting for the answer.
+enum class FailurePolicy { GoOn, Stop, Ask };
+
 // Which entries of each list an execution takes: box 0 "Eléments Sélectionnés" of a pair checked
-// takes the selected entries, otherwise those not selected.
+// takes the selected entries, otherwise those not selected; and what a failed entry does.
 struct ExecutionChoice {
     bool addsSelectedChosen = false;
     bool replacementsSelectedChosen = false;
     bool deletionsSelectedChosen = false;
     bool detectMoves = true;  // off only to measure what moves save
+    FailurePolicy onFailure = FailurePolicy::Ask;
 };
 
 // Stopped: a failure was answered No; Interrupted: the user asked the execution to stop.

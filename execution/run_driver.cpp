@@ -11,7 +11,24 @@ std::optional<Refusal> RunDriver::refused(std::optional<Refusal> refusal)
     return refusal;
 }
 
-UnattendedEnd RunDriver::runUnattended(const std::string& windowTitle, const std::string& journalPath)
+bool RunDriver::goesOnAfter(const EntryFailure& failure, FailurePolicy policy)
+{
+    observer_.entryFailed(failure);
+    switch (policy) {
+    case FailurePolicy::GoOn: return true;
+    case FailurePolicy::Stop: return false;
+    case FailurePolicy::Ask: break;
+    }
+    return observer_.continueAfterFailure(failure);
+}
+
+FailureQuestion RunDriver::failureQuestion(FailurePolicy policy)
+{
+    return [this, policy](const EntryFailure& failure) { return goesOnAfter(failure, policy); };
+}
+
+UnattendedEnd RunDriver::runUnattended(const std::string& windowTitle, const std::string& journalPath,
+                                       FailurePolicy onFailure)
 {
     auto refusal = run_.prepare();
     if (!refusal) refusal = run_.guardVolumeRoot();
@@ -24,26 +41,26 @@ UnattendedEnd RunDriver::runUnattended(const std::string& windowTitle, const std
     UnattendedEnd end;
     if (!refused(std::move(refusal))) {
         observer_.phaseStarted(RunPhase::Executing);
-        const FailureQuestion ask = [this](const EntryFailure& failure) {
-            return observer_.continueAfterFailure(failure);
-        };
-        refused(run_.execute({}, ask, observer_.counters(), observer_.control()));
+        ExecutionChoice choice;
+        choice.onFailure = onFailure;
+        refused(run_.execute(choice, failureQuestion(onFailure), observer_.counters(), observer_.control()));
         observer_.executed(run_.report());
         end.stoppedByPerson = run_.outcome() == RunOutcome::Stopped;
     }
     end.exitStatus = run_.exitStatus();
-    journal(windowTitle, journalPath, end);
+    journal(windowTitle, journalPath, onFailure, end);
     return end;
 }
 
 // A journal that cannot be written is said like a failed entry; a run that executed then counts
 // a failure.
-void RunDriver::journal(const std::string& windowTitle, const std::string& journalPath, UnattendedEnd& end)
+void RunDriver::journal(const std::string& windowTitle, const std::string& journalPath, FailurePolicy onFailure,
+                        UnattendedEnd& end)
 {
     const auto failure = writeJournalLines(journalPath, run_.journalLines(windowTitle, platform::currentTime()));
     end.journalNotWritten = failure;
     if (!failure || end.exitStatus == kExitNothingExecuted) return;
-    if (!observer_.continueAfterFailure({*failure, journalPath, {}})) end.stoppedByPerson = true;
+    if (!goesOnAfter({*failure, journalPath, {}}, onFailure)) end.stoppedByPerson = true;
     end.exitStatus = kExitWithFailures;
 }
 
@@ -88,8 +105,7 @@ ReviewStart RunDriver::compareForReview()
 std::optional<Refusal> RunDriver::executeChosen(const ExecutionChoice& choice)
 {
     observer_.phaseStarted(RunPhase::Executing);
-    const FailureQuestion ask = [this](const EntryFailure& failure) { return observer_.continueAfterFailure(failure); };
-    auto refusal = refused(run_.execute(choice, ask, observer_.counters(), observer_.control()));
+    auto refusal = refused(run_.execute(choice, failureQuestion(choice.onFailure), observer_.counters(), observer_.control()));
     if (!refusal) observer_.executed(run_.report());
     return refusal;
 }

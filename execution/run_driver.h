@@ -9,7 +9,8 @@ namespace velmorane::execution {
 enum class RunPhase { Comparing, Executing };
 
 // What a front end sees of a run, and what it answers when the run asks. By default nothing is
-// shown, nobody accepts what a run refuses, and a failed entry does not stop the execution.
+// shown, nobody accepts what a run refuses, and a failed entry a person is asked about does not
+// stop the execution.
 class RunObserver {
 public:
     virtual ~RunObserver() = default;
@@ -21,6 +22,8 @@ public:
     // A person may go on onto a moved volume or from a source without files.
     virtual bool goOnAnyway(const Refusal&) { return false; }
     virtual bool acceptVolumeRoot(const Refusal&) { return false; }
+    // Each failed entry, whatever the run's policy; the question comes after it when the policy asks.
+    virtual void entryFailed(const EntryFailure&) {}
     virtual bool continueAfterFailure(const EntryFailure&) { return true; }
     virtual void executed(const ExecutionReport&) {}
 
@@ -56,7 +59,8 @@ public:
     RunDriver(MirrorRun& run, RunObserver& observer) : run_(run), observer_(observer) {}
 
     // An unattended run, from the checks to its journal entry under the window title given.
-    [[nodiscard]] UnattendedEnd runUnattended(const std::string& windowTitle, const std::string& journalPath);
+    [[nodiscard]] UnattendedEnd runUnattended(const std::string& windowTitle, const std::string& journalPath,
+                                              FailurePolicy onFailure = FailurePolicy::Ask);
     // Checks and compares for a listing: nothing is written, so nothing guards the destination,
     // and nobody is asked.
     [[nodiscard]] std::optional<Refusal> compare();
@@ -68,8 +72,11 @@ public:
 
 private:
     std::optional<Refusal> refused(std::optional<Refusal> refusal);
+    bool goesOnAfter(const EntryFailure& failure, FailurePolicy policy);
+    FailureQuestion failureQuestion(FailurePolicy policy);
     ReviewStart checkForReview();
-    void journal(const std::string& windowTitle, const std::string& journalPath, UnattendedEnd& end);
+    void journal(const std::string& windowTitle, const std::string& journalPath, FailurePolicy onFailure,
+                 UnattendedEnd& end);
 
     MirrorRun& run_;
     RunObserver& observer_;

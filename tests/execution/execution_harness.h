@@ -98,10 +98,11 @@ struct Mirror {
 
     // Runs the comparison and execution unattended, as `velmorane P X` does, journalling beside the
     // two folders.
-    execution::UnattendedEnd runUnattended(Action action)
+    execution::UnattendedEnd runUnattended(Action action,
+                                           execution::FailurePolicy onFailure = execution::FailurePolicy::Ask)
     {
         run = execution::MirrorRun({work, archive, Direction::WorkToArchive, action, {}, {}}, {filters, std::nullopt});
-        return execution::RunDriver(run, observer).runUnattended("Profil Essai", journal);
+        return execution::RunDriver(run, observer).runUnattended("Profil Essai", journal, onFailure);
     }
 
     // The journal's second line of each entry, without the date line.

@@ -140,18 +140,23 @@ TEST(DestinationRoot, RefusesAnEntryThatDoesNotLieStrictlyBelowIt)
 }
 
 // An unattended run journals how its execution ended and exits with the same status, whatever
-// the answer to a failure; a journal that cannot be written is asked about like a failure.
+// the answer to a failure or the policy that answers for nobody; a journal that cannot be written
+// is asked about like a failure.
 TEST(UnattendedFailure, TheJournalAndTheStatusSayEachEnd)
 {
+    using execution::FailurePolicy;
     struct Case {
+        FailurePolicy policy;
         Answer answer;
-        const char* journal;
+        std::size_t questions;
         bool stoppedByPerson;
         const char* c3;  // the replacement after the failed one
     };
-    for (const Case& c : {Case{Answer::Yes, "Exécution du Profil Essai : 1 erreur(s)\n", false, "neuf"},
-                          Case{Answer::No, "Exécution du Profil Essai : 1 erreur(s)\n", true, "vieux"}}) {
-        SCOPED_TRACE(c.answer == Answer::Yes ? "Oui" : "Non");
+    for (const Case& c : {Case{FailurePolicy::Ask, Answer::Yes, 1, false, "neuf"},
+                          Case{FailurePolicy::Ask, Answer::No, 1, true, "vieux"},
+                          Case{FailurePolicy::GoOn, Answer::No, 0, false, "neuf"},
+                          Case{FailurePolicy::Stop, Answer::Yes, 0, true, "vieux"}}) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(c.policy)) + (c.answer == Answer::Yes ? " Oui" : " Non"));
         Mirror m;
         for (const char* name : {"c1", "c2", "c3"}) {
             m.tree.makeFile(std::string("work/") + name, "neuf", kTestTime + 1);
@@ -161,10 +166,11 @@ TEST(UnattendedFailure, TheJournalAndTheStatusSayEachEnd)
         // c2 vanishes from the archive while c1 is replaced.
         m.counters.onShow = [&](const std::string&) { std::remove((m.archive + "/c2").c_str()); };
         m.dialogs.queueAnswer(c.answer);
-        const execution::UnattendedEnd end = m.runUnattended(Action::ReplaceOnly);
+        const execution::UnattendedEnd end = m.runUnattended(Action::ReplaceOnly, c.policy);
+        EXPECT_EQ(m.dialogs.shown().size(), c.questions);
         EXPECT_EQ(end.exitStatus, execution::kExitWithFailures);
         EXPECT_EQ(end.stoppedByPerson, c.stoppedByPerson);
-        EXPECT_EQ(m.journalOutcomes(), c.journal);
+        EXPECT_EQ(m.journalOutcomes(), "Exécution du Profil Essai : 1 erreur(s)\n");
         EXPECT_EQ(readFileBytes(m.archive + "/c3"), c.c3);
     }
 
