@@ -200,7 +200,8 @@ std::string profileRecord(const std::string& name, const std::string& work, cons
 
 void writeProfileFile(const std::string& path, const std::vector<std::string>& records)
 {
-    std::string text = " " + std::to_string(records.size()) + " \r\n";
+    std::string text = " ";  // not " " + to_string(...): GCC 12 warns falsely (-Wrestrict) at -O2
+    text += std::to_string(records.size()) + " \r\n";
     for (const std::string& record : records) text += record;
     makeRegularFile(path, text, 0, kTestTime);
 }
