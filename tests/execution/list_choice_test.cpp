@@ -26,28 +26,9 @@ TEST(CheckBoxPair, StartsWithBoxOneCheckedAndKeepsThePartnerOpposite)
     EXPECT_EQ(state(), "10 selected");
 }
 
-// "Eléments Sélectionnés" chosen for two lists: two of five entries selected in one, none in the other.
-TEST(SelectedChosen, ExecutesAndRemovesOnlyTheSelectedEntries)
-{
-    Mirror m;
-    for (const char* name : {"a", "b", "c", "d", "e"}) m.tree.makeFile(std::string("work/") + name, name);
-    m.tree.makeFile("archive/x", "x");
-    m.compare(Action::Update);
-    m.choice.addsSelectedChosen = m.choice.deletionsSelectedChosen = true;
-    m.lists.addList().setSelected(1, true);
-    m.lists.addList().setSelected(3, true);
-    const Names built = texts(m.lists.addList());
-
-    m.execute();
-
-    EXPECT_EQ(namesIn(m.archive), (Names{"b", "d", "x"}));
-    EXPECT_EQ(texts(m.lists.addList()), (Names{built[0], built[2], built[4]}));
-    for (std::size_t i = 0; i < 3; ++i) EXPECT_FALSE(m.lists.addList().selected(i));
-    EXPECT_EQ(counts(m.lists), "3 0 1");
-}
-
-// The execution only reads the lists and says what became of each entry; the review then takes
-// off the entries done and those whose failure was passed.
+// "Eléments Sélectionnés" chosen for two lists: two of five entries selected in one, none in the
+// other. The execution only reads the lists and says what became of each entry; the review then
+// takes off the entries done and those whose failure was passed.
 TEST(EntryResults, TheListsStayAsTheyWereUntilTheReviewTakesTheExecutedEntriesOff)
 {
     Mirror m;
@@ -75,6 +56,7 @@ TEST(EntryResults, TheListsStayAsTheyWereUntilTheReviewTakesTheExecutedEntriesOf
 
     execution::removeExecutedEntries(m.lists, m.run.report());
     EXPECT_EQ(texts(m.lists.addList()), (Names{built[0], built[2], built[4]}));
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_FALSE(m.lists.addList().selected(i));
     EXPECT_EQ(counts(m.lists), "3 0 1");
 }
 
