@@ -66,13 +66,14 @@ private:
     bool executing_ = false;
 };
 
-// A scheduled run of a profile that is not there leaves a trace too.
-void journalProfileNotFound(const std::string& name)
+// A scheduled run of a profile that is not there leaves a trace too; a journal that does not take
+// it is said. Nothing was executed either way.
+void journalProfileNotFound(const std::string& name, ui::Dialogs& dialogs)
 {
-    // Nothing was executed whether or not the journal takes the line.
-    (void)execution::writeJournalLines(execution::kJournalFileName,
-                                       execution::notExecutedLines("Profil " + name, "Profil introuvable",
-                                                                   platform::currentTime()));
+    const auto error = execution::writeJournalLines(
+        execution::kJournalFileName,
+        execution::notExecutedLines("Profil " + name, "Profil introuvable", platform::currentTime()));
+    if (error) dialogs.show(ui::stopMessage(execution::journalFailureText(*error), execution::kApplicationTitle));
 }
 
 }  // namespace
@@ -86,7 +87,7 @@ UnattendedWindowEnd runUnderProgressWindow(ProgressWindow& window, const profile
     }
     auto& found = profile.run;
     if (!found) {
-        journalProfileNotFound(words.first);
+        journalProfileNotFound(words.first, dialogs);
         return {execution::kExitNothingExecuted, true};
     }
     window.setWindowTitle(qt("Profil " + words.first + " en cours d'exécution"));

@@ -74,6 +74,16 @@ TEST_F(StartUp, TheWordsOfTheCommandLineOpenOrExecuteTheLastProfileOfThatName)
         EXPECT_EQ(main->screenState(), ui::ScreenState::ChoosingWork);
     }
     EXPECT_EQ(readTree(tree.path("archive"), FolderTimes::Left), readTree(tree.path("travail"), FolderTimes::Left));
+
+    // A journal that cannot take the unknown profile's trace is said, the status unchanged.
+    fs::remove(tree.path("ArchJournal.vlr"));
+    tree.makeFolder("ArchJournal.vlr");
+    state = {};
+    const std::optional<ui::UnattendedWindowEnd> end = startFromCommandLine("Absent X");
+    ASSERT_TRUE(end);
+    EXPECT_EQ(end->exitStatus, 2);
+    ASSERT_EQ(shown().size(), 1u);
+    EXPECT_TRUE(shown()[0].starts_with("Velmorane: Journal impossible à écrire : ")) << shown()[0];
 }
 
 TEST_F(StartUp, AnUnattendedRunThatStopsBeforeExecutingShowsWhyThenTheMainWindow)
