@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QSocketNotifier>
 #include <QStyle>
 
 #include <algorithm>
@@ -112,6 +113,22 @@ void DriveList::setVolumes(const std::vector<platform::Volume>& volumes)
                                   : qt(volume.mountPoint) + QStringLiteral("  [") + qt(volume.device) + QStringLiteral("]");
         addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), label, qt(volume.mountPoint));
     }
+}
+
+void DriveList::followMounts()
+{
+    mountWatch_ = std::make_unique<platform::MountTableWatch>();
+    if (mountWatch_->descriptor() < 0) return;
+    auto* notifier = new QSocketNotifier(mountWatch_->descriptor(), QSocketNotifier::Exception, this);
+    connect(notifier, &QSocketNotifier::activated, this, &DriveList::readVolumesAgain);
+}
+
+void DriveList::readVolumesAgain()
+{
+    const std::string shown = drive();
+    setVolumes(platform::mountedVolumes());
+    showDrive(shown);
+    emit volumesChanged();
 }
 
 std::string DriveList::drive() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/mount_watch.h"
 #include "platform/system_error.h"
 #include "platform/volumes.h"
 
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QStringListModel>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,9 @@ public:
     explicit DriveList(QWidget* parent);
 
     void setVolumes(const std::vector<platform::Volume>& volumes);
+    // The drives follow the volumes as they are mounted and unmounted: a key plugged in once the
+    // window is open is offered, a pulled one leaves the list.
+    void followMounts();
     const std::vector<platform::Volume>& volumes() const { return volumes_; }
     std::string drive() const;
     // Shows a drive without raising the change event.
@@ -57,9 +62,14 @@ public:
 signals:
     // The user chose another drive.
     void driveChanged();
+    // The volumes mounted changed; the drive shown stays when it is still there.
+    void volumesChanged();
 
 private:
+    void readVolumesAgain();
+
     std::vector<platform::Volume> volumes_;
+    std::unique_ptr<platform::MountTableWatch> mountWatch_;
 };
 
 // The folder list: the folders from the drive's root down to the open folder, then the open

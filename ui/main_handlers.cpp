@@ -70,6 +70,11 @@ void MainWindow::driveChosen()
     driveList->showDrive(previousRoot);
 }
 
+void MainWindow::showDriveOfFolder()
+{
+    driveList->showDrive(platform::volumeOf(folderList->path(), driveList->volumes()));
+}
+
 void MainWindow::folderOpened()
 {
     fileList->setPath(folderList->path());

@@ -50,6 +50,7 @@ void MainWindow::loadAtStart(const profiles::CommandWords& words)
     // The screen shows no settings yet: opening the working directory chooses no folder.
     const std::string here = platform::currentDirectory();
     driveList->setVolumes(platform::mountedVolumes());
+    driveList->followMounts();
     const std::string drive = platform::volumeOf(here, driveList->volumes());
     driveList->showDrive(drive);
     folderList->setRoot(drive);

@@ -347,6 +347,7 @@ void MainWindow::connectHandlers()
     connect(actionLabel, &ClickLabel::clicked, this, &MainWindow::nextAction);
 
     connect(driveList, &DriveList::driveChanged, this, &MainWindow::driveChosen);
+    connect(driveList, &DriveList::volumesChanged, this, &MainWindow::showDriveOfFolder);
     connect(folderList, &FolderList::pathChanged, this, &MainWindow::folderOpened);
     connect(folderList, &FolderList::entryClicked, this, [this] {
         choiceBeforeClick_ = {state_.settings.source, state_.settings.archive, state_.activeProfile};

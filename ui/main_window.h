@@ -64,6 +64,8 @@ public:
 
     // Folder and file browsing.
     void driveChosen();
+    // The drive of the open folder, once the volumes mounted changed.
+    void showDriveOfFolder();
     void folderOpened();
     void folderClicked();
     void chooseWorkFolder();

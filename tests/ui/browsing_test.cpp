@@ -1,5 +1,8 @@
 #include "platform/system_error.h"
+#include "tests/support/mounted_volume.h"
 #include "tests/ui/main_window_fixture.h"
+
+#include <QTest>
 
 #include <cerrno>
 
@@ -189,6 +192,27 @@ TEST_F(Browsing, TheListsSortAsAFrenchReaderAndOpeningTheOpenFolderAgainReadsIt)
                                                       tree.path("tri/Vide")}));
     EXPECT_EQ(w.fileList->names(), (QStringList{"Eau.txt", "école.txt", "neuf.txt", "Zèbre.txt"}));
     EXPECT_EQ(state.settings.source, tree.path("tri"));
+}
+
+// As root: a key plugged in once the window is open is offered among the drives, and leaves them
+// when it is pulled.
+TEST_F(Browsing, TheDrivesFollowTheVolumesAsTheyAreMountedAndUnmounted)
+{
+    if (const std::string why = whyNotMountable(VolumeKind::Fat32); !why.empty()) GTEST_SKIP() << why;
+    ui::MainWindow& w = start();
+    const auto offered = [&w](const std::string& mountPoint) {
+        const auto& volumes = w.driveList->volumes();
+        return std::any_of(volumes.begin(), volumes.end(),
+                           [&](const platform::Volume& volume) { return volume.mountPoint == mountPoint; });
+    };
+    std::string mountPoint;
+    {
+        const MountedVolume key(VolumeKind::Fat32, tree.makeFolder("cles"));
+        mountPoint = key.mountPoint();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return offered(mountPoint); }, 10000));
+        EXPECT_EQ(w.driveList->drive(), platform::volumeOf(tree.root(), w.driveList->volumes()));
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !offered(mountPoint); }, 10000));
 }
 
 }  // namespace
