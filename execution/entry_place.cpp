@@ -1,11 +1,15 @@
 #include "execution/entry_place.h"
 
+#include "platform/awaited_answer.h"
 #include "platform/paths.h"
 
 #include <cerrno>
 
 namespace velmorane::execution {
 namespace {
+
+using platform::FolderRef;
+using platform::Result;
 
 platform::SystemError malformedEntry()
 {
@@ -14,39 +18,45 @@ platform::SystemError malformedEntry()
 
 }  // namespace
 
-platform::Result<Place> placeOf(const platform::Result<platform::FolderHandle>& root, const std::string& rootPath,
-                                const std::string& path)
+StartFolder::StartFolder(platform::VolumeAccess& volume)
+    : volume_(volume), path_(platform::withTrailingSeparator(volume.startFolder())),
+      root_(platform::awaited<Result<FolderRef>>([&](auto done) { volume.openStart(done); }))
 {
-    if (!root.ok()) return platform::Result<Place>::failure(*root.error);
-    if (path.size() <= rootPath.size() || !path.starts_with(rootPath)) {
-        return platform::Result<Place>::failure(malformedEntry());
-    }
-    const std::string relative = path.substr(rootPath.size());
-    auto folder = root.value.openBelow(platform::parentFolder(relative));
-    if (!folder.ok()) return platform::Result<Place>::failure(*folder.error);
+}
+
+Result<FolderRef> StartFolder::openBelowRoot(const std::string& relative) const
+{
+    if (!root_.ok()) return Result<FolderRef>::failure(*root_.error);
+    return platform::awaited<Result<FolderRef>>([&](auto done) { volume_.openBelow(root_.value, relative, done); });
+}
+
+Result<Place> StartFolder::placeOf(const std::string& path) const
+{
+    if (path.size() <= path_.size() || !path.starts_with(path_)) return Result<Place>::failure(malformedEntry());
+    const std::string relative = path.substr(path_.size());
+    auto folder = openBelowRoot(platform::parentFolder(relative));
+    if (!folder.ok()) return Result<Place>::failure(*folder.error);
     return {Place{std::move(folder.value), platform::lastComponent(relative)}, std::nullopt};
 }
 
-platform::Result<platform::FolderHandle> folderAt(const platform::Result<platform::FolderHandle>& root,
-                                                  const std::string& rootPath, const std::string& path)
+Result<FolderRef> StartFolder::folderAt(const std::string& path) const
 {
-    using Opened = platform::Result<platform::FolderHandle>;
-    if (!root.ok()) return Opened::failure(*root.error);
-    if (!path.starts_with(rootPath)) return Opened::failure(malformedEntry());
-    return root.value.openBelow(path.substr(rootPath.size()));
+    if (!path.starts_with(path_)) return Result<FolderRef>::failure(malformedEntry());
+    return openBelowRoot(path.substr(path_.size()));
 }
 
-OpenFolderCache::OpenFolderCache(const std::string& rootPath)
-    : rootPath_(rootPath), root_(platform::FolderHandle::openStart(rootPath))
+RunFolders::RunFolders(const std::string& sourceFolder, const std::string& destinationFolder)
+    : sourceVolume_(platform::openVolume(sourceFolder, 0)), destVolume_(platform::openVolume(destinationFolder, 0)),
+      source_(*sourceVolume_), dest_(*destVolume_)
 {
 }
 
-const platform::FolderHandle* OpenFolderCache::at(const std::string& folderPath)
+const FolderRef* OpenFolderCache::at(const std::string& folderPath)
 {
     if (!opened_ || folderPath != path_) {
         opened_ = true;
         path_ = folderPath;
-        folder_ = folderAt(root_, rootPath_, folderPath);
+        folder_ = start_.folderAt(folderPath);
     }
     return folder_.ok() ? &folder_.value : nullptr;
 }

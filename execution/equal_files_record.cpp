@@ -1,10 +1,8 @@
 #include "execution/equal_files_record.h"
 
-#include "execution/entry_place.h"
-#include "platform/file_status.h"
+#include "platform/awaited_answer.h"
 #include "platform/paths.h"
 
-#include <sys/stat.h>
 #include <unordered_map>
 
 namespace velmorane::execution {
@@ -23,7 +21,7 @@ class EqualFiles {
 public:
     EqualFiles(const EqualFilesInputs& in, MoveRecordWriter& writer)
         : in_(in), writer_(writer), source_(in.trees.source.structure), dest_(in.trees.dest.structure),
-          destFolders_(in.destRootPath)
+          destFolders_(in.dest)
     {
     }
 
@@ -77,23 +75,24 @@ private:
     void writeIfEqualNow(const FileRecord& source, const std::string& destFolder, const std::string& name)
     {
         if (source.identity.born == 0) return;
-        const platform::FolderHandle* folder = destFolders_.at(destFolder);
+        const platform::FolderRef* folder = destFolders_.at(destFolder);
         if (!folder) return;
-        const auto dest = platform::statusAt(*folder, name);
+        const auto dest = platform::awaited<platform::Result<platform::EntryStatus>>(
+            [&](auto done) { in_.dest.volume().entryStatus(*folder, name, done); });
         if (!dest.ok()) return;
-        const struct stat& info = dest.value.info;
-        if (S_ISLNK(info.st_mode) != source.isLink || (!source.isLink && !S_ISREG(info.st_mode)) ||
-            info.st_size != source.size ||
-            !engine::sameTime(in_.rules, source.modified, source.modifiedNanoseconds, info.st_mtim.tv_sec,
-                              static_cast<std::int32_t>(info.st_mtim.tv_nsec))) {
+        const platform::EntryStatus& now = dest.value;
+        const platform::EntryKind kind = source.isLink ? platform::EntryKind::Link : platform::EntryKind::File;
+        const platform::FileTime modified = platform::fileTimeOf(now.modified);
+        if (now.kind != kind || now.size != source.size ||
+            !engine::sameTime(in_.rules, source.modified, source.modifiedNanoseconds, modified.seconds,
+                              modified.nanoseconds)) {
             return;
         }
         if (destFolder != lastFolder_) {
             lastFolder_ = destFolder;
-            writer_.enterFolder(destFolder.substr(in_.destRootPath.size()));
+            writer_.enterFolder(destFolder.substr(in_.dest.path().size()));
         }
-        writer_.add(name, recordedOf(source, dest.value.identity.inode, dest.value.identity.changed,
-                                     platform::nanosecondsOf(info.st_mtim)));
+        writer_.add(name, recordedOf(source, now.identity.inode, now.identity.changed, now.modified));
     }
 
     const EqualFilesInputs& in_;

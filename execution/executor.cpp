@@ -6,11 +6,8 @@
 #include "execution/move_detection.h"
 #include "execution/progress_shares.h"
 #include "execution/volume_trashes.h"
-#include "platform/file_attributes.h"
-#include "platform/file_operations.h"
-#include "platform/letter_case.h"
+#include "platform/awaited_answer.h"
 #include "platform/paths.h"
-#include "platform/trash.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -31,16 +28,19 @@ bool hasDotDotComponent(std::string_view path)
            path.find("/../") != std::string_view::npos;
 }
 
+using platform::awaited;
+using platform::FolderRef;
+using platform::MaybeError;
+using platform::Result;
+using platform::Trashing;
+
 class Execution {
 public:
     Execution(const TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask, CounterSink& counters,
               platform::RunControl& control)
         : lists_(lists), settings_(settings), ask_(ask), counters_(counters), control_(control),
-          sourceRootPath_(platform::withTrailingSeparator(settings.sourceFolder)),
-          destRootPath_(platform::withTrailingSeparator(settings.destinationFolder)),
-          sourceRoot_(platform::FolderHandle::openStart(settings.sourceFolder)),
-          destRoot_(platform::FolderHandle::openStart(settings.destinationFolder)),
-          moves_(lists.deleteList(), settings, sourceRoot_, sourceRootPath_, destRoot_, destRootPath_)
+          folders_(settings.sourceFolder, settings.destinationFolder), source_(folders_.source()), dest_(folders_.dest()),
+          destRootPath_(dest_.path()), moves_(lists.deleteList(), settings, source_, dest_), trashes_(dest_.volume())
     {
     }
 
@@ -162,11 +162,11 @@ private:
         if (!insideDestination(entry.destPath)) return failed(outsideDestination());
         currentSlot_ = entry.sourcePath;
         targetSlot_ = entry.destPath;
-        const auto from = placeOf(sourceRoot_, sourceRootPath_, entry.sourcePath);
+        const auto from = source_.placeOf(entry.sourcePath);
         if (!from.ok()) return failed(*from.error);
-        const auto to = placeOf(destRoot_, destRootPath_, entry.destPath);
+        const auto to = dest_.placeOf(entry.destPath);
         if (!to.ok()) return failed(*to.error);
-        const auto leavesOut = leftOutBelow(entry.sourcePath.substr(sourceRootPath_.size()));
+        const auto leavesOut = leftOutBelow(entry.sourcePath.substr(source_.path().size()));
         if (const auto move = moves_.moveInstead(entry, leavesOut); move.moved) {
             current_->moved = true;
             if (entry.isFolder()) copiedFolders_.add(entry.destPath);
@@ -176,10 +176,11 @@ private:
             const auto error = copyMakingRoom(from.value, to.value, platform::CopyMode::Add, entry);
             return !error || failed(*error);
         }
-        trashes_.makeRoomAhead(to.value.folder, platform::parentFolder(entry.destPath),
-                               static_cast<std::uint64_t>(std::max<std::int64_t>(entry.size, 0)));
-        const auto copy = platform::copyFolder(from.value.folder, from.value.name, to.value.folder, to.value.name, control_,
-                                               moves_.movingEntriesIn(entry, leavesOut));
+        trashes_.makeRoomAhead(to.value.folder, sizeOf(entry));
+        const auto copy = awaited<platform::FolderCopyOutcome>([&](auto done) {
+            dest_.volume().copyFolder(source_.volume(), from.value.folder, from.value.name, to.value.folder,
+                                      to.value.name, control_, moves_.movingEntriesIn(entry, leavesOut), done);
+        });
         if (copy.created) copiedFolders_.add(entry.destPath);
         if (copy.failure && !failed(*copy.failure)) return false;
         const auto moveFailure = moves_.takeFailure();
@@ -190,23 +191,25 @@ private:
     {
         targetSlot_ = entry.destPath;
         if (!insideDestination(entry.destPath)) return failed(outsideDestination());
-        const auto to = placeOf(destRoot_, destRootPath_, entry.destPath);
+        const auto to = dest_.placeOf(entry.destPath);
         if (!to.ok()) return failed(*to.error);
-        const auto found = platform::lookUp(to.value.folder, to.value.name);
+        const auto found = lookUp(to.value);
         if (!found.ok()) {
             if (!failed(*found.error)) return false;
         } else {
             currentSlot_ = entry.destPath;
-            const auto error = platform::clearReadOnly(to.value.folder, to.value.name);
+            const auto error = clearReadOnly(to.value);
             if (error && !failed(*error)) return false;
         }
         currentSlot_ = entry.sourcePath;
-        const auto from = placeOf(sourceRoot_, sourceRootPath_, entry.sourcePath);
+        const auto from = source_.placeOf(entry.sourcePath);
         if (!from.ok()) return failed(*from.error);
         // Only the attributes differ: they are set again, unless the content changed since.
         if (entry.attributesOnly) {
-            const auto updated =
-                platform::updateAttributes(from.value.folder, from.value.name, to.value.folder, to.value.name);
+            const auto updated = awaited<Result<bool>>([&](auto done) {
+                dest_.volume().updateAttributes(source_.volume(), from.value.folder, from.value.name,
+                                                to.value.folder, to.value.name, done);
+            });
             if (!updated.ok()) return failed(*updated.error);
             if (updated.value) return true;
         }
@@ -222,14 +225,16 @@ private:
 
     // A copy that finds its volume full tries again once old versions the program put in that
     // volume's trash have made room, as long as some are left; `kept` is the replaced one.
-    platform::MaybeError copyMakingRoom(const Place& from, const Place& to, platform::CopyMode mode,
-                                        const engine::TaskEntry& entry, const platform::Trashing* kept = nullptr)
+    MaybeError copyMakingRoom(const Place& from, const Place& to, platform::CopyMode mode,
+                              const engine::TaskEntry& entry, const Trashing* kept = nullptr)
     {
         for (;;) {
-            auto error = platform::copyFile(from.folder, from.name, to.folder, to.name, mode, control_);
+            auto error = awaited<MaybeError>([&](auto done) {
+                dest_.volume().copyFile(source_.volume(), from.folder, from.name, to.folder, to.name, mode, control_,
+                                        done);
+            });
             if (!error || !lacksRoom(error->number)) return error;
-            const auto bytes = static_cast<std::uint64_t>(std::max<std::int64_t>(entry.size, 0));
-            if (!trashes_.makeRoom(to.folder, platform::parentFolder(entry.destPath), bytes, kept)) return error;
+            if (!trashes_.makeRoom(to.folder, sizeOf(entry), kept)) return error;
         }
     }
 
@@ -237,18 +242,18 @@ private:
     // takes the trashing back, so the old version is where it was.
     bool replaceKeepingTheOldInTrash(const Place& from, const Place& to, const engine::TaskEntry& entry)
     {
-        const std::string& destPath = entry.destPath;
-        auto kept = platform::keepReplacedInTrash(to.folder, to.name, destPath);
+        auto kept = awaited<Result<Trashing>>(
+            [&](auto done) { dest_.volume().keepReplacedInTrash(to.folder, to.name, done); });
         if (!kept.ok()) return failed(*kept.error);
         auto mode = platform::CopyMode::Replace;
         if (kept.value.outcome == platform::TrashOutcome::NoHardLinks) {
             // Without hard links the old file moves to the trash first and the new one is added.
-            kept = platform::moveToTrash(to.folder, to.name, destPath);
+            kept = moveToTrash(to);
             if (!kept.ok()) return failed(*kept.error);
             mode = platform::CopyMode::Add;
         }
         if (kept.value.outcome != platform::TrashOutcome::Trashed) {
-            trashes_.goingForGood(to.folder, destPath);
+            trashes_.goingForGood(to.folder);
             return copyInto(from, to, entry);
         }
         const auto error = copyMakingRoom(from, to, mode, entry, &kept.value);
@@ -257,7 +262,8 @@ private:
             current_->trashed = true;
             return true;
         }
-        platform::undoTrashing(kept.value, to.folder, to.name);
+        [[maybe_unused]] const auto undone = awaited<MaybeError>(
+            [&](auto done) { dest_.volume().undoTrashing(kept.value, to.folder, to.name, done); });
         return failed(*error);
     }
 
@@ -267,10 +273,10 @@ private:
     std::optional<bool> trashEntry(const Place& place, const engine::TaskEntry& entry)
     {
         if (entry.isFolder() && settings_.exclusions.leavesOutBelowTop()) return std::nullopt;
-        const auto trashing = platform::moveToTrash(place.folder, place.name, entry.destPath);
+        const auto trashing = moveToTrash(place);
         if (!trashing.ok()) return failed(*trashing.error);
         if (trashing.value.outcome != platform::TrashOutcome::Trashed) {
-            trashes_.goingForGood(place.folder, entry.destPath);
+            trashes_.goingForGood(place.folder);
             return std::nullopt;
         }
         trashes_.remember(trashing.value);
@@ -283,9 +289,9 @@ private:
     {
         if (!insideDestination(entry.destPath)) return failed(outsideDestination());
         targetSlot_ = entry.destPath;
-        const auto at = placeOf(destRoot_, destRootPath_, entry.destPath);
+        const auto at = dest_.placeOf(entry.destPath);
         if (!at.ok()) return failed(*at.error);
-        const auto found = platform::lookUp(at.value.folder, at.value.name);
+        const auto found = lookUp(at.value);
         if (!found.ok()) return failed(*found.error);
         // What stands there now must be what was listed: a link put in a folder's place is no folder.
         const bool listedKind = entry.isFolder() == (found.value == platform::EntryKind::Folder);
@@ -293,16 +299,13 @@ private:
             if (const auto trashed = trashEntry(at.value, entry)) return *trashed;
         }
         if (entry.isFolder()) {
-            const auto error = platform::deleteFolder(at.value.folder, at.value.name,
-                                                      leftOutBelow(entry.destPath.substr(destRootPath_.size())));
+            const auto error = removeFolder(at.value, leftOutBelow(entry.destPath.substr(destRootPath_.size())));
             if (error) return failed(*error);
             deletedFolders_.add(entry.destPath);
             return true;
         }
-        if (const auto error = platform::clearReadOnly(at.value.folder, at.value.name); error && !failed(*error)) {
-            return false;
-        }
-        const auto error = platform::deleteFile(at.value.folder, at.value.name);
+        if (const auto error = clearReadOnly(at.value); error && !failed(*error)) return false;
+        const auto error = remove(at.value);
         return !error || failed(*error);
     }
 
@@ -314,10 +317,13 @@ private:
             if (!insideDestination(folder.destPath) && folder.destPath != destRootPath_) continue;
             currentSlot_ = folder.sourcePath;
             targetSlot_ = folder.destPath;
-            const auto from = folderAt(sourceRoot_, sourceRootPath_, folder.sourcePath);
-            const auto to = folderAt(destRoot_, destRootPath_, folder.destPath);
-            platform::MaybeError error = from.ok() ? to.error : from.error;
-            if (!error) error = platform::settleFolder(from.value, to.value);
+            const auto from = source_.folderAt(folder.sourcePath);
+            const auto to = dest_.folderAt(folder.destPath);
+            MaybeError error = from.ok() ? to.error : from.error;
+            if (!error) {
+                error = awaited<MaybeError>(
+                    [&](auto done) { dest_.volume().settleFolder(source_.volume(), from.value, to.value, done); });
+            }
             // A folder gone since the comparison made its entries fail already.
             if (!error || error->number == ENOENT || error->number == ENOTDIR) continue;
             if (!failed(*error)) return;
@@ -333,11 +339,51 @@ private:
     // A killed copy leaves its temporary file behind; an execution clears those of every folder read.
     void removeLeftoverTemporaries() const
     {
-        if (!destRoot_.ok()) return;
+        if (!dest_.opened()) return;
         for (const std::string& folder : settings_.destinationFolders) {
-            const auto handle = destRoot_.value.openBelow(folder);
-            if (handle.ok()) platform::removeLeftoverTemporaries(handle.value);
+            const auto opened = dest_.folderAt(destRootPath_ + folder);
+            if (!opened.ok()) continue;
+            [[maybe_unused]] const auto cleared = awaited<MaybeError>(
+                [&](auto done) { dest_.volume().removeLeftoverTemporaries(opened.value, done); });
         }
+    }
+
+    // The requests of an entry, one after another.
+    Result<platform::EntryKind> lookUp(const Place& place) const
+    {
+        const auto status = awaited<Result<platform::EntryStatus>>(
+            [&](auto done) { dest_.volume().entryStatus(place.folder, place.name, done); });
+        if (!status.ok()) return Result<platform::EntryKind>::failure(*status.error);
+        if (status.value.kind == platform::EntryKind::Missing) {
+            return Result<platform::EntryKind>::failure(platform::systemError(ENOENT));
+        }
+        return {status.value.kind, std::nullopt};
+    }
+
+    MaybeError clearReadOnly(const Place& place) const
+    {
+        return awaited<MaybeError>([&](auto done) { dest_.volume().clearReadOnly(place.folder, place.name, done); });
+    }
+
+    MaybeError remove(const Place& place) const
+    {
+        return awaited<MaybeError>([&](auto done) { dest_.volume().remove(place.folder, place.name, done); });
+    }
+
+    MaybeError removeFolder(const Place& place, platform::EntryFilter leavesOut) const
+    {
+        return awaited<MaybeError>(
+            [&](auto done) { dest_.volume().removeFolder(place.folder, place.name, std::move(leavesOut), done); });
+    }
+
+    Result<Trashing> moveToTrash(const Place& place) const
+    {
+        return awaited<Result<Trashing>>([&](auto done) { dest_.volume().moveToTrash(place.folder, place.name, done); });
+    }
+
+    static std::uint64_t sizeOf(const engine::TaskEntry& entry)
+    {
+        return static_cast<std::uint64_t>(std::max<std::int64_t>(entry.size, 0));
     }
 
     // The run's exclusions for what lies inside a folder, given the folder's path below its start folder.
@@ -381,10 +427,10 @@ private:
     const FailureQuestion& ask_;
     CounterSink& counters_;
     platform::RunControl& control_;
-    const std::string sourceRootPath_;
+    const RunFolders folders_;
+    const StartFolder& source_;
+    const StartFolder& dest_;
     const std::string destRootPath_;
-    const platform::Result<platform::FolderHandle> sourceRoot_;
-    const platform::Result<platform::FolderHandle> destRoot_;
     std::string currentSlot_;
     std::string targetSlot_;
     FolderSet copiedFolders_;

@@ -3,13 +3,12 @@
 #include "engine/mass_change_guard.h"
 #include "engine/nested_start_folder.h"
 #include "engine/volume_memory.h"
+#include "execution/entry_place.h"
 #include "execution/equal_files_record.h"
 #include "execution/journal.h"
 #include "execution/outcome_texts.h"
-#include "platform/file_status.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
-#include "platform/volume_identity.h"
 
 namespace velmorane::execution {
 namespace {
@@ -145,21 +144,21 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
     return std::nullopt;
 }
 
-RecordOwner MirrorRun::recordOwner() const
+RecordOwner MirrorRun::recordOwner(const RunFolders& folders) const
 {
-    return {plan_.sourceFolder, plan_.destinationFolder, platform::identityOfVolumeHolding(plan_.sourceFolder),
-            platform::identityOfVolumeHolding(plan_.destinationFolder)};
+    return {plan_.sourceFolder, plan_.destinationFolder, folders.source().volume().identity(),
+            folders.dest().volume().identity()};
 }
 
 const MovePlan& MirrorRun::provenMoves()
 {
     if (!movePlan_) {
         static const engine::StructurePair kNoTrees;
-        movePlan_ = proveMoves({lists_, trees_ ? *trees_ : kNoTrees, fingerprints_,
-                                platform::withTrailingSeparator(plan_.sourceFolder),
-                                platform::withTrailingSeparator(plan_.destinationFolder), recordOwner(),
-                                platform::keepsFileIdentity(plan_.sourceFolder),
-                                platform::keepsFileIdentity(plan_.destinationFolder), rules_});
+        // Opened for the proof only: a review kept open must not keep a key from being unmounted.
+        const RunFolders opened(plan_.sourceFolder, plan_.destinationFolder);
+        movePlan_ = proveMoves({lists_, trees_ ? *trees_ : kNoTrees, fingerprints_, opened.source(), opened.dest(),
+                                recordOwner(opened), opened.source().volume().capabilities().keepsFileIdentity,
+                                opened.dest().volume().capabilities().keepsFileIdentity, rules_});
     }
     return *movePlan_;
 }
@@ -168,12 +167,13 @@ const MovePlan& MirrorRun::provenMoves()
 // nothing to do leaves the record it finds: what it would write is what made it.
 void MirrorRun::recordEqualFiles(const std::vector<engine::TaskEntry>& changed)
 {
-    if (!trees_ || plan_.flags.compareOnly || !platform::keepsFileIdentity(plan_.sourceFolder)) return;
-    const RecordOwner owner = recordOwner();
+    if (!trees_ || plan_.flags.compareOnly) return;
+    const RunFolders folders(plan_.sourceFolder, plan_.destinationFolder);
+    if (!folders.source().volume().capabilities().keepsFileIdentity) return;
+    const RecordOwner owner = recordOwner(folders);
     if (report_.entriesDone == 0 && platform::fileExists(moveRecordPath(owner))) return;
     // The record only ever spares copies: a run never fails for want of it.
-    (void)execution::recordEqualFiles({owner, *trees_, lists_.unchangedFiles, changed,
-                                       platform::withTrailingSeparator(plan_.destinationFolder), rules_});
+    (void)execution::recordEqualFiles({owner, *trees_, lists_.unchangedFiles, changed, folders.dest(), rules_});
 }
 
 std::vector<std::string> MirrorRun::journalLines(const std::string& windowTitle, std::int64_t time) const

@@ -17,6 +17,8 @@
 
 namespace velmorane::execution {
 
+class RunFolders;
+
 // Exit statuses of a run: executed without failure, with failures or interrupted, nothing executed.
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitWithFailures = 1;
@@ -136,7 +138,7 @@ public:
 private:
     std::optional<Refusal> refuse(Refusal refusal);
     int failures() const;
-    RecordOwner recordOwner() const;
+    RecordOwner recordOwner(const RunFolders& folders) const;
     void recordEqualFiles(const std::vector<engine::TaskEntry>& changed);
 
     engine::RunSettings settings_;

@@ -1,29 +1,37 @@
 #include "execution/move_detection.h"
 
-#include "execution/entry_place.h"
-#include "platform/file_status.h"
+#include "platform/awaited_answer.h"
 #include "platform/paths.h"
-#include "platform/volumes.h"
 
 namespace velmorane::execution {
 namespace {
 
-bool matches(const FileSnapshot& snapshot, const platform::FileStatus& now)
+bool matches(const FileSnapshot& snapshot, const platform::EntryStatus& now)
 {
-    return snapshot.inode == now.identity.inode && snapshot.size == now.info.st_size &&
-           snapshot.modified == platform::nanosecondsOf(now.info.st_mtim) && snapshot.changed == now.identity.changed;
+    return now.kind != platform::EntryKind::Missing && snapshot.inode == now.identity.inode &&
+           snapshot.size == now.size && snapshot.modified == now.modified && snapshot.changed == now.identity.changed;
+}
+
+// What stands at a place now; nothing proves a move when it cannot be looked at.
+std::optional<platform::EntryStatus> statusAt(const StartFolder& start, const std::string& path)
+{
+    const auto place = start.placeOf(path);
+    if (!place.ok()) return std::nullopt;
+    const auto status = platform::awaited<platform::Result<platform::EntryStatus>>(
+        [&](auto done) { start.volume().entryStatus(place.value.folder, place.value.name, done); });
+    if (!status.ok()) return std::nullopt;
+    return status.value;
 }
 
 }  // namespace
 
-MoveDetection::MoveDetection(const TaskList& deleteList, const ExecutionSettings& settings, const Root& sourceRoot,
-                             const std::string& sourceRootPath, const Root& destRoot, const std::string& destRootPath)
-    : fichSuppr_(deleteList), settings_(settings), sourceRoot_(sourceRoot), sourceRootPath_(sourceRootPath),
-      destRoot_(destRoot), destRootPath_(destRootPath)
+MoveDetection::MoveDetection(const TaskList& deleteList, const ExecutionSettings& settings, const StartFolder& source,
+                             const StartFolder& dest)
+    : fichSuppr_(deleteList), settings_(settings), source_(source), dest_(dest)
 {
-    if (settings.moves && !settings.moves->empty() && settings.flags.executeDeletions && sourceRoot.ok() && destRoot.ok()) {
+    if (settings.moves && !settings.moves->empty() && settings.flags.executeDeletions && source.opened() &&
+        dest.opened()) {
         indexExecutedDeletes();
-        folderRenameLosesContent_ = platform::folderRenameLosesContent(settings.destinationFolder);
     }
 }
 
@@ -49,12 +57,9 @@ bool MoveDetection::deletedByThisExecution(const std::string& oldPath) const
 // The proof holds only for the files it read: any change of either since, and the add is copied.
 bool MoveDetection::stillAsProven(const ProvenFileMove& move) const
 {
-    const auto from = placeOf(sourceRoot_, sourceRootPath_, move.sourcePath);
-    const auto old = placeOf(destRoot_, destRootPath_, move.oldPath);
-    if (!from.ok() || !old.ok()) return false;
-    const auto source = platform::statusAt(from.value.folder, from.value.name);
-    const auto dest = platform::statusAt(old.value.folder, old.value.name);
-    return source.ok() && dest.ok() && matches(move.source, source.value) && matches(move.dest, dest.value);
+    const auto source = statusAt(source_, move.sourcePath);
+    const auto dest = statusAt(dest_, move.oldPath);
+    return source && dest && matches(move.source, *source) && matches(move.dest, *dest);
 }
 
 MoveOutcome MoveDetection::moveInstead(const engine::TaskEntry& added, const platform::EntryFilter& leavesOut)
@@ -84,34 +89,28 @@ MoveOutcome MoveDetection::moveFolder(const engine::TaskEntry& added, const Prov
         const ProvenFileMove& inside = settings_.moves->files.at(file);
         if (!deletedByThisExecution(inside.oldPath) || !stillAsProven(inside)) return {};
     }
-    const auto from = placeOf(sourceRoot_, sourceRootPath_, added.sourcePath);
-    const auto old = placeOf(destRoot_, destRootPath_, move.oldPath);
-    if (!from.ok() || !old.ok()) return {};
-    const platform::SameTime sameTime = [this](platform::FileTime a, platform::FileTime b) {
-        return engine::sameTime(settings_.rules, a.seconds, a.nanoseconds, b.seconds, b.nanoseconds);
-    };
-    // Nothing may have come or gone inside since the proof.
-    const auto fixes =
-        platform::sameLayout(from.value.folder, from.value.name, old.value.folder, old.value.name, sameTime, leavesOut);
-    if (!fixes) return {};
-    return rename(added, move.oldPath, *fixes);
+    // Nothing may have come or gone inside since the proof: the volume looks again as it moves.
+    return rename(added, move.oldPath, leavesOut);
 }
 
 MoveOutcome MoveDetection::rename(const engine::TaskEntry& added, const std::string& oldPath,
-                                  const platform::AttributeFixes& fixes)
+                                  const platform::EntryFilter& leavesOut)
 {
-    const auto from = placeOf(sourceRoot_, sourceRootPath_, added.sourcePath);
-    const auto to = placeOf(destRoot_, destRootPath_, added.destPath);
-    const auto old = placeOf(destRoot_, destRootPath_, oldPath);
+    const auto from = source_.placeOf(added.sourcePath);
+    const auto to = dest_.placeOf(added.destPath);
+    const auto old = dest_.placeOf(oldPath);
     if (!from.ok() || !to.ok() || !old.ok()) return {};
-    const bool plainRenameKeepsContent = !added.isFolder() || !folderRenameLosesContent_;
-    if (platform::moveEntry(old.value.folder, old.value.name, to.value.folder, to.value.name,
-                            plainRenameKeepsContent)) {
-        return {};
-    }
+    const platform::SameTime sameTime = [this](platform::FileTime a, platform::FileTime b) {
+        return engine::sameTime(settings_.rules, a.seconds, a.nanoseconds, b.seconds, b.nanoseconds);
+    };
+    MoveOutcome move = platform::awaited<MoveOutcome>([&](auto done) {
+        dest_.volume().moveProven(source_.volume(), from.value.folder, from.value.name, old.value.folder,
+                                  old.value.name, to.value.folder, to.value.name, sameTime, leavesOut, done);
+    });
+    if (!move.moved) return {};
     movedOld_.insert(oldPath);
     if (added.isFolder()) movedFolders_.add(oldPath);
-    return {true, platform::keepAttributesOf(from.value.folder, from.value.name, to.value.folder, to.value.name, fixes)};
+    return move;
 }
 
 platform::EntryFilter MoveDetection::movingEntriesIn(const engine::TaskEntry& folder, platform::EntryFilter leavesOut)

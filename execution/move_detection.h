@@ -3,9 +3,9 @@
 #include "engine/task_list.h"
 #include "execution/executor.h"
 #include "execution/folder_set.h"
+#include "execution/entry_place.h"
 #include "execution/move_proof.h"
-#include "platform/entry_move.h"
-#include "platform/folder_handle.h"
+#include "platform/entry_records.h"
 
 #include <cstddef>
 #include <string>
@@ -14,21 +14,15 @@
 
 namespace velmorane::execution {
 
-// What happened when an add was tried as a move.
-struct MoveOutcome {
-    bool moved = false;
-    platform::MaybeError failure;  // the renamed entry could not be given the source's attributes
-};
+using MoveOutcome = platform::ProvenMoveOutcome;
 
 // Carries out an add as the rename of what a delete of the same execution takes away, when the
 // plan proved it before the execution: both files must still be as they were then, or the add is
 // copied. Only the deletes this execution carries out are used.
 class MoveDetection {
 public:
-    using Root = platform::Result<platform::FolderHandle>;
-
-    MoveDetection(const TaskList& deleteList, const ExecutionSettings& settings, const Root& sourceRoot,
-                  const std::string& sourceRootPath, const Root& destRoot, const std::string& destRootPath);
+    MoveDetection(const TaskList& deleteList, const ExecutionSettings& settings, const StartFolder& source,
+                  const StartFolder& dest);
 
     // Nothing moved when nothing is proven, either file changed since, or the volume refuses: the
     // add is then copied.
@@ -54,19 +48,16 @@ private:
     MoveOutcome moveFolder(const engine::TaskEntry& added, const ProvenFolderMove& move,
                            const platform::EntryFilter& leavesOut);
     MoveOutcome rename(const engine::TaskEntry& added, const std::string& oldPath,
-                       const platform::AttributeFixes& fixes);
+                       const platform::EntryFilter& leavesOut);
 
     const TaskList& fichSuppr_;
     const ExecutionSettings& settings_;
-    const Root& sourceRoot_;
-    const std::string& sourceRootPath_;
-    const Root& destRoot_;
-    const std::string& destRootPath_;
+    const StartFolder& source_;
+    const StartFolder& dest_;
     std::unordered_set<std::string> deletedEntries_;  // files and folders, by destination path
     FolderSet deletedFolders_;
     std::unordered_set<std::string> movedOld_;
     FolderSet movedFolders_;
-    bool folderRenameLosesContent_ = false;
     platform::MaybeError failure_;
 };
 

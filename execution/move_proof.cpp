@@ -3,7 +3,7 @@
 #include "execution/entry_place.h"
 #include "execution/folder_set.h"
 #include "platform/paths.h"
-#include "platform/same_bytes.h"
+#include "platform/awaited_answer.h"
 
 #include <algorithm>
 #include <map>
@@ -69,7 +69,7 @@ class Prover {
 public:
     explicit Prover(const MoveProofInputs& in)
         : in_(in), source_(in.trees.source.structure), dest_(in.trees.dest.structure),
-          sourceFolders_(in.sourceRootPath), destFolders_(in.destRootPath)
+          sourceFolders_(in.source), destFolders_(in.dest)
     {
     }
 
@@ -208,10 +208,12 @@ private:
         const FileRecord& from = sourceFile(added);
         const FileRecord& old = destFile(deleted.file);
         if (from.size != old.size || from.isLink != old.isLink) return false;
-        const platform::FolderHandle* sourceFolder = sourceFolders_.at(source_.lines[added.line].path);
-        const platform::FolderHandle* destFolder = destFolders_.at(dest_.lines[deleted.file.line].path);
+        const platform::FolderRef* sourceFolder = sourceFolders_.at(source_.lines[added.line].path);
+        const platform::FolderRef* destFolder = destFolders_.at(dest_.lines[deleted.file.line].path);
         if (!sourceFolder || !destFolder) return false;
-        const auto same = platform::sameBytes(*sourceFolder, from.name, *destFolder, old.name);
+        const auto same = platform::awaited<platform::Result<bool>>([&](auto done) {
+            in_.source.volume().sameBytes(*sourceFolder, from.name, in_.dest.volume(), *destFolder, old.name, done);
+        });
         return same.ok() && same.value;
     }
 

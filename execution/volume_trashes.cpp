@@ -1,70 +1,65 @@
 #include "execution/volume_trashes.h"
 
+#include "platform/awaited_answer.h"
 #include "platform/paths.h"
-#include "platform/volume_room.h"
-#include "platform/volumes.h"
 
 #include <cerrno>
 
 namespace velmorane::execution {
 namespace {
 
+using platform::Result;
+
 // A file takes whole clusters, and its folder may need one more: what is freed beyond its size.
 constexpr std::uint64_t kSlack = std::uint64_t{1} << 20;
 
 }  // namespace
 
-std::optional<std::string> VolumeTrashes::trashFor(const platform::FolderHandle& folder, const std::string& folderPath)
+void VolumeTrashes::goingForGood(const platform::FolderRef& folder)
 {
-    const auto volume = platform::volumeOfFolder(folder);
-    if (!volume) return platform::usableTrash(folder, folderPath);
-    const auto [known, added] = trashes_.try_emplace(*volume);
-    if (added) known->second = platform::usableTrash(folder, folderPath);
-    return known->second;
-}
-
-void VolumeTrashes::goingForGood(const platform::FolderHandle& folder, const std::string& path)
-{
-    if (!trashFor(folder, platform::parentFolder(path))) withoutTrash_.insert(platform::topFolderOf(path));
+    const auto without = platform::awaited<Result<std::optional<std::string>>>(
+        [&](auto done) { volume_.volumeWithoutTrash(folder, done); });
+    if (without.ok() && without.value) withoutTrash_.insert(*without.value);
 }
 
 void VolumeTrashes::remember(const platform::Trashing& trashing)
 {
-    ledger().add(trashing);
+    [[maybe_unused]] const auto kept =
+        platform::awaited<platform::MaybeError>([&](auto done) { volume_.recordTrashed(trashing, done); });
 }
 
-bool VolumeTrashes::makeRoom(const platform::FolderHandle& folder, const std::string& folderPath, std::uint64_t bytes,
-                             const platform::Trashing* kept)
+std::optional<std::uint64_t> VolumeTrashes::roomLeft(const platform::FolderRef& folder)
 {
-    const auto trash = trashFor(folder, folderPath);
-    if (!trash) return false;
+    const auto room =
+        platform::awaited<Result<std::optional<std::uint64_t>>>([&](auto done) { volume_.roomLeft(folder, done); });
+    return room.ok() ? room.value : std::nullopt;
+}
+
+bool VolumeTrashes::makeRoom(const platform::FolderRef& folder, std::uint64_t bytes, const platform::Trashing* kept)
+{
     // Where the volume does not say how much room is left, the whole entry is made room for.
     const std::uint64_t wanted = bytes + kSlack;
-    const std::uint64_t room = platform::roomLeft(folder).value_or(0);
-    const std::uint64_t freed = ledger().free(*trash, room < wanted ? wanted - room : kSlack, kept);
-    bytesFreed_ += freed;
-    return freed > 0;
+    const std::uint64_t room = roomLeft(folder).value_or(0);
+    const std::optional<platform::Trashing> inProgress = kept ? std::optional(*kept) : std::nullopt;
+    const auto freed = platform::awaited<Result<std::uint64_t>>([&](auto done) {
+        volume_.freeTrash(folder, room < wanted ? wanted - room : kSlack, inProgress, done);
+    });
+    if (!freed.ok()) return false;
+    bytesFreed_ += freed.value;
+    return freed.value > 0;
 }
 
-void VolumeTrashes::makeRoomAhead(const platform::FolderHandle& folder, const std::string& folderPath,
-                                  std::uint64_t bytes)
+void VolumeTrashes::makeRoomAhead(const platform::FolderRef& folder, std::uint64_t bytes)
 {
-    const auto room = platform::roomLeft(folder);
-    if (room && *room < bytes + kSlack) makeRoom(folder, folderPath, bytes);
+    const auto room = roomLeft(folder);
+    if (room && *room < bytes + kSlack) makeRoom(folder, bytes);
 }
 
 void VolumeTrashes::save()
 {
     // What cannot be written costs only the freeing of this execution's entries in later runs.
-    if (ledger_) {
-        [[maybe_unused]] const auto failure = ledger_->save();
-    }
-}
-
-platform::TrashLedger& VolumeTrashes::ledger()
-{
-    if (!ledger_) ledger_.emplace();
-    return *ledger_;
+    [[maybe_unused]] const auto failure =
+        platform::awaited<platform::MaybeError>([&](auto done) { volume_.saveTrashRecord(done); });
 }
 
 bool lacksRoom(int error)

@@ -15,9 +15,6 @@
 
 namespace velmorane::platform {
 
-// Says whether two modification times count as the same.
-using SameTime = std::function<bool(FileTime, FileTime)>;
-
 // An entry inside a folder to be moved whose permission bits or modification time are not its
 // source's: by its path inside that folder, with its source's status.
 struct AttributeFix {

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "platform/system_error.h"
+
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,6 +39,65 @@ enum class TrashOutcome {
     NoTrash,      // no trash can be used on this volume: nothing was done, delete as before
     NoHardLinks,  // keepReplacedInTrash only: the volume cannot link a file; nothing was done
 };
+
+// What the volume keeps of a trashing to take it back; only the volume that made it reads it.
+struct TrashPlaces;
+
+struct Trashing {
+    TrashOutcome outcome = TrashOutcome::NoTrash;
+    // With Trashed: where the entry went, for undoTrashing. Its name in files/ also names its
+    // info/<trashName>.trashinfo.
+    std::shared_ptr<const TrashPlaces> places;
+    std::string trashName;
+    std::string trash;     // the trash folder's path, which holds files/ and info/
+    std::string infoText;  // its .trashinfo as written
+};
+
+// A time in nanoseconds since the epoch as whole seconds and the nanoseconds within the second,
+// before 1970 too.
+inline FileTime fileTimeOf(std::int64_t nanoseconds)
+{
+    constexpr std::int64_t kSecond = 1'000'000'000;
+    std::int64_t seconds = nanoseconds / kSecond;
+    std::int64_t within = nanoseconds % kSecond;
+    if (within < 0) {
+        --seconds;
+        within += kSecond;
+    }
+    return {seconds, static_cast<std::int32_t>(within)};
+}
+
+// What stands at a name, without following a link.
+enum class EntryKind { Missing, File, Link, Folder, Other };
+
+struct EntryStatus {
+    EntryKind kind = EntryKind::Missing;
+    std::int64_t size = 0;
+    std::int64_t modified = 0;  // nanoseconds since the epoch
+    FileIdentity identity;
+};
+
+// An add never replaces: a name already taken, in any letter case the volume ignores, fails with
+// EEXIST. A replacement swaps the whole new file in at once.
+enum class CopyMode { Add, Replace };
+
+// Says whether an entry inside a folder being copied or deleted is left alone, by its path inside
+// that folder ("sub/name", no trailing "/").
+using EntryFilter = std::function<bool(const std::string& pathInside, bool isFolder)>;
+
+struct FolderCopyOutcome {
+    bool created = false;  // the folder was made, whatever happened to its content
+    MaybeError failure;
+};
+
+// What became of a move proven before the execution.
+struct ProvenMoveOutcome {
+    bool moved = false;    // nothing moved when the entries no longer match: the add is copied
+    MaybeError failure;    // the moved entry could not be given its source's attributes
+};
+
+// Says whether two modification times count as the same.
+using SameTime = std::function<bool(FileTime, FileTime)>;
 
 // A listed file: a regular file, or a symbolic link, whose size is the length of its target text
 // and whose time is the link's own.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/entry_records.h"
 #include "platform/folder_handle.h"
 #include "platform/progress.h"
 #include "platform/system_error.h"
@@ -13,8 +14,6 @@ namespace velmorane::platform {
 // Every operation below names an entry by an open folder and a plain name: nothing re-resolves a
 // path, and a link is acted on as a link, never followed.
 
-enum class EntryKind { Missing, File, Link, Folder, Other };
-
 // Past a file-size limit (a full disk for a user with a quota) a write must fail with EFBIG and be
 // reported, rather than end the program. Every writer of the program calls this first.
 void ignoreFileSizeSignal();
@@ -22,10 +21,6 @@ void ignoreFileSizeSignal();
 // What is at a name, without following a link; the error says why when nothing is there.
 Result<EntryKind> lookUp(const FolderHandle& folder, std::string_view name);
 Result<EntryKind> lookUp(const std::string& path);
-
-// An add never replaces: a name already taken, in any letter case the volume ignores, fails with
-// EEXIST. A replacement swaps the whole new file in at once.
-enum class CopyMode { Add, Replace };
 
 // Copies a regular file, or a link as a link, keeping content, modification time and the
 // permission bits the volume can keep. The copy is written to a temporary file in the destination
@@ -38,14 +33,6 @@ MaybeError copyFile(const FolderHandle& fromFolder, std::string_view fromName, c
 // part-way does not stop the rest: the first one is returned, naming the file inside the folder.
 // A stop asked through the control ends the copy between two files, the folders made keeping their
 // bits and times.
-// Says whether an entry inside a folder being copied or deleted is left alone, by its path inside
-// that folder ("sub/name", no trailing "/").
-using EntryFilter = std::function<bool(const std::string& pathInside, bool isFolder)>;
-
-struct FolderCopyOutcome {
-    bool created = false;  // the folder was made, whatever happened to its content
-    MaybeError failure;
-};
 FolderCopyOutcome copyFolder(const FolderHandle& fromFolder, std::string_view fromName, const FolderHandle& toFolder,
                              std::string_view toName, RunControl& control, const EntryFilter& leavesOut = {});
 

@@ -51,36 +51,24 @@ VolumeCapabilities capabilitiesOf(const std::string& startFolder)
             keepsFileIdentity(startFolder)};
 }
 
-// Every folder a request names was opened by this volume.
-const LocalFolder& local(const FolderRef& folder)
-{
-    return static_cast<const LocalFolder&>(*folder);
-}
-
-Result<FolderRef> opened(Result<FolderHandle> handle, std::string path)
-{
-    if (!handle.ok()) return Result<FolderRef>::failure(*handle.error);
-    return {std::make_shared<const LocalFolder>(std::move(handle.value), std::move(path)), std::nullopt};
-}
-
 Result<ReadFolderAnswer> read(Result<FolderRef> folder)
 {
     if (!folder.ok()) return Result<ReadFolderAnswer>::failure(*folder.error);
-    auto content = platform::readFolder(local(folder.value).handle());
+    auto content = platform::readFolder(localFolder(folder.value).handle());
     if (!content.ok()) return Result<ReadFolderAnswer>::failure(*content.error);
     return {ReadFolderAnswer{std::move(folder.value), std::move(content.value)}, std::nullopt};
 }
 
 Result<FolderRef> openChild(const FolderRef& parent, const std::string& name)
 {
-    return opened(local(parent).handle().openChild(name), parent->path() + name + kSeparator);
+    return openedFolder(localFolder(parent).handle().openChild(name), parent->path() + name + kSeparator);
 }
 
 Result<std::string> readBytes(const FolderRef& folder, const std::string& name, std::int64_t offset,
                               std::int64_t length)
 {
     if (offset < 0 || length < 0) return Result<std::string>::failure(systemError(EINVAL));
-    const OpenFile file(::openat(local(folder).handle().fd(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    const OpenFile file(::openat(localFolder(folder).handle().fd(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (file.fd() < 0) return Result<std::string>::failure(systemError(errno));
     std::string bytes(static_cast<std::size_t>(length), '\0');
     std::size_t filled = 0;
@@ -100,7 +88,7 @@ Result<std::string> linkTarget(const FolderRef& folder, const std::string& name)
 {
     std::string target(256, '\0');
     for (;;) {
-        const ssize_t length = ::readlinkat(local(folder).handle().fd(), name.c_str(), target.data(), target.size());
+        const ssize_t length = ::readlinkat(localFolder(folder).handle().fd(), name.c_str(), target.data(), target.size());
         if (length < 0) return Result<std::string>::failure(systemError(errno));
         if (static_cast<std::size_t>(length) < target.size()) {
             target.resize(static_cast<std::size_t>(length));
@@ -114,7 +102,7 @@ Result<std::string> newTemporaryFile(const FolderRef& folder)
 {
     for (;;) {
         std::string name = newTemporaryName();
-        const OpenFile file(::openat(local(folder).handle().fd(), name.c_str(),
+        const OpenFile file(::openat(localFolder(folder).handle().fd(), name.c_str(),
                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (file.fd() >= 0) return {std::move(name), std::nullopt};
         if (errno != EEXIST) return Result<std::string>::failure(systemError(errno));
@@ -124,7 +112,7 @@ Result<std::string> newTemporaryFile(const FolderRef& folder)
 MaybeError writeBytes(const FolderRef& folder, const std::string& name, std::int64_t offset, const std::string& bytes)
 {
     if (!isTemporaryName(name)) return systemError(EINVAL);
-    const OpenFile file(::openat(local(folder).handle().fd(), name.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+    const OpenFile file(::openat(localFolder(folder).handle().fd(), name.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
     if (file.fd() < 0) return systemError(errno);
     std::size_t written = 0;
     while (written < bytes.size()) {
@@ -137,14 +125,6 @@ MaybeError writeBytes(const FolderRef& folder, const std::string& name, std::int
     return std::nullopt;
 }
 
-MaybeError removeEntry(const FolderRef& folder, const std::string& name)
-{
-    const FolderHandle& handle = local(folder).handle();
-    const auto kind = lookUp(handle, name);
-    if (!kind.ok()) return kind.error;
-    return kind.value == EntryKind::Folder ? deleteFolder(handle, name) : deleteFile(handle, name);
-}
-
 // What a volume cannot keep (bits on FAT, owners for a plain user) is left without failing.
 bool cannotKeep(int errorNumber, bool volumeKeepsIt)
 {
@@ -154,7 +134,7 @@ bool cannotKeep(int errorNumber, bool volumeKeepsIt)
 MaybeError setEntryAttributes(const FolderRef& folder, const std::string& name, const EntryAttributes& attributes,
                               const VolumeCapabilities& capabilities)
 {
-    const int fd = local(folder).handle().fd();
+    const int fd = localFolder(folder).handle().fd();
     if (attributes.owner &&
         ::fchownat(fd, name.c_str(), attributes.owner->first, attributes.owner->second, AT_SYMLINK_NOFOLLOW) != 0 &&
         !cannotKeep(errno, capabilities.keepsOwners)) {
@@ -175,8 +155,8 @@ MaybeError setEntryAttributes(const FolderRef& folder, const std::string& name, 
 MaybeError renameEntry(const FolderRef& fromFolder, const std::string& fromName, const FolderRef& toFolder,
                        const std::string& toName, RenameMode mode)
 {
-    const FolderHandle& from = local(fromFolder).handle();
-    const FolderHandle& to = local(toFolder).handle();
+    const FolderHandle& from = localFolder(fromFolder).handle();
+    const FolderHandle& to = localFolder(toFolder).handle();
     if (mode == RenameMode::Replace) {
         if (::renameat(from.fd(), fromName.c_str(), to.fd(), toName.c_str()) != 0) return systemError(errno);
         return std::nullopt;
@@ -185,6 +165,17 @@ MaybeError renameEntry(const FolderRef& fromFolder, const std::string& fromName,
 }
 
 }  // namespace
+
+const LocalFolder& localFolder(const FolderRef& folder)
+{
+    return static_cast<const LocalFolder&>(*folder);
+}
+
+Result<FolderRef> openedFolder(Result<FolderHandle> handle, std::string path)
+{
+    if (!handle.ok()) return Result<FolderRef>::failure(*handle.error);
+    return {std::make_shared<const LocalFolder>(std::move(handle.value), std::move(path)), std::nullopt};
+}
 
 LocalVolume::LocalVolume(std::string startFolder, unsigned concurrency)
     : startFolder_(std::move(startFolder)), pool_(concurrency)
@@ -210,14 +201,14 @@ VolumeGuarantees LocalVolume::guarantees() const
 void LocalVolume::openStart(Completion<FolderRef> done)
 {
     pool_.submit([this, done = std::move(done)] {
-        done(opened(FolderHandle::openStart(startFolder_), withTrailingSeparator(startFolder_)));
+        done(openedFolder(FolderHandle::openStart(startFolder_), withTrailingSeparator(startFolder_)));
     });
 }
 
 void LocalVolume::readStart(Completion<ReadFolderAnswer> done)
 {
     pool_.submit([this, done = std::move(done)] {
-        done(read(opened(FolderHandle::openStart(startFolder_), withTrailingSeparator(startFolder_))));
+        done(read(openedFolder(FolderHandle::openStart(startFolder_), withTrailingSeparator(startFolder_))));
     });
 }
 
@@ -274,14 +265,20 @@ void LocalVolume::rename(FolderRef fromFolder, std::string fromName, FolderRef t
 void LocalVolume::remove(FolderRef folder, std::string name, Finished done)
 {
     pool_.submit([folder = std::move(folder), name = std::move(name), done = std::move(done)] {
-        done(removeEntry(folder, name));
+        done(deleteFile(localFolder(folder).handle(), name));
     });
+}
+
+void LocalVolume::removeFolder(FolderRef folder, std::string name, EntryFilter leavesOut, Finished done)
+{
+    pool_.submit([folder = std::move(folder), name = std::move(name), leavesOut = std::move(leavesOut),
+                  done = std::move(done)] { done(deleteFolder(localFolder(folder).handle(), name, leavesOut)); });
 }
 
 void LocalVolume::makeFolder(FolderRef folder, std::string name, std::uint32_t mode, Finished done)
 {
     pool_.submit([folder = std::move(folder), name = std::move(name), mode, done = std::move(done)] {
-        const bool made = ::mkdirat(local(folder).handle().fd(), name.c_str(), static_cast<mode_t>(mode & 07777)) == 0;
+        const bool made = ::mkdirat(localFolder(folder).handle().fd(), name.c_str(), static_cast<mode_t>(mode & 07777)) == 0;
         done(made ? MaybeError{} : MaybeError{systemError(errno)});
     });
 }
@@ -291,18 +288,6 @@ void LocalVolume::setAttributes(FolderRef folder, std::string name, EntryAttribu
     const VolumeCapabilities kept = capabilities();
     pool_.submit([folder = std::move(folder), name = std::move(name), attributes, kept, done = std::move(done)] {
         done(setEntryAttributes(folder, name, attributes, kept));
-    });
-}
-
-void LocalVolume::moveToTrash(FolderRef folder, std::string name, Completion<TrashOutcome> done)
-{
-    pool_.submit([folder = std::move(folder), name = std::move(name), done = std::move(done)] {
-        const auto trashing = platform::moveToTrash(local(folder).handle(), name, folder->path() + name);
-        if (!trashing.ok()) {
-            done(Result<TrashOutcome>::failure(*trashing.error));
-            return;
-        }
-        done({trashing.value.outcome, std::nullopt});
     });
 }
 

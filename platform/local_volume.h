@@ -2,8 +2,11 @@
 
 #include "platform/folder_handle.h"
 #include "platform/request_pool.h"
+#include "platform/trash_ledger.h"
 #include "platform/volume.h"
 
+#include <cstdint>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -21,6 +24,10 @@ private:
     FolderHandle handle_;
     std::string path_;
 };
+
+// Every folder a request names was opened by the volume it is given to.
+const LocalFolder& localFolder(const FolderRef& folder);
+Result<FolderRef> openedFolder(Result<FolderHandle> handle, std::string path);
 
 // The volumes this machine mounts. Every request acts relative to an open folder's descriptor
 // with the *at() calls, never through a link, and an add lands with RENAME_NOREPLACE: it keeps
@@ -47,14 +54,49 @@ public:
     void rename(FolderRef fromFolder, std::string fromName, FolderRef toFolder, std::string toName, RenameMode mode,
                 Finished done) override;
     void remove(FolderRef folder, std::string name, Finished done) override;
+    void removeFolder(FolderRef folder, std::string name, EntryFilter leavesOut, Finished done) override;
     void makeFolder(FolderRef folder, std::string name, std::uint32_t mode, Finished done) override;
     void setAttributes(FolderRef folder, std::string name, EntryAttributes attributes, Finished done) override;
-    void moveToTrash(FolderRef folder, std::string name, Completion<TrashOutcome> done) override;
+
+    void openBelow(FolderRef folder, std::string relativePath, Completion<FolderRef> done) override;
+    void entryStatus(FolderRef folder, std::string name, Completion<EntryStatus> done) override;
+    void copyFile(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef to, std::string toName,
+                  CopyMode mode, RunControl& control, Finished done) override;
+    void copyFolder(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef to, std::string toName,
+                    RunControl& control, EntryFilter leavesOut, std::function<void(FolderCopyOutcome)> done) override;
+    void updateAttributes(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef to,
+                          std::string toName, Completion<bool> done) override;
+    void settleFolder(const VolumeAccess& source, FolderRef from, FolderRef to, Finished done) override;
+    void clearReadOnly(FolderRef folder, std::string name, Finished done) override;
+    void removeLeftoverTemporaries(FolderRef folder, Finished done) override;
+    void sameBytes(FolderRef folder, std::string name, const VolumeAccess& other, FolderRef otherFolder,
+                   std::string otherName, Completion<bool> done) override;
+    void moveProven(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef old,
+                    std::string oldName, FolderRef to, std::string toName, SameTime sameTime, EntryFilter leavesOut,
+                    std::function<void(ProvenMoveOutcome)> done) override;
+
+    void moveToTrash(FolderRef folder, std::string name, Completion<Trashing> done) override;
+    void keepReplacedInTrash(FolderRef folder, std::string name, Completion<Trashing> done) override;
+    void undoTrashing(Trashing trashing, FolderRef folder, std::string name, Finished done) override;
+    void volumeWithoutTrash(FolderRef folder, Completion<std::optional<std::string>> done) override;
+    void roomLeft(FolderRef folder, Completion<std::optional<std::uint64_t>> done) override;
+    void recordTrashed(Trashing trashing, Finished done) override;
+    void freeTrash(FolderRef folder, std::uint64_t bytes, std::optional<Trashing> kept,
+                   Completion<std::uint64_t> done) override;
+    void saveTrashRecord(Finished done) override;
 
 private:
+    std::optional<std::string> trashFor(const FolderRef& folder);
+    TrashLedger& ledger();
+
     std::string startFolder_;
     mutable std::once_flag capabilitiesFound_;
     mutable VolumeCapabilities capabilities_;
+    // The trash of each device below the start folder, found at its first use, and the record of
+    // what the program trashed, read at its first use; both under the mutex.
+    std::mutex trashMutex_;
+    std::map<std::uint64_t, std::optional<std::string>> trashes_;
+    std::optional<TrashLedger> ledger_;
     // Declared last: destroyed first, so the requests still queued are answered while the rest stands.
     RequestPool pool_;
 };

@@ -6,9 +6,8 @@ namespace velmorane::platform {
 
 RequestPool::RequestPool(unsigned threadCount)
 {
-    const unsigned count = threadCount == 0 ? 1 : threadCount;
-    threads_.reserve(count);
-    for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { work(); });
+    threads_.reserve(threadCount);
+    for (unsigned i = 0; i < threadCount; ++i) threads_.emplace_back([this] { work(); });
 }
 
 RequestPool::~RequestPool()
@@ -23,6 +22,10 @@ RequestPool::~RequestPool()
 
 void RequestPool::submit(std::function<void()> request)
 {
+    if (threads_.empty()) {
+        request();
+        return;
+    }
     {
         std::lock_guard lock(mutex_);
         queued_.push_back(std::move(request));

@@ -10,7 +10,8 @@
 namespace velmorane::platform {
 
 // A few threads that answer a volume's requests in the order they came. The destructor answers
-// the requests still queued, then joins the threads.
+// the requests still queued, then joins the threads. A pool of no thread answers each request at
+// once, on the thread that submits it.
 class RequestPool {
 public:
     explicit RequestPool(unsigned threadCount);

@@ -313,8 +313,8 @@ Result<Trashing> putInTrash(const FolderHandle& folder, std::string_view name, c
         }
         if (!error) {
             auto& [files, info, topFolder, trashPath] = trash.value;
-            return {Trashing{TrashOutcome::Trashed, std::move(files), std::move(info), trashName, trashPath, text},
-                    std::nullopt};
+            auto places = std::make_shared<const TrashPlaces>(TrashPlaces{std::move(files), std::move(info)});
+            return {Trashing{TrashOutcome::Trashed, std::move(places), trashName, trashPath, text}, std::nullopt};
         }
         ::unlinkat(trash.value.info.fd(), infoName(trashName).c_str(), 0);
         if (error->number == EEXIST) continue;
@@ -356,20 +356,21 @@ Result<Trashing> keepReplacedInTrash(const FolderHandle& folder, std::string_vie
 
 MaybeError undoTrashing(const Trashing& trashing, const FolderHandle& folder, std::string_view name)
 {
-    if (trashing.outcome != TrashOutcome::Trashed) return std::nullopt;
+    if (trashing.outcome != TrashOutcome::Trashed || !trashing.places) return std::nullopt;
+    const TrashPlaces& places = *trashing.places;
     const std::string entryName(name);
     struct stat kept{};
     struct stat there{};
-    if (::fstatat(trashing.files.fd(), trashing.trashName.c_str(), &kept, AT_SYMLINK_NOFOLLOW) != 0) return lastError();
+    if (::fstatat(places.files.fd(), trashing.trashName.c_str(), &kept, AT_SYMLINK_NOFOLLOW) != 0) return lastError();
     if (::fstatat(folder.fd(), entryName.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0) {
         if (there.st_dev != kept.st_dev || there.st_ino != kept.st_ino) return systemError(EEXIST);
-        if (::unlinkat(trashing.files.fd(), trashing.trashName.c_str(), 0) != 0) return lastError();
+        if (::unlinkat(places.files.fd(), trashing.trashName.c_str(), 0) != 0) return lastError();
     } else if (errno != ENOENT) {
         return lastError();
-    } else if (const auto error = moveEntry(trashing.files, trashing.trashName, folder, entryName, kept)) {
+    } else if (const auto error = moveEntry(places.files, trashing.trashName, folder, entryName, kept)) {
         return error;
     }
-    if (::unlinkat(trashing.info.fd(), infoName(trashing.trashName).c_str(), 0) != 0) return lastError();
+    if (::unlinkat(places.info.fd(), infoName(trashing.trashName).c_str(), 0) != 0) return lastError();
     return std::nullopt;
 }
 

@@ -21,15 +21,10 @@ namespace velmorane::platform {
 // used. The .trashinfo is written first, under a name no other trashing holds ("NAME", "NAME 2",
 // ...), then the entry is renamed into the trash: same volume, no copy, a whole folder at once.
 
-struct Trashing {
-    TrashOutcome outcome = TrashOutcome::NoTrash;
-    // With Trashed: where the entry went, for undoTrashing; the two folders stay open as long as
-    // this is kept. Its name in files/ also names its info/<trashName>.trashinfo.
+// A trashing's files/ and info/ folders, kept open as long as the trashing is kept.
+struct TrashPlaces {
     FolderHandle files;
     FolderHandle info;
-    std::string trashName;
-    std::string trash;     // the trash folder's path, which holds files/ and info/
-    std::string infoText;  // its .trashinfo as written
 };
 
 // The trash that entries of this folder (absolute path) would go to, found or made now; nothing

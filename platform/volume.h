@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/entry_records.h"
+#include "platform/progress.h"
 #include "platform/system_error.h"
 #include "platform/volumes.h"
 
@@ -61,7 +62,9 @@ struct EntryAttributes {
 };
 
 // Requests complete on a thread of the volume, in any order: many stay in flight at once, which
-// is what hides a network's latency. A completion must not wait for another request's.
+// is what hides a network's latency. A completion must not wait for another request's. A volume
+// opened without threads of its own answers each request at once, on the caller's thread: callers
+// that keep their own workers busy (the executor) lose nothing to hand-overs.
 template <typename T>
 using Completion = std::function<void(Result<T>)>;
 using Finished = std::function<void(MaybeError)>;
@@ -100,15 +103,77 @@ public:
     // NoReplace fails on a taken name (EEXIST); Replace swaps the entry in at once.
     virtual void rename(FolderRef fromFolder, std::string fromName, FolderRef toFolder, std::string toName,
                         RenameMode mode, Finished done) = 0;
-    // Removes a file or a link (never what it points to), or a folder with all its content.
+    // Removes a file or a link (never what it points to), read-only or not; a folder there fails.
     virtual void remove(FolderRef folder, std::string name, Finished done) = 0;
+    // Removes a folder with all its content, what `leavesOut` names inside staying with the folders
+    // holding it; anything else there fails, and a link there is never entered.
+    virtual void removeFolder(FolderRef folder, std::string name, EntryFilter leavesOut, Finished done) = 0;
     virtual void makeFolder(FolderRef folder, std::string name, std::uint32_t mode, Finished done) = 0;
     virtual void setAttributes(FolderRef folder, std::string name, EntryAttributes attributes, Finished done) = 0;
-    // Moves an entry to the volume's own trash; NoTrash when it has none, the entry left in place.
-    virtual void moveToTrash(FolderRef folder, std::string name, Completion<TrashOutcome> done) = 0;
+
+    // What an execution does. A request that names another volume (`source`) reads from it; a
+    // volume of another kind than this one is read through its requests above.
+
+    // The folder at a relative path below an open folder ("a/b/"), opened one name at a time.
+    virtual void openBelow(FolderRef folder, std::string relativePath, Completion<FolderRef> done) = 0;
+    virtual void entryStatus(FolderRef folder, std::string name, Completion<EntryStatus> done) = 0;
+    // Copies a regular file, or a link as a link: content, time, bits, owner, ACLs and extended
+    // attributes as far as this volume keeps them, written under a temporary name and put in
+    // place only when whole. The control hears of each piece of a large file.
+    virtual void copyFile(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef to,
+                          std::string toName, CopyMode mode, RunControl& control, Finished done) = 0;
+    // Creates the folder `toName` (a taken name fails) and copies the source folder's content into
+    // it, folder times and bits set after their content; a failure part-way does not stop the rest
+    // and the first one is given. A stop asked through the control ends it between two files.
+    virtual void copyFolder(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef to,
+                            std::string toName, RunControl& control, EntryFilter leavesOut,
+                            std::function<void(FolderCopyOutcome)> done) = 0;
+    // Sets the attributes of `toName` from the source's `fromName` without copying the content, when
+    // both are still of the same kind, size and time; false when they no longer are.
+    virtual void updateAttributes(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef to,
+                                  std::string toName, Completion<bool> done) = 0;
+    // Gives a folder the bits, owner, ACLs, attributes and times of the source's folder.
+    virtual void settleFolder(const VolumeAccess& source, FolderRef from, FolderRef to, Finished done) = 0;
+    // Grants the owner write permission and leaves every other bit; a link is left as it is.
+    virtual void clearReadOnly(FolderRef folder, std::string name, Finished done) = 0;
+    // Removes the temporary files a killed copy left in a folder; a user's file is never taken for one.
+    virtual void removeLeftoverTemporaries(FolderRef folder, Finished done) = 0;
+    // Whether an entry of this volume and one of `other` hold the same bytes (links: the same
+    // target); a file that changes while it is read proves nothing.
+    virtual void sameBytes(FolderRef folder, std::string name, const VolumeAccess& other, FolderRef otherFolder,
+                           std::string otherName, Completion<bool> done) = 0;
+    // Carries out an add as the rename of `oldName`, proven to be the source's `fromName` moved:
+    // nothing moves unless it still has the layout a copy would bring (for a folder, the same names
+    // and sizes all the way down, what `leavesOut` names aside). The renamed entry, and what lies in
+    // it, then get the source's bits and times as a copy sets them.
+    virtual void moveProven(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef old,
+                            std::string oldName, FolderRef to, std::string toName, SameTime sameTime,
+                            EntryFilter leavesOut, std::function<void(ProvenMoveOutcome)> done) = 0;
+
+    // The volume's trash, freedesktop.org's layout, so that any file manager puts entries back.
+    // Moves an entry there; NoTrash when the volume has none, the entry left in place.
+    virtual void moveToTrash(FolderRef folder, std::string name, Completion<Trashing> done) = 0;
+    // For a file about to be replaced: a hard link to it is kept in the trash and the new file is
+    // renamed over it (CopyMode::Replace). NoHardLinks: moveToTrash, then CopyMode::Add.
+    virtual void keepReplacedInTrash(FolderRef folder, std::string name, Completion<Trashing> done) = 0;
+    // Takes a trashing back: the entry returns under its name if the name is free.
+    virtual void undoTrashing(Trashing trashing, FolderRef folder, std::string name, Finished done) = 0;
+    // The top folder of this folder's volume when its entries cannot go to a trash; nothing when they can.
+    virtual void volumeWithoutTrash(FolderRef folder, Completion<std::optional<std::string>> done) = 0;
+    // The bytes this folder's volume has room for, when it says.
+    virtual void roomLeft(FolderRef folder, Completion<std::optional<std::uint64_t>> done) = 0;
+    // Keeps what the program trashed for good, so that later runs may free it, oldest first.
+    virtual void recordTrashed(Trashing trashing, Finished done) = 0;
+    // Removes old versions the program put in the trash of this folder's volume until `bytes` more
+    // are free, `kept` (a trashing in progress) staying. Gives the bytes freed.
+    virtual void freeTrash(FolderRef folder, std::uint64_t bytes, std::optional<Trashing> kept,
+                           Completion<std::uint64_t> done) = 0;
+    // Writes the record of what the program trashed, once an execution is over.
+    virtual void saveTrashRecord(Finished done) = 0;
 };
 
-// The volume that holds a start folder, answering up to `concurrency` requests at once.
+// The volume that holds a start folder, answering up to `concurrency` requests at once; with 0,
+// each request at once on the caller's thread.
 std::unique_ptr<VolumeAccess> openVolume(const std::string& startFolder, unsigned concurrency);
 
 }  // namespace velmorane::platform

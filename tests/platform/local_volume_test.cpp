@@ -1,7 +1,7 @@
 #include "platform/local_volume.h"
 
 #include "platform/temporary_name.h"
-#include "tests/support/awaited_answer.h"
+#include "platform/awaited_answer.h"
 #include "tests/support/delayed_volume.h"
 #include "tests/support/mounted_volume.h"
 #include "tests/support/scoped_environment.h"
@@ -24,7 +24,7 @@ using namespace std::chrono_literals;
 
 FolderRef openedStart(VolumeAccess& volume)
 {
-    auto start = answerOf<FolderRef>([&](auto done) { volume.openStart(done); });
+    auto start = awaited<Result<FolderRef>>([&](auto done) { volume.openStart(done); });
     if (!start.ok()) throw std::runtime_error("open " + volume.startFolder() + ": " + start.error->reason);
     return start.value;
 }
@@ -54,7 +54,7 @@ TEST(LocalVolume, OneRequestListsAFolderWithItsEntriesAttributesAndLinksAreNever
     makeSocket(tree.path("racine/prise"));
     LocalVolume volume(tree.path("racine"), 4);
 
-    const auto start = answerOf<ReadFolderAnswer>([&](auto done) { volume.readStart(done); });
+    const auto start = awaited<Result<ReadFolderAnswer>>([&](auto done) { volume.readStart(done); });
     ASSERT_TRUE(start.ok()) << start.error->reason;
     EXPECT_EQ(start.value.folder->path(), tree.path("racine") + "/");
     const FolderContent& content = start.value.content;
@@ -76,21 +76,21 @@ TEST(LocalVolume, OneRequestListsAFolderWithItsEntriesAttributesAndLinksAreNever
     EXPECT_EQ(content.specialFiles[0].name, "prise");
 
     const FolderRef folder = start.value.folder;
-    const auto below = answerOf<ReadFolderAnswer>([&](auto done) { volume.readFolder(folder, "sous", done); });
+    const auto below = awaited<Result<ReadFolderAnswer>>([&](auto done) { volume.readFolder(folder, "sous", done); });
     ASSERT_TRUE(below.ok());
     EXPECT_EQ(below.value.folder->path(), tree.path("racine/sous") + "/");
     ASSERT_EQ(below.value.content.files.size(), 1u);
     EXPECT_EQ(below.value.content.files[0].name, "note.txt");
 
-    const auto throughLink = answerOf<FolderRef>([&](auto done) { volume.openFolder(folder, "lien", done); });
+    const auto throughLink = awaited<Result<FolderRef>>([&](auto done) { volume.openFolder(folder, "lien", done); });
     ASSERT_FALSE(throughLink.ok());
     EXPECT_TRUE(throughLink.error->number == ELOOP || throughLink.error->number == ENOTDIR)
         << throughLink.error->reason;
-    const auto target = answerOf<std::string>([&](auto done) { volume.readLink(folder, "lien", done); });
+    const auto target = awaited<Result<std::string>>([&](auto done) { volume.readLink(folder, "lien", done); });
     EXPECT_EQ(target.value, "sous");
-    const auto bytes = answerOf<std::string>([&](auto done) { volume.readFile(folder, "lettre.txt", 3, 100, done); });
+    const auto bytes = awaited<Result<std::string>>([&](auto done) { volume.readFile(folder, "lettre.txt", 3, 100, done); });
     EXPECT_EQ(bytes.value, "jour");
-    const auto missing = answerOf<ReadFolderAnswer>([&](auto done) { volume.readFolder(folder, "absent", done); });
+    const auto missing = awaited<Result<ReadFolderAnswer>>([&](auto done) { volume.readFolder(folder, "absent", done); });
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.error->number, ENOENT);
 
@@ -105,26 +105,26 @@ TEST(LocalVolume, WritesLandUnderATemporaryNameAndAnAddNeverReplaces)
     LocalVolume volume(tree.path("archive"), 4);
     const FolderRef folder = openedStart(volume);
 
-    const auto temporary = answerOf<std::string>([&](auto done) { volume.createTemporary(folder, done); });
+    const auto temporary = awaited<Result<std::string>>([&](auto done) { volume.createTemporary(folder, done); });
     ASSERT_TRUE(temporary.ok());
     EXPECT_TRUE(isTemporaryName(temporary.value));
     const std::string name = temporary.value;
-    EXPECT_EQ(outcome(failureOf([&](auto done) { volume.writeTemporary(folder, name, 0, "nouveau", done); })), "ok");
-    EXPECT_EQ(outcome(failureOf([&](auto done) { volume.writeTemporary(folder, name, 7, " texte", done); })), "ok");
-    EXPECT_EQ(failureOf([&](auto done) { volume.writeTemporary(folder, "garde.txt", 0, "x", done); })->number, EINVAL);
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) { volume.writeTemporary(folder, name, 0, "nouveau", done); })), "ok");
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) { volume.writeTemporary(folder, name, 7, " texte", done); })), "ok");
+    EXPECT_EQ(awaited<MaybeError>([&](auto done) { volume.writeTemporary(folder, "garde.txt", 0, "x", done); })->number, EINVAL);
 
-    const auto taken = failureOf([&](auto done) {
+    const auto taken = awaited<MaybeError>([&](auto done) {
         volume.rename(folder, name, folder, "garde.txt", RenameMode::NoReplace, done);
     });
     ASSERT_TRUE(taken);
     EXPECT_EQ(taken->number, EEXIST);
     EXPECT_EQ(readFileBytes(tree.path("archive/garde.txt")), "ancien");
-    EXPECT_EQ(outcome(failureOf([&](auto done) {
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) {
                   volume.rename(folder, name, folder, "neuf.txt", RenameMode::NoReplace, done);
               })),
               "ok");
     EXPECT_EQ(readFileBytes(tree.path("archive/neuf.txt")), "nouveau texte");
-    EXPECT_EQ(outcome(failureOf([&](auto done) {
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) {
                   volume.rename(folder, "neuf.txt", folder, "garde.txt", RenameMode::Replace, done);
               })),
               "ok");
@@ -143,12 +143,12 @@ TEST(LocalVolume, FoldersAreMadeAttributesSetAndEntriesRemovedOrTrashed)
     LocalVolume volume(tree.path("archive"), 4);
     const FolderRef folder = openedStart(volume);
 
-    EXPECT_EQ(outcome(failureOf([&](auto done) { volume.makeFolder(folder, "neuf", 0750, done); })), "ok");
-    EXPECT_EQ(failureOf([&](auto done) { volume.makeFolder(folder, "neuf", 0750, done); })->number, EEXIST);
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) { volume.makeFolder(folder, "neuf", 0750, done); })), "ok");
+    EXPECT_EQ(awaited<MaybeError>([&](auto done) { volume.makeFolder(folder, "neuf", 0750, done); })->number, EEXIST);
     EntryAttributes attributes;
     attributes.mode = 0604;
     attributes.modified = FileTime{kTestTime - 3600, 250'000'000};
-    EXPECT_EQ(outcome(failureOf([&](auto done) { volume.setAttributes(folder, "fichier.txt", attributes, done); })),
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) { volume.setAttributes(folder, "fichier.txt", attributes, done); })),
               "ok");
     struct stat info{};
     ASSERT_EQ(::lstat(tree.path("archive/fichier.txt").c_str(), &info), 0);
@@ -156,10 +156,10 @@ TEST(LocalVolume, FoldersAreMadeAttributesSetAndEntriesRemovedOrTrashed)
     EXPECT_EQ(info.st_mtim.tv_sec, kTestTime - 3600);
     EXPECT_EQ(info.st_mtim.tv_nsec, 250'000'000);
 
-    EXPECT_EQ(outcome(failureOf([&](auto done) { volume.remove(folder, "plein", done); })), "ok");
-    const auto trashed = answerOf<TrashOutcome>([&](auto done) { volume.moveToTrash(folder, "vieux.txt", done); });
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) { volume.removeFolder(folder, "plein", {}, done); })), "ok");
+    const auto trashed = awaited<Result<Trashing>>([&](auto done) { volume.moveToTrash(folder, "vieux.txt", done); });
     ASSERT_TRUE(trashed.ok()) << trashed.error->reason;
-    EXPECT_EQ(trashed.value, TrashOutcome::Trashed);
+    EXPECT_EQ(trashed.value.outcome, TrashOutcome::Trashed);
     EXPECT_EQ(namesIn(tree.path("archive")), (Names{"fichier.txt", "neuf"}));
     EXPECT_EQ(readFileBytes(tree.path("share/Trash/files/vieux.txt")), "v");
 }

@@ -40,21 +40,44 @@ MaybeError DelayedVolume::holdAnswer(const std::string& name)
     return injected;
 }
 
+namespace {
+
 template <typename T>
-Completion<T> DelayedVolume::delayed(const std::string& name, Completion<T> done)
+void fail(Result<T>& answer, SystemError error)
 {
-    return [this, name, done = std::move(done)](Result<T> answer) {
-        if (MaybeError injected = holdAnswer(name)) answer = Result<T>::failure(std::move(*injected));
+    answer = Result<T>::failure(std::move(error));
+}
+
+void fail(MaybeError& answer, SystemError error)
+{
+    answer = std::move(error);
+}
+
+void fail(FolderCopyOutcome& answer, SystemError error)
+{
+    answer.failure = std::move(error);
+}
+
+void fail(ProvenMoveOutcome& answer, SystemError)
+{
+    answer = {};
+}
+
+}  // namespace
+
+template <typename Answer>
+std::function<void(Answer)> DelayedVolume::delayed(const std::string& name, std::function<void(Answer)> done)
+{
+    return [this, name, done = std::move(done)](Answer answer) {
+        if (MaybeError injected = holdAnswer(name)) fail(answer, std::move(*injected));
         done(std::move(answer));
     };
 }
 
-Finished DelayedVolume::delayed(const std::string& name, Finished done)
+const VolumeAccess& DelayedVolume::unwrapped(const VolumeAccess& volume)
 {
-    return [this, name, done = std::move(done)](MaybeError failure) {
-        if (MaybeError injected = holdAnswer(name)) failure = std::move(injected);
-        done(std::move(failure));
-    };
+    const auto* delayedVolume = dynamic_cast<const DelayedVolume*>(&volume);
+    return delayedVolume ? delayedVolume->inner_ : volume;
 }
 
 void DelayedVolume::openStart(Completion<FolderRef> done)
@@ -118,6 +141,12 @@ void DelayedVolume::remove(FolderRef folder, std::string name, Finished done)
     inner_.remove(std::move(folder), std::move(name), std::move(answer));
 }
 
+void DelayedVolume::removeFolder(FolderRef folder, std::string name, EntryFilter leavesOut, Finished done)
+{
+    auto answer = delayed(name, std::move(done));
+    inner_.removeFolder(std::move(folder), std::move(name), std::move(leavesOut), std::move(answer));
+}
+
 void DelayedVolume::makeFolder(FolderRef folder, std::string name, std::uint32_t mode, Finished done)
 {
     auto answer = delayed(name, std::move(done));
@@ -130,10 +159,124 @@ void DelayedVolume::setAttributes(FolderRef folder, std::string name, EntryAttri
     inner_.setAttributes(std::move(folder), std::move(name), attributes, std::move(answer));
 }
 
-void DelayedVolume::moveToTrash(FolderRef folder, std::string name, Completion<TrashOutcome> done)
+void DelayedVolume::openBelow(FolderRef folder, std::string relativePath, Completion<FolderRef> done)
+{
+    auto answer = delayed(relativePath, std::move(done));
+    inner_.openBelow(std::move(folder), std::move(relativePath), std::move(answer));
+}
+
+void DelayedVolume::entryStatus(FolderRef folder, std::string name, Completion<EntryStatus> done)
+{
+    auto answer = delayed(name, std::move(done));
+    inner_.entryStatus(std::move(folder), std::move(name), std::move(answer));
+}
+
+void DelayedVolume::copyFile(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef to,
+                             std::string toName, CopyMode mode, RunControl& control, Finished done)
+{
+    auto answer = delayed(toName, std::move(done));
+    inner_.copyFile(unwrapped(source), std::move(from), std::move(fromName), std::move(to), std::move(toName), mode,
+                    control, std::move(answer));
+}
+
+void DelayedVolume::copyFolder(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef to,
+                               std::string toName, RunControl& control, EntryFilter leavesOut,
+                               std::function<void(FolderCopyOutcome)> done)
+{
+    auto answer = delayed(toName, std::move(done));
+    inner_.copyFolder(unwrapped(source), std::move(from), std::move(fromName), std::move(to), std::move(toName),
+                      control, std::move(leavesOut), std::move(answer));
+}
+
+void DelayedVolume::updateAttributes(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef to,
+                                     std::string toName, Completion<bool> done)
+{
+    auto answer = delayed(toName, std::move(done));
+    inner_.updateAttributes(unwrapped(source), std::move(from), std::move(fromName), std::move(to), std::move(toName),
+                            std::move(answer));
+}
+
+void DelayedVolume::settleFolder(const VolumeAccess& source, FolderRef from, FolderRef to, Finished done)
+{
+    auto answer = delayed(to->path(), std::move(done));
+    inner_.settleFolder(unwrapped(source), std::move(from), std::move(to), std::move(answer));
+}
+
+void DelayedVolume::clearReadOnly(FolderRef folder, std::string name, Finished done)
+{
+    auto answer = delayed(name, std::move(done));
+    inner_.clearReadOnly(std::move(folder), std::move(name), std::move(answer));
+}
+
+void DelayedVolume::removeLeftoverTemporaries(FolderRef folder, Finished done)
+{
+    auto answer = delayed(folder->path(), std::move(done));
+    inner_.removeLeftoverTemporaries(std::move(folder), std::move(answer));
+}
+
+void DelayedVolume::sameBytes(FolderRef folder, std::string name, const VolumeAccess& other, FolderRef otherFolder,
+                              std::string otherName, Completion<bool> done)
+{
+    auto answer = delayed(name, std::move(done));
+    inner_.sameBytes(std::move(folder), std::move(name), unwrapped(other), std::move(otherFolder),
+                     std::move(otherName), std::move(answer));
+}
+
+void DelayedVolume::moveProven(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef old,
+                               std::string oldName, FolderRef to, std::string toName, SameTime sameTime,
+                               EntryFilter leavesOut, std::function<void(ProvenMoveOutcome)> done)
+{
+    auto answer = delayed(toName, std::move(done));
+    inner_.moveProven(unwrapped(source), std::move(from), std::move(fromName), std::move(old), std::move(oldName),
+                      std::move(to), std::move(toName), std::move(sameTime), std::move(leavesOut), std::move(answer));
+}
+
+void DelayedVolume::moveToTrash(FolderRef folder, std::string name, Completion<Trashing> done)
 {
     auto answer = delayed(name, std::move(done));
     inner_.moveToTrash(std::move(folder), std::move(name), std::move(answer));
+}
+
+void DelayedVolume::keepReplacedInTrash(FolderRef folder, std::string name, Completion<Trashing> done)
+{
+    auto answer = delayed(name, std::move(done));
+    inner_.keepReplacedInTrash(std::move(folder), std::move(name), std::move(answer));
+}
+
+void DelayedVolume::undoTrashing(Trashing trashing, FolderRef folder, std::string name, Finished done)
+{
+    auto answer = delayed(name, std::move(done));
+    inner_.undoTrashing(std::move(trashing), std::move(folder), std::move(name), std::move(answer));
+}
+
+void DelayedVolume::volumeWithoutTrash(FolderRef folder, Completion<std::optional<std::string>> done)
+{
+    auto answer = delayed(folder->path(), std::move(done));
+    inner_.volumeWithoutTrash(std::move(folder), std::move(answer));
+}
+
+void DelayedVolume::roomLeft(FolderRef folder, Completion<std::optional<std::uint64_t>> done)
+{
+    auto answer = delayed(folder->path(), std::move(done));
+    inner_.roomLeft(std::move(folder), std::move(answer));
+}
+
+void DelayedVolume::recordTrashed(Trashing trashing, Finished done)
+{
+    auto answer = delayed(trashing.trashName, std::move(done));
+    inner_.recordTrashed(std::move(trashing), std::move(answer));
+}
+
+void DelayedVolume::freeTrash(FolderRef folder, std::uint64_t bytes, std::optional<Trashing> kept,
+                              Completion<std::uint64_t> done)
+{
+    auto answer = delayed(folder->path(), std::move(done));
+    inner_.freeTrash(std::move(folder), bytes, std::move(kept), std::move(answer));
+}
+
+void DelayedVolume::saveTrashRecord(Finished done)
+{
+    inner_.saveTrashRecord(delayed(std::string(), std::move(done)));
 }
 
 }  // namespace velmorane::testing
