@@ -480,11 +480,6 @@ private:
     FirstFailure failures_;
 };
 
-Result<FolderHandle> parentOf(const std::string& path)
-{
-    return FolderHandle::openStart(parentFolder(path).empty() ? std::string(".") : parentFolder(path));
-}
-
 }  // namespace
 
 void ignoreFileSizeSignal()
@@ -548,26 +543,12 @@ MaybeError clearReadOnly(const FolderHandle& folder, std::string_view name)
     return std::nullopt;
 }
 
-MaybeError clearReadOnly(const std::string& path)
-{
-    const auto parent = parentOf(path);
-    if (!parent.ok()) return parent.error;
-    return clearReadOnly(parent.value, lastComponent(path));
-}
-
 MaybeError deleteFile(const FolderHandle& folder, std::string_view name)
 {
     const std::string entry = text(name);
     if (!isPlainName(entry)) return systemError(EINVAL);
     if (::unlinkat(folder.fd(), entry.c_str(), 0) != 0) return lastError();
     return std::nullopt;
-}
-
-MaybeError deleteFile(const std::string& path)
-{
-    const auto parent = parentOf(path);
-    if (!parent.ok()) return parent.error;
-    return deleteFile(parent.value, lastComponent(path));
 }
 
 MaybeError deleteFolder(const FolderHandle& folder, std::string_view name, const EntryFilter& leavesOut)
@@ -583,20 +564,6 @@ void removeLeftoverTemporaries(const FolderHandle& folder)
     for (const FolderEntry& entry : entries.value) {
         if (entry.kind != EntryKind::Folder && isTemporaryName(entry.name)) ::unlinkat(folder.fd(), entry.name.c_str(), 0);
     }
-}
-
-MaybeError renameFile(const std::string& from, const std::string& to)
-{
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return std::nullopt;
-    if (errno != EEXIST) return lastError();
-    struct stat source{};
-    struct stat target{};
-    // Only the same file under another letter case may be "replaced": it is one file.
-    if (::lstat(from.c_str(), &source) == 0 && ::lstat(to.c_str(), &target) == 0 && source.st_dev == target.st_dev &&
-        source.st_ino == target.st_ino && ::rename(from.c_str(), to.c_str()) == 0) {
-        return std::nullopt;
-    }
-    return systemError(EEXIST);
 }
 
 }  // namespace velmorane::platform

@@ -38,11 +38,9 @@ FolderCopyOutcome copyFolder(const FolderHandle& fromFolder, std::string_view fr
 
 // Grants the owner write permission and leaves every other bit; a link is left as it is.
 MaybeError clearReadOnly(const FolderHandle& folder, std::string_view name);
-MaybeError clearReadOnly(const std::string& path);
 
 // Removes a file or a link (never what it points to), read-only or not.
 MaybeError deleteFile(const FolderHandle& folder, std::string_view name);
-MaybeError deleteFile(const std::string& path);
 // Removes a folder and all its content, even where a sub-folder lacks write permission. A link in
 // the folder's place is not entered. What the filter leaves out stays, with the folders holding it.
 MaybeError deleteFolder(const FolderHandle& folder, std::string_view name, const EntryFilter& leavesOut = {});
@@ -50,8 +48,5 @@ MaybeError deleteFolder(const FolderHandle& folder, std::string_view name, const
 // Removes the temporary files that copies of a killed program left in a folder; a user's file,
 // whatever its name, is not taken for one. Best effort: what cannot be removed stays.
 void removeLeftoverTemporaries(const FolderHandle& folder);
-
-// Renames without ever replacing another file; a change of letter case of the same file is allowed.
-MaybeError renameFile(const std::string& from, const std::string& to);
 
 }  // namespace velmorane::platform

@@ -152,6 +152,18 @@ MaybeError setEntryAttributes(const FolderRef& folder, const std::string& name, 
     return std::nullopt;
 }
 
+}  // namespace
+
+// A user-space FAT driver empties a folder it renames plainly: a folder there moves only where the
+// volume refuses a taken name itself. A file may always be looked at, then renamed plainly.
+bool plainRenameKeepsContent(const FolderRef& folder, const std::string& name)
+{
+    const auto kind = lookUp(localFolder(folder).handle(), name);
+    return !kind.ok() || kind.value != EntryKind::Folder || !folderRenameLosesContent(folder->path());
+}
+
+namespace {
+
 MaybeError renameEntry(const FolderRef& fromFolder, const std::string& fromName, const FolderRef& toFolder,
                        const std::string& toName, RenameMode mode)
 {
@@ -161,7 +173,7 @@ MaybeError renameEntry(const FolderRef& fromFolder, const std::string& fromName,
         if (::renameat(from.fd(), fromName.c_str(), to.fd(), toName.c_str()) != 0) return systemError(errno);
         return std::nullopt;
     }
-    return moveEntry(from, fromName, to, toName, !folderRenameLosesContent(fromFolder->path()));
+    return moveEntry(from, fromName, to, toName, plainRenameKeepsContent(fromFolder, fromName));
 }
 
 }  // namespace

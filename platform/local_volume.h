@@ -28,6 +28,9 @@ private:
 // Every folder a request names was opened by the volume it is given to.
 const LocalFolder& localFolder(const FolderRef& folder);
 Result<FolderRef> openedFolder(Result<FolderHandle> handle, std::string path);
+// Whether a rename that does not replace may look at the name, then rename plainly, on a volume
+// that refuses RENAME_NOREPLACE.
+bool plainRenameKeepsContent(const FolderRef& folder, const std::string& name);
 
 // The volumes this machine mounts. Every request acts relative to an open folder's descriptor
 // with the *at() calls, never through a link, and an add lands with RENAME_NOREPLACE: it keeps

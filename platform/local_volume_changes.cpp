@@ -56,12 +56,7 @@ ProvenMoveOutcome moveProvenEntry(const FolderRef& from, const std::string& from
 {
     const auto fixes = sameLayout(handleOf(from), fromName, handleOf(old), oldName, sameTime, leavesOut);
     if (!fixes) return {};
-    const auto kind = lookUp(handleOf(old), oldName);
-    // A user-space FAT driver empties a folder it renames plainly: a folder there moves only
-    // where the volume refuses a taken name itself.
-    const bool plainRenameKeepsContent =
-        !kind.ok() || kind.value != EntryKind::Folder || !folderRenameLosesContent(old->path());
-    if (moveEntry(handleOf(old), oldName, handleOf(to), toName, plainRenameKeepsContent)) return {};
+    if (moveEntry(handleOf(old), oldName, handleOf(to), toName, plainRenameKeepsContent(old, oldName))) return {};
     return {true, keepAttributesOf(handleOf(from), fromName, handleOf(to), toName, *fixes)};
 }
 

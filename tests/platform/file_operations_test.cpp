@@ -216,20 +216,5 @@ TEST(DeleteFolder, RemovesReadOnlyContentAndNeverFollowsALink)
     EXPECT_EQ(readTree(t.path("outside")), outside);
 }
 
-TEST(RenameFile, RefusesAnExistingTargetAndAllowsALetterCaseChange)
-{
-    TempFolder t;
-    t.makeFile("Lettre.txt", "lettre");
-    t.makeFile("autre.txt", "autre");
-
-    const auto refused = renameFile(t.path("Lettre.txt"), t.path("autre.txt"));
-    ASSERT_TRUE(refused);
-    EXPECT_EQ(refused->number, EEXIST);
-    EXPECT_EQ(readFileBytes(t.path("autre.txt")), "autre");
-
-    EXPECT_FALSE(renameFile(t.path("Lettre.txt"), t.path("LETTRE.txt")));
-    EXPECT_EQ(namesIn(t.root()), (Names{"LETTRE.txt", "autre.txt"}));
-}
-
 }  // namespace
 }  // namespace velmorane::testing
