@@ -199,7 +199,7 @@ void recordLarge(const std::string& source, const std::string& dest, double runS
     if (compared.outcome != engine::RunOutcome::Completed || !compared.trees) std::exit(1);
     const execution::RecordOwner owner{source, dest, {}, {}};
     const std::vector<engine::TaskEntry> changed;
-    const execution::RunFolders folders(source, dest);
+    const engine::RunFolders folders(source, dest);
     const auto start = Clock::now();
     if (execution::recordEqualFiles({owner, *compared.trees, compared.lists.unchangedFiles, changed, folders.dest(),
                                      compared.rules})) {

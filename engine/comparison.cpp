@@ -1,7 +1,9 @@
 #include "engine/comparison.h"
 
 #include "engine/name_index.h"
-#include "platform/file_attributes.h"
+#include "engine/start_folders.h"
+#include "platform/awaited_answer.h"
+#include "platform/copying_user.h"
 #include "platform/letter_case.h"
 #include "platform/paths.h"
 
@@ -17,6 +19,18 @@ namespace {
 struct CommonPair {
     std::size_t source;
     std::size_t dest;
+};
+
+// The folders whose files' extended attributes are read, opened at the first file that has any.
+struct AttributeFolders {
+    AttributeFolders(const std::string& sourceFolder, const std::string& destFolder)
+        : folders(sourceFolder, destFolder), source(folders.source()), dest(folders.dest())
+    {
+    }
+
+    RunFolders folders;
+    OpenFolderCache source;
+    OpenFolderCache dest;
 };
 
 // The lines of one folder's sub-folders, which a structure keeps one after another.
@@ -218,7 +232,7 @@ private:
                                               destFile.modifiedNanoseconds);
             const std::string destPath = destFolder.path + destFile.name;
             if (sameContent && !permissionsDiffer(file.permissions, destFile.permissions, file.isLink) &&
-                !attributesDiffer(file, destFile, sourcePath, destPath)) {
+                !attributesDiffer(file, destFile, sourceFolder.path, destFolder.path)) {
                 lists_.unchangedFiles.pairs.emplace_back(static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(*match));
                 continue;
             }
@@ -270,12 +284,19 @@ private:
 
     // The listing says which files have attributes at all: most have none, and are not read again.
     bool attributesDiffer(const platform::FileRecord& source, const platform::FileRecord& dest,
-                          const std::string& sourcePath, const std::string& destPath) const
+                          const std::string& sourceFolder, const std::string& destFolder)
     {
         if (!rules_.attributes || source.isLink || dest.isLink) return false;
         if (!source.hasAttributes && !dest.hasAttributes) return false;
+        if (!attributeFolders_) attributeFolders_.emplace(source_.lines[0].path, dest_.lines[0].path);
+        const platform::FolderRef* from = attributeFolders_->source.at(sourceFolder);
+        const platform::FolderRef* to = attributeFolders_->dest.at(destFolder);
         // A file that cannot be read now fails, if at all, when it is copied.
-        const auto differ = platform::attributesDiffer(user_, sourcePath, destPath);
+        if (!from || !to) return false;
+        const auto differ = platform::awaited<platform::Result<bool>>([&](auto done) {
+            attributeFolders_->folders.dest().volume().attributesDiffer(attributeFolders_->folders.source().volume(),
+                                                                        *from, source.name, *to, dest.name, done);
+        });
         return differ.ok() && differ.value;
     }
 
@@ -302,6 +323,7 @@ private:
     const ComparisonRules rules_;
     const Exclusions& exclusions_;
     const platform::CopyingUser user_;
+    std::optional<AttributeFolders> attributeFolders_;
     std::vector<ChildRange> sourceChildren_;
     std::vector<std::optional<std::size_t>> destMatchOf_;
     std::vector<std::optional<std::size_t>> sourceMatchOf_;  // by destination line
@@ -333,13 +355,13 @@ bool sameTime(const ComparisonRules& rules, std::int64_t secondsA, std::int32_t 
                                within(rules.times, seconds + kSecondsInHour, sameNanoseconds));
 }
 
-ComparisonRules rulesFor(const platform::VolumeTraits& source, const platform::VolumeTraits& dest, bool keepsOwners)
+ComparisonRules rulesFor(const platform::VolumeCapabilities& source, const platform::VolumeCapabilities& dest)
 {
     ComparisonRules rules;
     rules.times = std::max(source.times, dest.times);
     rules.hourShift = source.localTimes || dest.localTimes;
     rules.permissions = source.keepsPermissions && dest.keepsPermissions;
-    rules.owners = rules.permissions && keepsOwners;
+    rules.owners = rules.permissions && dest.setsAnyOwner;
     // The volumes that keep no permission bits (FAT, exFAT, NTFS) keep no extended attributes either.
     rules.attributes = rules.permissions;
     return rules;

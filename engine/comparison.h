@@ -4,7 +4,7 @@
 #include "engine/folder_structure.h"
 #include "engine/task_list.h"
 #include "platform/progress.h"
-#include "platform/volumes.h"
+#include "platform/volume.h"
 
 namespace velmorane::engine {
 
@@ -18,7 +18,7 @@ struct ComparisonRules {
     bool attributes = false;   // both keep extended attributes and ACLs
 };
 
-ComparisonRules rulesFor(const platform::VolumeTraits& source, const platform::VolumeTraits& dest, bool keepsOwners);
+ComparisonRules rulesFor(const platform::VolumeCapabilities& source, const platform::VolumeCapabilities& dest);
 
 // Compares the folders of both trees, then the files of every folder found on both sides.
 // A file differs when its size, its kind (file or link), its modification time or, where the rules

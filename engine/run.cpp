@@ -1,10 +1,10 @@
 #include "engine/run.h"
 
-#include "platform/file_attributes.h"
-#include "platform/folder_listing.h"
-#include "platform/volumes.h"
+#include "platform/awaited_answer.h"
+#include "platform/volume.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 #include <unordered_set>
 
@@ -50,6 +50,14 @@ std::vector<std::string> foldersOf(const FolderStructure& structure)
     return folders;
 }
 
+// A start folder that is not there, or no folder; one that cannot be read is said so by the walk.
+bool isMissing(platform::VolumeAccess& volume)
+{
+    const auto start =
+        platform::awaited<platform::Result<platform::FolderRef>>([&](auto done) { volume.openStart(done); });
+    return !start.ok() && (start.error->number == ENOENT || start.error->number == ENOTDIR);
+}
+
 bool holdsNothing(const FolderStructure& structure)
 {
     return structure.lines.size() == 1 && structure.lines[0].files.empty();
@@ -77,7 +85,9 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress,
                          LockHolding holding)
 {
     progress.setPanneau(kSourceReadingCaption);
-    if (!platform::folderExists(plan.sourceFolder)) return refused(RunOutcome::SourceMissing, plan.sourceFolder);
+    const auto sourceVolume = platform::openVolume(plan.sourceFolder, 0);
+    const auto destVolume = platform::openVolume(plan.destinationFolder, 0);
+    if (isMissing(*sourceVolume)) return refused(RunOutcome::SourceMissing, plan.sourceFolder);
     auto locks = lockRunFolders(plan.sourceFolder, plan.destinationFolder);
     if (!locks.ok()) return refused(RunOutcome::FolderInUse, locks.error->folder);
     const auto read = std::make_shared<const StructurePair>(
@@ -96,8 +106,7 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress,
         return refused(RunOutcome::SourceWithoutFiles, plan.sourceFolder);
     }
     // What both volumes keep decides what is a difference: FAT's 2-second local times, bits or none.
-    const ComparisonRules rules = rulesFor(platform::volumeTraits(plan.sourceFolder), platform::volumeTraits(plan.destinationFolder),
-                                           platform::CopyingUser::current().keepsOwners());
+    const ComparisonRules rules = rulesFor(sourceVolume->capabilities(), destVolume->capabilities());
     RunResult result;
     result.rules = rules;
     result.lists =

@@ -99,7 +99,7 @@ private:
     MoveRecordWriter& writer_;
     const engine::FolderStructure& source_;
     const engine::FolderStructure& dest_;
-    OpenFolderCache destFolders_;
+    engine::OpenFolderCache destFolders_;
     std::string lastFolder_;
 };
 

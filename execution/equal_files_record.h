@@ -4,7 +4,7 @@
 #include "engine/folder_structure.h"
 #include "engine/task_entry.h"
 #include "engine/task_list.h"
-#include "execution/entry_place.h"
+#include "engine/start_folders.h"
 #include "execution/move_record.h"
 #include "platform/system_error.h"
 
@@ -20,7 +20,7 @@ struct EqualFilesInputs {
     const engine::UnchangedFiles& unchanged;
     // The adds and replacements as listed before the execution: those it left equal are kept.
     const std::vector<engine::TaskEntry>& changed;
-    const StartFolder& dest;
+    const engine::StartFolder& dest;
     engine::ComparisonRules rules;
 };
 

@@ -1,7 +1,7 @@
 #include "execution/executor.h"
 
 #include "engine/task_entry.h"
-#include "execution/entry_place.h"
+#include "engine/start_folders.h"
 #include "execution/folder_set.h"
 #include "execution/move_detection.h"
 #include "execution/progress_shares.h"
@@ -217,7 +217,7 @@ private:
         return replaceKeepingTheOldInTrash(from.value, to.value, entry);
     }
 
-    bool copyInto(const Place& from, const Place& to, const engine::TaskEntry& entry)
+    bool copyInto(const engine::Place& from, const engine::Place& to, const engine::TaskEntry& entry)
     {
         const auto error = copyMakingRoom(from, to, platform::CopyMode::Replace, entry);
         return !error || failed(*error);
@@ -225,7 +225,7 @@ private:
 
     // A copy that finds its volume full tries again once old versions the program put in that
     // volume's trash have made room, as long as some are left; `kept` is the replaced one.
-    MaybeError copyMakingRoom(const Place& from, const Place& to, platform::CopyMode mode,
+    MaybeError copyMakingRoom(const engine::Place& from, const engine::Place& to, platform::CopyMode mode,
                               const engine::TaskEntry& entry, const Trashing* kept = nullptr)
     {
         for (;;) {
@@ -240,7 +240,7 @@ private:
 
     // The old version goes to the trash of its volume and the new one takes its name; a failed copy
     // takes the trashing back, so the old version is where it was.
-    bool replaceKeepingTheOldInTrash(const Place& from, const Place& to, const engine::TaskEntry& entry)
+    bool replaceKeepingTheOldInTrash(const engine::Place& from, const engine::Place& to, const engine::TaskEntry& entry)
     {
         auto kept = awaited<Result<Trashing>>(
             [&](auto done) { dest_.volume().keepReplacedInTrash(to.folder, to.name, done); });
@@ -270,7 +270,7 @@ private:
     // A deleted entry goes to the trash of its volume, whole, where one can be used. Nothing when it
     // was not trashed and is deleted as before: a folder holding what the run leaves alone is never
     // moved whole, since that would take it along.
-    std::optional<bool> trashEntry(const Place& place, const engine::TaskEntry& entry)
+    std::optional<bool> trashEntry(const engine::Place& place, const engine::TaskEntry& entry)
     {
         if (entry.isFolder() && settings_.exclusions.leavesOutBelowTop()) return std::nullopt;
         const auto trashing = moveToTrash(place);
@@ -349,7 +349,7 @@ private:
     }
 
     // The requests of an entry, one after another.
-    Result<platform::EntryKind> lookUp(const Place& place) const
+    Result<platform::EntryKind> lookUp(const engine::Place& place) const
     {
         const auto status = awaited<Result<platform::EntryStatus>>(
             [&](auto done) { dest_.volume().entryStatus(place.folder, place.name, done); });
@@ -360,23 +360,23 @@ private:
         return {status.value.kind, std::nullopt};
     }
 
-    MaybeError clearReadOnly(const Place& place) const
+    MaybeError clearReadOnly(const engine::Place& place) const
     {
         return awaited<MaybeError>([&](auto done) { dest_.volume().clearReadOnly(place.folder, place.name, done); });
     }
 
-    MaybeError remove(const Place& place) const
+    MaybeError remove(const engine::Place& place) const
     {
         return awaited<MaybeError>([&](auto done) { dest_.volume().remove(place.folder, place.name, done); });
     }
 
-    MaybeError removeFolder(const Place& place, platform::EntryFilter leavesOut) const
+    MaybeError removeFolder(const engine::Place& place, platform::EntryFilter leavesOut) const
     {
         return awaited<MaybeError>(
             [&](auto done) { dest_.volume().removeFolder(place.folder, place.name, std::move(leavesOut), done); });
     }
 
-    Result<Trashing> moveToTrash(const Place& place) const
+    Result<Trashing> moveToTrash(const engine::Place& place) const
     {
         return awaited<Result<Trashing>>([&](auto done) { dest_.volume().moveToTrash(place.folder, place.name, done); });
     }
@@ -427,9 +427,9 @@ private:
     const FailureQuestion& ask_;
     CounterSink& counters_;
     platform::RunControl& control_;
-    const RunFolders folders_;
-    const StartFolder& source_;
-    const StartFolder& dest_;
+    const engine::RunFolders folders_;
+    const engine::StartFolder& source_;
+    const engine::StartFolder& dest_;
     const std::string destRootPath_;
     std::string currentSlot_;
     std::string targetSlot_;

@@ -3,7 +3,7 @@
 #include "engine/mass_change_guard.h"
 #include "engine/nested_start_folder.h"
 #include "engine/volume_memory.h"
-#include "execution/entry_place.h"
+#include "engine/start_folders.h"
 #include "execution/equal_files_record.h"
 #include "execution/journal.h"
 #include "execution/outcome_texts.h"
@@ -144,7 +144,7 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
     return std::nullopt;
 }
 
-RecordOwner MirrorRun::recordOwner(const RunFolders& folders) const
+RecordOwner MirrorRun::recordOwner(const engine::RunFolders& folders) const
 {
     return {plan_.sourceFolder, plan_.destinationFolder, folders.source().volume().identity(),
             folders.dest().volume().identity()};
@@ -155,7 +155,7 @@ const MovePlan& MirrorRun::provenMoves()
     if (!movePlan_) {
         static const engine::StructurePair kNoTrees;
         // Opened for the proof only: a review kept open must not keep a key from being unmounted.
-        const RunFolders opened(plan_.sourceFolder, plan_.destinationFolder);
+        const engine::RunFolders opened(plan_.sourceFolder, plan_.destinationFolder);
         movePlan_ = proveMoves({lists_, trees_ ? *trees_ : kNoTrees, fingerprints_, opened.source(), opened.dest(),
                                 recordOwner(opened), opened.source().volume().capabilities().keepsFileIdentity,
                                 opened.dest().volume().capabilities().keepsFileIdentity, rules_});
@@ -168,7 +168,7 @@ const MovePlan& MirrorRun::provenMoves()
 void MirrorRun::recordEqualFiles(const std::vector<engine::TaskEntry>& changed)
 {
     if (!trees_ || plan_.flags.compareOnly) return;
-    const RunFolders folders(plan_.sourceFolder, plan_.destinationFolder);
+    const engine::RunFolders folders(plan_.sourceFolder, plan_.destinationFolder);
     if (!folders.source().volume().capabilities().keepsFileIdentity) return;
     const RecordOwner owner = recordOwner(folders);
     if (report_.entriesDone == 0 && platform::fileExists(moveRecordPath(owner))) return;

@@ -2,6 +2,7 @@
 
 #include "engine/run.h"
 #include "engine/settings.h"
+#include "engine/start_folders.h"
 #include "engine/validation.h"
 #include "engine/task_list.h"
 #include "execution/executor.h"
@@ -16,8 +17,6 @@
 #include <vector>
 
 namespace velmorane::execution {
-
-class RunFolders;
 
 // Exit statuses of a run: executed without failure, with failures or interrupted, nothing executed.
 inline constexpr int kExitDone = 0;
@@ -138,7 +137,7 @@ public:
 private:
     std::optional<Refusal> refuse(Refusal refusal);
     int failures() const;
-    RecordOwner recordOwner(const RunFolders& folders) const;
+    RecordOwner recordOwner(const engine::RunFolders& folders) const;
     void recordEqualFiles(const std::vector<engine::TaskEntry>& changed);
 
     engine::RunSettings settings_;

@@ -13,7 +13,7 @@ bool matches(const FileSnapshot& snapshot, const platform::EntryStatus& now)
 }
 
 // What stands at a place now; nothing proves a move when it cannot be looked at.
-std::optional<platform::EntryStatus> statusAt(const StartFolder& start, const std::string& path)
+std::optional<platform::EntryStatus> statusAt(const engine::StartFolder& start, const std::string& path)
 {
     const auto place = start.placeOf(path);
     if (!place.ok()) return std::nullopt;
@@ -25,8 +25,8 @@ std::optional<platform::EntryStatus> statusAt(const StartFolder& start, const st
 
 }  // namespace
 
-MoveDetection::MoveDetection(const TaskList& deleteList, const ExecutionSettings& settings, const StartFolder& source,
-                             const StartFolder& dest)
+MoveDetection::MoveDetection(const TaskList& deleteList, const ExecutionSettings& settings, const engine::StartFolder& source,
+                             const engine::StartFolder& dest)
     : fichSuppr_(deleteList), settings_(settings), source_(source), dest_(dest)
 {
     if (settings.moves && !settings.moves->empty() && settings.flags.executeDeletions && source.opened() &&

@@ -3,7 +3,7 @@
 #include "engine/task_list.h"
 #include "execution/executor.h"
 #include "execution/folder_set.h"
-#include "execution/entry_place.h"
+#include "engine/start_folders.h"
 #include "execution/move_proof.h"
 #include "platform/entry_records.h"
 
@@ -21,8 +21,8 @@ using MoveOutcome = platform::ProvenMoveOutcome;
 // copied. Only the deletes this execution carries out are used.
 class MoveDetection {
 public:
-    MoveDetection(const TaskList& deleteList, const ExecutionSettings& settings, const StartFolder& source,
-                  const StartFolder& dest);
+    MoveDetection(const TaskList& deleteList, const ExecutionSettings& settings, const engine::StartFolder& source,
+                  const engine::StartFolder& dest);
 
     // Nothing moved when nothing is proven, either file changed since, or the volume refuses: the
     // add is then copied.
@@ -52,8 +52,8 @@ private:
 
     const TaskList& fichSuppr_;
     const ExecutionSettings& settings_;
-    const StartFolder& source_;
-    const StartFolder& dest_;
+    const engine::StartFolder& source_;
+    const engine::StartFolder& dest_;
     std::unordered_set<std::string> deletedEntries_;  // files and folders, by destination path
     FolderSet deletedFolders_;
     std::unordered_set<std::string> movedOld_;

@@ -1,6 +1,6 @@
 #include "execution/move_proof.h"
 
-#include "execution/entry_place.h"
+#include "engine/start_folders.h"
 #include "execution/folder_set.h"
 #include "platform/paths.h"
 #include "platform/awaited_answer.h"
@@ -376,8 +376,8 @@ private:
     const MoveProofInputs& in_;
     const FolderStructure& source_;
     const FolderStructure& dest_;
-    OpenFolderCache sourceFolders_;
-    OpenFolderCache destFolders_;
+    engine::OpenFolderCache sourceFolders_;
+    engine::OpenFolderCache destFolders_;
     std::vector<DeleteSideFile> deleteSide_;
     std::unordered_map<std::string, std::size_t> deleteSideByPath_;  // by destination relative path
     std::map<std::pair<bool, std::int64_t>, std::vector<std::size_t>> deleteSideBySize_;

@@ -4,7 +4,7 @@
 #include "engine/folder_fingerprints.h"
 #include "engine/folder_structure.h"
 #include "engine/task_list.h"
-#include "execution/entry_place.h"
+#include "engine/start_folders.h"
 #include "execution/move_record.h"
 
 #include <cstdint>
@@ -53,8 +53,8 @@ struct MoveProofInputs {
     const engine::TaskLists& lists;
     const engine::StructurePair& trees;
     const engine::FolderFingerprints& fingerprints;
-    const StartFolder& source;  // where the bytes of candidates are read
-    const StartFolder& dest;
+    const engine::StartFolder& source;  // where the bytes of candidates are read
+    const engine::StartFolder& dest;
     RecordOwner owner;
     bool sourceKeepsIdentity = false;  // the record can prove what the source's inodes say
     bool destKeepsIdentity = false;    // the destination's inode and change time say it is untouched

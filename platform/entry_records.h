@@ -27,6 +27,9 @@ struct FileIdentity {
     std::int64_t changed = 0;  // moves with any write, rename or attribute change
 };
 
+// How finely a volume keeps modification times.
+enum class TimePrecision { Nanoseconds, Seconds, TwoSeconds };
+
 // A modification time as the system gives it.
 struct FileTime {
     std::int64_t seconds = 0;

@@ -115,9 +115,9 @@ bool keepsNoAttributes(int fd)
 }
 
 // Non-blocking, so that a FIFO put in the file's place since it was listed cannot hang the open.
-int openForAttributes(const std::string& path)
+int openForAttributes(const FolderHandle& folder, const std::string& name)
 {
-    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    return ::openat(folder.fd(), name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
 }
 
 MaybeError copyExtendedAttributes(const CopyingUser& user, int from, int to)
@@ -168,30 +168,6 @@ Permissions permissionsOf(const struct stat& info)
     return {static_cast<std::uint32_t>(info.st_mode & 07777), info.st_uid, info.st_gid};
 }
 
-CopyingUser CopyingUser::current()
-{
-    CopyingUser user;
-    user.uid_ = ::geteuid();
-    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
-    groups.resize(static_cast<std::size_t>(std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
-    user.groups_.assign(groups.begin(), groups.end());
-    user.groups_.push_back(::getegid());
-    return user;
-}
-
-bool CopyingUser::isMemberOf(std::uint32_t gid) const
-{
-    return std::find(groups_.begin(), groups_.end(), gid) != groups_.end();
-}
-
-std::uint32_t CopyingUser::modeOfCopy(const Permissions& source) const
-{
-    if (keepsOwners()) return source.mode;
-    if (source.uid != uid_) return source.mode & ~std::uint32_t{S_ISUID | S_ISGID};
-    if (!isMemberOf(source.gid)) return source.mode & ~std::uint32_t{S_ISGID};
-    return source.mode;
-}
-
 MaybeError copyAttributes(const CopyingUser& user, int from, const struct stat& source, int to,
                           std::uint32_t whileFilled)
 {
@@ -225,10 +201,11 @@ bool hasCopiedAttributes(const CopyingUser& user, const FolderHandle& folder, co
     return carried(large.data(), listed);
 }
 
-Result<bool> attributesDiffer(const CopyingUser& user, const std::string& pathA, const std::string& pathB)
+Result<bool> attributesDiffer(const CopyingUser& user, const FolderHandle& folderA, const std::string& nameA,
+                              const FolderHandle& folderB, const std::string& nameB)
 {
-    const OpenFile a(openForAttributes(pathA));
-    const OpenFile b(openForAttributes(pathB));
+    const OpenFile a(openForAttributes(folderA, nameA));
+    const OpenFile b(openForAttributes(folderB, nameB));
     if (a.fd() < 0 || b.fd() < 0) return Result<bool>::failure(systemError(errno));
     // What one volume cannot keep is no difference.
     if (keepsNoAttributes(a.fd()) || keepsNoAttributes(b.fd())) return {false, std::nullopt};

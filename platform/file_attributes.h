@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/copying_user.h"
 #include "platform/entry_records.h"
 #include "platform/folder_handle.h"
 #include "platform/system_error.h"
@@ -13,25 +14,6 @@
 namespace velmorane::platform {
 
 Permissions permissionsOf(const struct stat& info);
-
-// The user copies are made as, read once for a whole comparison or copy (not kept longer: a
-// process may change its user): what a copy keeps of an owner and a group depends on it.
-class CopyingUser {
-public:
-    static CopyingUser current();
-
-    // Root gives its copies any owner and group.
-    bool keepsOwners() const { return uid_ == 0; }
-    std::uint32_t uid() const { return uid_; }
-    bool isMemberOf(std::uint32_t gid) const;
-    // The permission bits a copy of a file with these permissions gets: setuid and setgid go where
-    // the owner cannot be kept, setgid where the group cannot (a plain user keeps the groups he is in).
-    std::uint32_t modeOfCopy(const Permissions& source) const;
-
-private:
-    std::uint32_t uid_ = 0;
-    std::vector<std::uint32_t> groups_;
-};
 
 // Gives `to` the owner, group, ACLs, extended attributes and permission bits of the open file or
 // folder `from`, whose status is `source`, as far as the destination volume keeps them: a volume
@@ -47,7 +29,8 @@ bool hasCopiedAttributes(const CopyingUser& user, const FolderHandle& folder, co
 
 // Whether two regular files differ in the extended attributes and ACLs a copy carries: their names
 // first, their values only where the names are the same. A volume that keeps none differs in none.
-Result<bool> attributesDiffer(const CopyingUser& user, const std::string& pathA, const std::string& pathB);
+Result<bool> attributesDiffer(const CopyingUser& user, const FolderHandle& folderA, const std::string& nameA,
+                              const FolderHandle& folderB, const std::string& nameB);
 
 // A link's owner and group, as root; a link has no bits of its own.
 MaybeError copyLinkOwner(const CopyingUser& user, const FolderHandle& folder, std::string_view name,

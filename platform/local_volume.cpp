@@ -1,6 +1,7 @@
 #include "platform/local_volume.h"
 
 #include "platform/entry_move.h"
+#include "platform/file_attributes.h"
 #include "platform/file_operations.h"
 #include "platform/folder_listing.h"
 #include "platform/file_status.h"
@@ -44,6 +45,7 @@ VolumeCapabilities capabilitiesOf(const std::string& startFolder)
             isOneOf(type, kCaseFoldingTypes),
             traits.keepsPermissions,
             traits.keepsPermissions,
+            traits.keepsPermissions && CopyingUser::current().keepsOwners(),
             unix,
             unix,
             traits.keepsPermissions,

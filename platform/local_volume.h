@@ -51,6 +51,8 @@ public:
     void readFile(FolderRef folder, std::string name, std::int64_t offset, std::int64_t length,
                   Completion<std::string> done) override;
     void readLink(FolderRef folder, std::string name, Completion<std::string> done) override;
+    void attributesDiffer(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef to,
+                          std::string toName, Completion<bool> done) override;
     void createTemporary(FolderRef folder, Completion<std::string> done) override;
     void writeTemporary(FolderRef folder, std::string temporaryName, std::int64_t offset, std::string bytes,
                         Finished done) override;

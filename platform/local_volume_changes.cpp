@@ -108,6 +108,16 @@ void LocalVolume::updateAttributes(const VolumeAccess& source, FolderRef from, s
     });
 }
 
+void LocalVolume::attributesDiffer(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef to,
+                                   std::string toName, Completion<bool> done)
+{
+    if (!isLocal(source)) return done(Result<bool>::failure(notLocal()));
+    pool_.submit([from = std::move(from), fromName = std::move(fromName), to = std::move(to),
+                  toName = std::move(toName), done = std::move(done)] {
+        done(platform::attributesDiffer(CopyingUser::current(), handleOf(from), fromName, handleOf(to), toName));
+    });
+}
+
 void LocalVolume::settleFolder(const VolumeAccess& source, FolderRef from, FolderRef to, Finished done)
 {
     if (!isLocal(source)) return done(notLocal());

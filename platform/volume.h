@@ -3,7 +3,6 @@
 #include "platform/entry_records.h"
 #include "platform/progress.h"
 #include "platform/system_error.h"
-#include "platform/volumes.h"
 
 #include <cstdint>
 #include <functional>
@@ -36,6 +35,7 @@ struct VolumeCapabilities {
     bool foldsCase = false;   // "Data" and "DATA" name the same entry
     bool keepsPermissions = true;
     bool keepsOwners = true;
+    bool setsAnyOwner = false;  // a copy may be given any owner and group (as root)
     bool keepsAcls = true;
     bool keepsExtendedAttributes = true;
     bool keepsHardLinks = true;
@@ -93,6 +93,10 @@ public:
     virtual void readFile(FolderRef folder, std::string name, std::int64_t offset, std::int64_t length,
                           Completion<std::string> done) = 0;
     virtual void readLink(FolderRef folder, std::string name, Completion<std::string> done) = 0;
+    // Whether a file of `source` and one of this volume differ in the extended attributes and ACLs
+    // a copy carries; what either volume cannot keep is no difference.
+    virtual void attributesDiffer(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef to,
+                                  std::string toName, Completion<bool> done) = 0;
 
     // Makes an empty file under a fresh temporary name (platform/temporary_name.h) and gives the name.
     virtual void createTemporary(FolderRef folder, Completion<std::string> done) = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/entry_records.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,7 +50,6 @@ std::string topFolderOf(const std::string& path);
 std::optional<Volume> mountHolding(const std::string& folder);
 
 // What a volume keeps of a file, by its file system.
-enum class TimePrecision { Nanoseconds, Seconds, TwoSeconds };
 struct VolumeTraits {
     TimePrecision times = TimePrecision::Nanoseconds;
     // FAT and exFAT store local time: read under another UTC offset, every time moves by an hour.

@@ -196,6 +196,14 @@ void DelayedVolume::updateAttributes(const VolumeAccess& source, FolderRef from,
                             std::move(answer));
 }
 
+void DelayedVolume::attributesDiffer(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef to,
+                                     std::string toName, Completion<bool> done)
+{
+    auto answer = delayed(toName, std::move(done));
+    inner_.attributesDiffer(unwrapped(source), std::move(from), std::move(fromName), std::move(to),
+                            std::move(toName), std::move(answer));
+}
+
 void DelayedVolume::settleFolder(const VolumeAccess& source, FolderRef from, FolderRef to, Finished done)
 {
     auto answer = delayed(to->path(), std::move(done));

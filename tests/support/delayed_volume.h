@@ -35,6 +35,8 @@ public:
     void readFile(platform::FolderRef folder, std::string name, std::int64_t offset, std::int64_t length,
                   platform::Completion<std::string> done) override;
     void readLink(platform::FolderRef folder, std::string name, platform::Completion<std::string> done) override;
+    void attributesDiffer(const platform::VolumeAccess& source, platform::FolderRef from, std::string fromName,
+                          platform::FolderRef to, std::string toName, platform::Completion<bool> done) override;
     void createTemporary(platform::FolderRef folder, platform::Completion<std::string> done) override;
     void writeTemporary(platform::FolderRef folder, std::string temporaryName, std::int64_t offset, std::string bytes,
                         platform::Finished done) override;

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-namespace velmorane::execution {
+namespace velmorane::engine {
 
 // An entry's parent folder, opened one name at a time from the start folder, and its own name.
 struct Place {
@@ -72,4 +72,4 @@ private:
     platform::Result<platform::FolderRef> folder_;
 };
 
-}  // namespace velmorane::execution
+}  // namespace velmorane::engine

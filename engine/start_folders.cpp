@@ -1,11 +1,11 @@
-#include "execution/entry_place.h"
+#include "engine/start_folders.h"
 
 #include "platform/awaited_answer.h"
 #include "platform/paths.h"
 
 #include <cerrno>
 
-namespace velmorane::execution {
+namespace velmorane::engine {
 namespace {
 
 using platform::FolderRef;
@@ -61,4 +61,4 @@ const FolderRef* OpenFolderCache::at(const std::string& folderPath)
     return folder_.ok() ? &folder_.value : nullptr;
 }
 
-}  // namespace velmorane::execution
+}  // namespace velmorane::engine
