@@ -108,15 +108,23 @@ MoveOutcome MoveDetection::rename(const engine::TaskEntry& added, const std::str
                                   old.value.name, to.value.folder, to.value.name, sameTime, leavesOut, done);
     });
     if (!move.moved) return {};
+    std::lock_guard held(movedMutex_);
     movedOld_.insert(oldPath);
     if (added.isFolder()) movedFolders_.add(oldPath);
     return move;
 }
 
-platform::EntryFilter MoveDetection::movingEntriesIn(const engine::TaskEntry& folder, platform::EntryFilter leavesOut)
+bool MoveDetection::movedAway(const std::string& destPath) const
+{
+    std::lock_guard held(movedMutex_);
+    return movedOld_.contains(destPath) || movedFolders_.contains(destPath);
+}
+
+platform::EntryFilter MoveDetection::movingEntriesIn(const engine::TaskEntry& folder, platform::EntryFilter leavesOut,
+                                                     platform::MaybeError& failure)
 {
     if (deletedEntries_.empty()) return leavesOut;
-    return [this, folder, leavesOut](const std::string& pathInside, bool isFolder) {
+    return [this, folder, leavesOut, &failure](const std::string& pathInside, bool isFolder) {
         if (leavesOut && leavesOut(pathInside, isFolder)) return true;
         const std::string inside = isFolder ? platform::withTrailingSeparator(pathInside) : pathInside;
         const engine::TaskEntry entry{isFolder ? engine::EntryKind::Folder : engine::EntryKind::File,
@@ -129,7 +137,7 @@ platform::EntryFilter MoveDetection::movingEntriesIn(const engine::TaskEntry& fo
             return leavesOut && leavesOut(inside + below, belowIsFolder);
         };
         MoveOutcome move = moveInstead(entry, leftOutInside);
-        if (move.failure && !failure_) failure_ = std::move(move.failure);
+        if (move.failure && !failure) failure = std::move(move.failure);
         return move.moved;
     };
 }

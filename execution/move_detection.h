@@ -8,6 +8,7 @@
 #include "platform/entry_records.h"
 
 #include <cstddef>
+#include <mutex>
 #include <string>
 #include <unordered_set>
 #include <utility>
@@ -29,16 +30,13 @@ public:
     MoveOutcome moveInstead(const engine::TaskEntry& added, const platform::EntryFilter& leavesOut);
 
     // The filter for the copy of a new folder: what a move brings into it (a sub-folder whole, or
-    // a file) is moved in as the copy is made, and left out of the copy.
-    platform::EntryFilter movingEntriesIn(const engine::TaskEntry& folder, platform::EntryFilter leavesOut);
-    // The first failure of a move made while a folder was copied, which the copy reports after its own.
-    platform::MaybeError takeFailure() { return std::exchange(failure_, std::nullopt); }
+    // a file) is moved in as the copy is made, and left out of the copy. The first failure of such
+    // a move goes to `failure`, which the copy reports after its own.
+    platform::EntryFilter movingEntriesIn(const engine::TaskEntry& folder, platform::EntryFilter leavesOut,
+                                          platform::MaybeError& failure);
 
     // The delete entry's destination entry, or a folder holding it, has been moved away by an add.
-    bool movedAway(const std::string& destPath) const
-    {
-        return movedOld_.contains(destPath) || movedFolders_.contains(destPath);
-    }
+    bool movedAway(const std::string& destPath) const;
 
 private:
     void indexExecutedDeletes();
@@ -56,9 +54,10 @@ private:
     const engine::StartFolder& dest_;
     std::unordered_set<std::string> deletedEntries_;  // files and folders, by destination path
     FolderSet deletedFolders_;
+    // What the adds moved away, as the workers move it.
+    mutable std::mutex movedMutex_;
     std::unordered_set<std::string> movedOld_;
     FolderSet movedFolders_;
-    platform::MaybeError failure_;
 };
 
 }  // namespace velmorane::execution

@@ -19,7 +19,9 @@ void VolumeTrashes::goingForGood(const platform::FolderRef& folder)
 {
     const auto without = platform::awaited<Result<std::optional<std::string>>>(
         [&](auto done) { volume_.volumeWithoutTrash(folder, done); });
-    if (without.ok() && without.value) withoutTrash_.insert(*without.value);
+    if (!without.ok() || !without.value) return;
+    std::lock_guard held(mutex_);
+    withoutTrash_.insert(*without.value);
 }
 
 void VolumeTrashes::remember(const platform::Trashing& trashing)
@@ -37,6 +39,7 @@ std::optional<std::uint64_t> VolumeTrashes::roomLeft(const platform::FolderRef& 
 
 bool VolumeTrashes::makeRoom(const platform::FolderRef& folder, std::uint64_t bytes, const platform::Trashing* kept)
 {
+    std::lock_guard held(mutex_);
     // Where the volume does not say how much room is left, the whole entry is made room for.
     const std::uint64_t wanted = bytes + kSlack;
     const std::uint64_t room = roomLeft(folder).value_or(0);

@@ -4,6 +4,7 @@
 #include "platform/volume.h"
 
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -32,14 +33,17 @@ public:
     // Keeps the list of what the program trashed for the runs to come.
     void save();
 
+    // Once the execution is over: what it freed, and the mount points of the volumes without a
+    // trash where entries were deleted or replaced.
     std::uint64_t bytesFreed() const { return bytesFreed_; }
-    // The mount points of the volumes without a trash where entries were deleted or replaced.
     const std::set<std::string>& withoutTrash() const { return withoutTrash_; }
 
 private:
     std::optional<std::uint64_t> roomLeft(const platform::FolderRef& folder);
 
     platform::VolumeAccess& volume_;
+    // The workers of an execution share it: room is made for one copy at a time.
+    std::mutex mutex_;
     std::set<std::string> withoutTrash_;
     std::uint64_t bytesFreed_ = 0;
 };

@@ -22,6 +22,7 @@ public:
     void requestStop() { stopRequested_.store(true); }
     void clearStop() { stopRequested_.store(false); }
     bool stopRequested() const { return stopRequested_.load(); }
+    // Heard from each worker that copies, several at once.
     virtual void pieceCopied() {}
 
 private:

@@ -1,6 +1,8 @@
 #include "tests/execution/execution_harness.h"
+#include "tests/support/scoped_environment.h"
 
 #include <cerrno>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <thread>
@@ -31,8 +33,12 @@ TEST(FailureAnsweredYes, AsksErreurGraveGoesOnAndTheReportCountsTheFailure)
     EXPECT_EQ(counts(m.lists), "0 0 0");
 }
 
+// Where the execution stops is exact with one worker; with several, see the next test.
+constexpr std::pair<const char*, const char*> kOneWorker{"VELMORANE_WORKERS", "1"};
+
 TEST(FailureAnsweredNo, StopsAtOnceAndTheListInProgressKeepsAllItsEntries)
 {
+    const ScopedEnvironment oneWorker({kOneWorker});
     Mirror m;
     m.tree.makeFile("work/n1", "n1");
     m.tree.makeFile("work/n2", "n2");
@@ -61,6 +67,40 @@ TEST(FailureAnsweredNo, StopsAtOnceAndTheListInProgressKeepsAllItsEntries)
     EXPECT_EQ(m.counters.shown[0], (Names{"1", "2"}));
     EXPECT_EQ(m.counters.shown[1], (Names{"1", "2"}));
     EXPECT_EQ(m.counters.shown[2], Names{});
+}
+
+// With several workers the entries after the one answered No that were already in flight finish
+// whole, and say so; the others are not reached. Every file is its old or its new version.
+TEST(FailureAnsweredNo, WithSeveralWorkersTheEntriesInFlightFinishWholeAndSayWhatTheyDid)
+{
+    const ScopedEnvironment workers({{std::string("VELMORANE_WORKERS"), std::string("4")}});
+    Mirror m;
+    Names names;
+    for (int i = 0; i < 40; ++i) {
+        names.push_back("c" + std::string(i < 10 ? "0" : "") + std::to_string(i));
+        m.tree.makeFile("work/" + names.back(), "neuf", kTestTime + 1);
+        m.tree.makeFile("archive/" + names.back(), "vieux");
+    }
+    m.compare(Action::ReplaceOnly);
+    std::remove((m.archive + "/c05").c_str());
+    m.dialogs.queueAnswer(Answer::No);
+
+    const auto report = m.execute();
+
+    EXPECT_TRUE(report.stopped);
+    EXPECT_EQ(m.messages(), question("2 - Aucun fichier ou dossier de ce type", m.work + "/c04", m.archive + "/c05"));
+    const std::string done = outcomes(report.results[1]);
+    EXPECT_EQ(done.substr(0, 6), "DDDDDS");
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i == 5) continue;
+        const std::string content = readFileBytes(m.archive + "/" + names[i]);
+        EXPECT_EQ(content, done[i] == 'D' ? "neuf" : "vieux") << names[i] << " " << done[i];
+        if (i > 5) {
+            EXPECT_TRUE(done[i] == 'D' || done[i] == 'R') << names[i] << " " << done[i];
+        }
+    }
+    EXPECT_EQ(namesIn(m.archive).size(), names.size() - 1) << "a temporary file is left";
+    EXPECT_EQ(counts(m.lists), "0 40 0");
 }
 
 TEST(FailureQuestion, NamesAnUnreadableSourceAndADestinationFolderWithoutWritePermission)
@@ -157,6 +197,7 @@ TEST(UnattendedFailure, TheJournalAndTheStatusSayEachEnd)
                           Case{FailurePolicy::GoOn, Answer::No, 0, false, "neuf"},
                           Case{FailurePolicy::Stop, Answer::Yes, 0, true, "vieux"}}) {
         SCOPED_TRACE(std::to_string(static_cast<int>(c.policy)) + (c.answer == Answer::Yes ? " Oui" : " Non"));
+        const ScopedEnvironment oneWorker({kOneWorker});
         Mirror m;
         for (const char* name : {"c1", "c2", "c3"}) {
             m.tree.makeFile(std::string("work/") + name, "neuf", kTestTime + 1);
@@ -214,6 +255,7 @@ TEST(UnattendedStop, AStopFromAnotherThreadEndsBetweenTwoFilesAndIsJournalled)
 // entries done before it.
 TEST(UnattendedStop, AStopDuringAFolderCopyLeavesTheFolderListedAndNoTemporaryFile)
 {
+    const ScopedEnvironment oneWorker({kOneWorker});
     Mirror m;
     m.tree.makeFile("work/Avant/a.txt", "a");
     for (int i = 0; i < 50; ++i) m.tree.makeFile("work/Lot/f" + std::to_string(i), "dix octets");
@@ -226,7 +268,7 @@ TEST(UnattendedStop, AStopDuringAFolderCopyLeavesTheFolderListedAndNoTemporaryFi
         }
 
     private:
-        int pieces_ = 0;
+        std::atomic<int> pieces_ = 0;
     };
     class StoppingObserver : public ScriptedObserver {
     public:
