@@ -223,6 +223,29 @@ std::string infoName(const std::string& trashName)
     return trashName + std::string(kInfoSuffix);
 }
 
+// The first twin number worth trying for `name`: where info/ holds twins 1 to N one after another
+// (a file replaced run after run), N + 1, found in a few looks instead of N exclusive creations.
+int firstFreeTwin(const FolderHandle& info, std::string_view name)
+{
+    const auto taken = [&](int number) {
+        struct stat there{};
+        return ::fstatat(info.fd(), infoName(trashNameFor(name, number)).c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0;
+    };
+    if (!taken(1)) return 1;
+    int low = 1;  // taken
+    int high = 2;
+    while (high <= kMostTwins && taken(high)) {
+        low = high;
+        high *= 2;
+    }
+    high = std::min(high, kMostTwins + 1);
+    while (high - low > 1) {
+        const int middle = low + (high - low) / 2;
+        (taken(middle) ? low : high) = middle;
+    }
+    return high;
+}
+
 // Created exclusively, which is what reserves the trash name: two trashings never share one.
 MaybeError writeInfo(const FolderHandle& info, const std::string& trashName, std::string_view text)
 {
@@ -299,7 +322,7 @@ Result<Trashing> putInTrash(const FolderHandle& folder, std::string_view name, c
     if (!trash.ok()) return trash.error->number == ENOENT ? noTrash() : refused(*trash.error);
 
     const std::string text = infoText(path, trash.value.topFolder);
-    for (int number = 1; number <= kMostTwins; ++number) {
+    for (int number = firstFreeTwin(trash.value.info, name); number <= kMostTwins; ++number) {
         const std::string trashName = trashNameFor(name, number);
         if (const auto error = writeInfo(trash.value.info, trashName, text)) {
             if (error->number == EEXIST) continue;

@@ -160,6 +160,15 @@ TEST(Trash, TwinsAndTakenNamesGetNamesOfTheirOwnAndALongNameIsCutToFit)
     EXPECT_EQ(namesIn(trash + "/info"), (std::vector<std::string>{"rapport.txt 2.trashinfo", "rapport.txt 3.trashinfo",
                                                                   "rapport.txt 5.trashinfo", "rapport.txt.trashinfo"}));
 
+    // A file replaced run after run leaves a long line of twins: the next takes the number after.
+    tree.makeFile("archive/notes.txt", "la 1001e");
+    for (int number = 1; number <= 1000; ++number) {
+        tree.makeFile("share/Trash/info/notes.txt" + (number == 1 ? "" : " " + std::to_string(number)) + ".trashinfo",
+                      "[Trash Info]\n");
+    }
+    EXPECT_EQ(outcomeText(moveToTrash(opened(tree.path("archive")), "notes.txt", tree.path("archive/notes.txt"))),
+              "trashed as notes.txt 1001");
+
     // 250 bytes and ".trashinfo" pass the 255 a name may have: cut between two characters.
     const FolderHandle archive = opened(tree.path("archive"));
     const std::int64_t start = currentTime();
