@@ -31,6 +31,7 @@ StructureResult layOut(WalkedTree& tree)
         lines[lineIndex].files = std::move(folder.files);
         lines[lineIndex].specialFiles = std::move(folder.specialFiles);
         lines[lineIndex].permissions = folder.permissions;
+        lines[lineIndex].holdsTemporaries = folder.holdsTemporaries;
         const std::size_t first = lines.size();
         for (const std::size_t child : folder.children) {
             const std::string& name = tree.folders[child].name;

@@ -20,6 +20,7 @@ struct FolderLine {
     // Sockets, FIFOs and device nodes, never mirrored.
     std::vector<platform::FileRecord> specialFiles;
     platform::Permissions permissions;
+    bool holdsTemporaries = false;  // what a killed copy left there, for the next execution to clear
 };
 
 // Every folder of a tree: the start folder first, then, for each folder, all its sub-folders one

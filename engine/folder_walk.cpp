@@ -137,6 +137,7 @@ void ConcurrentWalk::keep(const Task& task, const platform::MaybeError& failure,
     folders[task.folder].files = std::move(content.files);
     folders[task.folder].specialFiles = std::move(content.specialFiles);
     folders[task.folder].permissions = content.permissions;
+    folders[task.folder].holdsTemporaries = content.holdsTemporaries;
     const std::size_t first = folders.size();
     for (std::string& child : content.subFolders) {
         folders[task.folder].children.push_back(folders.size());

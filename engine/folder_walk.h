@@ -25,6 +25,7 @@ struct WalkedFolder {
     platform::Permissions permissions;
     std::vector<std::size_t> children;  // its sub-folders, in listing order
     std::optional<platform::SystemError> failure;
+    bool holdsTemporaries = false;
 };
 
 // Every folder of one tree; folder 0 is the start folder.

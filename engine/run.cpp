@@ -42,11 +42,13 @@ DestinationChange changeOf(const FolderStructure& dest, const TaskLists& lists)
     return change;
 }
 
-std::vector<std::string> foldersOf(const FolderStructure& structure)
+std::vector<std::string> foldersWithTemporaries(const FolderStructure& structure)
 {
     std::vector<std::string> folders;
     folders.reserve(structure.lines.size());
-    for (const FolderLine& line : structure.lines) folders.push_back(line.relative);
+    for (const FolderLine& line : structure.lines) {
+        if (line.holdsTemporaries) folders.push_back(line.relative);
+    }
     return folders;
 }
 
@@ -113,7 +115,7 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress,
         compareStructures(trees.source.structure, trees.dest.structure, progress, rules, plan.exclusions);
     result.fingerprints = fingerprintListedFolders(trees.source.structure, trees.dest.structure, result.lists);
     result.change = changeOf(trees.dest.structure, result.lists);
-    result.destinationFolders = foldersOf(trees.dest.structure);
+    result.foldersWithTemporaries = foldersWithTemporaries(trees.dest.structure);
     result.trees = read;
     if (holding == LockHolding::KeepInResult) result.locks = std::move(locks.value);
     return result;

@@ -52,8 +52,9 @@ struct RunResult {
     platform::SystemError readError;
     TaskLists lists;
     DestinationChange change;
-    // Every destination folder the walk read, below the destination ("" for itself, then "a/b/").
-    std::vector<std::string> destinationFolders;
+    // The destination folders where the walk found files a killed copy left under a temporary name,
+    // below the destination ("" for itself, then "a/b/").
+    std::vector<std::string> foldersWithTemporaries;
     // What the execution needs to carry out an add and a delete as one move.
     FolderFingerprints fingerprints;
     ComparisonRules rules;  // what the comparison took for a difference

@@ -364,7 +364,7 @@ private:
     void removeLeftoverTemporaries() const
     {
         if (!dest_.opened()) return;
-        for (const std::string& folder : settings_.destinationFolders) {
+        for (const std::string& folder : settings_.foldersWithTemporaries) {
             const auto opened = dest_.folderAt(destRootPath_ + folder);
             if (!opened.ok()) continue;
             [[maybe_unused]] const auto cleared = awaited<MaybeError>(

@@ -43,9 +43,9 @@ struct ExecutionSettings {
     engine::RunFlags flags;
     // What the run left out: a folder copied or deleted whole leaves it alone inside too.
     engine::Exclusions exclusions;
-    // The destination folders the walk read, below the destination: an execution rids them of the
-    // temporary files a killed copy left.
-    std::vector<std::string> destinationFolders;
+    // The destination folders where the walk found temporary files a killed copy left, below the
+    // destination: an execution rids them of those.
+    std::vector<std::string> foldersWithTemporaries;
     // Box 0 "Eléments Sélectionnés" of each pair: the selected entries are executed when it is checked,
     // the entries not selected otherwise.
     bool addsSelectedChosen = false;

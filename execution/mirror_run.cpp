@@ -86,7 +86,7 @@ std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress,
     }
     lists_ = std::move(result.lists);
     change_ = result.change;
-    destinationFolders_ = std::move(result.destinationFolders);
+    foldersWithTemporaries_ = std::move(result.foldersWithTemporaries);
     fingerprints_ = std::move(result.fingerprints);
     trees_ = std::move(result.trees);
     movePlan_.reset();
@@ -123,7 +123,7 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
                                plan_.destinationFolder,
                                plan_.flags,
                                plan_.exclusions,
-                               destinationFolders_,
+                               foldersWithTemporaries_,
                                choice.addsSelectedChosen,
                                choice.replacementsSelectedChosen,
                                choice.deletionsSelectedChosen,

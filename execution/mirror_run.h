@@ -145,7 +145,7 @@ private:
     engine::RunPlan plan_;
     TaskLists lists_;
     engine::DestinationChange change_;
-    std::vector<std::string> destinationFolders_;
+    std::vector<std::string> foldersWithTemporaries_;
     engine::FolderFingerprints fingerprints_;
     std::shared_ptr<const engine::StructurePair> trees_;
     std::optional<MovePlan> movePlan_;

@@ -131,6 +131,7 @@ struct FolderContent {
     std::vector<FileRecord> files;
     std::vector<FileRecord> specialFiles;
     Permissions permissions;  // the folder's own
+    bool holdsTemporaries = false;  // files a killed copy left under a temporary name, never listed
 };
 
 }  // namespace velmorane::platform

@@ -69,7 +69,9 @@ Result<FolderContent> readFolder(const FolderHandle& folder)
             content.subFolders.push_back(entry);
         } else if (!S_ISREG(mode) && !S_ISLNK(mode)) {
             content.specialFiles.push_back(recordOf(entry, status.value));
-        } else if (!isTemporaryName(entry)) {
+        } else if (isTemporaryName(entry)) {
+            content.holdsTemporaries = true;
+        } else {
             content.files.push_back(recordOf(entry, status.value));
             if (S_ISREG(mode)) content.files.back().hasAttributes = hasCopiedAttributes(user, folder, entry);
         }
