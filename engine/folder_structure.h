@@ -44,8 +44,10 @@ struct StructurePair {
     StructureResult dest;
 };
 
-// Folders asked for at once. More than the cores: reading a cold disk is mostly waiting for it.
-inline constexpr unsigned kReadingThreads = 16;
+// Folders asked for at once. Far more than the cores: reading a cold disk is mostly waiting for it,
+// and a deeper queue lets the disk order the reads (measured: 48 reads a cold pair of trees in 0.33
+// of what `find` takes, 16 in 0.37; warm, both alike).
+inline constexpr unsigned kReadingThreads = 48;
 
 inline constexpr const char* kSourceReadingCaption = "Lecture de la Structure du Dossier Source";
 inline constexpr const char* kDestReadingCaption = "Lecture de la Structure du Dossier Destination";
