@@ -1,8 +1,10 @@
 #include "tests/execution/execution_harness.h"
+#include "tests/support/mounted_volume.h"
 #include "tests/support/scoped_environment.h"
 
 #include <cerrno>
 #include <atomic>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <thread>
@@ -177,6 +179,42 @@ TEST(DestinationRoot, RefusesAnEntryThatDoesNotLieStrictlyBelowIt)
                                     reportFailures(1));
         EXPECT_EQ(readTree(m.tree.root()), before);
     }
+}
+
+// Workers copying at once into a volume that fills: each file lands whole or not at all, each
+// failure is asked once, in the order of the list, and the journal counts them.
+TEST(FailureQuestion, ADestinationThatFillsUnderSeveralWorkersLeavesEachFileWholeOrAbsent)
+{
+    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
+    const ScopedEnvironment workers({{std::string("VELMORANE_WORKERS"), std::string("4")}});
+    Mirror m;
+    const TemporaryMount small(TemporaryMount::Kind::Tmpfs, m.archive, "1m");
+    Names names;
+    for (int i = 0; i < 40; ++i) {
+        names.push_back("f" + std::string(i < 10 ? "0" : "") + std::to_string(i));
+        m.tree.makeFile("work/" + names.back(), std::string(64 * 1024, static_cast<char>('a' + i % 26)));
+    }
+
+    const execution::UnattendedEnd end = m.runUnattended(Action::Update);
+
+    std::string expected;
+    int absent = 0;
+    for (const std::string& name : names) {
+        if (!std::filesystem::exists(m.archive + "/" + name)) {
+            ++absent;
+            expected += question("28 - Aucun espace disponible sur le périphérique", m.work + "/" + name,
+                                 m.archive + "/" + name);
+            continue;
+        }
+        EXPECT_EQ(readFileBytes(m.archive + "/" + name), readFileBytes(m.work + "/" + name)) << name;
+    }
+    EXPECT_GT(absent, 0);
+    EXPECT_EQ(m.messages(), expected);
+    Names left = namesIn(m.archive);
+    std::erase(left, ".Trash-0");  // looked for to make room, the volume being its own
+    EXPECT_EQ(left.size(), names.size() - static_cast<std::size_t>(absent)) << "a temporary file is left";
+    EXPECT_EQ(end.exitStatus, execution::kExitWithFailures);
+    EXPECT_EQ(m.journalOutcomes(), "Exécution du Profil Essai : " + std::to_string(absent) + " erreur(s)\n");
 }
 
 // An unattended run journals how its execution ended and exits with the same status, whatever

@@ -188,7 +188,9 @@ TemporaryMount::TemporaryMount(Kind kind, const std::string& mountPoint, const s
     : mountPoint_(mountPoint)
 {
     if (kind == Kind::Tmpfs) {
-        runTool("mount", {"-t", "tmpfs", "velmorane-test", mountPoint_});
+        std::vector<std::string> arguments{"-t", "tmpfs", "velmorane-test", mountPoint_};
+        if (!what.empty()) arguments.insert(arguments.end(), {"-o", "size=" + what});
+        runTool("mount", arguments);
     } else {
         runTool("mount", {"--bind", what, mountPoint_});
     }

@@ -57,7 +57,7 @@ private:
 class TemporaryMount {
 public:
     enum class Kind { Tmpfs, Bind };
-    // `what` is the folder to bind; ignored for a tmpfs.
+    // `what` is the folder to bind, or for a tmpfs its size as mount takes it ("1m"; none: the default).
     TemporaryMount(Kind kind, const std::string& mountPoint, const std::string& what = {});
     ~TemporaryMount();
     TemporaryMount(const TemporaryMount&) = delete;
