@@ -271,6 +271,9 @@ int main(int argc, char** argv)
     ensureTree(base, tree);
     const std::string runs = base + "/copies-" + std::to_string(::getpid());
     makeFolder(runs);
+    // What the runs trash and record stays with the copies, out of the user's own trash.
+    ::setenv("XDG_DATA_HOME", (runs + "/data").c_str(), 1);
+    ::setenv("XDG_STATE_HOME", (runs + "/state").c_str(), 1);
     // "update": (c) alone, on two copies made for it.
     if (argc > 1 && std::string(argv[1]) == "update") {
         run({"cp", "-a", tree, runs + "/velmorane0"});
