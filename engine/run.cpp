@@ -87,13 +87,14 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress,
                          LockHolding holding)
 {
     progress.setPanneau(kSourceReadingCaption);
-    const auto sourceVolume = platform::openVolume(plan.sourceFolder, 0);
-    const auto destVolume = platform::openVolume(plan.destinationFolder, 0);
+    // One opening of each volume serves the check, the walk and the rules.
+    const auto sourceVolume = platform::openVolume(plan.sourceFolder, kReadingThreads);
+    const auto destVolume = platform::openVolume(plan.destinationFolder, kReadingThreads);
     if (isMissing(*sourceVolume)) return refused(RunOutcome::SourceMissing, plan.sourceFolder);
     auto locks = lockRunFolders(plan.sourceFolder, plan.destinationFolder);
     if (!locks.ok()) return refused(RunOutcome::FolderInUse, locks.error->folder);
     const auto read = std::make_shared<const StructurePair>(
-        readStartFolderTrees(plan.sourceFolder, plan.destinationFolder, plan.exclusions, progress));
+        readStartFolderTrees(*sourceVolume, *destVolume, plan.exclusions, progress, kReadingThreads));
     const StructurePair& trees = *read;
     for (const StructureResult* tree : {&trees.source, &trees.dest}) {
         if (tree->failure) return refused(RunOutcome::FolderUnreadable, tree->failure->folder, tree->failure->error);

@@ -65,17 +65,27 @@ std::optional<std::size_t> EntryWorkers::nextEntry(std::unique_lock<std::mutex>&
             return std::nullopt;
         case Take::Run: {
             const engine::TaskEntry& entry = list_.entry(index);
-            running_.push_back({index, placeOf_(entry), entry.isFolder()});
+            running_.push_back({index, placeOfEntry(index), entry.isFolder()});
             return index;
         }
         }
     }
 }
 
+// Asked again at each wake-up of a waiting worker: the same entry's place is worked out once.
+const std::string& EntryWorkers::placeOfEntry(std::size_t index)
+{
+    if (nextPlaceOf_ != index) {
+        nextPlace_ = placeOf_(list_.entry(index));
+        nextPlaceOf_ = index;
+    }
+    return nextPlace_;
+}
+
 bool EntryWorkers::placeTaken(std::size_t index)
 {
     if (running_.empty()) return false;
-    const std::string place = placeOf_(list_.entry(index));
+    const std::string& place = placeOfEntry(index);
     return std::any_of(running_.begin(), running_.end(), [&](const Running& other) {
         if (other.place == place) return true;
         return other.isFolder && place.size() > other.place.size() && place.starts_with(other.place) &&

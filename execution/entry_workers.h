@@ -47,6 +47,7 @@ public:
 
 private:
     std::optional<std::size_t> nextEntry(std::unique_lock<std::mutex>& held, const Decide& decide);
+    const std::string& placeOfEntry(std::size_t index);
     bool placeTaken(std::size_t index);
     void finish(std::size_t index);
     void work(const Decide& decide, const Execute& execute);
@@ -66,6 +67,8 @@ private:
     std::size_t overBefore_ = 0;  // every entry before it is over
     std::vector<char> over_;
     std::vector<Running> running_;  // entries taken and not over
+    std::string nextPlace_;         // the place of entry next_, worked out once
+    std::size_t nextPlaceOf_ = static_cast<std::size_t>(-1);
     bool asking_ = false;
     bool stopping_ = false;
 };
