@@ -79,11 +79,16 @@ Result<FolderContent> readFolder(const FolderHandle& folder)
     if (listed) return Result<FolderContent>::failure(*listed);
     if (statError != 0) return Result<FolderContent>::failure(systemError(statError));
 
+    sortContent(content);
+    return {std::move(content), std::nullopt};
+}
+
+void sortContent(FolderContent& content)
+{
     sortByName(content.subFolders, [](const std::string& name) -> const std::string& { return name; });
     const auto fileName = [](const FileRecord& file) -> const std::string& { return file.name; };
     sortByName(content.files, fileName);
     sortByName(content.specialFiles, fileName);
-    return {std::move(content), std::nullopt};
 }
 
 Result<FolderContent> readFolder(const std::string& path)

@@ -15,6 +15,9 @@ namespace velmorane::platform {
 Result<FolderContent> readFolder(const FolderHandle& folder);
 Result<FolderContent> readFolder(const std::string& path);
 
+// Puts a folder's lists in the order FolderContent gives them, whichever order they were read in.
+void sortContent(FolderContent& content);
+
 // The existence test of a start folder: an existing folder passes, even an empty one.
 bool folderExists(const std::string& path);
 

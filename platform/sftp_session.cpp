@@ -86,21 +86,23 @@ SftpResult<T> failedAs(const SftpError& error)
     return SftpResult<T>::failure(error);
 }
 
-SftpResult<bool> done(const SftpResult<SftpAnswer>& answer)
+}  // namespace
+
+SftpResult<bool> answeredDone(const SftpResult<SftpAnswer>& answer)
 {
     if (!answer.ok()) return failedAs<bool>(*answer.error);
     if (answer.value.type != SftpPacketType::Status) return failedAs<bool>(badAnswer("réponse inattendue du serveur"));
     return {true, std::nullopt};
 }
 
-SftpResult<std::string> handleOf(const SftpResult<SftpAnswer>& answer)
+SftpResult<std::string> answeredHandle(const SftpResult<SftpAnswer>& answer)
 {
     if (!answer.ok()) return failedAs<std::string>(*answer.error);
     if (answer.value.type != SftpPacketType::Handle) return failedAs<std::string>(badAnswer("réponse inattendue du serveur"));
     return {answer.value.bytes, std::nullopt};
 }
 
-SftpResult<std::string> firstNameOf(const SftpResult<SftpAnswer>& answer)
+SftpResult<std::string> answeredName(const SftpResult<SftpAnswer>& answer)
 {
     if (!answer.ok()) return failedAs<std::string>(*answer.error);
     if (answer.value.type != SftpPacketType::Name || answer.value.names.size() != 1) {
@@ -109,14 +111,14 @@ SftpResult<std::string> firstNameOf(const SftpResult<SftpAnswer>& answer)
     return {answer.value.names.front().name, std::nullopt};
 }
 
-SftpResult<SftpAttributes> attributesOf(const SftpResult<SftpAnswer>& answer)
+SftpResult<SftpAttributes> answeredAttributes(const SftpResult<SftpAnswer>& answer)
 {
     if (!answer.ok()) return failedAs<SftpAttributes>(*answer.error);
     if (answer.value.type != SftpPacketType::Attributes) return failedAs<SftpAttributes>(badAnswer("réponse inattendue du serveur"));
     return {answer.value.attributes, std::nullopt};
 }
 
-SftpResult<SftpFileSystem> fileSystemOf(const SftpResult<SftpAnswer>& answer)
+SftpResult<SftpFileSystem> answeredFileSystem(const SftpResult<SftpAnswer>& answer)
 {
     if (!answer.ok()) return failedAs<SftpFileSystem>(*answer.error);
     SftpPacketReader reader(answer.value.bytes);
@@ -135,8 +137,6 @@ SftpResult<SftpFileSystem> fileSystemOf(const SftpResult<SftpAnswer>& answer)
     if (fragmentSize != 0) system.blockSize = fragmentSize;
     return {system, std::nullopt};
 }
-
-}  // namespace
 
 std::vector<std::string> sshArguments(const SshConnection& connection)
 {
@@ -213,11 +213,12 @@ void SftpSession::sendWaiting()
 bool SftpSession::run()
 {
     if (lost_) return false;
-    pollfd watched[2] = {{child_.channel(), static_cast<short>(POLLIN | (outgoing_.empty() ? 0 : POLLOUT)), 0},
-                         {child_.errors(), POLLIN, 0}};
-    const nfds_t count = child_.errors() >= 0 ? 2 : 1;
-    if (::poll(watched, count, -1) < 0) return errno == EINTR;
-    if (watched[1].revents != 0 && count == 2) readErrors();
+    // A closed descriptor (-1) is left out by poll itself.
+    pollfd watched[3] = {{child_.channel(), static_cast<short>(POLLIN | (outgoing_.empty() ? 0 : POLLOUT)), 0},
+                         {child_.errors(), POLLIN, 0},
+                         {wakeUp_, POLLIN, 0}};
+    if (::poll(watched, 3, -1) < 0) return errno == EINTR;
+    if (watched[1].revents != 0) readErrors();
     if (watched[0].revents & POLLOUT) sendWaiting();
     if (watched[0].revents & (POLLIN | POLLHUP | POLLERR)) receive();
     return !lost_;
@@ -347,70 +348,70 @@ SftpResult<SftpAnswer> SftpSession::extendedCall(const char* extension, SftpRequ
     return call(std::move(request));
 }
 
-SftpResult<std::string> SftpSession::realPath(const std::string& path) { return firstNameOf(call(realPathRequest(path))); }
-SftpResult<SftpAttributes> SftpSession::linkStatus(const std::string& path) { return attributesOf(call(linkStatusRequest(path))); }
-SftpResult<SftpAttributes> SftpSession::status(const std::string& path) { return attributesOf(call(statusRequest(path))); }
-SftpResult<bool> SftpSession::removeFolder(const std::string& path) { return done(call(folderRemovalRequest(path))); }
-SftpResult<bool> SftpSession::removeFile(const std::string& path) { return done(call(fileRemovalRequest(path))); }
-SftpResult<std::string> SftpSession::readLink(const std::string& path) { return firstNameOf(call(linkReadingRequest(path))); }
-SftpResult<std::string> SftpSession::openFolder(const std::string& path) { return handleOf(call(folderOpeningRequest(path))); }
-SftpResult<bool> SftpSession::close(const std::string& handle) { return done(call(closingRequest(handle))); }
+SftpResult<std::string> SftpSession::realPath(const std::string& path) { return answeredName(call(realPathRequest(path))); }
+SftpResult<SftpAttributes> SftpSession::linkStatus(const std::string& path) { return answeredAttributes(call(linkStatusRequest(path))); }
+SftpResult<SftpAttributes> SftpSession::status(const std::string& path) { return answeredAttributes(call(statusRequest(path))); }
+SftpResult<bool> SftpSession::removeFolder(const std::string& path) { return answeredDone(call(folderRemovalRequest(path))); }
+SftpResult<bool> SftpSession::removeFile(const std::string& path) { return answeredDone(call(fileRemovalRequest(path))); }
+SftpResult<std::string> SftpSession::readLink(const std::string& path) { return answeredName(call(linkReadingRequest(path))); }
+SftpResult<std::string> SftpSession::openFolder(const std::string& path) { return answeredHandle(call(folderOpeningRequest(path))); }
+SftpResult<bool> SftpSession::close(const std::string& handle) { return answeredDone(call(closingRequest(handle))); }
 
 SftpResult<bool> SftpSession::setStatus(const std::string& path, const SftpAttributes& attributes)
 {
-    return done(call(statusSettingRequest(path, attributes)));
+    return answeredDone(call(statusSettingRequest(path, attributes)));
 }
 
 SftpResult<bool> SftpSession::setLinkStatus(const std::string& path, const SftpAttributes& attributes)
 {
-    return done(extendedCall(kLinkSetStat, linkStatusSettingRequest(path, attributes)));
+    return answeredDone(extendedCall(kLinkSetStat, linkStatusSettingRequest(path, attributes)));
 }
 
 SftpResult<bool> SftpSession::setHandleStatus(const std::string& handle, const SftpAttributes& attributes)
 {
-    return done(call(handleStatusSettingRequest(handle, attributes)));
+    return answeredDone(call(handleStatusSettingRequest(handle, attributes)));
 }
 
 SftpResult<bool> SftpSession::makeFolder(const std::string& path, std::uint32_t mode)
 {
     SftpAttributes attributes;
     attributes.permissions = mode;
-    return done(call(folderMakingRequest(path, attributes)));
+    return answeredDone(call(folderMakingRequest(path, attributes)));
 }
 
 SftpResult<bool> SftpSession::rename(const std::string& from, const std::string& to)
 {
-    return done(call(renameRequest(from, to)));
+    return answeredDone(call(renameRequest(from, to)));
 }
 
 SftpResult<bool> SftpSession::replacingRename(const std::string& from, const std::string& to)
 {
-    return done(extendedCall(kPosixRename, extendedRequest(kPosixRename, {from, to})));
+    return answeredDone(extendedCall(kPosixRename, extendedRequest(kPosixRename, {from, to})));
 }
 
 SftpResult<bool> SftpSession::hardLink(const std::string& existing, const std::string& link)
 {
-    return done(extendedCall(kHardLink, extendedRequest(kHardLink, {existing, link})));
+    return answeredDone(extendedCall(kHardLink, extendedRequest(kHardLink, {existing, link})));
 }
 
 SftpResult<bool> SftpSession::makeSymlink(const std::string& path, const std::string& target)
 {
-    return done(call(symlinkRequest(path, target)));
+    return answeredDone(call(symlinkRequest(path, target)));
 }
 
 SftpResult<SftpFileSystem> SftpSession::fileSystem(const std::string& path)
 {
-    return fileSystemOf(extendedCall(kStatvfs, extendedRequest(kStatvfs, {path})));
+    return answeredFileSystem(extendedCall(kStatvfs, extendedRequest(kStatvfs, {path})));
 }
 
 SftpResult<std::string> SftpSession::openFile(const std::string& path, std::uint32_t flags, const SftpAttributes& attributes)
 {
-    return handleOf(call(fileOpeningRequest(path, flags, attributes)));
+    return answeredHandle(call(fileOpeningRequest(path, flags, attributes)));
 }
 
 SftpResult<bool> SftpSession::flushToDisk(const std::string& handle)
 {
-    return done(extendedCall(kFsync, extendedRequest(kFsync, {handle})));
+    return answeredDone(extendedCall(kFsync, extendedRequest(kFsync, {handle})));
 }
 
 }  // namespace velmorane::platform

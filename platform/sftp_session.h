@@ -75,6 +75,13 @@ struct SftpFileSystem {
     std::uint64_t nameMax = 0;
 };
 
+// What an answer gives, by the request it answers; an answer of another type is a bad answer.
+[[nodiscard]] SftpResult<bool> answeredDone(const SftpResult<SftpAnswer>& answer);
+[[nodiscard]] SftpResult<std::string> answeredHandle(const SftpResult<SftpAnswer>& answer);
+[[nodiscard]] SftpResult<std::string> answeredName(const SftpResult<SftpAnswer>& answer);
+[[nodiscard]] SftpResult<SftpAttributes> answeredAttributes(const SftpResult<SftpAnswer>& answer);
+[[nodiscard]] SftpResult<SftpFileSystem> answeredFileSystem(const SftpResult<SftpAnswer>& answer);
+
 // One SFTP version 3 conversation over the user's own ssh. Requests are numbered, so many can be
 // in flight at once: submit() sends without waiting, and the completion is called from run() or
 // runUntilIdle() when the answer arrives. The synchronous calls below submit one request and wait
@@ -92,8 +99,10 @@ public:
 
     void submit(SftpRequest request, SftpCompletion completion);
     std::size_t pending() const { return pending_.size(); }
-    // Waits for the next answers and completes them; false once the connection is lost.
+    // Waits for the next answers and completes them; false once the connection is lost. It also
+    // returns when `wakeUp` (see wakeOn) becomes readable, which the caller then drains.
     bool run();
+    void wakeOn(int wakeUp) { wakeUp_ = wakeUp; }
     void runUntilIdle();
 
     [[nodiscard]] SftpResult<SftpAnswer> call(SftpRequest request);
@@ -142,6 +151,7 @@ private:
     std::string errorText_;
     bool greeted_ = false;
     std::optional<SftpError> lost_;
+    int wakeUp_ = -1;
 };
 
 }  // namespace velmorane::platform

@@ -198,8 +198,10 @@ std::string encodedPath(std::string_view path)
     return out;
 }
 
+}  // namespace
+
 // A volume's trash keeps the path below its top folder, so the volume can be mounted elsewhere.
-std::string infoText(const std::string& path, const std::string& topFolder)
+std::string trashInfoText(const std::string& path, const std::string& topFolder)
 {
     std::string_view kept = path;
     if (!topFolder.empty()) kept.remove_prefix(topFolder == "/" ? 1 : topFolder.size() + 1);
@@ -218,10 +220,12 @@ std::string trashNameFor(std::string_view name, int number)
     return std::string(name.substr(0, kept)) + suffix;
 }
 
-std::string infoName(const std::string& trashName)
+std::string trashInfoName(const std::string& trashName)
 {
     return trashName + std::string(kInfoSuffix);
 }
+
+namespace {
 
 // The first twin number worth trying for `name`: where info/ holds twins 1 to N one after another
 // (a file replaced run after run), N + 1, found in a few looks instead of N exclusive creations.
@@ -229,7 +233,7 @@ int firstFreeTwin(const FolderHandle& info, std::string_view name)
 {
     const auto taken = [&](int number) {
         struct stat there{};
-        return ::fstatat(info.fd(), infoName(trashNameFor(name, number)).c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0;
+        return ::fstatat(info.fd(), trashInfoName(trashNameFor(name, number)).c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0;
     };
     if (!taken(1)) return 1;
     int low = 1;  // taken
@@ -249,7 +253,7 @@ int firstFreeTwin(const FolderHandle& info, std::string_view name)
 // Created exclusively, which is what reserves the trash name: two trashings never share one.
 MaybeError writeInfo(const FolderHandle& info, const std::string& trashName, std::string_view text)
 {
-    const std::string name = infoName(trashName);
+    const std::string name = trashInfoName(trashName);
     const int fd = ::openat(info.fd(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return lastError();
     MaybeError error;
@@ -321,7 +325,7 @@ Result<Trashing> putInTrash(const FolderHandle& folder, std::string_view name, c
     auto trash = trashOf(entry.st_dev, parent);
     if (!trash.ok()) return trash.error->number == ENOENT ? noTrash() : refused(*trash.error);
 
-    const std::string text = infoText(path, trash.value.topFolder);
+    const std::string text = trashInfoText(path, trash.value.topFolder);
     for (int number = firstFreeTwin(trash.value.info, name); number <= kMostTwins; ++number) {
         const std::string trashName = trashNameFor(name, number);
         if (const auto error = writeInfo(trash.value.info, trashName, text)) {
@@ -339,7 +343,7 @@ Result<Trashing> putInTrash(const FolderHandle& folder, std::string_view name, c
             auto places = std::make_shared<const TrashPlaces>(TrashPlaces{std::move(files), std::move(info)});
             return {Trashing{TrashOutcome::Trashed, std::move(places), trashName, trashPath, text}, std::nullopt};
         }
-        ::unlinkat(trash.value.info.fd(), infoName(trashName).c_str(), 0);
+        ::unlinkat(trash.value.info.fd(), trashInfoName(trashName).c_str(), 0);
         if (error->number == EEXIST) continue;
         // The trash lies inside the folder: deleting the folder instead would take the trash along.
         if (S_ISDIR(entry.st_mode) && error->number == EINVAL) return Result<Trashing>::failure(*error);
@@ -393,7 +397,7 @@ MaybeError undoTrashing(const Trashing& trashing, const FolderHandle& folder, st
     } else if (const auto error = moveEntry(places.files, trashing.trashName, folder, entryName, kept)) {
         return error;
     }
-    if (::unlinkat(places.info.fd(), infoName(trashing.trashName).c_str(), 0) != 0) return lastError();
+    if (::unlinkat(places.info.fd(), trashInfoName(trashing.trashName).c_str(), 0) != 0) return lastError();
     return std::nullopt;
 }
 

@@ -27,6 +27,13 @@ struct TrashPlaces {
     FolderHandle info;
 };
 
+// A .trashinfo's text for an entry at `path` trashed now; a volume's trash keeps the path below its
+// top folder (empty: the home trash, which keeps the whole path).
+std::string trashInfoText(const std::string& path, const std::string& topFolder);
+// An entry's name in a trash: "NAME", then "NAME 2", "NAME 3"..., cut to fit with its .trashinfo.
+std::string trashNameFor(std::string_view name, int number);
+std::string trashInfoName(const std::string& trashName);
+
 // The trash that entries of this folder (absolute path) would go to, found or made now; nothing
 // when no trash can be used on its volume, for the reasons NoTrash covers.
 std::optional<std::string> usableTrash(const FolderHandle& folder, const std::string& folderPath);

@@ -182,6 +182,18 @@ platform::SshConnection PrivateSshServer::connection(SshClientKnowledge knowledg
     return connection;
 }
 
+std::unique_ptr<ScopedEnvironment> PrivateSshServer::sshOnPath(SshClientKnowledge knowledge, unsigned port)
+{
+    const std::string config = configFile(knowledge, port);
+    const std::string folder = folder_.makeFolder("bin " + config.substr(config.rfind('/') + 1) + std::to_string(port));
+    const std::string ssh = folder + "/ssh";
+    writeText(ssh, "#!/bin/sh\nexec /usr/bin/ssh -F '" + config + "' \"$@\"\n");
+    ::chmod(ssh.c_str(), 0755);
+    const char* path = std::getenv("PATH");
+    return std::make_unique<ScopedEnvironment>(std::vector<std::pair<std::string, std::string>>{
+        {"PATH", folder + (path ? std::string(":") + path : std::string())}});
+}
+
 void PrivateSshServer::start()
 {
     const std::string log = folder_.path("sshd.log");

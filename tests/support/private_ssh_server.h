@@ -34,6 +34,12 @@ public:
     // same server, such as a relay.
     std::string configFile(SshClientKnowledge knowledge = SshClientKnowledge::Everything, unsigned port = 0);
     platform::SshConnection connection(SshClientKnowledge knowledge = SshClientKnowledge::Everything);
+    // Puts first on PATH an `ssh` that is the system's own given that configuration, for as long as
+    // the answer lives: what opens a volume for an sftp:// start folder then reaches this server.
+    std::unique_ptr<ScopedEnvironment> sshOnPath(SshClientKnowledge knowledge = SshClientKnowledge::Everything,
+                                                 unsigned port = 0);
+    // The start folder that names a folder of this machine as the server shows it.
+    static std::string address(const std::string& folder) { return std::string("sftp://") + kHostAlias + folder; }
     // Kills the server's side of every open connection, as a server that goes away does.
     void dropConnections();
 

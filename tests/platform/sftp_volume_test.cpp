@@ -1,0 +1,183 @@
+#include "platform/sftp_volume.h"
+
+#include "platform/awaited_answer.h"
+#include "platform/local_volume.h"
+#include "platform/temporary_name.h"
+#include "tests/support/private_ssh_server.h"
+#include "tests/support/test_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <thread>
+
+namespace velmorane::testing {
+namespace {
+
+using namespace platform;
+
+#define SKIP_WITHOUT(server) \
+    if (!(server).ready()) GTEST_SKIP() << (server).skipReason()
+
+FolderRef openedStart(VolumeAccess& volume)
+{
+    auto start = awaited<Result<FolderRef>>([&](auto done) { volume.openStart(done); });
+    if (!start.ok()) throw std::runtime_error("open " + volume.startFolder() + ": " + start.error->reason);
+    return start.value;
+}
+
+// What a listing says of each entry, as both kinds of volume must say it.
+Names linesOf(const FolderContent& content)
+{
+    Names lines;
+    for (const std::string& name : content.subFolders) lines.push_back(name + "/");
+    for (const FileRecord& file : content.files) {
+        lines.push_back(file.name + (file.isLink ? " -> " : " ") + std::to_string(file.size) + " " +
+                        std::to_string(file.modified) + " " + std::to_string(file.permissions.mode) + " " +
+                        std::to_string(file.permissions.uid) + ":" + std::to_string(file.permissions.gid));
+    }
+    for (const FileRecord& special : content.specialFiles) lines.push_back(special.name + " (spécial)");
+    lines.push_back("dossier " + std::to_string(content.permissions.mode) + (content.holdsTemporaries ? " temporaires" : ""));
+    return lines;
+}
+
+TEST(SftpVolume, ListsAFolderAsALocalVolumeDoesToTheSecondAndNeverEntersALink)
+{
+    PrivateSshServer server;
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    TempFolder tree;
+    setMode(tree.makeFile("racine/lettre.txt", "bonjour", kTestTime - 60), 0640);
+    tree.makeFile("racine/Zèbre.txt", std::string(70000, 'z'), kTestTime + 3);
+    tree.makeFile("racine/abeille.txt", "a", kTestTime + 4);
+    tree.makeLink("racine/lien", "sous", kTestTime + 5);
+    tree.makeFile("racine/sous/note.txt", "n");
+    tree.makeFile("racine/" + newTemporaryName(), "moitié");
+    ASSERT_EQ(::mkfifo(tree.path("racine/tube").c_str(), 0600), 0);
+    setMode(tree.path("racine"), 0750);
+    const std::unique_ptr<VolumeAccess> volume = openVolume(PrivateSshServer::address(tree.path("racine")), 4);
+    LocalVolume local(tree.path("racine"), 0);
+
+    const auto start = awaited<Result<ReadFolderAnswer>>([&](auto done) { volume->readStart(done); });
+    ASSERT_TRUE(start.ok()) << start.error->reason;
+    EXPECT_EQ(start.value.folder->path(), "sftp://velmorane-test" + tree.path("racine") + "/");
+    const auto here = awaited<Result<ReadFolderAnswer>>([&](auto done) { local.readStart(done); });
+    EXPECT_EQ(linesOf(start.value.content), linesOf(here.value.content));
+    EXPECT_EQ(linesOf(start.value.content).back(), "dossier " + std::to_string(0750) + " temporaires");
+    EXPECT_EQ(start.value.content.files[0].name, "abeille.txt");
+
+    const FolderRef folder = start.value.folder;
+    const auto below = awaited<Result<ReadFolderAnswer>>([&](auto done) { volume->readFolder(folder, "sous", done); });
+    ASSERT_TRUE(below.ok()) << below.error->reason;
+    EXPECT_EQ(below.value.folder->path(), "sftp://velmorane-test" + tree.path("racine/sous") + "/");
+    ASSERT_EQ(below.value.content.files.size(), 1u);
+    for (const std::string name : {"lien", "lettre.txt"}) {
+        const auto opened = awaited<Result<FolderRef>>([&](auto done) { volume->openFolder(folder, name, done); });
+        ASSERT_FALSE(opened.ok()) << name;
+        EXPECT_EQ(opened.error->number, name == std::string("lien") ? ELOOP : ENOTDIR);
+        const auto read = awaited<Result<ReadFolderAnswer>>([&](auto done) { volume->readFolder(folder, name, done); });
+        ASSERT_FALSE(read.ok()) << name;
+        EXPECT_EQ(read.error->number, name == std::string("lien") ? ELOOP : ENOTDIR);
+    }
+    const auto missing = awaited<Result<ReadFolderAnswer>>([&](auto done) { volume->readFolder(folder, "absent", done); });
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error->number, ENOENT);
+    EXPECT_EQ(missing.error->reason, systemError(ENOENT).reason);
+
+    EXPECT_EQ(awaited<Result<std::string>>([&](auto done) { volume->readLink(folder, "lien", done); }).value, "sous");
+    EXPECT_EQ(awaited<Result<std::string>>([&](auto done) { volume->readFile(folder, "lettre.txt", 3, 100, done); }).value,
+              "jour");
+    const auto large = awaited<Result<std::string>>([&](auto done) { volume->readFile(folder, "Zèbre.txt", 5, 69000, done); });
+    EXPECT_EQ(large.value, std::string(69000, 'z'));
+    const auto status = awaited<Result<EntryStatus>>([&](auto done) { volume->entryStatus(folder, "Zèbre.txt", done); });
+    EXPECT_EQ(status.value.kind, EntryKind::File);
+    EXPECT_EQ(status.value.size, 70000);
+    EXPECT_EQ(status.value.modified, (kTestTime + 3) * 1'000'000'000);
+    EXPECT_EQ(awaited<Result<EntryStatus>>([&](auto done) { volume->entryStatus(folder, "absent", done); }).value.kind,
+              EntryKind::Missing);
+    EXPECT_EQ(awaited<Result<EntryStatus>>([&](auto done) { volume->entryStatus(folder, "lien", done); }).value.kind,
+              EntryKind::Link);
+}
+
+TEST(SftpVolume, AStartFolderThatIsAFileALinkOrMissingOrAServerOutOfReachIsRefusedWithItsReason)
+{
+    PrivateSshServer server;
+    SKIP_WITHOUT(server);
+    TempFolder tree;
+    tree.makeFile("fichier", "x");
+    tree.makeFolder("dossier");
+    tree.makeLink("lien", "dossier");
+    {
+        const auto ssh = server.sshOnPath();
+        for (const auto& [name, number] : std::vector<std::pair<std::string, int>>{{"fichier", ENOTDIR}, {"lien", ELOOP},
+                                                                                  {"absent", ENOENT}}) {
+            const auto volume = openVolume(PrivateSshServer::address(tree.path(name)), 0);
+            const auto start = awaited<Result<FolderRef>>([&](auto done) { volume->openStart(done); });
+            ASSERT_FALSE(start.ok()) << name;
+            EXPECT_EQ(start.error->number, number) << name;
+        }
+        const auto volume = openVolume(PrivateSshServer::address(tree.path("dossier")), 0);
+        EXPECT_TRUE(awaited<Result<FolderRef>>([&](auto done) { volume->openStart(done); }).ok());
+    }
+    const auto unknownHost = server.sshOnPath(SshClientKnowledge::UnknownHost);
+    const auto volume = openVolume(PrivateSshServer::address(tree.path("dossier")), 0);
+    const auto start = awaited<Result<ReadFolderAnswer>>([&](auto done) { volume->readStart(done); });
+    ASSERT_FALSE(start.ok());
+    EXPECT_EQ(start.error->number, EHOSTUNREACH);
+    EXPECT_EQ(start.error->reason, "connexion SSH impossible : No ED25519 host key is known for velmorane-test and you "
+                                   "have requested strict checking. Host key verification failed.");
+}
+
+TEST(SftpVolume, SaysWhatTheServerKeepsAndTellsOneFolderFromAnother)
+{
+    PrivateSshServer server;
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    TempFolder tree;
+    tree.makeFolder("un");
+    tree.makeFolder("deux");
+    tree.makeLink("autre nom", "un");
+    const auto one = openVolume(PrivateSshServer::address(tree.path("un")), 0);
+    const auto two = openVolume(PrivateSshServer::address(tree.path("deux")), 0);
+    const auto sameAsOne = openVolume(PrivateSshServer::address(tree.path("un/")), 0);
+    EXPECT_NE(one->identity(), two->identity());
+    EXPECT_EQ(one->identity(), sameAsOne->identity());
+    EXPECT_TRUE(one->identity().starts_with("sftp:@velmorane-test:" + tree.path("un") + ":")) << one->identity();
+
+    const VolumeCapabilities kept = one->capabilities();
+    EXPECT_EQ(kept.times, TimePrecision::Seconds);
+    EXPECT_TRUE(kept.keepsPermissions && kept.keepsOwners);
+    EXPECT_EQ(kept.setsAnyOwner, ::geteuid() == 0);
+    EXPECT_FALSE(kept.keepsAcls || kept.keepsExtendedAttributes || kept.keepsHardLinks || kept.keepsFileIdentity);
+    const VolumeGuarantees guarantees = one->guarantees();
+    EXPECT_TRUE(guarantees.addsNeverReplace);
+    EXPECT_FALSE(guarantees.neverEntersLinks || guarantees.resolvesRelativeToOpenFolders);
+}
+
+TEST(SftpVolume, ManyFolderReadsFromManyThreadsStayInFlightOnOneConnection)
+{
+    PrivateSshServer server;
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    TempFolder tree;
+    for (int i = 0; i < 40; ++i) {
+        for (int j = 0; j < 30; ++j) tree.makeFile("racine/d" + std::to_string(i) + "/f" + std::to_string(j), "x");
+    }
+    const auto volume = openVolume(PrivateSshServer::address(tree.path("racine")), 8);
+    const FolderRef start = openedStart(*volume);
+    std::vector<std::thread> readers;
+    std::vector<std::size_t> counts(40);
+    for (int i = 0; i < 40; ++i) {
+        readers.emplace_back([&, i] {
+            const auto read = awaited<Result<ReadFolderAnswer>>(
+                [&](auto done) { volume->readFolder(start, "d" + std::to_string(i), done); });
+            counts[static_cast<std::size_t>(i)] = read.ok() ? read.value.content.files.size() : 0;
+        });
+    }
+    for (std::thread& reader : readers) reader.join();
+    EXPECT_EQ(counts, std::vector<std::size_t>(40, 30));
+}
+
+}  // namespace
+}  // namespace velmorane::testing
