@@ -2,6 +2,7 @@
 
 #include "platform/folder_identity.h"
 #include "platform/paths.h"
+#include "platform/sftp_address.h"
 #include "platform/state_file.h"
 #include "platform/volumes.h"
 
@@ -161,8 +162,10 @@ VolumeSources::VolumeSources()
 {
 }
 
+// A folder on an SSH server is held by no mount of this machine: reaching the server is its check.
 std::optional<std::string> missingVolume(const std::string& folder, const VolumeSources& sources)
 {
+    if (platform::isSftpAddress(folder)) return std::nullopt;
     const auto mounted = platform::parseMounts(sources.mountsText, platform::MountKinds::All);
     const std::string path = platform::resolvedPath(folder);
     if (const auto memory = readMemory(sources.stateFile)) {
@@ -181,6 +184,7 @@ std::optional<std::string> missingVolume(const std::string& folder, const Volume
 
 bool isNewVolumeRoot(const std::string& source, const std::string& dest, const VolumeSources& sources)
 {
+    if (platform::isSftpAddress(dest)) return false;
     const auto mounted = platform::parseMounts(sources.mountsText, platform::MountKinds::All);
     const std::string path = platform::resolvedPath(dest);
     const platform::Volume volume = volumeHolding(path, mounted);
@@ -197,10 +201,12 @@ platform::MaybeError recordExecution(const std::string& source, const std::strin
         return Place{volume.mountPoint, platform::volumeIdentity(volume, sources.devices)};
     };
     Memory memory = readMemory(sources.stateFile).value_or(Memory{});
-    memory.folders[memoryKey(source)] = placeOf(source);
-    const Place destPlace = placeOf(dest);
-    memory.folders[memoryKey(dest)] = destPlace;
-    memory.mirrors[{memoryKey(source), memoryKey(dest)}] = destPlace.identity;
+    if (!platform::isSftpAddress(source)) memory.folders[memoryKey(source)] = placeOf(source);
+    if (!platform::isSftpAddress(dest)) {
+        const Place destPlace = placeOf(dest);
+        memory.folders[memoryKey(dest)] = destPlace;
+        memory.mirrors[{memoryKey(source), memoryKey(dest)}] = destPlace.identity;
+    }
     return writeMemory(memory, sources.stateFile);
 }
 

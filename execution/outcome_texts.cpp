@@ -1,5 +1,7 @@
 #include "execution/outcome_texts.h"
 
+#include "platform/sftp_address.h"
+
 #include <algorithm>
 
 namespace velmorane::execution {
@@ -65,6 +67,10 @@ OutcomeText refusalText(const Refusal& refusal)
 std::string journalReason(const Refusal& refusal)
 {
     const std::string lines = refusalLines(refusal);
+    // Why a server could not be reached is ssh's to say; the journal keeps its words.
+    if (refusal.kind == RefusalKind::FolderUnreadable && platform::isSftpAddress(refusal.folder)) {
+        return lines.substr(0, lines.find('\n')) + " : " + refusal.error.reason;
+    }
     return lines.substr(0, lines.find('\n'));
 }
 

@@ -1,6 +1,7 @@
 #include "platform/folder_identity.h"
 
 #include "platform/paths.h"
+#include "platform/sftp_address.h"
 #include "platform/stored_names.h"
 #include "platform/volumes.h"
 
@@ -77,6 +78,10 @@ bool sameFolder(const std::string& first, const std::string& second)
 {
     if (first == second) return true;
     if (first.empty() || second.empty()) return false;
+    // A folder on an SSH server is told from another by its address, never looked up here.
+    if (isSftpAddress(first) || isSftpAddress(second)) {
+        return withoutTrailingSeparator(first) == withoutTrailingSeparator(second);
+    }
     const auto firstIdentity = folderIdentity(first);
     const auto secondIdentity = folderIdentity(second);
     if (firstIdentity || secondIdentity) return firstIdentity == secondIdentity;

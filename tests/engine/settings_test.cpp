@@ -39,9 +39,14 @@ TEST(SettingsFault, TheFirstMissingPartIsTheFaultAndNestedFoldersAreAccepted)
         {settings("/t", "/a", Direction::Unset, Action::Unset), SettingsFault::NoDirection},
         {settings("/t", "/a", Direction::WorkToArchive, Action::Unset), SettingsFault::NoAction},
         {settings("/home/Été", "/home/./Été/", Direction::ArchiveToWork, Action::Compare), SettingsFault::SameFolders},
+        {settings("sftp://nas/srv/Été", "sftp://nas/srv/Été/", Direction::WorkToArchive, Action::Compare),
+         SettingsFault::SameFolders},
     };
     for (const auto& [given, fault] : refusals) EXPECT_EQ(settingsFault(given), fault) << given.source;
     EXPECT_EQ(settingsFault(settings("/home/ana", "/home/ana/Archive", Direction::WorkToArchive, Action::Compare)),
+              std::nullopt);
+    // A server's folder is never this machine's folder of the same path.
+    EXPECT_EQ(settingsFault(settings("/srv/Été", "sftp://nas/srv/Été", Direction::WorkToArchive, Action::Compare)),
               std::nullopt);
 }
 

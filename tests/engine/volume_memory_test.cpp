@@ -37,6 +37,21 @@ protected:
     VolumeSources sources;
 };
 
+// A folder on an SSH server is held by no mount here: remembering one by the folder the program
+// happened to run in would refuse the next run started elsewhere.
+TEST_F(VolumeMemory, AFolderOnAnSshServerIsNeitherRememberedNorCheckedAgainstTheMountsHere)
+{
+    const std::string work = tree.makeFolder("travail");
+    const std::string server = "sftp://nas/srv/archive";
+    sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n";
+    EXPECT_FALSE(recordExecution(work, server, sources));
+    EXPECT_EQ(testing::readFileBytes(sources.stateFile),
+              "velmorane volumes 2\r\nfolder " + work + " / /dev/velmorane-sda1\\040ext4\r\n");
+    sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n/dev/velmorane-sdb1 " + tree.path("") + " vfat rw 0 0\n";
+    EXPECT_EQ(check(server, sources), "-");
+    EXPECT_FALSE(isNewVolumeRoot(work, server, sources));
+}
+
 TEST_F(VolumeMemory, AFolderNowHeldByAnotherMountPointOrUnderAnUnmountedFixedOneIsNamedWithThatVolume)
 {
     const std::string key = tree.makeFolder("cle");
