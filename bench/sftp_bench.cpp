@@ -3,10 +3,13 @@
 // FOLDER, a tree of 20 000 files in 1 100 folders on two levels and its copy; then times, best of
 // 3, what a run with nothing to do costs: connecting, walking the local tree and the copy through
 // the server; against `rsync -a -n --delete` from the tree to the copy over ssh. Then the same
-// through a relay adding 10 ms each way. Last, adding 2 000 files of 100 KiB to an empty folder of
+// through a relay adding 10 ms each way; and a whole run with nothing to do (the program's own
+// comparison, the copy named sftp://…) against the same rsync. Last, adding 2 000 files of 100 KiB to an empty folder of
 // the server, each written under a temporary name, made durable and renamed, against
 // `rsync -a --fsync` over ssh, on the local link.
 #include "bench/bench_files.h"
+#include "execution/outcome_texts.h"
+#include "execution/run_driver.h"
 #include "platform/sftp_session.h"
 #include "platform/sftp_tree_walk.h"
 #include "platform/sftp_upload.h"
@@ -111,6 +114,22 @@ double timeRsync(testing::PrivateSshServer& server, unsigned port, const std::st
     return seconds;
 }
 
+// The program's own run, from the tree to its copy named by its address on the server.
+double timeRun(testing::PrivateSshServer& server, unsigned port, const std::string& folder)
+{
+    const auto ssh = server.sshOnPath(testing::SshClientKnowledge::Everything, port);
+    const auto start = Clock::now();
+    execution::MirrorRun run({folder + "/travail", testing::PrivateSshServer::address(folder + "/archive"),
+                              engine::Direction::WorkToArchive, engine::Action::Update, {}, {}},
+                             {{}, std::nullopt});
+    execution::RunObserver nobody;
+    if (const auto refusal = execution::RunDriver(run, nobody).compare()) die(execution::refusalText(*refusal).text);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const execution::TaskLists& lists = run.lists();
+    if (lists.addList().count() + lists.replaceList().count() + lists.deleteList().count() != 0) die("lists not empty");
+    return seconds;
+}
+
 void emptyFolder(const std::string& path)
 {
     std::filesystem::remove_all(path);
@@ -159,9 +178,11 @@ double best(Timer timer)
 void compare(testing::PrivateSshServer& server, unsigned port, const std::string& folder, const char* link)
 {
     const double client = best([&] { return timeClient(server, port, folder); });
+    const double runs = best([&] { return timeRun(server, port, folder); });
     const double rsync = best([&] { return timeRsync(server, port, folder); });
-    std::cout << link << ": walk through the SFTP client " << client << " s, rsync -a -n --delete over ssh " << rsync
-              << " s, ratio " << client / rsync << '\n';
+    std::cout << link << ": walk through the SFTP client " << client << " s, run with nothing to do " << runs
+              << " s, rsync -a -n --delete over ssh " << rsync << " s, ratios " << client / rsync << " and "
+              << runs / rsync << '\n';
 }
 
 }  // namespace

@@ -93,8 +93,10 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress,
     if (isMissing(*sourceVolume)) return refused(RunOutcome::SourceMissing, plan.sourceFolder);
     auto locks = lockRunFolders(plan.sourceFolder, plan.destinationFolder);
     if (!locks.ok()) return refused(RunOutcome::FolderInUse, locks.error->folder);
+    const unsigned inFlight =
+        std::max({kReadingThreads, sourceVolume->folderReadsInFlight(), destVolume->folderReadsInFlight()});
     const auto read = std::make_shared<const StructurePair>(
-        readStartFolderTrees(*sourceVolume, *destVolume, plan.exclusions, progress, kReadingThreads));
+        readStartFolderTrees(*sourceVolume, *destVolume, plan.exclusions, progress, inFlight));
     const StructurePair& trees = *read;
     for (const StructureResult* tree : {&trees.source, &trees.dest}) {
         if (tree->failure) return refused(RunOutcome::FolderUnreadable, tree->failure->folder, tree->failure->error);

@@ -1,9 +1,11 @@
 #include "platform/local_volume.h"
 
+#include "platform/cross_volume.h"
 #include "platform/entry_move.h"
 #include "platform/file_attributes.h"
 #include "platform/file_operations.h"
 #include "platform/file_status.h"
+#include "platform/foreign_source.h"
 #include "platform/paths.h"
 #include "platform/same_bytes.h"
 #include "platform/trash.h"
@@ -19,15 +21,11 @@
 namespace velmorane::platform {
 namespace {
 
-// Both sides of a copy on local volumes; a source of another kind is not served yet.
+// A source of another kind (a server's) is read through its own requests, on the caller's thread:
+// those requests are answered on threads of that volume.
 bool isLocal(const VolumeAccess& volume)
 {
     return dynamic_cast<const LocalVolume*>(&volume) != nullptr;
-}
-
-SystemError notLocal()
-{
-    return systemError(EXDEV);
 }
 
 const FolderHandle& handleOf(const FolderRef& folder)
@@ -80,7 +78,7 @@ void LocalVolume::entryStatus(FolderRef folder, std::string name, Completion<Ent
 void LocalVolume::copyFile(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef to,
                            std::string toName, CopyMode mode, RunControl& control, Finished done)
 {
-    if (!isLocal(source)) return done(notLocal());
+    if (!isLocal(source)) return done(copyFileFromForeign(source, from, fromName, handleOf(to), toName, mode, control));
     pool_.submit([from = std::move(from), fromName = std::move(fromName), to = std::move(to),
                   toName = std::move(toName), mode, &control, done = std::move(done)] {
         done(platform::copyFile(handleOf(from), fromName, handleOf(to), toName, mode, control));
@@ -91,7 +89,9 @@ void LocalVolume::copyFolder(const VolumeAccess& source, FolderRef from, std::st
                              std::string toName, RunControl& control, EntryFilter leavesOut,
                              std::function<void(FolderCopyOutcome)> done)
 {
-    if (!isLocal(source)) return done({false, notLocal()});
+    if (!isLocal(source)) {
+        return done(copyFolderFromForeign(source, from, fromName, handleOf(to), toName, control, leavesOut));
+    }
     pool_.submit([from = std::move(from), fromName = std::move(fromName), to = std::move(to),
                   toName = std::move(toName), &control, leavesOut = std::move(leavesOut), done = std::move(done)] {
         done(platform::copyFolder(handleOf(from), fromName, handleOf(to), toName, control, leavesOut));
@@ -101,7 +101,7 @@ void LocalVolume::copyFolder(const VolumeAccess& source, FolderRef from, std::st
 void LocalVolume::updateAttributes(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef to,
                                    std::string toName, Completion<bool> done)
 {
-    if (!isLocal(source)) return done(Result<bool>::failure(notLocal()));
+    if (!isLocal(source)) return done(updateAttributesFromForeign(source, from, fromName, handleOf(to), toName));
     pool_.submit([from = std::move(from), fromName = std::move(fromName), to = std::move(to),
                   toName = std::move(toName), done = std::move(done)] {
         done(platform::updateAttributes(handleOf(from), fromName, handleOf(to), toName));
@@ -111,7 +111,8 @@ void LocalVolume::updateAttributes(const VolumeAccess& source, FolderRef from, s
 void LocalVolume::attributesDiffer(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef to,
                                    std::string toName, Completion<bool> done)
 {
-    if (!isLocal(source)) return done(Result<bool>::failure(notLocal()));
+    // A source of another kind carries neither ACLs nor extended attributes: nothing to compare.
+    if (!isLocal(source)) return done({false, std::nullopt});
     pool_.submit([from = std::move(from), fromName = std::move(fromName), to = std::move(to),
                   toName = std::move(toName), done = std::move(done)] {
         done(platform::attributesDiffer(CopyingUser::current(), handleOf(from), fromName, handleOf(to), toName));
@@ -120,7 +121,7 @@ void LocalVolume::attributesDiffer(const VolumeAccess& source, FolderRef from, s
 
 void LocalVolume::settleFolder(const VolumeAccess& source, FolderRef from, FolderRef to, Finished done)
 {
-    if (!isLocal(source)) return done(notLocal());
+    if (!isLocal(source)) return done(settleFolderFromForeign(source, from, handleOf(to)));
     pool_.submit([from = std::move(from), to = std::move(to), done = std::move(done)] {
         done(platform::settleFolder(handleOf(from), handleOf(to)));
     });
@@ -144,7 +145,7 @@ void LocalVolume::removeLeftoverTemporaries(FolderRef folder, Finished done)
 void LocalVolume::sameBytes(FolderRef folder, std::string name, const VolumeAccess& other, FolderRef otherFolder,
                             std::string otherName, Completion<bool> done)
 {
-    if (!isLocal(other)) return done(Result<bool>::failure(notLocal()));
+    if (!isLocal(other)) return done(sameBytesAcross(*this, folder, name, other, otherFolder, otherName));
     pool_.submit([folder = std::move(folder), name = std::move(name), otherFolder = std::move(otherFolder),
                   otherName = std::move(otherName), done = std::move(done)] {
         done(platform::sameBytes(handleOf(folder), name, handleOf(otherFolder), otherName));

@@ -57,7 +57,8 @@ std::string topOfFileSystem(SftpChannel& channel, std::string path, std::uint64_
 std::optional<SftpVolume::Trash> SftpVolume::trashFor(const std::string& serverFolder)
 {
     const auto system = remoteFileSystem(channel_, serverFolder);
-    if (!system.ok()) return std::nullopt;
+    // An id of 0 tells no file system from another.
+    if (!system.ok() || system.value.id == 0) return std::nullopt;
     std::lock_guard lock(trashMutex_);
     const auto [known, added] = trashes_.try_emplace(system.value.id);
     if (!added) return known->second;
@@ -77,13 +78,16 @@ std::optional<SftpVolume::Trash> SftpVolume::trashFor(const std::string& serverF
     return known->second;
 }
 
-Result<Trashing> SftpVolume::putInTrash(const FolderRef& folder, const std::string& name)
+// The .trashinfo is written first, under a name no other trashing holds, then the entry is renamed
+// into the trash; or, for a file about to be replaced, linked there, so that its name never empties.
+Result<Trashing> SftpVolume::putInTrash(const FolderRef& folder, const std::string& name, bool linked)
 {
     const std::string path = sftpFolder(folder).serverPath() + name;
     const auto trash = trashFor(sftpFolder(folder).serverPath());
     if (!trash) return {Trashing{}, std::nullopt};
     const auto real = remoteRealPath(channel_, sftpFolder(folder).serverPath());
-    const std::string text = trashInfoText(joinPath(real.ok() ? real.value : withoutTrailingSeparator(sftpFolder(folder).serverPath()), name), trash->topFolder);
+    const std::string parent = real.ok() ? real.value : withoutTrailingSeparator(sftpFolder(folder).serverPath());
+    const std::string text = trashInfoText(joinPath(parent, name), trash->topFolder);
     for (int number = 1; number <= kMostTwins; ++number) {
         const std::string trashName = trashNameFor(name, number);
         const std::string info = trash->path + "/info/" + trashInfoName(trashName);
@@ -99,10 +103,17 @@ Result<Trashing> SftpVolume::putInTrash(const FolderRef& folder, const std::stri
         auto failure = remoteWrite(channel_, handle.value, 0, text);
         if (const auto closed = remoteDone(channel_, closingRequest(handle.value)); closed && !failure) failure = closed;
         const std::string kept = trash->path + "/files/" + trashName;
-        if (!failure) failure = remoteDone(channel_, renameRequest(path, kept));
+        if (!failure) {
+            failure = remoteDone(channel_, linked ? extendedRequest(kHardLink, {path, kept}) : renameRequest(path, kept));
+        }
         if (!failure) return {Trashing{TrashOutcome::Trashed, nullptr, trashName, trash->path, text}, std::nullopt};
         (void)remoteDone(channel_, fileRemovalRequest(info));
-        if (!remoteLinkStatus(channel_, kept).ok()) return Result<Trashing>::failure(*failure);
+        if (remoteLinkStatus(channel_, kept).ok()) continue;
+        // A file the server will not link (another file system's rules) goes to the trash whole.
+        if (linked && failure->number != ENOTCONN) {
+            return {Trashing{TrashOutcome::NoHardLinks, nullptr, {}, {}, {}}, std::nullopt};
+        }
+        return Result<Trashing>::failure(*failure);
     }
     return Result<Trashing>::failure(systemError(EEXIST));
 }
@@ -110,23 +121,32 @@ Result<Trashing> SftpVolume::putInTrash(const FolderRef& folder, const std::stri
 void SftpVolume::moveToTrash(FolderRef folder, std::string name, Completion<Trashing> done)
 {
     pool_.submit([this, folder = std::move(folder), name = std::move(name), done = std::move(done)] {
-        done(putInTrash(folder, name));
+        done(putInTrash(folder, name, false));
     });
 }
 
-// No hard links over SFTP: the replaced file goes to the trash whole, and the new one is added.
-void SftpVolume::keepReplacedInTrash(FolderRef, std::string, Completion<Trashing> done)
+// Without hardlink@openssh.com the replaced file goes to the trash whole and the new one is added.
+void SftpVolume::keepReplacedInTrash(FolderRef folder, std::string name, Completion<Trashing> done)
 {
-    done({Trashing{TrashOutcome::NoHardLinks, nullptr, {}, {}, {}}, std::nullopt});
+    if (!channel_.offers(kHardLink)) return done({Trashing{TrashOutcome::NoHardLinks, nullptr, {}, {}, {}}, std::nullopt});
+    pool_.submit([this, folder = std::move(folder), name = std::move(name), done = std::move(done)] {
+        done(putInTrash(folder, name, true));
+    });
 }
 
 void SftpVolume::undoTrashing(Trashing trashing, FolderRef folder, std::string name, Finished done)
 {
     pool_.submit([this, trashing = std::move(trashing), path = sftpFolder(folder).serverPath() + name,
                   done = std::move(done)] {
-        if (auto failure = renameRemote(trashing.trash + "/files/" + trashing.trashName, path, RenameMode::NoReplace)) {
-            return done(std::move(failure));
-        }
+        const std::string kept = trashing.trash + "/files/" + trashing.trashName;
+        // A name still holding the trash's linked file (no inode to tell: its size and time) keeps
+        // it, and only the trash's link goes.
+        const auto there = remoteLinkStatus(channel_, path);
+        const auto trashed = remoteLinkStatus(channel_, kept);
+        const bool same = there.ok() && trashed.ok() && there.value.size == trashed.value.size &&
+                          there.value.modificationTime == trashed.value.modificationTime;
+        auto failure = same ? remoteDone(channel_, fileRemovalRequest(kept)) : renameRemote(kept, path, RenameMode::NoReplace);
+        if (failure) return done(std::move(failure));
         done(remoteDone(channel_, fileRemovalRequest(trashing.trash + "/info/" + trashInfoName(trashing.trashName))));
     });
 }

@@ -158,16 +158,20 @@ const SftpVolume::ServerFacts& SftpVolume::facts() const
 {
     std::call_once(factsFound_, [this] {
         if (channel_.connectionFailure()) return;
-        const auto start = remoteRealPath(channel_, address_.path);
-        const auto home = remoteRealPath(channel_, ".");
+        // Two rounds of requests in flight together: the paths, then what lies at them.
+        auto paths = callAll(channel_, {realPathRequest(address_.path), realPathRequest(".")});
+        const auto start = answeredName(paths[0]);
+        const auto home = answeredName(paths[1]);
         facts_.realStart = start.ok() ? start.value : address_.path;
-        if (home.ok()) {
-            facts_.home = home.value;
-            // The SSH user owns its home: what it may set follows from that.
-            if (const auto owner = remoteLinkStatus(channel_, home.value); owner.ok()) facts_.serverUid = owner.value.uid;
-            if (const auto system = remoteFileSystem(channel_, home.value); system.ok()) facts_.homeSystem = system.value.id;
-        }
-        if (const auto system = remoteFileSystem(channel_, facts_.realStart); system.ok()) facts_.startSystem = system.value.id;
+        if (!home.ok()) return;
+        facts_.home = home.value;
+        const bool sized = channel_.offers(kStatvfs);
+        auto found = callAll(channel_, {linkStatusRequest(facts_.home), extendedRequest(kStatvfs, {facts_.home}),
+                                        extendedRequest(kStatvfs, {facts_.realStart})});
+        // The SSH user owns its home: what it may set follows from that.
+        if (const auto owner = answeredAttributes(found[0]); owner.ok()) facts_.serverUid = owner.value.uid;
+        if (const auto system = answeredFileSystem(found[1]); sized && system.ok()) facts_.homeSystem = system.value.id;
+        if (const auto system = answeredFileSystem(found[2]); sized && system.ok()) facts_.startSystem = system.value.id;
     });
     return facts_;
 }
@@ -175,10 +179,11 @@ const SftpVolume::ServerFacts& SftpVolume::facts() const
 std::string SftpVolume::identity() const
 {
     const ServerFacts& known = facts();
+    // Appended rather than ":" + to_string(...): GCC 12 warns falsely (-Wrestrict) on that at -O2.
     std::string identity = "sftp:" + address_.user + "@" + address_.host;
-    if (address_.port) identity += ":" + std::to_string(*address_.port);
-    identity += ":" + known.realStart;
-    if (known.startSystem) identity += ":" + std::to_string(*known.startSystem);
+    if (address_.port) identity.append(":").append(std::to_string(*address_.port));
+    identity.append(":").append(known.realStart);
+    if (known.startSystem) identity.append(":").append(std::to_string(*known.startSystem));
     return identity;
 }
 
@@ -199,6 +204,13 @@ VolumeCapabilities SftpVolume::capabilities() const
 VolumeGuarantees SftpVolume::guarantees() const
 {
     return {false, false, true};
+}
+
+// Each folder read costs two round trips (OPENDIR, then READDIR): enough of them in flight hide a
+// distant server's latency, few enough for the server's open handles.
+unsigned SftpVolume::folderReadsInFlight() const
+{
+    return 256;
 }
 
 void SftpVolume::openStart(Completion<FolderRef> done)

@@ -40,6 +40,7 @@ public:
     std::string identity() const override;
     VolumeCapabilities capabilities() const override;
     VolumeGuarantees guarantees() const override;
+    unsigned folderReadsInFlight() const override;
 
     void openStart(Completion<FolderRef> done) override;
     void readStart(Completion<ReadFolderAnswer> done) override;
@@ -119,7 +120,7 @@ private:
                      MaybeError& failure);
     MaybeError removeTree(const std::string& path, const std::string& inside, const EntryFilter& leavesOut, bool& kept);
     std::optional<Trash> trashFor(const std::string& serverFolder);
-    Result<Trashing> putInTrash(const FolderRef& folder, const std::string& name);
+    Result<Trashing> putInTrash(const FolderRef& folder, const std::string& name, bool linked);
 
     std::string startFolder_;
     SftpAddress address_;

@@ -81,6 +81,9 @@ public:
     virtual std::string identity() const = 0;
     virtual VolumeCapabilities capabilities() const = 0;
     virtual VolumeGuarantees guarantees() const = 0;
+    // The folder reads worth keeping in flight at once, where more than a walk's usual count pays:
+    // a server far away answers many at once. 0: the usual count.
+    virtual unsigned folderReadsInFlight() const { return 0; }
 
     // Opens the start folder, and reads it too.
     virtual void openStart(Completion<FolderRef> done) = 0;

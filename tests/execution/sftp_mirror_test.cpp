@@ -1,4 +1,5 @@
 #include "tests/execution/execution_harness.h"
+#include "tests/support/mounted_volume.h"
 #include "tests/support/private_ssh_server.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +69,177 @@ TEST(SftpMirror, AServerOutOfReachIsNotExecutedAndNothingIsTouched)
                   "/ : connexion SSH impossible : No ED25519 host key is known for velmorane-test and you have "
                   "requested strict checking. Host key verification failed.)\n");
     EXPECT_EQ(readTree(m.tree.path("archive")), before);
+}
+
+// What rsync would still change to make `to` equal to `from`: nothing once a mirror is done.
+std::string rsyncChanges(const std::string& from, const std::string& to, FolderTimes folderTimes = FolderTimes::Included)
+{
+    std::vector<std::string> arguments{"-a", "-n", "-i", "--delete", from + "/", to + "/"};
+    if (folderTimes == FolderTimes::Left) arguments.insert(arguments.begin(), "--omit-dir-times");
+    const ProgramRun run = runProgram("/usr/bin/rsync", arguments, "/");
+    return run.out + run.err;
+}
+
+// Every kind of difference: new, changed and vanished files and folders, deep and read-only ones,
+// links, a folder the user may not write to.
+void makeDifferences(TempFolder& t, const std::string& archive)
+{
+    t.makeFile("work/Docs/lettre.txt", "identique");
+    t.makeFile(archive + "/Docs/lettre.txt", "identique");
+    t.makeFile("work/Docs/changé.txt", "nouveau contenu", kTestTime + 60);
+    t.makeFile(archive + "/Docs/changé.txt", "ancien", kTestTime);
+    setMode(t.makeFile("work/Docs/lecture-seule.txt", "ro"), 0440);
+    t.makeLink("work/Docs/lien", "lettre.txt", kTestTime - 50);
+    t.makeLink("work/Docs/lien-change", "lecture-seule.txt", kTestTime + 5);
+    t.makeLink(archive + "/Docs/lien-change", "lettre.txt", kTestTime);
+    setMode(t.makeFile(archive + "/Docs/perime.txt", "périmé"), 0444);
+    t.makeFile("work/Neuf/Sous/Plus/fichier.bin", std::string(300000, 'x'), kTestTime - 3600);
+    setMode(t.makeFile("work/Neuf/bloque/seul.txt", "lu seulement"), 0444);
+    t.makeFolder("work/Neuf/Vide");
+    setMode(t.makeFile(archive + "/Vieux/Sous/f.txt", "x"), 0444);
+    t.makeLink(archive + "/Vieux/dehors", "/");
+    for (const std::string folder : {"work/Neuf/Vide", "work/Neuf/Sous/Plus", "work/Neuf/Sous", "work/Neuf/bloque",
+                                     "work/Neuf", "work/Docs", "work"}) {
+        t.setMtime(folder, kTestTime - 7);
+    }
+    setMode(t.path("work/Neuf/bloque"), 0555);
+    t.setMtime(archive + "/Docs", kTestTime - 7);
+    t.setMtime(archive, kTestTime - 7);
+}
+
+TEST(SftpMirror, AMirrorToTheServerAndBackLeavesNothingForRsyncAndTheServersTrashKeepsWhatWent)
+{
+    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
+    PrivateSshServer server;
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    Mirror m;
+    // A file system of its own: its trash is at its top, never in the home of the server's user.
+    const std::string disk = m.tree.makeFolder("disque");
+    const TemporaryMount mounted(TemporaryMount::Kind::Tmpfs, disk);
+    const std::string archive = disk + "/archive";
+    makeDifferences(m.tree, "disque/archive");
+    m.archive = PrivateSshServer::address(archive);
+
+    m.compare(Action::Update);
+    EXPECT_EQ(counts(m.lists), "7 2 3");
+    m.execute();
+    EXPECT_EQ(m.messages(), kReportOk);
+    EXPECT_EQ(rsyncChanges(m.work, archive), "");
+    m.compare(Action::Update);
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+
+    const std::string trash = disk + "/.Trash-0";
+    EXPECT_EQ(namesIn(trash + "/files"), (Names{"Vieux", "changé.txt", "lien-change", "perime.txt"}));
+    EXPECT_EQ(readFileBytes(trash + "/files/changé.txt"), "ancien");
+    EXPECT_EQ(readFileBytes(trash + "/files/Vieux/Sous/f.txt"), "x");
+    const std::string info = readFileBytes(trash + "/info/changé.txt.trashinfo");
+    EXPECT_TRUE(info.starts_with("[Trash Info]\nPath=archive/Docs/chang%C3%A9.txt\nDeletionDate=")) << info;
+
+    // Restoring from the server: what changed there comes back.
+    m.tree.makeFile("disque/archive/Docs/ajout serveur.txt", "du serveur", kTestTime + 9);
+    m.tree.makeFile("disque/archive/Docs/lettre.txt", "modifiée sur le serveur", kTestTime + 10);
+    ASSERT_EQ(::unlink((archive + "/Docs/lien").c_str()), 0);
+    m.tree.setMtime("disque/archive/Docs", kTestTime - 7);
+    m.compare(Action::Update, Direction::ArchiveToWork);
+    EXPECT_EQ(counts(m.lists), "1 1 1");
+    m.dialogs.clear();
+    m.execute();
+    EXPECT_EQ(m.messages(), kReportOk);
+    EXPECT_EQ(rsyncChanges(archive, m.work), "");
+    EXPECT_EQ(readFileBytes(m.tree.path("work/Docs/lettre.txt")), "modifiée sur le serveur");
+}
+
+TEST(SftpMirror, AConnectionDroppedMidRunLeavesEachFileOldOrNewAndTheNextRunFinishes)
+{
+    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
+    PrivateSshServer server;
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    Mirror m;
+    const std::string disk = m.tree.makeFolder("disque");
+    const TemporaryMount mounted(TemporaryMount::Kind::Tmpfs, disk);
+    const std::string archive = disk + "/archive";
+    for (int i = 0; i < 30; ++i) {
+        const std::string name = "/f" + std::to_string(10 + i) + ".bin";
+        m.tree.makeFile("work" + name, std::string(200000, static_cast<char>('a' + i % 26)), kTestTime + 1);
+        m.tree.makeFile("disque/archive" + name, "ancien " + std::to_string(i));
+    }
+    m.tree.setMtime("work", kTestTime);
+    m.archive = PrivateSshServer::address(archive);
+    m.compare(Action::Update);
+    EXPECT_EQ(counts(m.lists), "0 30 0");
+    int shown = 0;
+    m.counters.onShow = [&](const std::string&) {
+        if (++shown == 5) server.dropConnections();
+    };
+    m.choice.onFailure = execution::FailurePolicy::GoOn;
+    m.execute();
+    m.counters.onShow = nullptr;
+    EXPECT_NE(m.messages(), kReportOk);
+    for (int i = 0; i < 30; ++i) {
+        const std::string name = "/f" + std::to_string(10 + i) + ".bin";
+        const std::string now = readFileBytes(archive + name);
+        EXPECT_TRUE(now == "ancien " + std::to_string(i) || now == readFileBytes(m.work + name)) << name;
+    }
+
+    // A run cut short may leave a folder's time as its last change made it, as on any volume.
+    m.dialogs.clear();
+    m.compare(Action::Update);
+    m.execute();
+    EXPECT_EQ(rsyncChanges(m.work, archive, FolderTimes::Left), "");
+    for (const std::string& name : namesIn(archive)) EXPECT_FALSE(name.starts_with(".~velmorane.")) << name;
+}
+
+TEST(SftpMirror, OnAServerWithoutTheReplacingRenameAReplacementFailsClearlyAndTheOldFileStays)
+{
+    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
+    PrivateSshServer server("-P posix-rename");
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    Mirror m;
+    const std::string disk = m.tree.makeFolder("disque");
+    const TemporaryMount mounted(TemporaryMount::Kind::Tmpfs, disk);
+    m.tree.makeFile("work/change.txt", "après", kTestTime + 1);
+    m.tree.makeFile("work/nouveau.txt", "nouveau");
+    m.tree.makeFile("disque/archive/change.txt", "avant");
+    m.archive = PrivateSshServer::address(disk + "/archive");
+    m.compare(Action::Update);
+    m.execute();
+    EXPECT_EQ(m.messages(), question(std::to_string(EOPNOTSUPP) +
+                                         " - le serveur SSH ne sait pas remplacer un fichier d'un seul coup (il "
+                                         "n'offre pas posix-rename@openssh.com)",
+                                     m.work + "/change.txt", m.archive + "/change.txt") +
+                                reportFailures(1));
+    EXPECT_EQ(readFileBytes(disk + "/archive/change.txt"), "avant");
+    EXPECT_EQ(readFileBytes(disk + "/archive/nouveau.txt"), "nouveau");
+    EXPECT_EQ(namesIn(disk + "/.Trash-0/files"), Names{});
+}
+
+TEST(SftpMirror, OnAFullServerDiskEachFileIsWholeOrAbsentAndTheFailuresAreSaid)
+{
+    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
+    PrivateSshServer server;
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    Mirror m;
+    const std::string disk = m.tree.makeFolder("disque");
+    const TemporaryMount mounted(TemporaryMount::Kind::Tmpfs, disk, "1m");
+    const std::string archive = m.tree.makeFolder("disque/archive");
+    for (int i = 0; i < 8; ++i) m.tree.makeFile("work/f" + std::to_string(i) + ".bin", std::string(300000, 'z'));
+    m.archive = PrivateSshServer::address(archive);
+    m.compare(Action::Update);
+    EXPECT_EQ(counts(m.lists), "8 0 0");
+    m.choice.onFailure = execution::FailurePolicy::GoOn;
+    m.execute();
+    EXPECT_NE(m.messages(), kReportOk);
+    const Names landed = namesIn(archive);
+    EXPECT_FALSE(landed.empty());
+    EXPECT_LT(landed.size(), 8u);
+    for (const std::string& name : landed) {
+        EXPECT_FALSE(name.starts_with(".~velmorane.")) << name;
+        EXPECT_EQ(readFileBytes(archive + "/" + name), std::string(300000, 'z')) << name;
+    }
 }
 
 }  // namespace

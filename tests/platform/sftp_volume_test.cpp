@@ -3,6 +3,7 @@
 #include "platform/awaited_answer.h"
 #include "platform/local_volume.h"
 #include "platform/temporary_name.h"
+#include "tests/support/mounted_volume.h"
 #include "tests/support/private_ssh_server.h"
 #include "tests/support/test_tree.h"
 
@@ -19,6 +20,11 @@ using namespace platform;
 
 #define SKIP_WITHOUT(server) \
     if (!(server).ready()) GTEST_SKIP() << (server).skipReason()
+
+std::string outcome(const MaybeError& failure)
+{
+    return failure ? std::to_string(failure->number) + " " + failure->reason : "ok";
+}
 
 FolderRef openedStart(VolumeAccess& volume)
 {
@@ -177,6 +183,148 @@ TEST(SftpVolume, ManyFolderReadsFromManyThreadsStayInFlightOnOneConnection)
     }
     for (std::thread& reader : readers) reader.join();
     EXPECT_EQ(counts, std::vector<std::size_t>(40, 30));
+}
+
+TEST(SftpVolume, WritesLandUnderATemporaryNameAnAddNeverReplacesAndWhatIsRemovedIsWhatWasNamed)
+{
+    PrivateSshServer server;
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    TempFolder tree;
+    tree.makeFile("archive/garde.txt", "ancien");
+    tree.makeFile("archive/Dossier/a.txt", "a");
+    tree.makeFile("archive/Dossier/Sous/garde-moi.txt", "g");
+    tree.makeFile("archive/Dossier/Sous/b.txt", "b");
+    tree.makeFile("archive/cible/c.txt", "c");
+    tree.makeLink("archive/lien-dossier", "cible");
+    tree.makeFile("archive/" + newTemporaryName(), "reste d'une copie tuée");
+    setMode(tree.makeFile("archive/lecture.txt", "ro"), 0444);
+    const auto volume = openVolume(PrivateSshServer::address(tree.path("archive")), 2);
+    const FolderRef folder = openedStart(*volume);
+
+    const auto temporary = awaited<Result<std::string>>([&](auto done) { volume->createTemporary(folder, done); });
+    ASSERT_TRUE(temporary.ok()) << temporary.error->reason;
+    EXPECT_TRUE(isTemporaryName(temporary.value));
+    const std::string name = temporary.value;
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) { volume->writeTemporary(folder, name, 0, "nouveau", done); })), "ok");
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) { volume->writeTemporary(folder, name, 7, " texte", done); })), "ok");
+    EXPECT_EQ(awaited<MaybeError>([&](auto done) { volume->writeTemporary(folder, "garde.txt", 0, "x", done); })->number, EINVAL);
+    const auto taken = awaited<MaybeError>(
+        [&](auto done) { volume->rename(folder, name, folder, "garde.txt", RenameMode::NoReplace, done); });
+    EXPECT_EQ(outcome(taken), "17 " + systemError(EEXIST).reason);
+    EXPECT_EQ(readFileBytes(tree.path("archive/garde.txt")), "ancien");
+    EXPECT_EQ(outcome(awaited<MaybeError>(
+                  [&](auto done) { volume->rename(folder, name, folder, "neuf.txt", RenameMode::NoReplace, done); })),
+              "ok");
+    EXPECT_EQ(outcome(awaited<MaybeError>(
+                  [&](auto done) { volume->rename(folder, "neuf.txt", folder, "garde.txt", RenameMode::Replace, done); })),
+              "ok");
+    EXPECT_EQ(readFileBytes(tree.path("archive/garde.txt")), "nouveau texte");
+
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) { volume->makeFolder(folder, "Dossier", 0755, done); })),
+              "17 " + systemError(EEXIST).reason);
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) { volume->makeFolder(folder, "Neuf", 0750, done); })), "ok");
+    EXPECT_EQ(awaited<MaybeError>([&](auto done) { volume->remove(folder, "Dossier", done); })->number, EISDIR);
+    const auto through = awaited<Result<FolderRef>>([&](auto done) { volume->openBelow(folder, "lien-dossier/", done); });
+    ASSERT_FALSE(through.ok());
+    EXPECT_EQ(through.error->number, ELOOP);
+    const auto below = awaited<Result<FolderRef>>([&](auto done) { volume->openBelow(folder, "Dossier/Sous/", done); });
+    ASSERT_TRUE(below.ok());
+    EXPECT_EQ(below.value->path(), volume->startFolder() + "/Dossier/Sous/");
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) {
+                  volume->removeFolder(folder, "Dossier", [](const std::string& inside, bool) { return inside == "Sous/garde-moi.txt"; },
+                                       done);
+              })),
+              "ok");
+    EXPECT_EQ(readTree(tree.path("archive/Dossier"), FolderTimes::Left), (Names{"Sous/|||0755|", "Sous/garde-moi.txt|1|1700000000|0644|#af63da4c8601e926"}));
+    EXPECT_EQ(awaited<MaybeError>([&](auto done) { volume->removeFolder(folder, "lien-dossier", {}, done); })->number,
+              ENOTDIR);
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) { volume->remove(folder, "lien-dossier", done); })), "ok");
+    EXPECT_EQ(namesIn(tree.path("archive/cible")), Names{"c.txt"});
+
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) { volume->clearReadOnly(folder, "lecture.txt", done); })), "ok");
+    struct stat info{};
+    ASSERT_EQ(::stat(tree.path("archive/lecture.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0644u);
+    EntryAttributes wanted;
+    wanted.mode = 0604;
+    wanted.modified = FileTime{kTestTime + 42, 0};
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) { volume->setAttributes(folder, "lecture.txt", wanted, done); })),
+              "ok");
+    ASSERT_EQ(::stat(tree.path("archive/lecture.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0604u);
+    EXPECT_EQ(info.st_mtime, kTestTime + 42);
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) { volume->removeLeftoverTemporaries(folder, done); })), "ok");
+    EXPECT_EQ(namesIn(tree.path("archive")), (Names{"Dossier", "Neuf", "cible", "garde.txt", "lecture.txt"}));
+}
+
+TEST(SftpVolume, WithoutTheReplacingRenameAReplacementFailsClearlyAndNothingIsLost)
+{
+    PrivateSshServer server("-P posix-rename");
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    TempFolder tree;
+    tree.makeFile("archive/garde.txt", "ancien");
+    tree.makeFile("archive/neuf.txt", "nouveau");
+    const auto volume = openVolume(PrivateSshServer::address(tree.path("archive")), 0);
+    const FolderRef folder = openedStart(*volume);
+    EXPECT_EQ(outcome(awaited<MaybeError>(
+                  [&](auto done) { volume->rename(folder, "neuf.txt", folder, "garde.txt", RenameMode::Replace, done); })),
+              std::to_string(EOPNOTSUPP) +
+                  " le serveur SSH ne sait pas remplacer un fichier d'un seul coup (il n'offre pas "
+                  "posix-rename@openssh.com)");
+    EXPECT_EQ(readFileBytes(tree.path("archive/garde.txt")), "ancien");
+    EXPECT_EQ(readFileBytes(tree.path("archive/neuf.txt")), "nouveau");
+}
+
+TEST(SftpVolume, AReplacedFileIsLinkedIntoTheServersTrashAndTakenBackWhenTheReplacementFails)
+{
+    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
+    PrivateSshServer server;
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    TempFolder tree;
+    const std::string disk = tree.makeFolder("disque");
+    const TemporaryMount mounted(TemporaryMount::Kind::Tmpfs, disk);
+    tree.makeFile("disque/archive/été.txt", "ancien");
+    tree.makeFile("disque/archive/vieux.txt", "vieux");
+    tree.makeFile("travail/été.txt", "même taille");
+    const auto volume = openVolume(PrivateSshServer::address(disk + "/archive"), 0);
+    const FolderRef folder = openedStart(*volume);
+
+    const auto kept = awaited<Result<Trashing>>([&](auto done) { volume->keepReplacedInTrash(folder, "été.txt", done); });
+    ASSERT_TRUE(kept.ok()) << kept.error->reason;
+    EXPECT_EQ(kept.value.outcome, TrashOutcome::Trashed);
+    EXPECT_EQ(kept.value.trash, disk + "/.Trash-0");
+    EXPECT_EQ(readFileBytes(disk + "/archive/été.txt"), "ancien");
+    EXPECT_EQ(readFileBytes(disk + "/.Trash-0/files/été.txt"), "ancien");
+    EXPECT_TRUE(readFileBytes(disk + "/.Trash-0/info/été.txt.trashinfo")
+                    .starts_with("[Trash Info]\nPath=archive/%C3%A9t%C3%A9.txt\nDeletionDate="));
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) { volume->undoTrashing(kept.value, folder, "été.txt", done); })),
+              "ok");
+    EXPECT_EQ(readTree(disk + "/.Trash-0", FolderTimes::Left), (Names{"files/|||0700|", "info/|||0700|"}));
+    EXPECT_EQ(readFileBytes(disk + "/archive/été.txt"), "ancien");
+
+    const auto trashed = awaited<Result<Trashing>>([&](auto done) { volume->moveToTrash(folder, "vieux.txt", done); });
+    ASSERT_TRUE(trashed.ok());
+    EXPECT_EQ(namesIn(disk + "/archive"), Names{"été.txt"});
+    EXPECT_EQ(readFileBytes(disk + "/.Trash-0/files/vieux.txt"), "vieux");
+    EXPECT_EQ(outcome(awaited<MaybeError>([&](auto done) { volume->undoTrashing(trashed.value, folder, "vieux.txt", done); })),
+              "ok");
+    EXPECT_EQ(readFileBytes(disk + "/archive/vieux.txt"), "vieux");
+
+    // Bytes compared across a local volume and the server's, either way round.
+    LocalVolume local(tree.path("travail"), 0);
+    const FolderRef here = openedStart(local);
+    const auto same = [&](VolumeAccess& one, const FolderRef& oneFolder, VolumeAccess& other, const FolderRef& otherFolder) {
+        return awaited<Result<bool>>(
+                   [&](auto done) { one.sameBytes(oneFolder, "été.txt", other, otherFolder, "été.txt", done); })
+            .value;
+    };
+    EXPECT_FALSE(same(local, here, *volume, folder));
+    tree.makeFile("travail/été.txt", "ancien");
+    EXPECT_TRUE(same(local, here, *volume, folder));
+    EXPECT_TRUE(same(*volume, folder, local, here));
 }
 
 }  // namespace
