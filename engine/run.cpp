@@ -88,8 +88,8 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress,
 {
     progress.setPanneau(kSourceReadingCaption);
     // One opening of each volume serves the check, the walk and the rules.
-    const auto sourceVolume = platform::openVolume(plan.sourceFolder, kReadingThreads);
-    const auto destVolume = platform::openVolume(plan.destinationFolder, kReadingThreads);
+    const auto sourceVolume = platform::openVolume(plan.sourceFolder, kReadingThreads, plan.questions);
+    const auto destVolume = platform::openVolume(plan.destinationFolder, kReadingThreads, plan.questions);
     if (isMissing(*sourceVolume)) return refused(RunOutcome::SourceMissing, plan.sourceFolder);
     auto locks = lockRunFolders(plan.sourceFolder, plan.destinationFolder);
     if (!locks.ok()) return refused(RunOutcome::FolderInUse, locks.error->folder);

@@ -8,6 +8,7 @@
 #include "engine/settings.h"
 #include "platform/system_error.h"
 #include "platform/progress.h"
+#include "platform/volume.h"
 
 #include <cstdint>
 #include <memory>
@@ -25,6 +26,8 @@ struct RunPlan {
     Exclusions exclusions;
     // A person chose to go on with a source that holds folders but no file.
     bool sourceWithoutFilesAccepted = false;
+    // Whether reaching a server may ask the person (a password, a new host): never unattended.
+    platform::Questions questions = platform::Questions::Refused;
 };
 
 RunPlan planRun(const RunSettings& settings);

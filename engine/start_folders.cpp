@@ -45,8 +45,10 @@ Result<FolderRef> StartFolder::folderAt(const std::string& path) const
     return openBelowRoot(path.substr(path_.size()));
 }
 
-RunFolders::RunFolders(const std::string& sourceFolder, const std::string& destinationFolder)
-    : sourceVolume_(platform::openVolume(sourceFolder, 0)), destVolume_(platform::openVolume(destinationFolder, 0)),
+RunFolders::RunFolders(const std::string& sourceFolder, const std::string& destinationFolder,
+                       platform::Questions questions)
+    : sourceVolume_(platform::openVolume(sourceFolder, 0, questions)),
+      destVolume_(platform::openVolume(destinationFolder, 0, questions)),
       source_(*sourceVolume_), dest_(*destVolume_)
 {
 }

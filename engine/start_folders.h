@@ -43,7 +43,8 @@ private:
 // another thread.
 class RunFolders {
 public:
-    RunFolders(const std::string& sourceFolder, const std::string& destinationFolder);
+    RunFolders(const std::string& sourceFolder, const std::string& destinationFolder,
+               platform::Questions questions = platform::Questions::Refused);
 
     const StartFolder& source() const { return source_; }
     const StartFolder& dest() const { return dest_; }

@@ -6,6 +6,7 @@
 #include "execution/move_proof.h"
 #include "platform/progress.h"
 #include "platform/system_error.h"
+#include "platform/volume.h"
 
 #include <array>
 #include <cstdint>
@@ -56,6 +57,7 @@ struct ExecutionSettings {
     const MovePlan* moves = nullptr;
     engine::ComparisonRules rules;
     bool detectMoves = true;  // off only to measure what moves save
+    platform::Questions questions = platform::Questions::Refused;  // may reaching a server ask the person
 };
 
 // An entry that could not be executed: the system's reason and the two files it concerns.

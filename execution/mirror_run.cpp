@@ -37,7 +37,7 @@ std::optional<Refusal> MirrorRun::refuse(Refusal refusal)
     return refusal_;
 }
 
-std::optional<Refusal> MirrorRun::prepare(VolumeCheck volumes)
+std::optional<Refusal> MirrorRun::prepare(VolumeCheck volumes, platform::Questions questions)
 {
     if (const auto fault = engine::settingsFault(settings_)) {
         Refusal refusal{RefusalKind::Settings};
@@ -49,6 +49,7 @@ std::optional<Refusal> MirrorRun::prepare(VolumeCheck volumes)
         return refuse(Refusal(RefusalKind::Filters, {}, *filters_.failure));
     }
     plan_ = engine::planRun(settings_);
+    plan_.questions = questions;
     if (volumes == VolumeCheck::Refuse) {
         // A pulled key leaves its mount point as an empty folder of the system disk.
         for (const std::string* folder : {&plan_.sourceFolder, &plan_.destinationFolder}) {
@@ -129,7 +130,8 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
                                choice.deletionsSelectedChosen,
                                nullptr,
                                rules_,
-                               choice.detectMoves};
+                               choice.detectMoves,
+                               plan_.questions};
     if (choice.detectMoves && plan_.flags.executeAdds && plan_.flags.executeDeletions) settings.moves = &provenMoves();
     std::vector<engine::TaskEntry> changed;
     for (const ListKind kind : {ListKind::Add, ListKind::Replace}) {
@@ -155,7 +157,7 @@ const MovePlan& MirrorRun::provenMoves()
     if (!movePlan_) {
         static const engine::StructurePair kNoTrees;
         // Opened for the proof only: a review kept open must not keep a key from being unmounted.
-        const engine::RunFolders opened(plan_.sourceFolder, plan_.destinationFolder);
+        const engine::RunFolders opened(plan_.sourceFolder, plan_.destinationFolder, plan_.questions);
         movePlan_ = proveMoves({lists_, trees_ ? *trees_ : kNoTrees, fingerprints_, opened.source(), opened.dest(),
                                 recordOwner(opened), opened.source().volume().capabilities().keepsFileIdentity,
                                 opened.dest().volume().capabilities().keepsFileIdentity, rules_});
@@ -168,7 +170,7 @@ const MovePlan& MirrorRun::provenMoves()
 void MirrorRun::recordEqualFiles(const std::vector<engine::TaskEntry>& changed)
 {
     if (!trees_ || plan_.flags.compareOnly) return;
-    const engine::RunFolders folders(plan_.sourceFolder, plan_.destinationFolder);
+    const engine::RunFolders folders(plan_.sourceFolder, plan_.destinationFolder, plan_.questions);
     if (!folders.source().volume().capabilities().keepsFileIdentity) return;
     const RecordOwner owner = recordOwner(folders);
     if (report_.entriesDone == 0 && platform::fileExists(moveRecordPath(owner))) return;

@@ -98,7 +98,9 @@ public:
 
     // The settings, the filters, then the volumes of the two start folders; the plan is made when
     // they are accepted. A start folder inside the other is left out of the outer tree.
-    std::optional<Refusal> prepare(VolumeCheck volumes = VolumeCheck::Refuse);
+    // An unattended run refuses the questions a server may raise (a password, a new host).
+    std::optional<Refusal> prepare(VolumeCheck volumes = VolumeCheck::Refuse,
+                                   platform::Questions questions = platform::Questions::Asked);
     // A destination that is the top folder of a removable or network volume, which this source was
     // never mirrored onto: a person is asked, "Non" by default; an unattended run, which asks
     // nobody, stops.

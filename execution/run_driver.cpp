@@ -30,7 +30,7 @@ FailureQuestion RunDriver::failureQuestion(FailurePolicy policy)
 UnattendedEnd RunDriver::runUnattended(const std::string& windowTitle, const std::string& journalPath,
                                        FailurePolicy onFailure)
 {
-    auto refusal = run_.prepare();
+    auto refusal = run_.prepare(VolumeCheck::Refuse, platform::Questions::Refused);
     if (!refusal) refusal = run_.guardVolumeRoot();
     if (!refusal) {
         observer_.phaseStarted(RunPhase::Comparing);

@@ -13,7 +13,9 @@ namespace velmorane::platform {
 // can never stop to ask a question there. Writes to it never raise SIGPIPE.
 class ChannelChild {
 public:
-    [[nodiscard]] static Result<ChannelChild> start(const std::vector<std::string>& arguments);
+    // `settings`: "NAME=value" given to the program beside this process's own environment.
+    [[nodiscard]] static Result<ChannelChild> start(const std::vector<std::string>& arguments,
+                                                    const std::vector<std::string>& settings = {});
     ChannelChild() = default;
     ChannelChild(ChannelChild&& other) noexcept;
     ChannelChild& operator=(ChannelChild&& other) noexcept;

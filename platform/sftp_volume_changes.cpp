@@ -150,7 +150,8 @@ MaybeError SftpVolume::writeFrom(const VolumeAccess& source, const FolderRef& fr
     }
 }
 
-// A regular file into a temporary file of `to`, made durable with its attributes set.
+// A regular file into a temporary file of `to`, made durable with its attributes set. Its
+// attributes, fsync and CLOSE leave together: one round trip ends the file.
 MaybeError SftpVolume::fillTemporary(const VolumeAccess& source, const FolderRef& from, const std::string& fromName,
                                      const SftpAttributes& attributes, const std::string& temporaryPath,
                                      RunControl& control)
@@ -161,9 +162,21 @@ MaybeError SftpVolume::fillTemporary(const VolumeAccess& source, const FolderRef
         fileOpeningRequest(temporaryPath, kSftpOpenWrite | kSftpOpenCreate | kSftpOpenExclusive, creation)));
     if (!handle.ok()) return systemErrorOf(*handle.error);
     MaybeError failure = writeFrom(source, from, fromName, handle.value, control);
-    if (!failure && channel_.offers(kFsync)) failure = remoteDone(channel_, extendedRequest(kFsync, {handle.value}));
-    if (const auto closed = remoteDone(channel_, closingRequest(handle.value)); closed && !failure) failure = closed;
-    if (!failure) failure = setRemoteAttributes(temporaryPath, copiedAttributes(attributes));
+    const SftpAttributes copied = copiedAttributes(attributes);
+    std::vector<SftpRequest> ending;
+    if (!failure) ending.push_back(handleStatusSettingRequest(handle.value, copied));
+    if (!failure && channel_.offers(kFsync)) ending.push_back(extendedRequest(kFsync, {handle.value}));
+    ending.push_back(closingRequest(handle.value));
+    const auto answers = callAll(channel_, std::move(ending));
+    for (const auto& answer : answers) {
+        const auto done = answeredDone(answer);
+        if (!done.ok() && !failure) failure = systemErrorOf(*done.error);
+    }
+    // An owner the server refuses to give is what a plain user cannot keep: the rest still goes.
+    if (failure && copied.uid && answers.size() > 1 && !answeredDone(answers.front()).ok() &&
+        answeredDone(answers.back()).ok()) {
+        failure = setRemoteAttributes(temporaryPath, copied);
+    }
     return failure;
 }
 

@@ -179,8 +179,13 @@ public:
     virtual void saveTrashRecord(Finished done) = 0;
 };
 
+// Whether reaching a volume may ask the person something: a server's password, or whether to trust
+// a host seen for the first time. An unattended run asks nobody.
+enum class Questions { Refused, Asked };
+
 // The volume that holds a start folder, answering up to `concurrency` requests at once; with 0,
 // each request at once on the caller's thread.
-std::unique_ptr<VolumeAccess> openVolume(const std::string& startFolder, unsigned concurrency);
+std::unique_ptr<VolumeAccess> openVolume(const std::string& startFolder, unsigned concurrency,
+                                         Questions questions = Questions::Refused);
 
 }  // namespace velmorane::platform

@@ -1,6 +1,7 @@
 #include "tests/execution/execution_harness.h"
 #include "tests/support/mounted_volume.h"
 #include "tests/support/private_ssh_server.h"
+#include "tests/support/scoped_environment.h"
 
 #include <gtest/gtest.h>
 
@@ -49,6 +50,27 @@ TEST(SftpMirror, ARunAgainstACopyOnAServerFindsNothingToDoThenOneChangeOfEachKin
     EXPECT_EQ(texts(m.lists.addList()), Names{m.archive + "/vieux.txt *-* 5 *-* 14/11/2023 22:13:20"});
     EXPECT_EQ(texts(m.lists.replaceList()), Names{m.work + "/change.txt *-* 5 *-* 14/11/2023 22:13:20"});
     EXPECT_EQ(texts(m.lists.deleteList()), Names{m.work + "/nouveau.txt" + addedLine});
+}
+
+TEST(SftpMirror, AnUnattendedRunAsksNothingWhileTheWindowLetsSshAskThroughThisProgram)
+{
+    PrivateSshServer server;
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    const ScopedEnvironment display({{std::string("DISPLAY"), std::string(":97")}});
+    Mirror m;
+    makeWorkAndItsCopy(m);
+    m.archive = PrivateSshServer::address(m.archive);
+    m.compare(Action::Update);
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+    const std::string asked = "-s -- velmorane-test sftp|force|1";
+    EXPECT_EQ(server.sshStarts(), Names{asked});
+
+    EXPECT_EQ(m.runUnattended(Action::Update).exitStatus, execution::kExitDone);
+    // Its check, its execution and its records each reach the server: none may ask.
+    const Names starts = server.sshStarts();
+    ASSERT_GE(starts.size(), 2u);
+    for (std::size_t i = 1; i < starts.size(); ++i) EXPECT_EQ(starts[i], "-o BatchMode=yes -s -- velmorane-test sftp||");
 }
 
 TEST(SftpMirror, AServerOutOfReachIsNotExecutedAndNothingIsTouched)

@@ -187,11 +187,20 @@ std::unique_ptr<ScopedEnvironment> PrivateSshServer::sshOnPath(SshClientKnowledg
     const std::string config = configFile(knowledge, port);
     const std::string folder = folder_.makeFolder("bin " + config.substr(config.rfind('/') + 1) + std::to_string(port));
     const std::string ssh = folder + "/ssh";
-    writeText(ssh, "#!/bin/sh\nexec /usr/bin/ssh -F '" + config + "' \"$@\"\n");
+    writeText(ssh, "#!/bin/sh\necho \"$*|$SSH_ASKPASS_REQUIRE|$VELMORANE_ASKPASS\" >> '" + folder_.path("ssh-starts") +
+                       "'\nexec /usr/bin/ssh -F '" + config + "' \"$@\"\n");
     ::chmod(ssh.c_str(), 0755);
     const char* path = std::getenv("PATH");
     return std::make_unique<ScopedEnvironment>(std::vector<std::pair<std::string, std::string>>{
         {"PATH", folder + (path ? std::string(":") + path : std::string())}});
+}
+
+std::vector<std::string> PrivateSshServer::sshStarts()
+{
+    std::vector<std::string> starts;
+    std::istringstream lines(readText(folder_.path("ssh-starts")));
+    for (std::string line; std::getline(lines, line);) starts.push_back(line);
+    return starts;
 }
 
 void PrivateSshServer::start()

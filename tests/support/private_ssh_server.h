@@ -36,8 +36,12 @@ public:
     platform::SshConnection connection(SshClientKnowledge knowledge = SshClientKnowledge::Everything);
     // Puts first on PATH an `ssh` that is the system's own given that configuration, for as long as
     // the answer lives: what opens a volume for an sftp:// start folder then reaches this server.
+    // Each start is noted for sshStarts().
     std::unique_ptr<ScopedEnvironment> sshOnPath(SshClientKnowledge knowledge = SshClientKnowledge::Everything,
                                                  unsigned port = 0);
+    // How that `ssh` was started, a line each: its arguments, then "|" and the SSH_ASKPASS_REQUIRE
+    // and VELMORANE_ASKPASS it was given, "|" between.
+    std::vector<std::string> sshStarts();
     // The start folder that names a folder of this machine as the server shows it.
     static std::string address(const std::string& folder) { return std::string("sftp://") + kHostAlias + folder; }
     // Kills the server's side of every open connection, as a server that goes away does.
