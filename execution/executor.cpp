@@ -49,9 +49,10 @@ public:
     Execution(const TaskLists& lists, const ExecutionSettings& settings, const FailureQuestion& ask, CounterSink& counters,
               platform::RunControl& control)
         : lists_(lists), settings_(settings), ask_(ask), counters_(counters), control_(control),
-          folders_(settings.sourceFolder, settings.destinationFolder, settings.questions), source_(folders_.source()), dest_(folders_.dest()),
+          folders_(settings.sourceFolder, settings.destinationFolder, settings.questions),
+          source_(folders_.source()), dest_(folders_.dest()),
           destRootPath_(dest_.path()), moves_(lists.deleteList(), settings, source_, dest_), trashes_(dest_.volume()),
-          workerCount_(executionWorkers())
+          workerCount_(std::max({executionWorkers(), source_.volume().entriesInFlight(), dest_.volume().entriesInFlight()}))
     {
     }
 

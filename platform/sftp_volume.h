@@ -41,6 +41,7 @@ public:
     VolumeCapabilities capabilities() const override;
     VolumeGuarantees guarantees() const override;
     unsigned folderReadsInFlight() const override;
+    unsigned entriesInFlight() const override;
 
     void openStart(Completion<FolderRef> done) override;
     void readStart(Completion<ReadFolderAnswer> done) override;

@@ -53,6 +53,7 @@ Result<SftpAttributes> SftpVolume::attributesOf(const VolumeAccess& volume, cons
     if (const auto* remote = dynamic_cast<const SftpVolume*>(&volume)) {
         return remoteLinkStatus(remote->channel_, withoutTrailingSeparator(pathOf(folder, name)));
     }
+    if (!dynamic_cast<const LocalVolume*>(&volume)) return Result<SftpAttributes>::failure(systemError(EXDEV));
     const FolderHandle& handle = localFolder(folder).handle();
     if (name.empty()) {
         struct stat info{};

@@ -84,6 +84,9 @@ public:
     // The folder reads worth keeping in flight at once, where more than a walk's usual count pays:
     // a server far away answers many at once. 0: the usual count.
     virtual unsigned folderReadsInFlight() const { return 0; }
+    // The entries an execution is worth carrying out at once, where more than its usual count
+    // pays: each copy waits on a distant server's answers. 0: the usual count.
+    virtual unsigned entriesInFlight() const { return 0; }
 
     // Opens the start folder, and reads it too.
     virtual void openStart(Completion<FolderRef> done) = 0;

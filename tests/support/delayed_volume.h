@@ -25,6 +25,8 @@ public:
     std::string identity() const override { return inner_.identity(); }
     platform::VolumeCapabilities capabilities() const override { return inner_.capabilities(); }
     platform::VolumeGuarantees guarantees() const override { return inner_.guarantees(); }
+    unsigned folderReadsInFlight() const override { return inner_.folderReadsInFlight(); }
+    unsigned entriesInFlight() const override { return inner_.entriesInFlight(); }
 
     void openStart(platform::Completion<platform::FolderRef> done) override;
     void readStart(platform::Completion<platform::ReadFolderAnswer> done) override;
