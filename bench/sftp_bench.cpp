@@ -1,5 +1,5 @@
 // Speed of a folder walk over SFTP against rsync over ssh, both to the same private sshd on this
-// machine (tests/support/private_ssh_server.h; needs root): `sftp_bench FOLDER`. Makes once, under
+// machine (tests/support/private_ssh_server.h; needs root): `sftp_bench FOLDER [walk|add]`. Makes once, under
 // FOLDER, a tree of 20 000 files in 1 100 folders on two levels and its copy; then times, best of
 // 3, what a run with nothing to do costs: connecting, walking the local tree and the copy through
 // the server; against `rsync -a -n --delete` from the tree to the copy over ssh. Then the same
@@ -207,8 +207,9 @@ void compare(testing::PrivateSshServer& server, unsigned port, const std::string
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::cerr << "usage: sftp_bench FOLDER\n";
+    const std::string part = argc == 3 ? argv[2] : "";
+    if (argc < 2 || argc > 3 || (part != "" && part != "walk" && part != "add")) {
+        std::cerr << "usage: sftp_bench FOLDER [walk|add]\n";
         return 2;
     }
     const std::string folder = std::filesystem::absolute(argv[1]).string();
@@ -218,9 +219,12 @@ int main(int argc, char** argv)
         return 1;
     }
     makeTrees(folder);
-    compare(server, server.port(), folder, "local link");
-    const testing::LatencyRelay relay(server.port(), std::chrono::milliseconds(10));
-    compare(server, relay.port(), folder, "20 ms round trip");
+    if (part != "add") {
+        compare(server, server.port(), folder, "local link");
+        const testing::LatencyRelay relay(server.port(), std::chrono::milliseconds(10));
+        compare(server, relay.port(), folder, "20 ms round trip");
+    }
+    if (part == "walk") return 0;
     const double client = best([&] { return timeClientAdding(server, folder); });
     const double runs = best([&] { return timeRunAdding(server, folder); });
     const double rsync = best([&] { return timeRsyncAdding(server, folder); });
