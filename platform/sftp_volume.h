@@ -119,6 +119,11 @@ private:
     void copyContent(const VolumeAccess& source, const FolderRef& from, const std::string& fromName,
                      const FolderRef& to, const std::string& inside, RunControl& control, const EntryFilter& leavesOut,
                      MaybeError& failure);
+    bool sameLayout(const VolumeAccess& source, const FolderRef& from, const std::string& fromName,
+                    const std::string& path, const std::string& inside, const SameTime& sameTime,
+                    const EntryFilter& leavesOut);
+    MaybeError settleMoved(const VolumeAccess& source, const FolderRef& from, const std::string& fromName,
+                           const std::string& path);
     MaybeError removeTree(const std::string& path, const std::string& inside, const EntryFilter& leavesOut, bool& kept);
     std::optional<Trash> trashFor(const std::string& serverFolder);
     Result<Trashing> putInTrash(const FolderRef& folder, const std::string& name, bool linked);

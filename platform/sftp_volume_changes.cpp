@@ -9,6 +9,7 @@
 #include "platform/sftp_errors.h"
 #include "platform/temporary_name.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -465,12 +466,81 @@ void SftpVolume::sameBytes(FolderRef folder, std::string name, const VolumeAcces
     });
 }
 
-// A move is proven against the other volume's layout only on local volumes: here the add is
-// copied, which costs time and never a file.
-void SftpVolume::moveProven(const VolumeAccess&, FolderRef, std::string, FolderRef, std::string, FolderRef,
-                            std::string, SameTime, EntryFilter, std::function<void(ProvenMoveOutcome)> done)
+// Whether the server's entry at `path` still has the layout a copy of the source's would bring:
+// the same kind, and for a file the same size and time, for a folder the same names and sizes all
+// the way down, what `leavesOut` names aside.
+bool SftpVolume::sameLayout(const VolumeAccess& source, const FolderRef& from, const std::string& fromName,
+                            const std::string& path, const std::string& inside, const SameTime& sameTime,
+                            const EntryFilter& leavesOut)
 {
-    done({});
+    const auto was = attributesOf(source, from, fromName);
+    const auto here = remoteLinkStatus(channel_, path);
+    if (!was.ok() || !here.ok()) return false;
+    if ((was.value.permissions.value_or(0) & S_IFMT) != (here.value.permissions.value_or(0) & S_IFMT)) return false;
+    if (!was.value.isFolder()) {
+        const auto time = [](const SftpAttributes& a) { return FileTime{a.modificationTime.value_or(0), 0}; };
+        return was.value.size == here.value.size && (was.value.isLink() || sameTime(time(was.value), time(here.value)));
+    }
+    const auto read = awaited<Result<ReadFolderAnswer>>(
+        [&](auto done) { readable(source).readFolder(from, fromName, done); });
+    const auto entries = remoteEntries(channel_, path);
+    if (!read.ok() || !entries.ok()) return false;
+    const auto within = [&](const std::string& name) { return inside.empty() ? name : inside + kSeparator + name; };
+    std::vector<std::string> expected;
+    for (const FileRecord& file : read.value.content.files) {
+        if (!leavesOut || !leavesOut(within(file.name), false)) expected.push_back(file.name);
+    }
+    for (const std::string& name : read.value.content.subFolders) {
+        if (!leavesOut || !leavesOut(within(name), true)) expected.push_back(name);
+    }
+    std::vector<std::string> found;
+    for (const SftpNamedEntry& entry : entries.value) {
+        if (!leavesOut || !leavesOut(within(entry.name), entry.attributes.isFolder())) found.push_back(entry.name);
+    }
+    std::sort(expected.begin(), expected.end());
+    std::sort(found.begin(), found.end());
+    if (expected != found) return false;
+    return std::all_of(expected.begin(), expected.end(), [&](const std::string& name) {
+        return sameLayout(source, read.value.folder, name, path + kSeparator + name, within(name), sameTime, leavesOut);
+    });
+}
+
+// A moved entry, and what lies in it, gets its source's bits and times as a copy sets them; a
+// folder's own after its content's.
+MaybeError SftpVolume::settleMoved(const VolumeAccess& source, const FolderRef& from, const std::string& fromName,
+                                   const std::string& path)
+{
+    const auto was = attributesOf(source, from, fromName);
+    if (!was.ok()) return was.error;
+    MaybeError failure;
+    if (was.value.isFolder()) {
+        const auto read = awaited<Result<ReadFolderAnswer>>(
+            [&](auto done) { readable(source).readFolder(from, fromName, done); });
+        if (!read.ok()) return read.error;
+        for (const FileRecord& file : read.value.content.files) {
+            auto settled = settleMoved(source, read.value.folder, file.name, path + kSeparator + file.name);
+            if (settled && !failure && settled->number != ENOENT) failure = std::move(settled);
+        }
+        for (const std::string& name : read.value.content.subFolders) {
+            auto settled = settleMoved(source, read.value.folder, name, path + kSeparator + name);
+            if (settled && !failure && settled->number != ENOENT) failure = std::move(settled);
+        }
+    }
+    auto own = setRemoteAttributes(path, copiedAttributes(was.value));
+    return failure ? failure : own;
+}
+
+void SftpVolume::moveProven(const VolumeAccess& source, FolderRef from, std::string fromName, FolderRef old,
+                            std::string oldName, FolderRef to, std::string toName, SameTime sameTime,
+                            EntryFilter leavesOut, std::function<void(ProvenMoveOutcome)> done)
+{
+    pool_.submit([this, &source, from = std::move(from), fromName = std::move(fromName),
+                  oldPath = pathOf(old, oldName), toPath = pathOf(to, toName), sameTime = std::move(sameTime),
+                  leavesOut = std::move(leavesOut), done = std::move(done)] {
+        if (!sameLayout(source, from, fromName, oldPath, "", sameTime, leavesOut)) return done({});
+        if (renameRemote(oldPath, toPath, RenameMode::NoReplace)) return done({});
+        done({true, settleMoved(source, from, fromName, toPath)});
+    });
 }
 
 }  // namespace velmorane::platform

@@ -172,6 +172,48 @@ TEST(SftpMirror, AMirrorToTheServerAndBackLeavesNothingForRsyncAndTheServersTras
     EXPECT_EQ(readFileBytes(m.tree.path("work/Docs/lettre.txt")), "modifiée sur le serveur");
 }
 
+TEST(SftpMirror, AFolderAndAFileRenamedInTheWorkFolderAreRenamedOnTheServer)
+{
+    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
+    PrivateSshServer server;
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    Mirror m;
+    const std::string disk = m.tree.makeFolder("disque");
+    const TemporaryMount mounted(TemporaryMount::Kind::Tmpfs, disk);
+    const std::string archive = disk + "/archive";
+    for (const std::string side : {"work", "disque/archive"}) {
+        m.tree.makeFile(side + "/Photos/2025/Sous/photo.jpg", std::string(5000, 'p'), kTestTime + 1);
+        m.tree.makeFile(side + "/Photos/2025/notes.txt", "notes", kTestTime + 2);
+        m.tree.makeFile(side + "/brouillon.odt", "texte", kTestTime + 3);
+        m.tree.setMtime(side + "/Photos/2025/Sous", kTestTime);
+        m.tree.setMtime(side + "/Photos/2025", kTestTime);
+    }
+    setMode(m.tree.path("work/Photos/2025/notes.txt"), 0600);  // a copy would bring the new bits too
+    const ino_t photo = inodeOf(archive + "/Photos/2025/Sous/photo.jpg");
+    const ino_t draft = inodeOf(archive + "/brouillon.odt");
+    ASSERT_EQ(::rename(m.tree.path("work/Photos/2025").c_str(), m.tree.path("work/Photos/Voyages 2025").c_str()), 0);
+    ASSERT_EQ(::rename(m.tree.path("work/brouillon.odt").c_str(), m.tree.path("work/rapport.odt").c_str()), 0);
+    for (const std::string folder : {"work/Photos", "work", "disque/archive/Photos", "disque/archive"}) {
+        m.tree.setMtime(folder, kTestTime);
+    }
+    m.archive = PrivateSshServer::address(archive);
+
+    m.compare(Action::Update);
+    EXPECT_EQ(counts(m.lists), "3 0 3");  // the folder, its sub-folder and the file
+    const Names adds = texts(m.lists.addList());
+    const auto report = m.execute();
+    EXPECT_EQ(m.messages(), kReportOk);
+    Names moved;
+    for (std::size_t i = 0; i < adds.size(); ++i) {
+        if (report.results[0][i].moved) moved.push_back(adds[i].substr(0, adds[i].find(" *-*")));
+    }
+    EXPECT_EQ(moved, (Names{m.work + "/Photos/Voyages 2025/ **Dossier", m.work + "/rapport.odt"}));
+    EXPECT_EQ(inodeOf(archive + "/Photos/Voyages 2025/Sous/photo.jpg"), photo);
+    EXPECT_EQ(inodeOf(archive + "/rapport.odt"), draft);
+    EXPECT_EQ(rsyncChanges(m.work, archive), "");
+}
+
 TEST(SftpMirror, AConnectionDroppedMidRunLeavesEachFileOldOrNewAndTheNextRunFinishes)
 {
     if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
