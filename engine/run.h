@@ -11,12 +11,21 @@
 #include "platform/volume.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace velmorane::engine {
+
+// What the last run left as it is now on each side, found once both volumes are open.
+struct LastRunAttributes {
+    platform::AttributesAsLastRun source;
+    platform::AttributesAsLastRun dest;
+};
+using LastRunMemory =
+    std::function<LastRunAttributes(const platform::VolumeAccess& source, const platform::VolumeAccess& dest)>;
 
 // Source, destination and flags of one run, taken from the settings, and what its walk leaves out.
 struct RunPlan {
@@ -26,6 +35,8 @@ struct RunPlan {
     Exclusions exclusions;
     // A person chose to go on with a source that holds folders but no file.
     bool sourceWithoutFilesAccepted = false;
+    // Spares reading the extended attributes of the files the last run left as they are.
+    LastRunMemory lastRun;
     // Whether reaching a server may ask the person (a password, a new host): never unattended.
     platform::Questions questions = platform::Questions::Refused;
 };

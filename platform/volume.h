@@ -88,6 +88,11 @@ public:
     // pays: each copy waits on a distant server's answers. 0: the usual count.
     virtual unsigned entriesInFlight() const { return 0; }
 
+    // The files the last run left as they are now, extended attributes and ACLs included: their
+    // listing then does not ask for those. Given before the first read; a volume that keeps
+    // neither has nothing to skip.
+    virtual void rememberLastRun(AttributesAsLastRun) {}
+
     // Opens the start folder, and reads it too.
     virtual void openStart(Completion<FolderRef> done) = 0;
     virtual void readStart(Completion<ReadFolderAnswer> done) = 0;

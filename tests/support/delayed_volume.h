@@ -27,6 +27,7 @@ public:
     platform::VolumeGuarantees guarantees() const override { return inner_.guarantees(); }
     unsigned folderReadsInFlight() const override { return inner_.folderReadsInFlight(); }
     unsigned entriesInFlight() const override { return inner_.entriesInFlight(); }
+    void rememberLastRun(platform::AttributesAsLastRun asLastRun) override { inner_.rememberLastRun(std::move(asLastRun)); }
 
     void openStart(platform::Completion<platform::FolderRef> done) override;
     void readStart(platform::Completion<platform::ReadFolderAnswer> done) override;
