@@ -1,13 +1,13 @@
 // Speed of a folder walk over SFTP against rsync over ssh, both to the same private sshd on this
-// machine (tests/support/private_ssh_server.h; needs root): `sftp_bench FOLDER [walk|add]`. Makes once, under
-// FOLDER, a tree of 20 000 files in 1 100 folders on two levels and its copy; then times, best of
-// 3, what a run with nothing to do costs: connecting, walking the local tree and the copy through
-// the server; against `rsync -a -n --delete` from the tree to the copy over ssh. Then the same
-// through a relay adding 10 ms each way; and a whole run with nothing to do (the program's own
-// comparison, the copy named sftp://…) against the same rsync. Last, adding 2 000 files of 100 KiB to an empty folder of
-// the server, each written under a temporary name, made durable and renamed, against
-// `rsync -a --fsync` over ssh, on the local link: by the SFTP client alone, and by the program's
-// own run (comparison and execution).
+// machine (tests/support/private_ssh_server.h; needs root): `sftp_bench FOLDER [walk|add]`. Makes
+// once, under FOLDER, a tree of 20 000 files in 1 100 folders on two levels and its copy; then
+// times, best of 3, what a run with nothing to do costs: connecting, walking the local tree and the
+// copy through the server; against `rsync -a -n --delete` from the tree to the copy over ssh. Then
+// the same through a relay adding 10 ms each way; and a whole run with nothing to do (the program's
+// own comparison, the copy named sftp://…) against the same rsync. Last, adding 2 000 files of
+// 100 KiB to an empty folder of the server, each written under a temporary name, made durable and
+// renamed, against `rsync -a --fsync` over ssh, on the local link: by the SFTP client alone, and
+// by the program's own run (comparison and execution).
 #include "bench/bench_files.h"
 #include "execution/outcome_texts.h"
 #include "execution/run_driver.h"

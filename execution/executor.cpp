@@ -52,7 +52,8 @@ public:
           folders_(settings.sourceFolder, settings.destinationFolder, settings.questions),
           source_(folders_.source()), dest_(folders_.dest()),
           destRootPath_(dest_.path()), moves_(lists.deleteList(), settings, source_, dest_), trashes_(dest_.volume()),
-          workerCount_(std::max({executionWorkers(), source_.volume().entriesInFlight(), dest_.volume().entriesInFlight()}))
+          workerCount_(std::max(
+              {executionWorkers(), source_.volume().entriesInFlight(), dest_.volume().entriesInFlight()}))
     {
     }
 

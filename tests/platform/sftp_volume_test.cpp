@@ -183,6 +183,14 @@ TEST(SftpVolume, ManyFolderReadsFromManyThreadsStayInFlightOnOneConnection)
     }
     for (std::thread& reader : readers) reader.join();
     EXPECT_EQ(counts, std::vector<std::size_t>(40, 30));
+
+    // A folder of 10 000 entries comes in many READDIR answers, every one of them kept.
+    for (int i = 0; i < 10000; ++i) tree.makeFile("racine/grand/f" + std::to_string(i), "");
+    const auto large = awaited<Result<ReadFolderAnswer>>([&](auto done) { volume->readFolder(start, "grand", done); });
+    ASSERT_TRUE(large.ok());
+    EXPECT_EQ(large.value.content.files.size(), 10000u);
+    EXPECT_EQ(large.value.content.files.front().name, "f0");
+    EXPECT_EQ(large.value.content.files.back().name, "f9999");
 }
 
 TEST(SftpVolume, WritesLandUnderATemporaryNameAnAddNeverReplacesAndWhatIsRemovedIsWhatWasNamed)
