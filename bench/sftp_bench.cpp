@@ -115,10 +115,32 @@ double timeRsync(testing::PrivateSshServer& server, unsigned port, const std::st
     return seconds;
 }
 
+// A runtime folder of its own for each timed run: no connection kept by the one before serves it,
+// as rsync makes its connection each time. Short, as a socket's path must be.
+class FreshRuntimeFolder {
+public:
+    FreshRuntimeFolder()
+    {
+        char name[] = "/tmp/vel-run-XXXXXX";
+        if (!::mkdtemp(name)) die("mkdtemp");
+        path_ = name;
+        environment_ = std::make_unique<testing::ScopedEnvironment>(
+            std::vector<std::pair<std::string, std::string>>{{"XDG_RUNTIME_DIR", path_}});
+    }
+    ~FreshRuntimeFolder() { std::filesystem::remove_all(path_); }
+    FreshRuntimeFolder(const FreshRuntimeFolder&) = delete;
+    FreshRuntimeFolder& operator=(const FreshRuntimeFolder&) = delete;
+
+private:
+    std::string path_;
+    std::unique_ptr<testing::ScopedEnvironment> environment_;
+};
+
 // The program's own run, from the tree to its copy named by its address on the server.
 double timeRun(testing::PrivateSshServer& server, unsigned port, const std::string& folder)
 {
     const auto ssh = server.sshOnPath(testing::SshClientKnowledge::Everything, port);
+    const FreshRuntimeFolder runtime;
     const auto start = Clock::now();
     execution::MirrorRun run({folder + "/travail", testing::PrivateSshServer::address(folder + "/archive"),
                               engine::Direction::WorkToArchive, engine::Action::Update, {}, {}},
@@ -160,6 +182,7 @@ double timeRunAdding(testing::PrivateSshServer& server, const std::string& folde
 {
     emptyFolder(folder + "/ajouts-copie");
     const auto ssh = server.sshOnPath();
+    const FreshRuntimeFolder runtime;
     const auto start = Clock::now();
     execution::MirrorRun run({folder + "/ajouts", testing::PrivateSshServer::address(folder + "/ajouts-copie"),
                               engine::Direction::WorkToArchive, engine::Action::Update, {}, {}},

@@ -144,6 +144,10 @@ std::vector<std::string> sshArguments(const SshConnection& connection)
     if (!connection.configFile.empty()) arguments.insert(arguments.end(), {"-F", connection.configFile});
     if (connection.address.port) arguments.insert(arguments.end(), {"-p", std::to_string(*connection.address.port)});
     if (connection.unattended) arguments.insert(arguments.end(), {"-o", "BatchMode=yes"});
+    if (!connection.sharingFolder.empty()) {
+        arguments.insert(arguments.end(), {"-o", "ControlMaster=auto", "-o", "ControlPath=" + connection.sharingFolder + "/%C",
+                                           "-o", "ControlPersist=60"});
+    }
     const std::string& user = connection.address.user;
     arguments.insert(arguments.end(), {"-s", "--", user.empty() ? connection.address.host : user + "@" + connection.address.host, "sftp"});
     return arguments;

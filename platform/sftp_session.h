@@ -64,6 +64,10 @@ struct SshConnection {
     // The program ssh runs to ask a password or whether to trust a host (SSH_ASKPASS), with the
     // question as its one argument; empty: ssh has nobody to ask.
     std::string askingProgram;
+    // A private folder where ssh keeps one connection to each server for a minute, which the next
+    // connections of a run share (ControlMaster): no second password, no second handshake. Empty:
+    // each connection is made anew.
+    std::string sharingFolder;
 };
 
 // The ssh command that reaches the SFTP server of a host.

@@ -57,20 +57,44 @@ TEST(SftpMirror, AnUnattendedRunAsksNothingWhileTheWindowLetsSshAskThroughThisPr
     PrivateSshServer server;
     SKIP_WITHOUT(server);
     const auto ssh = server.sshOnPath();
-    const ScopedEnvironment display({{std::string("DISPLAY"), std::string(":97")}});
     Mirror m;
+    const ScopedEnvironment display({{std::string("DISPLAY"), std::string(":97")},
+                                     {std::string("XDG_RUNTIME_DIR"), m.tree.makeFolder("run")}});
     makeWorkAndItsCopy(m);
     m.archive = PrivateSshServer::address(m.archive);
     m.compare(Action::Update);
     EXPECT_EQ(counts(m.lists), "0 0 0");
-    const std::string asked = "-s -- velmorane-test sftp|force|1";
-    EXPECT_EQ(server.sshStarts(), Names{asked});
+    // One connection kept a minute serves the run's next ones: a password is asked once.
+    const std::string shared = "-o ControlMaster=auto -o ControlPath=" + m.tree.path("run/velmorane-ssh") +
+                               "/%C -o ControlPersist=60 -s -- velmorane-test sftp";
+    EXPECT_EQ(server.sshStarts(), Names{shared + "|force|1"});
+    struct stat folder{};
+    ASSERT_EQ(::lstat(m.tree.path("run/velmorane-ssh").c_str(), &folder), 0);
+    EXPECT_EQ(folder.st_mode & 0777, 0700u);
 
     EXPECT_EQ(m.runUnattended(Action::Update).exitStatus, execution::kExitDone);
     // Its check, its execution and its records each reach the server: none may ask.
     const Names starts = server.sshStarts();
     ASSERT_GE(starts.size(), 2u);
-    for (std::size_t i = 1; i < starts.size(); ++i) EXPECT_EQ(starts[i], "-o BatchMode=yes -s -- velmorane-test sftp||");
+    for (std::size_t i = 1; i < starts.size(); ++i) EXPECT_EQ(starts[i], "-o BatchMode=yes " + shared + "||");
+}
+
+// ssh fails a connection whose socket path is too long rather than make it unshared.
+TEST(SftpMirror, ARuntimeFolderTooDeepForASocketStillLetsTheRunConnect)
+{
+    PrivateSshServer server;
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    Mirror m;
+    const ScopedEnvironment deep({{std::string("XDG_RUNTIME_DIR"), m.tree.makeFolder(std::string(60, 'r'))}});
+    makeWorkAndItsCopy(m);
+    m.archive = PrivateSshServer::address(m.archive);
+    m.compare(Action::Update);
+    EXPECT_EQ(m.messages(), "");
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+    const Names starts = server.sshStarts();
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_NE(starts[0].find("ControlPath=/tmp/velmorane-ssh-" + std::to_string(::getuid()) + "/%C"), std::string::npos);
 }
 
 TEST(SftpMirror, AServerOutOfReachIsNotExecutedAndNothingIsTouched)

@@ -191,8 +191,10 @@ std::unique_ptr<ScopedEnvironment> PrivateSshServer::sshOnPath(SshClientKnowledg
                        "'\nexec /usr/bin/ssh -F '" + config + "' \"$@\"\n");
     ::chmod(ssh.c_str(), 0755);
     const char* path = std::getenv("PATH");
+    // The connections ssh keeps for a run's next ones live in the test's own runtime folder.
     return std::make_unique<ScopedEnvironment>(std::vector<std::pair<std::string, std::string>>{
-        {"PATH", folder + (path ? std::string(":") + path : std::string())}});
+        {"PATH", folder + (path ? std::string(":") + path : std::string())},
+        {"XDG_RUNTIME_DIR", folder_.makeFolder("run")}});
 }
 
 std::vector<std::string> PrivateSshServer::sshStarts()

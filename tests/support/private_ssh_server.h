@@ -36,7 +36,7 @@ public:
     platform::SshConnection connection(SshClientKnowledge knowledge = SshClientKnowledge::Everything);
     // Puts first on PATH an `ssh` that is the system's own given that configuration, for as long as
     // the answer lives: what opens a volume for an sftp:// start folder then reaches this server.
-    // Each start is noted for sshStarts().
+    // Each start is noted for sshStarts(); XDG_RUNTIME_DIR is a folder of the server's own.
     std::unique_ptr<ScopedEnvironment> sshOnPath(SshClientKnowledge knowledge = SshClientKnowledge::Everything,
                                                  unsigned port = 0);
     // How that `ssh` was started, a line each: its arguments, then "|" and the SSH_ASKPASS_REQUIRE
