@@ -10,7 +10,11 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSocketNotifier>
+#include <QScrollBar>
 #include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -20,6 +24,7 @@ namespace {
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kLevelRole = Qt::UserRole + 1;
 constexpr int kIndentPixels = 10;
+constexpr int kDesktopShareLookMilliseconds = 2000;
 
 // Draws each folder entry indented by its depth, as a folder tree reads.
 class IndentDelegate : public WholeTextDelegate {
@@ -100,33 +105,51 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
 DriveList::DriveList(QWidget* parent) : QComboBox(parent)
 {
     connect(this, &QComboBox::activated, this, [this](int) { emit driveChanged(); });
+    connect(this, &QComboBox::currentIndexChanged, this, [this](int) { setToolTip(currentText()); });
 }
 
-void DriveList::setVolumes(const std::vector<platform::Volume>& volumes)
+void DriveList::setDrives(const std::vector<platform::Drive>& drives)
 {
-    volumes_ = volumes;
+    drives_ = drives;
     const QSignalBlocker blocker(this);
     clear();
-    for (const auto& volume : volumes_) {
-        const QString label = volume.device.empty() || volume.device.front() != '/'
-                                  ? qt(volume.mountPoint)
-                                  : qt(volume.mountPoint) + QStringLiteral("  [") + qt(volume.device) + QStringLiteral("]");
-        addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), label, qt(volume.mountPoint));
+    for (const auto& drive : drives_) {
+        addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), qt(drive.name), qt(drive.folder));
+        setItemData(count() - 1, qt(drive.folder), Qt::ToolTipRole);
     }
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + view()->verticalScrollBar()->sizeHint().width());
+    setToolTip(currentText());
 }
 
 void DriveList::followMounts()
 {
     mountWatch_ = std::make_unique<platform::MountTableWatch>();
-    if (mountWatch_->descriptor() < 0) return;
-    auto* notifier = new QSocketNotifier(mountWatch_->descriptor(), QSocketNotifier::Exception, this);
-    connect(notifier, &QSocketNotifier::activated, this, &DriveList::readVolumesAgain);
+    if (mountWatch_->descriptor() >= 0) {
+        auto* notifier = new QSocketNotifier(mountWatch_->descriptor(), QSocketNotifier::Exception, this);
+        connect(notifier, &QSocketNotifier::activated, this, &DriveList::readDrivesAgain);
+    }
+    // The desktop mounts every share under one mount of its own, whose folders come and go with no
+    // change to the mounts table, and a file system in user space tells no watch of them: they are
+    // looked at every two seconds, by their names alone.
+    gvfsFolder_ = platform::userGvfsFolder();
+    gvfsNames_ = platform::gvfsFolderNames(gvfsFolder_);
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &DriveList::lookForDesktopShares);
+    timer->start(kDesktopShareLookMilliseconds);
 }
 
-void DriveList::readVolumesAgain()
+void DriveList::lookForDesktopShares()
+{
+    std::vector<std::string> names = platform::gvfsFolderNames(gvfsFolder_);
+    if (names == gvfsNames_) return;
+    gvfsNames_ = std::move(names);
+    readDrivesAgain();
+}
+
+void DriveList::readDrivesAgain()
 {
     const std::string shown = drive();
-    setVolumes(platform::mountedVolumes());
+    setDrives(platform::machineDrives());
     showDrive(shown);
     emit volumesChanged();
 }
@@ -136,10 +159,36 @@ std::string DriveList::drive() const
     return currentData().toString().toStdString();
 }
 
-void DriveList::showDrive(const std::string& mountPoint)
+void DriveList::showDrive(const std::string& folder)
 {
     const QSignalBlocker blocker(this);
-    setCurrentIndex(findData(qt(mountPoint)));
+    setCurrentIndex(findData(qt(folder)));
+    setToolTip(currentText());
+}
+
+// As the style draws the label: after the icon and its gap, a pixel in from each side.
+int DriveList::shownTextWidth() const
+{
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    int width = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this).width() - 2;
+    if (!option.currentIcon.isNull()) width -= option.iconSize.width() + 4;
+    return width;
+}
+
+QString DriveList::shownText() const
+{
+    return fontMetrics().elidedText(currentText(), Qt::ElideRight, shownTextWidth());
+}
+
+void DriveList::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    option.currentText = shownText();
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 FolderList::FolderList(QWidget* parent) : QListWidget(parent)

@@ -1,7 +1,7 @@
 #include "execution/executed_entries.h"
 #include "execution/run_driver.h"
+#include "platform/drives.h"
 #include "platform/paths.h"
-#include "platform/volumes.h"
 #include "profiles/filter_file.h"
 #include "profiles/profile_file.h"
 #include "ui/unattended_window_run.h"
@@ -49,9 +49,9 @@ void MainWindow::loadAtStart(const profiles::CommandWords& words)
 {
     // The screen shows no settings yet: opening the working directory chooses no folder.
     const std::string here = platform::currentDirectory();
-    driveList->setVolumes(platform::mountedVolumes());
+    driveList->setDrives(platform::machineDrives());
     driveList->followMounts();
-    const std::string drive = platform::volumeOf(here, driveList->volumes());
+    const std::string drive = driveList->driveOf(here);
     driveList->showDrive(drive);
     folderList->setRoot(drive);
     folderList->setPath(here);
