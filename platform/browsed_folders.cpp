@@ -44,6 +44,11 @@ SftpResult<std::string> BrowsedFolders::connect(const SshConnection& connection)
     return {sftpFolderText(address), std::nullopt};
 }
 
+SftpResult<std::string> BrowsedFolders::connectAsked(const SftpAddress& server)
+{
+    return connect({server, false, sshConfigFile_});
+}
+
 Result<std::vector<std::string>> BrowsedFolders::subFolders(const std::string& folder)
 {
     if (!isSftpAddress(folder)) {

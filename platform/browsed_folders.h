@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velmorane::platform {
@@ -16,6 +17,12 @@ namespace velmorane::platform {
 // opened when the user connected to it.
 class BrowsedFolders {
 public:
+    // The SSH configuration the connections read: the user's own when empty, as in a terminal;
+    // another file for a test's private server.
+    void setSshConfigFile(std::string file) { sshConfigFile_ = std::move(file); }
+    // Connects to a server as the user does in a terminal: ssh may ask its questions (through
+    // SSH_ASKPASS when the window started it).
+    [[nodiscard]] SftpResult<std::string> connectAsked(const SftpAddress& server);
     // Connects to a server as ssh does in a terminal (the connection's path is not used) and returns
     // the folder its user starts in, as an address. A new session replaces the last one to the
     // server; a failed one leaves it.
@@ -24,6 +31,7 @@ public:
     [[nodiscard]] Result<std::vector<std::string>> subFolders(const std::string& folder);
 
 private:
+    std::string sshConfigFile_;
     std::map<std::string, std::unique_ptr<SftpSession>> sessions_;  // by the server's top folder
 };
 

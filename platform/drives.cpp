@@ -41,7 +41,9 @@ std::string driveOf(const std::string& path, const std::vector<Drive>& drives)
 {
     std::string best(1, kSeparator);
     for (const Drive& drive : drives) {
-        if (drive.folder.size() > best.size() && liesIn(path, drive.folder)) best = drive.folder;
+        // A server's top folder ends with its "/".
+        const bool holds = path == drive.folder || path.starts_with(withTrailingSeparator(drive.folder));
+        if (drive.folder.size() > best.size() && holds) best = drive.folder;
     }
     return best;
 }

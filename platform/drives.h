@@ -23,7 +23,8 @@ std::vector<Drive> drivesOf(const std::vector<Volume>& volumes, const std::vecto
 // The drives of this machine now: its volumes that can be read and its shares.
 std::vector<Drive> machineDrives();
 
-// The drive that holds a path: the one whose folder is the longest prefix of it, "/" at worst.
+// The drive that holds a path or a server's address: the one whose folder is the longest prefix of
+// it, "/" at worst.
 std::string driveOf(const std::string& path, const std::vector<Drive>& drives);
 
 }  // namespace velmorane::platform

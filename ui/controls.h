@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/browsed_folders.h"
 #include "platform/drives.h"
 #include "platform/mount_watch.h"
 #include "platform/system_error.h"
@@ -52,7 +53,11 @@ class DriveList : public QComboBox {
 public:
     explicit DriveList(QWidget* parent);
 
+    // The drives of this machine, then the servers connected to, then the entry that asks for a
+    // server.
     void setDrives(const std::vector<platform::Drive>& drives);
+    // A server the user connected to, offered as a drive from now on.
+    void addServer(const platform::Drive& server);
     // The drives follow the volumes as they are mounted and unmounted, and the desktop's shares as
     // they come and go: a key plugged in once the window is open is offered, a pulled one leaves.
     void followMounts();
@@ -71,6 +76,8 @@ signals:
     void driveChanged();
     // The drives changed; the drive shown stays when it is still there.
     void volumesChanged();
+    // The user chose "Serveur SSH…".
+    void sshServerAsked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -80,6 +87,8 @@ private:
     void lookForDesktopShares();
     int shownTextWidth() const;
 
+    std::vector<platform::Drive> machineDrives_;
+    std::vector<platform::Drive> servers_;
     std::vector<platform::Drive> drives_;
     std::unique_ptr<platform::MountTableWatch> mountWatch_;
     std::string gvfsFolder_;
@@ -87,7 +96,7 @@ private:
 };
 
 // The folder list: the folders from the drive's root down to the open folder, then the open
-// folder's sub-folders. A double-click (or Enter) opens an entry; a single click only highlights it.
+// folder's sub-folders, on this machine or on an SSH server connected to. A double-click (or Enter) opens an entry; a single click only highlights it.
 // Each entry keeps the bytes of its path, so a name that is not UTF-8 opens all the same.
 class FolderList : public QListWidget {
     Q_OBJECT
@@ -105,6 +114,7 @@ public:
     // The full path of an entry.
     std::string entryPath(int row) const;
     int rowOf(const std::string& folder) const;
+    platform::BrowsedFolders& browsedFolders() { return folders_; }
 
 signals:
     void pathChanged();
@@ -123,6 +133,7 @@ private:
     platform::MaybeError openFolder(const std::string& folder);
     platform::MaybeError fill(const std::string& folder);
 
+    platform::BrowsedFolders folders_;
     std::string root_ = "/";
     std::string path_;
     bool doubleClicking_ = false;

@@ -74,6 +74,9 @@ public:
     void archiveHeadingClicked();
     void workFolderCommand();
     void archiveFolderCommand();
+    // "Serveur SSH…" of the drive list: the server chosen in its dialog, connected to, is browsed.
+    void askSshServer();
+    void connectToServer(const std::string& server);
     // A folder of the list that cannot be opened any more: the reason is told and nothing is chosen.
     void reportUnopenedFolder(const std::string& folder, const platform::SystemError& error, bool afterClick);
 

@@ -82,6 +82,10 @@ TEST(Drives, VolumesComeByTheirMountPointsThenSharesByTheirReadableNames)
     EXPECT_EQ(driveOf("/mnt/docs/a", drives), "/mnt/docs");
     EXPECT_EQ(driveOf("/media/ana/CLE", drives), "/media/ana/CLE");
     EXPECT_EQ(driveOf("/home/ana", drives), "/");
+    const std::vector<Drive> servers = {{"/", "/"}, {"sftp://moi@nas/", "moi@nas (SSH)"}};
+    EXPECT_EQ(driveOf("sftp://moi@nas/srv", servers), "sftp://moi@nas/");
+    EXPECT_EQ(driveOf("sftp://moi@nas/", servers), "sftp://moi@nas/");
+    EXPECT_EQ(driveOf("sftp://moi@nas2/srv", servers), "/");
 }
 
 TEST(DesktopShares, NfsCifsAndSshfsMountsAreRecognisedFromTheMountInformation)
