@@ -34,6 +34,8 @@ public:
     // same server, such as a relay.
     std::string configFile(SshClientKnowledge knowledge = SshClientKnowledge::Everything, unsigned port = 0);
     platform::SshConnection connection(SshClientKnowledge knowledge = SshClientKnowledge::Everything);
+    // The private key the server accepts, for clients that read no configuration of the test's.
+    std::string userKey() const { return folder_.path("user_key"); }
     // Kills the server's side of every open connection, as a server that goes away does.
     void dropConnections();
 

@@ -1,5 +1,8 @@
 #include "platform/system_error.h"
+#include "tests/support/child_process.h"
+#include "tests/support/desktop_share_session.h"
 #include "tests/support/mounted_volume.h"
+#include "tests/support/private_ssh_server.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/ui/main_window_fixture.h"
 
@@ -292,6 +295,34 @@ TEST_F(Browsing, AShareNoLongerMountedStopsTheRunAndNothingIsWrittenInItsPlace)
     EXPECT_EQ(shown(), std::vector<std::string>{"Velmorane: " + archive + " est vide ou n'existe pas"});
     EXPECT_EQ(readFileBytes(tree.path("travail/lettre.txt")), "a");
     EXPECT_FALSE(std::filesystem::exists(share));
+}
+
+// As root, for the private sshd: the file manager's way of reaching a server, a GVfs mount of
+// sftp://, is offered under the share's name and browsed as a drive.
+TEST_F(Browsing, AServerMountedByTheDesktopIsADriveUnderItsName)
+{
+    PrivateSshServer server;
+    if (!server.ready()) GTEST_SKIP() << server.skipReason();
+    if (const std::string why = DesktopShareSession::whyNotAvailable(); !why.empty()) GTEST_SKIP() << why;
+    tree.makeFolder("serveur/Photos");
+    DesktopShareSession desktop(tree.makeFolder("run"), server.userKey());
+    ASSERT_EQ(desktop.problem(), "");
+    ui::MainWindow& w = start();
+
+    // ssh trusts the loopback server's key as GVfs asks it to, and the agent offers the user's key.
+    std::string user = tool("id", {"-un"});
+    user.pop_back();
+    const std::string port = std::to_string(server.port());
+    ASSERT_EQ(desktop.mount("sftp://" + user + "@127.0.0.1:" + port + "/"), "");
+    const QString name = QString::fromStdString(user + " sur 127.0.0.1");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.driveList->findText(name) >= 0; }, 10000));
+    const std::string share = tree.path("run/gvfs/sftp:host=127.0.0.1,port=" + port + ",user=" + user);
+    w.driveList->setCurrentIndex(w.driveList->findText(name));
+    w.driveChosen();
+    EXPECT_EQ(w.folderList->path(), share);
+    ASSERT_TRUE(w.folderList->setPath(share + tree.path("serveur")));
+    EXPECT_EQ(folderEntries().back(), share + tree.path("serveur/Photos"));
+    EXPECT_EQ(w.driveList->drive(), share);
 }
 
 }  // namespace
