@@ -11,8 +11,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QSocketNotifier>
 #include <QScrollBar>
+#include <QSocketNotifier>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
