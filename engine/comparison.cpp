@@ -282,12 +282,14 @@ private:
         return !isLink && user_.modeOfCopy(source) != dest.mode;
     }
 
-    // The listing says which files have attributes at all: most have none, and are not read again.
+    // The listing says which files have attributes at all: most have none, and are not read again;
+    // nor are those the last run left as they are on both sides, which it found or made equal.
     bool attributesDiffer(const platform::FileRecord& source, const platform::FileRecord& dest,
                           const std::string& sourceFolder, const std::string& destFolder)
     {
+        using platform::CarriedAttributes;
         if (!rules_.attributes || source.isLink || dest.isLink) return false;
-        if (!source.hasAttributes && !dest.hasAttributes) return false;
+        if (source.attributes == dest.attributes && source.attributes != CarriedAttributes::Some) return false;
         if (!attributeFolders_) attributeFolders_.emplace(source_.lines[0].path, dest_.lines[0].path);
         const platform::FolderRef* from = attributeFolders_->source.at(sourceFolder);
         const platform::FolderRef* to = attributeFolders_->dest.at(destFolder);

@@ -93,6 +93,11 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress,
     if (isMissing(*sourceVolume)) return refused(RunOutcome::SourceMissing, plan.sourceFolder);
     auto locks = lockRunFolders(plan.sourceFolder, plan.destinationFolder);
     if (!locks.ok()) return refused(RunOutcome::FolderInUse, locks.error->folder);
+    if (plan.lastRun) {
+        LastRunAttributes lastRun = plan.lastRun(*sourceVolume, *destVolume);
+        sourceVolume->rememberLastRun(std::move(lastRun.source));
+        destVolume->rememberLastRun(std::move(lastRun.dest));
+    }
     const auto read = std::make_shared<const StructurePair>(
         readStartFolderTrees(*sourceVolume, *destVolume, plan.exclusions, progress, kReadingThreads));
     const StructurePair& trees = *read;

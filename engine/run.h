@@ -8,14 +8,24 @@
 #include "engine/settings.h"
 #include "platform/system_error.h"
 #include "platform/progress.h"
+#include "platform/volume.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace velmorane::engine {
+
+// What the last run left as it is now on each side, found once both volumes are open.
+struct LastRunAttributes {
+    platform::AttributesAsLastRun source;
+    platform::AttributesAsLastRun dest;
+};
+using LastRunMemory =
+    std::function<LastRunAttributes(const platform::VolumeAccess& source, const platform::VolumeAccess& dest)>;
 
 // Source, destination and flags of one run, taken from the settings, and what its walk leaves out.
 struct RunPlan {
@@ -25,6 +35,8 @@ struct RunPlan {
     Exclusions exclusions;
     // A person chose to go on with a source that holds folders but no file.
     bool sourceWithoutFilesAccepted = false;
+    // Spares reading the extended attributes of the files the last run left as they are.
+    LastRunMemory lastRun;
 };
 
 RunPlan planRun(const RunSettings& settings);

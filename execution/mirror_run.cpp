@@ -6,6 +6,7 @@
 #include "engine/start_folders.h"
 #include "execution/equal_files_record.h"
 #include "execution/journal.h"
+#include "execution/last_run_attributes.h"
 #include "execution/outcome_texts.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -49,6 +50,9 @@ std::optional<Refusal> MirrorRun::prepare(VolumeCheck volumes)
         return refuse(Refusal(RefusalKind::Filters, {}, *filters_.failure));
     }
     plan_ = engine::planRun(settings_);
+    plan_.lastRun = [](const platform::VolumeAccess& source, const platform::VolumeAccess& dest) {
+        return lastRunAttributes(recordOwnerOf(source, dest));
+    };
     if (volumes == VolumeCheck::Refuse) {
         // A pulled key leaves its mount point as an empty folder of the system disk.
         for (const std::string* folder : {&plan_.sourceFolder, &plan_.destinationFolder}) {
@@ -131,23 +135,33 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
                                rules_,
                                choice.detectMoves};
     if (choice.detectMoves && plan_.flags.executeAdds && plan_.flags.executeDeletions) settings.moves = &provenMoves();
-    std::vector<engine::TaskEntry> changed;
-    for (const ListKind kind : {ListKind::Add, ListKind::Replace}) {
-        changed.insert(changed.end(), lists_[kind].entries().begin(), lists_[kind].entries().end());
-    }
     report_ = executeTasks(lists_, settings, ask, counters, control);
     outcome_ = report_.stopped       ? RunOutcome::Stopped
                : report_.interrupted ? RunOutcome::Interrupted
                                      : RunOutcome::Executed;
     volumesNotRecorded_ = engine::recordExecution(plan_.sourceFolder, plan_.destinationFolder);
-    if (outcome_ == RunOutcome::Executed) recordEqualFiles(changed);
+    if (outcome_ == RunOutcome::Executed) recordEqualFiles(carriedOut());
     return std::nullopt;
+}
+
+// The adds and replacements the execution carried out. One left out keeps its difference, even
+// when only its attributes differ and its size and time would pass for equal.
+std::vector<engine::TaskEntry> MirrorRun::carriedOut() const
+{
+    std::vector<engine::TaskEntry> done;
+    for (const ListKind kind : {ListKind::Add, ListKind::Replace}) {
+        const auto& entries = lists_[kind].entries();
+        const auto& results = report_.results[static_cast<std::size_t>(kind)];
+        for (std::size_t i = 0; i < entries.size() && i < results.size(); ++i) {
+            if (results[i].outcome == EntryOutcome::Done) done.push_back(entries[i]);
+        }
+    }
+    return done;
 }
 
 RecordOwner MirrorRun::recordOwner(const engine::RunFolders& folders) const
 {
-    return {plan_.sourceFolder, plan_.destinationFolder, folders.source().volume().identity(),
-            folders.dest().volume().identity()};
+    return recordOwnerOf(folders.source().volume(), folders.dest().volume());
 }
 
 const MovePlan& MirrorRun::provenMoves()

@@ -139,6 +139,7 @@ private:
     int failures() const;
     RecordOwner recordOwner(const engine::RunFolders& folders) const;
     void recordEqualFiles(const std::vector<engine::TaskEntry>& changed);
+    std::vector<engine::TaskEntry> carriedOut() const;
 
     engine::RunSettings settings_;
     RunFilters filters_;

@@ -3,6 +3,7 @@
 #include "platform/binary_state_file.h"
 #include "platform/paths.h"
 #include "platform/state_file.h"
+#include "platform/volume.h"
 
 #include <array>
 #include <cstdio>
@@ -151,6 +152,11 @@ RecordedFile readFile(RecordReader& reader)
 
 }  // namespace
 
+RecordOwner recordOwnerOf(const platform::VolumeAccess& source, const platform::VolumeAccess& dest)
+{
+    return {source.startFolder(), dest.startFolder(), source.identity(), dest.identity()};
+}
+
 std::string moveRecordPath(const RecordOwner& owner)
 {
     std::uint64_t key = checksumOf(kChecksumStart, owner.sourceFolder);
@@ -159,37 +165,50 @@ std::string moveRecordPath(const RecordOwner& owner)
     return platform::joinPath(platform::joinPath(platform::stateFolder(), "moves"), hexOf(key));
 }
 
-RecordedFiles readMoveRecord(const RecordOwner& owner, const std::function<bool(std::string_view)>& wanted)
+bool forEachRecordedFile(const RecordOwner& owner, const RecordedFileVisitor& visit)
 {
     auto file = platform::BinaryStateReader::open(moveRecordPath(owner));
-    if (!file) return {};
+    if (!file) return false;
     RecordReader reader(std::move(file));
-    if (!readHeader(reader, owner)) return {};
-    RecordedFiles files;
+    if (!readHeader(reader, owner)) return false;
     std::string folder;
-    bool keep = wanted(folder);
     std::uint64_t count = 0;
     for (;;) {
         const auto tag = reader.byte();
-        if (!tag || reader.damaged()) return {};
+        if (!tag || reader.damaged()) return false;
         if (*tag == kFolderTag) {
             folder = reader.text();
-            keep = wanted(folder);
         } else if (*tag == kFileTag) {
-            std::string name = reader.text();
+            const std::string name = reader.text();
             const RecordedFile recorded = readFile(reader);
             ++count;
-            if (keep && !reader.damaged()) files[folder + name] = recorded;
+            if (!reader.damaged()) visit(folder, name, recorded);
         } else if (*tag == kEndTag) {
             const bool countMatches = reader.number() == count;
             const std::uint64_t summed = reader.checksum();
             const bool sumMatches = reader.rawWord() == summed;
-            if (!countMatches || !sumMatches || reader.damaged() || !reader.atEnd()) return {};
-            return files;
+            return countMatches && sumMatches && !reader.damaged() && reader.atEnd();
         } else {
-            return {};
+            return false;
         }
     }
+}
+
+RecordedFiles readMoveRecord(const RecordOwner& owner, const std::function<bool(std::string_view)>& wanted)
+{
+    RecordedFiles files;
+    std::optional<std::string> folderSeen;
+    bool keep = false;
+    const bool whole = forEachRecordedFile(owner, [&](std::string_view folder, std::string_view name,
+                                                      const RecordedFile& recorded) {
+        if (folderSeen != folder) {
+            folderSeen = std::string(folder);
+            keep = wanted(folder);
+        }
+        if (keep) files[std::string(folder).append(name)] = recorded;
+    });
+    if (!whole) return {};
+    return files;
 }
 
 platform::Result<std::unique_ptr<MoveRecordWriter>> MoveRecordWriter::create(const RecordOwner& owner)

@@ -11,6 +11,7 @@
 
 namespace velmorane::platform {
 class BinaryStateWriter;
+class VolumeAccess;
 }
 
 namespace velmorane::execution {
@@ -41,8 +42,18 @@ struct RecordedFile {
 // By their path below the destination start folder ("a/b.txt").
 using RecordedFiles = std::unordered_map<std::string, RecordedFile>;
 
+// The owner of the record of a run between these two volumes' start folders.
+RecordOwner recordOwnerOf(const platform::VolumeAccess& source, const platform::VolumeAccess& dest);
+
 // Where the record of a pair is kept, in the program's state folder.
 std::string moveRecordPath(const RecordOwner& owner);
+
+// Visits each file of the record in its order, with its folder ("" or "a/b/"). False when the
+// record is missing, another pair's, damaged, truncated or edited by hand: what was visited then
+// is worth nothing.
+using RecordedFileVisitor =
+    std::function<void(std::string_view folder, std::string_view name, const RecordedFile& file)>;
+[[nodiscard]] bool forEachRecordedFile(const RecordOwner& owner, const RecordedFileVisitor& visit);
 
 // The files of the record whose folder ("" for the start folder, else "a/b/") `wanted` accepts.
 // Nothing at all when the record is missing, another pair's, damaged, truncated or edited by hand.

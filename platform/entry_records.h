@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmorane::platform {
@@ -102,6 +103,15 @@ struct ProvenMoveOutcome {
 // Says whether two modification times count as the same.
 using SameTime = std::function<bool(FileTime, FileTime)>;
 
+// Whether a listed file has extended attributes or ACLs that a copy carries. A file the last run
+// left as it is now was not looked at: it has what the last run found.
+enum class CarriedAttributes : std::uint8_t { None, Some, AsLastRun };
+
+// Says, for a file of a folder below the start folder ("" or "a/b/"), whether the last run left it
+// as it is now, extended attributes and ACLs included.
+using AttributesAsLastRun =
+    std::function<bool(std::string_view relativeFolder, std::string_view name, const FileIdentity& identity)>;
+
 // A listed file: a regular file, or a symbolic link, whose size is the length of its target text
 // and whose time is the link's own.
 struct FileRecord {
@@ -110,7 +120,7 @@ struct FileRecord {
     std::int64_t modified = 0;  // whole seconds since the epoch
     bool isLink = false;
     // Extended attributes or ACLs that a copy carries: their values are compared only then.
-    bool hasAttributes = false;
+    CarriedAttributes attributes = CarriedAttributes::None;
     std::int32_t modifiedNanoseconds = 0;  // within that second
     Permissions permissions;
     FileIdentity identity;  // what the record of moves knows the file by

@@ -36,15 +36,24 @@ FileRecord recordOf(const std::string& name, const FileStatus& status)
             static_cast<std::int64_t>(info.st_size),
             static_cast<std::int64_t>(info.st_mtim.tv_sec),
             S_ISLNK(info.st_mode),
-            false,
+            CarriedAttributes::None,
             static_cast<std::int32_t>(info.st_mtim.tv_nsec),
             permissionsOf(info),
             status.identity};
 }
 
+CarriedAttributes attributesOf(const CopyingUser& user, const FolderHandle& folder, const std::string& name,
+                               const FileStatus& status, const LastRunLookup* lastRun)
+{
+    if (lastRun && lastRun->asLastRun && lastRun->asLastRun(lastRun->relativeFolder, name, status.identity)) {
+        return CarriedAttributes::AsLastRun;
+    }
+    return hasCopiedAttributes(user, folder, name) ? CarriedAttributes::Some : CarriedAttributes::None;
+}
+
 }  // namespace
 
-Result<FolderContent> readFolder(const FolderHandle& folder)
+Result<FolderContent> readFolder(const FolderHandle& folder, const LastRunLookup* lastRun)
 {
     FolderContent content;
     struct stat own{};
@@ -73,7 +82,7 @@ Result<FolderContent> readFolder(const FolderHandle& folder)
             content.holdsTemporaries = true;
         } else {
             content.files.push_back(recordOf(entry, status.value));
-            if (S_ISREG(mode)) content.files.back().hasAttributes = hasCopiedAttributes(user, folder, entry);
+            if (S_ISREG(mode)) content.files.back().attributes = attributesOf(user, folder, entry, status.value, lastRun);
         }
     });
     if (listed) return Result<FolderContent>::failure(*listed);

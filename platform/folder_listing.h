@@ -7,12 +7,20 @@
 #include "platform/system_error.h"
 
 #include <string>
+#include <string_view>
 
 namespace velmorane::platform {
 
+// A folder's place below the start folder ("" or "a/b/") and what the last run left as it is.
+struct LastRunLookup {
+    std::string_view relativeFolder;
+    const AttributesAsLastRun& asLastRun;
+};
+
 // Reads a folder just opened (a handle is read once); a copy's temporary file
-// (platform/temporary_name.h) is never listed.
-Result<FolderContent> readFolder(const FolderHandle& folder);
+// (platform/temporary_name.h) is never listed. The files the lookup says the last run left as they
+// are now are not asked for their attributes.
+Result<FolderContent> readFolder(const FolderHandle& folder, const LastRunLookup* lastRun = nullptr);
 Result<FolderContent> readFolder(const std::string& path);
 
 // The existence test of a start folder: an existing folder passes, even an empty one.

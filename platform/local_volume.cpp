@@ -53,10 +53,14 @@ VolumeCapabilities capabilitiesOf(const std::string& startFolder)
             keepsFileIdentity(startFolder)};
 }
 
-Result<ReadFolderAnswer> read(Result<FolderRef> folder)
+// A folder of the start folder's tree, read; `start` is the start folder's path.
+Result<ReadFolderAnswer> read(Result<FolderRef> folder, std::string_view start, const AttributesAsLastRun& asLastRun)
 {
     if (!folder.ok()) return Result<ReadFolderAnswer>::failure(*folder.error);
-    auto content = platform::readFolder(localFolder(folder.value).handle());
+    std::string_view relative = folder.value->path();
+    relative.remove_prefix(std::min(start.size(), relative.size()));
+    const LastRunLookup lastRun{relative, asLastRun};
+    auto content = platform::readFolder(localFolder(folder.value).handle(), asLastRun ? &lastRun : nullptr);
     if (!content.ok()) return Result<ReadFolderAnswer>::failure(*content.error);
     return {ReadFolderAnswer{std::move(folder.value), std::move(content.value)}, std::nullopt};
 }
@@ -201,6 +205,11 @@ std::string LocalVolume::identity() const
     return identityOfVolumeHolding(startFolder_);
 }
 
+void LocalVolume::rememberLastRun(AttributesAsLastRun asLastRun)
+{
+    asLastRun_ = std::move(asLastRun);
+}
+
 VolumeCapabilities LocalVolume::capabilities() const
 {
     std::call_once(capabilitiesFound_, [this] { capabilities_ = capabilitiesOf(startFolder_); });
@@ -222,7 +231,8 @@ void LocalVolume::openStart(Completion<FolderRef> done)
 void LocalVolume::readStart(Completion<ReadFolderAnswer> done)
 {
     pool_.submit([this, done = std::move(done)] {
-        done(read(openedFolder(FolderHandle::openStart(startFolder_), withTrailingSeparator(startFolder_))));
+        const std::string start = withTrailingSeparator(startFolder_);
+        done(read(openedFolder(FolderHandle::openStart(startFolder_), start), start, asLastRun_));
     });
 }
 
@@ -235,8 +245,8 @@ void LocalVolume::openFolder(FolderRef parent, std::string name, Completion<Fold
 
 void LocalVolume::readFolder(FolderRef parent, std::string name, Completion<ReadFolderAnswer> done)
 {
-    pool_.submit([parent = std::move(parent), name = std::move(name), done = std::move(done)] {
-        done(read(openChild(parent, name)));
+    pool_.submit([this, parent = std::move(parent), name = std::move(name), done = std::move(done)] {
+        done(read(openChild(parent, name), withTrailingSeparator(startFolder_), asLastRun_));
     });
 }
 

@@ -43,6 +43,7 @@ public:
     std::string identity() const override;
     VolumeCapabilities capabilities() const override;
     VolumeGuarantees guarantees() const override;
+    void rememberLastRun(AttributesAsLastRun asLastRun) override;
 
     void openStart(Completion<FolderRef> done) override;
     void readStart(Completion<ReadFolderAnswer> done) override;
@@ -95,6 +96,7 @@ private:
     TrashLedger& ledger();
 
     std::string startFolder_;
+    AttributesAsLastRun asLastRun_;
     mutable std::once_flag capabilitiesFound_;
     mutable VolumeCapabilities capabilities_;
     // The trash of each device below the start folder, found at its first use, and the record of

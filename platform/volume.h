@@ -82,6 +82,11 @@ public:
     virtual VolumeCapabilities capabilities() const = 0;
     virtual VolumeGuarantees guarantees() const = 0;
 
+    // The files the last run left as they are now, extended attributes and ACLs included: their
+    // listing then does not ask for those. Given before the first read; a volume that keeps
+    // neither has nothing to skip.
+    virtual void rememberLastRun(AttributesAsLastRun) {}
+
     // Opens the start folder, and reads it too.
     virtual void openStart(Completion<FolderRef> done) = 0;
     virtual void readStart(Completion<ReadFolderAnswer> done) = 0;

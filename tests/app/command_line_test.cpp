@@ -486,6 +486,23 @@ void VelmoraneCommand::checkAttributeValuesAreMirrored(const std::string& onVolu
     EXPECT_EQ(inodeOf(copy), inode) << "only the attribute was set";
     EXPECT_EQ(attribute(otherCopy, "user.a") + " " + attribute(otherCopy, "user.b"), "1 absent");
     EXPECT_EQ(modifyList(), "Fichier(s) à Modifier ( 0) =>\n");
+
+    // After a run, on either side: the files the run left are not read again, those touched since are.
+    setAttribute(copy, "user.note", "abîmée");
+    EXPECT_EQ(modifyList(), "Fichier(s) à Modifier ( 1) =>\n" + fileEntry(copy, 8) + "\n");
+    // A run that adds only leaves the difference, and the next run still sees it.
+    tree.makeFile(onVolume + "travail/nouveau.txt", "nouveau");
+    writeProfiles({profileRecord("Notes", tree.path(onVolume + "travail"), archiveFolder),
+                   profileRecord("Ajouts", tree.path(onVolume + "travail"), archiveFolder, "2")});
+    EXPECT_EQ(velmorane({"Ajouts", "X"}).exitCode, 0);
+    EXPECT_EQ(attribute(copy, "user.note"), "abîmée");
+    EXPECT_EQ(modifyList(), "Fichier(s) à Modifier ( 1) =>\n" + fileEntry(copy, 8) + "\n");
+    EXPECT_EQ(velmorane({"Notes", "X"}).exitCode, 0);
+    setAttribute(other, "user.a", "2");
+    EXPECT_EQ(modifyList(), "Fichier(s) à Modifier ( 1) =>\n" + fileEntry(otherCopy, 5) + "\n");
+    EXPECT_EQ(velmorane({"Notes", "X"}).exitCode, 0);
+    EXPECT_EQ(attribute(otherCopy, "user.a"), "2");
+    EXPECT_EQ(modifyList(), "Fichier(s) à Modifier ( 0) =>\n");
 }
 
 TEST_F(VelmoraneCommand, AnExtendedAttributeChangedInValueAloneIsSetOnTheArchiveWithoutACopy)

@@ -25,6 +25,7 @@ public:
     std::string identity() const override { return inner_.identity(); }
     platform::VolumeCapabilities capabilities() const override { return inner_.capabilities(); }
     platform::VolumeGuarantees guarantees() const override { return inner_.guarantees(); }
+    void rememberLastRun(platform::AttributesAsLastRun asLastRun) override { inner_.rememberLastRun(std::move(asLastRun)); }
 
     void openStart(platform::Completion<platform::FolderRef> done) override;
     void readStart(platform::Completion<platform::ReadFolderAnswer> done) override;
