@@ -4,6 +4,7 @@
 #include "platform/paths.h"
 #include "profiles/filter_file.h"
 #include "profiles/profile_file.h"
+#include "ui/busy_scope.h"
 #include "ui/unattended_window_run.h"
 #include "ui/main_sinks.h"
 #include "ui/outcome_boxes.h"
@@ -12,31 +13,6 @@
 #include "ui/run_thread.h"
 
 namespace velmorane::ui {
-namespace {
-
-// Marks a command in progress for as long as it runs, whichever way it returns; the commands that
-// would start another are disabled meanwhile.
-class BusyScope {
-public:
-    BusyScope(MainWindow& main, bool& busy) : main_(main), busy_(busy)
-    {
-        busy_ = true;
-        main_.setRunning(true);
-    }
-    ~BusyScope()
-    {
-        busy_ = false;
-        main_.setRunning(false);
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    MainWindow& main_;
-    bool& busy_;
-};
-
-}  // namespace
 
 void MainWindow::createSinks()
 {

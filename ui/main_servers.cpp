@@ -3,8 +3,12 @@
 #include "platform/sftp_folders.h"
 #include "platform/ssh_hosts.h"
 #include "platform/state_file.h"
+#include "ui/busy_scope.h"
 #include "ui/main_window.h"
+#include "ui/run_thread.h"
 #include "ui/ssh_server_dialog.h"
+
+#include <thread>
 
 namespace velmorane::ui {
 
@@ -26,7 +30,12 @@ void MainWindow::connectToServer(const std::string& server)
                                   execution::kApplicationTitle));
         return;
     }
-    const auto home = folderList->browsedFolders().connectAsked(address.value);
+    const auto home = connectAwayFromWindow(address.value);
+    // A close asked while connecting takes effect now.
+    if (afterExecution_ != AfterExecution::Stay) {
+        leaveAfterExecution();
+        return;
+    }
     if (!home.ok()) {
         dialogs_.show(stopMessage("Connexion impossible au serveur " + server + "\n" + home.error->message,
                                   execution::kApplicationTitle));
@@ -37,6 +46,18 @@ void MainWindow::connectToServer(const std::string& server)
     driveList->showDrive(root);
     folderList->setRoot(root);
     if (!folderList->setPath(home.value)) folderList->setPath(root);
+}
+
+// ssh may wait on a question asked in its own window, or on a slow server: meanwhile the window
+// repaints, and nothing that browses or runs starts.
+platform::SftpResult<std::string> MainWindow::connectAwayFromWindow(const platform::SftpAddress& server)
+{
+    BusyScope busy(*this, busy_);
+    browsingFrame->setEnabled(false);
+    std::thread::id worker;
+    auto home = awayFromWindow(worker, [&] { return folderList->browsedFolders().connectAsked(server); });
+    browsingFrame->setEnabled(true);
+    return home;
 }
 
 }  // namespace velmorane::ui

@@ -6,6 +6,7 @@
 #include "execution/check_box_pair.h"
 #include "execution/executor.h"
 #include "execution/mirror_run.h"
+#include "platform/sftp_session.h"
 #include "ui/dialogs.h"
 #include "profiles/command_line.h"
 #include "profiles/shared_state.h"
@@ -225,6 +226,7 @@ private:
     void setActionText(const std::string& text);
 
     void openProfileEditor();
+    [[nodiscard]] platform::SftpResult<std::string> connectAwayFromWindow(const platform::SftpAddress& server);
     // The folder and file lists read the disk again, choosing nothing.
     void refreshBrowsing();
     void showReview();

@@ -3,6 +3,7 @@
 #include "ui/ssh_server_dialog.h"
 
 #include <QTest>
+#include <QTimer>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -60,6 +61,14 @@ TEST_F(SshServers, AServerChosenInTheDialogIsBrowsedAsADriveAndItsFoldersAreChos
     EXPECT_EQ(w.driveList->drive(), drive);
     EXPECT_EQ(w.folderList->path(), tree.root());
 
+    // While ssh connects (and may ask in a window of its own) the window answers its events, and
+    // nothing that browses or runs can start.
+    bool answeredWhileConnecting = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (w.busy() && !w.browsingFrame->isEnabled() && !w.startButton->isEnabled()) answeredWhileConnecting = true;
+    });
+    watch.start(1);
     Lines offered;
     EXPECT_TRUE(askServer(w, [&](ui::SshServerDialog& dialog) {
         for (int row = 0; row < dialog.servers->count(); ++row) offered.push_back(dialog.servers->item(row)->text().toStdString());
@@ -71,6 +80,10 @@ TEST_F(SshServers, AServerChosenInTheDialogIsBrowsedAsADriveAndItsFoldersAreChos
         dialog.connectButton->click();
     }));
     EXPECT_EQ(offered, Lines{PrivateSshServer::kHostAlias});
+    watch.stop();
+    EXPECT_TRUE(answeredWhileConnecting);
+    EXPECT_FALSE(w.busy());
+    EXPECT_TRUE(w.browsingFrame->isEnabled());
 
     // The server's user's home is opened, and chosen as a drive's folder is.
     const std::string server = "sftp://velmorane-test";
