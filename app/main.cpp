@@ -1,4 +1,5 @@
 #include "cli/task_listing.h"
+#include "platform/ssh_askpass.h"
 #include "ui/application.h"
 
 #include <iostream>
@@ -6,6 +7,8 @@
 
 int main(int argc, char** argv)
 {
+    // Started by ssh to ask one question: nothing else of the program starts.
+    if (velmorane::platform::startedToAskForSsh(argc)) return velmorane::ui::askSshQuestion(argc, argv);
     const std::string first = argc > 1 ? argv[1] : "";
     if (first == "--help" || first == "-h") {
         std::cout << velmorane::cli::usageText();

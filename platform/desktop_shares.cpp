@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -111,7 +112,20 @@ std::vector<DesktopShare> gvfsShares(const std::string& gvfsFolder)
 
 std::string userGvfsFolder()
 {
-    return "/run/user/" + std::to_string(::getuid()) + "/gvfs";
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string folder = runtime && *runtime == '/' ? runtime : "/run/user/" + std::to_string(::getuid());
+    return joinPath(folder, "gvfs");
+}
+
+std::vector<std::string> gvfsFolderNames(const std::string& gvfsFolder)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(gvfsFolder, error)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::vector<DesktopShare> networkMounts(std::string_view mountInfoText)

@@ -21,8 +21,13 @@ std::string gvfsShareName(std::string_view folderName);
 // so a share is one folder there, not a mount.
 std::vector<DesktopShare> gvfsShares(const std::string& gvfsFolder);
 
-// Where GVfs mounts this user's shares: /run/user/UID/gvfs.
+// Where GVfs mounts this user's shares: "gvfs" in the user's runtime folder (XDG_RUNTIME_DIR,
+// /run/user/UID by default).
 std::string userGvfsFolder();
+
+// The names in the desktop's folder of shares, read without looking into any share (a share of a
+// machine gone quiet could make the look wait): what tells that a share came or went.
+std::vector<std::string> gvfsFolderNames(const std::string& gvfsFolder);
 
 // The NFS, CIFS and sshfs mounts of a mount information table (the text of /proc/self/mountinfo).
 std::vector<DesktopShare> networkMounts(std::string_view mountInfoText);

@@ -4,10 +4,12 @@
 #include "profiles/command_line.h"
 #include "profiles/shared_state.h"
 #include "cli/unattended_run.h"
+#include "platform/ssh_askpass.h"
 #include "ui/unattended_window_run.h"
 #include "ui/main_window.h"
 #include "ui/pictures.h"
 #include "ui/qt_dialogs.h"
+#include "ui/ssh_question.h"
 #include "ui/translations.h"
 
 #include <QApplication>
@@ -23,6 +25,8 @@ namespace velmorane::ui {
 namespace {
 
 constexpr const char* kOffscreen = "offscreen";
+// ssh takes any other status of its SSH_ASKPASS program for a question left unanswered.
+constexpr int kNoAnswer = 1;
 
 std::string variable(const char* name)
 {
@@ -91,6 +95,8 @@ int runWindows(const profiles::CommandWords& words)
         if (!end.leavesMainWindow) return end.exitStatus;
         unattendedStatus = end.exitStatus;
     }
+    // The window's connections to SSH servers ask their questions here, not in a terminal.
+    platform::askSshQuestionsThroughThisProgram();
     profiles::SharedState state;
     MainWindow main(state, dialogs);
     main.loadAtStart(words);
@@ -108,6 +114,23 @@ void setUpApplication(QApplication& application)
     QApplication::setStyle(QStringLiteral("Fusion"));
     // Windows and boxes without an icon of their own show the application's.
     QApplication::setWindowIcon(windowIcon());
+}
+
+int askSshQuestion(int argc, char** argv)
+{
+    const std::string asked = argv[1];
+    if (!hasDisplay()) return kNoAnswer;
+    qputenv("QT_QPA_PLATFORM", platformsToTry());
+    const QtMessageHandler previousHandler = qInstallMessageHandler(keepQtNotesOffTheErrorStream);
+    QApplication application(argc, argv);
+    setUpApplication(application);
+    if (QGuiApplication::platformName() == QLatin1String(kOffscreen)) return kNoAnswer;
+    qInstallMessageHandler(previousHandler);
+    SshQuestionDialog dialog(asked);
+    dialog.exec();
+    if (!dialog.answer()) return kNoAnswer;
+    std::cout << *dialog.answer() << '\n' << std::flush;
+    return 0;
 }
 
 int runApplication(int argc, char** argv)

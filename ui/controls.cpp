@@ -1,16 +1,22 @@
 #include "ui/controls.h"
 
+#include "platform/browsed_folders.h"
 #include "platform/folder_listing.h"
 #include "platform/letter_case.h"
 #include "platform/paths.h"
+#include "platform/sftp_address.h"
 #include "ui/cut_text.h"
 #include "ui/qt_text.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QSocketNotifier>
 #include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -20,6 +26,7 @@ namespace {
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kLevelRole = Qt::UserRole + 1;
 constexpr int kIndentPixels = 10;
+constexpr int kDesktopShareLookMilliseconds = 2000;
 
 // Draws each folder entry indented by its depth, as a folder tree reads.
 class IndentDelegate : public WholeTextDelegate {
@@ -55,9 +62,9 @@ std::string pathOf(const QListWidgetItem* entry)
 std::vector<std::string> pathFromRoot(const std::string& root, const std::string& folder)
 {
     std::vector<std::string> chain;
-    for (std::string current = folder; !current.empty(); current = platform::parentFolder(current)) {
+    for (std::string current = folder; !current.empty(); current = platform::parentOf(current)) {
         chain.insert(chain.begin(), current);
-        if (current == root || current == "/") break;
+        if (current == root) break;
     }
     return chain;
 }
@@ -70,6 +77,20 @@ std::vector<std::string> inReadingOrder(std::vector<std::string> names)
         return platform::collateIgnoringCase(a, b) < 0;
     });
     return names;
+}
+
+// The names of a folder's files, hidden ones left out as a file list does. A server's files are not
+// listed: the edit commands act on this machine's files alone.
+std::vector<std::string> listedFileNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    if (platform::isSftpAddress(folder)) return names;
+    const auto content = platform::readFolder(folder);
+    if (!content.ok()) return names;
+    for (const auto& file : content.value.files) {
+        if (!file.name.empty() && file.name.front() != '.') names.push_back(file.name);
+    }
+    return inReadingOrder(std::move(names));
 }
 
 }  // namespace
@@ -99,34 +120,68 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
 
 DriveList::DriveList(QWidget* parent) : QComboBox(parent)
 {
-    connect(this, &QComboBox::activated, this, [this](int) { emit driveChanged(); });
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        if (index == count() - 1) emit sshServerAsked();
+        else emit driveChanged();
+    });
+    connect(this, &QComboBox::currentIndexChanged, this, [this](int) { setToolTip(currentText()); });
 }
 
-void DriveList::setVolumes(const std::vector<platform::Volume>& volumes)
+void DriveList::setDrives(const std::vector<platform::Drive>& drives)
 {
-    volumes_ = volumes;
+    machineDrives_ = drives;
+    drives_ = drives;
+    drives_.insert(drives_.end(), servers_.begin(), servers_.end());
     const QSignalBlocker blocker(this);
     clear();
-    for (const auto& volume : volumes_) {
-        const QString label = volume.device.empty() || volume.device.front() != '/'
-                                  ? qt(volume.mountPoint)
-                                  : qt(volume.mountPoint) + QStringLiteral("  [") + qt(volume.device) + QStringLiteral("]");
-        addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), label, qt(volume.mountPoint));
+    for (const auto& drive : drives_) {
+        const bool server = platform::isSftpAddress(drive.folder);
+        addItem(style()->standardIcon(server ? QStyle::SP_DriveNetIcon : QStyle::SP_DriveHDIcon), qt(drive.name),
+                qt(drive.folder));
+        setItemData(count() - 1, qt(drive.folder), Qt::ToolTipRole);
     }
+    addItem(style()->standardIcon(QStyle::SP_DriveNetIcon), QStringLiteral("Serveur SSH…"));
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + view()->verticalScrollBar()->sizeHint().width());
+    setToolTip(currentText());
+}
+
+void DriveList::addServer(const platform::Drive& server)
+{
+    const auto known = std::find_if(servers_.begin(), servers_.end(),
+                                    [&](const platform::Drive& drive) { return drive.folder == server.folder; });
+    if (known == servers_.end()) servers_.push_back(server);
+    setDrives(machineDrives_);
 }
 
 void DriveList::followMounts()
 {
     mountWatch_ = std::make_unique<platform::MountTableWatch>();
-    if (mountWatch_->descriptor() < 0) return;
-    auto* notifier = new QSocketNotifier(mountWatch_->descriptor(), QSocketNotifier::Exception, this);
-    connect(notifier, &QSocketNotifier::activated, this, &DriveList::readVolumesAgain);
+    if (mountWatch_->descriptor() >= 0) {
+        auto* notifier = new QSocketNotifier(mountWatch_->descriptor(), QSocketNotifier::Exception, this);
+        connect(notifier, &QSocketNotifier::activated, this, &DriveList::readDrivesAgain);
+    }
+    // The desktop mounts every share under one mount of its own, whose folders come and go with no
+    // change to the mounts table, and a file system in user space tells no watch of them: they are
+    // looked at every two seconds, by their names alone.
+    gvfsFolder_ = platform::userGvfsFolder();
+    gvfsNames_ = platform::gvfsFolderNames(gvfsFolder_);
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &DriveList::lookForDesktopShares);
+    timer->start(kDesktopShareLookMilliseconds);
 }
 
-void DriveList::readVolumesAgain()
+void DriveList::lookForDesktopShares()
+{
+    std::vector<std::string> names = platform::gvfsFolderNames(gvfsFolder_);
+    if (names == gvfsNames_) return;
+    gvfsNames_ = std::move(names);
+    readDrivesAgain();
+}
+
+void DriveList::readDrivesAgain()
 {
     const std::string shown = drive();
-    setVolumes(platform::mountedVolumes());
+    setDrives(platform::machineDrives());
     showDrive(shown);
     emit volumesChanged();
 }
@@ -136,10 +191,36 @@ std::string DriveList::drive() const
     return currentData().toString().toStdString();
 }
 
-void DriveList::showDrive(const std::string& mountPoint)
+void DriveList::showDrive(const std::string& folder)
 {
     const QSignalBlocker blocker(this);
-    setCurrentIndex(findData(qt(mountPoint)));
+    setCurrentIndex(findData(qt(folder)));
+    setToolTip(currentText());
+}
+
+// As the style draws the label: after the icon and its gap, a pixel in from each side.
+int DriveList::shownTextWidth() const
+{
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    int width = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this).width() - 2;
+    if (!option.currentIcon.isNull()) width -= option.iconSize.width() + 4;
+    return width;
+}
+
+QString DriveList::shownText() const
+{
+    return fontMetrics().elidedText(currentText(), Qt::ElideRight, shownTextWidth());
+}
+
+void DriveList::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    option.currentText = shownText();
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 FolderList::FolderList(QWidget* parent) : QListWidget(parent)
@@ -189,7 +270,7 @@ bool FolderList::setPath(const std::string& requested)
 
 platform::MaybeError FolderList::openFolder(const std::string& requested)
 {
-    const std::string folder = platform::withoutTrailingSeparator(requested);
+    const std::string folder = platform::plainFolder(requested);
     if (folder == path_) return std::nullopt;
     if (auto error = fill(folder)) return error;
     emit pathChanged();
@@ -200,31 +281,30 @@ void FolderList::refresh()
 {
     std::string folder = path_;
     while (fill(folder)) {
-        const std::string parent = platform::parentFolder(folder);
-        if (parent.empty() || parent == folder) return;
-        folder = parent;
+        folder = platform::parentOf(folder);
+        if (folder.empty()) return;
     }
 }
 
 platform::MaybeError FolderList::fill(const std::string& folder)
 {
-    const auto content = platform::readFolder(folder);
-    if (!content.ok()) return content.error;
+    const auto subFolders = folders_.subFolders(folder);
+    if (!subFolders.ok()) return subFolders.error;
 
     clear();
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     int level = 0;
     for (const std::string& ancestor : pathFromRoot(root_, folder)) {
-        const QString caption = ancestor == root_ ? qt(ancestor) : qt(platform::lastComponent(ancestor));
+        const QString caption = ancestor == root_ ? qt(ancestor) : qt(platform::nameOf(ancestor));
         auto* entry = new QListWidgetItem(open, caption, this);
         entry->setData(kPathRole, bytes(ancestor));
         entry->setData(kLevelRole, level);
         ++level;
     }
-    for (const std::string& name : inReadingOrder(content.value.subFolders)) {
+    for (const std::string& name : inReadingOrder(subFolders.value)) {
         auto* entry = new QListWidgetItem(closed, qt(name), this);
-        entry->setData(kPathRole, bytes(platform::joinPath(folder, name)));
+        entry->setData(kPathRole, bytes(platform::folderIn(folder, name)));
         entry->setData(kLevelRole, level);
     }
     setCurrentRow(level - 1);
@@ -244,15 +324,8 @@ FileList::FileList(QWidget* parent) : QListView(parent)
 void FileList::setPath(const std::string& folder)
 {
     path_ = folder;
-    names_.clear();
+    names_ = listedFileNames(folder);
     QStringList shown;
-    const auto content = platform::readFolder(folder);
-    if (content.ok()) {
-        for (const auto& file : content.value.files) {
-            if (!file.name.empty() && file.name.front() != '.') names_.push_back(file.name);
-        }
-    }
-    names_ = inReadingOrder(std::move(names_));
     for (const std::string& name : names_) shown.push_back(qt(name));
     model_.setStringList(shown);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "platform/browsed_folders.h"
+#include "platform/drives.h"
 #include "platform/mount_watch.h"
 #include "platform/system_error.h"
-#include "platform/volumes.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -44,36 +45,58 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
-// The drive list: the mounted volumes, showing the one chosen.
+// The drive list: the mounted volumes and the shares of other machines, showing the one chosen.
+// A name too long for the box is cut at its end with "…", never in its middle; the open list is as
+// wide as its longest name.
 class DriveList : public QComboBox {
     Q_OBJECT
 public:
     explicit DriveList(QWidget* parent);
 
-    void setVolumes(const std::vector<platform::Volume>& volumes);
-    // The drives follow the volumes as they are mounted and unmounted: a key plugged in once the
-    // window is open is offered, a pulled one leaves the list.
+    // The drives of this machine, then the servers connected to, then the entry that asks for a
+    // server.
+    void setDrives(const std::vector<platform::Drive>& drives);
+    // A server the user connected to, offered as a drive from now on.
+    void addServer(const platform::Drive& server);
+    // The drives follow the volumes as they are mounted and unmounted, and the desktop's shares as
+    // they come and go: a key plugged in once the window is open is offered, a pulled one leaves.
     void followMounts();
-    const std::vector<platform::Volume>& volumes() const { return volumes_; }
+    const std::vector<platform::Drive>& drives() const { return drives_; }
+    // The folder of the drive chosen.
     std::string drive() const;
+    // The drive that holds a folder.
+    std::string driveOf(const std::string& folder) const { return platform::driveOf(folder, drives_); }
     // Shows a drive without raising the change event.
-    void showDrive(const std::string& mountPoint);
+    void showDrive(const std::string& folder);
+    // The text the closed list shows for the drive chosen.
+    QString shownText() const;
 
 signals:
     // The user chose another drive.
     void driveChanged();
-    // The volumes mounted changed; the drive shown stays when it is still there.
+    // The drives changed; the drive shown stays when it is still there.
     void volumesChanged();
+    // The user chose "Serveur SSH…".
+    void sshServerAsked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
-    void readVolumesAgain();
+    void readDrivesAgain();
+    void lookForDesktopShares();
+    int shownTextWidth() const;
 
-    std::vector<platform::Volume> volumes_;
+    std::vector<platform::Drive> machineDrives_;
+    std::vector<platform::Drive> servers_;
+    std::vector<platform::Drive> drives_;
     std::unique_ptr<platform::MountTableWatch> mountWatch_;
+    std::string gvfsFolder_;
+    std::vector<std::string> gvfsNames_;
 };
 
 // The folder list: the folders from the drive's root down to the open folder, then the open
-// folder's sub-folders. A double-click (or Enter) opens an entry; a single click only highlights it.
+// folder's sub-folders, on this machine or on an SSH server connected to. A double-click (or Enter) opens an entry; a single click only highlights it.
 // Each entry keeps the bytes of its path, so a name that is not UTF-8 opens all the same.
 class FolderList : public QListWidget {
     Q_OBJECT
@@ -91,6 +114,7 @@ public:
     // The full path of an entry.
     std::string entryPath(int row) const;
     int rowOf(const std::string& folder) const;
+    platform::BrowsedFolders& browsedFolders() { return folders_; }
 
 signals:
     void pathChanged();
@@ -109,6 +133,7 @@ private:
     platform::MaybeError openFolder(const std::string& folder);
     platform::MaybeError fill(const std::string& folder);
 
+    platform::BrowsedFolders folders_;
     std::string root_ = "/";
     std::string path_;
     bool doubleClicking_ = false;

@@ -1,6 +1,5 @@
 #include "engine/status_text.h"
 #include "platform/letter_case.h"
-#include "platform/volumes.h"
 #include "profiles/command_line.h"
 #include "profiles/profile_menu.h"
 #include "ui/qt_text.h"
@@ -59,7 +58,7 @@ void MainWindow::setActionText(const std::string& text)
 
 void MainWindow::driveChosen()
 {
-    const std::string previousRoot = platform::volumeOf(folderList->path(), driveList->volumes());
+    const std::string previousRoot = driveList->driveOf(folderList->path());
     const std::string drive = driveList->drive();
     const auto last = lastFolderOnDrive_.find(drive);
     folderList->setRoot(drive);
@@ -72,13 +71,13 @@ void MainWindow::driveChosen()
 
 void MainWindow::showDriveOfFolder()
 {
-    driveList->showDrive(platform::volumeOf(folderList->path(), driveList->volumes()));
+    driveList->showDrive(driveList->driveOf(folderList->path()));
 }
 
 void MainWindow::folderOpened()
 {
     fileList->setPath(folderList->path());
-    lastFolderOnDrive_[platform::volumeOf(folderList->path(), driveList->volumes())] = folderList->path();
+    lastFolderOnDrive_[driveList->driveOf(folderList->path())] = folderList->path();
     folderClicked();
 }
 

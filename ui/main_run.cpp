@@ -1,9 +1,10 @@
 #include "execution/executed_entries.h"
 #include "execution/run_driver.h"
+#include "platform/drives.h"
 #include "platform/paths.h"
-#include "platform/volumes.h"
 #include "profiles/filter_file.h"
 #include "profiles/profile_file.h"
+#include "ui/busy_scope.h"
 #include "ui/unattended_window_run.h"
 #include "ui/main_sinks.h"
 #include "ui/outcome_boxes.h"
@@ -12,31 +13,6 @@
 #include "ui/run_thread.h"
 
 namespace velmorane::ui {
-namespace {
-
-// Marks a command in progress for as long as it runs, whichever way it returns; the commands that
-// would start another are disabled meanwhile.
-class BusyScope {
-public:
-    BusyScope(MainWindow& main, bool& busy) : main_(main), busy_(busy)
-    {
-        busy_ = true;
-        main_.setRunning(true);
-    }
-    ~BusyScope()
-    {
-        busy_ = false;
-        main_.setRunning(false);
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    MainWindow& main_;
-    bool& busy_;
-};
-
-}  // namespace
 
 void MainWindow::createSinks()
 {
@@ -49,9 +25,9 @@ void MainWindow::loadAtStart(const profiles::CommandWords& words)
 {
     // The screen shows no settings yet: opening the working directory chooses no folder.
     const std::string here = platform::currentDirectory();
-    driveList->setVolumes(platform::mountedVolumes());
+    driveList->setDrives(platform::machineDrives());
     driveList->followMounts();
-    const std::string drive = platform::volumeOf(here, driveList->volumes());
+    const std::string drive = driveList->driveOf(here);
     driveList->showDrive(drive);
     folderList->setRoot(drive);
     folderList->setPath(here);

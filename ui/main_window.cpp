@@ -348,6 +348,7 @@ void MainWindow::connectHandlers()
 
     connect(driveList, &DriveList::driveChanged, this, &MainWindow::driveChosen);
     connect(driveList, &DriveList::volumesChanged, this, &MainWindow::showDriveOfFolder);
+    connect(driveList, &DriveList::sshServerAsked, this, &MainWindow::askSshServer);
     connect(folderList, &FolderList::pathChanged, this, &MainWindow::folderOpened);
     connect(folderList, &FolderList::entryClicked, this, [this] {
         choiceBeforeClick_ = {state_.settings.source, state_.settings.archive, state_.activeProfile};

@@ -6,6 +6,7 @@
 #include "execution/check_box_pair.h"
 #include "execution/executor.h"
 #include "execution/mirror_run.h"
+#include "platform/sftp_session.h"
 #include "ui/dialogs.h"
 #include "profiles/command_line.h"
 #include "profiles/shared_state.h"
@@ -74,6 +75,9 @@ public:
     void archiveHeadingClicked();
     void workFolderCommand();
     void archiveFolderCommand();
+    // "Serveur SSH…" of the drive list: the server chosen in its dialog, connected to, is browsed.
+    void askSshServer();
+    void connectToServer(const std::string& server);
     // A folder of the list that cannot be opened any more: the reason is told and nothing is chosen.
     void reportUnopenedFolder(const std::string& folder, const platform::SystemError& error, bool afterClick);
 
@@ -222,6 +226,7 @@ private:
     void setActionText(const std::string& text);
 
     void openProfileEditor();
+    [[nodiscard]] platform::SftpResult<std::string> connectAwayFromWindow(const platform::SftpAddress& server);
     // The folder and file lists read the disk again, choosing nothing.
     void refreshBrowsing();
     void showReview();

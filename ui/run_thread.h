@@ -63,26 +63,33 @@ private:
     QueuedCounters counters_;
 };
 
-// Runs `work` with a driver's observer on a worker thread while the window goes on answering its
-// events, and returns what it returned once it is over; `worker` names the thread it ran on. The
-// events are answered until the worker is done, even once the application is told to quit: the
-// worker may still wait on the window, which must not wait on it first.
+// Runs `work` on a worker thread while the window goes on answering its events, and returns what it
+// returned once it is over; `worker` names the thread it ran on. The events are answered until the
+// worker is done, even once the application is told to quit: the worker may still wait on the
+// window, which must not wait on it first.
 template <typename Work>
-auto runOnWorker(QObject& window, execution::RunObserver& shown, std::thread::id& worker, Work work)
+auto awayFromWindow(std::thread::id& worker, Work work)
 {
-    QueuedObserver queued(window, shown);
     // Set in the window's thread after every call the worker queued there.
     bool over = false;
     QObject end;
-    std::optional<decltype(work(queued))> result;
+    std::optional<decltype(work())> result;
     std::thread thread([&] {
-        result.emplace(work(queued));
+        result.emplace(work());
         QMetaObject::invokeMethod(&end, [&over] { over = true; }, Qt::QueuedConnection);
     });
     worker = thread.get_id();
     while (!over) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     thread.join();
     return std::move(*result);
+}
+
+// Runs `work` with a driver's observer on a worker thread, its calls carried over to the window.
+template <typename Work>
+auto runOnWorker(QObject& window, execution::RunObserver& shown, std::thread::id& worker, Work work)
+{
+    QueuedObserver queued(window, shown);
+    return awayFromWindow(worker, [&] { return work(queued); });
 }
 
 }  // namespace velmorane::ui

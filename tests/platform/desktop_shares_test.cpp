@@ -1,8 +1,12 @@
 #include "platform/desktop_shares.h"
+#include "platform/drives.h"
 
+#include "tests/support/scoped_environment.h"
 #include "tests/support/test_tree.h"
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace velmorane::platform {
 namespace {
@@ -35,8 +39,53 @@ TEST(DesktopShares, EachDesktopShareIsOneFolderUnderGvfsNamedForWhatItIsAndWhere
               (std::vector<std::string>{gvfs.path("smb-share:server=nas,share=docs") + " → docs sur nas",
                                         gvfs.path("sftp:host=serveur,user=moi") + " → moi sur serveur"}));
     EXPECT_TRUE(gvfsShares(gvfs.path("absent")).empty());
-    EXPECT_TRUE(userGvfsFolder().starts_with("/run/user/"));
-    EXPECT_TRUE(userGvfsFolder().ends_with("/gvfs"));
+    EXPECT_EQ(gvfsFolderNames(gvfs.root()),
+              (std::vector<std::string>{"pas-un-partage", "sftp:host=serveur,user=moi", "smb-share:server=nas,share=docs"}));
+    EXPECT_TRUE(gvfsFolderNames(gvfs.path("absent")).empty());
+
+    // GVfs mounts in the user's runtime folder.
+    {
+        const testing::ScopedEnvironment runtime{{{"XDG_RUNTIME_DIR", "/run/user/4242"}}};
+        EXPECT_EQ(userGvfsFolder(), "/run/user/4242/gvfs");
+    }
+    const testing::ScopedEnvironment noRuntime{{{"XDG_RUNTIME_DIR", ""}}};
+    EXPECT_EQ(userGvfsFolder(), "/run/user/" + std::to_string(::getuid()) + "/gvfs");
+}
+
+TEST(Drives, VolumesComeByTheirMountPointsThenSharesByTheirReadableNames)
+{
+    const std::vector<Volume> volumes = {{"/", "/dev/sda2", "ext4"},
+                                         {"/home/ana/serveur", "ana@serveur:/srv", "fuse.sshfs"},
+                                         {"/media/ana/CLE", "/dev/sdb1", "vfat"},
+                                         {"/mnt/docs", "nas:/export/docs", "nfs4"},
+                                         {"/mnt/tmp", "tmpfs", "tmpfs"}};
+    const std::vector<DesktopShare> mounts = {{"/mnt/docs", "docs sur nas"},
+                                              {"/home/ana/serveur", "srv sur serveur"},
+                                              {"/mnt/illisible", "illisible sur nas"}};
+    const std::vector<DesktopShare> desktop = {{"/run/user/1000/gvfs/smb-share:server=nas,share=photos", "photos sur nas"},
+                                               {"/run/user/1000/gvfs/sftp:host=maison,user=ana", "ana sur maison"}};
+    const std::vector<Drive> drives = drivesOf(volumes, mounts, desktop);
+    std::vector<std::string> lines;
+    for (const Drive& drive : drives) lines.push_back(drive.folder + " → " + drive.name);
+    // A network mount that cannot be read is not among the volumes, so it is not offered either.
+    EXPECT_EQ(lines, (std::vector<std::string>{"/ → /  [/dev/sda2]", "/media/ana/CLE → /media/ana/CLE  [/dev/sdb1]",
+                                               "/mnt/tmp → /mnt/tmp",
+                                               "/run/user/1000/gvfs/sftp:host=maison,user=ana → ana sur maison",
+                                               "/mnt/docs → docs sur nas",
+                                               "/run/user/1000/gvfs/smb-share:server=nas,share=photos → photos sur nas",
+                                               "/home/ana/serveur → srv sur serveur"}));
+
+    // A share is the drive of what lies in it, not the desktop's mount of every share.
+    EXPECT_EQ(driveOf("/run/user/1000/gvfs/smb-share:server=nas,share=photos/2024/été", drives),
+              "/run/user/1000/gvfs/smb-share:server=nas,share=photos");
+    EXPECT_EQ(driveOf("/run/user/1000/gvfs/smb-share:server=nas,share=photos2", drives), "/");
+    EXPECT_EQ(driveOf("/mnt/docs/a", drives), "/mnt/docs");
+    EXPECT_EQ(driveOf("/media/ana/CLE", drives), "/media/ana/CLE");
+    EXPECT_EQ(driveOf("/home/ana", drives), "/");
+    const std::vector<Drive> servers = {{"/", "/"}, {"sftp://moi@nas/", "moi@nas (SSH)"}};
+    EXPECT_EQ(driveOf("sftp://moi@nas/srv", servers), "sftp://moi@nas/");
+    EXPECT_EQ(driveOf("sftp://moi@nas/", servers), "sftp://moi@nas/");
+    EXPECT_EQ(driveOf("sftp://moi@nas2/srv", servers), "/");
 }
 
 TEST(DesktopShares, NfsCifsAndSshfsMountsAreRecognisedFromTheMountInformation)

@@ -29,6 +29,8 @@ public:
     bool ready() const { return skipReason_.empty(); }
     const std::string& skipReason() const { return skipReason_; }
     unsigned port() const { return port_; }
+    // The private key the server accepts, for clients that read no configuration of the test's.
+    std::string userKey() const { return folder_.path("user_key"); }
     static constexpr const char* kHostAlias = "velmorane-test";
     // The ssh configuration the client is given, as the user's own; port: another way in to the
     // same server, such as a relay.

@@ -1,7 +1,12 @@
 #include "platform/system_error.h"
+#include "tests/support/child_process.h"
+#include "tests/support/desktop_share_session.h"
 #include "tests/support/mounted_volume.h"
+#include "tests/support/private_ssh_server.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/ui/main_window_fixture.h"
 
+#include <QAbstractItemView>
 #include <QTest>
 
 #include <cerrno>
@@ -201,18 +206,123 @@ TEST_F(Browsing, TheDrivesFollowTheVolumesAsTheyAreMountedAndUnmounted)
     if (const std::string why = whyNotMountable(VolumeKind::Fat32); !why.empty()) GTEST_SKIP() << why;
     ui::MainWindow& w = start();
     const auto offered = [&w](const std::string& mountPoint) {
-        const auto& volumes = w.driveList->volumes();
-        return std::any_of(volumes.begin(), volumes.end(),
-                           [&](const platform::Volume& volume) { return volume.mountPoint == mountPoint; });
+        const auto& drives = w.driveList->drives();
+        return std::any_of(drives.begin(), drives.end(),
+                           [&](const platform::Drive& drive) { return drive.folder == mountPoint; });
     };
     std::string mountPoint;
     {
         const MountedVolume key(VolumeKind::Fat32, tree.makeFolder("cles"));
         mountPoint = key.mountPoint();
         EXPECT_TRUE(QTest::qWaitFor([&] { return offered(mountPoint); }, 10000));
-        EXPECT_EQ(w.driveList->drive(), platform::volumeOf(tree.root(), w.driveList->volumes()));
+        EXPECT_EQ(w.driveList->drive(), w.driveList->driveOf(tree.root()));
     }
     EXPECT_TRUE(QTest::qWaitFor([&] { return !offered(mountPoint); }, 10000));
+}
+
+// The desktop mounts each share as one folder of its own mount, in the user's runtime folder: here
+// plain folders stand for them.
+TEST_F(Browsing, TheDesktopsSharesAreDrivesUnderTheirNamesAndComeAndGoWithIt)
+{
+    const ScopedEnvironment runtime{{{"XDG_RUNTIME_DIR", tree.makeFolder("run")}}};
+    const std::string docs = tree.makeFolder("run/gvfs/smb-share:server=nas,share=docs");
+    tree.makeFolder("run/gvfs/smb-share:server=nas,share=docs/Rapports");
+    tree.makeFile("run/gvfs/smb-share:server=nas,share=docs/budget.ods", "b");
+    ui::MainWindow& w = start();
+    const int row = w.driveList->findText(QStringLiteral("docs sur nas"));
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(row, w.driveList->count() - 2);  // after the volumes, before "Serveur SSH…"
+
+    w.driveList->setCurrentIndex(row);
+    w.driveChosen();
+    EXPECT_EQ(w.folderList->path(), docs);
+    EXPECT_EQ(folderEntries().back(), docs + "/Rapports");
+    EXPECT_EQ(w.fileList->names(), QStringList{"budget.ods"});
+    EXPECT_EQ(state.settings.source, docs);
+    EXPECT_EQ(w.driveList->driveOf(docs + "/Rapports"), docs);
+
+    // A share mounted once the window is open is offered; the drive shown stays.
+    const std::string longName = "Photos de famille de 1990 à aujourd'hui sur nas.maison.example";
+    const std::string photos =
+        tree.makeFolder("run/gvfs/smb-share:server=nas.maison.example,share=Photos%20de%20famille%20de%201990%20%C3%A0%20aujourd'hui");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.driveList->findText(QString::fromStdString(longName)) >= 0; }, 10000));
+    EXPECT_EQ(w.driveList->drive(), docs);
+    EXPECT_EQ(w.folderList->path(), docs);
+
+    // A name too long for the box is cut at its end, never in its middle, and shown whole in the
+    // open list and in the tooltip.
+    w.driveList->setCurrentIndex(w.driveList->findText(QString::fromStdString(longName)));
+    const QString shown = w.driveList->shownText();
+    ASSERT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    EXPECT_TRUE(QString::fromStdString(longName).startsWith(shown.chopped(1))) << shown.toStdString();
+    EXPECT_EQ(w.driveList->toolTip().toStdString(), longName);
+    w.driveList->showPopup();
+    EXPECT_GE(w.driveList->view()->viewport()->width(), w.driveList->view()->sizeHintForColumn(0));
+    w.driveList->hidePopup();
+
+    // An unmounted share leaves the list.
+    std::filesystem::remove(photos);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.driveList->findText(QString::fromStdString(longName)) < 0; }, 10000));
+}
+
+// A share unmounted leaves no folder behind in the desktop's mount: the run stops as for a pulled
+// key, in either direction, and writes nothing in the share's place.
+TEST_F(Browsing, AShareNoLongerMountedStopsTheRunAndNothingIsWrittenInItsPlace)
+{
+    const ScopedEnvironment runtime{{{"XDG_RUNTIME_DIR", tree.makeFolder("run")}}};
+    const std::string share = tree.makeFolder("run/gvfs/smb-share:server=nas,share=docs");
+    const std::string archive = tree.makeFolder("run/gvfs/smb-share:server=nas,share=docs/Archive");
+    writeProfiles({profile("Nas", tree.path("travail"), archive),
+                   {"Retour", tree.path("travail"), archive, "1", "Archive => &Travail", "1",
+                    "&Personnaliser la Mise à Jour"}});
+    ui::MainWindow& w = start("Nas");
+    w.startRun();
+    w.executeChosenEntries();
+    ASSERT_EQ(readFileBytes(archive + "/lettre.txt"), "a");
+    w.leaveReview();
+    dialogs.clear();
+
+    std::filesystem::remove_all(share);
+    w.startRun();
+    EXPECT_EQ(shown(), std::vector<std::string>{"Velmorane: Impossible de lire le dossier " + archive + "/\n" +
+                                                platform::systemError(ENOENT).reason});
+    EXPECT_FALSE(w.reviewShown());
+    EXPECT_FALSE(std::filesystem::exists(share));
+
+    dialogs.clear();
+    w.openProfile(2);
+    w.startRun();
+    EXPECT_EQ(shown(), std::vector<std::string>{"Velmorane: " + archive + " est vide ou n'existe pas"});
+    EXPECT_EQ(readFileBytes(tree.path("travail/lettre.txt")), "a");
+    EXPECT_FALSE(std::filesystem::exists(share));
+}
+
+// As root, for the private sshd: the file manager's way of reaching a server, a GVfs mount of
+// sftp://, is offered under the share's name and browsed as a drive.
+TEST_F(Browsing, AServerMountedByTheDesktopIsADriveUnderItsName)
+{
+    PrivateSshServer server;
+    if (!server.ready()) GTEST_SKIP() << server.skipReason();
+    if (const std::string why = DesktopShareSession::whyNotAvailable(); !why.empty()) GTEST_SKIP() << why;
+    tree.makeFolder("serveur/Photos");
+    DesktopShareSession desktop(tree.makeFolder("run"), server.userKey());
+    ASSERT_EQ(desktop.problem(), "");
+    ui::MainWindow& w = start();
+
+    // ssh trusts the loopback server's key as GVfs asks it to, and the agent offers the user's key.
+    std::string user = tool("id", {"-un"});
+    user.pop_back();
+    const std::string port = std::to_string(server.port());
+    ASSERT_EQ(desktop.mount("sftp://" + user + "@127.0.0.1:" + port + "/"), "");
+    const QString name = QString::fromStdString(user + " sur 127.0.0.1");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.driveList->findText(name) >= 0; }, 10000));
+    const std::string share = tree.path("run/gvfs/sftp:host=127.0.0.1,port=" + port + ",user=" + user);
+    w.driveList->setCurrentIndex(w.driveList->findText(name));
+    w.driveChosen();
+    EXPECT_EQ(w.folderList->path(), share);
+    ASSERT_TRUE(w.folderList->setPath(share + tree.path("serveur")));
+    EXPECT_EQ(folderEntries().back(), share + tree.path("serveur/Photos"));
+    EXPECT_EQ(w.driveList->drive(), share);
 }
 
 }  // namespace

@@ -33,6 +33,26 @@ inline const QColor kWhite(255, 255, 255), kGrey(224, 224, 224);
 inline const std::string kNothingChosen =
     "Dossier de Travail Inconnu\n\nDossier d'Archive Inconnu\n\nSens de Transfert Inconnu\n\nType d'Action Inconnu";
 
+// Runs `command`, which opens a modal dialog of type Dialog, and `inside` while it is open; the
+// dialog is closed afterwards. Returns whether it was opened.
+template <typename Dialog>
+bool whileOpen(const std::function<void()>& command, const std::function<void(Dialog&)>& inside)
+{
+    bool opened = false;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        opened = true;
+        inside(*dialog);
+        if (dialog->isVisible()) dialog->reject();
+    });
+    timer.start(0);
+    command();
+    return opened;
+}
+
 // A main window started in a temporary working directory, with scripted message boxes.
 class MainWindowTest : public ::testing::Test {
 protected:

@@ -8,26 +8,6 @@
 namespace velmorane::testing {
 namespace {
 
-// Runs `command`, which opens a modal dialog of type Dialog, and `inside` while it is open; the
-// dialog is closed afterwards. Returns whether it was opened.
-template <typename Dialog>
-bool whileOpen(const std::function<void()>& command, const std::function<void(Dialog&)>& inside)
-{
-    bool opened = false;
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        opened = true;
-        inside(*dialog);
-        if (dialog->isVisible()) dialog->reject();
-    });
-    timer.start(0);
-    command();
-    return opened;
-}
-
 // The user's units, reports and user manager runtime folder are the test's own: no user manager runs.
 class PlannedProfiles : public MainWindowTest {
 protected:
