@@ -46,7 +46,7 @@ SftpResult<std::string> BrowsedFolders::connect(const SshConnection& connection)
 
 SftpResult<std::string> BrowsedFolders::connectAsked(const SftpAddress& server)
 {
-    return connect({server, false, sshConfigFile_});
+    return connect({server, false, sshConfigFile_, {}});
 }
 
 Result<std::vector<std::string>> BrowsedFolders::subFolders(const std::string& folder)

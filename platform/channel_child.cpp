@@ -35,8 +35,7 @@ void closeIfOpen(int& descriptor)
 
 }  // namespace
 
-Result<ChannelChild> ChannelChild::start(const std::vector<std::string>& arguments,
-                                         const std::vector<std::string>& settings)
+Result<ChannelChild> ChannelChild::start(const std::vector<std::string>& arguments)
 {
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return Result<ChannelChild>::failure(systemError(errno));
@@ -58,12 +57,8 @@ Result<ChannelChild> ChannelChild::start(const std::vector<std::string>& argumen
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    std::vector<char*> environment;
-    for (const std::string& setting : settings) environment.push_back(const_cast<char*>(setting.c_str()));
-    for (char** inherited = environ; *inherited; ++inherited) environment.push_back(*inherited);
-    environment.push_back(nullptr);
     ChannelChild child;
-    const int spawned = ::posix_spawnp(&child.child_, argv[0], &actions, &attributes, argv.data(), environment.data());
+    const int spawned = ::posix_spawnp(&child.child_, argv[0], &actions, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     ::close(ends[1]);

@@ -13,9 +13,7 @@ namespace velmorane::platform {
 // can never stop to ask a question there. Writes to it never raise SIGPIPE.
 class ChannelChild {
 public:
-    // `settings`: "NAME=value" given to the program beside this process's own environment.
-    [[nodiscard]] static Result<ChannelChild> start(const std::vector<std::string>& arguments,
-                                                    const std::vector<std::string>& settings = {});
+    [[nodiscard]] static Result<ChannelChild> start(const std::vector<std::string>& arguments);
     ChannelChild() = default;
     ChannelChild(ChannelChild&& other) noexcept;
     ChannelChild& operator=(ChannelChild&& other) noexcept;

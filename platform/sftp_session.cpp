@@ -153,15 +153,9 @@ std::vector<std::string> sshArguments(const SshConnection& connection)
     return arguments;
 }
 
-std::vector<std::string> sshEnvironment(const SshConnection& connection)
-{
-    if (connection.unattended || connection.askingProgram.empty()) return {};
-    return {"SSH_ASKPASS=" + connection.askingProgram, "SSH_ASKPASS_REQUIRE=force", "VELMORANE_ASKPASS=1"};
-}
-
 SftpResult<std::unique_ptr<SftpSession>> SftpSession::open(const SshConnection& connection)
 {
-    Result<ChannelChild> child = ChannelChild::start(sshArguments(connection), sshEnvironment(connection));
+    Result<ChannelChild> child = ChannelChild::start(sshArguments(connection));
     if (!child.ok()) {
         return SftpResult<std::unique_ptr<SftpSession>>::failure(
             SftpError{SftpFailure::ConnectionLost, SftpStatus::NoConnection, "ssh : " + child.error->reason});

@@ -61,9 +61,6 @@ struct SshConnection {
     SftpAddress address;      // the path is not used to connect
     bool unattended = false;  // ssh asks nothing: an unknown host or a password is a failure
     std::string configFile;   // empty: the user's own SSH configuration
-    // The program ssh runs to ask a password or whether to trust a host (SSH_ASKPASS), with the
-    // question as its one argument; empty: ssh has nobody to ask.
-    std::string askingProgram;
     // A private folder where ssh keeps one connection to each server for a minute, which the next
     // connections of a run share (ControlMaster): no second password, no second handshake. Empty:
     // each connection is made anew.
@@ -72,9 +69,6 @@ struct SshConnection {
 
 // The ssh command that reaches the SFTP server of a host.
 std::vector<std::string> sshArguments(const SshConnection& connection);
-// What ssh is given in its environment beside this process's own: the asking program, told to
-// ask in this program's own way (VELMORANE_ASKPASS=1) even without a terminal.
-std::vector<std::string> sshEnvironment(const SshConnection& connection);
 
 struct SftpFileSystem {
     std::uint64_t blockSize = 0;

@@ -3,7 +3,6 @@
 #include "platform/local_volume.h"
 #include "platform/sftp_volume.h"
 
-#include <climits>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,14 +18,6 @@ bool displayPresent()
         if (value && *value) return true;
     }
     return false;
-}
-
-// This program itself, started again with the question, shows it and prints the answer.
-std::string ownExecutable()
-{
-    char path[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
 }
 
 // ssh names a kept connection's socket by the folder, the connection's hash (40 characters) and,
@@ -55,14 +46,11 @@ std::string sharingFolder()
     return privateFolder(fallback) ? fallback : std::string();
 }
 
+// Questions are asked through this program (platform/ssh_askpass.h), in a window: without a
+// display nobody could answer them, and ssh is told to ask nothing.
 SshConnection connectionTo(SftpAddress address, Questions questions)
 {
-    SshConnection connection{std::move(address), true, {}, {}, sharingFolder()};
-    if (questions == Questions::Asked && displayPresent()) {
-        connection.askingProgram = ownExecutable();
-        connection.unattended = connection.askingProgram.empty();
-    }
-    return connection;
+    return {std::move(address), questions == Questions::Refused || !displayPresent(), {}, sharingFolder()};
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "tests/execution/execution_harness.h"
+#include "platform/ssh_askpass.h"
 #include "tests/support/mounted_volume.h"
 #include "tests/support/private_ssh_server.h"
 #include "tests/support/scoped_environment.h"
@@ -58,8 +59,12 @@ TEST(SftpMirror, AnUnattendedRunAsksNothingWhileTheWindowLetsSshAskThroughThisPr
     SKIP_WITHOUT(server);
     const auto ssh = server.sshOnPath();
     Mirror m;
-    const ScopedEnvironment display({{std::string("DISPLAY"), std::string(":97")},
-                                     {std::string("XDG_RUNTIME_DIR"), m.tree.makeFolder("run")}});
+    const ScopedEnvironment window({{std::string("DISPLAY"), std::string(":97")},
+                                    {std::string("XDG_RUNTIME_DIR"), m.tree.makeFolder("run")},
+                                    {std::string("SSH_ASKPASS"), std::string()},
+                                    {std::string("SSH_ASKPASS_REQUIRE"), std::string()},
+                                    {std::string("VELMORANE_ASKPASS"), std::string()}});
+    platform::askSshQuestionsThroughThisProgram();
     makeWorkAndItsCopy(m);
     m.archive = PrivateSshServer::address(m.archive);
     m.compare(Action::Update);
@@ -76,7 +81,7 @@ TEST(SftpMirror, AnUnattendedRunAsksNothingWhileTheWindowLetsSshAskThroughThisPr
     // Its check, its execution and its records each reach the server: none may ask.
     const Names starts = server.sshStarts();
     ASSERT_GE(starts.size(), 2u);
-    for (std::size_t i = 1; i < starts.size(); ++i) EXPECT_EQ(starts[i], "-o BatchMode=yes " + shared + "||");
+    for (std::size_t i = 1; i < starts.size(); ++i) EXPECT_EQ(starts[i], "-o BatchMode=yes " + shared + "|force|1");
 }
 
 // ssh fails a connection whose socket path is too long rather than make it unshared.
