@@ -57,11 +57,6 @@ Result<std::string> remoteRealPath(SftpChannel& channel, const std::string& path
     return valueOf(answeredName(channel.call(realPathRequest(path))));
 }
 
-Result<std::string> remoteLinkTarget(SftpChannel& channel, const std::string& path)
-{
-    return valueOf(answeredName(channel.call(linkReadingRequest(path))));
-}
-
 Result<SftpFileSystem> remoteFileSystem(SftpChannel& channel, const std::string& path)
 {
     if (!channel.offers(kStatvfs)) return Result<SftpFileSystem>::failure(systemError(EOPNOTSUPP));

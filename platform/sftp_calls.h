@@ -19,7 +19,6 @@ MaybeError remoteDone(SftpChannel& channel, SftpRequest request);
 // An entry's own attributes (ENOENT when nothing is there).
 Result<SftpAttributes> remoteLinkStatus(SftpChannel& channel, const std::string& path);
 Result<std::string> remoteRealPath(SftpChannel& channel, const std::string& path);
-Result<std::string> remoteLinkTarget(SftpChannel& channel, const std::string& path);
 // The file system of a path; EOPNOTSUPP when the server does not say.
 Result<SftpFileSystem> remoteFileSystem(SftpChannel& channel, const std::string& path);
 // A folder's entries with their attributes, "." and ".." left out.
