@@ -94,7 +94,7 @@ private:
     std::size_t answersBeingKept_ = 0;
     bool stopping_ = false;
     mutable std::mutex mutex_;
-    std::condition_variable answered_;  // wakes the waiter and the destructor when a folder is read
+    std::condition_variable answered_;  // wakes the waiter and the destructor when the walk ends or stops
 };
 
 }  // namespace velmorane::engine

@@ -42,24 +42,23 @@ FileRecord recordOf(const std::string& name, const FileStatus& status)
             status.identity};
 }
 
-CarriedAttributes attributesOf(const CopyingUser& user, const FolderHandle& folder, const std::string& name,
-                               const FileStatus& status, const LastRunLookup* lastRun)
+CarriedAttributes attributesOf(const FolderHandle& folder, const std::string& name, const FileStatus& status,
+                               const ListingContext& context)
 {
-    if (lastRun && lastRun->asLastRun && lastRun->asLastRun(lastRun->relativeFolder, name, status.identity)) {
+    if (context.asLastRun && context.asLastRun(context.relativeFolder, name, status.identity)) {
         return CarriedAttributes::AsLastRun;
     }
-    return hasCopiedAttributes(user, folder, name) ? CarriedAttributes::Some : CarriedAttributes::None;
+    return hasCopiedAttributes(context.user, folder, name) ? CarriedAttributes::Some : CarriedAttributes::None;
 }
 
 }  // namespace
 
-Result<FolderContent> readFolder(const FolderHandle& folder, const LastRunLookup* lastRun)
+Result<FolderContent> readFolder(const FolderHandle& folder, const ListingContext& context)
 {
     FolderContent content;
     struct stat own{};
     if (::fstat(folder.fd(), &own) != 0) return Result<FolderContent>::failure(systemError(errno));
     content.permissions = permissionsOf(own);
-    const CopyingUser user = CopyingUser::current();
     int statError = 0;
     const auto listed = forEachDirectoryEntry(folder, [&](std::string_view name, unsigned char type) {
         if (statError != 0) return;
@@ -82,7 +81,7 @@ Result<FolderContent> readFolder(const FolderHandle& folder, const LastRunLookup
             content.holdsTemporaries = true;
         } else {
             content.files.push_back(recordOf(entry, status.value));
-            if (S_ISREG(mode)) content.files.back().attributes = attributesOf(user, folder, entry, status.value, lastRun);
+            if (S_ISREG(mode)) content.files.back().attributes = attributesOf(folder, entry, status.value, context);
         }
     });
     if (listed) return Result<FolderContent>::failure(*listed);
@@ -98,6 +97,12 @@ void sortContent(FolderContent& content)
     const auto fileName = [](const FileRecord& file) -> const std::string& { return file.name; };
     sortByName(content.files, fileName);
     sortByName(content.specialFiles, fileName);
+}
+
+Result<FolderContent> readFolder(const FolderHandle& folder)
+{
+    const AttributesAsLastRun nothingKnown;
+    return readFolder(folder, {CopyingUser::current(), {}, nothingKnown});
 }
 
 Result<FolderContent> readFolder(const std::string& path)

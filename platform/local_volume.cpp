@@ -53,17 +53,19 @@ VolumeCapabilities capabilitiesOf(const std::string& startFolder)
             keepsFileIdentity(startFolder)};
 }
 
-// A folder of the start folder's tree, read; `start` is the start folder's path.
-Result<ReadFolderAnswer> read(Result<FolderRef> folder, std::string_view start, const AttributesAsLastRun& asLastRun)
+}  // namespace
+
+Result<ReadFolderAnswer> LocalVolume::read(Result<FolderRef> folder) const
 {
     if (!folder.ok()) return Result<ReadFolderAnswer>::failure(*folder.error);
     std::string_view relative = folder.value->path();
-    relative.remove_prefix(std::min(start.size(), relative.size()));
-    const LastRunLookup lastRun{relative, asLastRun};
-    auto content = platform::readFolder(localFolder(folder.value).handle(), asLastRun ? &lastRun : nullptr);
+    relative.remove_prefix(std::min(startPath_.size(), relative.size()));
+    auto content = platform::readFolder(localFolder(folder.value).handle(), {user_, relative, asLastRun_});
     if (!content.ok()) return Result<ReadFolderAnswer>::failure(*content.error);
     return {ReadFolderAnswer{std::move(folder.value), std::move(content.value)}, std::nullopt};
 }
+
+namespace {
 
 Result<FolderRef> openChild(const FolderRef& parent, const std::string& name)
 {
@@ -196,7 +198,8 @@ Result<FolderRef> openedFolder(Result<FolderHandle> handle, std::string path)
 }
 
 LocalVolume::LocalVolume(std::string startFolder, unsigned concurrency)
-    : startFolder_(std::move(startFolder)), pool_(concurrency)
+    : startFolder_(std::move(startFolder)), startPath_(withTrailingSeparator(startFolder_)),
+      user_(CopyingUser::current()), pool_(concurrency)
 {
 }
 
@@ -224,15 +227,14 @@ VolumeGuarantees LocalVolume::guarantees() const
 void LocalVolume::openStart(Completion<FolderRef> done)
 {
     pool_.submit([this, done = std::move(done)] {
-        done(openedFolder(FolderHandle::openStart(startFolder_), withTrailingSeparator(startFolder_)));
+        done(openedFolder(FolderHandle::openStart(startFolder_), startPath_));
     });
 }
 
 void LocalVolume::readStart(Completion<ReadFolderAnswer> done)
 {
     pool_.submit([this, done = std::move(done)] {
-        const std::string start = withTrailingSeparator(startFolder_);
-        done(read(openedFolder(FolderHandle::openStart(startFolder_), start), start, asLastRun_));
+        done(read(openedFolder(FolderHandle::openStart(startFolder_), startPath_)));
     });
 }
 
@@ -246,7 +248,7 @@ void LocalVolume::openFolder(FolderRef parent, std::string name, Completion<Fold
 void LocalVolume::readFolder(FolderRef parent, std::string name, Completion<ReadFolderAnswer> done)
 {
     pool_.submit([this, parent = std::move(parent), name = std::move(name), done = std::move(done)] {
-        done(read(openChild(parent, name), withTrailingSeparator(startFolder_), asLastRun_));
+        done(read(openChild(parent, name)));
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/copying_user.h"
 #include "platform/folder_handle.h"
 #include "platform/request_pool.h"
 #include "platform/trash_ledger.h"
@@ -92,10 +93,14 @@ public:
     void saveTrashRecord(Finished done) override;
 
 private:
+    // A folder of the start folder's tree, read.
+    Result<ReadFolderAnswer> read(Result<FolderRef> folder) const;
     std::optional<std::string> trashFor(const FolderRef& folder);
     TrashLedger& ledger();
 
     std::string startFolder_;
+    std::string startPath_;  // ending with "/"
+    const CopyingUser user_;
     AttributesAsLastRun asLastRun_;
     mutable std::once_flag capabilitiesFound_;
     mutable VolumeCapabilities capabilities_;
