@@ -4,6 +4,7 @@
 #include "platform/paths.h"
 
 #include <unordered_map>
+#include <vector>
 
 namespace velmorane::execution {
 namespace {
@@ -16,6 +17,8 @@ RecordedFile recordedOf(const FileRecord& source, std::uint64_t destInode, std::
     return {source.identity.inode, source.identity.born, source.identity.changed, source.size,
             platform::modifiedTimeOf(source), destInode, destChanged, destModified};
 }
+
+constexpr std::size_t kCarriedAtOnce = 4096;
 
 class EqualFiles {
 public:
@@ -33,18 +36,19 @@ public:
         for (const engine::TaskEntry& entry : in_.changed) {
             if (entry.isFolder()) {
                 const auto line = sourceLines.find(entry.sourcePath);
-                if (line != sourceLines.end()) writeCarriedOut(source_.lines[line->second], entry.destPath);
+                if (line != sourceLines.end()) noteCarriedOut(source_.lines[line->second], entry.destPath);
                 continue;
             }
             const auto line = sourceLines.find(platform::parentFolder(entry.sourcePath) + platform::kSeparator);
             if (line == sourceLines.end()) continue;
             for (const FileRecord& file : source_.lines[line->second].files) {
                 if (file.name == platform::lastComponent(entry.sourcePath)) {
-                    writeIfEqualNow(file, platform::parentFolder(entry.destPath) + platform::kSeparator,
-                                    platform::lastComponent(entry.destPath));
+                    carry({&file, platform::parentFolder(entry.destPath) + platform::kSeparator,
+                           std::string(platform::lastComponent(entry.destPath))});
                 }
             }
         }
+        writeCarried();
     }
 
 private:
@@ -65,22 +69,58 @@ private:
         }
     }
 
+    // A file the execution carried out: recorded if it left it equal to its source.
+    struct CarriedFile {
+        const FileRecord* source;
+        std::string destFolder;
+        std::string name;
+    };
+
     // The files of a folder copied whole (its sub-folders are entries of their own).
-    void writeCarriedOut(const engine::FolderLine& line, const std::string& destFolder)
+    void noteCarriedOut(const engine::FolderLine& line, const std::string& destFolder)
     {
-        for (const FileRecord& file : line.files) writeIfEqualNow(file, destFolder, file.name);
+        for (const FileRecord& file : line.files) carry({&file, destFolder, file.name});
+    }
+
+    // Looked at a few thousand at a time: one wait each on a server, and little memory for a
+    // million files copied whole.
+    void carry(CarriedFile file)
+    {
+        carried_.push_back(std::move(file));
+        if (carried_.size() == kCarriedAtOnce) writeCarried();
+    }
+
+    void writeCarried()
+    {
+        const auto statuses = statusesNow();
+        for (std::size_t i = 0; i < carried_.size(); ++i) {
+            if (statuses[i] && statuses[i]->ok()) writeIfEqualNow(carried_[i], statuses[i]->value);
+        }
+        carried_.clear();
+    }
+
+    // Every carried file looked at in one go: a volume on a server answers them all in one wait.
+    std::vector<std::optional<platform::Result<platform::EntryStatus>>> statusesNow()
+    {
+        std::vector<std::optional<platform::FolderRef>> folders;
+        folders.reserve(carried_.size());
+        for (const CarriedFile& file : carried_) {
+            const platform::FolderRef* folder =
+                file.source->identity.born == 0 ? nullptr : destFolders_.at(file.destFolder);
+            folders.push_back(folder ? std::optional(*folder) : std::nullopt);
+        }
+        return platform::awaitedAll<platform::Result<platform::EntryStatus>>(
+            carried_.size(), [&](std::size_t i, auto done) {
+                if (!folders[i]) return false;
+                in_.dest.volume().entryStatus(*folders[i], carried_[i].name, done);
+                return true;
+            });
     }
 
     // What the comparison would find equal now: the same kind, size and time.
-    void writeIfEqualNow(const FileRecord& source, const std::string& destFolder, const std::string& name)
+    void writeIfEqualNow(const CarriedFile& file, const platform::EntryStatus& now)
     {
-        if (source.identity.born == 0) return;
-        const platform::FolderRef* folder = destFolders_.at(destFolder);
-        if (!folder) return;
-        const auto dest = platform::awaited<platform::Result<platform::EntryStatus>>(
-            [&](auto done) { in_.dest.volume().entryStatus(*folder, name, done); });
-        if (!dest.ok()) return;
-        const platform::EntryStatus& now = dest.value;
+        const FileRecord& source = *file.source;
         const platform::EntryKind kind = source.isLink ? platform::EntryKind::Link : platform::EntryKind::File;
         const platform::FileTime modified = platform::fileTimeOf(now.modified);
         if (now.kind != kind || now.size != source.size ||
@@ -88,11 +128,11 @@ private:
                               modified.nanoseconds)) {
             return;
         }
-        if (destFolder != lastFolder_) {
-            lastFolder_ = destFolder;
-            writer_.enterFolder(destFolder.substr(in_.dest.path().size()));
+        if (file.destFolder != lastFolder_) {
+            lastFolder_ = file.destFolder;
+            writer_.enterFolder(file.destFolder.substr(in_.dest.path().size()));
         }
-        writer_.add(name, recordedOf(source, now.identity.inode, now.identity.changed, now.modified));
+        writer_.add(file.name, recordedOf(source, now.identity.inode, now.identity.changed, now.modified));
     }
 
     const EqualFilesInputs& in_;
@@ -100,6 +140,7 @@ private:
     const engine::FolderStructure& source_;
     const engine::FolderStructure& dest_;
     engine::OpenFolderCache destFolders_;
+    std::vector<CarriedFile> carried_;
     std::string lastFolder_;
 };
 
