@@ -31,7 +31,7 @@ public:
     const std::vector<execution::EntryFailure>& failures() const { return failures_; }
     void executed(const execution::ExecutionReport& report) override
     {
-        for (const std::string& note : execution::trashNotes(report)) err_ << note << '\n';
+        for (const std::string& note : execution::executionNotes(report)) err_ << note << '\n';
     }
 
 private:

@@ -357,6 +357,11 @@ bool sameTime(const ComparisonRules& rules, std::int64_t secondsA, std::int32_t 
                                within(rules.times, seconds + kSecondsInHour, sameNanoseconds));
 }
 
+bool keepsAttributes(const platform::VolumeCapabilities& volume)
+{
+    return volume.keepsAcls && volume.keepsExtendedAttributes;
+}
+
 ComparisonRules rulesFor(const platform::VolumeCapabilities& source, const platform::VolumeCapabilities& dest)
 {
     ComparisonRules rules;
@@ -364,8 +369,9 @@ ComparisonRules rulesFor(const platform::VolumeCapabilities& source, const platf
     rules.hourShift = source.localTimes || dest.localTimes;
     rules.permissions = source.keepsPermissions && dest.keepsPermissions;
     rules.owners = rules.permissions && dest.setsAnyOwner;
-    // The volumes that keep no permission bits (FAT, exFAT, NTFS) keep no extended attributes either.
-    rules.attributes = rules.permissions;
+    // The volumes that keep no permission bits (FAT, exFAT, NTFS) keep no extended attributes either;
+    // a server reached by SFTP keeps bits but neither.
+    rules.attributes = rules.permissions && keepsAttributes(source) && keepsAttributes(dest);
     return rules;
 }
 

@@ -18,6 +18,9 @@ struct ComparisonRules {
     bool attributes = false;   // both keep extended attributes and ACLs
 };
 
+// Whether a volume keeps both ACLs and extended attributes.
+bool keepsAttributes(const platform::VolumeCapabilities& volume);
+
 ComparisonRules rulesFor(const platform::VolumeCapabilities& source, const platform::VolumeCapabilities& dest);
 
 // Compares the folders of both trees, then the files of every folder found on both sides.

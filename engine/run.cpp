@@ -71,6 +71,16 @@ bool holdsNoFile(const FolderStructure& structure)
                        [](const FolderLine& line) { return line.files.empty(); });
 }
 
+// Whether any file of a tree has ACLs or extended attributes that a copy carries.
+bool holdsAttributes(const FolderStructure& structure)
+{
+    return std::any_of(structure.lines.begin(), structure.lines.end(), [](const FolderLine& line) {
+        return std::any_of(line.files.begin(), line.files.end(), [](const platform::FileRecord& file) {
+            return file.attributes == platform::CarriedAttributes::Some;
+        });
+    });
+}
+
 }  // namespace
 
 RunPlan planRun(const RunSettings& settings)
@@ -125,6 +135,8 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress,
     result.change = changeOf(trees.dest.structure, result.lists);
     result.foldersWithTemporaries = foldersWithTemporaries(trees.dest.structure);
     result.trees = read;
+    result.attributesNotKept =
+        !keepsAttributes(destVolume->capabilities()) && holdsAttributes(trees.source.structure);
     if (holding == LockHolding::KeepInResult) result.locks = std::move(locks.value);
     return result;
 }

@@ -69,6 +69,8 @@ struct RunResult {
     // The destination folders where the walk found files a killed copy left under a temporary name,
     // below the destination ("" for itself, then "a/b/").
     std::vector<std::string> foldersWithTemporaries;
+    // The source holds ACLs or extended attributes that the destination cannot keep.
+    bool attributesNotKept = false;
     // What the execution needs to carry out an add and a delete as one move.
     FolderFingerprints fingerprints;
     ComparisonRules rules;  // what the comparison took for a difference

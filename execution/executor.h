@@ -98,6 +98,8 @@ struct ExecutionReport {
     std::uint64_t trashBytesFreed = 0;  // old versions removed from the trashes to make room
     // The mount points of the volumes without a usable trash where entries went for good.
     std::set<std::string> volumesWithoutTrash;
+    // The destination, when it cannot keep the ACLs and extended attributes its source's files have.
+    std::optional<std::string> destinationWithoutAttributes;
     // One result per entry of each list, indexed by list kind, in the order of the lists.
     std::array<std::vector<EntryResult>, 3> results;
 };

@@ -92,6 +92,7 @@ std::optional<Refusal> MirrorRun::compare(platform::ProgressSink& progress,
     lists_ = std::move(result.lists);
     change_ = result.change;
     foldersWithTemporaries_ = std::move(result.foldersWithTemporaries);
+    attributesNotKept_ = result.attributesNotKept;
     fingerprints_ = std::move(result.fingerprints);
     trees_ = std::move(result.trees);
     movePlan_.reset();
@@ -138,6 +139,7 @@ std::optional<Refusal> MirrorRun::execute(const ExecutionChoice& choice, const F
                                plan_.questions};
     if (choice.detectMoves && plan_.flags.executeAdds && plan_.flags.executeDeletions) settings.moves = &provenMoves();
     report_ = executeTasks(lists_, settings, ask, counters, control);
+    if (attributesNotKept_) report_.destinationWithoutAttributes = plan_.destinationFolder;
     outcome_ = report_.stopped       ? RunOutcome::Stopped
                : report_.interrupted ? RunOutcome::Interrupted
                                      : RunOutcome::Executed;

@@ -149,6 +149,7 @@ private:
     TaskLists lists_;
     engine::DestinationChange change_;
     std::vector<std::string> foldersWithTemporaries_;
+    bool attributesNotKept_ = false;
     engine::FolderFingerprints fingerprints_;
     std::shared_ptr<const engine::StructurePair> trees_;
     std::optional<MovePlan> movePlan_;

@@ -99,7 +99,7 @@ OutcomeText failureQuestionText(const EntryFailure& failure)
     return {"Erreur grave", failureReasonText(failure) + "\n" + failureFilesText(failure) + "\nFaut-il continuer ?"};
 }
 
-std::vector<std::string> trashNotes(const ExecutionReport& report)
+std::vector<std::string> executionNotes(const ExecutionReport& report)
 {
     std::vector<std::string> notes;
     for (const std::string& volume : report.volumesWithoutTrash) {
@@ -109,6 +109,10 @@ std::vector<std::string> trashNotes(const ExecutionReport& report)
         constexpr std::uint64_t kMegabyte = std::uint64_t{1} << 20;
         const std::uint64_t megabytes = std::max<std::uint64_t>((report.trashBytesFreed + kMegabyte / 2) / kMegabyte, 1);
         notes.push_back("Corbeille du volume : " + std::to_string(megabytes) + " Mo libérés");
+    }
+    if (report.destinationWithoutAttributes) {
+        notes.push_back("Pas d'ACL ni d'attribut étendu sur " + *report.destinationWithoutAttributes +
+                        " : ceux des fichiers de la source n'y sont pas copiés");
     }
     return notes;
 }
@@ -126,7 +130,7 @@ std::string volumesNotRecordedText(const platform::SystemError& error)
 std::optional<OutcomeText> executionReportText(const ExecutionReport& report, const engine::RunFlags& flags)
 {
     std::string notes;
-    for (const std::string& note : trashNotes(report)) notes += "\n" + note;
+    for (const std::string& note : executionNotes(report)) notes += "\n" + note;
     if (report.interrupted) {
         return OutcomeText{kReportTitle, "Exécution interrompue : " + std::to_string(report.entriesDone) +
                                              " fichier(s) traité(s)." + notes};

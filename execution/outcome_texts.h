@@ -35,9 +35,10 @@ OutcomeText failureQuestionText(const EntryFailure& failure);
 std::string failureReasonText(const EntryFailure& failure);
 std::string failureFilesText(const EntryFailure& failure);
 
-// What the trashes did, one line each, for the end of the report and standard error: the volumes
-// where no trash could be used, then the room made in them.
-std::vector<std::string> trashNotes(const ExecutionReport& report);
+// What the report and standard error add at the end, one line each: the volumes where no trash
+// could be used, the room made in the trashes, then a destination that keeps no ACL or extended
+// attribute of those its source's files have (said once per run).
+std::vector<std::string> executionNotes(const ExecutionReport& report);
 
 // A line for standard error: the journal that did not take a run's entry, the volumes that could
 // not be remembered.
