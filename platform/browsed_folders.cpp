@@ -3,6 +3,7 @@
 #include "platform/folder_listing.h"
 #include "platform/paths.h"
 #include "platform/sftp_address.h"
+#include "platform/sftp_errors.h"
 #include "platform/sftp_folders.h"
 
 #include <cerrno>
@@ -17,17 +18,6 @@ std::size_t pathStart(std::string_view folder)
 {
     const std::size_t slash = folder.find(kSeparator, kScheme.size());
     return slash == std::string_view::npos ? folder.size() : slash;
-}
-
-// The server's own words are kept, but for a missing folder or a refusal, which the system says
-// in French.
-SystemError asSystemError(const SftpError& error)
-{
-    if (error.kind == SftpFailure::ServerStatus && error.status == SftpStatus::NoSuchFile) return systemError(ENOENT);
-    if (error.kind == SftpFailure::ServerStatus && error.status == SftpStatus::PermissionDenied) {
-        return systemError(EACCES);
-    }
-    return SystemError{EIO, error.message};
 }
 
 }  // namespace
@@ -63,7 +53,7 @@ Result<std::vector<std::string>> BrowsedFolders::subFolders(const std::string& f
         return Result<std::vector<std::string>>::failure(SystemError{ENOTCONN, "pas de connexion au serveur"});
     }
     SftpResult<std::vector<std::string>> names = remoteSubFolders(*session->second, address.value.path);
-    if (!names.ok()) return Result<std::vector<std::string>>::failure(asSystemError(*names.error));
+    if (!names.ok()) return Result<std::vector<std::string>>::failure(systemErrorOf(*names.error));
     return {std::move(names.value), std::nullopt};
 }
 

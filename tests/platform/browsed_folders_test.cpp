@@ -94,7 +94,8 @@ TEST(BrowsedFolders, ConnectedToAServerTheHomeAndTheSubFoldersAreReadOverItsSess
     server.dropConnections();
     const Result<Names> lost = folders.subFolders(root);
     ASSERT_FALSE(lost.ok());
-    EXPECT_EQ(lost.error->number, EIO);
+    EXPECT_EQ(lost.error->number, ENOTCONN);
+    EXPECT_TRUE(lost.error->reason.starts_with("connexion SSH perdue")) << lost.error->reason;
 }
 
 }  // namespace
