@@ -11,6 +11,7 @@
 #include "platform/trash.h"
 #include "platform/volume_identity.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
@@ -72,15 +73,23 @@ Result<FolderRef> openChild(const FolderRef& parent, const std::string& name)
     return openedFolder(localFolder(parent).handle().openChild(name), parent->path() + name + kSeparator);
 }
 
+// The buffer starts at what the file holds past the offset, not at the length asked: a piece of a
+// megabyte for a file of a few kilobytes would be mostly cleared memory. A file grown meanwhile
+// is read on, up to the length.
 Result<std::string> readBytes(const FolderRef& folder, const std::string& name, std::int64_t offset,
                               std::int64_t length)
 {
     if (offset < 0 || length < 0) return Result<std::string>::failure(systemError(EINVAL));
     const OpenFile file(::openat(localFolder(folder).handle().fd(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (file.fd() < 0) return Result<std::string>::failure(systemError(errno));
-    std::string bytes(static_cast<std::size_t>(length), '\0');
+    struct stat info{};
+    if (::fstat(file.fd(), &info) != 0) return Result<std::string>::failure(systemError(errno));
+    const std::size_t wanted = static_cast<std::size_t>(length);
+    const std::int64_t held = std::max<std::int64_t>(info.st_size - offset, 0);
+    std::string bytes(std::min(wanted, static_cast<std::size_t>(held) + 1), '\0');
     std::size_t filled = 0;
-    while (filled < bytes.size()) {
+    while (filled < wanted) {
+        if (filled == bytes.size()) bytes.resize(std::min(wanted, bytes.size() * 2));
         const ssize_t got = ::pread(file.fd(), bytes.data() + filled, bytes.size() - filled,
                                     static_cast<off_t>(offset) + static_cast<off_t>(filled));
         if (got < 0 && errno == EINTR) continue;

@@ -90,6 +90,15 @@ TEST(LocalVolume, OneRequestListsAFolderWithItsEntriesAttributesAndLinksAreNever
     EXPECT_EQ(target.value, "sous");
     const auto bytes = awaited<Result<std::string>>([&](auto done) { volume.readFile(folder, "lettre.txt", 3, 100, done); });
     EXPECT_EQ(bytes.value, "jour");
+    const auto pastTheEnd = awaited<Result<std::string>>([&](auto done) { volume.readFile(folder, "lettre.txt", 50, 10, done); });
+    EXPECT_TRUE(pastTheEnd.ok() && pastTheEnd.value.empty());
+    // A file that holds more than its size says, as one still growing, is read on to its end.
+    LocalVolume process("/proc/self", 0);
+    const auto self = awaited<Result<FolderRef>>([&](auto done) { process.openStart(done); });
+    ASSERT_TRUE(self.ok());
+    const auto status = awaited<Result<std::string>>([&](auto done) { process.readFile(self.value, "status", 0, 1 << 20, done); });
+    EXPECT_EQ(status.value.rfind("Name:", 0), 0u);
+    EXPECT_NE(status.value.find("\nPid:"), std::string::npos);
     const auto missing = awaited<Result<ReadFolderAnswer>>([&](auto done) { volume.readFolder(folder, "absent", done); });
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.error->number, ENOENT);
