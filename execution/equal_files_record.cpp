@@ -41,11 +41,10 @@ public:
             }
             const auto line = sourceLines.find(platform::parentFolder(entry.sourcePath) + platform::kSeparator);
             if (line == sourceLines.end()) continue;
-            for (const FileRecord& file : source_.lines[line->second].files) {
-                if (file.name == platform::lastComponent(entry.sourcePath)) {
-                    carry({&file, platform::parentFolder(entry.destPath) + platform::kSeparator,
-                           std::string(platform::lastComponent(entry.destPath))});
-                }
+            const FileRecord* file = fileNamed(source_.lines[line->second], platform::lastComponent(entry.sourcePath));
+            if (file) {
+                carry({file, platform::parentFolder(entry.destPath) + platform::kSeparator,
+                       std::string(platform::lastComponent(entry.destPath))});
             }
         }
         writeCarried();
@@ -67,6 +66,18 @@ private:
                                                   platform::modifiedTimeOf(dest)));
             }
         }
+    }
+
+    // The entries of a list come folder after folder: each folder's files are indexed once.
+    const FileRecord* fileNamed(const engine::FolderLine& line, const std::string& name)
+    {
+        if (&line != indexedLine_) {
+            indexedLine_ = &line;
+            filesByName_.clear();
+            for (const FileRecord& file : line.files) filesByName_.emplace(file.name, &file);
+        }
+        const auto found = filesByName_.find(name);
+        return found == filesByName_.end() ? nullptr : found->second;
     }
 
     // A file the execution carried out: recorded if it left it equal to its source.
@@ -142,6 +153,8 @@ private:
     engine::OpenFolderCache destFolders_;
     std::vector<CarriedFile> carried_;
     std::string lastFolder_;
+    const engine::FolderLine* indexedLine_ = nullptr;
+    std::unordered_map<std::string_view, const FileRecord*> filesByName_;
 };
 
 }  // namespace
