@@ -4,11 +4,14 @@
 #include "platform/sftp_channel.h"
 #include "platform/volume.h"
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace velmorane::platform {
 
@@ -110,8 +113,9 @@ private:
     MaybeError setRemoteAttributes(const std::string& path, SftpAttributes wanted);
     MaybeError renameRemote(const std::string& from, const std::string& to, RenameMode mode);
     Result<std::string> newRemoteTemporary(const FolderRef& folder);
+    SftpChannel& writingChannel();
     MaybeError writeFrom(const VolumeAccess& source, const FolderRef& from, const std::string& fromName,
-                         const std::string& handle, RunControl& control);
+                         SftpChannel& channel, const std::string& handle, RunControl& control);
     MaybeError fillTemporary(const VolumeAccess& source, const FolderRef& from, const std::string& fromName,
                              const SftpAttributes& attributes, const std::string& temporaryPath, RunControl& control);
     MaybeError copyEntry(const VolumeAccess& source, const FolderRef& from, const std::string& fromName,
@@ -130,7 +134,14 @@ private:
 
     std::string startFolder_;
     SftpAddress address_;
+    SshConnection connection_;
     mutable SftpChannel channel_;
+    // More sessions for the files an execution writes, opened at its first file: the server
+    // answers each session's requests one after another, and a file made durable holds its
+    // session until the disk has it.
+    std::once_flag writersOpened_;
+    std::vector<std::unique_ptr<SftpChannel>> writers_;
+    std::atomic<std::size_t> nextWriter_ = 0;
     mutable std::once_flag factsFound_;
     mutable ServerFacts facts_;
     // The trash of each file system below the start folder, found at its first use.

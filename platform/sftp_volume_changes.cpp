@@ -140,36 +140,38 @@ Result<std::string> SftpVolume::newRemoteTemporary(const FolderRef& folder)
 
 // The source's bytes into an open file of the server, piece by piece; the last piece is short.
 MaybeError SftpVolume::writeFrom(const VolumeAccess& source, const FolderRef& from, const std::string& fromName,
-                                 const std::string& handle, RunControl& control)
+                                 SftpChannel& channel, const std::string& handle, RunControl& control)
 {
     for (std::int64_t offset = 0;; offset += kPieceSize) {
         const auto piece = awaited<Result<std::string>>(
             [&](auto done) { readable(source).readFile(from, fromName, offset, kPieceSize, done); });
         if (!piece.ok()) return piece.error;
-        if (auto failure = remoteWrite(channel_, handle, static_cast<std::uint64_t>(offset), piece.value)) return failure;
+        if (auto failure = remoteWrite(channel, handle, static_cast<std::uint64_t>(offset), piece.value)) return failure;
         control.pieceCopied();
         if (static_cast<std::int64_t>(piece.value.size()) < kPieceSize) return std::nullopt;
     }
 }
 
 // A regular file into a temporary file of `to`, made durable with its attributes set. Its
-// attributes, fsync and CLOSE leave together: one round trip ends the file.
+// attributes, fsync and CLOSE leave together: one round trip ends the file. The whole file goes
+// through one of the writing sessions, whose handle it is.
 MaybeError SftpVolume::fillTemporary(const VolumeAccess& source, const FolderRef& from, const std::string& fromName,
                                      const SftpAttributes& attributes, const std::string& temporaryPath,
                                      RunControl& control)
 {
+    SftpChannel& channel = writingChannel();
     SftpAttributes creation;
     creation.permissions = 0600;
-    const auto handle = answeredHandle(channel_.call(
+    const auto handle = answeredHandle(channel.call(
         fileOpeningRequest(temporaryPath, kSftpOpenWrite | kSftpOpenCreate | kSftpOpenExclusive, creation)));
     if (!handle.ok()) return systemErrorOf(*handle.error);
-    MaybeError failure = writeFrom(source, from, fromName, handle.value, control);
+    MaybeError failure = writeFrom(source, from, fromName, channel, handle.value, control);
     const SftpAttributes copied = copiedAttributes(attributes);
     std::vector<SftpRequest> ending;
     if (!failure) ending.push_back(handleStatusSettingRequest(handle.value, copied));
-    if (!failure && channel_.offers(kFsync)) ending.push_back(extendedRequest(kFsync, {handle.value}));
+    if (!failure && channel.offers(kFsync)) ending.push_back(extendedRequest(kFsync, {handle.value}));
     ending.push_back(closingRequest(handle.value));
-    const auto answers = callAll(channel_, std::move(ending));
+    const auto answers = callAll(channel, std::move(ending));
     for (const auto& answer : answers) {
         const auto done = answeredDone(answer);
         if (!done.ok() && !failure) failure = systemErrorOf(*done.error);

@@ -314,6 +314,29 @@ TEST(SftpMirror, OnAServerWithoutTheReplacingRenameAReplacementFailsClearlyAndTh
     EXPECT_EQ(namesIn(disk + "/.Trash-0/files"), Names{});
 }
 
+// The files of an execution go through several sessions of one connection; a server that allows
+// one session per connection gets them all the same.
+TEST(SftpMirror, OnAServerAllowingOneSessionPerConnectionEveryFileArrives)
+{
+    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
+    PrivateSshServer server("", "MaxSessions 1");
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    Mirror m;
+    const std::string archive = m.tree.makeFolder("archive-locale");
+    for (int i = 0; i < 12; ++i) m.tree.makeFile("work/f" + std::to_string(i) + ".txt", "contenu " + std::to_string(i));
+    m.archive = PrivateSshServer::address(archive);
+    m.compare(Action::Update);
+    EXPECT_EQ(counts(m.lists), "12 0 0");
+    m.execute();
+    EXPECT_EQ(m.messages(), kReportOk);
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_EQ(readFileBytes(archive + "/f" + std::to_string(i) + ".txt"), "contenu " + std::to_string(i));
+    }
+    m.compare(Action::Update);
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+}
+
 TEST(SftpMirror, OnAFullServerDiskEachFileIsWholeOrAbsentAndTheFailuresAreSaid)
 {
     if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;

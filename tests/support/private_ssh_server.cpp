@@ -112,7 +112,7 @@ std::vector<pid_t> descendantsOf(pid_t ancestor)
 
 }  // namespace
 
-PrivateSshServer::PrivateSshServer(const std::string& sftpOptions)
+PrivateSshServer::PrivateSshServer(const std::string& sftpOptions, const std::string& serverOptions)
 {
     if (::geteuid() != 0) {
         skipReason_ = "sshd needs root for its privilege separation";
@@ -122,7 +122,7 @@ PrivateSshServer::PrivateSshServer(const std::string& sftpOptions)
         skipReason_ = "openssh-server is not installed";
         return;
     }
-    prepare(sftpOptions);
+    prepare(sftpOptions, serverOptions);
     if (ready()) start();
 }
 
@@ -131,7 +131,7 @@ PrivateSshServer::~PrivateSshServer()
     stop();
 }
 
-void PrivateSshServer::prepare(const std::string& sftpOptions)
+void PrivateSshServer::prepare(const std::string& sftpOptions, const std::string& serverOptions)
 {
     // sshd refuses to start without its privilege separation folder, which its package makes at boot.
     ::mkdir("/run/sshd", 0755);
@@ -148,7 +148,7 @@ void PrivateSshServer::prepare(const std::string& sftpOptions)
                   "\nPidFile none\nAuthorizedKeysFile " + folder_.path("authorized_keys") +
                   "\nStrictModes no\nPasswordAuthentication no\nKbdInteractiveAuthentication no\nUsePAM no\n"
                   "PermitRootLogin prohibit-password\nLogLevel ERROR\nSubsystem sftp internal-sftp " +
-                  sftpOptions + "\n");
+                  sftpOptions + "\n" + serverOptions + "\n");
     writeText(folder_.path("home/.ssh/known_hosts"),
               std::string(kHostAlias) + " " + readText(folder_.path("host_key.pub")));
     writeText(folder_.path("empty_known_hosts"), "");

@@ -20,8 +20,9 @@ enum class SshClientKnowledge { Everything, UnknownHost, WrongKey };
 // skipReason() says why. Stopped and reaped in the destructor.
 class PrivateSshServer {
 public:
-    // sftpOptions: options of the server's SFTP subsystem, such as "-P posix-rename@openssh.com".
-    explicit PrivateSshServer(const std::string& sftpOptions = "");
+    // sftpOptions: options of the server's SFTP subsystem, such as "-P posix-rename@openssh.com";
+    // serverOptions: lines of sshd's configuration, such as "MaxSessions 1".
+    explicit PrivateSshServer(const std::string& sftpOptions = "", const std::string& serverOptions = "");
     ~PrivateSshServer();
     PrivateSshServer(const PrivateSshServer&) = delete;
     PrivateSshServer& operator=(const PrivateSshServer&) = delete;
@@ -50,7 +51,7 @@ public:
     void dropConnections();
 
 private:
-    void prepare(const std::string& sftpOptions);
+    void prepare(const std::string& sftpOptions, const std::string& serverOptions);
     void start();
     void stop();
 
