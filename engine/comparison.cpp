@@ -220,23 +220,21 @@ private:
         const auto matches = destFiles.takeAll(names);
         for (std::size_t i = 0; i < sourceFolder.files.size(); ++i) {
             const platform::FileRecord& file = sourceFolder.files[i];
-            const std::string sourcePath = sourceFolder.path + file.name;
             const auto& match = matches[i];
             if (!match) {
-                lists_.addList().add(fileEntry(file, sourcePath, destFolder.path + file.name));
+                lists_.addList().add(fileEntry(file, sourceFolder.path + file.name, destFolder.path + file.name));
                 continue;
             }
             const platform::FileRecord& destFile = destFolder.files[*match];
             const bool sameContent = destFile.size == file.size && destFile.isLink == file.isLink &&
                                      sameTime(rules_, file.modified, file.modifiedNanoseconds, destFile.modified,
                                               destFile.modifiedNanoseconds);
-            const std::string destPath = destFolder.path + destFile.name;
             if (sameContent && !permissionsDiffer(file.permissions, destFile.permissions, file.isLink) &&
                 !attributesDiffer(file, destFile, sourceFolder.path, destFolder.path)) {
                 lists_.unchangedFiles.pairs.emplace_back(static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(*match));
                 continue;
             }
-            TaskEntry entry = fileEntry(file, sourcePath, destPath);
+            TaskEntry entry = fileEntry(file, sourceFolder.path + file.name, destFolder.path + destFile.name);
             entry.attributesOnly = sameContent;
             lists_.replaceList().add(std::move(entry));
         }

@@ -6,9 +6,15 @@ namespace velmorane::engine {
 
 void NameIndex::add(std::string_view name)
 {
-    byKey_[platform::caseFoldedKey(name)].push_back(names_.size());
-    names_.emplace_back(name);
+    const std::size_t index = names_.size();
+    const auto [chain, first] = byKey_.try_emplace(platform::caseFoldedKey(name), Chain{index, index});
+    if (!first) {
+        next_[chain->second.last] = index;
+        chain->second.last = index;
+    }
+    names_.push_back(name);
     taken_.push_back(false);
+    next_.push_back(kNone);
 }
 
 std::vector<std::optional<std::size_t>> NameIndex::takeAll(const std::vector<std::string_view>& names)
@@ -26,7 +32,7 @@ std::optional<std::size_t> NameIndex::take(std::string_view name, bool exactOnly
     const auto found = byKey_.find(platform::caseFoldedKey(name));
     if (found == byKey_.end()) return std::nullopt;
     std::optional<std::size_t> chosen;
-    for (std::size_t index : found->second) {
+    for (std::size_t index = found->second.first; index != kNone; index = next_[index]) {
         if (taken_[index]) continue;
         if (names_[index] == name) {
             chosen = index;

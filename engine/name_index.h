@@ -9,7 +9,7 @@
 namespace velmorane::engine {
 
 // Finds names ignoring case in time independent of the number of names. Each name is matched at
-// most once.
+// most once. The names added are not copied: they must outlive the index.
 class NameIndex {
 public:
     void add(std::string_view name);
@@ -22,9 +22,17 @@ public:
 private:
     std::optional<std::size_t> take(std::string_view name, bool exactOnly);
 
-    std::vector<std::string> names_;
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    std::vector<std::string_view> names_;
     std::vector<bool> taken_;
-    std::unordered_map<std::string, std::vector<std::size_t>> byKey_;
+    struct Chain {
+        std::size_t first;
+        std::size_t last;
+    };
+    // The names of one key in the order they were added: its first, then each one's next.
+    std::unordered_map<std::string, Chain> byKey_;
+    std::vector<std::size_t> next_;
 };
 
 }  // namespace velmorane::engine
