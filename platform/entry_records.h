@@ -14,9 +14,10 @@ namespace velmorane::platform {
 
 // What a volume's answers say of its entries, whatever the volume.
 
-// Permission bits (setuid, setgid and sticky included), owner and group.
-struct Permissions {
-    std::uint32_t mode = 0;
+// Permission bits (setuid, setgid and sticky included), owner and group. Packed into 10 bytes:
+// every listed file holds one.
+struct [[gnu::packed]] Permissions {
+    std::uint16_t mode = 0;
     std::uint32_t uid = 0;
     std::uint32_t gid = 0;
 };
@@ -119,15 +120,15 @@ struct FileRecord {
     CompactName name;
     std::int64_t size = 0;
     std::int64_t modified = 0;  // whole seconds since the epoch
+    FileIdentity identity;      // what the record of moves knows the file by
+    std::int32_t modifiedNanoseconds = 0;  // within that second
+    Permissions permissions;
     bool isLink = false;
     // Extended attributes or ACLs that a copy carries: their values are compared only then.
     CarriedAttributes attributes = CarriedAttributes::None;
-    std::int32_t modifiedNanoseconds = 0;  // within that second
-    Permissions permissions;
-    FileIdentity identity;  // what the record of moves knows the file by
 };
 
-static_assert(sizeof(FileRecord) == 80, "a million files are listed at once: keep the record small");
+static_assert(sizeof(FileRecord) == 72, "a million files are listed at once: keep the record small");
 
 // A listed file's modification time in nanoseconds since the epoch.
 inline std::int64_t modifiedTimeOf(const FileRecord& file)

@@ -165,7 +165,7 @@ OwnerKept copyOwner(const CopyingUser& user, int to, const struct stat& source)
 
 Permissions permissionsOf(const struct stat& info)
 {
-    return {static_cast<std::uint32_t>(info.st_mode & 07777), info.st_uid, info.st_gid};
+    return {static_cast<std::uint16_t>(info.st_mode & 07777), info.st_uid, info.st_gid};
 }
 
 MaybeError copyAttributes(const CopyingUser& user, int from, const struct stat& source, int to,

@@ -32,14 +32,13 @@ void sortByName(std::vector<T>& items, NameOf nameOf)
 FileRecord recordOf(const std::string& name, const FileStatus& status)
 {
     const struct stat& info = status.info;
-    return {name,
-            static_cast<std::int64_t>(info.st_size),
-            static_cast<std::int64_t>(info.st_mtim.tv_sec),
-            S_ISLNK(info.st_mode),
-            CarriedAttributes::None,
-            static_cast<std::int32_t>(info.st_mtim.tv_nsec),
-            permissionsOf(info),
-            status.identity};
+    return {.name = name,
+            .size = static_cast<std::int64_t>(info.st_size),
+            .modified = static_cast<std::int64_t>(info.st_mtim.tv_sec),
+            .identity = status.identity,
+            .modifiedNanoseconds = static_cast<std::int32_t>(info.st_mtim.tv_nsec),
+            .permissions = permissionsOf(info),
+            .isLink = S_ISLNK(info.st_mode)};
 }
 
 CarriedAttributes attributesOf(const FolderHandle& folder, const std::string& name, const FileStatus& status,

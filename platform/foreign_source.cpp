@@ -26,7 +26,7 @@ MaybeError setFrom(const SftpAttributes& source, int fd)
     const std::uint32_t uid = source.uid.value_or(user.uid());
     const std::uint32_t gid = source.gid.value_or(0);
     const bool ownerKept = user.keepsOwners() ? ::fchown(fd, uid, gid) == 0 : uid == user.uid();
-    std::uint32_t mode = user.modeOfCopy({source.permissions.value_or(0600) & 07777, uid, gid});
+    std::uint32_t mode = user.modeOfCopy({static_cast<std::uint16_t>(source.permissions.value_or(0600) & 07777), uid, gid});
     if (!ownerKept) mode &= ~std::uint32_t{S_ISUID | S_ISGID};
     if (::fchmod(fd, mode) != 0) return systemError(errno);
     const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(source.modificationTime.value_or(0)), 0}};

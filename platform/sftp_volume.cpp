@@ -49,7 +49,8 @@ FileRecord recordOf(SftpNamedEntry& entry)
     record.size = static_cast<std::int64_t>(attributes.size.value_or(0));
     record.modified = attributes.modificationTime.value_or(0);
     record.isLink = attributes.isLink();
-    record.permissions = {attributes.permissions.value_or(0) & 07777, attributes.uid.value_or(0), attributes.gid.value_or(0)};
+    record.permissions = {static_cast<std::uint16_t>(attributes.permissions.value_or(0) & 07777), attributes.uid.value_or(0),
+                          attributes.gid.value_or(0)};
     return record;
 }
 
