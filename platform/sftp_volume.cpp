@@ -190,11 +190,20 @@ const SftpVolume::ServerFacts& SftpVolume::facts() const
         facts_.home = home.value;
         const bool sized = channel_.offers(kStatvfs);
         auto found = callAll(channel_, {linkStatusRequest(facts_.home), extendedRequest(kStatvfs, {facts_.home}),
-                                        extendedRequest(kStatvfs, {facts_.realStart})});
+                                        extendedRequest(kStatvfs, {facts_.realStart}),
+                                        linkStatusRequest(facts_.realStart)});
         // The SSH user owns its home: what it may set follows from that.
         if (const auto owner = answeredAttributes(found[0]); owner.ok()) facts_.serverUid = owner.value.uid;
         if (const auto system = answeredFileSystem(found[1]); sized && system.ok()) facts_.homeSystem = system.value.id;
         if (const auto system = answeredFileSystem(found[2]); sized && system.ok()) facts_.startSystem = system.value.id;
+        // SFTP does not say what file system the start folder is on. Giving it the bits it has
+        // changes nothing where bits are kept; one without them (FAT) does not support it.
+        if (const auto start = answeredAttributes(found[3]); start.ok() && start.value.permissions) {
+            SftpAttributes same;
+            same.permissions = *start.value.permissions & 07777;
+            const auto refused = remoteDone(channel_, statusSettingRequest(facts_.realStart, same));
+            facts_.keepsBits = !refused || refused->number != EOPNOTSUPP;
+        }
     });
     return facts_;
 }
@@ -210,12 +219,16 @@ std::string SftpVolume::identity() const
     return identity;
 }
 
-// SFTP version 3 carries bits, owners by number and whole seconds, and nothing else.
+// SFTP version 3 carries bits, owners by number and whole seconds, and nothing else. A file system
+// of the server without bits is taken for FAT, the commonest: local times to two seconds, no owners.
 VolumeCapabilities SftpVolume::capabilities() const
 {
     VolumeCapabilities kept;
-    kept.times = TimePrecision::Seconds;
-    kept.setsAnyOwner = facts().serverUid == 0u;
+    kept.times = facts().keepsBits ? TimePrecision::Seconds : TimePrecision::TwoSeconds;
+    kept.localTimes = !facts().keepsBits;
+    kept.keepsPermissions = facts().keepsBits;
+    kept.keepsOwners = facts().keepsBits;
+    kept.setsAnyOwner = facts().keepsBits && facts().serverUid == 0u;
     kept.keepsAcls = false;
     kept.keepsExtendedAttributes = false;
     kept.keepsHardLinks = false;

@@ -363,5 +363,40 @@ TEST(SftpMirror, OnAFullServerDiskEachFileIsWholeOrAbsentAndTheFailuresAreSaid)
     }
 }
 
+// A key's file system on the server refuses some names, keeps no permission bits and dates files to
+// two seconds: the refused entry fails alone, with the reason the server gives, and the others stay
+// done from one run to the next.
+TEST(SftpMirror, ANameTheServersFileSystemRefusesFailsItsEntryAloneAndIsListedAgain)
+{
+    if (const std::string why = whyNotMountable(VolumeKind::Fat32); !why.empty()) GTEST_SKIP() << why;
+    PrivateSshServer server;
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    Mirror m;
+    const MountedVolume key(VolumeKind::Fat32, m.tree.root());
+    m.tree.makeFile("work/a:b.txt", "refusé");
+    m.tree.makeFile("work/ok.txt", "accepté", kTestTime + 1);
+    m.tree.makeFile("work/Dossier/dedans.txt", "dedans");
+    m.archive = PrivateSshServer::address(key.mountPoint());
+    const std::string refused = m.work + "/a:b.txt *-* 7 *-* 14/11/2023 22:13:20";
+
+    m.compare(Action::Update);
+    EXPECT_EQ(texts(m.lists.addList()),
+              (Names{m.work + "/Dossier/ **Dossier", refused, m.work + "/ok.txt *-* 8 *-* 14/11/2023 22:13:21"}));
+    for (int run = 0; run < 2; ++run) {
+        m.execute();
+        EXPECT_EQ(m.messages(), question("13 - Permission non accordée", m.work + "/a:b.txt", m.archive + "/a:b.txt") +
+                                    reportFailures(1))
+            << run;
+        EXPECT_EQ(namesIn(key.mountPoint()), (Names{"Dossier", "ok.txt"})) << run;
+        m.dialogs.clear();
+        m.compare(Action::Update);
+        EXPECT_EQ(texts(m.lists.addList()), Names{refused}) << run;
+        EXPECT_EQ(counts(m.lists), "1 0 0") << run;
+    }
+    EXPECT_EQ(readFileBytes(key.mountPoint() + "/ok.txt"), "accepté");
+    EXPECT_EQ(readFileBytes(key.mountPoint() + "/Dossier/dedans.txt"), "dedans");
+}
+
 }  // namespace
 }  // namespace velmorane::testing
