@@ -363,6 +363,64 @@ TEST(SftpMirror, OnAFullServerDiskEachFileIsWholeOrAbsentAndTheFailuresAreSaid)
     }
 }
 
+// A folder of 10 000 files comes from the server in many READDIR answers: each is listed once,
+// with the server as either side. Every seventh file is missing on one side: exactly those go.
+TEST(SftpMirror, AFolderOfTenThousandFilesIsListedWholeFromTheServerEitherWay)
+{
+    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
+    PrivateSshServer server;
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    Mirror m;
+    const std::string disk = m.tree.makeFolder("disque");
+    const TemporaryMount mounted(TemporaryMount::Kind::Tmpfs, disk);
+    const std::string archive = disk + "/archive";
+    for (int i = 0; i < 10000; ++i) m.tree.makeFile("work/grand/f" + std::to_string(i), std::to_string(i));
+    ASSERT_EQ(runProgram("/bin/cp", {"-a", m.work, archive}, "/").exitCode, 0);
+    m.archive = PrivateSshServer::address(archive);
+    // The files whose number leaves `remainder` divided by 7, taken from `side`.
+    const auto takeEverySeventh = [&](const std::string& side, int remainder, const std::string& listedFrom) {
+        Names lines;
+        for (int i = remainder; i < 10000; i += 7) {
+            const std::string name = "/grand/f" + std::to_string(i);
+            EXPECT_EQ(::unlink((side + name).c_str()), 0) << name;
+            lines.push_back(listedFrom + name + " *-* " + std::to_string(std::to_string(i).size()) +
+                            " *-* 14/11/2023 22:13:20");
+        }
+        std::sort(lines.begin(), lines.end());
+        m.tree.setMtime(side.substr(m.tree.root().size() + 1) + "/grand", kTestTime);
+        return lines;
+    };
+    const auto sortedAdds = [&] {
+        Names adds = texts(m.lists.addList());
+        std::sort(adds.begin(), adds.end());
+        return adds;
+    };
+
+    Names gone = takeEverySeventh(archive, 0, m.work);
+    m.tree.setMtime("work/grand", kTestTime);
+    m.compare(Action::Update);
+    EXPECT_EQ(counts(m.lists), "1429 0 0");
+    EXPECT_EQ(sortedAdds(), gone);
+    m.execute();
+    EXPECT_EQ(m.messages(), kReportOk);
+    EXPECT_EQ(rsyncChanges(m.work, archive), "");
+    m.compare(Action::Update);
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+
+    gone = takeEverySeventh(m.work, 3, m.archive);
+    m.tree.setMtime("disque/archive/grand", kTestTime);
+    m.compare(Action::Update, Direction::ArchiveToWork);
+    EXPECT_EQ(counts(m.lists), "1429 0 0");
+    EXPECT_EQ(sortedAdds(), gone);
+    m.dialogs.clear();
+    m.execute();
+    EXPECT_EQ(m.messages(), kReportOk);
+    EXPECT_EQ(rsyncChanges(archive, m.work), "");
+    m.compare(Action::Update, Direction::ArchiveToWork);
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+}
+
 // A key's file system on the server refuses some names, keeps no permission bits and dates files to
 // two seconds: the refused entry fails alone, with the reason the server gives, and the others stay
 // done from one run to the next.
