@@ -182,27 +182,31 @@ const SftpVolume::ServerFacts& SftpVolume::facts() const
     std::call_once(factsFound_, [this] {
         if (channel_.connectionFailure()) return;
         // Two rounds of requests in flight together: the paths, then what lies at them.
-        auto paths = callAll(channel_, {realPathRequest(address_.path), realPathRequest(".")});
+        auto paths = callAll(channel_, {realPathRequest(address_.path), realPathRequest("."),
+                                        linkStatusRequest(address_.path)});
         const auto start = answeredName(paths[0]);
         const auto home = answeredName(paths[1]);
         facts_.realStart = start.ok() ? start.value : address_.path;
         if (!home.ok()) return;
         facts_.home = home.value;
         const bool sized = channel_.offers(kStatvfs);
-        auto found = callAll(channel_, {linkStatusRequest(facts_.home), extendedRequest(kStatvfs, {facts_.home}),
-                                        extendedRequest(kStatvfs, {facts_.realStart}),
-                                        linkStatusRequest(facts_.realStart)});
+        std::vector<SftpRequest> looks{linkStatusRequest(facts_.home), extendedRequest(kStatvfs, {facts_.home}),
+                                       extendedRequest(kStatvfs, {facts_.realStart})};
+        // SFTP does not say what file system the start folder is on. Giving it the bits it has
+        // changes nothing where bits are kept; one without them (FAT) does not support it.
+        if (const auto own = answeredAttributes(paths[2]); own.ok() && own.value.isFolder()) {
+            SftpAttributes same;
+            same.permissions = own.value.permissions.value_or(0) & 07777;
+            looks.push_back(statusSettingRequest(address_.path, same));
+        }
+        auto found = callAll(channel_, std::move(looks));
         // The SSH user owns its home: what it may set follows from that.
         if (const auto owner = answeredAttributes(found[0]); owner.ok()) facts_.serverUid = owner.value.uid;
         if (const auto system = answeredFileSystem(found[1]); sized && system.ok()) facts_.homeSystem = system.value.id;
         if (const auto system = answeredFileSystem(found[2]); sized && system.ok()) facts_.startSystem = system.value.id;
-        // SFTP does not say what file system the start folder is on. Giving it the bits it has
-        // changes nothing where bits are kept; one without them (FAT) does not support it.
-        if (const auto start = answeredAttributes(found[3]); start.ok() && start.value.permissions) {
-            SftpAttributes same;
-            same.permissions = *start.value.permissions & 07777;
-            const auto refused = remoteDone(channel_, statusSettingRequest(facts_.realStart, same));
-            facts_.keepsBits = !refused || refused->number != EOPNOTSUPP;
+        if (found.size() > 3) {
+            const auto bits = answeredDone(found[3]);
+            facts_.keepsBits = bits.ok() || systemErrorOf(*bits.error).number != EOPNOTSUPP;
         }
     });
     return facts_;
