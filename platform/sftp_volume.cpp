@@ -193,10 +193,13 @@ const SftpVolume::ServerFacts& SftpVolume::facts() const
         std::vector<SftpRequest> looks{linkStatusRequest(facts_.home), extendedRequest(kStatvfs, {facts_.home}),
                                        extendedRequest(kStatvfs, {facts_.realStart})};
         // SFTP does not say what file system the start folder is on. Giving it the bits it has
-        // changes nothing where bits are kept; one without them (FAT) does not support it.
-        if (const auto own = answeredAttributes(paths[2]); own.ok() && own.value.isFolder()) {
+        // changes nothing where bits are kept; one without them (FAT) does not support it. Not
+        // where the system may drop a set-group-ID bit on the way, which FAT never shows.
+        const auto own = answeredAttributes(paths[2]);
+        const std::uint32_t bits = own.ok() ? own.value.permissions.value_or(0) & 07777 : 0;
+        if (own.ok() && own.value.isFolder() && (bits & (S_ISUID | S_ISGID)) == 0) {
             SftpAttributes same;
-            same.permissions = own.value.permissions.value_or(0) & 07777;
+            same.permissions = bits;
             looks.push_back(statusSettingRequest(address_.path, same));
         }
         auto found = callAll(channel_, std::move(looks));
