@@ -295,7 +295,7 @@ private:
         if (!from || !to) return false;
         const auto differ = platform::awaited<platform::Result<bool>>([&](auto done) {
             attributeFolders_->folders.dest().volume().attributesDiffer(attributeFolders_->folders.source().volume(),
-                                                                        *from, source.name, *to, dest.name, done);
+                                                                        *from, source.name.str(), *to, dest.name.str(), done);
         });
         return differ.ok() && differ.value;
     }

@@ -90,7 +90,7 @@ private:
     // The files of a folder copied whole (its sub-folders are entries of their own).
     void noteCarriedOut(const engine::FolderLine& line, const std::string& destFolder)
     {
-        for (const FileRecord& file : line.files) carry({&file, destFolder, file.name});
+        for (const FileRecord& file : line.files) carry({&file, destFolder, file.name.str()});
     }
 
     // Looked at a few thousand at a time: one wait each on a server, and little memory for a

@@ -212,7 +212,7 @@ private:
         const platform::FolderRef* destFolder = destFolders_.at(dest_.lines[deleted.file.line].path);
         if (!sourceFolder || !destFolder) return false;
         const auto same = platform::awaited<platform::Result<bool>>([&](auto done) {
-            in_.source.volume().sameBytes(*sourceFolder, from.name, in_.dest.volume(), *destFolder, old.name, done);
+            in_.source.volume().sameBytes(*sourceFolder, from.name.str(), in_.dest.volume(), *destFolder, old.name.str(), done);
         });
         return same.ok() && same.value;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/compact_name.h"
 #include "platform/system_error.h"
 
 #include <cstdint>
@@ -115,7 +116,7 @@ using AttributesAsLastRun =
 // A listed file: a regular file, or a symbolic link, whose size is the length of its target text
 // and whose time is the link's own.
 struct FileRecord {
-    std::string name;
+    CompactName name;
     std::int64_t size = 0;
     std::int64_t modified = 0;  // whole seconds since the epoch
     bool isLink = false;
@@ -125,6 +126,8 @@ struct FileRecord {
     Permissions permissions;
     FileIdentity identity;  // what the record of moves knows the file by
 };
+
+static_assert(sizeof(FileRecord) == 80, "a million files are listed at once: keep the record small");
 
 // A listed file's modification time in nanoseconds since the epoch.
 inline std::int64_t modifiedTimeOf(const FileRecord& file)

@@ -94,7 +94,7 @@ Result<FolderContent> readFolder(const FolderHandle& folder, const ListingContex
 void sortContent(FolderContent& content)
 {
     sortByName(content.subFolders, [](const std::string& name) -> const std::string& { return name; });
-    const auto fileName = [](const FileRecord& file) -> const std::string& { return file.name; };
+    const auto fileName = [](const FileRecord& file) { return file.name.view(); };
     sortByName(content.files, fileName);
     sortByName(content.specialFiles, fileName);
 }

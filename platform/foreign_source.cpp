@@ -110,8 +110,8 @@ void copyContent(const VolumeAccess& source, const FolderRef& from, const std::s
     };
     for (const FileRecord& file : read.value.content.files) {
         if (control.stopRequested()) return;
-        if (leavesOut && leavesOut(within(file.name), false)) continue;
-        keep(copyFileFromForeign(source, read.value.folder, file.name, to, file.name, CopyMode::Add, control));
+        if (leavesOut && leavesOut(within(file.name.str()), false)) continue;
+        keep(copyFileFromForeign(source, read.value.folder, file.name.str(), to, file.name.str(), CopyMode::Add, control));
     }
     for (const std::string& name : read.value.content.subFolders) {
         if (control.stopRequested()) return;

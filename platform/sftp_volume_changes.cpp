@@ -234,8 +234,8 @@ void SftpVolume::copyContent(const VolumeAccess& source, const FolderRef& from, 
     const auto within = [&](const std::string& name) { return inside.empty() ? name : inside + kSeparator + name; };
     for (const FileRecord& file : read.value.content.files) {
         if (control.stopRequested()) return;
-        if (leavesOut && leavesOut(within(file.name), false)) continue;
-        auto copied = copyEntry(source, read.value.folder, file.name, to, file.name, CopyMode::Add, control);
+        if (leavesOut && leavesOut(within(file.name.str()), false)) continue;
+        auto copied = copyEntry(source, read.value.folder, file.name.str(), to, file.name.str(), CopyMode::Add, control);
         if (copied && !failure) failure = std::move(copied);
     }
     SftpAttributes filling;
@@ -495,7 +495,7 @@ bool SftpVolume::sameLayout(const VolumeAccess& source, const FolderRef& from, c
     const auto within = [&](const std::string& name) { return inside.empty() ? name : inside + kSeparator + name; };
     std::vector<std::string> expected;
     for (const FileRecord& file : read.value.content.files) {
-        if (!leavesOut || !leavesOut(within(file.name), false)) expected.push_back(file.name);
+        if (!leavesOut || !leavesOut(within(file.name.str()), false)) expected.push_back(file.name.str());
     }
     for (const std::string& name : read.value.content.subFolders) {
         if (!leavesOut || !leavesOut(within(name), true)) expected.push_back(name);
@@ -525,7 +525,7 @@ MaybeError SftpVolume::settleMoved(const VolumeAccess& source, const FolderRef& 
             [&](auto done) { readable(source).readFolder(from, fromName, done); });
         if (!read.ok()) return read.error;
         for (const FileRecord& file : read.value.content.files) {
-            auto settled = settleMoved(source, read.value.folder, file.name, path + kSeparator + file.name);
+            auto settled = settleMoved(source, read.value.folder, file.name.str(), path + kSeparator + file.name);
             if (settled && !failure && settled->number != ENOENT) failure = std::move(settled);
         }
         for (const std::string& name : read.value.content.subFolders) {

@@ -88,7 +88,7 @@ std::vector<std::string> listedFileNames(const std::string& folder)
     const auto content = platform::readFolder(folder);
     if (!content.ok()) return names;
     for (const auto& file : content.value.files) {
-        if (!file.name.empty() && file.name.front() != '.') names.push_back(file.name);
+        if (!file.name.empty() && file.name.view().front() != '.') names.push_back(file.name.str());
     }
     return inReadingOrder(std::move(names));
 }

@@ -39,11 +39,11 @@ Names linesOf(const FolderContent& content)
     Names lines;
     for (const std::string& name : content.subFolders) lines.push_back(name + "/");
     for (const FileRecord& file : content.files) {
-        lines.push_back(file.name + (file.isLink ? " -> " : " ") + std::to_string(file.size) + " " +
+        lines.push_back(file.name.str() + (file.isLink ? " -> " : " ") + std::to_string(file.size) + " " +
                         std::to_string(file.modified) + " " + std::to_string(file.permissions.mode) + " " +
                         std::to_string(file.permissions.uid) + ":" + std::to_string(file.permissions.gid));
     }
-    for (const FileRecord& special : content.specialFiles) lines.push_back(special.name + " (spécial)");
+    for (const FileRecord& special : content.specialFiles) lines.push_back(special.name.str() + " (spécial)");
     lines.push_back("dossier " + std::to_string(content.permissions.mode) + (content.holdsTemporaries ? " temporaires" : ""));
     return lines;
 }
