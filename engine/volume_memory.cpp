@@ -93,7 +93,7 @@ std::optional<Memory> readMemory(const std::string& stateFile)
     return lines ? parseMemory(*lines) : std::nullopt;
 }
 
-platform::MaybeError writeMemory(const Memory& memory, const std::string& stateFile)
+std::vector<std::string> linesOf(const Memory& memory)
 {
     const auto line = [](std::initializer_list<std::string> fields) {
         std::string text;
@@ -110,7 +110,7 @@ platform::MaybeError writeMemory(const Memory& memory, const std::string& stateF
     for (const auto& [folders, identity] : memory.mirrors) {
         lines.push_back(line({"mirror", folders.first, folders.second, identity}));
     }
-    return platform::writeStateFile(stateFile, lines);
+    return lines;
 }
 
 // The mounted volume that holds a path; the table always has the root.
@@ -200,14 +200,17 @@ platform::MaybeError recordExecution(const std::string& source, const std::strin
         const platform::Volume volume = volumeHolding(platform::resolvedPath(folder), mounted);
         return Place{volume.mountPoint, platform::volumeIdentity(volume, sources.devices)};
     };
-    Memory memory = readMemory(sources.stateFile).value_or(Memory{});
-    if (!platform::isSftpAddress(source)) memory.folders[memoryKey(source)] = placeOf(source);
-    if (!platform::isSftpAddress(dest)) {
-        const Place destPlace = placeOf(dest);
-        memory.folders[memoryKey(dest)] = destPlace;
-        memory.mirrors[{memoryKey(source), memoryKey(dest)}] = destPlace.identity;
-    }
-    return writeMemory(memory, sources.stateFile);
+    // Another run may end at the same moment: what both add is kept.
+    return platform::updateStateFile(sources.stateFile, [&](std::optional<std::vector<std::string>> lines) {
+        Memory memory = lines ? parseMemory(*lines).value_or(Memory{}) : Memory{};
+        if (!platform::isSftpAddress(source)) memory.folders[memoryKey(source)] = placeOf(source);
+        if (!platform::isSftpAddress(dest)) {
+            const Place destPlace = placeOf(dest);
+            memory.folders[memoryKey(dest)] = destPlace;
+            memory.mirrors[{memoryKey(source), memoryKey(dest)}] = destPlace.identity;
+        }
+        return linesOf(memory);
+    });
 }
 
 }  // namespace velmorane::engine

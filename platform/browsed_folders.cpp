@@ -5,6 +5,7 @@
 #include "platform/sftp_address.h"
 #include "platform/sftp_errors.h"
 #include "platform/sftp_folders.h"
+#include "platform/ssh_sharing.h"
 
 #include <cerrno>
 
@@ -34,9 +35,10 @@ SftpResult<std::string> BrowsedFolders::connect(const SshConnection& connection)
     return {sftpFolderText(address), std::nullopt};
 }
 
+// The connection is kept for the runs that follow: a password typed to browse is not asked again.
 SftpResult<std::string> BrowsedFolders::connectAsked(const SftpAddress& server)
 {
-    return connect({server, false, sshConfigFile_, {}});
+    return connect({server, false, sshConfigFile_, sharedConnectionsFolder()});
 }
 
 Result<std::vector<std::string>> BrowsedFolders::subFolders(const std::string& folder)

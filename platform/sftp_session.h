@@ -62,7 +62,7 @@ struct SshConnection {
     bool unattended = false;  // ssh asks nothing: an unknown host or a password is a failure
     std::string configFile;   // empty: the user's own SSH configuration
     // A private folder where ssh keeps one connection to each server for a minute, which the next
-    // connections of a run share (ControlMaster): no second password, no second handshake. Empty:
+    // connections share (ControlMaster): no second password, no second handshake. Empty:
     // each connection is made anew.
     std::string sharingFolder;
 };

@@ -1,11 +1,14 @@
 #include "platform/state_file.h"
 
+#include "platform/open_file.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,6 +73,19 @@ MaybeError writeStateFile(const std::string& path, const std::vector<std::string
 {
     if (auto error = prepareStateFile(path)) return error;
     return writeTextFileAtomically(path, lines);
+}
+
+MaybeError updateStateFile(const std::string& path, const StateChange& change)
+{
+    if (auto error = prepareStateFile(path)) return error;
+    const std::string lockPath = path + ".lock";
+    const OpenFile lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (lock.fd() < 0) return systemError(errno);
+    while (::flock(lock.fd(), LOCK_EX) != 0) {
+        if (errno != EINTR) return systemError(errno);
+    }
+    // The lock goes with the file's closing, after the write.
+    return writeStateFile(path, change(readStateFile(path)));
 }
 
 }  // namespace velmorane::platform

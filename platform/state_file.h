@@ -2,6 +2,7 @@
 
 #include "platform/system_error.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,12 @@ std::optional<std::vector<std::string>> readStateFile(const std::string& path);
 // Writes a state file whole, making its folders (private to the user) when missing. A link or a
 // file of another user at its place is never written through nor replaced.
 MaybeError writeStateFile(const std::string& path, const std::vector<std::string>& lines);
+
+// Reads a state file, changes its lines and writes it back while no other program updating it
+// does (a lock file beside it, "NAME.lock"): two runs ending together each keep what they add.
+// `change` is given the lines read, or nothing when the file is missing or untrusted.
+using StateChange = std::function<std::vector<std::string>(std::optional<std::vector<std::string>>)>;
+MaybeError updateStateFile(const std::string& path, const StateChange& change);
 
 // Whether a state file may be read: the user's own plain file, not a link.
 bool trustedStateFile(const std::string& path);

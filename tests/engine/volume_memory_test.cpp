@@ -12,7 +12,9 @@
 #include <filesystem>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace velmorane::engine {
 namespace {
@@ -208,6 +210,25 @@ TEST(VolumeMemoryPlace, TheStateFolderOfTheDesktopStandardOrItsDefaultUnderHome)
     });
     EXPECT_EQ(places, "/var/etat/velmorane/volumes /home/ana/.local/state/velmorane/volumes "
                       "/home/ana/.local/state/velmorane/volumes");
+}
+
+// Runs that end together (a planned run and the window, two profiles) each keep what they add.
+TEST_F(VolumeMemory, RunsEndingTogetherEachKeepTheirFolders)
+{
+    const std::string key = tree.makeFolder("cle");
+    sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n/dev/velmorane-sdb1 " + key + " vfat rw 0 0\n";
+    constexpr int kRuns = 8;
+    std::vector<std::thread> runs;
+    for (int run = 0; run < kRuns; ++run) {
+        const std::string work = tree.makeFolder("travail " + std::to_string(run));
+        const std::string archive = tree.makeFolder("cle/archive " + std::to_string(run));
+        runs.emplace_back([this, work, archive] {
+            for (int again = 0; again < 10; ++again) EXPECT_FALSE(recordExecution(work, archive, sources));
+        });
+    }
+    for (std::thread& run : runs) run.join();
+    sources.mountsText = "/dev/velmorane-sda1 / ext4 rw 0 0\n";
+    for (int run = 0; run < kRuns; ++run) EXPECT_EQ(check(tree.path("cle/archive " + std::to_string(run)), sources), key);
 }
 
 TEST_F(VolumeMemory, AMountedTmpfsOrBoundFolderIsRememberedAndMissedOnceUnmounted)

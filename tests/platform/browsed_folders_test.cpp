@@ -1,6 +1,8 @@
 #include "platform/browsed_folders.h"
 
+#include "platform/awaited_answer.h"
 #include "platform/sftp_folders.h"
+#include "platform/volume.h"
 #include "tests/support/private_ssh_server.h"
 #include "tests/support/test_tree.h"
 
@@ -8,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -96,6 +99,32 @@ TEST(BrowsedFolders, ConnectedToAServerTheHomeAndTheSubFoldersAreReadOverItsSess
     ASSERT_FALSE(lost.ok());
     EXPECT_EQ(lost.error->number, ENOTCONN);
     EXPECT_TRUE(lost.error->reason.starts_with("connexion SSH perdue")) << lost.error->reason;
+}
+
+// A password typed to browse a server is not asked again by the run that follows: the run shares
+// the connection the browsing keeps.
+TEST(BrowsedFolders, ARunAfterBrowsingAServerSharesTheBrowsingConnection)
+{
+    PrivateSshServer server;
+    if (!server.ready()) GTEST_SKIP() << server.skipReason();
+    const auto ssh = server.sshOnPath();
+    testing::TempFolder tree;
+    tree.makeFolder("archive/docs");
+    BrowsedFolders folders;
+    folders.setSshConfigFile(server.configFile());
+    SftpAddress address;
+    address.host = PrivateSshServer::kHostAlias;
+    const SftpResult<std::string> home = folders.connectAsked(address);
+    ASSERT_TRUE(home.ok()) << home.error->message;
+
+    // From here a new login fails: only the connection the browsing keeps gets in.
+    const std::string key = server.userKey();
+    ASSERT_EQ(std::rename(key.c_str(), (key + ".ailleurs").c_str()), 0);
+    const auto volume = openVolume(PrivateSshServer::address(tree.path("archive")), 0, Questions::Refused);
+    const auto start = awaited<Result<ReadFolderAnswer>>([&](auto done) { volume->readStart(done); });
+    ASSERT_EQ(std::rename((key + ".ailleurs").c_str(), key.c_str()), 0);
+    ASSERT_TRUE(start.ok()) << start.error->reason;
+    EXPECT_EQ(start.value.content.subFolders, Names{"docs"});
 }
 
 }  // namespace
