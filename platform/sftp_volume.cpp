@@ -183,19 +183,35 @@ const SftpVolume::ServerFacts& SftpVolume::facts() const
     std::call_once(factsFound_, [this] {
         if (channel_.connectionFailure()) return;
         // Two rounds of requests in flight together: the paths, then what lies at them.
-        auto paths = callAll(channel_, {realPathRequest(address_.path), realPathRequest(".")});
+        auto paths = callAll(channel_, {realPathRequest(address_.path), realPathRequest("."),
+                                        linkStatusRequest(address_.path)});
         const auto start = answeredName(paths[0]);
         const auto home = answeredName(paths[1]);
         facts_.realStart = start.ok() ? start.value : address_.path;
         if (!home.ok()) return;
         facts_.home = home.value;
         const bool sized = channel_.offers(kStatvfs);
-        auto found = callAll(channel_, {linkStatusRequest(facts_.home), extendedRequest(kStatvfs, {facts_.home}),
-                                        extendedRequest(kStatvfs, {facts_.realStart})});
+        std::vector<SftpRequest> looks{linkStatusRequest(facts_.home), extendedRequest(kStatvfs, {facts_.home}),
+                                       extendedRequest(kStatvfs, {facts_.realStart})};
+        // SFTP does not say what file system the start folder is on. Giving it the bits it has
+        // changes nothing where bits are kept; one without them (FAT) does not support it. Not
+        // where the system may drop a set-group-ID bit on the way, which FAT never shows.
+        const auto own = answeredAttributes(paths[2]);
+        const std::uint32_t bits = own.ok() ? own.value.permissions.value_or(0) & 07777 : 0;
+        if (own.ok() && own.value.isFolder() && (bits & (S_ISUID | S_ISGID)) == 0) {
+            SftpAttributes same;
+            same.permissions = bits;
+            looks.push_back(statusSettingRequest(address_.path, same));
+        }
+        auto found = callAll(channel_, std::move(looks));
         // The SSH user owns its home: what it may set follows from that.
         if (const auto owner = answeredAttributes(found[0]); owner.ok()) facts_.serverUid = owner.value.uid;
         if (const auto system = answeredFileSystem(found[1]); sized && system.ok()) facts_.homeSystem = system.value.id;
         if (const auto system = answeredFileSystem(found[2]); sized && system.ok()) facts_.startSystem = system.value.id;
+        if (found.size() > 3) {
+            const auto bits = answeredDone(found[3]);
+            facts_.keepsBits = bits.ok() || systemErrorOf(*bits.error).number != EOPNOTSUPP;
+        }
     });
     return facts_;
 }
@@ -211,12 +227,16 @@ std::string SftpVolume::identity() const
     return identity;
 }
 
-// SFTP version 3 carries bits, owners by number and whole seconds, and nothing else.
+// SFTP version 3 carries bits, owners by number and whole seconds, and nothing else. A file system
+// of the server without bits is taken for FAT, the commonest: local times to two seconds, no owners.
 VolumeCapabilities SftpVolume::capabilities() const
 {
     VolumeCapabilities kept;
-    kept.times = TimePrecision::Seconds;
-    kept.setsAnyOwner = facts().serverUid == 0u;
+    kept.times = facts().keepsBits ? TimePrecision::Seconds : TimePrecision::TwoSeconds;
+    kept.localTimes = !facts().keepsBits;
+    kept.keepsPermissions = facts().keepsBits;
+    kept.keepsOwners = facts().keepsBits;
+    kept.setsAnyOwner = facts().keepsBits && facts().serverUid == 0u;
     kept.keepsAcls = false;
     kept.keepsExtendedAttributes = false;
     kept.keepsHardLinks = false;

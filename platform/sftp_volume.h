@@ -103,6 +103,7 @@ private:
         std::optional<std::uint64_t> startSystem;  // the start folder's file-system id
         std::optional<std::uint64_t> homeSystem;
         std::optional<std::uint32_t> serverUid;  // the SSH user's, from the home it owns
+        bool keepsBits = true;  // false where the start folder's file system has no permission bits (FAT)
     };
     struct Trash {
         std::string path;

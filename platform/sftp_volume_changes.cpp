@@ -70,6 +70,8 @@ Result<SftpAttributes> SftpVolume::attributesOf(const VolumeAccess& volume, cons
 SftpAttributes SftpVolume::copiedAttributes(const SftpAttributes& source) const
 {
     SftpAttributes copied;
+    copied.modificationTime = source.modificationTime;
+    if (!facts().keepsBits) return copied;
     const bool ownerKept = capabilities().setsAnyOwner || (source.uid == facts().serverUid);
     if (source.permissions) {
         std::uint32_t mode = *source.permissions & 07777;
@@ -80,7 +82,6 @@ SftpAttributes SftpVolume::copiedAttributes(const SftpAttributes& source) const
         copied.uid = source.uid;
         copied.gid = source.gid;
     }
-    copied.modificationTime = source.modificationTime;
     return copied;
 }
 
@@ -209,6 +210,10 @@ MaybeError SftpVolume::copyEntry(const VolumeAccess& source, const FolderRef& fr
     }
     if (!failure) {
         failure = renameRemote(temporary, pathOf(to, toName), mode == CopyMode::Add ? RenameMode::NoReplace : RenameMode::Replace);
+        // A FAT driver in user space gives a renamed file the time of the rename.
+        if (!failure && !facts().keepsBits) {
+            return setRemoteAttributes(pathOf(to, toName), copiedAttributes(before.value));
+        }
     }
     // No partial file is left under any name; a lost connection leaves a temporary name, which the
     // next run removes.

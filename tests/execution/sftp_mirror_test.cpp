@@ -1,5 +1,6 @@
 #include "tests/execution/execution_harness.h"
 #include "platform/ssh_askpass.h"
+#include "tests/support/latency_relay.h"
 #include "tests/support/mounted_volume.h"
 #include "tests/support/private_ssh_server.h"
 #include "tests/support/scoped_environment.h"
@@ -361,6 +362,128 @@ TEST(SftpMirror, OnAFullServerDiskEachFileIsWholeOrAbsentAndTheFailuresAreSaid)
         EXPECT_FALSE(name.starts_with(".~velmorane.")) << name;
         EXPECT_EQ(readFileBytes(archive + "/" + name), std::string(300000, 'z')) << name;
     }
+}
+
+// Every chunk held on its way, as on a distant link: nothing waits on a clock of its own, so a
+// run is slow but exact. A run makes about a hundred round trips one after another: held 300 ms
+// each way, this one took 78 s and was as exact; 40 ms keeps the test short.
+TEST(SftpMirror, ThroughASlowLinkARunWithChangesOfEachKindCompletesExactly)
+{
+    PrivateSshServer server;
+    SKIP_WITHOUT(server);
+    const LatencyRelay relay(server.port(), std::chrono::milliseconds(40));
+    const auto ssh = server.sshOnPath(SshClientKnowledge::Everything, relay.port());
+    Mirror m;
+    makeWorkAndItsCopy(m);
+    const std::string local = m.archive;
+    m.archive = PrivateSshServer::address(local);
+    m.tree.makeFile("work/nouveau.txt", "nouveau");
+    m.tree.makeFile("work/Neuf/dedans.txt", "dedans");
+    m.tree.makeFile("work/change.txt", "après", kTestTime + 1);
+    ASSERT_EQ(::unlink(m.tree.path("work/vieux.txt").c_str()), 0);
+    ASSERT_EQ(::rmdir(m.tree.path("work/Vide").c_str()), 0);
+    m.tree.setMtime("work", kTestTime);
+
+    m.compare(Action::Update);
+    EXPECT_EQ(counts(m.lists), "2 1 2");
+    m.execute();
+    EXPECT_EQ(m.messages(), kReportOk);
+    EXPECT_EQ(rsyncChanges(m.work, local), "");
+    m.compare(Action::Update);
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+}
+
+// A folder of 10 000 files comes from the server in many READDIR answers: each is listed once,
+// with the server as either side. Every seventh file is missing on one side: exactly those go.
+TEST(SftpMirror, AFolderOfTenThousandFilesIsListedWholeFromTheServerEitherWay)
+{
+    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
+    PrivateSshServer server;
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    Mirror m;
+    const std::string disk = m.tree.makeFolder("disque");
+    const TemporaryMount mounted(TemporaryMount::Kind::Tmpfs, disk);
+    const std::string archive = disk + "/archive";
+    for (int i = 0; i < 10000; ++i) m.tree.makeFile("work/grand/f" + std::to_string(i), std::to_string(i));
+    ASSERT_EQ(runProgram("/bin/cp", {"-a", m.work, archive}, "/").exitCode, 0);
+    m.archive = PrivateSshServer::address(archive);
+    // The files whose number leaves `remainder` divided by 7, taken from `side`.
+    const auto takeEverySeventh = [&](const std::string& side, int remainder, const std::string& listedFrom) {
+        Names lines;
+        for (int i = remainder; i < 10000; i += 7) {
+            const std::string name = "/grand/f" + std::to_string(i);
+            EXPECT_EQ(::unlink((side + name).c_str()), 0) << name;
+            lines.push_back(listedFrom + name + " *-* " + std::to_string(std::to_string(i).size()) +
+                            " *-* 14/11/2023 22:13:20");
+        }
+        std::sort(lines.begin(), lines.end());
+        m.tree.setMtime(side.substr(m.tree.root().size() + 1) + "/grand", kTestTime);
+        return lines;
+    };
+    const auto sortedAdds = [&] {
+        Names adds = texts(m.lists.addList());
+        std::sort(adds.begin(), adds.end());
+        return adds;
+    };
+
+    Names gone = takeEverySeventh(archive, 0, m.work);
+    m.tree.setMtime("work/grand", kTestTime);
+    m.compare(Action::Update);
+    EXPECT_EQ(counts(m.lists), "1429 0 0");
+    EXPECT_EQ(sortedAdds(), gone);
+    m.execute();
+    EXPECT_EQ(m.messages(), kReportOk);
+    EXPECT_EQ(rsyncChanges(m.work, archive), "");
+    m.compare(Action::Update);
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+
+    gone = takeEverySeventh(m.work, 3, m.archive);
+    m.tree.setMtime("disque/archive/grand", kTestTime);
+    m.compare(Action::Update, Direction::ArchiveToWork);
+    EXPECT_EQ(counts(m.lists), "1429 0 0");
+    EXPECT_EQ(sortedAdds(), gone);
+    m.dialogs.clear();
+    m.execute();
+    EXPECT_EQ(m.messages(), kReportOk);
+    EXPECT_EQ(rsyncChanges(archive, m.work), "");
+    m.compare(Action::Update, Direction::ArchiveToWork);
+    EXPECT_EQ(counts(m.lists), "0 0 0");
+}
+
+// A key's file system on the server refuses some names, keeps no permission bits and dates files to
+// two seconds: the refused entry fails alone, with the reason the server gives, and the others stay
+// done from one run to the next.
+TEST(SftpMirror, ANameTheServersFileSystemRefusesFailsItsEntryAloneAndIsListedAgain)
+{
+    if (const std::string why = whyNotMountable(VolumeKind::Fat32); !why.empty()) GTEST_SKIP() << why;
+    PrivateSshServer server;
+    SKIP_WITHOUT(server);
+    const auto ssh = server.sshOnPath();
+    Mirror m;
+    const MountedVolume key(VolumeKind::Fat32, m.tree.root());
+    m.tree.makeFile("work/a:b.txt", "refusé");
+    m.tree.makeFile("work/ok.txt", "accepté", kTestTime + 1);
+    m.tree.makeFile("work/Dossier/dedans.txt", "dedans");
+    m.archive = PrivateSshServer::address(key.mountPoint());
+    const std::string refused = m.work + "/a:b.txt *-* 7 *-* 14/11/2023 22:13:20";
+
+    m.compare(Action::Update);
+    EXPECT_EQ(texts(m.lists.addList()),
+              (Names{m.work + "/Dossier/ **Dossier", refused, m.work + "/ok.txt *-* 8 *-* 14/11/2023 22:13:21"}));
+    for (int run = 0; run < 2; ++run) {
+        m.execute();
+        EXPECT_EQ(m.messages(), question("13 - Permission non accordée", m.work + "/a:b.txt", m.archive + "/a:b.txt") +
+                                    reportFailures(1))
+            << run;
+        EXPECT_EQ(namesIn(key.mountPoint()), (Names{"Dossier", "ok.txt"})) << run;
+        m.dialogs.clear();
+        m.compare(Action::Update);
+        EXPECT_EQ(texts(m.lists.addList()), Names{refused}) << run;
+        EXPECT_EQ(counts(m.lists), "1 0 0") << run;
+    }
+    EXPECT_EQ(readFileBytes(key.mountPoint() + "/ok.txt"), "accepté");
+    EXPECT_EQ(readFileBytes(key.mountPoint() + "/Dossier/dedans.txt"), "dedans");
 }
 
 }  // namespace

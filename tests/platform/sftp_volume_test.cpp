@@ -162,6 +162,14 @@ TEST(SftpVolume, SaysWhatTheServerKeepsAndTellsOneFolderFromAnother)
     const VolumeGuarantees guarantees = one->guarantees();
     EXPECT_TRUE(guarantees.addsNeverReplace);
     EXPECT_FALSE(guarantees.neverEntersLinks || guarantees.resolvesRelativeToOpenFolders);
+
+    // A key's file system on the server keeps neither bits nor owners, and local times to two seconds.
+    if (!whyNotMountable(VolumeKind::Fat32).empty()) return;
+    const MountedVolume key(VolumeKind::Fat32, tree.root());
+    const VolumeCapabilities onKey = openVolume(PrivateSshServer::address(key.mountPoint()), 0)->capabilities();
+    EXPECT_EQ(onKey.times, TimePrecision::TwoSeconds);
+    EXPECT_TRUE(onKey.localTimes);
+    EXPECT_FALSE(onKey.keepsPermissions || onKey.keepsOwners || onKey.setsAnyOwner);
 }
 
 TEST(SftpVolume, ManyFolderReadsFromManyThreadsStayInFlightOnOneConnection)
