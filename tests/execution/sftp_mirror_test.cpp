@@ -319,7 +319,6 @@ TEST(SftpMirror, OnAServerWithoutTheReplacingRenameAReplacementFailsClearlyAndTh
 // one session per connection gets them all the same.
 TEST(SftpMirror, OnAServerAllowingOneSessionPerConnectionEveryFileArrives)
 {
-    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
     PrivateSshServer server("", "MaxSessions 1");
     SKIP_WITHOUT(server);
     const auto ssh = server.sshOnPath();
