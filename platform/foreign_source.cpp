@@ -94,41 +94,22 @@ MaybeError makeTemporary(const VolumeAccess& source, const FolderRef& from, cons
     return std::nullopt;
 }
 
-void copyContent(const VolumeAccess& source, const FolderRef& from, const std::string& fromName,
-                 const FolderHandle& to, const std::string& inside, RunControl& control, const EntryFilter& leavesOut,
-                 MaybeError& failure)
+// Into folders of this machine, through their handles.
+ContentLanding<FolderHandle> localLanding(const VolumeAccess& source, RunControl& control)
 {
-    const auto read = awaited<Result<ReadFolderAnswer>>(
-        [&](auto done) { readable(source).readFolder(from, fromName, done); });
-    if (!read.ok()) {
-        if (!failure) failure = read.error;
-        return;
-    }
-    const auto within = [&](const std::string& name) { return inside.empty() ? name : inside + kSeparator + name; };
-    const auto keep = [&](MaybeError error) {
-        if (error && !failure) failure = std::move(error);
-    };
-    for (const FileRecord& file : read.value.content.files) {
-        if (control.stopRequested()) return;
-        if (leavesOut && leavesOut(within(file.name.str()), false)) continue;
-        keep(copyFileFromForeign(source, read.value.folder, file.name.str(), to, file.name.str(), CopyMode::Add, control));
-    }
-    for (const std::string& name : read.value.content.subFolders) {
-        if (control.stopRequested()) return;
-        if (leavesOut && leavesOut(within(name), true)) continue;
-        if (::mkdirat(to.fd(), name.c_str(), 0700) != 0) {
-            keep(systemError(errno));
-            continue;
-        }
-        const auto child = to.openChild(name);
-        if (!child.ok()) {
-            keep(child.error);
-            continue;
-        }
-        copyContent(source, read.value.folder, name, child.value, within(name), control, leavesOut, failure);
-        const auto attributes = SftpVolume::attributesOf(source, read.value.folder, name);
-        keep(attributes.ok() ? setFrom(attributes.value, child.value.fd()) : attributes.error);
-    }
+    return {[&source, &control](const FolderRef& from, const std::string& name, const FolderHandle& to) {
+                return copyFileFromForeign(source, from, name, to, name, CopyMode::Add, control);
+            },
+            [](const FolderHandle& parent, const std::string& name) {
+                if (::mkdirat(parent.fd(), name.c_str(), 0700) != 0) {
+                    return Result<FolderHandle>::failure(systemError(errno));
+                }
+                return parent.openChild(name);
+            },
+            [&source](const FolderRef& from, const std::string& name, const FolderHandle& made) -> MaybeError {
+                const auto attributes = SftpVolume::attributesOf(source, from, name);
+                return attributes.ok() ? setFrom(attributes.value, made.fd()) : attributes.error;
+            }};
 }
 
 }  // namespace
@@ -156,7 +137,7 @@ FolderCopyOutcome copyFolderFromForeign(const VolumeAccess& source, const Folder
     const auto made = to.openChild(toName);
     if (!made.ok()) return {true, made.error};
     MaybeError failure;
-    copyContent(source, from, fromName, made.value, "", control, leavesOut, failure);
+    copyContentAcross(source, from, fromName, made.value, "", localLanding(source, control), control, leavesOut, failure);
     const auto attributes = SftpVolume::attributesOf(source, from, fromName);
     auto settled = attributes.ok() ? setFrom(attributes.value, made.value.fd()) : attributes.error;
     if (settled && !failure) failure = std::move(settled);

@@ -35,12 +35,6 @@ std::optional<SystemError> notAFolder(const SftpAttributes& attributes)
     return systemError(attributes.isLink() ? ELOOP : ENOTDIR);
 }
 
-FolderRef childFolder(const FolderRef& parent, const std::string& name)
-{
-    const SftpFolder& folder = sftpFolder(parent);
-    return std::make_shared<const SftpFolder>(folder.path() + name + kSeparator, folder.serverPath() + name + kSeparator);
-}
-
 FileRecord recordOf(SftpNamedEntry& entry)
 {
     const SftpAttributes& attributes = entry.attributes;
@@ -152,6 +146,12 @@ private:
 const SftpFolder& sftpFolder(const FolderRef& folder)
 {
     return static_cast<const SftpFolder&>(*folder);
+}
+
+FolderRef childFolderOf(const FolderRef& parent, const std::string& name)
+{
+    const SftpFolder& folder = sftpFolder(parent);
+    return std::make_shared<const SftpFolder>(folder.path() + name + kSeparator, folder.serverPath() + name + kSeparator);
 }
 
 SftpVolume::SftpVolume(std::string startFolder, SftpAddress address, SshConnection connection, unsigned concurrency)
@@ -289,7 +289,7 @@ void SftpVolume::readStart(Completion<ReadFolderAnswer> done)
 
 void SftpVolume::openFolder(FolderRef parent, std::string name, Completion<FolderRef> done)
 {
-    FolderRef folder = childFolder(parent, name);
+    FolderRef folder = childFolderOf(parent, name);
     const std::string path = withoutTrailingSeparator(sftpFolder(folder).serverPath());
     channel_.submit(linkStatusRequest(path), [folder = std::move(folder), done = std::move(done)](auto answer) {
         const auto attributes = answeredAttributes(answer);
@@ -301,7 +301,7 @@ void SftpVolume::openFolder(FolderRef parent, std::string name, Completion<Folde
 
 void SftpVolume::readFolder(FolderRef parent, std::string name, Completion<ReadFolderAnswer> done)
 {
-    std::make_shared<FolderReading>(channel_, childFolder(parent, name), std::move(done))->start();
+    std::make_shared<FolderReading>(channel_, childFolderOf(parent, name), std::move(done))->start();
 }
 
 void SftpVolume::readFile(FolderRef folder, std::string name, std::int64_t offset, std::int64_t length,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/cross_volume.h"
 #include "platform/request_pool.h"
 #include "platform/sftp_channel.h"
 #include "platform/volume.h"
@@ -29,6 +30,8 @@ private:
 };
 
 const SftpFolder& sftpFolder(const FolderRef& folder);
+// The folder `name` inside a folder of the server.
+FolderRef childFolderOf(const FolderRef& parent, const std::string& name);
 
 // A start folder on an SSH server, reached through one SFTP session. Folder reads stay in flight
 // together on the session's own thread; the requests of an execution, each a few steps that wait
@@ -121,9 +124,7 @@ private:
                              const SftpAttributes& attributes, const std::string& temporaryPath, RunControl& control);
     MaybeError copyEntry(const VolumeAccess& source, const FolderRef& from, const std::string& fromName,
                          const FolderRef& to, const std::string& toName, CopyMode mode, RunControl& control);
-    void copyContent(const VolumeAccess& source, const FolderRef& from, const std::string& fromName,
-                     const FolderRef& to, const std::string& inside, RunControl& control, const EntryFilter& leavesOut,
-                     MaybeError& failure);
+    ContentLanding<FolderRef> landingFor(const VolumeAccess& source, RunControl& control);
     bool sameLayout(const VolumeAccess& source, const FolderRef& from, const std::string& fromName,
                     const std::string& path, const std::string& inside, const SameTime& sameTime,
                     const EntryFilter& leavesOut);

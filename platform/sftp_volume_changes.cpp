@@ -221,41 +221,26 @@ MaybeError SftpVolume::copyEntry(const VolumeAccess& source, const FolderRef& fr
     return failure;
 }
 
-void SftpVolume::copyContent(const VolumeAccess& source, const FolderRef& from, const std::string& fromName,
-                             const FolderRef& to, const std::string& inside, RunControl& control,
-                             const EntryFilter& leavesOut, MaybeError& failure)
+// Into folders of the server, by their paths.
+ContentLanding<FolderRef> SftpVolume::landingFor(const VolumeAccess& source, RunControl& control)
 {
-    const auto read = awaited<Result<ReadFolderAnswer>>(
-        [&](auto done) { readable(source).readFolder(from, fromName, done); });
-    if (!read.ok()) {
-        if (!failure) failure = read.error;
-        return;
-    }
-    const auto within = [&](const std::string& name) { return inside.empty() ? name : inside + kSeparator + name; };
-    for (const FileRecord& file : read.value.content.files) {
-        if (control.stopRequested()) return;
-        if (leavesOut && leavesOut(within(file.name.str()), false)) continue;
-        auto copied = copyEntry(source, read.value.folder, file.name.str(), to, file.name.str(), CopyMode::Add, control);
-        if (copied && !failure) failure = std::move(copied);
-    }
-    SftpAttributes filling;
-    filling.permissions = 0700;
-    for (const std::string& name : read.value.content.subFolders) {
-        if (control.stopRequested()) return;
-        if (leavesOut && leavesOut(within(name), true)) continue;
-        auto made = remoteDone(channel_, folderMakingRequest(pathOf(to, name), filling));
-        if (made) {
-            if (!failure) failure = std::move(made);
-            continue;
-        }
-        const FolderRef child = std::make_shared<const SftpFolder>(to->path() + name + kSeparator,
-                                                                   pathOf(to, name) + kSeparator);
-        copyContent(source, read.value.folder, name, child, within(name), control, leavesOut, failure);
-        const auto attributes = attributesOf(source, read.value.folder, name);
-        auto settled = attributes.ok() ? setRemoteAttributes(pathOf(to, name), copiedAttributes(attributes.value))
-                                       : attributes.error;
-        if (settled && !failure) failure = std::move(settled);
-    }
+    return {[this, &source, &control](const FolderRef& from, const std::string& name, const FolderRef& to) {
+                return copyEntry(source, from, name, to, name, CopyMode::Add, control);
+            },
+            [this](const FolderRef& parent, const std::string& name) {
+                SftpAttributes filling;
+                filling.permissions = 0700;
+                if (auto made = remoteDone(channel_, folderMakingRequest(pathOf(parent, name), filling))) {
+                    return Result<FolderRef>::failure(*made);
+                }
+                return Result<FolderRef>{childFolderOf(parent, name), std::nullopt};
+            },
+            [this, &source](const FolderRef& from, const std::string& name, const FolderRef& made) -> MaybeError {
+                const auto attributes = attributesOf(source, from, name);
+                if (!attributes.ok()) return attributes.error;
+                return setRemoteAttributes(withoutTrailingSeparator(sftpFolder(made).serverPath()),
+                                           copiedAttributes(attributes.value));
+            }};
 }
 
 MaybeError SftpVolume::removeTree(const std::string& path, const std::string& inside, const EntryFilter& leavesOut,
@@ -397,9 +382,9 @@ void SftpVolume::copyFolder(const VolumeAccess& source, FolderRef from, std::str
         if (auto made = remoteDone(channel_, folderMakingRequest(path, filling))) {
             return done({false, explained(channel_, *made, path, EEXIST)});
         }
-        const FolderRef made = std::make_shared<const SftpFolder>(to->path() + toName + kSeparator, path + kSeparator);
+        const FolderRef made = childFolderOf(to, toName);
         MaybeError failure;
-        copyContent(source, from, fromName, made, "", control, leavesOut, failure);
+        copyContentAcross(source, from, fromName, made, "", landingFor(source, control), control, leavesOut, failure);
         const auto attributes = attributesOf(source, from, fromName);
         auto settled = attributes.ok() ? setRemoteAttributes(path, copiedAttributes(attributes.value)) : attributes.error;
         if (settled && !failure) failure = std::move(settled);
