@@ -62,7 +62,7 @@ std::vector<std::int64_t> subtreeBytes(const FolderStructure& structure)
 
 std::string_view lineName(const FolderLine& line)
 {
-    std::string_view relative = line.relative;
+    std::string_view relative = line.relative();
     relative.remove_suffix(1);
     const auto slash = relative.rfind(platform::kSeparator);
     return slash == std::string_view::npos ? relative : relative.substr(slash + 1);
@@ -188,7 +188,7 @@ private:
             if (destTaken_[i]) continue;
             showCount();
             const FolderLine& line = dest_.lines[i];
-            if (exclusions_.leadsToLeftOutFolder(line.relative)) {
+            if (exclusions_.leadsToLeftOutFolder(line.relative())) {
                 // It holds the other start folder: what else it holds goes, the folder stays.
                 for (const auto& file : line.files) {
                     lists_.deleteList().add(fileEntry(file, {}, line.path + file.name));

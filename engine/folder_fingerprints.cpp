@@ -41,7 +41,7 @@ private:
 
 std::string_view lastName(const FolderLine& line)
 {
-    std::string_view relative = line.relative;
+    std::string_view relative = line.relative();
     relative.remove_suffix(1);
     const auto slash = relative.rfind('/');
     return slash == std::string_view::npos ? relative : relative.substr(slash + 1);

@@ -11,6 +11,15 @@ namespace {
 
 constexpr std::chrono::milliseconds kProgressInterval{10};
 
+FolderLine emptyLine(std::string path, std::size_t parent, std::uint32_t relativeStart)
+{
+    FolderLine line;
+    line.path = std::move(path);
+    line.parent = parent;
+    line.relativeStart = relativeStart;
+    return line;
+}
+
 // Lays a walked tree out in the order of the lines: each folder's sub-folders one after another,
 // taken folder by folder depth first, the order in which a single reader would meet them.
 StructureResult layOut(WalkedTree& tree)
@@ -18,7 +27,8 @@ StructureResult layOut(WalkedTree& tree)
     StructureResult result;
     auto& lines = result.structure.lines;
     lines.reserve(tree.folders.size());
-    lines.push_back(FolderLine{platform::withTrailingSeparator(tree.startFolder), {}, 0, {}, {}, {}});
+    const std::string start = platform::withTrailingSeparator(tree.startFolder);
+    lines.push_back(emptyLine(start, 0, static_cast<std::uint32_t>(start.size())));
     std::vector<std::pair<std::size_t, std::size_t>> toRead{{0, 0}};  // walked folder, line
     while (!toRead.empty()) {
         const auto [index, lineIndex] = toRead.back();
@@ -35,8 +45,8 @@ StructureResult layOut(WalkedTree& tree)
         const std::size_t first = lines.size();
         for (const std::size_t child : folder.children) {
             const std::string& name = tree.folders[child].name;
-            lines.push_back(FolderLine{lines[lineIndex].path + name + platform::kSeparator,
-                                       lines[lineIndex].relative + name + platform::kSeparator, lineIndex, {}, {}, {}});
+            lines.push_back(emptyLine(lines[lineIndex].path + name + platform::kSeparator, lineIndex,
+                                      lines[lineIndex].relativeStart));
         }
         for (std::size_t i = folder.children.size(); i > 0; --i) toRead.emplace_back(folder.children[i - 1], first + i - 1);
     }

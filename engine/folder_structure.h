@@ -5,22 +5,27 @@
 #include "platform/progress.h"
 #include "platform/volume.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmorane::engine {
 
 // One folder of a tree, with the files found when it was read.
 struct FolderLine {
-    std::string path;      // full path ending with "/"
-    std::string relative;  // below the start folder, ending with "/"; empty for the start folder
+    std::string path;  // full path ending with "/"
     std::size_t parent = 0;
     std::vector<platform::FileRecord> files;
     // Sockets, FIFOs and device nodes, never mirrored.
     std::vector<platform::FileRecord> specialFiles;
     platform::Permissions permissions;
     bool holdsTemporaries = false;  // what a killed copy left there, for the next execution to clear
+    std::uint32_t relativeStart = 0;  // where the part below the start folder begins in `path`
+
+    // Below the start folder, ending with "/"; empty for the start folder.
+    std::string_view relative() const { return std::string_view(path).substr(relativeStart); }
 };
 
 // Every folder of a tree: the start folder first, then, for each folder, all its sub-folders one

@@ -48,7 +48,7 @@ std::vector<std::string> foldersWithTemporaries(const FolderStructure& structure
     std::vector<std::string> folders;
     folders.reserve(structure.lines.size());
     for (const FolderLine& line : structure.lines) {
-        if (line.holdsTemporaries) folders.push_back(line.relative);
+        if (line.holdsTemporaries) folders.emplace_back(line.relative());
     }
     return folders;
 }

@@ -57,7 +57,7 @@ private:
         for (std::size_t folder = 0; folder < unchanged.folders.size(); ++folder) {
             const engine::FolderLine& sourceLine = source_.lines[unchanged.folders[folder].sourceLine];
             const engine::FolderLine& destLine = dest_.lines[unchanged.folders[folder].destLine];
-            writer_.enterFolder(destLine.relative);
+            writer_.enterFolder(destLine.relative());
             for (std::size_t i = unchanged.folders[folder].first; i < unchanged.end(folder); ++i) {
                 const FileRecord& source = sourceLine.files[unchanged.pairs[i].first];
                 const FileRecord& dest = destLine.files[unchanged.pairs[i].second];

@@ -30,7 +30,7 @@ FileSnapshot snapshotOf(const FileRecord& file)
 
 std::string_view lastNameOf(const FolderLine& line)
 {
-    std::string_view relative = line.relative;
+    std::string_view relative = line.relative();
     relative.remove_suffix(1);
     const auto slash = relative.rfind(platform::kSeparator);
     return slash == std::string_view::npos ? relative : relative.substr(slash + 1);
@@ -109,7 +109,7 @@ private:
 
     std::string destRelative(const TreeFile& f) const
     {
-        return dest_.lines[f.line].relative + destFile(f).name;
+        return std::string(dest_.lines[f.line].relative()) + destFile(f).name;
     }
 
     // Every file the delete list takes away: those listed, and all those inside a listed folder,
@@ -146,7 +146,7 @@ private:
         deleteSide_.push_back({f, false});
         deleteSideByPath_.emplace(destRelative(f), index);
         deleteSideBySize_[{file.isLink, file.size}].push_back(index);
-        deleteSideFolders_.insert(dest_.lines[f.line].relative);
+        deleteSideFolders_.emplace(dest_.lines[f.line].relative());
     }
 
     // Every file the add list brings: those listed, and all those of each listed folder.
