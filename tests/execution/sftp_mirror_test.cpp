@@ -7,11 +7,34 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <optional>
+
 namespace velmorane::testing {
 namespace {
 
 #define SKIP_WITHOUT(server) \
     if (!(server).ready()) GTEST_SKIP() << (server).skipReason()
+
+// The archive on a disk of its own behind the private server (a tmpfs, which needs root): its
+// trash is at its top, never in the home of the server's user.
+class SftpMirrorOnADisk : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
+        SKIP_WITHOUT(server);
+        ssh = server.sshOnPath();
+        mounted.emplace(TemporaryMount::Kind::Tmpfs, disk);
+    }
+
+    PrivateSshServer server;
+    std::unique_ptr<ScopedEnvironment> ssh;
+    Mirror m;
+    const std::string disk = m.tree.makeFolder("disque");
+    const std::string archive = disk + "/archive";
+    std::optional<TemporaryMount> mounted;
+};
 
 // A work folder of folders, files and a link, and an archive that is its exact copy.
 void makeWorkAndItsCopy(Mirror& m)
@@ -159,17 +182,8 @@ void makeDifferences(TempFolder& t, const std::string& archive)
     t.setMtime(archive, kTestTime - 7);
 }
 
-TEST(SftpMirror, AMirrorToTheServerAndBackLeavesNothingForRsyncAndTheServersTrashKeepsWhatWent)
+TEST_F(SftpMirrorOnADisk, AMirrorToTheServerAndBackLeavesNothingForRsyncAndTheServersTrashKeepsWhatWent)
 {
-    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
-    PrivateSshServer server;
-    SKIP_WITHOUT(server);
-    const auto ssh = server.sshOnPath();
-    Mirror m;
-    // A file system of its own: its trash is at its top, never in the home of the server's user.
-    const std::string disk = m.tree.makeFolder("disque");
-    const TemporaryMount mounted(TemporaryMount::Kind::Tmpfs, disk);
-    const std::string archive = disk + "/archive";
     makeDifferences(m.tree, "disque/archive");
     m.archive = PrivateSshServer::address(archive);
     // What the server cannot keep is said once, however many files have it.
@@ -207,16 +221,8 @@ TEST(SftpMirror, AMirrorToTheServerAndBackLeavesNothingForRsyncAndTheServersTras
     EXPECT_EQ(readFileBytes(m.tree.path("work/Docs/lettre.txt")), "modifiée sur le serveur");
 }
 
-TEST(SftpMirror, AFolderAndAFileRenamedInTheWorkFolderAreRenamedOnTheServer)
+TEST_F(SftpMirrorOnADisk, AFolderAndAFileRenamedInTheWorkFolderAreRenamedOnTheServer)
 {
-    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
-    PrivateSshServer server;
-    SKIP_WITHOUT(server);
-    const auto ssh = server.sshOnPath();
-    Mirror m;
-    const std::string disk = m.tree.makeFolder("disque");
-    const TemporaryMount mounted(TemporaryMount::Kind::Tmpfs, disk);
-    const std::string archive = disk + "/archive";
     for (const std::string side : {"work", "disque/archive"}) {
         m.tree.makeFile(side + "/Photos/2025/Sous/photo.jpg", std::string(5000, 'p'), kTestTime + 1);
         m.tree.makeFile(side + "/Photos/2025/notes.txt", "notes", kTestTime + 2);
@@ -249,16 +255,8 @@ TEST(SftpMirror, AFolderAndAFileRenamedInTheWorkFolderAreRenamedOnTheServer)
     EXPECT_EQ(rsyncChanges(m.work, archive), "");
 }
 
-TEST(SftpMirror, AConnectionDroppedMidRunLeavesEachFileOldOrNewAndTheNextRunFinishes)
+TEST_F(SftpMirrorOnADisk, AConnectionDroppedMidRunLeavesEachFileOldOrNewAndTheNextRunFinishes)
 {
-    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
-    PrivateSshServer server;
-    SKIP_WITHOUT(server);
-    const auto ssh = server.sshOnPath();
-    Mirror m;
-    const std::string disk = m.tree.makeFolder("disque");
-    const TemporaryMount mounted(TemporaryMount::Kind::Tmpfs, disk);
-    const std::string archive = disk + "/archive";
     for (int i = 0; i < 30; ++i) {
         const std::string name = "/f" + std::to_string(10 + i) + ".bin";
         m.tree.makeFile("work" + name, std::string(200000, static_cast<char>('a' + i % 26)), kTestTime + 1);
@@ -394,16 +392,8 @@ TEST(SftpMirror, ThroughASlowLinkARunWithChangesOfEachKindCompletesExactly)
 
 // A folder of 10 000 files comes from the server in many READDIR answers: each is listed once,
 // with the server as either side. Every seventh file is missing on one side: exactly those go.
-TEST(SftpMirror, AFolderOfTenThousandFilesIsListedWholeFromTheServerEitherWay)
+TEST_F(SftpMirrorOnADisk, AFolderOfTenThousandFilesIsListedWholeFromTheServerEitherWay)
 {
-    if (const std::string why = TemporaryMount::whyNotRoot(); !why.empty()) GTEST_SKIP() << why;
-    PrivateSshServer server;
-    SKIP_WITHOUT(server);
-    const auto ssh = server.sshOnPath();
-    Mirror m;
-    const std::string disk = m.tree.makeFolder("disque");
-    const TemporaryMount mounted(TemporaryMount::Kind::Tmpfs, disk);
-    const std::string archive = disk + "/archive";
     for (int i = 0; i < 10000; ++i) m.tree.makeFile("work/grand/f" + std::to_string(i), std::to_string(i));
     ASSERT_EQ(runProgram("/bin/cp", {"-a", m.work, archive}, "/").exitCode, 0);
     m.archive = PrivateSshServer::address(archive);
