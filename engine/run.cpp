@@ -46,7 +46,6 @@ DestinationChange changeOf(const FolderStructure& dest, const TaskLists& lists)
 std::vector<std::string> foldersWithTemporaries(const FolderStructure& structure)
 {
     std::vector<std::string> folders;
-    folders.reserve(structure.lines.size());
     for (const FolderLine& line : structure.lines) {
         if (line.holdsTemporaries) folders.emplace_back(line.relative());
     }
@@ -98,6 +97,7 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress,
                          LockHolding holding)
 {
     progress.setPanneau(kSourceReadingCaption);
+    platform::keepMemoryCompact();
     // One opening of each volume serves the check, the walk and the rules.
     const auto sourceVolume = platform::openVolume(plan.sourceFolder, kReadingThreads, plan.questions);
     const auto destVolume = platform::openVolume(plan.destinationFolder, kReadingThreads, plan.questions);
