@@ -11,14 +11,20 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace velmorane::engine {
 namespace {
 
+// A folder's place among the lines of its tree. Four bytes: the comparison keeps several per
+// folder, and a large tree has a hundred thousand folders.
+using Line = std::uint32_t;
+constexpr Line kNoLine = 0xffff'ffff;
+
 struct CommonPair {
-    std::size_t source;
-    std::size_t dest;
+    Line source;
+    Line dest;
 };
 
 // The folders whose files' extended attributes are read, opened at the first file that has any.
@@ -35,8 +41,8 @@ struct AttributeFolders {
 
 // The lines of one folder's sub-folders, which a structure keeps one after another.
 struct ChildRange {
-    std::size_t first = 0;
-    std::size_t count = 0;
+    Line first = 0;
+    Line count = 0;
 };
 
 std::vector<ChildRange> childRanges(const FolderStructure& structure)
@@ -44,7 +50,7 @@ std::vector<ChildRange> childRanges(const FolderStructure& structure)
     std::vector<ChildRange> ranges(structure.lines.size());
     for (std::size_t i = 1; i < structure.lines.size(); ++i) {
         ChildRange& range = ranges[structure.lines[i].parent];
-        if (range.count++ == 0) range.first = i;
+        if (range.count++ == 0) range.first = static_cast<Line>(i);
     }
     return ranges;
 }
@@ -121,7 +127,7 @@ private:
     {
         std::size_t files = 0;
         for (const CommonPair& common : common_) files += source_.lines[common.source].files.size();
-        lists_.unchangedFiles.pairs.reserve(files);
+        lists_.unchangedFiles.destFileOf.reserve(files);
     }
 
     // Phase A, name by name: a source folder is common when its parent is common and the
@@ -130,42 +136,46 @@ private:
     {
         matchFolders();
         const std::vector<std::int64_t> bytes = subtreeBytes(source_);
-        destPathOf_.resize(source_.lines.size());
-        commonOf_.assign(source_.lines.size(), std::nullopt);
-        for (std::size_t i = 0; i < source_.lines.size(); ++i) {
+        commonOf_.assign(source_.lines.size(), kNoLine);
+        for (Line i = 0; i < source_.lines.size(); ++i) {
             const FolderLine& line = source_.lines[i];
             showCount();
             progress_.setEtape(line.path);
-            if (const auto match = destMatchOf_[i]) {
-                destPathOf_[i] = dest_.lines[*match].path;
-                commonOf_[i] = common_.size();
-                common_.push_back({i, *match});
-                if (permissionsDiffer(line.permissions, dest_.lines[*match].permissions, false)) settle(i);
+            if (const Line match = destMatchOf_[i]; match != kNoLine) {
+                commonOf_[i] = static_cast<Line>(common_.size());
+                common_.push_back({i, match});
+                if (permissionsDiffer(line.permissions, dest_.lines[match].permissions, false)) settle(i);
             } else {
                 // A new folder lands in the real destination folder of its parent, whatever its case.
-                destPathOf_[i] = destPathOf_[line.parent] + std::string(lineName(line)) + platform::kSeparator;
-                lists_.addList().add({EntryKind::Folder, bytes[i], 0, 0, line.path, destPathOf_[i], false});
+                std::string& destPath = newFolderPathOf_[i];
+                destPath = std::string(destPathOf(line.parent)) + std::string(lineName(line)) + platform::kSeparator;
+                lists_.addList().add({EntryKind::Folder, bytes[i], 0, 0, line.path, destPath, false});
                 settle(line.parent);
             }
         }
+    }
+
+    // Where a source folder is, or will be, in the destination.
+    std::string_view destPathOf(std::size_t sourceLine) const
+    {
+        if (const Line match = destMatchOf_[sourceLine]; match != kNoLine) return dest_.lines[match].path;
+        return newFolderPathOf_.at(static_cast<Line>(sourceLine));
     }
 
     void matchFolders()
     {
         sourceChildren_ = childRanges(source_);
         const auto destChildren = childRanges(dest_);
-        destMatchOf_.assign(source_.lines.size(), std::nullopt);
-        sourceMatchOf_.assign(dest_.lines.size(), std::nullopt);
-        destTaken_.assign(dest_.lines.size(), false);
+        destMatchOf_.assign(source_.lines.size(), kNoLine);
+        sourceMatchOf_.assign(dest_.lines.size(), kNoLine);
         destMatchOf_[0] = 0;
         sourceMatchOf_[0] = 0;
-        destTaken_[0] = true;
         // Children come after their parent, so a parent's match is known when its children are matched.
         for (std::size_t parent = 0; parent < source_.lines.size(); ++parent) {
-            const auto match = destMatchOf_[parent];
-            if (!match || sourceChildren_[parent].count == 0 || destChildren[*match].count == 0) continue;
+            const Line match = destMatchOf_[parent];
+            if (match == kNoLine || sourceChildren_[parent].count == 0 || destChildren[match].count == 0) continue;
             const ChildRange& sourceRange = sourceChildren_[parent];
-            const ChildRange& destRange = destChildren[*match];
+            const ChildRange& destRange = destChildren[match];
             NameIndex destNames;
             for (std::size_t d = 0; d < destRange.count; ++d) destNames.add(lineName(dest_.lines[destRange.first + d]));
             std::vector<std::string_view> names;
@@ -174,9 +184,9 @@ private:
             const auto matches = destNames.takeAll(names);
             for (std::size_t s = 0; s < sourceRange.count; ++s) {
                 if (!matches[s]) continue;
-                destMatchOf_[sourceRange.first + s] = destRange.first + *matches[s];
-                sourceMatchOf_[destRange.first + *matches[s]] = sourceRange.first + s;
-                destTaken_[destRange.first + *matches[s]] = true;
+                const Line dest = destRange.first + static_cast<Line>(*matches[s]);
+                destMatchOf_[sourceRange.first + s] = dest;
+                sourceMatchOf_[dest] = sourceRange.first + static_cast<Line>(s);
             }
         }
     }
@@ -185,7 +195,7 @@ private:
     void listDestinationOnlyFolders()
     {
         for (std::size_t i = 0; i < dest_.lines.size(); ++i) {
-            if (destTaken_[i]) continue;
+            if (sourceMatchOf_[i] != kNoLine) continue;
             showCount();
             const FolderLine& line = dest_.lines[i];
             if (exclusions_.leadsToLeftOutFolder(line.relative())) {
@@ -196,7 +206,7 @@ private:
                 continue;
             }
             lists_.deleteList().add({EntryKind::Folder, 0, 0, 0, {}, line.path, false});
-            if (const auto parent = sourceMatchOf_[line.parent]) settle(*parent);
+            if (const Line parent = sourceMatchOf_[line.parent]; parent != kNoLine) settle(parent);
         }
     }
 
@@ -211,7 +221,10 @@ private:
         }
 
         const std::size_t entriesBefore = entryCount(lists_);
-        const std::size_t unchangedBefore = lists_.unchangedFiles.pairs.size();
+        std::vector<std::uint32_t>& destFileOf = lists_.unchangedFiles.destFileOf;
+        const std::size_t firstSlot = destFileOf.size();
+        destFileOf.resize(firstSlot + sourceFolder.files.size(), UnchangedFiles::kNotEqual);
+        bool anyEqual = false;
         NameIndex destFiles;
         for (const auto& file : destFolder.files) destFiles.add(file.name);
         std::vector<std::string_view> names;
@@ -231,7 +244,8 @@ private:
                                               destFile.modifiedNanoseconds);
             if (sameContent && !permissionsDiffer(file.permissions, destFile.permissions, file.isLink) &&
                 !attributesDiffer(file, destFile, sourceFolder.path, destFolder.path)) {
-                lists_.unchangedFiles.pairs.emplace_back(static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(*match));
+                destFileOf[firstSlot + i] = static_cast<std::uint32_t>(*match);
+                anyEqual = true;
                 continue;
             }
             TaskEntry entry = fileEntry(file, sourceFolder.path + file.name, destFolder.path + destFile.name);
@@ -247,9 +261,11 @@ private:
         }
         listSpecialFilesInTheWay(common);
         if (entryCount(lists_) != entriesBefore) settle(common.source);
-        if (lists_.unchangedFiles.pairs.size() != unchangedBefore) {
+        if (anyEqual) {
             lists_.unchangedFiles.folders.push_back(
-                {static_cast<std::uint32_t>(common.source), static_cast<std::uint32_t>(common.dest), unchangedBefore});
+                {static_cast<std::uint32_t>(common.source), static_cast<std::uint32_t>(common.dest), firstSlot});
+        } else {
+            destFileOf.resize(firstSlot);
         }
     }
 
@@ -258,7 +274,8 @@ private:
     void listSpecialFilesInTheWay(const CommonPair& common)
     {
         const FolderLine& destFolder = dest_.lines[common.dest];
-        if (destFolder.specialFiles.empty()) return;
+        const std::vector<platform::FileRecord>& specialFiles = dest_.specialFilesOf(common.dest);
+        if (specialFiles.empty()) return;
         const FolderLine& sourceFolder = source_.lines[common.source];
         std::unordered_set<std::string> sourceNames;
         for (const auto& file : sourceFolder.files) sourceNames.insert(platform::caseFoldedKey(file.name));
@@ -266,7 +283,7 @@ private:
         for (std::size_t i = 0; i < children.count; ++i) {
             sourceNames.insert(platform::caseFoldedKey(lineName(source_.lines[children.first + i])));
         }
-        for (const platform::FileRecord& special : destFolder.specialFiles) {
+        for (const platform::FileRecord& special : specialFiles) {
             if (!sourceNames.contains(platform::caseFoldedKey(special.name))) continue;
             lists_.deleteList().add(fileEntry(special, {}, destFolder.path + special.name, EntryKind::Special));
         }
@@ -304,7 +321,7 @@ private:
     {
         // The top of a FAT volume has no time of its own, and a driver in user space may fail on it.
         if (sourceLine == 0 && !rules_.permissions) return;
-        if (const auto common = commonOf_[sourceLine]) toSettle_.push_back(*common);
+        if (const Line common = commonOf_[sourceLine]; common != kNoLine) toSettle_.push_back(common);
     }
 
     void listFoldersToSettle()
@@ -325,12 +342,12 @@ private:
     const platform::CopyingUser user_;
     std::optional<AttributeFolders> attributeFolders_;
     std::vector<ChildRange> sourceChildren_;
-    std::vector<std::optional<std::size_t>> destMatchOf_;
-    std::vector<std::optional<std::size_t>> sourceMatchOf_;  // by destination line
-    std::vector<bool> destTaken_;
-    std::vector<std::string> destPathOf_;
+    std::vector<Line> destMatchOf_;
+    std::vector<Line> sourceMatchOf_;  // by destination line
+    // Only the folders the destination lacks have one: a million paths copied would weigh on the run.
+    std::unordered_map<Line, std::string> newFolderPathOf_;
     std::vector<CommonPair> common_;
-    std::vector<std::optional<std::size_t>> commonOf_;  // by source line, into common_
+    std::vector<Line> commonOf_;  // by source line, into common_
     std::vector<std::size_t> toSettle_;
     std::size_t counter_ = 0;
     TaskLists lists_;

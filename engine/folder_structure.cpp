@@ -34,21 +34,23 @@ StructureResult layOut(WalkedTree& tree)
         const auto [index, lineIndex] = toRead.back();
         toRead.pop_back();
         WalkedFolder& folder = tree.folders[index];
-        if (folder.failure) {
-            result.failure = ReadFailure{lines[lineIndex].path, *folder.failure};
+        if (const auto failure = tree.failures.find(index); failure != tree.failures.end()) {
+            result.failure = ReadFailure{lines[lineIndex].path, failure->second};
             return result;
         }
         lines[lineIndex].files = std::move(folder.files);
-        lines[lineIndex].specialFiles = std::move(folder.specialFiles);
+        if (const auto special = tree.specialFiles.find(index); special != tree.specialFiles.end()) {
+            result.structure.specialFiles.emplace(lineIndex, std::move(special->second));
+        }
         lines[lineIndex].permissions = folder.permissions;
         lines[lineIndex].holdsTemporaries = folder.holdsTemporaries;
         const std::size_t first = lines.size();
-        for (const std::size_t child : folder.children) {
+        for (std::size_t child = folder.firstChild; child < std::size_t{folder.firstChild} + folder.childCount; ++child) {
             const std::string& name = tree.folders[child].name;
             lines.push_back(emptyLine(lines[lineIndex].path + name + platform::kSeparator, lineIndex,
                                       lines[lineIndex].relativeStart));
         }
-        for (std::size_t i = folder.children.size(); i > 0; --i) toRead.emplace_back(folder.children[i - 1], first + i - 1);
+        for (std::size_t i = folder.childCount; i > 0; --i) toRead.emplace_back(folder.firstChild + i - 1, first + i - 1);
     }
     return result;
 }
@@ -82,6 +84,13 @@ private:
 };
 
 }  // namespace
+
+const std::vector<platform::FileRecord>& FolderStructure::specialFilesOf(std::size_t line) const
+{
+    static const std::vector<platform::FileRecord> none;
+    const auto found = specialFiles.find(line);
+    return found == specialFiles.end() ? none : found->second;
+}
 
 StructurePair readStartFolderTrees(const std::string& sourceFolder, const std::string& destFolder,
                            const Exclusions& exclusions, platform::ProgressSink& progress,

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace velmorane::engine {
@@ -18,8 +19,6 @@ struct FolderLine {
     std::string path;  // full path ending with "/"
     std::size_t parent = 0;
     std::vector<platform::FileRecord> files;
-    // Sockets, FIFOs and device nodes, never mirrored.
-    std::vector<platform::FileRecord> specialFiles;
     platform::Permissions permissions;
     bool holdsTemporaries = false;  // what a killed copy left there, for the next execution to clear
     std::uint32_t relativeStart = 0;  // where the part below the start folder begins in `path`
@@ -28,10 +27,16 @@ struct FolderLine {
     std::string_view relative() const { return std::string_view(path).substr(relativeStart); }
 };
 
+// Sockets, FIFOs and device nodes, never mirrored, by folder: few folders hold any.
+using SpecialFiles = std::unordered_map<std::size_t, std::vector<platform::FileRecord>>;
+
 // Every folder of a tree: the start folder first, then, for each folder, all its sub-folders one
 // after another before any of their own sub-folders.
 struct FolderStructure {
     std::vector<FolderLine> lines;
+    SpecialFiles specialFiles;  // by line
+
+    const std::vector<platform::FileRecord>& specialFilesOf(std::size_t line) const;
 };
 
 struct ReadFailure {

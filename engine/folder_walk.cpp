@@ -134,16 +134,15 @@ void ConcurrentWalk::keep(const Task& task, const platform::MaybeError& failure,
                           const platform::FolderRef& folder)
 {
     auto& folders = trees_[task.tree].folders;
-    folders[task.folder].failure = failure;
+    if (failure) trees_[task.tree].failures.emplace(task.folder, *failure);
     folders[task.folder].files = std::move(content.files);
-    folders[task.folder].specialFiles = std::move(content.specialFiles);
+    if (!content.specialFiles.empty()) trees_[task.tree].specialFiles.emplace(task.folder, std::move(content.specialFiles));
     folders[task.folder].permissions = content.permissions;
     folders[task.folder].holdsTemporaries = content.holdsTemporaries;
     const std::size_t first = folders.size();
-    for (std::string& child : content.subFolders) {
-        folders[task.folder].children.push_back(folders.size());
-        folders.push_back(WalkedFolder{std::move(child), task.folder, {}, {}, {}, {}, std::nullopt});
-    }
+    folders[task.folder].firstChild = static_cast<std::uint32_t>(first);
+    folders[task.folder].childCount = static_cast<std::uint32_t>(content.subFolders.size());
+    for (std::string& child : content.subFolders) folders.push_back(WalkedFolder{std::move(child), task.folder, {}, {}, 0, 0, false});
     auto& stack = pending_[task.tree];
     for (std::size_t child = folders.size(); child > first; --child) {
         const std::string& name = folders[child - 1].name;

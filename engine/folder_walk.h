@@ -1,37 +1,41 @@
 #pragma once
 
 #include "engine/exclusions.h"
+#include "engine/folder_structure.h"
 #include "platform/entry_records.h"
 #include "platform/volume.h"
 
 #include <condition_variable>
 #include <chrono>
 #include <cstddef>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace velmorane::engine {
 
-// One folder of a tree as the walk read it.
+// One folder of a tree as the walk read it. What few folders have is kept beside the tree.
 struct WalkedFolder {
     std::string name;  // empty for the start folder
     std::size_t parent = 0;
     std::vector<platform::FileRecord> files;
-    std::vector<platform::FileRecord> specialFiles;
     platform::Permissions permissions;
-    std::vector<std::size_t> children;  // its sub-folders, in listing order
-    std::optional<platform::SystemError> failure;
+    // Its sub-folders, in listing order, are the folders [firstChild, firstChild + childCount).
+    std::uint32_t firstChild = 0;
+    std::uint32_t childCount = 0;
     bool holdsTemporaries = false;
 };
 
-// Every folder of one tree; folder 0 is the start folder.
+// Every folder of one tree; folder 0 is the start folder. One vector, not small blocks strewn
+// among the files' records: freed after the walk, it leaves whole pages to give back.
 struct WalkedTree {
     std::string startFolder;
-    std::deque<WalkedFolder> folders;
+    std::vector<WalkedFolder> folders;
+    std::unordered_map<std::size_t, platform::SystemError> failures;  // by folder
+    SpecialFiles specialFiles;                                         // by folder
 };
 
 // Where a walk stands, for a progress screen: copied under the walk's lock, never shared.

@@ -3,6 +3,8 @@
 #include "platform/awaited_answer.h"
 #include "platform/paths.h"
 
+#include <algorithm>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -20,6 +22,30 @@ RecordedFile recordedOf(const FileRecord& source, std::uint64_t destInode, std::
 
 constexpr std::size_t kCarriedAtOnce = 4096;
 
+// The lines of a tree sorted by path: four bytes a folder, where a hash table would take forty
+// while the record of a million files is written.
+class LinesByPath {
+public:
+    explicit LinesByPath(const engine::FolderStructure& tree) : tree_(tree), sorted_(tree.lines.size())
+    {
+        for (std::uint32_t i = 0; i < sorted_.size(); ++i) sorted_[i] = i;
+        std::sort(sorted_.begin(), sorted_.end(), [&](auto a, auto b) { return pathOf(a) < pathOf(b); });
+    }
+
+    const engine::FolderLine* find(std::string_view path) const
+    {
+        const auto found = std::lower_bound(sorted_.begin(), sorted_.end(), path,
+                                            [&](auto line, std::string_view wanted) { return pathOf(line) < wanted; });
+        return found != sorted_.end() && pathOf(*found) == path ? &tree_.lines[*found] : nullptr;
+    }
+
+private:
+    std::string_view pathOf(std::uint32_t line) const { return tree_.lines[line].path; }
+
+    const engine::FolderStructure& tree_;
+    std::vector<std::uint32_t> sorted_;
+};
+
 class EqualFiles {
 public:
     EqualFiles(const EqualFilesInputs& in, MoveRecordWriter& writer)
@@ -31,17 +57,16 @@ public:
     void write()
     {
         writeUnchanged();
-        std::unordered_map<std::string_view, std::size_t> sourceLines;
-        for (std::size_t i = 0; i < source_.lines.size(); ++i) sourceLines.emplace(source_.lines[i].path, i);
+        std::optional<LinesByPath> sourceLines;
+        if (!in_.changed.empty()) sourceLines.emplace(source_);
         for (const engine::TaskEntry& entry : in_.changed) {
             if (entry.isFolder()) {
-                const auto line = sourceLines.find(entry.sourcePath);
-                if (line != sourceLines.end()) noteCarriedOut(source_.lines[line->second], entry.destPath);
+                if (const auto* line = sourceLines->find(entry.sourcePath)) noteCarriedOut(*line, entry.destPath);
                 continue;
             }
-            const auto line = sourceLines.find(platform::parentFolder(entry.sourcePath) + platform::kSeparator);
-            if (line == sourceLines.end()) continue;
-            const FileRecord* file = fileNamed(source_.lines[line->second], platform::lastComponent(entry.sourcePath));
+            const auto* line = sourceLines->find(platform::parentFolder(entry.sourcePath) + platform::kSeparator);
+            if (!line) continue;
+            const FileRecord* file = fileNamed(*line, platform::lastComponent(entry.sourcePath));
             if (file) {
                 carry({file, platform::parentFolder(entry.destPath) + platform::kSeparator,
                        std::string(platform::lastComponent(entry.destPath))});
@@ -58,9 +83,11 @@ private:
             const engine::FolderLine& sourceLine = source_.lines[unchanged.folders[folder].sourceLine];
             const engine::FolderLine& destLine = dest_.lines[unchanged.folders[folder].destLine];
             writer_.enterFolder(destLine.relative());
-            for (std::size_t i = unchanged.folders[folder].first; i < unchanged.end(folder); ++i) {
-                const FileRecord& source = sourceLine.files[unchanged.pairs[i].first];
-                const FileRecord& dest = destLine.files[unchanged.pairs[i].second];
+            const std::size_t first = unchanged.folders[folder].first;
+            for (std::size_t slot = first; slot < unchanged.end(folder); ++slot) {
+                if (unchanged.destFileOf[slot] == engine::UnchangedFiles::kNotEqual) continue;
+                const FileRecord& source = sourceLine.files[slot - first];
+                const FileRecord& dest = destLine.files[unchanged.destFileOf[slot]];
                 if (source.identity.born == 0) continue;
                 writer_.add(dest.name, recordedOf(source, dest.identity.inode, dest.identity.changed,
                                                   platform::modifiedTimeOf(dest)));
