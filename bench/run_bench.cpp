@@ -4,7 +4,8 @@
 //                              the same with the caches dropped before each pass (as root); then
 //                              the run with an empty filter file and with 50 patterns;
 //   run_bench FOLDER large     times the run on 1 000 000 files after a warm-up pass and prints
-//                              its peak memory.
+//                              its peak memory; then writes the record of moves and times the run
+//                              that reads it, with the peak memory again.
 #include "execution/outcome_texts.h"
 #include "execution/run_driver.h"
 #include "execution/equal_files_record.h"
@@ -197,9 +198,10 @@ void recordLarge(const std::string& source, const std::string& dest, double runS
     const engine::RunPlan plan = engine::planRun({source, dest, engine::Direction::WorkToArchive, engine::Action::Update, {}, {}});
     const engine::RunResult compared = engine::compareFolders(plan, progress);
     if (compared.outcome != engine::RunOutcome::Completed || !compared.trees) std::exit(1);
-    const execution::RecordOwner owner{source, dest, {}, {}};
-    const std::vector<engine::TaskEntry> changed;
     const engine::RunFolders folders(source, dest);
+    // Owned as a run's own record is, so that the next run reads it.
+    const execution::RecordOwner owner = execution::recordOwnerOf(folders.source().volume(), folders.dest().volume());
+    const std::vector<engine::TaskEntry> changed;
     const auto start = Clock::now();
     if (execution::recordEqualFiles({owner, *compared.trees, compared.lists.unchangedFiles, changed, folders.dest(),
                                      compared.rules})) {
@@ -232,6 +234,10 @@ void runLarge(const std::string& source, const std::string& dest)
                 static_cast<double>(before) / 1024.0);
     // The timed run's lists are gone, as a run's are before the next: the record's peak is its own.
     recordLarge(source, dest, seconds);
+    // The next run reads what the record says of each file while it lists them.
+    const Timed next = timeRun(source, dest);
+    std::printf("  run reading the record %.3f s, peak memory %.1f MiB\n", next.seconds,
+                static_cast<double>(peakKibibytes()) / 1024.0);
 }
 
 }  // namespace

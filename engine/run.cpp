@@ -98,6 +98,8 @@ RunResult compareFolders(const RunPlan& plan, platform::ProgressSink& progress,
 {
     progress.setPanneau(kSourceReadingCaption);
     platform::keepMemoryCompact();
+    // What the last run freed may lie among its arenas' pages still: the walk starts from none.
+    platform::returnFreedMemory();
     // One opening of each volume serves the check, the walk and the rules.
     const auto sourceVolume = platform::openVolume(plan.sourceFolder, kReadingThreads, plan.questions);
     const auto destVolume = platform::openVolume(plan.destinationFolder, kReadingThreads, plan.questions);
