@@ -45,12 +45,13 @@ StructureResult layOut(WalkedTree tree)
         lines[lineIndex].permissions = folder.permissions;
         lines[lineIndex].holdsTemporaries = folder.holdsTemporaries;
         const std::size_t first = lines.size();
-        for (std::size_t child = folder.firstChild; child < std::size_t{folder.firstChild} + folder.childCount; ++child) {
+        const std::size_t firstChild = folder.firstChild;
+        for (std::size_t child = firstChild; child < firstChild + folder.childCount; ++child) {
             const std::string& name = tree.folders[child].name;
             lines.push_back(emptyLine(lines[lineIndex].path + name + platform::kSeparator, lineIndex,
                                       lines[lineIndex].relativeStart));
         }
-        for (std::size_t i = folder.childCount; i > 0; --i) toRead.emplace_back(folder.firstChild + i - 1, first + i - 1);
+        for (std::size_t i = folder.childCount; i > 0; --i) toRead.emplace_back(firstChild + i - 1, first + i - 1);
     }
     return result;
 }

@@ -133,16 +133,19 @@ void ConcurrentWalk::received(const Task& task, platform::Result<platform::ReadF
 void ConcurrentWalk::keep(const Task& task, const platform::MaybeError& failure, platform::FolderContent& content,
                           const platform::FolderRef& folder)
 {
-    auto& folders = trees_[task.tree].folders;
-    if (failure) trees_[task.tree].failures.emplace(task.folder, *failure);
+    WalkedTree& tree = trees_[task.tree];
+    auto& folders = tree.folders;
+    if (failure) tree.failures.emplace(task.folder, *failure);
     folders[task.folder].files = std::move(content.files);
-    if (!content.specialFiles.empty()) trees_[task.tree].specialFiles.emplace(task.folder, std::move(content.specialFiles));
+    if (!content.specialFiles.empty()) tree.specialFiles.emplace(task.folder, std::move(content.specialFiles));
     folders[task.folder].permissions = content.permissions;
     folders[task.folder].holdsTemporaries = content.holdsTemporaries;
     const std::size_t first = folders.size();
     folders[task.folder].firstChild = static_cast<std::uint32_t>(first);
     folders[task.folder].childCount = static_cast<std::uint32_t>(content.subFolders.size());
-    for (std::string& child : content.subFolders) folders.push_back(WalkedFolder{std::move(child), task.folder, {}, {}, 0, 0, false});
+    for (std::string& child : content.subFolders) {
+        folders.push_back(WalkedFolder{std::move(child), task.folder, {}, {}, 0, 0, false});
+    }
     auto& stack = pending_[task.tree];
     for (std::size_t child = folders.size(); child > first; --child) {
         const std::string& name = folders[child - 1].name;
