@@ -3,6 +3,7 @@
 #include "engine/folder_walk.h"
 #include "platform/paths.h"
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -91,6 +92,20 @@ const std::vector<platform::FileRecord>& FolderStructure::specialFilesOf(std::si
     static const std::vector<platform::FileRecord> none;
     const auto found = specialFiles.find(line);
     return found == specialFiles.end() ? none : found->second;
+}
+
+LinesByPath::LinesByPath(const FolderStructure& tree) : tree_(tree), sorted_(tree.lines.size())
+{
+    for (std::uint32_t i = 0; i < sorted_.size(); ++i) sorted_[i] = i;
+    std::sort(sorted_.begin(), sorted_.end(), [&](auto a, auto b) { return pathOf(a) < pathOf(b); });
+}
+
+std::optional<std::size_t> LinesByPath::find(std::string_view path) const
+{
+    const auto found = std::lower_bound(sorted_.begin(), sorted_.end(), path,
+                                        [&](auto line, std::string_view wanted) { return pathOf(line) < wanted; });
+    if (found == sorted_.end() || pathOf(*found) != path) return std::nullopt;
+    return *found;
 }
 
 StructurePair readStartFolderTrees(const std::string& sourceFolder, const std::string& destFolder,

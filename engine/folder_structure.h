@@ -39,6 +39,20 @@ struct FolderStructure {
     const std::vector<platform::FileRecord>& specialFilesOf(std::size_t line) const;
 };
 
+// The lines of a tree found by their full path, through an index sorted by path: four bytes a
+// folder, where a hash table would take forty.
+class LinesByPath {
+public:
+    explicit LinesByPath(const FolderStructure& tree);
+    std::optional<std::size_t> find(std::string_view path) const;
+
+private:
+    std::string_view pathOf(std::uint32_t line) const { return tree_.lines[line].path; }
+
+    const FolderStructure& tree_;
+    std::vector<std::uint32_t> sorted_;
+};
+
 struct ReadFailure {
     std::string folder;
     platform::SystemError error;

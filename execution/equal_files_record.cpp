@@ -3,7 +3,6 @@
 #include "platform/awaited_answer.h"
 #include "platform/paths.h"
 
-#include <algorithm>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -22,30 +21,6 @@ RecordedFile recordedOf(const FileRecord& source, std::uint64_t destInode, std::
 
 constexpr std::size_t kCarriedAtOnce = 4096;
 
-// The lines of a tree sorted by path: four bytes a folder, where a hash table would take forty
-// while the record of a million files is written.
-class LinesByPath {
-public:
-    explicit LinesByPath(const engine::FolderStructure& tree) : tree_(tree), sorted_(tree.lines.size())
-    {
-        for (std::uint32_t i = 0; i < sorted_.size(); ++i) sorted_[i] = i;
-        std::sort(sorted_.begin(), sorted_.end(), [&](auto a, auto b) { return pathOf(a) < pathOf(b); });
-    }
-
-    const engine::FolderLine* find(std::string_view path) const
-    {
-        const auto found = std::lower_bound(sorted_.begin(), sorted_.end(), path,
-                                            [&](auto line, std::string_view wanted) { return pathOf(line) < wanted; });
-        return found != sorted_.end() && pathOf(*found) == path ? &tree_.lines[*found] : nullptr;
-    }
-
-private:
-    std::string_view pathOf(std::uint32_t line) const { return tree_.lines[line].path; }
-
-    const engine::FolderStructure& tree_;
-    std::vector<std::uint32_t> sorted_;
-};
-
 class EqualFiles {
 public:
     EqualFiles(const EqualFilesInputs& in, MoveRecordWriter& writer)
@@ -57,16 +32,18 @@ public:
     void write()
     {
         writeUnchanged();
-        std::optional<LinesByPath> sourceLines;
+        std::optional<engine::LinesByPath> sourceLines;
         if (!in_.changed.empty()) sourceLines.emplace(source_);
         for (const engine::TaskEntry& entry : in_.changed) {
             if (entry.isFolder()) {
-                if (const auto* line = sourceLines->find(entry.sourcePath)) noteCarriedOut(*line, entry.destPath);
+                if (const auto line = sourceLines->find(entry.sourcePath)) {
+                    noteCarriedOut(source_.lines[*line], entry.destPath);
+                }
                 continue;
             }
-            const auto* line = sourceLines->find(platform::parentFolder(entry.sourcePath) + platform::kSeparator);
+            const auto line = sourceLines->find(platform::parentFolder(entry.sourcePath) + platform::kSeparator);
             if (!line) continue;
-            const FileRecord* file = fileNamed(*line, platform::lastComponent(entry.sourcePath));
+            const FileRecord* file = fileNamed(source_.lines[*line], platform::lastComponent(entry.sourcePath));
             if (file) {
                 carry({file, platform::parentFolder(entry.destPath) + platform::kSeparator,
                        std::string(platform::lastComponent(entry.destPath))});

@@ -50,13 +50,6 @@ std::vector<std::map<std::string_view, std::size_t>> childrenByName(const Folder
     return children;
 }
 
-std::unordered_map<std::string_view, std::size_t> linesByPath(const FolderStructure& tree)
-{
-    std::unordered_map<std::string_view, std::size_t> lines;
-    for (std::size_t i = 0; i < tree.lines.size(); ++i) lines.emplace(tree.lines[i].path, i);
-    return lines;
-}
-
 std::optional<std::size_t> fileNamed(const FolderLine& line, std::string_view name)
 {
     for (std::size_t i = 0; i < line.files.size(); ++i) {
@@ -118,23 +111,21 @@ private:
     {
         const engine::TaskList& deletes = in_.lists.deleteList();
         if (deletes.count() == 0 || in_.lists.addList().count() == 0) return;
-        const auto lines = linesByPath(dest_);
+        const engine::LinesByPath lines(dest_);
         for (std::size_t i = 0; i < deletes.count(); ++i) {
             const engine::TaskEntry& entry = deletes.entry(i);
             if (entry.kind == engine::EntryKind::Special) continue;
             if (entry.isFolder()) {
                 const auto line = lines.find(entry.destPath);
-                if (line == lines.end()) continue;
-                firstDeleteSide_[line->second] = deleteSide_.size();
-                for (std::size_t f = 0; f < dest_.lines[line->second].files.size(); ++f) {
-                    addDeleteSide({line->second, f});
-                }
+                if (!line) continue;
+                firstDeleteSide_[*line] = deleteSide_.size();
+                for (std::size_t f = 0; f < dest_.lines[*line].files.size(); ++f) addDeleteSide({*line, f});
                 continue;
             }
             const auto line = lines.find(platform::parentFolder(entry.destPath) + platform::kSeparator);
-            if (line == lines.end()) continue;
-            if (const auto f = fileNamed(dest_.lines[line->second], platform::lastComponent(entry.destPath))) {
-                addDeleteSide({line->second, *f});
+            if (!line) continue;
+            if (const auto f = fileNamed(dest_.lines[*line], platform::lastComponent(entry.destPath))) {
+                addDeleteSide({*line, *f});
             }
         }
     }
@@ -153,22 +144,22 @@ private:
     void collectAddSide()
     {
         const engine::TaskList& adds = in_.lists.addList();
-        const auto lines = linesByPath(source_);
+        const engine::LinesByPath lines(source_);
         for (std::size_t i = 0; i < adds.count(); ++i) {
             const engine::TaskEntry& entry = adds.entry(i);
             if (entry.isFolder()) {
                 const auto line = lines.find(entry.sourcePath);
-                if (line == lines.end()) continue;
-                addedFolderLines_.emplace(entry.destPath, line->second);
-                for (std::size_t f = 0; f < source_.lines[line->second].files.size(); ++f) {
-                    addSide_.push_back({{line->second, f}, entry.destPath + source_.lines[line->second].files[f].name});
+                if (!line) continue;
+                addedFolderLines_.emplace(entry.destPath, *line);
+                for (std::size_t f = 0; f < source_.lines[*line].files.size(); ++f) {
+                    addSide_.push_back({{*line, f}, entry.destPath + source_.lines[*line].files[f].name});
                 }
                 continue;
             }
             const auto line = lines.find(platform::parentFolder(entry.sourcePath) + platform::kSeparator);
-            if (line == lines.end()) continue;
-            if (const auto f = fileNamed(source_.lines[line->second], platform::lastComponent(entry.sourcePath))) {
-                addSide_.push_back({{line->second, *f}, entry.destPath});
+            if (!line) continue;
+            if (const auto f = fileNamed(source_.lines[*line], platform::lastComponent(entry.sourcePath))) {
+                addSide_.push_back({{*line, *f}, entry.destPath});
             }
         }
     }
@@ -283,7 +274,7 @@ private:
         destChildren_ = childrenByName(dest_);
         std::unordered_map<engine::Fingerprint, std::vector<std::string>> deletedByFingerprint;
         for (const auto& [path, fingerprint] : in_.fingerprints.deleted) deletedByFingerprint[fingerprint].push_back(path);
-        const auto destLines = linesByPath(dest_);
+        const engine::LinesByPath destLines(dest_);
         FolderSet moved;
         FolderSet taken;
         const engine::TaskList& adds = in_.lists.addList();
@@ -297,10 +288,10 @@ private:
             if (candidates == deletedByFingerprint.end() || sourceLine == addedFolderLines_.end()) continue;
             for (const std::string& oldPath : rankedFolders(candidates->second, entry.destPath, taken)) {
                 const auto destLine = destLines.find(oldPath);
-                if (destLine == destLines.end()) continue;
+                if (!destLine) continue;
                 ProvenFolderMove folder{oldPath, {}};
                 std::vector<ProvenInside> files;
-                if (!proveFolder(sourceLine->second, destLine->second, entry.destPath, files)) continue;
+                if (!proveFolder(sourceLine->second, *destLine, entry.destPath, files)) continue;
                 for (const ProvenInside& inside : files) {
                     takeMove(inside.added, inside.deleted, inside.proof);
                     folder.files.push_back(inside.added.destPath);
